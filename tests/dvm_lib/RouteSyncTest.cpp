@@ -1,0 +1,392 @@
+// Channel and route tables: paged requests, stored replies, completion and invalidation.
+
+#include "DvmTestSupport.h"
+
+#include <algorithm>
+#include <cstring>
+
+namespace {
+
+const uint32_t kDevIp = 0x0A4D000B; // 10.77.0.11
+
+class DvmSync : public DvmTest
+{
+protected:
+    /// Announces the device with the given counts (texts, so hostile values can be passed).
+    DevRecord* addDevice(const char* chNumRx, const char* ucastNumRx = "0", const char* ucastNumTx = "0",
+                         const char* mcastNumRx = "0", const char* mcastNumTx = "0")
+    {
+        QJsonObject a = announcement("MD0A", "10.77.0.11");
+        a.insert("chNumRx", chNumRx);
+        a.insert("ucastNumRx", ucastNumRx);
+        a.insert("ucastNumTx", ucastNumTx);
+        a.insert("mcastNumRx", mcastNumRx);
+        a.insert("mcastNumTx", mcastNumTx);
+        announce(a);
+        return findDevById("MD0A");
+    }
+
+    /// A page as a device would build it for the request, ids [idStart, min(idStart + page, total)).
+    static QJsonArray page(const QString& ops, int idStart, int idNext)
+    {
+        QJsonArray arr;
+        for (int id = idStart; id < idNext; ++id) {
+            const QString sid = QString::number(id);
+            if (ops == "getAllRxCh") {
+                arr.append(QJsonObject{{"id", sid}, {"rtpChId", QString::number(100 + id)}});
+            } else if (ops == "getAllRtpCh") {
+                arr.append(QJsonObject{{"id", sid}, {"srcDevId", "SRC"}, {"srcChId", QString::number(id % 4)}});
+            } else if (ops.startsWith("getAllActive")) {
+                if (id % 2 == 0)
+                    arr.append(sid);
+            } else {
+                const QJsonObject sdp{{"srcIp", "10.77.0.11"}, {"dstIp", "239.1.0." + sid},
+                                      {"dstPort", "5004"},     {"chNum", "2"},
+                                      {"sampleByteNum", "3"},  {"rtpTsOffset", "4000000000"}};
+                QJsonObject el{{"id", sid}, {"sdp", sdp}};
+                if (ops.endsWith("Rx")) {
+                    el.insert("rtpChIdArr", QJsonArray{QString::number(id), "-1"});
+                    el.insert("active", "1");
+                } else {
+                    el.insert("srcChIdArr", QJsonArray{"0", "1"});
+                    el.insert("name", "tx" + sid);
+                }
+                arr.append(el);
+            }
+        }
+        return arr;
+    }
+
+    /// Answers every request of one step in pages of `pageSize`, clamped to `total` per table.
+    /// Returns the number of requests answered.
+    int serveStep(int pageSize, const int total[DVM_T_COUNT])
+    {
+        sent.clear();
+        tick();
+        const std::vector<SentDatagram> requests = sent;
+        for (const SentDatagram& req : requests) {
+            const QString ops = req.msg.value("ops").toString();
+            int t = 0;
+            while (t < DVM_T_COUNT && ops != dvm_tableOps(static_cast<DvmTable>(t)))
+                ++t;
+            const int idStart = req.msg.value("idStart").toString().toInt();
+            const int idNext = std::min(idStart + pageSize, total[t]);
+            reply(kDevIp, ops.toLatin1().constData(), idStart, idNext, page(ops, idStart, idNext));
+        }
+        return int(requests.size());
+    }
+    int serveUntilQuiet(int pageSize, const int total[DVM_T_COUNT], int maxSteps = 100)
+    {
+        int steps = 0;
+        while (steps < maxSteps && serveStep(pageSize, total) > 0)
+            ++steps;
+        return steps;
+    }
+};
+
+TEST_F(DvmSync, RequestsGoInTableOrderToTheAnnouncedPortEveryStep)
+{
+    addDevice("16", "2", "3", "4", "5");
+    tick();
+    ASSERT_EQ(8u, sent.size());
+    for (int t = 0; t < DVM_T_COUNT; ++t) {
+        const QJsonObject expected{{"ops", dvm_tableOps(static_cast<DvmTable>(t))}, {"idStart", "0"}};
+        EXPECT_EQ(QJsonDocument(expected).toJson(QJsonDocument::Compact), sent[t].bytes);
+        EXPECT_EQ(kDevIp, sent[t].ip);
+        EXPECT_EQ(9990, sent[t].port);
+    }
+    tick();
+    EXPECT_EQ(16u, sent.size()) << "no request is remembered as outstanding";
+}
+
+TEST_F(DvmSync, PagesOfEightCompleteSixteenChannelsWithOneUpdateRoute)
+{
+    DevRecord* rec = addDevice("16", "2", "2", "2", "2");
+    const int total[DVM_T_COUNT] = {16, 16, 2, 2, 2, 2, 2, 2};
+    EXPECT_EQ(2, serveUntilQuiet(8, total));
+    EXPECT_EQ(1, count("updateRoute"));
+    EXPECT_EQ(0, count("updateActive"));
+    EXPECT_TRUE(dvm_tablesComplete(rec));
+    EXPECT_EQ("updateRoute", notes.back().value("ops").toString());
+    EXPECT_EQ("MD0A", notes.back().value("devId").toString());
+
+    const DevTables& t = rec->tables;
+    EXPECT_EQ(115, t.rxChMap(15));
+    EXPECT_EQ(-1, t.rxChMap(16));
+    EXPECT_STREQ("SRC", t.rtpCh[13].srcDevId);
+    EXPECT_EQ(1, t.rtpCh[13].srcChId());
+    EXPECT_EQ(-1, t.rtpCh[16].srcChId());
+    const RxStreamEntry& rx = t.ucastRx[1];
+    EXPECT_EQ(0xEF010001u, rx.stream.dstIp);
+    EXPECT_EQ(5004, rx.stream.dstPort);
+    EXPECT_EQ(4000000000u, rx.stream.rtpTsOffset);
+    EXPECT_EQ(1, rx.rtpChId(0));
+    EXPECT_EQ(-1, rx.rtpChId(1));
+    EXPECT_EQ(-1, rx.rtpChId(7));
+    EXPECT_EQ(0, rx.active) << "the active-flag listing names only even ids";
+    EXPECT_EQ(1, t.ucastRx[0].active);
+    EXPECT_STREQ("tx1", t.mcastTx[1].name);
+    EXPECT_EQ(1, t.mcastTx[1].srcChId(1));
+    EXPECT_EQ(-1, t.mcastTx[1].srcChId(2));
+
+    sent.clear();
+    tick(3);
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(DvmSync, RepeatedLastPageDoesNotNotifyAgain)
+{
+    DevRecord* rec = addDevice("4");
+    reply(kDevIp, "getAllRxCh", 0, 4, page("getAllRxCh", 0, 4));
+    EXPECT_EQ(0, count("updateRoute"));
+    reply(kDevIp, "getAllRtpCh", 0, 4, page("getAllRtpCh", 0, 4));
+    EXPECT_EQ(1, count("updateRoute"));
+    reply(kDevIp, "getAllRtpCh", 0, 4, page("getAllRtpCh", 0, 4)); // a late answer to a repeated request
+    EXPECT_EQ(1, count("updateRoute"));
+    EXPECT_TRUE(dvm_tablesComplete(rec));
+}
+
+TEST_F(DvmSync, DeviceWithoutChannelsIsCompleteAndNeverAsked)
+{
+    DevRecord* rec = addDevice("0");
+    EXPECT_TRUE(dvm_tablesComplete(rec));
+    tick(5);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(0, count("updateRoute"));
+}
+
+TEST_F(DvmSync, UpdateRouteRefetchesOnlyReceiveSideTables)
+{
+    DevRecord* rec = addDevice("4", "2", "2", "2", "2");
+    const int total[DVM_T_COUNT] = {4, 4, 2, 2, 2, 2, 2, 2};
+    serveUntilQuiet(8, total);
+    ASSERT_EQ(1, count("updateActive")) << "the completing reply was an active-flag page";
+
+    EXPECT_EQ(0, mcast(QJsonObject{{"ops", "updateRoute"}}, kDevIp + 1)) << "unknown sender";
+    EXPECT_EQ(1, mcast(QJsonObject{{"ops", "updateRoute"}}, kDevIp));
+    sent.clear();
+    tick();
+    std::vector<QString> asked;
+    for (const SentDatagram& d : sent) {
+        asked.push_back(d.msg.value("ops").toString());
+        EXPECT_EQ("0", d.msg.value("idStart").toString());
+    }
+    EXPECT_EQ((std::vector<QString>{"getAllRxCh", "getAllRtpCh", "getAllUcastRx", "getAllMcastRx"}), asked);
+    EXPECT_EQ(103, rec->tables.rxChMap(3)) << "old entries stay visible until refetched";
+
+    serveUntilQuiet(8, total);
+    EXPECT_EQ(1, count("updateRoute"));
+    EXPECT_EQ(1, count("updateActive"));
+}
+
+TEST_F(DvmSync, UpdateActiveRefetchesOnlyUnicastActiveFlags)
+{
+    DevRecord* rec = addDevice("0", "4", "0", "4", "0");
+    const int total[DVM_T_COUNT] = {0, 0, 4, 0, 4, 0, 4, 4};
+    serveUntilQuiet(8, total);
+    EXPECT_EQ(1, count("updateActive")) << "the last reply was an active-flag page";
+
+    EXPECT_EQ(0, mcast(QJsonObject{{"ops", "updateActive"}}, kDevIp + 1));
+    EXPECT_EQ(1, mcast(QJsonObject{{"ops", "updateActive"}}, kDevIp));
+    sent.clear();
+    tick();
+    ASSERT_EQ(1u, sent.size());
+    EXPECT_EQ("getAllActiveUcastId", sent[0].msg.value("ops").toString());
+    EXPECT_EQ(1, rec->tables.mcastRx[2].active);
+
+    reply(kDevIp, "getAllActiveUcastId", 0, 4, QJsonArray{"1"});
+    EXPECT_EQ(2, count("updateActive"));
+    EXPECT_EQ(0, rec->tables.ucastRx[0].active);
+    EXPECT_EQ(1, rec->tables.ucastRx[1].active);
+    EXPECT_EQ(1, rec->tables.mcastRx[2].active) << "multicast flags are not refetched";
+}
+
+TEST_F(DvmSync, EmptyPageClearsItsIdsAndMovesTheCount)
+{
+    DevRecord* rec = addDevice("16");
+    reply(kDevIp, "getAllRxCh", 0, 8, page("getAllRxCh", 0, 8));
+    reply(kDevIp, "getAllRxCh", 4, 8, QJsonArray{});
+    const DevTables& t = rec->tables;
+    EXPECT_EQ(103, t.rxChMap(3));
+    for (int id = 4; id < 8; ++id)
+        EXPECT_EQ(-1, t.rxChMap(id)) << id;
+    EXPECT_EQ(8, t.fetched[DVM_T_RXCH]);
+}
+
+TEST_F(DvmSync, ActiveListingSetsNamedIdsAndClearsTheRestOfThePage)
+{
+    DevRecord* rec = addDevice("0", "4");
+    QJsonArray all;
+    for (int id = 0; id < 4; ++id)
+        all.append(QJsonObject{{"id", QString::number(id)}, {"active", "1"}, {"rtpChIdArr", QJsonArray{}}});
+    reply(kDevIp, "getAllUcastRx", 0, 4, all);
+    reply(kDevIp, "getAllActiveUcastId", 0, 4, QJsonArray{"0", "2"});
+    const DevTables& t = rec->tables;
+    EXPECT_EQ(1, t.ucastRx[0].active);
+    EXPECT_EQ(0, t.ucastRx[1].active);
+    EXPECT_EQ(1, t.ucastRx[2].active);
+    EXPECT_EQ(0, t.ucastRx[3].active);
+    EXPECT_EQ(4, t.fetched[DVM_T_ACTIVE_UCAST]);
+}
+
+TEST_F(DvmSync, StreamMembersAreCutToTheirFields)
+{
+    DevRecord* rec = addDevice("0", "0", "1");
+    QJsonArray chans;
+    for (int i = 0; i < 12; ++i)
+        chans.append(QString::number(i));
+    const QJsonObject el{{"id", "0"},
+                         {"sdp", QJsonObject{{"dstPort", "99999"}, {"chNum", "300"}}},
+                         {"srcChIdArr", chans},
+                         {"name", QString(80, 'n')}};
+    reply(kDevIp, "getAllUcastTx", 0, 1, QJsonArray{el});
+    const TxStreamEntry& e = rec->tables.ucastTx[0];
+    EXPECT_EQ(7, e.srcChId(7)) << "the first eight channels are kept";
+    EXPECT_EQ(QByteArray(63, 'n'), QByteArray(e.name));
+    EXPECT_EQ(65535, e.stream.dstPort) << "out-of-range numbers saturate";
+    EXPECT_EQ(255, e.stream.chNum);
+    EXPECT_EQ(0u, e.stream.srcIp);
+}
+
+TEST_F(DvmSync, OutOfRangeIdsAreSkippedAndInRangeOnesStored)
+{
+    DevRecord* rec = addDevice("8");
+    const QJsonArray arr{QJsonObject{{"id", "-1"}, {"rtpChId", "1"}},
+                         QJsonObject{{"id", "4096"}, {"rtpChId", "2"}},
+                         QJsonObject{{"id", "99999999999999999999"}, {"rtpChId", "3"}},
+                         QJsonObject{{"id", "abc"}, {"rtpChId", "4"}},
+                         QJsonObject{{"id", "4095"}, {"rtpChId", "5"}},
+                         QJsonObject{{"id", "2"}, {"rtpChId", "6"}}};
+    EXPECT_EQ(1, reply(kDevIp, "getAllRxCh", -5, 3, arr));
+    const DevTables& t = rec->tables;
+    EXPECT_EQ(-1, t.rxChMap(0)) << "no bad id lands on id 0";
+    EXPECT_EQ(6, t.rxChMap(2));
+    EXPECT_EQ(5, t.rxChMap(4095));
+    EXPECT_EQ(3, t.fetched[DVM_T_RXCH]);
+    EXPECT_EQ(4096, t.highWater[DVM_T_RXCH]);
+    const QJsonArray flags{"-3", "4096", "1"};
+    EXPECT_EQ(1, reply(kDevIp, "getAllActiveMcastId", -100, 100000, flags));
+    EXPECT_EQ(1, t.mcastRx[1].active);
+}
+
+// Counts of an announcement are untrusted: they must neither reach outside the tables nor keep
+// the registry asking for pages forever.
+TEST_F(DvmSync, NegativeCountsAskForNothing)
+{
+    DevRecord* rec = addDevice("-5", "-2147483648", "-1", "-7", "-99999999999");
+    EXPECT_EQ(0, dvm_expectedCount(rec, DVM_T_RXCH));
+    EXPECT_EQ(0, dvm_expectedCount(rec, DVM_T_ACTIVE_MCAST));
+    EXPECT_TRUE(dvm_tablesComplete(rec));
+    tick(3);
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(DvmSync, HugeCountsStopAtTableSize)
+{
+    DevRecord* rec = addDevice("100000", "5000", "2147483647", "99999999999999", "4097");
+    for (int t = 0; t < DVM_T_COUNT; ++t)
+        EXPECT_EQ(DVM_TABLE_SIZE, dvm_expectedCount(rec, static_cast<DvmTable>(t))) << t;
+    int total[DVM_T_COUNT];
+    std::fill(total, total + DVM_T_COUNT, 100000); // the device pages past the end of the table
+    EXPECT_EQ(2, serveUntilQuiet(2048, total, 10));
+    EXPECT_EQ(1, count("updateRoute") + count("updateActive"));
+    EXPECT_EQ(4195, rec->tables.rxChMap(4095));
+    EXPECT_EQ(4096, rec->tables.fetched[DVM_T_UCAST_TX]);
+    EXPECT_EQ(4096, rec->tables.highWater[DVM_T_UCAST_TX]);
+}
+
+TEST_F(DvmSync, PageBeyondTableEndIsOverCompleteAndStopsRequests)
+{
+    DevRecord* rec = addDevice("16");
+    reply(kDevIp, "getAllRxCh", 0, 1000000, page("getAllRxCh", 0, 16));
+    EXPECT_EQ(DVM_TABLE_SIZE, rec->tables.fetched[DVM_T_RXCH]);
+    reply(kDevIp, "getAllRtpCh", 0, 16, page("getAllRtpCh", 0, 16));
+    EXPECT_FALSE(dvm_tablesComplete(rec));
+    EXPECT_EQ(0, count("updateRoute"));
+    tick(3);
+    EXPECT_TRUE(sent.empty()) << "over-complete tables are not asked again";
+
+    mcast(QJsonObject{{"ops", "updateRoute"}}, kDevIp);
+    tick();
+    ASSERT_EQ(2u, sent.size());
+    EXPECT_EQ("getAllRxCh", sent[0].msg.value("ops").toString());
+    EXPECT_EQ("getAllRtpCh", sent[1].msg.value("ops").toString());
+}
+
+TEST_F(DvmSync, BackwardPageRepeatsOnceAStepWithoutGrowing)
+{
+    DevRecord* rec = addDevice("16");
+    reply(kDevIp, "getAllRxCh", 8, 0, page("getAllRxCh", 8, 16));
+    EXPECT_EQ(0, rec->tables.fetched[DVM_T_RXCH]);
+    EXPECT_EQ(108, rec->tables.rxChMap(8)) << "elements are stored even when the bounds are reversed";
+    for (int step = 0; step < 5; ++step) {
+        sent.clear();
+        tick();
+        EXPECT_EQ(1u, sentOps("getAllRxCh").size());
+        reply(kDevIp, "getAllRxCh", 0, 0, QJsonArray{});
+    }
+    EXPECT_EQ(0, rec->tables.fetched[DVM_T_RXCH]);
+}
+
+TEST_F(DvmSync, OtherDatagramsAreLeftToTheCommandLayer)
+{
+    addDevice("16");
+    EXPECT_EQ(0, reply(kDevIp + 1, "getAllRxCh", 0, 8, page("getAllRxCh", 0, 8))) << "unknown sender";
+    EXPECT_EQ(0, ucast(QJsonObject{{"ops", "setDevName"}, {"result", "succ"}}, kDevIp));
+    const char bad[] = "{\"ops\":\"getAllRxCh\"";
+    EXPECT_EQ(0, userCallLib_handleUdp_ucast(bad, int(sizeof bad) - 1, kDevIp, 1));
+    EXPECT_EQ(0, findDevByIp(kDevIp)->tables.fetched[DVM_T_RXCH]);
+}
+
+TEST_F(DvmSync, ReusedSlotStartsWithEmptyTables)
+{
+    DevRecord* rec = addDevice("4", "2", "2");
+    const int total[DVM_T_COUNT] = {4, 4, 2, 2, 0, 0, 2, 0};
+    serveUntilQuiet(8, total);
+    dvm_setDevLife(rec, 0);
+    tick();
+    ASSERT_EQ(1, count("delDev"));
+
+    QJsonObject b = announcement("OTHER", "10.77.0.12");
+    b.insert("chNumRx", "4");
+    announce(b);
+    ASSERT_EQ(rec, findDevById("OTHER"));
+    const DevTables& t = rec->tables;
+    EXPECT_EQ(-1, t.rxChMap(0));
+    EXPECT_STREQ("", t.rtpCh[1].srcDevId);
+    EXPECT_EQ(-1, t.rtpCh[1].srcChId());
+    EXPECT_EQ(0u, t.ucastRx[0].stream.dstIp);
+    EXPECT_EQ(-1, t.ucastRx[0].rtpChId(0));
+    EXPECT_EQ(0, t.ucastRx[0].active);
+    EXPECT_STREQ("", t.ucastTx[1].name);
+    for (int k = 0; k < DVM_T_COUNT; ++k)
+        EXPECT_EQ(0, t.fetched[k]) << k;
+}
+
+TEST_F(DvmSync, DeviceWithoutUsablePortIsNotAsked)
+{
+    QJsonObject a = announcement("MD0A", "10.77.0.11");
+    a.insert("chNumRx", "4");
+    a.insert("port", "70000");
+    announce(a);
+    tick();
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST(DvmStreamJson, RoundTripsAsText)
+{
+    StreamDesc s{0x0A4D000B, 0xEF010203, 5004, 8, 3, 4294967295u};
+    const QJsonObject o = streamToJson(s);
+    EXPECT_EQ(QJsonObject({{"srcIp", "10.77.0.11"},
+                           {"dstIp", "239.1.2.3"},
+                           {"dstPort", "5004"},
+                           {"chNum", "8"},
+                           {"sampleByteNum", "3"},
+                           {"rtpTsOffset", "4294967295"}}),
+              o);
+    StreamDesc back;
+    EXPECT_EQ(1, parseStreamJson(o, &back));
+    EXPECT_EQ(0, std::memcmp(&s, &back, sizeof s));
+}
+
+} // namespace
