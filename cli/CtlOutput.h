@@ -1,0 +1,16 @@
+#pragma once
+#include <QByteArray>
+
+/// The controller's machine-readable output. The registry writes its log lines to standard
+/// output; the controller moves them to standard error at start so that its own output stays
+/// clean JSON.
+namespace CtlOutput {
+
+/// Keeps the original standard output for write() and points file descriptor 1 at standard error.
+void separateFromLogs();
+/// Writes bytes to the original standard output and flushes.
+void write(const QByteArray& bytes);
+/// Writes one line to standard error.
+void error(const QByteArray& line);
+
+} // namespace CtlOutput

@@ -1,0 +1,33 @@
+#include "McastForwarder.h"
+
+#include "CoreLog.h"
+#include "DevManager.h"
+
+#include <QJsonDocument>
+#include <QJsonObject>
+
+McastForward forwardMcastDatagram(const char* data, int length, uint32_t srcIp)
+{
+    McastForward out;
+    QJsonParseError error;
+    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(data, length), &error);
+    QJsonObject obj;
+    if (error.error != QJsonParseError::NoError || doc.isNull())
+        MERIDANE_NET_LOG("mainwindow", "MyThread::handleUdpMcast");
+    else
+        obj = doc.object();
+
+    const QString ops = obj.value(QStringLiteral("ops")).toString();
+    const QString event = obj.value(QStringLiteral("event")).toString();
+    if (!event.isEmpty()) {
+        obj.insert(QStringLiteral("ops"), QStringLiteral("clockEvent"));
+        obj.insert(QStringLiteral("remoteIp"), dvm_ipToString(srcIp));
+        out.kind = McastForward::ClockEvent;
+        out.text = QString::fromUtf8(QJsonDocument(obj).toJson(QJsonDocument::Compact));
+    } else if (ops == QLatin1String("devReqGuiBlink")) {
+        qCDebug(lcNet) << "MainWindow" << "handleUdpMcast => ops:" << ops << obj;
+        out.kind = McastForward::Blink;
+        out.text = obj.value(QStringLiteral("devId")).toString();
+    }
+    return out;
+}
