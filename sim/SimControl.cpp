@@ -1,0 +1,136 @@
+#include "SimControl.h"
+
+#include "SimCommandHandlers.h"
+#include "SimLog.h"
+#include "SimNetwork.h"
+
+#include <QJsonDocument>
+#include <QSocketNotifier>
+
+#include <cerrno>
+#include <unistd.h>
+
+namespace {
+
+QJsonObject fail(const QString& error)
+{
+    return QJsonObject{{QStringLiteral("ok"), false}, {QStringLiteral("error"), error}};
+}
+
+QJsonObject answerFor(const SimChange& change)
+{
+    if (!change.ok())
+        return fail(change.error);
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("changed"), change.changed()}};
+}
+
+} // namespace
+
+SimControl::SimControl(SimNetwork& network, QObject* parent) : QObject(parent), m_network(network) {}
+
+QJsonObject SimControl::handleLine(const QByteArray& line)
+{
+    QJsonParseError pe;
+    const QJsonDocument doc = QJsonDocument::fromJson(line, &pe);
+    if (pe.error != QJsonParseError::NoError || !doc.isObject())
+        return fail(QStringLiteral("not a JSON object"));
+    const QJsonObject req = doc.object();
+    const QString cmd = req.value(QLatin1String("cmd")).toString();
+    const QString devId = req.value(QLatin1String("devId")).toString();
+
+    if (cmd == QLatin1String("dump")) {
+        QJsonObject out = m_network.dump();
+        out.insert(QStringLiteral("ok"), true);
+        return out;
+    }
+    if (cmd == QLatin1String("route") || cmd == QLatin1String("unroute")) {
+        std::optional<int> rxCh = SimCommandHandlers::readInt(req, "rxCh");
+        if (!rxCh)
+            return fail(QStringLiteral("\"rxCh\" must be an integer"));
+        SimChange change;
+        if (cmd == QLatin1String("route")) {
+            std::optional<int> srcCh = SimCommandHandlers::readInt(req, "srcCh");
+            if (!srcCh)
+                return fail(QStringLiteral("\"srcCh\" must be an integer"));
+            change = m_network.route(devId, *rxCh, req.value(QLatin1String("srcDevId")).toString(), *srcCh);
+        } else {
+            change = m_network.unroute(devId, *rxCh);
+        }
+        m_network.publish(change);
+        return answerFor(change);
+    }
+    if (cmd == QLatin1String("silence"))
+        return setSilenced(req, true);
+    if (cmd == QLatin1String("resume"))
+        return setSilenced(req, false);
+    if (cmd == QLatin1String("quit")) {
+        // Queued so the answer is written before the event loop ends.
+        QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
+        return QJsonObject{{QStringLiteral("ok"), true}};
+    }
+    return fail(QStringLiteral("unknown cmd \"%1\"").arg(cmd));
+}
+
+QJsonObject SimControl::setSilenced(const QJsonObject& req, bool silenced)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    m_network.device(i).setSilenced(silenced);
+    if (!silenced)
+        m_network.announceAll();
+    return QJsonObject{{QStringLiteral("ok"), true}};
+}
+
+void SimControl::feed(const QByteArray& bytes)
+{
+    int from = 0;
+    while (from < bytes.size()) {
+        const int nl = bytes.indexOf('\n', from);
+        const int end = nl < 0 ? bytes.size() : nl;
+        if (!m_discarding)
+            m_pending.append(bytes.constData() + from, end - from);
+        if (m_pending.size() > kMaxLineBytes) {
+            m_pending.clear();
+            m_discarding = true;
+        }
+        if (nl < 0)
+            break;
+        if (m_discarding) {
+            emit signal_answer(QJsonDocument(fail(QStringLiteral("line too long"))).toJson(QJsonDocument::Compact));
+        } else if (!m_pending.trimmed().isEmpty()) {
+            emit signal_answer(QJsonDocument(handleLine(m_pending)).toJson(QJsonDocument::Compact));
+        }
+        m_pending.clear();
+        m_discarding = false;
+        from = nl + 1;
+    }
+}
+
+void SimControl::attachStdin(bool exitOnEof)
+{
+    m_exitOnEof = exitOnEof;
+    m_notifier = new QSocketNotifier(STDIN_FILENO, QSocketNotifier::Read, this);
+    connect(m_notifier, &QSocketNotifier::activated, this, &SimControl::handleStdinReadable);
+}
+
+void SimControl::handleStdinReadable()
+{
+    char buf[4096];
+    const ssize_t n = ::read(STDIN_FILENO, buf, sizeof(buf));
+    if (n > 0) {
+        feed(QByteArray(buf, static_cast<int>(n)));
+        return;
+    }
+    if (n < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    // End of input (or an unreadable descriptor): stop watching, otherwise the notifier fires forever.
+    m_notifier->setEnabled(false);
+    if (!m_pending.trimmed().isEmpty() && !m_discarding)
+        emit signal_answer(QJsonDocument(handleLine(m_pending)).toJson(QJsonDocument::Compact));
+    m_pending.clear();
+    qCDebug(lcSim) << "standard input closed";
+    if (m_exitOnEof)
+        emit signal_quit();
+}

@@ -1,0 +1,42 @@
+#pragma once
+
+#include <QByteArray>
+#include <QJsonObject>
+#include <QObject>
+
+class QSocketNotifier;
+class SimNetwork;
+
+/// The control channel: one JSON object per line in, one JSON line out per request.
+class SimControl : public QObject
+{
+    Q_OBJECT
+public:
+    explicit SimControl(SimNetwork& network, QObject* parent = nullptr);
+
+    /// Runs one control request; the answer carries "ok" and, on failure, "error".
+    QJsonObject handleLine(const QByteArray& line);
+    /// Takes raw input; every complete line is answered through signal_answer.
+    void feed(const QByteArray& bytes);
+    /// Reads standard input from the event loop; at end of input signal_quit follows if `exitOnEof`.
+    void attachStdin(bool exitOnEof);
+
+    /// Lines longer than this are dropped whole so a runaway writer cannot exhaust memory.
+    static constexpr int kMaxLineBytes = 1 << 20;
+
+signals:
+    void signal_answer(const QByteArray& line);
+    void signal_quit();
+
+private slots:
+    void handleStdinReadable();
+
+private:
+    QJsonObject setSilenced(const QJsonObject& req, bool silenced);
+
+    SimNetwork& m_network;
+    QByteArray m_pending;
+    bool m_discarding = false;
+    bool m_exitOnEof = false;
+    QSocketNotifier* m_notifier = nullptr;
+};

@@ -1,0 +1,277 @@
+#include "SimDevice.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+
+#include <algorithm>
+
+namespace {
+
+const char* const kTableOps[] = {"getAllRxCh",    "getAllRtpCh",   "getAllUcastRx",       "getAllUcastTx",
+                                 "getAllMcastRx", "getAllMcastTx", "getAllActiveUcastId", "getAllActiveMcastId"};
+
+QString num(qint64 n)
+{
+    return QString::number(n);
+}
+
+template <typename Arr> QJsonArray slotsToWire(const Arr& ids)
+{
+    QJsonArray a;
+    for (int v : ids)
+        a.append(num(v));
+    return a;
+}
+
+template <typename Arr> QJsonArray slotsToDump(const Arr& ids)
+{
+    QJsonArray a;
+    for (int v : ids)
+        a.append(v);
+    return a;
+}
+
+int byteSize(const QJsonObject& o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact).size();
+}
+
+} // namespace
+
+SimDevice::SimDevice(const SimDeviceConfig& config, quint16 defaultPort)
+    : m_config(config), m_port(config.port != 0 ? config.port : defaultPort), m_gmClkId(config.myClkId),
+      m_rxChMap(config.chNumRx, -1), m_rtpChannels(config.chNumRx), m_ucastRx(config.ucastNumRx),
+      m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx), m_mcastTx(config.mcastNumTx)
+{
+}
+
+std::optional<SimTable> SimDevice::tableForOps(const QString& ops)
+{
+    for (int i = 0; i < 8; ++i)
+        if (ops == QLatin1String(kTableOps[i]))
+            return static_cast<SimTable>(i);
+    return std::nullopt;
+}
+
+QString SimDevice::opsForTable(SimTable table)
+{
+    return QLatin1String(kTableOps[static_cast<int>(table)]);
+}
+
+int SimDevice::tableCount(SimTable table) const
+{
+    switch (table) {
+    case SimTable::RxCh:
+    case SimTable::RtpCh:
+        return m_config.chNumRx;
+    case SimTable::UcastRx:
+    case SimTable::ActiveUcast:
+        return m_config.ucastNumRx;
+    case SimTable::UcastTx:
+        return m_config.ucastNumTx;
+    case SimTable::McastRx:
+    case SimTable::ActiveMcast:
+        return m_config.mcastNumRx;
+    case SimTable::McastTx:
+        return m_config.mcastNumTx;
+    }
+    return 0;
+}
+
+QJsonObject SimDevice::sdpToWire(const SimSdp& sdp)
+{
+    return QJsonObject{{QStringLiteral("srcIp"), SimDeviceConfig::ipText(sdp.srcIp)},
+                       {QStringLiteral("dstIp"), SimDeviceConfig::ipText(sdp.dstIp)},
+                       {QStringLiteral("dstPort"), num(sdp.dstPort)},
+                       {QStringLiteral("chNum"), num(sdp.chNum)},
+                       {QStringLiteral("sampleByteNum"), num(sdp.sampleByteNum)},
+                       {QStringLiteral("rtpTsOffset"), num(sdp.rtpTsOffset)}};
+}
+
+QJsonObject SimDevice::sdpToDump(const SimSdp& sdp)
+{
+    return QJsonObject{{QStringLiteral("srcIp"), SimDeviceConfig::ipText(sdp.srcIp)},
+                       {QStringLiteral("dstIp"), SimDeviceConfig::ipText(sdp.dstIp)},
+                       {QStringLiteral("dstPort"), sdp.dstPort},
+                       {QStringLiteral("chNum"), sdp.chNum},
+                       {QStringLiteral("sampleByteNum"), sdp.sampleByteNum},
+                       {QStringLiteral("rtpTsOffset"), static_cast<double>(sdp.rtpTsOffset)}};
+}
+
+std::optional<QJsonValue> SimDevice::wireEntry(SimTable table, int id) const
+{
+    const QString idText = num(id);
+    switch (table) {
+    case SimTable::RxCh:
+        if (m_rxChMap[id] < 0)
+            return std::nullopt;
+        return QJsonObject{{QStringLiteral("id"), idText}, {QStringLiteral("rtpChId"), num(m_rxChMap[id])}};
+    case SimTable::RtpCh: {
+        const SimRtpChannel& r = m_rtpChannels[id];
+        if (!r.isUsed())
+            return std::nullopt;
+        return QJsonObject{{QStringLiteral("id"), idText},
+                           {QStringLiteral("srcDevId"), r.srcDevId},
+                           {QStringLiteral("srcChId"), num(r.srcChId)}};
+    }
+    case SimTable::UcastRx:
+    case SimTable::McastRx: {
+        const SimRxStream& s = (table == SimTable::UcastRx ? m_ucastRx : m_mcastRx)[id];
+        if (!s.used)
+            return std::nullopt;
+        return QJsonObject{{QStringLiteral("id"), idText},
+                           {QStringLiteral("sdp"), sdpToWire(s.sdp)},
+                           {QStringLiteral("rtpChIdArr"), slotsToWire(s.rtpChIds)},
+                           {QStringLiteral("active"), s.active ? QStringLiteral("1") : QStringLiteral("0")}};
+    }
+    case SimTable::UcastTx:
+    case SimTable::McastTx: {
+        const SimTxStream& s = (table == SimTable::UcastTx ? m_ucastTx : m_mcastTx)[id];
+        if (!s.used)
+            return std::nullopt;
+        return QJsonObject{{QStringLiteral("id"), idText},
+                           {QStringLiteral("sdp"), sdpToWire(s.sdp)},
+                           {QStringLiteral("srcChIdArr"), slotsToWire(s.srcChIds)},
+                           {QStringLiteral("name"), s.name}};
+    }
+    case SimTable::ActiveUcast:
+    case SimTable::ActiveMcast: {
+        const SimRxStream& s = (table == SimTable::ActiveUcast ? m_ucastRx : m_mcastRx)[id];
+        if (!s.used || !s.active)
+            return std::nullopt;
+        return QJsonValue(idText);
+    }
+    }
+    return std::nullopt;
+}
+
+QJsonObject SimDevice::pageReply(SimTable table, int idStart, int pageSize, int maxBytes) const
+{
+    const int count = tableCount(table);
+    const int end = static_cast<int>(std::min<qint64>(qint64(idStart) + std::max(pageSize, 1), count));
+    QJsonObject reply{{QStringLiteral("ops"), opsForTable(table)},
+                      {QStringLiteral("idStart"), num(idStart)},
+                      {QStringLiteral("idNext"), num(end)}};
+    QJsonArray arr;
+    int next = end;
+    for (int id = idStart; id < end; ++id) {
+        std::optional<QJsonValue> e = wireEntry(table, id);
+        if (!e)
+            continue;
+        arr.append(*e);
+        reply.insert(QStringLiteral("arr"), arr);
+        // A controller drops datagrams that are too long, so the page ends before the entry that overflows.
+        if (arr.size() > 1 && byteSize(reply) > maxBytes) {
+            arr.removeLast();
+            next = id;
+            break;
+        }
+    }
+    reply.insert(QStringLiteral("arr"), arr);
+    reply.insert(QStringLiteral("idNext"), num(next));
+    return reply;
+}
+
+QJsonObject SimDevice::announcement() const
+{
+    const SimDeviceConfig& c = m_config;
+    return QJsonObject{{QStringLiteral("ops"), QStringLiteral("iAmVeranto")},
+                       {QStringLiteral("devId"), c.devId},
+                       {QStringLiteral("name"), c.name},
+                       {QStringLiteral("ip"), SimDeviceConfig::ipText(c.ip)},
+                       {QStringLiteral("port"), num(m_port)},
+                       {QStringLiteral("chNumRx"), num(c.chNumRx)},
+                       {QStringLiteral("chNumTx"), num(c.chNumTx)},
+                       {QStringLiteral("ucastNumRx"), num(c.ucastNumRx)},
+                       {QStringLiteral("ucastNumTx"), num(c.ucastNumTx)},
+                       {QStringLiteral("mcastNumRx"), num(c.mcastNumRx)},
+                       {QStringLiteral("mcastNumTx"), num(c.mcastNumTx)},
+                       {QStringLiteral("sampleRate"), num(c.sampleRate)},
+                       {QStringLiteral("sampleByteNum"), num(c.sampleByteNum)},
+                       {QStringLiteral("pFrameNum"), num(c.pFrameNum)},
+                       {QStringLiteral("dscp"), num(c.dscp)},
+                       {QStringLiteral("delayUs"), num(c.delayUs)},
+                       {QStringLiteral("myClkId"), c.myClkId},
+                       {QStringLiteral("gmClkId"), m_gmClkId},
+                       {QStringLiteral("model"), c.model},
+                       {QStringLiteral("phyChNumRx"), num(c.phyChNumRx)},
+                       {QStringLiteral("phyChNumTx"), num(c.phyChNumTx)},
+                       {QStringLiteral("canWork"), num(c.canWork)}};
+}
+
+QJsonObject SimDevice::dumpJson() const
+{
+    const SimDeviceConfig& c = m_config;
+    QJsonObject o{{QStringLiteral("devId"), c.devId},
+                  {QStringLiteral("name"), c.name},
+                  {QStringLiteral("ip"), SimDeviceConfig::ipText(c.ip)},
+                  {QStringLiteral("port"), m_port},
+                  {QStringLiteral("chNumRx"), c.chNumRx},
+                  {QStringLiteral("chNumTx"), c.chNumTx},
+                  {QStringLiteral("ucastNumRx"), c.ucastNumRx},
+                  {QStringLiteral("ucastNumTx"), c.ucastNumTx},
+                  {QStringLiteral("mcastNumRx"), c.mcastNumRx},
+                  {QStringLiteral("mcastNumTx"), c.mcastNumTx},
+                  {QStringLiteral("sampleRate"), c.sampleRate},
+                  {QStringLiteral("sampleByteNum"), c.sampleByteNum},
+                  {QStringLiteral("pFrameNum"), c.pFrameNum},
+                  {QStringLiteral("dscp"), c.dscp},
+                  {QStringLiteral("delayUs"), c.delayUs},
+                  {QStringLiteral("myClkId"), c.myClkId},
+                  {QStringLiteral("gmClkId"), m_gmClkId},
+                  {QStringLiteral("model"), c.model},
+                  {QStringLiteral("phyChNumRx"), c.phyChNumRx},
+                  {QStringLiteral("phyChNumTx"), c.phyChNumTx},
+                  {QStringLiteral("canWork"), c.canWork}};
+
+    QJsonArray rxCh;
+    for (int id = 0; id < m_rxChMap.size(); ++id)
+        if (m_rxChMap[id] >= 0)
+            rxCh.append(QJsonObject{{QStringLiteral("id"), id}, {QStringLiteral("rtpChId"), m_rxChMap[id]}});
+    QJsonArray rtpCh;
+    for (int id = 0; id < m_rtpChannels.size(); ++id)
+        if (m_rtpChannels[id].isUsed())
+            rtpCh.append(QJsonObject{{QStringLiteral("id"), id},
+                                     {QStringLiteral("srcDevId"), m_rtpChannels[id].srcDevId},
+                                     {QStringLiteral("srcChId"), m_rtpChannels[id].srcChId}});
+    auto rxTable = [](const std::vector<SimRxStream>& t) {
+        QJsonArray a;
+        for (int id = 0; id < int(t.size()); ++id)
+            if (t[id].used)
+                a.append(QJsonObject{{QStringLiteral("id"), id},
+                                     {QStringLiteral("sdp"), sdpToDump(t[id].sdp)},
+                                     {QStringLiteral("rtpChIdArr"), slotsToDump(t[id].rtpChIds)},
+                                     {QStringLiteral("active"), t[id].active}});
+        return a;
+    };
+    auto txTable = [](const std::vector<SimTxStream>& t) {
+        QJsonArray a;
+        for (int id = 0; id < int(t.size()); ++id)
+            if (t[id].used)
+                a.append(QJsonObject{{QStringLiteral("id"), id},
+                                     {QStringLiteral("sdp"), sdpToDump(t[id].sdp)},
+                                     {QStringLiteral("srcChIdArr"), slotsToDump(t[id].srcChIds)},
+                                     {QStringLiteral("name"), t[id].name}});
+        return a;
+    };
+    o.insert(QStringLiteral("tables"), QJsonObject{{QStringLiteral("rxCh"), rxCh},
+                                                   {QStringLiteral("rtpCh"), rtpCh},
+                                                   {QStringLiteral("ucastRx"), rxTable(m_ucastRx)},
+                                                   {QStringLiteral("ucastTx"), txTable(m_ucastTx)},
+                                                   {QStringLiteral("mcastRx"), rxTable(m_mcastRx)},
+                                                   {QStringLiteral("mcastTx"), txTable(m_mcastTx)}});
+    return o;
+}
+
+int SimDevice::rxChannelsUsing(int rtpId) const
+{
+    return static_cast<int>(std::count(m_rxChMap.begin(), m_rxChMap.end(), rtpId));
+}
+
+int SimDevice::freeRtpChannel() const
+{
+    for (int id = 0; id < m_rtpChannels.size(); ++id)
+        if (!m_rtpChannels[id].isUsed())
+            return id;
+    return -1;
+}

@@ -1,0 +1,94 @@
+#pragma once
+
+#include "SimDeviceConfig.h"
+#include "SimTypes.h"
+
+#include <QJsonObject>
+#include <QString>
+#include <QVector>
+
+#include <optional>
+#include <vector>
+
+/// The eight tables a controller reads page by page.
+enum class SimTable
+{
+    RxCh,
+    RtpCh,
+    UcastRx,
+    UcastTx,
+    McastRx,
+    McastTx,
+    ActiveUcast,
+    ActiveMcast
+};
+
+/// The state of one simulated device: what it announces, its channel map, RTP channels, the four stream
+/// tables and its clock identities. Pure data plus the answers built from it; no sockets.
+/// Cross-device consistency (a unicast route shows on both ends) is kept by SimNetwork.
+class SimDevice
+{
+public:
+    SimDevice(const SimDeviceConfig& config, quint16 defaultPort);
+
+    const SimDeviceConfig& config() const { return m_config; }
+    const QString& devId() const { return m_config.devId; }
+    quint32 ip() const { return m_config.ip; }
+    quint16 port() const { return m_port; }
+    const QString& gmClkId() const { return m_gmClkId; }
+    void setGmClkId(const QString& id) { m_gmClkId = id; }
+    bool isSilenced() const { return m_silenced; }
+    void setSilenced(bool silenced) { m_silenced = silenced; }
+
+    /// The "ops" name of a table's request and back; nullopt for any other name.
+    static std::optional<SimTable> tableForOps(const QString& ops);
+    static QString opsForTable(SimTable table);
+    /// Number of ids of a table (its announced capacity).
+    int tableCount(SimTable table) const;
+
+    /// One page answering {"ops":<table>,"idStart":N}: ids [N, M) with M = min(N + pageSize, count), cut
+    /// short (M lowered to the first id left out) when the datagram would exceed `maxBytes`.
+    /// Requires 0 <= idStart <= tableCount(table) and pageSize >= 1.
+    QJsonObject pageReply(SimTable table, int idStart, int pageSize, int maxBytes = kSimMaxDatagramBytes) const;
+
+    /// The "iAmVeranto" announcement (every value a string, as on the wire).
+    QJsonObject announcement() const;
+    /// The device as the controller's dump prints it: numbers as numbers, only non-empty table entries.
+    QJsonObject dumpJson() const;
+
+    // Tables, indexed by id. SimNetwork edits them; sizes never change after construction.
+    QVector<int>& rxChMap() { return m_rxChMap; }
+    const QVector<int>& rxChMap() const { return m_rxChMap; }
+    QVector<SimRtpChannel>& rtpChannels() { return m_rtpChannels; }
+    const QVector<SimRtpChannel>& rtpChannels() const { return m_rtpChannels; }
+    std::vector<SimRxStream>& ucastRx() { return m_ucastRx; }
+    const std::vector<SimRxStream>& ucastRx() const { return m_ucastRx; }
+    std::vector<SimTxStream>& ucastTx() { return m_ucastTx; }
+    const std::vector<SimTxStream>& ucastTx() const { return m_ucastTx; }
+    std::vector<SimRxStream>& mcastRx() { return m_mcastRx; }
+    const std::vector<SimRxStream>& mcastRx() const { return m_mcastRx; }
+    std::vector<SimTxStream>& mcastTx() { return m_mcastTx; }
+    const std::vector<SimTxStream>& mcastTx() const { return m_mcastTx; }
+
+    /// Number of receive channels fed by RTP channel `rtpId`.
+    int rxChannelsUsing(int rtpId) const;
+    /// Lowest unused RTP channel id, or -1.
+    int freeRtpChannel() const;
+
+    static QJsonObject sdpToWire(const SimSdp& sdp);
+    static QJsonObject sdpToDump(const SimSdp& sdp);
+
+private:
+    std::optional<QJsonValue> wireEntry(SimTable table, int id) const;
+
+    SimDeviceConfig m_config;
+    quint16 m_port;
+    QString m_gmClkId;
+    bool m_silenced = false;
+    QVector<int> m_rxChMap;
+    QVector<SimRtpChannel> m_rtpChannels;
+    std::vector<SimRxStream> m_ucastRx;
+    std::vector<SimTxStream> m_ucastTx;
+    std::vector<SimRxStream> m_mcastRx;
+    std::vector<SimTxStream> m_mcastTx;
+};

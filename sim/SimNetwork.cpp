@@ -1,0 +1,489 @@
+#include "SimNetwork.h"
+
+#include "SapAnnouncer.h"
+#include "SimDeviceNode.h"
+#include "SimLog.h"
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QRandomGenerator>
+
+namespace {
+
+QByteArray compact(const QJsonObject& o)
+{
+    return QJsonDocument(o).toJson(QJsonDocument::Compact);
+}
+
+template <typename Stream> int firstUnused(const std::vector<Stream>& table)
+{
+    for (int i = 0; i < int(table.size()); ++i)
+        if (!table[i].used)
+            return i;
+    return -1;
+}
+
+bool allEmpty(const std::array<int, kSimStreamSlots>& ids)
+{
+    for (int v : ids)
+        if (v >= 0)
+            return false;
+    return true;
+}
+
+SimChange failure(const QString& error)
+{
+    SimChange c;
+    c.error = error;
+    return c;
+}
+
+} // namespace
+
+void SimChange::markRoute(int index)
+{
+    if (!routeChanged.contains(index))
+        routeChanged.append(index);
+}
+
+void SimChange::markActive(int index)
+{
+    if (!activeChanged.contains(index))
+        activeChanged.append(index);
+}
+
+SimNetwork::SimNetwork(const Options& options, QObject* parent) : QObject(parent), m_options(options)
+{
+    m_options.pageSize = std::max(1, m_options.pageSize);
+    connect(&m_announceTimer, &QTimer::timeout, this, &SimNetwork::announceAll);
+    connect(&m_sapTimer, &QTimer::timeout, this, &SimNetwork::sapAll);
+    connect(&m_clockTimer, &QTimer::timeout, this, &SimNetwork::clockAll);
+}
+
+SimNetwork::~SimNetwork() = default;
+
+int SimNetwork::indexOfDevId(const QString& devId) const
+{
+    for (int i = 0; i < m_devices.size(); ++i)
+        if (m_devices[i].devId() == devId)
+            return i;
+    return -1;
+}
+
+int SimNetwork::indexOfIp(quint32 ip) const
+{
+    for (int i = 0; i < m_devices.size(); ++i)
+        if (m_devices[i].ip() == ip)
+            return i;
+    return -1;
+}
+
+bool SimNetwork::build(const QVector<SimDeviceConfig>& configs, QString* error)
+{
+    m_devices.clear();
+    for (const SimDeviceConfig& c : configs) {
+        if (indexOfDevId(c.devId) >= 0 || indexOfIp(c.ip) >= 0) {
+            *error = QStringLiteral("%1: address or devId used twice").arg(c.devId);
+            return false;
+        }
+        m_devices.append(SimDevice(c, m_options.port));
+    }
+    if (!m_devices.isEmpty()) {
+        const QString gm = m_devices.first().config().myClkId;
+        for (SimDevice& d : m_devices)
+            d.setGmClkId(gm);
+    }
+    auto check = [error](const SimDeviceConfig& c, const SimChange& change) {
+        if (change.ok())
+            return true;
+        *error = QStringLiteral("%1: %2").arg(c.devId, change.error);
+        return false;
+    };
+    for (const SimDeviceConfig& c : configs)
+        for (const SimMcastTxConfig& s : c.mcastTx)
+            if (!check(c, addMcastTx(c.devId, s)))
+                return false;
+    for (const SimDeviceConfig& c : configs)
+        for (const SimRouteConfig& r : c.routes)
+            if (!check(c, route(c.devId, r.rxCh, r.srcDevId, r.srcCh)))
+                return false;
+    for (const SimDeviceConfig& c : configs)
+        for (const SimMcastRxConfig& s : c.mcastRx)
+            if (!check(c, subscribeMcast(c.devId, s.dstIp, s.rxChannels)))
+                return false;
+    return true;
+}
+
+quint32 SimNetwork::tsOffsetFor(quint32 a, quint32 b, quint32 c)
+{
+    // Any fixed value works; mixing the stream's addresses makes streams differ from each other.
+    quint32 h = 2166136261u;
+    for (quint32 v : {a, b, c}) {
+        h ^= v;
+        h *= 16777619u;
+    }
+    return h;
+}
+
+void SimNetwork::updateUnicastChNum(SimSdp& sdp, const std::array<int, kSimStreamSlots>& ids)
+{
+    int n = 0;
+    for (int k = 0; k < kSimStreamSlots; ++k)
+        if (ids[k] >= 0)
+            n = k + 1;
+    sdp.chNum = static_cast<quint8>(n);
+}
+
+SimChange SimNetwork::route(const QString& devId, int rxCh, const QString& srcDevId, int srcCh)
+{
+    const int ri = indexOfDevId(devId);
+    const int si = indexOfDevId(srcDevId);
+    if (ri < 0)
+        return failure(QStringLiteral("unknown devId %1").arg(devId));
+    if (si < 0)
+        return failure(QStringLiteral("unknown srcDevId %1").arg(srcDevId));
+    if (ri == si)
+        return failure(QStringLiteral("a device cannot route to itself"));
+    if (rxCh < 0 || rxCh >= m_devices[ri].config().chNumRx)
+        return failure(QStringLiteral("rxCh %1 out of range").arg(rxCh));
+    if (srcCh < 0 || srcCh >= m_devices[si].config().chNumTx)
+        return failure(QStringLiteral("srcCh %1 out of range").arg(srcCh));
+    if (m_devices[ri].config().sampleRate != m_devices[si].config().sampleRate)
+        return failure(QStringLiteral("sample rates differ"));
+
+    const quint32 srcIp = m_devices[si].ip();
+    {
+        const SimDevice& r = m_devices[ri];
+        const int cur = r.rxChMap()[rxCh];
+        if (cur >= 0 && r.rtpChannels()[cur].srcDevId == srcDevId && r.rtpChannels()[cur].srcChId == srcCh) {
+            for (const SimRxStream& s : r.ucastRx())
+                if (s.used && s.sdp.srcIp == srcIp &&
+                    std::find(s.rtpChIds.begin(), s.rtpChIds.end(), cur) != s.rtpChIds.end())
+                    return {}; // already routed this way
+        }
+    }
+
+    const QVector<SimDevice> backup = m_devices;
+    SimChange change;
+    unrouteInternal(ri, rxCh, change);
+    SimDevice& r = m_devices[ri];
+    SimDevice& s = m_devices[si];
+
+    // A sender channel already in a stream to this receiver is shared, not sent twice.
+    int rtpId = -1;
+    for (const SimRxStream& st : r.ucastRx()) {
+        if (!st.used || st.sdp.srcIp != srcIp)
+            continue;
+        for (int id : st.rtpChIds)
+            if (id >= 0 && r.rtpChannels()[id].srcChId == srcCh)
+                rtpId = id;
+    }
+    if (rtpId < 0) {
+        int rxId = -1;
+        int slot = -1;
+        for (int i = 0; i < int(r.ucastRx().size()) && rxId < 0; ++i) {
+            const SimRxStream& st = r.ucastRx()[i];
+            if (!st.used || st.sdp.srcIp != srcIp)
+                continue;
+            for (int k = 0; k < kSimStreamSlots; ++k)
+                if (st.rtpChIds[k] < 0) {
+                    rxId = i;
+                    slot = k;
+                    break;
+                }
+        }
+        int txId = -1;
+        if (rxId < 0) {
+            rxId = firstUnused(r.ucastRx());
+            txId = firstUnused(s.ucastTx());
+            if (rxId < 0 || txId < 0) {
+                m_devices = backup;
+                return failure(QStringLiteral("no free sdpId"));
+            }
+            SimSdp sdp;
+            sdp.srcIp = srcIp;
+            sdp.dstIp = r.ip();
+            sdp.dstPort = static_cast<quint16>(5004 + 2 * rxId);
+            sdp.sampleByteNum = static_cast<quint8>(s.config().sampleByteNum);
+            sdp.rtpTsOffset = tsOffsetFor(sdp.srcIp, sdp.dstIp, sdp.dstPort);
+            SimRxStream rx;
+            rx.used = true;
+            rx.sdp = sdp;
+            rx.active = true;
+            r.ucastRx()[rxId] = rx;
+            SimTxStream tx;
+            tx.used = true;
+            tx.sdp = sdp;
+            tx.name = r.config().name;
+            s.ucastTx()[txId] = tx;
+            slot = 0;
+            change.markActive(ri);
+        } else {
+            for (int i = 0; i < int(s.ucastTx().size()); ++i)
+                if (s.ucastTx()[i].used && s.ucastTx()[i].sdp.sameFlow(r.ucastRx()[rxId].sdp))
+                    txId = i;
+        }
+        rtpId = r.freeRtpChannel();
+        if (rtpId < 0 || txId < 0) {
+            // Cannot happen while every RTP channel feeds a receive channel; refuse rather than corrupt.
+            m_devices = backup;
+            return failure(QStringLiteral("no free RTP channel"));
+        }
+        r.rtpChannels()[rtpId] = {s.devId(), srcCh};
+        SimRxStream& rx = r.ucastRx()[rxId];
+        SimTxStream& tx = s.ucastTx()[txId];
+        rx.rtpChIds[slot] = rtpId;
+        tx.srcChIds[slot] = srcCh;
+        updateUnicastChNum(rx.sdp, rx.rtpChIds);
+        tx.sdp.chNum = rx.sdp.chNum;
+        ++tx.version;
+    }
+    r.rxChMap()[rxCh] = rtpId;
+    change.markRoute(ri);
+    change.markRoute(si);
+    return change;
+}
+
+void SimNetwork::unrouteInternal(int index, int rxCh, SimChange& change)
+{
+    SimDevice& r = m_devices[index];
+    const int rtpId = r.rxChMap()[rxCh];
+    if (rtpId < 0)
+        return;
+    r.rxChMap()[rxCh] = -1;
+    change.markRoute(index);
+    if (r.rxChannelsUsing(rtpId) > 0)
+        return;
+    r.rtpChannels()[rtpId] = SimRtpChannel();
+
+    for (SimRxStream& st : r.ucastRx()) {
+        if (!st.used)
+            continue;
+        for (int k = 0; k < kSimStreamSlots; ++k) {
+            if (st.rtpChIds[k] != rtpId)
+                continue;
+            st.rtpChIds[k] = -1;
+            const int si = indexOfIp(st.sdp.srcIp);
+            SimTxStream* tx = nullptr;
+            if (si >= 0) {
+                for (SimTxStream& t : m_devices[si].ucastTx())
+                    if (t.used && t.sdp.sameFlow(st.sdp))
+                        tx = &t;
+                change.markRoute(si);
+            }
+            if (allEmpty(st.rtpChIds)) {
+                st = SimRxStream();
+                if (tx)
+                    *tx = SimTxStream();
+                change.markActive(index);
+            } else {
+                updateUnicastChNum(st.sdp, st.rtpChIds);
+                if (tx) {
+                    tx->srcChIds[k] = -1;
+                    tx->sdp.chNum = st.sdp.chNum;
+                    ++tx->version;
+                }
+            }
+            return;
+        }
+    }
+    for (SimRxStream& st : r.mcastRx()) {
+        if (!st.used)
+            continue;
+        for (int k = 0; k < kSimStreamSlots; ++k) {
+            if (st.rtpChIds[k] != rtpId)
+                continue;
+            st.rtpChIds[k] = -1;
+            if (allEmpty(st.rtpChIds)) {
+                st = SimRxStream();
+                change.markActive(index);
+            }
+            return;
+        }
+    }
+}
+
+SimChange SimNetwork::unroute(const QString& devId, int rxCh)
+{
+    const int ri = indexOfDevId(devId);
+    if (ri < 0)
+        return failure(QStringLiteral("unknown devId %1").arg(devId));
+    if (rxCh < 0 || rxCh >= m_devices[ri].config().chNumRx)
+        return failure(QStringLiteral("rxCh %1 out of range").arg(rxCh));
+    SimChange change;
+    unrouteInternal(ri, rxCh, change);
+    return change;
+}
+
+SimChange SimNetwork::addMcastTx(const QString& devId, const SimMcastTxConfig& stream)
+{
+    const int di = indexOfDevId(devId);
+    if (di < 0)
+        return failure(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& d = m_devices[di];
+    if ((stream.dstIp >> 28) != 0xE)
+        return failure(QStringLiteral("%1 is not a multicast group").arg(SimDeviceConfig::ipText(stream.dstIp)));
+    if (stream.channels.isEmpty() || stream.channels.size() > kSimStreamSlots)
+        return failure(QStringLiteral("a stream carries 1 to %1 channels").arg(kSimStreamSlots));
+    for (int ch : stream.channels)
+        if (ch < 0 || ch >= d.config().chNumTx)
+            return failure(QStringLiteral("channel %1 out of range").arg(ch));
+    for (const SimDevice& other : m_devices)
+        for (const SimTxStream& t : other.mcastTx())
+            if (t.used && t.sdp.dstIp == stream.dstIp)
+                return failure(QStringLiteral("group %1 is already sent by %2")
+                                   .arg(SimDeviceConfig::ipText(stream.dstIp), other.devId()));
+    const int id = firstUnused(d.mcastTx());
+    if (id < 0)
+        return failure(QStringLiteral("no free sdpId"));
+    SimTxStream tx;
+    tx.used = true;
+    tx.name = stream.name;
+    tx.sdp.srcIp = d.ip();
+    tx.sdp.dstIp = stream.dstIp;
+    tx.sdp.dstPort = stream.dstPort;
+    tx.sdp.chNum = static_cast<quint8>(stream.channels.size());
+    tx.sdp.sampleByteNum = static_cast<quint8>(d.config().sampleByteNum);
+    tx.sdp.rtpTsOffset = tsOffsetFor(tx.sdp.srcIp, tx.sdp.dstIp, tx.sdp.dstPort);
+    for (int k = 0; k < stream.channels.size(); ++k)
+        tx.srcChIds[k] = stream.channels[k];
+    d.mcastTx()[id] = tx;
+    SimChange change;
+    change.markRoute(di);
+    return change;
+}
+
+SimChange SimNetwork::subscribeMcast(const QString& devId, quint32 group, const QVector<int>& rxChannels)
+{
+    const int ri = indexOfDevId(devId);
+    if (ri < 0)
+        return failure(QStringLiteral("unknown devId %1").arg(devId));
+    const SimTxStream* source = nullptr;
+    const SimDevice* sender = nullptr;
+    for (const SimDevice& d : m_devices)
+        for (const SimTxStream& t : d.mcastTx())
+            if (t.used && t.sdp.dstIp == group) {
+                source = &t;
+                sender = &d;
+            }
+    if (!source)
+        return failure(QStringLiteral("no device sends %1").arg(SimDeviceConfig::ipText(group)));
+    if (sender == &m_devices[ri])
+        return failure(QStringLiteral("a device cannot receive its own stream"));
+    if (rxChannels.isEmpty() || rxChannels.size() > source->sdp.chNum)
+        return failure(QStringLiteral("the stream carries %1 channels").arg(source->sdp.chNum));
+    QVector<int> seen;
+    for (int ch : rxChannels) {
+        if (ch < 0 || ch >= m_devices[ri].config().chNumRx || seen.contains(ch))
+            return failure(QStringLiteral("rxChannels invalid at %1").arg(ch));
+        seen.append(ch);
+    }
+    for (const SimRxStream& st : m_devices[ri].mcastRx())
+        if (st.used && st.sdp.dstIp == group)
+            return failure(QStringLiteral("already receiving %1").arg(SimDeviceConfig::ipText(group)));
+    const SimTxStream src = *source;
+    const QString senderId = sender->devId();
+
+    const QVector<SimDevice> backup = m_devices;
+    SimChange change;
+    for (int ch : rxChannels)
+        unrouteInternal(ri, ch, change);
+    SimDevice& r = m_devices[ri];
+    const int id = firstUnused(r.mcastRx());
+    if (id < 0) {
+        m_devices = backup;
+        return failure(QStringLiteral("no free sdpId"));
+    }
+    SimRxStream rx;
+    rx.used = true;
+    rx.sdp = src.sdp;
+    rx.active = true;
+    for (int k = 0; k < rxChannels.size(); ++k) {
+        const int rtpId = r.freeRtpChannel();
+        if (rtpId < 0) {
+            m_devices = backup;
+            return failure(QStringLiteral("no free RTP channel"));
+        }
+        r.rtpChannels()[rtpId] = {senderId, src.srcChIds[k]};
+        rx.rtpChIds[k] = rtpId;
+        r.rxChMap()[rxChannels[k]] = rtpId;
+    }
+    r.mcastRx()[id] = rx;
+    change.markRoute(ri);
+    change.markActive(ri);
+    return change;
+}
+
+QJsonObject SimNetwork::dump() const
+{
+    QJsonArray arr;
+    for (const SimDevice& d : m_devices)
+        arr.append(d.dumpJson());
+    return QJsonObject{{QStringLiteral("devices"), arr}};
+}
+
+bool SimNetwork::start(QString* error)
+{
+    for (int i = 0; i < m_devices.size(); ++i) {
+        auto node = std::make_unique<SimDeviceNode>(*this, i);
+        if (!node->open(error)) {
+            m_nodes.clear();
+            return false;
+        }
+        m_nodes.push_back(std::move(node));
+    }
+    announceAll();
+    sapAll();
+    m_announceTimer.start(std::max(10, m_options.announceMs));
+    m_sapTimer.start(std::max(10, m_options.sapMs));
+    m_clockTimer.start(std::max(10, m_options.clockMs));
+    return true;
+}
+
+void SimNetwork::publish(const SimChange& change)
+{
+    if (!isStarted())
+        return;
+    for (int i : change.routeChanged)
+        if (!m_devices[i].isSilenced())
+            m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateRoute")}}), kDeviceGroup,
+                                      kDevicePort);
+    for (int i : change.activeChanged)
+        if (!m_devices[i].isSilenced())
+            m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateActive")}}), kDeviceGroup,
+                                      kDevicePort);
+}
+
+void SimNetwork::announceAll()
+{
+    for (size_t i = 0; i < m_nodes.size(); ++i)
+        if (!m_devices[int(i)].isSilenced())
+            m_nodes[i]->sendMulticast(compact(m_devices[int(i)].announcement()), kDeviceGroup, kDevicePort);
+}
+
+void SimNetwork::sapAll()
+{
+    for (size_t i = 0; i < m_nodes.size(); ++i)
+        if (!m_devices[int(i)].isSilenced())
+            for (const QByteArray& p : SapAnnouncer::packetsFor(m_devices[int(i)]))
+                m_nodes[i]->sendMulticast(p, kSapGroup, kSapPort);
+}
+
+void SimNetwork::clockAll()
+{
+    QRandomGenerator* rng = QRandomGenerator::global();
+    // The first device is the grandmaster and reports no servo state of its own.
+    for (size_t i = 1; i < m_nodes.size(); ++i) {
+        if (m_devices[int(i)].isSilenced())
+            continue;
+        const int offset = rng->bounded(-150, 151);
+        const int ppm = rng->bounded(-3, 4);
+        m_nodes[i]->sendMulticast(compact({{QStringLiteral("event"), QStringLiteral("masterOffset")},
+                                           {QStringLiteral("state"), QStringLiteral("2")},
+                                           {QStringLiteral("offset"), QString::number(offset)}}),
+                                  kDeviceGroup, kDevicePort);
+        m_nodes[i]->sendMulticast(compact({{QStringLiteral("event"), QStringLiteral("adjustFreq")},
+                                           {QStringLiteral("ppm"), QString::number(ppm)}}),
+                                  kDeviceGroup, kDevicePort);
+    }
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "SimCommandHandlers.h"
+#include "SimDevice.h"
+#include "SimDeviceConfig.h"
+
+#include <QJsonObject>
+#include <QObject>
+#include <QTimer>
+#include <QVector>
+
+#include <memory>
+
+class SimDeviceNode;
+
+/// What a state change touched: the devices whose routes and whose active flags changed (indices).
+struct SimChange
+{
+    QString error;
+    QVector<int> routeChanged;
+    QVector<int> activeChanged;
+
+    bool ok() const { return error.isEmpty(); }
+    bool changed() const { return !routeChanged.isEmpty() || !activeChanged.isEmpty(); }
+    void markRoute(int index);
+    void markActive(int index);
+};
+
+/// All simulated devices of one process: their state, the routes between them and, once started, their
+/// sockets and the timers that make them announce themselves, their streams and their clock state.
+class SimNetwork : public QObject
+{
+    Q_OBJECT
+public:
+    struct Options
+    {
+        quint16 port = 9990;
+        int pageSize = 8;
+        int announceMs = 1000;
+        int sapMs = 1000;
+        int clockMs = 1000;
+    };
+
+    static constexpr quint32 kDeviceGroup = 0xEF0000BCu; // 239.0.0.188
+    static constexpr quint16 kDevicePort = 9996;
+    static constexpr quint32 kSapGroup = 0xEFFFFFFFu; // 239.255.255.255
+    static constexpr quint16 kSapPort = 9875;
+
+    explicit SimNetwork(const Options& options, QObject* parent = nullptr);
+    ~SimNetwork() override;
+
+    /// Creates the devices and applies their multicast streams, routes and subscriptions, in that order.
+    /// The first device is the clock grandmaster. Returns false with `error` on any conflict.
+    bool build(const QVector<SimDeviceConfig>& configs, QString* error);
+
+    const Options& options() const { return m_options; }
+    int deviceCount() const { return m_devices.size(); }
+    SimDevice& device(int index) { return m_devices[index]; }
+    const SimDevice& device(int index) const { return m_devices[index]; }
+    int indexOfDevId(const QString& devId) const;
+    int indexOfIp(quint32 ip) const;
+    /// Handlers for datagrams on the command sockets; add one to teach the devices a new command.
+    SimCommandHandlers& handlers() { return m_handlers; }
+    const SimCommandHandlers& handlers() const { return m_handlers; }
+
+    /// Receive channel rxCh of devId takes channel srcCh of srcDevId by unicast. An existing route of
+    /// rxCh is replaced. On failure nothing changes.
+    SimChange route(const QString& devId, int rxCh, const QString& srcDevId, int srcCh);
+    /// Removes the route of one receive channel; no change when it has none.
+    SimChange unroute(const QString& devId, int rxCh);
+    /// Device devId starts sending a multicast stream.
+    SimChange addMcastTx(const QString& devId, const SimMcastTxConfig& stream);
+    /// Device devId receives the multicast stream sent to `group`: stream channel k feeds rxChannels[k].
+    SimChange subscribeMcast(const QString& devId, quint32 group, const QVector<int>& rxChannels);
+
+    /// {"devices":[...]} in the controller's dump shape.
+    QJsonObject dump() const;
+
+    /// Binds every device's sockets and starts the timers; false with `error` when a bind fails.
+    bool start(QString* error);
+    bool isStarted() const { return !m_nodes.empty(); }
+    /// Multicasts "updateRoute"/"updateActive" from the devices that a change touched (only once started).
+    void publish(const SimChange& change);
+
+    /// One round of each periodic transmission (the timers call these).
+    void announceAll();
+    void sapAll();
+    void clockAll();
+
+private:
+    void unrouteInternal(int index, int rxCh, SimChange& change);
+    static void updateUnicastChNum(SimSdp& sdp, const std::array<int, kSimStreamSlots>& ids);
+    static quint32 tsOffsetFor(quint32 a, quint32 b, quint32 c);
+
+    Options m_options;
+    QVector<SimDevice> m_devices;
+    SimCommandHandlers m_handlers;
+    std::vector<std::unique_ptr<SimDeviceNode>> m_nodes;
+    QTimer m_announceTimer;
+    QTimer m_sapTimer;
+    QTimer m_clockTimer;
+};

@@ -1,0 +1,221 @@
+// Devices on real sockets on the loopback interface, talked to by plain sockets.
+
+#include "SapAnnouncer.h"
+#include "SimControl.h"
+#include "SimTestUtil.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QNetworkDatagram>
+#include <QNetworkInterface>
+#include <QRandomGenerator>
+#include <QUdpSocket>
+
+using namespace simtest;
+
+namespace {
+
+class QtApp : public ::testing::Environment
+{
+public:
+    void SetUp() override { m_app = std::make_unique<QCoreApplication>(m_argc, m_argv); }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[8] = "simtest";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QCoreApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_app = ::testing::AddGlobalTestEnvironment(new QtApp);
+
+/// A loopback block of our own: tests running in parallel must not hear each other's devices.
+quint32 loopbackBlock()
+{
+    QRandomGenerator* rng = QRandomGenerator::system();
+    return (127u << 24) | (quint32(rng->bounded(100, 250)) << 16) | (quint32(rng->bounded(0, 256)) << 8);
+}
+
+/// A port that is free on the loopback addresses right now.
+quint16 freePort()
+{
+    QUdpSocket s;
+    EXPECT_TRUE(s.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    return s.localPort();
+}
+
+/// Runs the event loop until `done` or the time is up.
+template <typename F> bool pumpUntil(F done, int ms = 3000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+struct SocketFixture : ::testing::Test
+{
+    std::unique_ptr<SimNetwork> net;
+    QUdpSocket client;
+
+    void SetUp() override
+    {
+        SimNetwork::Options o;
+        o.port = freePort();
+        o.pageSize = 3;
+        o.announceMs = 100;
+        o.sapMs = 100;
+        o.clockMs = 100;
+        net = std::make_unique<SimNetwork>(o);
+        QString error;
+        const quint32 block = loopbackBlock();
+        ASSERT_TRUE(net->build(SimDeviceConfig::generate({block + 11, block + 12}), &error));
+        ASSERT_TRUE(net->start(&error)) << error.toStdString();
+        ASSERT_TRUE(client.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    }
+
+    /// Sends one request to device `index` and waits for one reply.
+    std::optional<QNetworkDatagram> ask(int index, const QByteArray& request, int ms = 2000)
+    {
+        const SimDevice& d = net->device(index);
+        client.writeDatagram(request, QHostAddress(d.ip()), d.port());
+        if (!pumpUntil([this] { return client.hasPendingDatagrams(); }, ms))
+            return std::nullopt;
+        return client.receiveDatagram();
+    }
+};
+
+} // namespace
+
+TEST_F(SocketFixture, DeviceAnswersTableRequestsFromItsOwnAddress)
+{
+    auto reply = ask(1, R"({"ops":"getAllRxCh","idStart":"0"})");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->senderAddress(), QHostAddress(net->device(1).ip()));
+    EXPECT_EQ(reply->senderPort(), net->options().port);
+    EXPECT_EQ(reply->data(), compact(net->device(1).pageReply(SimTable::RxCh, 0, 3)));
+    const QJsonObject page = QJsonDocument::fromJson(reply->data()).object();
+    EXPECT_EQ(page.value("idNext").toString(), QStringLiteral("3"));
+    EXPECT_EQ(page.value("arr").toArray().size(), 3);
+
+    // Walk all pages the way a controller does.
+    int start = 0;
+    int entries = 0;
+    while (start < net->device(1).config().chNumRx) {
+        auto r = ask(1, compact({{"ops", "getAllRxCh"}, {"idStart", QString::number(start)}}));
+        ASSERT_TRUE(r) << "no reply for idStart " << start;
+        const QJsonObject p = QJsonDocument::fromJson(r->data()).object();
+        entries += p.value("arr").toArray().size();
+        start = p.value("idNext").toString().toInt();
+    }
+    EXPECT_EQ(entries, 4);
+}
+
+TEST_F(SocketFixture, SilencedDeviceDoesNotAnswerAndGarbageIsIgnored)
+{
+    EXPECT_FALSE(ask(0, "garbage", 300));
+    EXPECT_FALSE(ask(0, R"({"ops":"getAllRxCh","idStart":"999"})", 300));
+    SimControl control(*net);
+    const QByteArray devId = net->device(0).devId().toUtf8();
+    ASSERT_TRUE(control.handleLine(R"({"cmd":"silence","devId":")" + devId + "\"}").value("ok").toBool());
+    EXPECT_FALSE(ask(0, R"({"ops":"getAllRxCh","idStart":"0"})", 300));
+    ASSERT_TRUE(control.handleLine(R"({"cmd":"resume","devId":")" + devId + "\"}").value("ok").toBool());
+    EXPECT_TRUE(ask(0, R"({"ops":"getAllRxCh","idStart":"0"})"));
+}
+
+TEST_F(SocketFixture, MulticastsReachAListenerOnTheSameHost)
+{
+    const QNetworkInterface lo = QNetworkInterface::interfaceFromName(QStringLiteral("lo"));
+    if (!lo.isValid())
+        GTEST_SKIP() << "no loopback interface named lo";
+    QUdpSocket dev;
+    QUdpSocket sap;
+    ASSERT_TRUE(dev.bind(QHostAddress::AnyIPv4, SimNetwork::kDevicePort,
+                         QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(
+        sap.bind(QHostAddress::AnyIPv4, SimNetwork::kSapPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(dev.joinMulticastGroup(QHostAddress(SimNetwork::kDeviceGroup), lo));
+    ASSERT_TRUE(sap.joinMulticastGroup(QHostAddress(SimNetwork::kSapGroup), lo));
+
+    // Other programs on this host may use the same groups: keep only what our devices send.
+    const QHostAddress first(net->device(0).ip());
+    const QHostAddress second(net->device(1).ip());
+    QVector<QJsonObject> fromFirst;
+    QVector<QJsonObject> fromSecond;
+    QVector<QByteArray> sapPackets;
+    auto drain = [&] {
+        while (dev.hasPendingDatagrams()) {
+            const QNetworkDatagram d = dev.receiveDatagram();
+            if (d.senderAddress() == first)
+                fromFirst.append(QJsonDocument::fromJson(d.data()).object());
+            else if (d.senderAddress() == second)
+                fromSecond.append(QJsonDocument::fromJson(d.data()).object());
+        }
+        while (sap.hasPendingDatagrams()) {
+            const QNetworkDatagram d = sap.receiveDatagram();
+            if (d.senderAddress() == first)
+                sapPackets.append(d.data());
+        }
+    };
+    auto has = [](const QVector<QJsonObject>& v, const char* key, const char* value) {
+        for (const QJsonObject& o : v)
+            if (o.value(QLatin1String(key)).toString() == QLatin1String(value))
+                return true;
+        return false;
+    };
+    ASSERT_TRUE(pumpUntil([&] {
+        drain();
+        return has(fromFirst, "ops", "iAmVeranto") && has(fromSecond, "event", "masterOffset") &&
+               has(fromSecond, "event", "adjustFreq") && !sapPackets.isEmpty();
+    })) << "announcement, clock events or SAP missing";
+    EXPECT_FALSE(has(fromFirst, "event", "masterOffset")) << "the grandmaster reports no servo state";
+    for (const QJsonObject& o : fromFirst)
+        if (o.value("ops").toString() == QLatin1String("iAmVeranto")) {
+            EXPECT_EQ(o, net->device(0).announcement());
+        }
+    EXPECT_EQ(sapPackets.first(), SapAnnouncer::packetsFor(net->device(0)).first());
+
+    // A route change is told by both devices it touches.
+    fromFirst.clear();
+    fromSecond.clear();
+    SimControl control(*net);
+    ASSERT_TRUE(control
+                    .handleLine(compact({{"cmd", "route"},
+                                         {"devId", net->device(1).devId()},
+                                         {"rxCh", 5},
+                                         {"srcDevId", net->device(0).devId()},
+                                         {"srcCh", 5}}))
+                    .value("ok")
+                    .toBool());
+    EXPECT_TRUE(pumpUntil([&] {
+        drain();
+        return has(fromFirst, "ops", "updateRoute") && has(fromSecond, "ops", "updateRoute");
+    }));
+    EXPECT_FALSE(has(fromSecond, "ops", "updateActive")) << "the channel joined an existing stream";
+
+    // Silenced devices stop announcing.
+    ASSERT_TRUE(
+        control.handleLine(compact({{"cmd", "silence"}, {"devId", net->device(0).devId()}})).value("ok").toBool());
+    pumpUntil([] { return false; }, 150);
+    drain();
+    fromFirst.clear();
+    pumpUntil([] { return false; }, 400);
+    drain();
+    EXPECT_TRUE(fromFirst.isEmpty());
+}
+
+TEST(SimSocket, BindFailureIsReported)
+{
+    SimNetwork::Options o;
+    o.port = freePort();
+    QUdpSocket blocker;
+    const quint32 address = loopbackBlock() + 21;
+    ASSERT_TRUE(blocker.bind(QHostAddress(address), o.port));
+    SimNetwork net(o);
+    QString error;
+    ASSERT_TRUE(net.build(SimDeviceConfig::generate({address}), &error));
+    EXPECT_FALSE(net.start(&error));
+    EXPECT_TRUE(error.contains(SimDeviceConfig::ipText(address))) << error.toStdString();
+    EXPECT_FALSE(net.isStarted());
+}
