@@ -1,0 +1,71 @@
+"""Common start of every end-to-end test script: the program paths, namespace privileges, shared fixtures and the
+unittest run with a one-line summary.
+
+Usage of a test script: python3 test_x.py --sim PATH/meridane-sim --ctl PATH/meridane-ctl [unittest args]
+"""
+
+import argparse
+import json
+import os
+import sys
+import unittest
+
+import netns
+from programs import Controller, Simulator
+
+
+class E2ETestCase(unittest.TestCase):
+    """Base of the end-to-end tests; main() fills in the program paths."""
+
+    sim_path = None
+    ctl_path = None
+
+    @classmethod
+    def start_network(cls, devices=12, config=None, sim_args=()):
+        """Brings up the namespaces and the simulator for the whole class; both are torn down after it."""
+        if config is not None:
+            with open(config, encoding="utf-8") as f:
+                net = netns.SimNet(device_ips=[d["ip"] for d in json.load(f)["devices"]])
+        else:
+            net = netns.SimNet(devices)
+        cls.addClassCleanup(net.close)
+        net.open()
+        sim = Simulator(net, cls.sim_path, config=config, extra_args=sim_args)
+        cls.addClassCleanup(sim.quit)
+        return net, sim, Controller(net, cls.ctl_path)
+
+
+def _executable(path, name):
+    if not path:
+        return None
+    path = os.path.abspath(path)
+    if not os.access(path, os.X_OK):
+        sys.stderr.write("FAIL: %s is not an executable file: %s\n" % (name, path))
+        sys.exit(1)
+    return path
+
+
+def main(need_sim=True, need_ctl=True):
+    parser = argparse.ArgumentParser(add_help=True)
+    parser.add_argument("--sim", help="path of meridane-sim")
+    parser.add_argument("--ctl", help="path of meridane-ctl")
+    args, rest = parser.parse_known_args()
+    if (need_sim and not args.sim) or (need_ctl and not args.ctl):
+        parser.error("--sim and --ctl are required" if need_sim and need_ctl else "missing program path")
+    E2ETestCase.sim_path = _executable(args.sim, "--sim")
+    E2ETestCase.ctl_path = _executable(args.ctl, "--ctl")
+    try:
+        netns.ensure_namespaces()
+    except netns.NamespaceUnavailable as exc:
+        sys.stderr.write("SKIP: network namespaces are not available on this machine: %s\n" % exc)
+        sys.exit(netns.SKIP_CODE)
+    except netns.NamespaceError as exc:
+        sys.stderr.write("FAIL: %s\n" % exc)
+        sys.exit(1)
+    prog = unittest.main(module="__main__", argv=[sys.argv[0]] + rest, exit=False, verbosity=2)
+    res = prog.result
+    failed = len(res.failures) + len(res.errors) + len(res.unexpectedSuccesses)
+    skipped = len(res.skipped)
+    passed = res.testsRun - failed - skipped
+    print("%d passed, %d failed, %d skipped" % (passed, failed, skipped), flush=True)
+    sys.exit(0 if failed == 0 and res.testsRun > 0 else 1)
