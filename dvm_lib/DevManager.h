@@ -104,5 +104,6 @@ QString dvm_ipToString(uint32_t ip);
 /// The life an announcement gives to devices and streams (default DVM_LIFE_MS; 0 or less
 /// restores the default). Test setups shorten it.
 void dvm_setAnnounceLifeMs(int lifeMs);
-/// Returns every slot to free without notifications. For tests and benchmarks only.
+/// Returns every slot to free without notifications and restores the default announcement life.
+/// For tests and benchmarks only.
 void dvm_resetForTest();
