@@ -2,10 +2,11 @@
 // The device registry: devices, their channel and route tables, clock state and the
 // multicast streams of the network, in fixed tables allocated once.
 //
-// Threads: every change (the userCallLib_* entry points, expireAll, dvm_setDevLife) is made
-// by the network thread only. Look-ups may be called from any thread; they take the registry
-// lock while they search. Record contents may be rewritten by the network thread at any time:
-// copy a header out with dvm_copyDevHeader when a consistent view matters.
+// Threads: every change (the userCallLib_* entry points, dvm_setDevLife) is made by the network
+// thread only; expireAll may be called from any thread (it only zeroes lives under the lock).
+// Look-ups may be called from any thread; they take the registry lock while they search.
+// Record contents may be rewritten by the network thread at any time: copy a header out with
+// dvm_copyDevHeader when a consistent view matters.
 //
 // Return codes follow the registry's convention: 1 handled, 0 ignored, -1 failure.
 

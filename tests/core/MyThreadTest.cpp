@@ -162,3 +162,18 @@ TEST_F(MyThreadTest, BlinkRequestIsEmittedAndTimed)
     EXPECT_EQ(blink.at(0).at(0).toString(), "blinky");
     EXPECT_TRUE(thread.ticker().isBlinking("blinky"));
 }
+
+TEST_F(MyThreadTest, RestartExpiresEveryListedDevice)
+{
+    QSignalSpy added(&notifier, &RegistryNotifier::signal_send_addDev);
+    QSignalSpy deleted(&notifier, &RegistryNotifier::signal_send_delDev);
+    startOnLoopback();
+    sendToMcastPort(R"({"ops":"iAmVeranto","devId":"one","name":"a","ip":"127.0.0.21","port":"9990"})");
+    sendToMcastPort(R"({"ops":"iAmVeranto","devId":"two","name":"b","ip":"127.0.0.22","port":"9990"})");
+    ASSERT_TRUE(waitUntil([&] { return added.count() == 2; }));
+
+    thread.restartOn(kLoopback);
+    ASSERT_TRUE(waitUntil([&] { return deleted.count() == 2; }));
+    EXPECT_TRUE(thread.isReceiving());
+    EXPECT_TRUE(getAllDevs().empty());
+}
