@@ -140,7 +140,7 @@ void UcastModel::invalidate(bool activeOnly)
         m_fetchedKnown[DVM_T_ACTIVE_UCAST] = true;
         return;
     }
-    for (int t : {DVM_T_RXCH, DVM_T_UCAST_RX, DVM_T_MCAST_RX}) {
+    for (int t : {DVM_T_RXCH, DVM_T_RTPCH, DVM_T_UCAST_RX, DVM_T_MCAST_RX}) {
         m_fetched[t] = 0;
         m_fetchedKnown[t] = true;
     }
