@@ -3,7 +3,9 @@
 #include "SimLog.h"
 #include "SimNetwork.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
+#include <QRandomGenerator>
 
 #include <cmath>
 
@@ -23,17 +25,210 @@ SimHandler tableReader(SimTable table)
     };
 }
 
+SimHandler nameReader(SimNameList list)
+{
+    return [list](const SimRequest& req) -> QVector<QJsonObject> {
+        const SimDevice& dev = req.network.device(req.deviceIndex);
+        std::optional<int> idStart = SimCommandHandlers::readInt(req.message, "idStart");
+        if (!idStart || *idStart < 0 || *idStart > dev.names(list).size()) {
+            qCDebug(lcSim) << dev.devId() << "ignores" << SimDevice::opsForNameList(list) << "with a bad idStart";
+            return {};
+        }
+        return {dev.namePageReply(list, *idStart, req.network.options().pageSize)};
+    };
+}
+
+QString text(const SimRequest& req, const char* key)
+{
+    return req.message.value(QLatin1String(key)).toString();
+}
+
+/// The frame every answer shares: the command, the device and success.
+QJsonObject succ(const SimRequest& req)
+{
+    return QJsonObject{{QStringLiteral("ops"), text(req, "ops")},
+                       {QStringLiteral("devId"), req.network.device(req.deviceIndex).devId()},
+                       {QStringLiteral("result"), QStringLiteral("succ")}};
+}
+
+QJsonObject fail(const SimRequest& req, const QString& reason)
+{
+    QJsonObject o = succ(req);
+    o.insert(QStringLiteral("result"), QStringLiteral("fail"));
+    o.insert(QStringLiteral("reason"), reason);
+    return o;
+}
+
+bool isDspRequest(const SimRequest& req)
+{
+    return text(req, "uiTag") == QLatin1String("dspUiTag");
+}
+
+/// DSP windows match answers by their tag and cookie, so both travel back unchanged.
+QJsonObject withTags(const SimRequest& req, QJsonObject reply)
+{
+    for (const char* key : {"uiTag", "cookie"}) {
+        const QJsonValue v = req.message.value(QLatin1String(key));
+        if (!v.isUndefined())
+            reply.insert(QLatin1String(key), v);
+    }
+    return reply;
+}
+
+/// Stands in for a password in an answer: shows whether one was given, never what it is.
+QString hidden(const QString& password)
+{
+    return password.isEmpty() ? QString() : QStringLiteral("********");
+}
+
+QString joined(const QVector<int>& numbers)
+{
+    QStringList parts;
+    for (int n : numbers)
+        parts.append(QString::number(n));
+    return parts.join(QLatin1Char(','));
+}
+
+QVector<QJsonObject> getLock(const SimRequest& req)
+{
+    const SimDevice& dev = req.network.device(req.deviceIndex);
+    QJsonObject r = withTags(req, succ(req));
+    r.insert(QStringLiteral("val"), SimDeviceConfig::maskText(isDspRequest(req) ? dev.dspLockMask() : dev.lockMask()));
+    return {r};
+}
+
+QVector<QJsonObject> setLock(const SimRequest& req)
+{
+    SimDevice& dev = req.network.device(req.deviceIndex);
+    if (!dev.passwordMatches(text(req, "password")))
+        return {withTags(req, fail(req, QStringLiteral("mismatch")))};
+    std::optional<quint32> mask = SimDeviceConfig::parseMask(text(req, "val"));
+    if (!mask)
+        return {withTags(req, fail(req, QStringLiteral("bad val")))};
+    if (isDspRequest(req))
+        dev.setDspLockMask(*mask);
+    else
+        dev.setLockMask(*mask);
+    QJsonObject r = withTags(req, succ(req));
+    r.insert(QStringLiteral("val"), SimDeviceConfig::maskText(*mask));
+    return {r};
+}
+
+QVector<QJsonObject> setPassword(const SimRequest& req)
+{
+    SimDevice& dev = req.network.device(req.deviceIndex);
+    const QString oldPassword = text(req, "old");
+    const QString newPassword = text(req, "new");
+    QJsonObject r;
+    if (!dev.passwordMatches(oldPassword)) {
+        r = fail(req, QStringLiteral("mismatch"));
+    } else if (newPassword.toUtf8().size() > 63) {
+        r = fail(req, QStringLiteral("password too long"));
+    } else {
+        dev.setPassword(newPassword);
+        r = succ(req);
+    }
+    // The controller only needs to know whether a new password was given; the texts never travel back.
+    r.insert(QStringLiteral("old"), hidden(oldPassword));
+    r.insert(QStringLiteral("new"), hidden(newPassword));
+    if (req.message.contains(QLatin1String("isByself")))
+        r.insert(QStringLiteral("isByself"), req.message.value(QLatin1String("isByself")));
+    return {r};
+}
+
+QVector<QJsonObject> getVersion(const SimRequest& req)
+{
+    const SimDeviceConfig& c = req.network.device(req.deviceIndex).config();
+    QJsonObject r = succ(req);
+    r.insert(QStringLiteral("version"), c.version);
+    r.insert(QStringLiteral("oemCode"), c.oemCode);
+    r.insert(QStringLiteral("ptpPriority"), QString::number(c.ptpPriority));
+    r.insert(QStringLiteral("ptpDomain"), QString::number(c.ptpDomain));
+    r.insert(QStringLiteral("ptpDscp"), QString::number(c.ptpDscp));
+    r.insert(QStringLiteral("sampleRateArr"), joined(c.sampleRates));
+    r.insert(QStringLiteral("packetTimeDivArr"), joined(c.packetTimeDivs));
+    return {r};
+}
+
+QVector<QJsonObject> getDebugInfo(const SimRequest& req)
+{
+    const SimDevice& dev = req.network.device(req.deviceIndex);
+    const int jitter = dev.temperatureJitter();
+    const int temp =
+        dev.temperatureBase() + (jitter > 0 ? QRandomGenerator::global()->bounded(-jitter, jitter + 1) : 0);
+    QJsonObject r = succ(req);
+    r.insert(QStringLiteral("devName"), dev.config().name);
+    r.insert(QStringLiteral("model"), dev.config().model);
+    r.insert(QStringLiteral("temp"), QString::number(temp));
+    r.insert(QStringLiteral("uptime"), QString::number(dev.uptimeSeconds(req.network.nowMs())));
+    return {r};
+}
+
+QVector<QJsonObject> getOemData(const SimRequest& req)
+{
+    const SimDeviceConfig& c = req.network.device(req.deviceIndex).config();
+    const QString name = text(req, "name");
+    auto it = c.oemData.constFind(name);
+    QJsonObject r = it == c.oemData.constEnd() ? fail(req, QStringLiteral("unknown name")) : succ(req);
+    r.insert(QStringLiteral("name"), name);
+    if (it != c.oemData.constEnd())
+        r.insert(QStringLiteral("val"), it.value());
+    return {r};
+}
+
+QVector<QJsonObject> getIp(const SimRequest& req)
+{
+    const SimDeviceConfig& c = req.network.device(req.deviceIndex).config();
+    const quint32 gateway = c.gateway != 0 ? c.gateway : ((c.ip & 0xFFFFFF00u) | 1u);
+    QJsonObject r = succ(req);
+    r.insert(QStringLiteral("fixedIp"), QString::number(c.fixedIp));
+    r.insert(QStringLiteral("ip"), SimDeviceConfig::ipText(c.ip));
+    r.insert(QStringLiteral("gw"), SimDeviceConfig::ipText(gateway));
+    r.insert(QStringLiteral("dns"), SimDeviceConfig::ipText(c.dns != 0 ? c.dns : gateway));
+    return {r};
+}
+
+QVector<QJsonObject> getCustomStr(const SimRequest& req)
+{
+    QJsonObject r = succ(req);
+    r.insert(QStringLiteral("str"), req.network.device(req.deviceIndex).config().customStr);
+    return {r};
+}
+
 } // namespace
 
 SimCommandHandlers::SimCommandHandlers()
 {
     for (int t = 0; t <= static_cast<int>(SimTable::ActiveMcast); ++t)
         add(SimDevice::opsForTable(static_cast<SimTable>(t)), tableReader(static_cast<SimTable>(t)));
+    addDeviceCommands();
 }
 
-void SimCommandHandlers::add(const QString& ops, SimHandler handler)
+void SimCommandHandlers::addDeviceCommands()
 {
-    m_handlers.insert(ops, std::move(handler));
+    for (int l = 0; l <= static_cast<int>(SimNameList::PhyRx); ++l)
+        add(SimDevice::opsForNameList(static_cast<SimNameList>(l)), nameReader(static_cast<SimNameList>(l)));
+    // Locks live on 9995; the DSP's own lock on 8999, though two models take their DSP lock on 9995.
+    add(QStringLiteral("getLock"), getLock, SimServiceLock | SimServiceDsp);
+    add(QStringLiteral("setLock"), setLock, SimServiceLock | SimServiceDsp);
+    add(QStringLiteral("setPassword"), setPassword, SimServiceSettings);
+    // Device windows poll the version on the command port as a heartbeat.
+    add(QStringLiteral("getVersion"), getVersion, SimServiceCommand | SimServiceSettings);
+    add(QStringLiteral("getDebugInfo"), getDebugInfo, SimServiceSettings);
+    add(QStringLiteral("getOemData"), getOemData, SimServiceSettings);
+    add(QStringLiteral("getIp"), getIp, SimServiceSettings);
+    add(QStringLiteral("getCustomStr"), getCustomStr, SimServiceCommand);
+}
+
+void SimCommandHandlers::add(const QString& ops, SimHandler handler, SimServices services)
+{
+    m_handlers.insert(ops, Entry{std::move(handler), services});
+}
+
+SimServices SimCommandHandlers::servicesOf(const QString& ops) const
+{
+    auto it = m_handlers.constFind(ops);
+    return it == m_handlers.constEnd() ? SimServices() : it->services;
 }
 
 std::optional<int> SimCommandHandlers::readInt(const QJsonObject& message, const char* key)
@@ -52,8 +247,8 @@ std::optional<int> SimCommandHandlers::readInt(const QJsonObject& message, const
     return std::nullopt;
 }
 
-QVector<QByteArray> SimCommandHandlers::handleDatagram(SimNetwork& network, int deviceIndex,
-                                                       const QByteArray& datagram) const
+QVector<QByteArray> SimCommandHandlers::handleDatagram(SimNetwork& network, int deviceIndex, const QByteArray& datagram,
+                                                       SimServices services) const
 {
     QJsonParseError pe;
     const QJsonDocument doc = QJsonDocument::fromJson(datagram, &pe);
@@ -68,8 +263,12 @@ QVector<QByteArray> SimCommandHandlers::handleDatagram(SimNetwork& network, int 
         qCDebug(lcSim) << "ignored unknown ops" << ops;
         return {};
     }
+    if (!(it->services & services)) {
+        qCDebug(lcSim) << "ignored" << ops << "on a port that does not serve it";
+        return {};
+    }
     QVector<QByteArray> out;
-    for (const QJsonObject& reply : (*it)({network, deviceIndex, message}))
+    for (const QJsonObject& reply : it->handler({network, deviceIndex, message, services}))
         out.append(QJsonDocument(reply).toJson(QJsonDocument::Compact));
     return out;
 }

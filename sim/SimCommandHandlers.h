@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QFlags>
 #include <QHash>
 #include <QJsonObject>
 #include <QString>
@@ -11,12 +12,25 @@
 
 class SimNetwork;
 
-/// What a handler sees: the network, the device that received the request and the parsed request.
+/// The UDP services of a device; each command is answered only on the services it belongs to.
+enum SimServiceFlag : unsigned
+{
+    SimServiceCommand = 0x1,  ///< the announced command port
+    SimServiceSettings = 0x2, ///< port 9994
+    SimServiceLock = 0x4,     ///< port 9995
+    SimServiceDsp = 0x8,      ///< port 8999
+};
+Q_DECLARE_FLAGS(SimServices, SimServiceFlag)
+Q_DECLARE_OPERATORS_FOR_FLAGS(SimServices)
+
+/// What a handler sees: the network, the device that received the request, the parsed request and the
+/// services of the socket it arrived on.
 struct SimRequest
 {
     SimNetwork& network;
     int deviceIndex;
     const QJsonObject& message;
+    SimServices services;
 };
 
 /// A handler returns the replies to send back (usually one; none to stay silent).
@@ -26,19 +40,32 @@ using SimHandler = std::function<QVector<QJsonObject>(const SimRequest&)>;
 class SimCommandHandlers
 {
 public:
-    /// Registers the built-in commands (the eight "getAll" table reads).
+    /// Registers the built-in commands: the eight "getAll" table reads, the channel-name reads, locks and
+    /// password, version, debug info, OEM data, address and custom string.
     SimCommandHandlers();
 
-    void add(const QString& ops, SimHandler handler);
+    /// Adds (or replaces) a command answered on `services` (the command port unless told otherwise).
+    void add(const QString& ops, SimHandler handler, SimServices services = SimServiceCommand);
     bool has(const QString& ops) const { return m_handlers.contains(ops); }
+    /// The services a command is answered on; none for an unknown command.
+    SimServices servicesOf(const QString& ops) const;
 
-    /// Parses one datagram and runs its handler. Returns the compact JSON replies; empty for a datagram
-    /// that is not a JSON object, has an unknown "ops", or that the handler rejects.
-    QVector<QByteArray> handleDatagram(SimNetwork& network, int deviceIndex, const QByteArray& datagram) const;
+    /// Parses one datagram that arrived on `services` and runs its handler. Returns the compact JSON
+    /// replies; empty for a datagram that is not a JSON object, has an unknown "ops", arrived on a service
+    /// its command does not belong to, or that the handler rejects.
+    QVector<QByteArray> handleDatagram(SimNetwork& network, int deviceIndex, const QByteArray& datagram,
+                                       SimServices services = SimServiceCommand) const;
 
     /// Reads a decimal-text member ("idStart": "8"); nullopt when absent or not a whole number.
     static std::optional<int> readInt(const QJsonObject& message, const char* key);
 
 private:
-    QHash<QString, SimHandler> m_handlers;
+    struct Entry
+    {
+        SimHandler handler;
+        SimServices services;
+    };
+    void addDeviceCommands();
+
+    QHash<QString, Entry> m_handlers;
 };

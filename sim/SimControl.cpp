@@ -63,6 +63,8 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return setSilenced(req, true);
     if (cmd == QLatin1String("resume"))
         return setSilenced(req, false);
+    if (cmd == QLatin1String("set"))
+        return setValues(req);
     if (cmd == QLatin1String("quit")) {
         // Queued so the answer is written before the event loop ends.
         QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
@@ -80,6 +82,30 @@ QJsonObject SimControl::setSilenced(const QJsonObject& req, bool silenced)
     m_network.device(i).setSilenced(silenced);
     if (!silenced)
         m_network.announceAll();
+    return QJsonObject{{QStringLiteral("ok"), true}};
+}
+
+QJsonObject SimControl::setValues(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& dev = m_network.device(i);
+    const std::optional<int> temp = SimCommandHandlers::readInt(req, "temp");
+    const std::optional<int> jitter = SimCommandHandlers::readInt(req, "tempJitter");
+    const std::optional<int> uptime = SimCommandHandlers::readInt(req, "uptime");
+    auto given = [&req](const char* key) { return req.contains(QLatin1String(key)); };
+    if ((given("temp") && !temp) || (given("tempJitter") && (!jitter || *jitter < 0)) ||
+        (given("uptime") && (!uptime || *uptime < 0)))
+        return fail(QStringLiteral("\"temp\", \"tempJitter\" and \"uptime\" must be integers (the last two >= 0)"));
+    if (!temp && !jitter && !uptime)
+        return fail(QStringLiteral("nothing to set: give \"temp\", \"tempJitter\" or \"uptime\""));
+    // A test that sets a temperature wants exactly that value back, unless it asks for variation too.
+    if (temp || jitter)
+        dev.setTemperature(temp.value_or(dev.temperatureBase()), jitter.value_or(temp ? 0 : dev.temperatureJitter()));
+    if (uptime)
+        dev.setUptime(*uptime, m_network.nowMs());
     return QJsonObject{{QStringLiteral("ok"), true}};
 }
 

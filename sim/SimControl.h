@@ -33,6 +33,7 @@ private slots:
 
 private:
     QJsonObject setSilenced(const QJsonObject& req, bool silenced);
+    QJsonObject setValues(const QJsonObject& req);
 
     SimNetwork& m_network;
     QByteArray m_pending;

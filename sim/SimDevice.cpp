@@ -31,6 +31,17 @@ template <typename Arr> QJsonArray slotsToDump(const Arr& ids)
     return a;
 }
 
+const char* const kNameOps[] = {"getAllChNameRx", "getAllChNameTx", "getAllPhyChNameTx", "getAllPhyChNameRx"};
+
+/// The configured names, completed with "<prefix><n>" up to count.
+QStringList namesFor(const QStringList& configured, int count, const char* prefix)
+{
+    QStringList out = configured.mid(0, count);
+    for (int id = out.size(); id < count; ++id)
+        out.append(QLatin1String(prefix) + QString::number(id + 1));
+    return out;
+}
+
 int byteSize(const QJsonObject& o)
 {
     return QJsonDocument(o).toJson(QJsonDocument::Compact).size();
@@ -41,8 +52,86 @@ int byteSize(const QJsonObject& o)
 SimDevice::SimDevice(const SimDeviceConfig& config, quint16 defaultPort)
     : m_config(config), m_port(config.port != 0 ? config.port : defaultPort), m_gmClkId(config.myClkId),
       m_rxChMap(config.chNumRx, -1), m_rtpChannels(config.chNumRx), m_ucastRx(config.ucastNumRx),
-      m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx), m_mcastTx(config.mcastNumTx)
+      m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx), m_mcastTx(config.mcastNumTx),
+      m_password(config.password), m_lock(config.lock), m_dspLock(config.dspLock), m_temp(config.temp),
+      m_tempJitter(config.tempJitter), m_uptimeBase(config.uptime)
 {
+    m_names[static_cast<int>(SimNameList::Rx)] = namesFor(config.rxChNames, config.chNumRx, "NetIn");
+    m_names[static_cast<int>(SimNameList::Tx)] = namesFor(config.txChNames, config.chNumTx, "NetOut");
+    m_names[static_cast<int>(SimNameList::PhyTx)] = namesFor(config.phyTxChNames, config.phyChNumTx, "AnalogOut");
+    m_names[static_cast<int>(SimNameList::PhyRx)] = namesFor(config.phyRxChNames, config.phyChNumRx, "AnalogIn");
+}
+
+std::optional<SimNameList> SimDevice::nameListForOps(const QString& ops)
+{
+    for (int i = 0; i < 4; ++i)
+        if (ops == QLatin1String(kNameOps[i]))
+            return static_cast<SimNameList>(i);
+    return std::nullopt;
+}
+
+QString SimDevice::opsForNameList(SimNameList list)
+{
+    return QLatin1String(kNameOps[static_cast<int>(list)]);
+}
+
+QJsonObject SimDevice::namePageReply(SimNameList list, int idStart, int pageSize, int maxBytes) const
+{
+    const QStringList& all = names(list);
+    const int end = static_cast<int>(std::min<qint64>(qint64(idStart) + std::max(pageSize, 1), all.size()));
+    QJsonObject reply{{QStringLiteral("ops"), opsForNameList(list)},
+                      {QStringLiteral("devId"), devId()},
+                      {QStringLiteral("result"), QStringLiteral("succ")},
+                      {QStringLiteral("idStart"), num(idStart)}};
+    QJsonArray arr;
+    int next = end;
+    for (int id = idStart; id < end; ++id) {
+        arr.append(QJsonObject{{QStringLiteral("id"), num(id)}, {QStringLiteral("name"), all[id]}});
+        reply.insert(QStringLiteral("arr"), arr);
+        reply.insert(QStringLiteral("idNext"), num(end));
+        // Same rule as the tables: the page ends before the name that would make the datagram too long.
+        if (arr.size() > 1 && byteSize(reply) > maxBytes) {
+            arr.removeLast();
+            next = id;
+            break;
+        }
+    }
+    reply.insert(QStringLiteral("arr"), arr);
+    reply.insert(QStringLiteral("idNext"), num(next));
+    return reply;
+}
+
+void SimDevice::setTemperature(int milliDegrees, int jitter)
+{
+    m_temp = milliDegrees;
+    m_tempJitter = std::max(0, jitter);
+}
+
+qint64 SimDevice::uptimeSeconds(qint64 nowMs) const
+{
+    return m_uptimeBase + std::max<qint64>(0, nowMs - m_uptimeSinceMs) / 1000;
+}
+
+void SimDevice::setUptime(qint64 seconds, qint64 nowMs)
+{
+    m_uptimeBase = std::max<qint64>(0, seconds);
+    m_uptimeSinceMs = nowMs;
+}
+
+QString SimDevice::secondaryHostName() const
+{
+    if (m_config.secondaryIp == 0 || !SimDeviceConfig::hasSecondaryFamily(devId()))
+        return QString();
+    return QLatin1Char('S') + devId();
+}
+
+QByteArray SimDevice::probeAnswer() const
+{
+    const QString host = secondaryHostName();
+    if (host.isEmpty())
+        return QByteArray();
+    return "iAmMeridane!\nhostname=" + host.toUtf8() +
+           "\nip=" + SimDeviceConfig::ipText(m_config.secondaryIp).toUtf8() + "\n";
 }
 
 std::optional<SimTable> SimDevice::tableForOps(const QString& ops)

@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -21,6 +22,15 @@ enum class SimTable
     McastTx,
     ActiveUcast,
     ActiveMcast
+};
+
+/// The four channel-name lists a controller reads page by page, in the order it reads them.
+enum class SimNameList
+{
+    Rx,
+    Tx,
+    PhyTx,
+    PhyRx
 };
 
 /// The state of one simulated device: what it announces, its channel map, RTP channels, the four stream
@@ -50,6 +60,37 @@ public:
     /// short (M lowered to the first id left out) when the datagram would exceed `maxBytes`.
     /// Requires 0 <= idStart <= tableCount(table) and pageSize >= 1.
     QJsonObject pageReply(SimTable table, int idStart, int pageSize, int maxBytes = kSimMaxDatagramBytes) const;
+
+    /// The "ops" name of a channel-name list's request and back; nullopt for any other name.
+    static std::optional<SimNameList> nameListForOps(const QString& ops);
+    static QString opsForNameList(SimNameList list);
+    const QStringList& names(SimNameList list) const { return m_names[static_cast<int>(list)]; }
+    /// One page of names answering {"ops":<list>,"idStart":N}, paged and cut like pageReply.
+    /// Requires 0 <= idStart <= names(list).size() and pageSize >= 1.
+    QJsonObject namePageReply(SimNameList list, int idStart, int pageSize, int maxBytes = kSimMaxDatagramBytes) const;
+
+    /// Compares without exposing the password: it must never reach a log or a dump.
+    bool passwordMatches(const QString& candidate) const { return candidate == m_password; }
+    bool hasPassword() const { return !m_password.isEmpty(); }
+    void setPassword(const QString& password) { m_password = password; }
+    quint32 lockMask() const { return m_lock; }
+    void setLockMask(quint32 mask) { m_lock = mask; }
+    quint32 dspLockMask() const { return m_dspLock; }
+    void setDspLockMask(quint32 mask) { m_dspLock = mask; }
+
+    /// Millidegrees Celsius reported by "getDebugInfo": temp plus a uniform variation of up to jitter.
+    int temperatureBase() const { return m_temp; }
+    int temperatureJitter() const { return m_tempJitter; }
+    void setTemperature(int milliDegrees, int jitter);
+    /// Whole seconds the device has been up at monotonic time nowMs.
+    qint64 uptimeSeconds(qint64 nowMs) const;
+    /// The device reports `seconds` of uptime at nowMs and counts on from there.
+    void setUptime(qint64 seconds, qint64 nowMs);
+
+    /// "S" followed by the devId for a device with a secondary unit; empty when it has none.
+    QString secondaryHostName() const;
+    /// The text the secondary unit answers the probe with; empty when the device has no secondary unit.
+    QByteArray probeAnswer() const;
 
     /// The "iAmVeranto" announcement (every value a string, as on the wire).
     QJsonObject announcement() const;
@@ -91,4 +132,12 @@ private:
     std::vector<SimTxStream> m_ucastTx;
     std::vector<SimRxStream> m_mcastRx;
     std::vector<SimTxStream> m_mcastTx;
+    QStringList m_names[4];
+    QString m_password;
+    quint32 m_lock = 0;
+    quint32 m_dspLock = 0;
+    int m_temp = 45000;
+    int m_tempJitter = 0;
+    qint64 m_uptimeBase = 0;
+    qint64 m_uptimeSinceMs = 0;
 };

@@ -105,6 +105,69 @@ public:
         return out;
     }
 
+    /// Names by id: at most `count` strings, each cut like any other text.
+    void readNames(const char* key, QStringList* out, int count)
+    {
+        QJsonValue v = m_obj.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isArray() || v.toArray().size() > count)
+            return fail(
+                QStringLiteral("\"%1\" must be an array of at most %2 names").arg(QLatin1String(key)).arg(count));
+        QStringList names;
+        for (const QJsonValue& e : v.toArray()) {
+            if (!e.isString())
+                return fail(QStringLiteral("\"%1\" entries must be strings").arg(QLatin1String(key)));
+            names.append(cutUtf8(e.toString()));
+        }
+        *out = names;
+    }
+
+    void readMask(const char* key, quint32* out)
+    {
+        QJsonValue v = m_obj.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        std::optional<quint32> mask;
+        if (v.isString())
+            mask = SimDeviceConfig::parseMask(v.toString());
+        else if (v.isDouble() && v.toDouble() >= 0 && v.toDouble() <= 4294967295.0 &&
+                 std::floor(v.toDouble()) == v.toDouble())
+            mask = static_cast<quint32>(v.toDouble());
+        if (!mask)
+            return fail(QStringLiteral("\"%1\" must be a 32-bit mask").arg(QLatin1String(key)));
+        *out = *mask;
+    }
+
+    void readTextMap(const char* key, QMap<QString, QString>* out)
+    {
+        QJsonValue v = m_obj.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        if (!v.isObject())
+            return fail(QStringLiteral("\"%1\" must be an object").arg(QLatin1String(key)));
+        QMap<QString, QString> map;
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it) {
+            if (!it.value().isString())
+                return fail(QStringLiteral("\"%1\" values must be strings").arg(QLatin1String(key)));
+            map.insert(it.key(), cutUtf8(it.value().toString()));
+        }
+        *out = map;
+    }
+
+    void readNumbers(const char* key, QVector<int>* out, int min, int max)
+    {
+        QJsonValue v = m_obj.value(QLatin1String(key));
+        if (v.isUndefined())
+            return;
+        QVector<int> list = readIntList(v, key, min, max);
+        if (!m_failed && list.isEmpty())
+            fail(QStringLiteral("\"%1\" must not be empty").arg(QLatin1String(key)));
+        if (!m_failed)
+            *out = list;
+    }
+
     static std::optional<int> toInt(const QJsonValue& v)
     {
         if (v.isDouble()) {
@@ -170,6 +233,30 @@ QString SimDeviceConfig::devIdForIp(quint32 ip)
     return QStringLiteral("MD%1").arg(ip, 8, 16, QLatin1Char('0')).toUpper();
 }
 
+bool SimDeviceConfig::hasSecondaryFamily(const QString& devId)
+{
+    return devId.startsWith(QLatin1String("MRP-")) || devId.startsWith(QLatin1String("MRQ-"));
+}
+
+QString SimDeviceConfig::maskText(quint32 mask)
+{
+    return QStringLiteral("0x") + QString::number(mask, 16);
+}
+
+std::optional<quint32> SimDeviceConfig::parseMask(const QString& text)
+{
+    bool ok = false;
+    const QString t = text.trimmed();
+    qulonglong v = 0;
+    if (t.startsWith(QLatin1String("0x"), Qt::CaseInsensitive))
+        v = t.mid(2).toULongLong(&ok, 16);
+    else
+        v = t.toULongLong(&ok, 10);
+    if (!ok || v > 0xFFFFFFFFull)
+        return std::nullopt;
+    return static_cast<quint32>(v);
+}
+
 QString SimDeviceConfig::clockIdForIp(quint32 ip)
 {
     auto hex = [](quint32 b) { return QStringLiteral("%1").arg(b & 0xFF, 2, 16, QLatin1Char('0')).toUpper(); };
@@ -229,6 +316,41 @@ std::optional<SimDeviceConfig> SimDeviceConfig::fromJson(const QJsonObject& obj,
     r.readInt("canWork", &c.canWork, 0, 1);
     if (r.failed())
         return std::nullopt;
+    r.readNames("rxChNames", &c.rxChNames, c.chNumRx);
+    r.readNames("txChNames", &c.txChNames, c.chNumTx);
+    r.readNames("phyRxChNames", &c.phyRxChNames, c.phyChNumRx);
+    r.readNames("phyTxChNames", &c.phyTxChNames, c.phyChNumTx);
+    const QJsonValue password = obj.value(QLatin1String("password"));
+    if (!password.isUndefined()) {
+        // Cutting a password would lock the user out, so a bad one is refused instead (never echoed).
+        const QString text = password.toString();
+        if (!password.isString() || text.toUtf8().size() > kMaxTextBytes || text.contains(QLatin1Char(' ')))
+            r.fail(QStringLiteral("\"password\" must be text of at most %1 bytes without blanks").arg(kMaxTextBytes));
+        else
+            c.password = text;
+    }
+    r.readMask("lock", &c.lock);
+    r.readMask("dspLock", &c.dspLock);
+    r.readText("version", &c.version);
+    r.readText("oemCode", &c.oemCode);
+    r.readTextMap("oemData", &c.oemData);
+    r.readText("customStr", &c.customStr);
+    r.readInt("temp", &c.temp, -55000, 200000);
+    r.readInt("tempJitter", &c.tempJitter, 0, 10000);
+    r.readInt("uptime", &c.uptime, 0, 315360000);
+    r.readInt("fixedIp", &c.fixedIp, 0, 1);
+    r.readIp("gateway", &c.gateway, false);
+    r.readIp("dns", &c.dns, false);
+    r.readIp("secondaryIp", &c.secondaryIp, false);
+    r.readInt("ptpPriority", &c.ptpPriority, 0, 255);
+    r.readInt("ptpDomain", &c.ptpDomain, 0, 127);
+    r.readInt("ptpDscp", &c.ptpDscp, 0, 63);
+    r.readNumbers("sampleRates", &c.sampleRates, 1000, 384000);
+    r.readNumbers("packetTimeDivs", &c.packetTimeDivs, 1, 64);
+    if (r.failed())
+        return std::nullopt;
+    if (c.secondaryIp != 0 && (isMulticast(c.secondaryIp) || c.secondaryIp == 0xFFFFFFFFu || c.secondaryIp == c.ip))
+        r.fail(QStringLiteral("\"secondaryIp\" must be a unicast address other than \"ip\""));
     if (c.devId.isEmpty())
         r.fail(QStringLiteral("\"devId\" must not be empty"));
     else if (!isClockId(c.myClkId))
@@ -356,6 +478,64 @@ QJsonObject SimDeviceConfig::toJson() const
         rx.append(QJsonObject{{QStringLiteral("dstIp"), ipText(s.dstIp)}, {QStringLiteral("rxChannels"), ch}});
     }
     o.insert(QStringLiteral("mcastRx"), rx);
+
+    const SimDeviceConfig defaults;
+    auto names = [&o](const char* key, const QStringList& list) {
+        if (!list.isEmpty())
+            o.insert(QLatin1String(key), QJsonArray::fromStringList(list));
+    };
+    auto numbers = [](const QVector<int>& v) {
+        QJsonArray a;
+        for (int n : v)
+            a.append(n);
+        return a;
+    };
+    names("rxChNames", rxChNames);
+    names("txChNames", txChNames);
+    names("phyRxChNames", phyRxChNames);
+    names("phyTxChNames", phyTxChNames);
+    if (!password.isEmpty())
+        o.insert(QStringLiteral("password"), password);
+    if (lock != 0)
+        o.insert(QStringLiteral("lock"), maskText(lock));
+    if (dspLock != 0)
+        o.insert(QStringLiteral("dspLock"), maskText(dspLock));
+    if (version != defaults.version)
+        o.insert(QStringLiteral("version"), version);
+    if (oemCode != defaults.oemCode)
+        o.insert(QStringLiteral("oemCode"), oemCode);
+    if (oemData != defaults.oemData) {
+        QJsonObject od;
+        for (auto it = oemData.begin(); it != oemData.end(); ++it)
+            od.insert(it.key(), it.value());
+        o.insert(QStringLiteral("oemData"), od);
+    }
+    if (!customStr.isEmpty())
+        o.insert(QStringLiteral("customStr"), customStr);
+    if (temp != defaults.temp)
+        o.insert(QStringLiteral("temp"), temp);
+    if (tempJitter != defaults.tempJitter)
+        o.insert(QStringLiteral("tempJitter"), tempJitter);
+    if (uptime != 0)
+        o.insert(QStringLiteral("uptime"), uptime);
+    if (fixedIp != 0)
+        o.insert(QStringLiteral("fixedIp"), fixedIp);
+    if (gateway != 0)
+        o.insert(QStringLiteral("gateway"), ipText(gateway));
+    if (dns != 0)
+        o.insert(QStringLiteral("dns"), ipText(dns));
+    if (secondaryIp != 0)
+        o.insert(QStringLiteral("secondaryIp"), ipText(secondaryIp));
+    if (ptpPriority != defaults.ptpPriority)
+        o.insert(QStringLiteral("ptpPriority"), ptpPriority);
+    if (ptpDomain != defaults.ptpDomain)
+        o.insert(QStringLiteral("ptpDomain"), ptpDomain);
+    if (ptpDscp != defaults.ptpDscp)
+        o.insert(QStringLiteral("ptpDscp"), ptpDscp);
+    if (sampleRates != defaults.sampleRates)
+        o.insert(QStringLiteral("sampleRates"), numbers(sampleRates));
+    if (packetTimeDivs != defaults.packetTimeDivs)
+        o.insert(QStringLiteral("packetTimeDivs"), numbers(packetTimeDivs));
     return o;
 }
 
@@ -387,12 +567,15 @@ std::optional<QVector<SimDeviceConfig>> SimDeviceConfig::listFromJson(const QByt
         std::optional<SimDeviceConfig> c = fromJson(arr[i].toObject(), i, error);
         if (!c)
             return std::nullopt;
-        if (ips.contains(c->ip) || ids.contains(c->devId)) {
+        // A secondary unit has an address of its own: it may not share one with any device or unit.
+        if (ips.contains(c->ip) || ids.contains(c->devId) || (c->secondaryIp != 0 && ips.contains(c->secondaryIp))) {
             if (error)
                 *error = QStringLiteral("device %1: address or devId used twice").arg(i + 1);
             return std::nullopt;
         }
         ips.insert(c->ip);
+        if (c->secondaryIp != 0)
+            ips.insert(c->secondaryIp);
         ids.insert(c->devId);
         out.append(*c);
     }
@@ -438,5 +621,16 @@ QVector<SimDeviceConfig> SimDeviceConfig::generate(const QVector<quint32>& ips)
             c.mcastRx.append({0xEF450001u, {2, 3}});
         out.append(c);
     }
+    if (out.isEmpty())
+        return out;
+    // One device of a family with a secondary unit, so the probe has something to find; the others keep
+    // the identities they always had. The unit takes the first address after it that no device uses.
+    SimDeviceConfig& last = out.last();
+    last.devId = QStringLiteral("MRP-%1").arg(last.ip, 8, 16, QLatin1Char('0')).toUpper();
+    for (quint32 a = last.ip + 1; a != 0 && a != 0xFFFFFFFFu; ++a)
+        if (!ips.contains(a)) {
+            last.secondaryIp = a;
+            break;
+        }
     return out;
 }

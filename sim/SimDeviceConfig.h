@@ -2,7 +2,9 @@
 
 #include <QByteArray>
 #include <QJsonObject>
+#include <QMap>
 #include <QString>
+#include <QStringList>
 #include <QVector>
 
 #include <optional>
@@ -60,6 +62,39 @@ public:
     QVector<SimMcastTxConfig> mcastTx;
     QVector<SimMcastRxConfig> mcastRx;
 
+    // What the device reports about itself on its service ports. Written by toJson() only when set or
+    // different from the default, so generated descriptions stay short.
+    /// Channel names by id; missing entries get "NetIn<n>", "NetOut<n>", "AnalogIn<n>", "AnalogOut<n>".
+    QStringList rxChNames;
+    QStringList txChNames;
+    QStringList phyRxChNames;
+    QStringList phyTxChNames;
+    /// Empty means no password: any "setLock" is accepted and "setPassword" expects an empty "old".
+    QString password;
+    quint32 lock = 0;
+    quint32 dspLock = 0;
+    QString version = QStringLiteral("1.8.2-20260918");
+    QString oemCode = QStringLiteral("000001");
+    /// Answers of "getOemData" by requested "name".
+    QMap<QString, QString> oemData{{QStringLiteral("customOemType"), QStringLiteral("standard")}};
+    QString customStr;
+    /// Millidegrees Celsius; each answer varies by up to tempJitter either way.
+    int temp = 45000;
+    int tempJitter = 300;
+    /// Seconds already up when the simulator starts.
+    int uptime = 0;
+    int fixedIp = 0;
+    /// 0 means the .1 address of the device's /24 (gateway) and the gateway (dns).
+    quint32 gateway = 0;
+    quint32 dns = 0;
+    /// Address of the secondary network unit ("MRP-"/"MRQ-" devices answer the probe with it); 0 for none.
+    quint32 secondaryIp = 0;
+    int ptpPriority = 128;
+    int ptpDomain = 0;
+    int ptpDscp = 46;
+    QVector<int> sampleRates{44100, 48000, 96000};
+    QVector<int> packetTimeDivs{1, 2, 4, 8};
+
     /// Reads one device; absent members keep their defaults ("ip" is required, devId, name and
     /// myClkId are derived when absent). `index` (0-based) names the default "SIM-NN". Returns nullopt and
     /// sets `error` when a member has the wrong type or an impossible value.
@@ -72,10 +107,17 @@ public:
 
     /// Default network: one device per address, rotating models, a unicast route chain (device k takes
     /// channels 1-2 of device k-1), device 1 sending one multicast stream and device 2 receiving it.
+    /// The last device belongs to the "MRP-" family ("MRP-" and the address in hex) and has a secondary
+    /// unit on the next address after it that no device uses.
     static QVector<SimDeviceConfig> generate(const QVector<quint32>& ips);
 
     /// "MD" and the four address bytes in hex: stable across runs for the same address.
     static QString devIdForIp(quint32 ip);
+    /// Devices of this family have a secondary network unit that answers the "AreYouMeridane?" probe.
+    static bool hasSecondaryFamily(const QString& devId);
+    /// A 32-bit mask as "0x" and lower-case hex digits; parseMask also takes decimal text.
+    static QString maskText(quint32 mask);
+    static std::optional<quint32> parseMask(const QString& text);
     /// An EUI-64 style PTP identity ending in the last three address bytes.
     static QString clockIdForIp(quint32 ip);
     /// True for the 23-character form "00-1D-C1-FF-FE-12-34-56".

@@ -11,20 +11,48 @@
 SimDeviceNode::SimDeviceNode(SimNetwork& network, int index, QObject* parent)
     : QObject(parent), m_network(network), m_index(index)
 {
-    connect(&m_command, &QUdpSocket::readyRead, this, &SimDeviceNode::handleReadyRead);
+}
+
+SimDeviceNode::~SimDeviceNode() = default;
+
+bool SimDeviceNode::bindService(quint16 port, SimServices services, QString* error)
+{
+    const SimDevice& dev = m_network.device(m_index);
+    auto socket = std::make_unique<QUdpSocket>();
+    if (!socket->bind(QHostAddress(dev.ip()), port)) {
+        *error = QStringLiteral("%1: cannot bind %2:%3: %4")
+                     .arg(dev.devId(), SimDeviceConfig::ipText(dev.ip()))
+                     .arg(port)
+                     .arg(socket->errorString());
+        return false;
+    }
+    QUdpSocket* raw = socket.get();
+    connect(raw, &QUdpSocket::readyRead, this, [this, raw, services] { handleReadyRead(raw, services); });
+    m_services.push_back({std::move(socket), services});
+    return true;
 }
 
 bool SimDeviceNode::open(QString* error)
 {
     const SimDevice& dev = m_network.device(m_index);
     const QHostAddress own(dev.ip());
-    if (!m_command.bind(own, dev.port())) {
-        *error = QStringLiteral("%1: cannot bind %2:%3: %4")
-                     .arg(dev.devId(), own.toString())
-                     .arg(dev.port())
-                     .arg(m_command.errorString());
+    // A command port equal to a service port is one socket serving both.
+    const struct
+    {
+        quint16 port;
+        SimServiceFlag service;
+    } fixed[] = {{SimNetwork::kSettingsPort, SimServiceSettings},
+                 {SimNetwork::kLockPort, SimServiceLock},
+                 {SimNetwork::kDspPort, SimServiceDsp}};
+    SimServices onCommand = SimServiceCommand;
+    for (const auto& f : fixed)
+        if (f.port == dev.port())
+            onCommand |= f.service;
+    if (!bindService(dev.port(), onCommand, error))
         return false;
-    }
+    for (const auto& f : fixed)
+        if (f.port != dev.port() && !bindService(f.port, f.service, error))
+            return false;
     if (!m_sender.bind(own, 0)) {
         *error = QStringLiteral("%1: cannot bind %2: %3").arg(dev.devId(), own.toString(), m_sender.errorString());
         return false;
@@ -38,6 +66,15 @@ bool SimDeviceNode::open(QString* error)
     if (::setsockopt(static_cast<int>(m_sender.socketDescriptor()), IPPROTO_IP, IP_MULTICAST_IF, &ifAddr,
                      sizeof(ifAddr)) != 0)
         qCWarning(lcSim) << dev.devId() << "cannot choose the multicast interface of" << own.toString();
+
+    if (!dev.secondaryHostName().isEmpty()) {
+        // The unit's address is optional on the host: without it the answer leaves from the device's address.
+        auto secondary = std::make_unique<QUdpSocket>();
+        if (secondary->bind(QHostAddress(dev.config().secondaryIp), 0))
+            m_secondary = std::move(secondary);
+        else
+            qCDebug(lcSim) << dev.devId() << "answers the probe from its own address";
+    }
     return true;
 }
 
@@ -47,13 +84,21 @@ void SimDeviceNode::sendMulticast(const QByteArray& payload, quint32 group, quin
         qCDebug(lcSim) << m_network.device(m_index).devId() << "multicast failed:" << m_sender.errorString();
 }
 
-void SimDeviceNode::handleReadyRead()
+void SimDeviceNode::sendProbeAnswer(const QByteArray& payload, const QHostAddress& to, quint16 port)
 {
-    while (m_command.hasPendingDatagrams()) {
-        const QNetworkDatagram d = m_command.receiveDatagram();
+    QUdpSocket& s = m_secondary ? *m_secondary : m_sender;
+    if (s.writeDatagram(payload, to, port) < 0)
+        qCDebug(lcSim) << m_network.device(m_index).devId() << "probe answer failed:" << s.errorString();
+}
+
+void SimDeviceNode::handleReadyRead(QUdpSocket* socket, SimServices services)
+{
+    while (socket->hasPendingDatagrams()) {
+        const QNetworkDatagram d = socket->receiveDatagram();
         if (!d.isValid() || m_network.device(m_index).isSilenced())
             continue;
-        for (const QByteArray& reply : m_network.handlers().handleDatagram(m_network, m_index, d.data()))
-            m_command.writeDatagram(reply, d.senderAddress(), static_cast<quint16>(d.senderPort()));
+        // Answers leave from the socket the request came in on, so the asker sees the port it asked.
+        for (const QByteArray& reply : m_network.handlers().handleDatagram(m_network, m_index, d.data(), services))
+            socket->writeDatagram(reply, d.senderAddress(), static_cast<quint16>(d.senderPort()));
     }
 }

@@ -3,6 +3,7 @@
 #include "SapAnnouncer.h"
 #include "SimDeviceNode.h"
 #include "SimLog.h"
+#include "SimProbeResponder.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -58,6 +59,7 @@ SimNetwork::SimNetwork(const Options& options, QObject* parent) : QObject(parent
     connect(&m_announceTimer, &QTimer::timeout, this, &SimNetwork::announceAll);
     connect(&m_sapTimer, &QTimer::timeout, this, &SimNetwork::sapAll);
     connect(&m_clockTimer, &QTimer::timeout, this, &SimNetwork::clockAll);
+    m_elapsed.start();
 }
 
 SimNetwork::~SimNetwork() = default;
@@ -87,6 +89,7 @@ bool SimNetwork::build(const QVector<SimDeviceConfig>& configs, QString* error)
             return false;
         }
         m_devices.append(SimDevice(c, m_options.port));
+        m_devices.last().setUptime(c.uptime, nowMs());
     }
     if (!m_devices.isEmpty()) {
         const QString gm = m_devices.first().config().myClkId;
@@ -432,6 +435,17 @@ bool SimNetwork::start(QString* error)
         }
         m_nodes.push_back(std::move(node));
     }
+    bool anySecondary = false;
+    for (const SimDevice& d : m_devices)
+        anySecondary = anySecondary || !d.secondaryHostName().isEmpty();
+    if (anySecondary) {
+        auto probe = std::make_unique<SimProbeResponder>(*this);
+        QString probeError;
+        if (probe->open(m_options.probePort, &probeError))
+            m_probe = std::move(probe);
+        else
+            qCWarning(lcSim) << "secondary units will not answer probes:" << probeError;
+    }
     announceAll();
     sapAll();
     m_announceTimer.start(std::max(10, m_options.announceMs));
@@ -452,6 +466,25 @@ void SimNetwork::publish(const SimChange& change)
         if (!m_devices[i].isSilenced())
             m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateActive")}}), kDeviceGroup,
                                       kDevicePort);
+}
+
+int SimNetwork::answerProbe(const QHostAddress& asker, quint16 port)
+{
+    int answered = 0;
+    for (size_t i = 0; i < m_nodes.size(); ++i) {
+        const SimDevice& d = m_devices[int(i)];
+        const QByteArray answer = d.probeAnswer();
+        if (answer.isEmpty() || d.isSilenced())
+            continue;
+        m_nodes[i]->sendProbeAnswer(answer, asker, port);
+        ++answered;
+    }
+    return answered;
+}
+
+bool SimNetwork::answersFromSecondary(int index) const
+{
+    return index >= 0 && size_t(index) < m_nodes.size() && m_nodes[size_t(index)]->hasSecondarySocket();
 }
 
 void SimNetwork::announceAll()

@@ -4,14 +4,18 @@
 #include "SimDevice.h"
 #include "SimDeviceConfig.h"
 
+#include <QElapsedTimer>
+#include <QHostAddress>
 #include <QJsonObject>
 #include <QObject>
 #include <QTimer>
 #include <QVector>
 
+#include <functional>
 #include <memory>
 
 class SimDeviceNode;
+class SimProbeResponder;
 
 /// What a state change touched: the devices whose routes and whose active flags changed (indices).
 struct SimChange
@@ -39,12 +43,17 @@ public:
         int announceMs = 1000;
         int sapMs = 1000;
         int clockMs = 1000;
+        /// Where the "AreYouMeridane?" probe is heard; tests pick a free port.
+        quint16 probePort = 9999;
     };
 
     static constexpr quint32 kDeviceGroup = 0xEF0000BCu; // 239.0.0.188
     static constexpr quint16 kDevicePort = 9996;
     static constexpr quint32 kSapGroup = 0xEFFFFFFFu; // 239.255.255.255
     static constexpr quint16 kSapPort = 9875;
+    static constexpr quint16 kSettingsPort = 9994;
+    static constexpr quint16 kLockPort = 9995;
+    static constexpr quint16 kDspPort = 8999;
 
     explicit SimNetwork(const Options& options, QObject* parent = nullptr);
     ~SimNetwork() override;
@@ -73,10 +82,22 @@ public:
     /// Device devId receives the multicast stream sent to `group`: stream channel k feeds rxChannels[k].
     SimChange subscribeMcast(const QString& devId, quint32 group, const QVector<int>& rxChannels);
 
+    /// Monotonic milliseconds; the uptimes count from it.
+    qint64 nowMs() const { return m_clock ? m_clock() : m_elapsed.elapsed(); }
+    /// Replaces the clock (tests). Call before build(): uptimes start at the clock's time of build().
+    void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
+
+    /// Every started, unsilenced device with a secondary unit answers a probe from `asker`:`port`.
+    /// Returns the number of answers sent.
+    int answerProbe(const QHostAddress& asker, quint16 port);
+    /// True when device `index` answers probes from its secondary unit's own address.
+    bool answersFromSecondary(int index) const;
+
     /// {"devices":[...]} in the controller's dump shape.
     QJsonObject dump() const;
 
-    /// Binds every device's sockets and starts the timers; false with `error` when a bind fails.
+    /// Binds every device's sockets and starts the timers; false with `error` when a bind fails. The probe
+    /// listener is optional: when its port cannot be shared the devices run without it (logged).
     bool start(QString* error);
     bool isStarted() const { return !m_nodes.empty(); }
     /// Multicasts "updateRoute"/"updateActive" from the devices that a change touched (only once started).
@@ -96,6 +117,9 @@ private:
     QVector<SimDevice> m_devices;
     SimCommandHandlers m_handlers;
     std::vector<std::unique_ptr<SimDeviceNode>> m_nodes;
+    std::unique_ptr<SimProbeResponder> m_probe;
+    QElapsedTimer m_elapsed;
+    std::function<qint64()> m_clock;
     QTimer m_announceTimer;
     QTimer m_sapTimer;
     QTimer m_clockTimer;

@@ -60,10 +60,10 @@ TEST_F(ControlFixture, BadRequestsAnswerWithAnError)
                          "[1]",
                          R"({"cmd":"fly"})",
                          R"({})",
-                         R"({"cmd":"route","devId":"MD0A000003","rxCh":"x","srcDevId":"MD0A000001","srcCh":0})",
-                         R"({"cmd":"route","devId":"MD0A000003","rxCh":0,"srcDevId":"MD0A000001"})",
-                         R"({"cmd":"route","devId":"MD0A000003","rxCh":0,"srcDevId":"NOPE","srcCh":0})",
-                         R"({"cmd":"route","devId":"MD0A000003","rxCh":64,"srcDevId":"MD0A000001","srcCh":0})",
+                         R"({"cmd":"route","devId":"MD0A000002","rxCh":"x","srcDevId":"MD0A000001","srcCh":0})",
+                         R"({"cmd":"route","devId":"MD0A000002","rxCh":0,"srcDevId":"MD0A000001"})",
+                         R"({"cmd":"route","devId":"MD0A000002","rxCh":0,"srcDevId":"NOPE","srcCh":0})",
+                         R"({"cmd":"route","devId":"MD0A000002","rxCh":64,"srcDevId":"MD0A000001","srcCh":0})",
                          R"({"cmd":"unroute","devId":"NOPE","rxCh":0})",
                          R"({"cmd":"silence","devId":"NOPE"})",
                          R"({"cmd":"resume"})"};
@@ -83,6 +83,40 @@ TEST_F(ControlFixture, SilenceAndResume)
     EXPECT_EQ(replies.size(), 1) << "silence is the node's business; the handlers still work";
     EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
     EXPECT_FALSE(net->device(1).isSilenced());
+}
+
+TEST_F(ControlFixture, SetMakesADeviceHotOrOld)
+{
+    qint64 now = 0;
+    net->setClock([&now] { return now; });
+    auto debugInfo = [this] {
+        const auto r = net->handlers().handleDatagram(*net, 1, R"({"ops":"getDebugInfo"})", SimServiceSettings);
+        EXPECT_EQ(r.size(), 1);
+        return r.isEmpty() ? QJsonObject() : QJsonDocument::fromJson(r.first()).object();
+    };
+    // A set temperature comes back exactly, so thresholds can be tested to the millidegree.
+    EXPECT_TRUE(run(R"({"cmd":"set","devId":"MD0A000002","temp":85500})").value("ok").toBool());
+    for (int i = 0; i < 20; ++i)
+        EXPECT_EQ(debugInfo().value("temp").toString(), QStringLiteral("85500"));
+    EXPECT_EQ(net->device(0).temperatureBase(), 45000) << "only the named device changes";
+    EXPECT_TRUE(run(R"({"cmd":"set","devId":"MD0A000002","tempJitter":"50"})").value("ok").toBool());
+    EXPECT_EQ(net->device(1).temperatureBase(), 85500);
+    EXPECT_EQ(net->device(1).temperatureJitter(), 50);
+
+    EXPECT_TRUE(run(R"({"cmd":"set","devId":"MD0A000002","uptime":3725})").value("ok").toBool());
+    EXPECT_EQ(debugInfo().value("uptime").toString(), QStringLiteral("3725"));
+    now += 61000;
+    EXPECT_EQ(debugInfo().value("uptime").toString(), QStringLiteral("3786"));
+
+    for (const char* bad :
+         {R"({"cmd":"set","devId":"MD0A000002"})", R"({"cmd":"set","devId":"NOPE","temp":1})",
+          R"({"cmd":"set","devId":"MD0A000002","temp":"hot"})", R"({"cmd":"set","devId":"MD0A000002","uptime":-1})",
+          R"({"cmd":"set","devId":"MD0A000002","tempJitter":-5})"}) {
+        const QJsonObject a = run(bad);
+        EXPECT_FALSE(a.value("ok").toBool(true)) << bad;
+        EXPECT_FALSE(a.value("error").toString().isEmpty()) << bad;
+    }
+    EXPECT_EQ(net->device(1).temperatureBase(), 85500) << "a refused line changes nothing";
 }
 
 TEST_F(ControlFixture, FeedSplitsLinesAcrossChunks)

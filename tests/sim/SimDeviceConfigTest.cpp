@@ -54,9 +54,15 @@ TEST(SimDeviceConfig, GeneratedNetworkHasChainMulticastAndRotatingModels)
         EXPECT_EQ(c.sampleRate, 48000);
         EXPECT_EQ(c.sampleByteNum, 3);
         EXPECT_EQ(c.pFrameNum, 48);
-        EXPECT_EQ(c.devId, SimDeviceConfig::devIdForIp(c.ip));
         EXPECT_TRUE(SimDeviceConfig::isClockId(c.myClkId));
     }
+    // Only the last device differs: it has a secondary unit on the next free address.
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(d[k].devId, SimDeviceConfig::devIdForIp(d[k].ip));
+        EXPECT_EQ(d[k].secondaryIp, 0u);
+    }
+    EXPECT_EQ(d[3].devId, QStringLiteral("MRP-0A000004"));
+    EXPECT_EQ(d[3].secondaryIp, ip("10.0.0.5"));
     EXPECT_TRUE(d[0].routes.isEmpty());
     for (int k = 1; k < 4; ++k) {
         ASSERT_EQ(d[k].routes.size(), 2);
@@ -109,6 +115,59 @@ TEST(SimDeviceConfig, FullDescriptionIsRead)
     auto again = SimDeviceConfig::listFromJson(SimDeviceConfig::listToJson(*list), &error);
     ASSERT_TRUE(again) << error.toStdString();
     EXPECT_EQ(again->first().toJson(), c.toJson());
+}
+
+TEST(SimDeviceConfig, ReportedValuesAreReadAndWrittenBack)
+{
+    const QByteArray json = fileWith(R"({"ip":"10.1.0.5","devId":"MRQ-1","chNumRx":2,"phyChNumTx":1,
+        "rxChNames":["Kick"],"phyTxChNames":["Main L"],"password":"pw","lock":"0x10002","dspLock":31,
+        "version":"3.0-9","oemCode":"ABCDEF","oemData":{"customOemType":"rental","region":"eu"},"customStr":"Rack 4",
+        "temp":"86000","tempJitter":0,"uptime":60,"fixedIp":1,"gateway":"10.1.0.254","dns":"10.1.0.53",
+        "secondaryIp":"10.1.1.5","ptpPriority":12,"ptpDomain":1,"ptpDscp":40,"sampleRates":[96000],
+        "packetTimeDivs":[2,8]},{"ip":"10.1.0.6"})");
+    QString error;
+    auto list = SimDeviceConfig::listFromJson(json, &error);
+    ASSERT_TRUE(list) << error.toStdString();
+    const SimDeviceConfig& c = list->first();
+    EXPECT_EQ(c.rxChNames, QStringList{QStringLiteral("Kick")});
+    EXPECT_EQ(c.phyTxChNames, QStringList{QStringLiteral("Main L")});
+    EXPECT_EQ(c.password, QStringLiteral("pw"));
+    EXPECT_EQ(c.lock, 0x10002u);
+    EXPECT_EQ(c.dspLock, 0x1fu);
+    EXPECT_EQ(c.version, QStringLiteral("3.0-9"));
+    EXPECT_EQ(c.oemData.value(QStringLiteral("region")), QStringLiteral("eu"));
+    EXPECT_EQ(c.customStr, QStringLiteral("Rack 4"));
+    EXPECT_EQ(c.temp, 86000);
+    EXPECT_EQ(c.tempJitter, 0);
+    EXPECT_EQ(c.uptime, 60);
+    EXPECT_EQ(c.fixedIp, 1);
+    EXPECT_EQ(c.gateway, ip("10.1.0.254"));
+    EXPECT_EQ(c.secondaryIp, ip("10.1.1.5"));
+    EXPECT_EQ(c.ptpDscp, 40);
+    EXPECT_EQ(c.sampleRates, QVector<int>{96000});
+    EXPECT_EQ(c.packetTimeDivs, (QVector<int>{2, 8}));
+
+    auto again = SimDeviceConfig::listFromJson(SimDeviceConfig::listToJson(*list), &error);
+    ASSERT_TRUE(again) << error.toStdString();
+    EXPECT_EQ(again->first().toJson(), c.toJson());
+    // Defaults are not written out, so a plain device stays a short description.
+    const QJsonObject plain = (*list)[1].toJson();
+    for (const char* key : {"password", "lock", "version", "temp", "secondaryIp", "rxChNames", "oemData"})
+        EXPECT_FALSE(plain.contains(QLatin1String(key))) << key;
+    EXPECT_EQ((*list)[1].temp, 45000);
+    EXPECT_EQ((*list)[1].oemData.value(QStringLiteral("customOemType")), QStringLiteral("standard"));
+}
+
+TEST(SimDeviceConfig, MasksReadAsHexOrDecimal)
+{
+    EXPECT_EQ(SimDeviceConfig::parseMask(QStringLiteral("0x10003")), 0x10003u);
+    EXPECT_EQ(SimDeviceConfig::parseMask(QStringLiteral("3")), 3u);
+    EXPECT_EQ(SimDeviceConfig::parseMask(QStringLiteral("0x0")), 0u);
+    EXPECT_EQ(SimDeviceConfig::parseMask(QStringLiteral("0XFFFFFFFF")), 0xFFFFFFFFu);
+    for (const char* bad : {"", "0x", "x1", "-1", "0x100000000", "4294967296", "1.5", "0x1g"})
+        EXPECT_FALSE(SimDeviceConfig::parseMask(QString::fromLatin1(bad))) << bad;
+    EXPECT_EQ(SimDeviceConfig::maskText(0x1001f), QStringLiteral("0x1001f"));
+    EXPECT_EQ(SimDeviceConfig::maskText(0), QStringLiteral("0x0"));
 }
 
 TEST(SimDeviceConfig, AbsentMembersGetDefaults)
@@ -168,4 +227,13 @@ INSTANTIATE_TEST_SUITE_P(
         R"({"devices":[{"ip":"10.0.0.1","mcastNumTx":0,"mcastTx":[{"dstIp":"239.0.0.2","channels":[0]}]}]})",
         R"({"devices":[{"ip":"10.0.0.1","mcastRx":[{"dstIp":"239.0.0.2","rxChannels":[1,1]}]}]})",
         R"({"devices":[{"ip":"10.0.0.1"},{"ip":"10.0.0.1"}]})",
+        R"({"devices":[{"ip":"10.0.0.1","password":"two words"}]})", R"({"devices":[{"ip":"10.0.0.1","password":7}]})",
+        R"({"devices":[{"ip":"10.0.0.1","chNumRx":1,"rxChNames":["a","b"]}]})",
+        R"({"devices":[{"ip":"10.0.0.1","txChNames":[1]}]})", R"({"devices":[{"ip":"10.0.0.1","lock":"0xZ"}]})",
+        R"({"devices":[{"ip":"10.0.0.1","lock":-1}]})", R"({"devices":[{"ip":"10.0.0.1","oemData":{"a":1}}]})",
+        R"({"devices":[{"ip":"10.0.0.1","sampleRates":[]}]})",
+        R"({"devices":[{"ip":"10.0.0.1","secondaryIp":"239.0.0.1"}]})",
+        R"({"devices":[{"ip":"10.0.0.1","secondaryIp":"10.0.0.1"}]})",
+        R"({"devices":[{"ip":"10.0.0.1","secondaryIp":"10.0.0.2"},{"ip":"10.0.0.2"}]})",
+        R"({"devices":[{"ip":"10.0.0.2"},{"ip":"10.0.0.1","secondaryIp":"10.0.0.2"}]})",
         R"({"devices":[{"ip":"10.0.0.1","devId":"A"},{"ip":"10.0.0.2","devId":"A"}]})"));

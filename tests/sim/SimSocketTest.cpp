@@ -67,6 +67,7 @@ struct SocketFixture : ::testing::Test
         o.announceMs = 100;
         o.sapMs = 100;
         o.clockMs = 100;
+        o.probePort = freePort();
         net = std::make_unique<SimNetwork>(o);
         QString error;
         const quint32 block = loopbackBlock();
@@ -78,8 +79,13 @@ struct SocketFixture : ::testing::Test
     /// Sends one request to device `index` and waits for one reply.
     std::optional<QNetworkDatagram> ask(int index, const QByteArray& request, int ms = 2000)
     {
-        const SimDevice& d = net->device(index);
-        client.writeDatagram(request, QHostAddress(d.ip()), d.port());
+        return askAt(QHostAddress(net->device(index).ip()), net->device(index).port(), request, ms);
+    }
+
+    std::optional<QNetworkDatagram> askAt(const QHostAddress& to, quint16 port, const QByteArray& request,
+                                          int ms = 2000)
+    {
+        client.writeDatagram(request, to, port);
         if (!pumpUntil([this] { return client.hasPendingDatagrams(); }, ms))
             return std::nullopt;
         return client.receiveDatagram();
@@ -203,6 +209,60 @@ TEST_F(SocketFixture, MulticastsReachAListenerOnTheSameHost)
     pumpUntil([] { return false; }, 400);
     drain();
     EXPECT_TRUE(fromFirst.isEmpty());
+}
+
+TEST_F(SocketFixture, ServicePortsAnswerFromThePortAsked)
+{
+    const QHostAddress dev(net->device(1).ip());
+    const struct
+    {
+        quint16 port;
+        const char* request;
+        const char* key;
+        const char* value;
+    } rows[] = {{9995, R"({"ops":"getLock"})", "val", "0x0"},
+                {8999, R"({"ops":"getLock","uiTag":"dspUiTag"})", "uiTag", "dspUiTag"},
+                {9994, R"({"ops":"setPassword","old":"","new":"","isByself":"isByself"})", "result", "succ"},
+                {9994, R"({"ops":"getDebugInfo"})", "devName", "SIM-02"},
+                {9994, R"({"ops":"getIp"})", "ip", nullptr}};
+    for (const auto& row : rows) {
+        auto reply = askAt(dev, row.port, row.request);
+        ASSERT_TRUE(reply) << "no answer on " << row.port << " to " << row.request;
+        EXPECT_EQ(reply->senderAddress(), dev);
+        EXPECT_EQ(reply->senderPort(), row.port);
+        const QJsonObject o = QJsonDocument::fromJson(reply->data()).object();
+        EXPECT_EQ(o.value("ops"), QJsonDocument::fromJson(row.request).object().value("ops"));
+        EXPECT_EQ(o.value("devId").toString(), net->device(1).devId());
+        const QString want = row.value ? QLatin1String(row.value) : dev.toString();
+        EXPECT_EQ(o.value(QLatin1String(row.key)).toString(), want) << row.request;
+    }
+    // A command on a port that does not serve it goes unanswered; on its own port it is answered.
+    EXPECT_FALSE(ask(1, R"({"ops":"getDebugInfo"})", 300));
+    EXPECT_FALSE(askAt(dev, 9994, R"({"ops":"getLock"})", 300));
+    EXPECT_TRUE(ask(1, R"({"ops":"getCustomStr"})"));
+}
+
+TEST_F(SocketFixture, SecondaryUnitAnswersTheProbe)
+{
+    const SimDevice& mrp = net->device(1);
+    ASSERT_FALSE(mrp.secondaryHostName().isEmpty()) << "the generated network should hold a secondary unit";
+    // All of 127/8 is local, so the unit's address exists and the answer leaves from it.
+    EXPECT_TRUE(net->answersFromSecondary(1));
+    EXPECT_FALSE(net->answersFromSecondary(0));
+    const QHostAddress listener(QStringLiteral("127.0.0.1"));
+    auto reply = askAt(listener, net->options().probePort, "AreYouMeridane?");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->senderAddress(), QHostAddress(mrp.config().secondaryIp));
+    const QString text = QString::fromUtf8(reply->data());
+    EXPECT_TRUE(text.contains(QStringLiteral("iAmMeridane!")));
+    EXPECT_TRUE(text.split(QLatin1Char('\n')).contains(QStringLiteral("hostname=S") + mrp.devId()));
+    EXPECT_TRUE(text.split(QLatin1Char('\n'))
+                    .contains(QStringLiteral("ip=") + SimDeviceConfig::ipText(mrp.config().secondaryIp)));
+    EXPECT_FALSE(pumpUntil([this] { return client.hasPendingDatagrams(); }, 200)) << "one unit, one answer";
+
+    EXPECT_FALSE(askAt(listener, net->options().probePort, "AreYouSomeoneElse?", 300));
+    net->device(1).setSilenced(true);
+    EXPECT_FALSE(askAt(listener, net->options().probePort, "AreYouMeridane?", 300)) << "a silent device hides its unit";
 }
 
 TEST(SimSocket, BindFailureIsReported)
