@@ -1,6 +1,7 @@
 #include "MyThread.h"
 
 #include "CoreLog.h"
+#include "DevDetailStore.h"
 #include "DevManager.h"
 #include "HousekeepingPacer.h"
 #include "McastForwarder.h"
@@ -52,7 +53,17 @@ void bindListener(QUdpSocket* socket, uint16_t port, const QNetworkInterface& if
 
 } // namespace
 
-MyThread::MyThread(QObject* parent) : QThread(parent)
+MyThread::MyThread(QObject* parent) : MyThread(DevDetailStore::instance(), parent) {}
+
+MyThread::MyThread(DevDetailStore& store, QObject* parent)
+    : QThread(parent),
+      m_dispatcher(store,
+                   ReplyDispatcher::Sink{[this](const QString& m) { emit signal_recv_message(m); },
+                                         [this](const QString& m) { emit signal_refreshDevAndChName(m); },
+                                         [this](int rxTx) { emit signal_update_chName(rxTx); },
+                                         [this](const QString& t) { emit signal_showTips(t); },
+                                         [this]() { emit signal_refresh_route(); },
+                                         [this](const QString& devId) { m_ticker.startReboot(devId); }})
 {
     dvm_setSendHook(&sendHook, this);
 }
@@ -126,8 +137,10 @@ bool MyThread::receiveOne(QUdpSocket* socket, int kind)
         handleUdpSap(m_buffer, len, srcIp, senderPort);
         break;
     default:
-        // Replies to the table requests; the command replies' dispatcher joins here.
-        userCallLib_handleUdp_ucast(m_buffer, len, srcIp, senderPort);
+        // Table pages are the registry's alone: forwarding thousands of them to the windows
+        // would only cost the user-interface thread.
+        if (userCallLib_handleUdp_ucast(m_buffer, len, srcIp, senderPort) != 1)
+            handleUdpUnicast(m_buffer, len, srcIp, senderPort);
         break;
     }
     return true;
@@ -204,6 +217,12 @@ void MyThread::handleUdpSap(const char* data, int length, uint32_t srcIp, uint16
     text.replace('\0', '-');
     if (text.contains("application/sdp"))
         emit signal_sapText(QString::fromUtf8(text));
+}
+
+void MyThread::handleUdpUnicast(const char* data, int length, uint32_t srcIp, uint16_t srcPort)
+{
+    Q_UNUSED(srcPort);
+    m_dispatcher.dispatch(data, length, srcIp);
 }
 
 void MyThread::periodicTick()

@@ -1,5 +1,6 @@
 #pragma once
 #include "PeriodicTicker.h"
+#include "ReplyDispatcher.h"
 
 #include <QMutex>
 #include <QThread>
@@ -22,7 +23,9 @@ public:
     static constexpr uint16_t kSapPort = 9875;
     static constexpr int kBufferSize = 1500; ///< datagrams of this size or more are dropped
 
+    /// Replies update `store` (the process-wide detail store by default).
     explicit MyThread(QObject* parent = nullptr);
+    MyThread(DevDetailStore& store, QObject* parent = nullptr);
     ~MyThread() override;
 
     /// The address to work on (host order); read by run() when the thread starts.
@@ -50,6 +53,8 @@ public:
     void handleUdpMcast(const char* data, int length, uint32_t srcIp, uint16_t srcPort);
     /// The user-interface side of a SAP datagram: feeds the SAP monitor while it is shown.
     void handleUdpSap(const char* data, int length, uint32_t srcIp, uint16_t srcPort);
+    /// The user-interface side of a reply: attribution, detail updates, name read-out, fan-out.
+    void handleUdpUnicast(const char* data, int length, uint32_t srcIp, uint16_t srcPort);
     /// The 20 ms housekeeping step.
     void periodicTick();
 
@@ -65,6 +70,10 @@ signals:
     void signal_syncCanWork();
     /// One SAP announcement's printable text for the SAP monitor.
     void signal_sapText(QString text);
+    void signal_refreshDevAndChName(QString msg);
+    void signal_update_chName(int rxTx);
+    void signal_showTips(QString tips);
+    void signal_refresh_route();
 
 protected:
     void run() override;
@@ -79,5 +88,6 @@ private:
     mutable QMutex m_socketLock; // every use of the three sockets, from either thread
     QUdpSocket* unicastSocket = nullptr;
     PeriodicTicker m_ticker;
+    ReplyDispatcher m_dispatcher;
     char m_buffer[kBufferSize + 1];
 };

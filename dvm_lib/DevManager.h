@@ -72,6 +72,8 @@ int dvm_copyDevHeader(const DevRecord* rec, DevHeader* out);
 int dvm_copyMcast(const McastRecord* rec, McastRecord* out);
 /// Sets the remaining life of a live device (network thread; used for rebooting devices).
 void dvm_setDevLife(DevRecord* rec, int lifeMs);
+/// Sets the remaining life of a live multicast stream (a stream its sender removed).
+void dvm_setMcastLife(McastRecord* rec, int lifeMs);
 
 // ---- Tables --------------------------------------------------------------------------------
 

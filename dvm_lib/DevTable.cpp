@@ -233,6 +233,15 @@ int dvm_copyDevHeader(const DevRecord* rec, DevHeader* out)
     return 1;
 }
 
+void dvm_setMcastLife(McastRecord* rec, int lifeMs)
+{
+    if (!rec)
+        return;
+    DvmState& s = state();
+    std::lock_guard<std::mutex> guard(s.lock);
+    rec->lifeMs = lifeMs;
+}
+
 void dvm_setDevLife(DevRecord* rec, int lifeMs)
 {
     if (!rec)

@@ -1,0 +1,361 @@
+#include "ReplyDispatcher.h"
+
+#include "CoreLog.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "ReplyDecoders.h"
+
+#include <QCoreApplication>
+#include <QJsonArray>
+#include <QJsonDocument>
+
+namespace {
+
+const QString kOps = QStringLiteral("ops");
+const QString kDevId = QStringLiteral("devId");
+const QString kResult = QStringLiteral("result");
+const QString kSucc = QStringLiteral("succ");
+
+/// The four channel-name lists, in the order they are read out.
+struct NameList
+{
+    const char* ops;
+    int32_t DevHeader::*count;
+    QStringList s_dev_detail::*names;
+};
+const NameList kNameLists[] = {
+    {"getAllChNameRx", &DevHeader::chNumRx, &s_dev_detail::rxChNames},
+    {"getAllChNameTx", &DevHeader::chNumTx, &s_dev_detail::txChNames},
+    {"getAllPhyChNameTx", &DevHeader::phyChNumTx, &s_dev_detail::phyTxChNames},
+    {"getAllPhyChNameRx", &DevHeader::phyChNumRx, &s_dev_detail::phyRxChNames},
+};
+const int kNameListCount = 4;
+
+int nameListIndex(const QString& ops)
+{
+    for (int i = 0; i < kNameListCount; ++i) {
+        if (ops == QLatin1String(kNameLists[i].ops))
+            return i;
+    }
+    return -1;
+}
+
+int intOf(const QJsonValue& v)
+{
+    return v.isDouble() ? v.toInt() : v.toString().toInt();
+}
+
+QString text(const QJsonObject& o, const char* key)
+{
+    return o.value(QLatin1String(key)).toString();
+}
+
+void setEntry(QStringList& list, int id, const QString& name)
+{
+    if (id >= 0 && id < list.size())
+        list[id] = name;
+}
+
+/// Replies whose "ops" the dispatcher renames to the window's command.
+struct Rename
+{
+    const char* deviceOps;
+    const char* windowOps;
+    const char* inOrOut; ///< nullptr when the command has one side
+};
+const Rename kRenames[] = {
+    {"getAllPhyVolumeDbTx", "getAllPhyLevel", "1"}, {"getAllPhyVolumeDbRx", "getAllPhyLevel", "0"},
+    {"getAllPhyGainDbTx", "getAllPhyGain", "1"},    {"getAllPhyGainDbRx", "getAllPhyGain", "0"},
+    {"setPhyGainDbTx", "setPhyGain", "1"},          {"setPhyGainDbRx", "setPhyGain", "0"},
+    {"getAllPhyMuteTx", "getAllPhyMute", "1"},      {"getAllPhyMuteRx", "getAllPhyMute", "0"},
+    {"setPhyMuteTx", "setPhyMute", "1"},            {"setPhyMuteRx", "setPhyMute", "0"},
+    {"getAllVolumeDbTx", "getAllNetLevel", "1"},    {"getAllVolumeDbRx", "getAllNetLevel", "0"},
+    {"getUcastStats", "getDelayStatUcast", nullptr}, {"getMcastStats", "getDelayStatMcast", nullptr},
+    {"clrUcastStats", "clrDelayStatUcast", nullptr}, {"clrMcastStats", "clrDelayStatMcast", nullptr},
+};
+
+} // namespace
+
+ReplyDispatcher::ReplyDispatcher(DevDetailStore& store, Sink sink) : m_store(store), m_sink(std::move(sink)) {}
+
+void ReplyDispatcher::emitMessage(const QJsonObject& obj)
+{
+    if (m_sink.recvMessage)
+        m_sink.recvMessage(QString::fromUtf8(QJsonDocument(obj).toJson(QJsonDocument::Compact)));
+}
+
+void ReplyDispatcher::setDevId(Reply& r)
+{
+    r.obj.insert(kDevId, r.devId);
+}
+
+const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
+{
+    static const QHash<QString, Handler> table = [] {
+        QHash<QString, Handler> h;
+        auto setDevIdAndEmit = [](ReplyDispatcher* d, Reply& r) {
+            d->setDevId(r);
+            d->emitMessage(r.obj);
+        };
+        for (const char* ops : {"setSampleRate", "setPacketTimeDiv", "setDelayUs", "setPtpPriority", "setPtpDomain",
+                                "setPtpDscp", "setDscp", "setMcastTx", "clrRxCh", "getInfo", "setGain", "setPower",
+                                "getCfg", "setCfg"})
+            h.insert(QLatin1String(ops), setDevIdAndEmit);
+        for (const char* ops : {"getGpioInfo", "setGpioInfo", "testGpio", "setLock"})
+            h.insert(QLatin1String(ops), [](ReplyDispatcher* d, Reply& r) { d->emitMessage(r.obj); });
+        for (const Rename& rn : kRenames) {
+            h.insert(QLatin1String(rn.deviceOps), [rn](ReplyDispatcher* d, Reply& r) {
+                r.obj.insert(kOps, QLatin1String(rn.windowOps));
+                if (rn.inOrOut)
+                    r.obj.insert(QStringLiteral("inOrOut"), QLatin1String(rn.inOrOut));
+                d->setDevId(r);
+                d->emitMessage(r.obj);
+            });
+        }
+        for (int i = 0; i < kNameListCount; ++i)
+            h.insert(QLatin1String(kNameLists[i].ops), [](ReplyDispatcher* d, Reply& r) { d->handleChannelNamePage(r); });
+        h.insert(QStringLiteral("setChNameTx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, false); });
+        h.insert(QStringLiteral("setChNameRx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, false); });
+        h.insert(QStringLiteral("setPhyChNameTx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, true); });
+        h.insert(QStringLiteral("setPhyChNameRx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, true); });
+        h.insert(QStringLiteral("setDevName"), [](ReplyDispatcher* d, Reply& r) {
+            d->setDevId(r);
+            const QString name = text(r.obj, "name");
+            d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.name = name; });
+            d->emitMessage(r.obj);
+            if (d->m_sink.refreshDevAndChName)
+                d->m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
+        });
+        h.insert(QStringLiteral("setSampleByteNum"), [](ReplyDispatcher* d, Reply& r) {
+            d->setDevId(r);
+            if (text(r.obj, "result") == kSucc) {
+                const int bytes = intOf(r.obj.value(QStringLiteral("sampleByteNum")));
+                d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.sampleByteNum = bytes; });
+            }
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("clrMcastTx"), [](ReplyDispatcher* d, Reply& r) {
+            d->setDevId(r);
+            if (text(r.obj, "result") == kSucc) {
+                const uint32_t dstIp = static_cast<uint32_t>(text(r.obj, "dstIp").toULongLong());
+                if (McastRecord* m = findMcastByDstIp(dstIp))
+                    dvm_setMcastLife(m, 0);
+            }
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("setUcastRx"), [](ReplyDispatcher* d, Reply& r) {
+            if (text(r.obj, "result") == kSucc) {
+                d->emitMessage(r.obj);
+                return;
+            }
+            const bool locked = text(r.obj, "reason") == QLatin1String("LOCK_UCAST_MCAST");
+            if (d->m_sink.showTips)
+                d->m_sink.showTips(locked ? QCoreApplication::translate("MyThread", "设备已加锁")
+                                          : QStringLiteral("setRx fail"));
+            if (locked && d->m_sink.refreshRoute)
+                d->m_sink.refreshRoute();
+        });
+        h.insert(QStringLiteral("setMcastRx"), h.value(QStringLiteral("setUcastRx")));
+        h.insert(QStringLiteral("getIp"), [](ReplyDispatcher* d, Reply& r) {
+            const int fixed = intOf(r.obj.value(QStringLiteral("fixedIp")));
+            const QString ip = text(r.obj, "ip"), gw = text(r.obj, "gw"), dns = text(r.obj, "dns");
+            d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
+                det.isFixedIp = fixed;
+                if (fixed == 1) {
+                    det.fixedIp = ip;
+                    det.gateway = gw;
+                    det.dns = dns;
+                }
+            });
+            d->setDevId(r);
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("getDebugInfo"), [](ReplyDispatcher* d, Reply& r) {
+            const QString model = text(r.obj, "model").trimmed();
+            const QString temp = text(r.obj, "temp");
+            d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
+                det.model = model;
+                det.temperature = temp;
+            });
+            d->setDevId(r);
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("getVersion"), [](ReplyDispatcher* d, Reply& r) {
+            int rate = 0;
+            DevHeader hdr;
+            if (dvm_copyDevHeader(findDevById(r.devId.toUtf8().constData()), &hdr))
+                rate = hdr.sampleRate;
+            d->m_store.updateDevDetail(r.devId,
+                                       [&](DevDetail_t& det) { ReplyDecoders::applyVersion(r.obj, rate, det); });
+            d->setDevId(r);
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("reboot"), [](ReplyDispatcher* d, Reply& r) {
+            d->setDevId(r);
+            if (text(r.obj, "result") == kSucc && d->m_sink.rebootConfirmed)
+                d->m_sink.rebootConfirmed(r.devId);
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("getLock"), [](ReplyDispatcher* d, Reply& r) {
+            const ReplyDecoders::DeviceLock lock = ReplyDecoders::deviceLock(text(r.obj, "val"));
+            d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
+                det.routeLock = lock.routeLock;
+                det.detailLock = lock.detailLock;
+            });
+        });
+        h.insert(QStringLiteral("setPassword"), [](ReplyDispatcher* d, Reply& r) {
+            const int flag = ReplyDecoders::passwordSetFlag(r.obj);
+            d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.passwordSet = flag; });
+            d->emitMessage(r.obj);
+        });
+        h.insert(QStringLiteral("getCustomStr"), [](ReplyDispatcher* d, Reply& r) {
+            const QString str = text(r.obj, "str");
+            d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.customStr = str; });
+        });
+        h.insert(QStringLiteral("getOemData"), [](ReplyDispatcher* d, Reply& r) {
+            if (text(r.obj, "name").trimmed() == QLatin1String("customOemType")) {
+                const QString val = text(r.obj, "val").trimmed();
+                d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.customOemType = val; });
+            }
+            d->emitMessage(r.obj);
+        });
+        return h;
+    }();
+    return table;
+}
+
+void ReplyDispatcher::handleSetChName(Reply& r, bool physical)
+{
+    const bool tx = r.ops.endsWith(QLatin1String("Tx"));
+    const int id = intOf(r.obj.value(QStringLiteral("id")));
+    const QString name = text(r.obj, "name");
+    if (!physical)
+        r.obj.insert(kOps, QStringLiteral("setChName"));
+    setDevId(r);
+    r.obj.insert(QStringLiteral("inOrOut"), tx ? QStringLiteral("1") : QStringLiteral("0"));
+    r.obj.insert(QStringLiteral("ch"), r.obj.value(QStringLiteral("id")));
+    m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
+        QStringList& list = physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
+        setEntry(list, id, name);
+    });
+    emitMessage(r.obj);
+    if (m_sink.refreshDevAndChName)
+        m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
+}
+
+void ReplyDispatcher::handleChannelNamePage(Reply& r)
+{
+    const int list = nameListIndex(r.ops);
+    const NameList& nl = kNameLists[list];
+    const QJsonArray arr = r.obj.value(QStringLiteral("arr")).toArray();
+    m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
+        for (const QJsonValue& v : arr) {
+            const QJsonObject el = v.toObject();
+            setEntry(det.*(nl.names), intOf(el.value(QStringLiteral("id"))), text(el, "name"));
+        }
+    });
+
+    DevHeader hdr;
+    if (!dvm_copyDevHeader(findDevById(r.devId.toUtf8().constData()), &hdr))
+        return;
+    const int length = dvm_clampCount(hdr.*(nl.count));
+    const int idStart = intOf(r.obj.value(QStringLiteral("idStart")));
+    const int idNext = intOf(r.obj.value(QStringLiteral("idNext")));
+    // Ask for the rest only while pages make progress inside the list: a device that repeats or
+    // overshoots a page would otherwise keep the chain asking at network speed.
+    int next = list;
+    int from = idNext;
+    if (!(idNext > idStart && idNext < length)) {
+        next = list + 1;
+        from = 0;
+    }
+    if (next >= kNameListCount) {
+        if (m_sink.updateChName)
+            m_sink.updateChName(0);
+        return;
+    }
+    QJsonObject req{{kOps, QLatin1String(kNameLists[next].ops)}, {QStringLiteral("idStart"), QString::number(from)}};
+    const QByteArray body = QJsonDocument(req).toJson(QJsonDocument::Compact);
+    if (r.devPort > 0 && r.devPort <= 65535)
+        libCallUser_sendUdp(body.constData(), body.size(), r.devIp, static_cast<uint16_t>(r.devPort));
+}
+
+void ReplyDispatcher::handleDspTagged(Reply& r)
+{
+    if (r.ops == QLatin1String("getLock")) {
+        const int level = ReplyDecoders::dspLockLevel(text(r.obj, "val"));
+        m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.dspLockLevel = level; });
+        return;
+    }
+    const bool tx = r.ops.endsWith(QLatin1String("Tx"));
+    const bool physical = r.ops.startsWith(QLatin1String("setPhyChName"));
+    if (!physical && !r.ops.startsWith(QLatin1String("setChName")))
+        return;
+    if (r.ops != QLatin1String("setChNameRx") && r.ops != QLatin1String("setChNameTx") && !physical)
+        return;
+    const int id = intOf(r.obj.value(QStringLiteral("id")));
+    const QString name = text(r.obj, "name");
+    m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
+        QStringList& list = physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
+        setEntry(list, id, name);
+    });
+    if (m_sink.refreshDevAndChName)
+        m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
+}
+
+void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp)
+{
+    const QByteArray bytes(data, length);
+    QJsonParseError err;
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
+    Reply r;
+    if (err.error != QJsonParseError::NoError || doc.isEmpty() || !doc.isObject())
+        MERIDANE_NET_LOG("mainwindow", "MyThread::handleUdpUnicast");
+    else
+        r.obj = doc.object();
+    r.ops = r.obj.value(kOps).toString();
+
+    if (r.ops == QLatin1String("setIp")) {
+        // Answered before the device moves: named by devId, not by address.
+        if (DevRecord* rec = findDevById(text(r.obj, "devId").toUtf8().constData()))
+            dvm_setDevLife(rec, 0);
+        emitMessage(r.obj);
+        return;
+    }
+
+    const QString mapped = m_store.devIdForReplyAddress(srcIp);
+    DevHeader hdr;
+    if (!mapped.isEmpty() && dvm_copyDevHeader(findDevById(mapped.toUtf8().constData()), &hdr))
+        srcIp = hdr.ip;
+    if (!dvm_copyDevHeader(findDevByIp(srcIp), &hdr))
+        return;
+    r.devId = QString::fromUtf8(hdr.devId);
+    r.devIp = hdr.ip;
+    r.devPort = hdr.port;
+    if (r.obj.value(kDevId).toString().isEmpty())
+        setDevId(r);
+
+    if (r.ops.isEmpty()) {
+        qCInfo(lcNet) << "udp to uart return " << bytes;
+        r.obj.insert(kOps, QStringLiteral("sendUdpToUart"));
+        r.obj.insert(kDevId, r.devId);
+        r.obj.insert(QStringLiteral("back"), QString::fromUtf8(bytes));
+        emitMessage(r.obj);
+    } else {
+        const QString uiTag = text(r.obj, "uiTag");
+        if (uiTag == QLatin1String("dspUiTag"))
+            handleDspTagged(r);
+        if (uiTag == QLatin1String("dspUiTag") || uiTag == QLatin1String("superMatrixUiTag") ||
+            text(r.obj, "cookie") == QLatin1String("0")) {
+            emitMessage(r.obj);
+            return;
+        }
+        const auto it = handlers().constFind(r.ops);
+        if (it != handlers().constEnd()) {
+            it.value()(this, r);
+            return;
+        }
+    }
+    setDevId(r);
+    emitMessage(r.obj);
+}
