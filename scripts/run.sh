@@ -2,7 +2,9 @@
 # Installs what is missing, builds, and starts the controller.
 #   scripts/run.sh                  a simulated network of 12 devices in private network namespaces
 #   scripts/run.sh --devices N      ... of N devices
-#   scripts/run.sh --real-network [--ip ADDR]   the host's own network
+#   scripts/run.sh --real-network [--ip ADDR]   the host's own network (the window asks for the
+#                                               address when the host has several; ADDR is for the
+#                                               headless controller)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,14 +19,24 @@ while [ $# -gt 0 ]; do
     shift
 done
 
-scripts/install-deps.sh
+scripts/install-deps.sh fonts-noto-cjk
 scripts/build.sh
 
-if [ "$real" -eq 1 ]; then
-    echo "Watching the host's network (Ctrl+C ends)..."
-    exec build/cli/meridane-ctl "${ip_args[@]}" watch
+if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+    echo "No display (DISPLAY is not set): running the headless controller instead of the window."
+    if [ "$real" -eq 1 ]; then
+        echo "Watching the host's network (Ctrl+C ends)..."
+        exec build/cli/meridane-ctl "${ip_args[@]}" watch
+    fi
+    echo "Starting $devices simulated devices; the controller lists them after 5 s."
+    exec python3 scripts/simnet.py --sim build/sim/meridane-sim --devices "$devices" -- \
+        build/cli/meridane-ctl --ip {ctl_ip} --seconds 5 devices
 fi
 
-echo "Starting $devices simulated devices; the controller lists them after 5 s."
-exec python3 scripts/simnet.py --sim build/sim/meridane-sim --devices "$devices" -- \
-    build/cli/meridane-ctl --ip {ctl_ip} --seconds 5 devices
+if [ "$real" -eq 1 ]; then
+    exec build/app/meridane
+fi
+# The window runs in the controller's namespace, where its one address is chosen by itself; the
+# X11 display reaches the namespace through its socket file.
+echo "Starting $devices simulated devices and the window on their network."
+exec python3 scripts/simnet.py --sim build/sim/meridane-sim --devices "$devices" -- build/app/meridane

@@ -1,0 +1,611 @@
+#include "MainWindow.h"
+
+#include "AppLog.h"
+#include "AppState.h"
+#include "AppVersion.h"
+#include "CommandTranslator.h"
+#include "DevDetailStore.h"
+#include "DevListForm.h"
+#include "DevManager.h"
+#include "DeviceRequests.h"
+#include "FormNetTitle.h"
+#include "LoadingForm.h"
+#include "ModelTable.h"
+#include "MySnackbar.h"
+#include "MyThread.h"
+#include "NetStateForm.h"
+#include "PageForm.h"
+#include "RegistryNotifier.h"
+#include "SapMonitorView.h"
+#include "SelectNetDialog.h"
+#include "StyledButton.h"
+#include "TitleInfoForm.h"
+#include "TopMenuForm.h"
+#include "UiScale.h"
+#include "UserSettings.h"
+#include "platform/PlatformServices.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QElapsedTimer>
+#include <QHBoxLayout>
+#include <QHostAddress>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMessageBox>
+#include <QUrl>
+#include <QVBoxLayout>
+
+namespace {
+MainWindow* g_mainWindow = nullptr;
+
+constexpr int kAutoChoiceMs = 300;
+constexpr int kInterfaceRefreshMs = 5000;
+constexpr int kLoadingPaintMs = 100;
+constexpr int kDefaultLoadingSeconds = 10;
+} // namespace
+
+MainWindow* MainWindow::instance()
+{
+    return g_mainWindow;
+}
+
+MainWindow::MainWindow(const Setup& setup, QWidget* parent)
+    : FramelessWindow(parent), m_appDir(setup.appDir), m_platform(setup.platform), m_store(DevDetailStore::instance()),
+      m_models(ModelTable::instance()),
+      m_settings(std::make_unique<UserSettings>(UserSettings::forApplication(setup.appDir))),
+      m_notifier(std::make_unique<RegistryNotifier>()), m_thread(std::make_unique<MyThread>())
+{
+    g_mainWindow = this;
+    qRegisterMetaType<uint32_t>("uint32_t");
+    DevDetail_t::registerMetaType();
+
+    setObjectName(QStringLiteral("mainWindow"));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("QWidget#mainWindow{background:#14181e;}"));
+    resize(UiScale::px(1280), UiScale::px(720));
+    setMinimumSize(UiScale::px(800), UiScale::px(450));
+
+    const AppConfig& config = AppState::config();
+    m_topMenu = new TopMenuForm(m_appDir, config, *m_settings, this);
+    m_titleInfo = new TitleInfoForm(config, this);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(buildTitleBar());
+    layout->addWidget(m_topMenu);
+    layout->addWidget(m_titleInfo);
+    auto* body = new QHBoxLayout;
+    body->setSpacing(UiScale::px(4));
+    m_devList = new DevListForm(m_models, this);
+    m_devList->setFixedWidth(UiScale::px(460));
+    body->addWidget(m_devList);
+    buildPages();
+    for (QWidget* p : {static_cast<QWidget*>(m_routePage), static_cast<QWidget*>(m_clockPage), m_networkPage,
+                       static_cast<QWidget*>(m_volumePage)})
+        body->addWidget(p, 1);
+    layout->addLayout(body, 1);
+    m_infoLabel = new QLabel(this);
+    m_infoLabel->setObjectName(QStringLiteral("infoLabel"));
+    m_infoLabel->setStyleSheet(QStringLiteral("QLabel{color:#7d8a99;padding:%1px;font-size:%2px;}")
+                                   .arg(UiScale::px(4))
+                                   .arg(UiScale::fontPx(10)));
+    layout->addWidget(m_infoLabel);
+    m_globalTips = new QLabel(this);
+    m_globalTips->setObjectName(QStringLiteral("globalTips"));
+    m_globalTips->hide();
+
+    // Language from "UserConfig.ini"; forced to English when switching is not offered.
+    AppState::setChinese(config.effectiveChinese(m_settings->isChinese()));
+    m_snackbar = new MySnackbar(this);
+    m_loading = new LoadingForm(this);
+
+    m_netDialog = new SelectNetDialog(this);
+    connect(m_netDialog, &SelectNetDialog::updateNetInterafceSignal, this, &MainWindow::on_selectIp_confirm);
+    connectNetwork();
+
+    connect(m_topMenu, &TopMenuForm::btnClickSignal, this, &MainWindow::on_top_btn_click);
+    connect(m_topMenu, &TopMenuForm::signal_languageChanged, this, &MainWindow::on_language_changed);
+    connect(m_topMenu, &TopMenuForm::signal_showHelp, this, &MainWindow::slot_showHelpDocument);
+    connect(m_topMenu, &TopMenuForm::signal_quit, this, &MainWindow::on_close_bt_clicked);
+    connect(m_topMenu, &TopMenuForm::signal_notice, this, &MainWindow::slot_showTips);
+    connect(this, &MainWindow::signal_showTips, this, &MainWindow::slot_showTips, Qt::QueuedConnection);
+    connect(this, &MainWindow::signal_gobalTips, this, &MainWindow::slot_gobalTips, Qt::QueuedConnection);
+
+    if (setup.startNetwork) {
+        m_autoChoiceTimer.setSingleShot(true);
+        connect(&m_autoChoiceTimer, &QTimer::timeout, this, [this] {
+            if (m_netDialog->autoChoose()) {
+                on_selectIp_confirm();
+            } else {
+                m_netDialog->show();
+                m_netDialog->raise();
+            }
+        });
+        m_autoChoiceTimer.start(kAutoChoiceMs);
+        connect(&m_interfaceTimer, &QTimer::timeout, m_netDialog, &SelectNetDialog::refreshInterfaces);
+        m_interfaceTimer.start(kInterfaceRefreshMs);
+    }
+    showPage(10);
+    m_topMenu->applyLanguage(AppState::isChinese());
+    // An upgrade program left running from an earlier run would hold files the upgrade replaces.
+    if (m_platform != nullptr)
+        m_platform->endUpgradeProgram();
+}
+
+MainWindow::~MainWindow()
+{
+    if (m_platform != nullptr)
+        m_platform->closeUpgradeProgram();
+    m_thread->stopAndWait();
+    emit sendBackDataSignal(QStringLiteral("closeDev"));
+    if (g_mainWindow == this)
+        g_mainWindow = nullptr;
+}
+
+QWidget* MainWindow::buildTitleBar()
+{
+    auto* bar = new QWidget(this);
+    bar->setObjectName(QStringLiteral("titleBar"));
+    bar->setAttribute(Qt::WA_StyledBackground);
+    bar->setFixedHeight(UiScale::px(32));
+    bar->setStyleSheet(QStringLiteral("QWidget#titleBar{background:#0f1217;}QLabel{color:#d8dee6;font-size:%1px;}")
+                           .arg(UiScale::fontPx(13)));
+    auto* row = new QHBoxLayout(bar);
+    row->setContentsMargins(UiScale::px(8), 0, 0, 0);
+    auto* icon = new QLabel(bar);
+    const QPixmap iconImage(m_appDir + QStringLiteral("/icon.ico"));
+    if (!iconImage.isNull())
+        icon->setPixmap(
+            iconImage.scaled(UiScale::px(20), UiScale::px(20), Qt::KeepAspectRatio, Qt::SmoothTransformation));
+    row->addWidget(icon);
+    m_titleLabel = new QLabel(bar);
+    m_titleLabel->setObjectName(QStringLiteral("titleLabel"));
+    const QPixmap titleImage(m_appDir + QStringLiteral("/title.png"));
+    if (!titleImage.isNull())
+        m_titleLabel->setPixmap(titleImage.scaledToHeight(UiScale::px(20), Qt::SmoothTransformation));
+    else
+        m_titleLabel->setText(AppState::config().title());
+    row->addWidget(m_titleLabel);
+    row->addStretch(1);
+    auto* minButton = new StyledButton(QStringLiteral("—"), StyledButton::Title, bar);
+    minButton->setObjectName(QStringLiteral("min_bt"));
+    m_maxButton = new StyledButton(QStringLiteral("□"), StyledButton::Title, bar);
+    m_maxButton->setObjectName(QStringLiteral("max_min_bt"));
+    auto* closeButton = new StyledButton(QStringLiteral("✕"), StyledButton::Title, bar);
+    closeButton->setObjectName(QStringLiteral("close_bt"));
+    row->addWidget(minButton);
+    row->addWidget(m_maxButton);
+    row->addWidget(closeButton);
+    connect(minButton, &QPushButton::clicked, this, &MainWindow::on_min_bt_clicked);
+    connect(m_maxButton, &QPushButton::clicked, this, &MainWindow::on_max_min_bt_clicked);
+    connect(closeButton, &QPushButton::clicked, this, &MainWindow::on_close_bt_clicked);
+    setTitleArea(bar);
+    return bar;
+}
+
+void MainWindow::buildPages()
+{
+    m_routePage = new PageForm(this);
+    m_routePage->setObjectName(QStringLiteral("routePage"));
+    m_clockPage = new PageForm(this);
+    m_clockPage->setObjectName(QStringLiteral("clockPage"));
+    m_volumePage = new PageForm(this);
+    m_volumePage->setObjectName(QStringLiteral("volumePage"));
+
+    m_networkPage = new QWidget(this);
+    m_networkPage->setObjectName(QStringLiteral("networkPage"));
+    auto* net = new QVBoxLayout(m_networkPage);
+    net->setContentsMargins(0, 0, 0, 0);
+    net->setSpacing(0);
+    m_netTitle = new FormNetTitle(m_networkPage);
+    m_netState = new NetStateForm(m_store, m_models, m_networkPage);
+    net->addWidget(m_netTitle);
+    net->addWidget(m_netState, 1);
+    updateLanguage();
+}
+
+QWidget* MainWindow::page(int index) const
+{
+    switch (index) {
+    case 10:
+        return m_routePage;
+    case 20:
+        return m_clockPage;
+    case 30:
+        return m_networkPage;
+    case 40:
+        return m_volumePage;
+    default:
+        return nullptr;
+    }
+}
+
+void MainWindow::connectNetwork()
+{
+    const auto queued = Qt::QueuedConnection;
+    // The registry and the network thread emit on the network thread; everything reaches the slots queued.
+    connect(m_notifier.get(), &RegistryNotifier::signal_send_addDev, this, &MainWindow::signal_send_addDev);
+    connect(m_notifier.get(), &RegistryNotifier::signal_send_updateDev, this, &MainWindow::signal_send_updateDev);
+    connect(m_notifier.get(), &RegistryNotifier::signal_send_delDev, this, &MainWindow::signal_send_delDev);
+    connect(m_notifier.get(), &RegistryNotifier::signal_send_addMcast, this, &MainWindow::signal_send_addMcast);
+    connect(m_notifier.get(), &RegistryNotifier::signal_send_delMcast, this, &MainWindow::signal_send_delMcast);
+    connect(m_notifier.get(), &RegistryNotifier::signal_refresh_route, this, &MainWindow::signal_refresh_route);
+    connect(m_notifier.get(), &RegistryNotifier::sendBackDataSignal, this, &MainWindow::sendBackDataSignal, queued);
+    connect(m_thread.get(), &MyThread::signal_recv_message, this, &MainWindow::signal_recv_message);
+    connect(m_thread.get(), &MyThread::signal_blinkingDev, this, &MainWindow::signal_blinkingDev);
+    connect(m_thread.get(), &MyThread::signal_unBlinkingDev, this, &MainWindow::signal_unBlinkingDev);
+    connect(m_thread.get(), &MyThread::signal_refreshUi, this, &MainWindow::signal_refreshUi);
+    connect(m_thread.get(), &MyThread::signal_refreshDevInfoUi, this, &MainWindow::signal_refreshDevInfoUi);
+    connect(m_thread.get(), &MyThread::signal_syncCanWork, this, &MainWindow::signal_syncCanWork);
+
+    connect(this, &MainWindow::signal_send_addDev, this, &MainWindow::slot_recv_addDev, queued);
+    connect(this, &MainWindow::signal_send_updateDev, this, &MainWindow::slot_recv_updateDev, queued);
+    connect(this, &MainWindow::signal_send_delDev, this, &MainWindow::slot_recv_delDev, queued);
+    connect(this, &MainWindow::signal_send_delDev, m_netState, &NetStateForm::slot_removeDevId, queued);
+    connect(this, &MainWindow::signal_send_addMcast, this, &MainWindow::slot_recv_addMcast, queued);
+    connect(this, &MainWindow::signal_send_delMcast, this, &MainWindow::slot_recv_delMcast, queued);
+    connect(this, &MainWindow::signal_refresh_route, this, &MainWindow::slot_refresh_route, queued);
+    connect(this, &MainWindow::signal_recv_message, this, &MainWindow::slot_recv_message, queued);
+    connect(this, &MainWindow::signal_blinkingDev, this, &MainWindow::slot_blinkingDev, queued);
+    connect(this, &MainWindow::signal_unBlinkingDev, this, &MainWindow::slot_unBlinkingDev, queued);
+    connect(this, &MainWindow::signal_refreshUi, this, &MainWindow::slot_refreshUi, queued);
+    connect(this, &MainWindow::signal_refreshDevInfoUi, this, &MainWindow::slot_refreshDevInfoUi, queued);
+    connect(this, &MainWindow::signal_syncCanWork, this, &MainWindow::slot_syncCanWork, queued);
+
+    connect(m_netState, &NetStateForm::sendChangedata, this, &MainWindow::recvChangeData);
+    connect(this, &MainWindow::sendBackDataSignal, m_netState, &NetStateForm::handleMessage);
+    connect(m_netState, &NetStateForm::signal_gobalTips, this,
+            [this](int type, bool isShow, QString msg) { slot_gobalTips(type, msg, isShow); });
+    connect(m_netTitle, &FormNetTitle::sendSortIndex, this, &MainWindow::sendSortIndex);
+    connect(this, &MainWindow::sendSortIndex, m_netState, &NetStateForm::recvSortIndex);
+}
+
+// ---- Loading overlay and notices ---------------------------------------------------------------
+
+void MainWindow::showLoading(int seconds, QString text)
+{
+    m_loading->setCountdown(seconds);
+    m_loading->setText(text);
+    m_loading->start();
+    // Painted before the caller goes on with work that may block this thread.
+    QElapsedTimer t;
+    t.start();
+    while (t.elapsed() < kLoadingPaintMs)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, kLoadingPaintMs);
+}
+
+void MainWindow::showLoading(int seconds)
+{
+    showLoading(seconds, m_loading->text());
+}
+
+void MainWindow::showLoading()
+{
+    showLoading(kDefaultLoadingSeconds);
+}
+
+void MainWindow::hideLoading()
+{
+    m_loading->stop();
+}
+
+void MainWindow::slot_showTips(QString tips)
+{
+    m_snackbar->showMessage(tips);
+}
+
+void MainWindow::slot_gobalTips(int errorType, QString msg, bool isShow)
+{
+    if (!isShow) {
+        m_globalTips->hide();
+        return;
+    }
+    const char* colour = errorType == 0 ? "#ffd400" : errorType == 1 ? "#ff4040" : nullptr;
+    if (colour == nullptr)
+        return;
+    m_globalTips->setStyleSheet(QStringLiteral("QLabel#globalTips{color:%1;border:1px solid %1;background:#1a1f26;"
+                                               "padding:%2px %3px;font-size:%4px;}")
+                                    .arg(QLatin1String(colour))
+                                    .arg(UiScale::px(3))
+                                    .arg(UiScale::px(8))
+                                    .arg(UiScale::fontPx(12)));
+    m_globalTips->setText(msg);
+    placeGlobalTips();
+    m_globalTips->show();
+    m_globalTips->raise();
+}
+
+void MainWindow::placeGlobalTips()
+{
+    m_globalTips->adjustSize();
+    // Bottom right, beside the information label, so it never covers the menu.
+    m_globalTips->move(width() - m_globalTips->width() - UiScale::px(10),
+                       height() - m_globalTips->height() - UiScale::px(6));
+}
+
+// ---- Menu, pages, language, help, quit -------------------------------------------------------
+
+void MainWindow::on_top_btn_click(int index)
+{
+    switch (index) {
+    case 0:
+        m_netDialog->show();
+        m_netDialog->raise();
+        break;
+    case 2:
+        emit sendBackDataSignal(QStringLiteral("closeDev"));
+        expireAll();
+        break;
+    case 3:
+        if (m_platform != nullptr) {
+            m_platform->closeUpgradeProgram();
+            if (!m_platform->startUpgradeProgram(!AppState::isChinese()))
+                slot_showTips(tr("升级程序不可用"));
+        }
+        break;
+    case 4:
+        enterOffline();
+        break;
+    case 10:
+    case 20:
+    case 30:
+    case 40:
+        showPage(index);
+        break;
+    default:
+        break;
+    }
+}
+
+void MainWindow::showPage(int index)
+{
+    for (int p : {10, 20, 30, 40})
+        page(p)->setVisible(p == index);
+    m_topMenu->setCurrentPage(index);
+    if (!AppState::isOffline())
+        AppState::setMode(index);
+    if (index == 30 && !AppState::isOffline())
+        m_netState->refresh();
+}
+
+void MainWindow::enterOffline()
+{
+    if (QMessageBox::question(this, tr("离线模式"), tr("是否进入离线模式？")) != QMessageBox::Yes)
+        return;
+    QMessageBox::question(this, tr("离线模式"), tr("是否加载上次保存？"));
+    // The workspace itself comes with the offline files; until then the online workspace stays.
+    slot_showTips(tr("离线工作区暂不可用"));
+}
+
+void MainWindow::on_language_changed(bool isCh)
+{
+    m_titleInfo->setLanguage(isCh);
+    m_netState->setChinese(isCh);
+    if (StyledButton* help = m_topMenu->button(QStringLiteral("pbHelp")))
+        help->setText(isCh ? QStringLiteral("帮助") : QStringLiteral("Help"));
+}
+
+void MainWindow::updateLanguage()
+{
+    m_routePage->setTitles({tr("设备路由")});
+    m_clockPage->setTitles({tr("设备参数")});
+    m_volumePage->setTitles({tr("设备电平")});
+    m_devList->retranslate();
+    m_netTitle->retranslate();
+}
+
+void MainWindow::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        updateLanguage();
+    FramelessWindow::changeEvent(event);
+}
+
+QString MainWindow::quitQuestion()
+{
+    return AppState::pick(QStringLiteral("确定退出软件？"), QStringLiteral("Quit software?"));
+}
+
+void MainWindow::on_close_bt_clicked()
+{
+    if (QMessageBox::question(this, AppState::pick(QStringLiteral("退出"), QStringLiteral("Quit")), quitQuestion()) ==
+        QMessageBox::Yes)
+        close();
+}
+
+void MainWindow::on_min_bt_clicked()
+{
+    showMinimized();
+}
+
+void MainWindow::on_max_min_bt_clicked()
+{
+    toggleMaximized();
+}
+
+void MainWindow::slot_showHelpDocument()
+{
+    const QString file =
+        m_appDir + (AppState::isChinese() ? QStringLiteral("/userguide_cn.pdf") : QStringLiteral("/userguide_en.pdf"));
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(file)))
+        slot_showTips(tr("无法打开帮助文档"));
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    event->accept();
+    // Closing the main window by any means ends the application.
+    QCoreApplication::quit();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event)
+{
+    FramelessWindow::resizeEvent(event);
+    if (m_globalTips->isVisible())
+        placeGlobalTips();
+}
+
+void MainWindow::keyPressEvent(QKeyEvent* event)
+{
+    if (event->key() == Qt::Key_0 && event->modifiers() == Qt::ControlModifier) {
+        toggleSapMonitor();
+        return;
+    }
+    FramelessWindow::keyPressEvent(event);
+}
+
+void MainWindow::toggleSapMonitor()
+{
+    if (m_sapMonitor != nullptr) {
+        m_thread->setSapMonitorShown(false);
+        delete m_sapMonitor;
+        m_sapMonitor = nullptr;
+        return;
+    }
+    m_sapMonitor = new SapMonitorView(this);
+    connect(m_thread.get(), &MyThread::signal_sapText, m_sapMonitor, &SapMonitorView::handleSapText,
+            Qt::QueuedConnection);
+    m_thread->setSapMonitorShown(true);
+    m_sapMonitor->show();
+    m_sapMonitor->raise();
+}
+
+// ---- Network interface ---------------------------------------------------------------------------
+
+void MainWindow::on_selectIp_confirm()
+{
+    const QString text = m_netDialog->selectedIp();
+    if (text.isEmpty())
+        return;
+    expireAll();
+    const QHostAddress address(text);
+    const uint32_t ip = address.protocol() == QAbstractSocket::IPv4Protocol ? address.toIPv4Address() : 0;
+    if (ip == 0)
+        return;
+    m_thread->restartOn(ip);
+}
+
+// ---- Registry notifications --------------------------------------------------------------------
+
+void MainWindow::setUiRefreshPending()
+{
+    m_thread->ticker().setUiRefreshPending();
+}
+
+void MainWindow::slot_recv_addDev(QString devId)
+{
+    // Expansion modules are shown as part of their host.
+    if (m_models.isExpansionModule(devId))
+        return;
+    switch (m_store.addFromRegistry(devId)) {
+    case DevDetailStore::NotInRegistry:
+        return;
+    case DevDetailStore::AddressTaken: {
+        // One address, one listed device: the newcomer is dropped at the registry's next step.
+        const QByteArray id = devId.toUtf8();
+        dvm_setDevLife(findDevById(id.constData()), 0);
+        return;
+    }
+    case DevDetailStore::Added:
+        break;
+    }
+    const DevDetail_t detail = m_store.getDevDetail(devId, __func__, __LINE__);
+    DeviceRequests::sendAll(DeviceRequests::firstRequests(detail.ip, detail.port));
+    setUiRefreshPending();
+    m_store.rebuildModuleMaps();
+}
+
+void MainWindow::slot_recv_updateDev(QString devId)
+{
+    if (!m_store.updateFromRegistry(devId))
+        return;
+    setUiRefreshPending();
+}
+
+void MainWindow::slot_recv_delDev(QString devId)
+{
+    m_store.removeDevDetail(devId);
+    setUiRefreshPending();
+    m_store.rebuildModuleMaps();
+}
+
+void MainWindow::slot_recv_addMcast(QString ipAddr)
+{
+    const McastEntry entry = McastEntry::fromRegistry(dvm_parseIp(ipAddr));
+    if (entry.isEmpty())
+        return;
+    m_store.insertMcast(entry);
+    setUiRefreshPending();
+}
+
+void MainWindow::slot_recv_delMcast(uint32_t dstIp)
+{
+    m_store.removeMcast(dstIp);
+    setUiRefreshPending();
+}
+
+void MainWindow::slot_refresh_route()
+{
+    emit sendBackDataSignal(QStringLiteral("refreshRoute"));
+}
+
+void MainWindow::slot_recv_message(QString msg)
+{
+    emit sendBackDataSignal(msg);
+}
+
+void MainWindow::slot_sendUdp(QString msg, QString devId)
+{
+    const DevDetail_t detail = m_store.getDevDetail(devId, __func__, __LINE__);
+    if (detail.isEmpty() || detail.port <= 0 || detail.port > 65535)
+        return;
+    const QByteArray bytes = msg.toUtf8();
+    libCallUser_sendUdp(bytes.constData(), bytes.size(), detail.ip, uint16_t(detail.port));
+}
+
+void MainWindow::recvChangeData(QString str)
+{
+    const CommandTranslator translator(
+        [this](const QString& devId) { return m_store.getDevDetail(devId, "MainWindow::recvChangeData", __LINE__); });
+    const DeviceRequest request = translator.translate(str);
+    if (request.isValid())
+        libCallUser_sendUdp(request.body.constData(), request.body.size(), request.ip, request.port);
+}
+
+void MainWindow::slot_refreshUi()
+{
+    if (AppState::isOffline())
+        return;
+    m_devList->refresh(m_store.devDetails());
+    m_netState->refresh();
+}
+
+void MainWindow::slot_refreshDevInfoUi()
+{
+    const uint32_t bound = m_thread->boundIp();
+    if (bound != m_shownBoundIp) {
+        m_shownBoundIp = bound;
+        m_infoLabel->setText(AppVersion::infoLabel(bound));
+    }
+}
+
+void MainWindow::slot_syncCanWork()
+{
+    m_store.syncCanWork();
+    m_store.rebuildModuleMaps();
+}
+
+void MainWindow::slot_blinkingDev(QString devId)
+{
+    m_thread->ticker().startBlink(devId);
+    m_devList->setBlinking(devId, true);
+}
+
+void MainWindow::slot_unBlinkingDev(QString devId)
+{
+    m_devList->setBlinking(devId, false);
+}

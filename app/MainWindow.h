@@ -1,0 +1,159 @@
+#pragma once
+#include "FramelessWindow.h"
+
+#include <QString>
+#include <QTimer>
+#include <cstdint>
+#include <memory>
+
+class DevDetailStore;
+class DevListForm;
+class FormNetTitle;
+class LoadingForm;
+class ModelTable;
+class MyThread;
+class MySnackbar;
+class NetStateForm;
+class PageForm;
+class PlatformServices;
+class QLabel;
+class RegistryNotifier;
+class SapMonitorView;
+class SelectNetDialog;
+class StyledButton;
+class TitleInfoForm;
+class TopMenuForm;
+class UserSettings;
+
+/// The one top-level window: title bar, top menu, information panel, the device list and the pages of the
+/// online workspace, the interface dialog and the notices. It keeps the device detail store in step with the
+/// registry's notifications (all delivered queued into this thread), sends the first requests to every new
+/// device and runs the network thread on the address the interface dialog chose.
+class MainWindow : public FramelessWindow
+{
+    Q_OBJECT
+public:
+    struct Setup
+    {
+        QString appDir;                       ///< where "UserConfig.ini", the translations and images are
+        PlatformServices* platform = nullptr; ///< not owned; null: no upgrade program handling
+        /// False leaves the interface timers off, so the network thread is never started (tests).
+        bool startNetwork = true;
+    };
+
+    explicit MainWindow(const Setup& setup, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    /// The main window of the process (set at construction), or null.
+    static MainWindow* instance();
+
+    MyThread* networkThread() const { return m_thread.get(); }
+    SelectNetDialog* netDialog() const { return m_netDialog; }
+    NetStateForm* netStateForm() const { return m_netState; }
+    DevListForm* devListForm() const { return m_devList; }
+    TopMenuForm* topMenu() const { return m_topMenu; }
+    MySnackbar* snackbar() const { return m_snackbar; }
+    LoadingForm* loadingForm() const { return m_loading; }
+    QLabel* infoLabel() const { return m_infoLabel; }
+    QLabel* globalTipsLabel() const { return m_globalTips; }
+    SapMonitorView* sapMonitor() const { return m_sapMonitor; }
+    /// The page widget of a page index (10, 20, 30, 40), or null.
+    QWidget* page(int index) const;
+    /// The question on_close_bt_clicked() asks, in the current language.
+    static QString quitQuestion();
+
+signals:
+    void signal_send_addDev(QString devId);
+    void signal_send_updateDev(QString devId);
+    void signal_send_delDev(QString devId);
+    void signal_send_addMcast(QString ipAddr);
+    void signal_send_delMcast(uint32_t dstIp);
+    void signal_refresh_route();
+    void signal_recv_message(QString msg);
+    void signal_showTips(QString tips);
+    void sendBackDataSignal(QString);
+    void signal_refreshUi();
+    void signal_refreshDevInfoUi();
+    void signal_syncCanWork();
+    void signal_blinkingDev(QString devId);
+    void signal_unBlinkingDev(QString devId);
+    void sendSortIndex(int);
+    void signal_gobalTips(int errorType, QString msg, bool isShow);
+
+public slots:
+    void showLoading(int seconds, QString text);
+    void showLoading(int seconds);
+    void showLoading();
+    void hideLoading();
+    void on_top_btn_click(int index);
+    void on_language_changed(bool isCh);
+    void on_selectIp_confirm();
+    void slot_recv_addDev(QString devId);
+    void slot_recv_updateDev(QString devId);
+    void slot_recv_delDev(QString devId);
+    void slot_recv_addMcast(QString ipAddr);
+    void slot_recv_delMcast(uint32_t dstIp);
+    void slot_sendUdp(QString msg, QString devId);
+    void slot_refresh_route();
+    void slot_showTips(QString tips);
+    void slot_recv_message(QString msg);
+    void recvChangeData(QString str);
+    void slot_refreshUi();
+    void slot_refreshDevInfoUi();
+    void slot_syncCanWork();
+    void slot_blinkingDev(QString devId);
+    void slot_unBlinkingDev(QString devId);
+    void updateLanguage();
+    void on_close_bt_clicked();
+    void on_min_bt_clicked();
+    void on_max_min_bt_clicked();
+    void slot_showHelpDocument();
+    void slot_gobalTips(int errorType, QString msg, bool isShow);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    QWidget* buildTitleBar();
+    void buildPages();
+    void connectNetwork();
+    void showPage(int index);
+    void enterOffline();
+    void toggleSapMonitor();
+    void placeGlobalTips();
+    void setUiRefreshPending();
+
+    QString m_appDir;
+    PlatformServices* m_platform;
+    DevDetailStore& m_store;
+    const ModelTable& m_models;
+    std::unique_ptr<UserSettings> m_settings;
+    std::unique_ptr<RegistryNotifier> m_notifier;
+    std::unique_ptr<MyThread> m_thread;
+
+    TopMenuForm* m_topMenu = nullptr;
+    TitleInfoForm* m_titleInfo = nullptr;
+    DevListForm* m_devList = nullptr;
+    PageForm* m_routePage = nullptr;
+    PageForm* m_clockPage = nullptr;
+    PageForm* m_volumePage = nullptr;
+    QWidget* m_networkPage = nullptr;
+    FormNetTitle* m_netTitle = nullptr;
+    NetStateForm* m_netState = nullptr;
+    SelectNetDialog* m_netDialog = nullptr;
+    MySnackbar* m_snackbar = nullptr;
+    LoadingForm* m_loading = nullptr;
+    QLabel* m_titleLabel = nullptr;
+    QLabel* m_infoLabel = nullptr;
+    QLabel* m_globalTips = nullptr;
+    StyledButton* m_maxButton = nullptr;
+    SapMonitorView* m_sapMonitor = nullptr;
+
+    QTimer m_autoChoiceTimer;
+    QTimer m_interfaceTimer;
+    /// The bound address the information label shows; a value no address has, so the first call writes it.
+    uint64_t m_shownBoundIp = UINT64_MAX;
+};

@@ -1,0 +1,137 @@
+#include "TopMenuForm.h"
+
+#include "AppConfig.h"
+#include "AppLog.h"
+#include "AppState.h"
+#include "StyledButton.h"
+#include "UiScale.h"
+#include "UserSettings.h"
+
+#include <QCoreApplication>
+#include <QEvent>
+#include <QHBoxLayout>
+
+TopMenuForm::TopMenuForm(const QString& appDir, const AppConfig& config, UserSettings& settings, QWidget* parent)
+    : QWidget(parent), m_settings(settings)
+{
+    setObjectName(QStringLiteral("topMenu"));
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("QWidget#topMenu{background:#1e242c;}"));
+    setFixedHeight(UiScale::px(36));
+    if (!m_cnTranslator.load(appDir + QStringLiteral("/qt_cn.qm")))
+        qCDebug(lcApp) << "no Chinese translation in" << appDir;
+    if (!m_enTranslator.load(appDir + QStringLiteral("/qt_en.qm")))
+        qCDebug(lcApp) << "no English translation in" << appDir;
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(UiScale::px(6), 0, UiScale::px(6), 0);
+    layout->setSpacing(UiScale::px(2));
+    addButton(QStringLiteral("action_netSelect"), StyledButton::Menu);
+    addButton(QStringLiteral("action_refresh"), StyledButton::Menu);
+    addButton(QStringLiteral("action_about"), StyledButton::Menu);
+    addButton(QStringLiteral("action_tool"), StyledButton::Menu);
+    addButton(QStringLiteral("pbEnterOffline"), StyledButton::Menu)
+        ->setVisible(config.isOn(AppConfig::Switch::CanShowOffline));
+    layout->addStretch(1);
+    addButton(QStringLiteral("pbRoute"), StyledButton::Page);
+    addButton(QStringLiteral("pbClock"), StyledButton::Page);
+    addButton(QStringLiteral("pbNetwork"), StyledButton::Page);
+    addButton(QStringLiteral("pbVolume"), StyledButton::Page);
+    layout->addStretch(1);
+    addButton(QStringLiteral("pbLanguage"), StyledButton::Menu)
+        ->setVisible(config.isOn(AppConfig::Switch::CanSwitchLanguage));
+    addButton(QStringLiteral("pbHelp"), StyledButton::Menu)->setVisible(config.isOn(AppConfig::Switch::CanShowHelp));
+    addButton(QStringLiteral("pbQuit"), StyledButton::Menu);
+
+    // Buttons are connected by name like a form's on_<object>_clicked slots.
+    QMetaObject::connectSlotsByName(this);
+    connect(button(QStringLiteral("pbHelp")), &QPushButton::clicked, this, &TopMenuForm::signal_showHelp);
+    connect(button(QStringLiteral("pbQuit")), &QPushButton::clicked, this, &TopMenuForm::signal_quit);
+    retranslate();
+}
+
+TopMenuForm::~TopMenuForm()
+{
+    if (m_installed != nullptr)
+        QCoreApplication::removeTranslator(m_installed);
+}
+
+StyledButton* TopMenuForm::addButton(const QString& objectName, int role)
+{
+    auto* b = new StyledButton(QString(), StyledButton::Role(role), this);
+    b->setObjectName(objectName);
+    layout()->addWidget(b);
+    m_buttons.insert(objectName, b);
+    return b;
+}
+
+StyledButton* TopMenuForm::button(const QString& objectName) const
+{
+    return m_buttons.value(objectName, nullptr);
+}
+
+bool TopMenuForm::hasTranslations(bool chinese) const
+{
+    return !(chinese ? m_cnTranslator : m_enTranslator).isEmpty();
+}
+
+bool TopMenuForm::applyLanguage(bool chinese)
+{
+    if (AppState::isOffline())
+        return false;
+    QTranslator* wanted = chinese ? &m_cnTranslator : &m_enTranslator;
+    // Installing the same translator twice would stack it; only a change of language installs.
+    if (m_installed != wanted) {
+        if (m_installed != nullptr)
+            QCoreApplication::removeTranslator(m_installed);
+        QCoreApplication::installTranslator(wanted);
+        m_installed = wanted;
+    }
+    AppState::setChinese(chinese);
+    if (!m_settings.setChinese(chinese))
+        qCWarning(lcApp) << "the language choice could not be saved";
+    emit signal_languageChanged(chinese);
+    return true;
+}
+
+void TopMenuForm::on_pbLanguage_clicked()
+{
+    if (AppState::isOffline()) {
+        emit signal_notice(tr("请先退出离线模式再切换翻译"));
+        return;
+    }
+    applyLanguage(!AppState::isChinese());
+}
+
+void TopMenuForm::setCurrentPage(int index)
+{
+    const QMap<int, QString> pages{{10, QStringLiteral("pbRoute")},
+                                   {20, QStringLiteral("pbClock")},
+                                   {30, QStringLiteral("pbNetwork")},
+                                   {40, QStringLiteral("pbVolume")}};
+    for (auto it = pages.begin(); it != pages.end(); ++it)
+        button(it.value())->setChecked(it.key() == index);
+}
+
+void TopMenuForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        retranslate();
+    QWidget::changeEvent(event);
+}
+
+void TopMenuForm::retranslate()
+{
+    button(QStringLiteral("action_netSelect"))->setText(tr("设置网卡"));
+    button(QStringLiteral("action_refresh"))->setText(tr("刷新"));
+    button(QStringLiteral("action_about"))->setText(tr("UpgradeFirmware"));
+    button(QStringLiteral("action_tool"))->setText(tr("维护工具"));
+    button(QStringLiteral("pbEnterOffline"))->setText(tr("离线设计"));
+    button(QStringLiteral("pbRoute"))->setText(tr("设备路由"));
+    button(QStringLiteral("pbClock"))->setText(tr("设备参数"));
+    button(QStringLiteral("pbNetwork"))->setText(tr("网络信息"));
+    button(QStringLiteral("pbVolume"))->setText(tr("设备电平"));
+    button(QStringLiteral("pbLanguage"))->setText(QStringLiteral("En/中"));
+    button(QStringLiteral("pbHelp"))->setText(tr("帮助"));
+    button(QStringLiteral("pbQuit"))->setText(tr("退出"));
+}

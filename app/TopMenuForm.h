@@ -1,0 +1,67 @@
+#pragma once
+#include <QMap>
+#include <QString>
+#include <QTranslator>
+#include <QWidget>
+
+class AppConfig;
+class StyledButton;
+class UserSettings;
+
+/// The top menu: the entries (interface choice, refresh, firmware upgrade, maintenance tool, offline design),
+/// the page buttons, the language button, help and quit. Entries are reported as btnClickSignal(index): 0
+/// interface dialog, 2 refresh, 3 firmware upgrade, 4 offline workspace, 10/20/30/40 the pages.
+///
+/// It also owns the two translators, loaded from "qt_cn.qm" and "qt_en.qm" of the application's folder
+/// at construction; a missing file leaves its translator empty (texts stay as written).
+class TopMenuForm : public QWidget
+{
+    Q_OBJECT
+public:
+    /// `config` and `settings` are kept by reference and must outlive the menu.
+    TopMenuForm(const QString& appDir, const AppConfig& config, UserSettings& settings, QWidget* parent = nullptr);
+    ~TopMenuForm() override;
+
+    /// Installs the translator of that language (removing the other), stores the choice in "UserConfig.ini"
+    /// and sets the process-wide language flag. Refused (false, nothing changed) while the offline workspace
+    /// is open. Emits signal_languageChanged.
+    bool applyLanguage(bool chinese);
+    /// True when the translator of that language holds translations.
+    bool hasTranslations(bool chinese) const;
+    /// Marks the page button of `index` (10..40) as the current page.
+    void setCurrentPage(int index);
+    StyledButton* button(const QString& objectName) const;
+
+signals:
+    void btnClickSignal(int index);
+    void signal_languageChanged(bool chinese);
+    void signal_showHelp();
+    void signal_quit();
+    /// A short notice for the notice bar.
+    void signal_notice(QString text);
+
+public slots:
+    void on_action_netSelect_clicked() { emit btnClickSignal(0); }
+    void on_action_refresh_clicked() { emit btnClickSignal(2); }
+    void on_action_about_clicked() { emit btnClickSignal(3); }
+    void on_action_tool_clicked() {}
+    void on_pbEnterOffline_clicked() { emit btnClickSignal(4); }
+    void on_pbRoute_clicked() { emit btnClickSignal(10); }
+    void on_pbClock_clicked() { emit btnClickSignal(20); }
+    void on_pbNetwork_clicked() { emit btnClickSignal(30); }
+    void on_pbVolume_clicked() { emit btnClickSignal(40); }
+    void on_pbLanguage_clicked();
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    StyledButton* addButton(const QString& objectName, int role);
+    void retranslate();
+
+    UserSettings& m_settings;
+    QTranslator m_cnTranslator;
+    QTranslator m_enTranslator;
+    QTranslator* m_installed = nullptr;
+    QMap<QString, StyledButton*> m_buttons;
+};

@@ -1,0 +1,159 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>DevListForm</name>
+    <message>
+        <source>设备列表 (%1)</source>
+        <translation>设备列表 (%1)</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>设备类型</translation>
+    </message>
+</context>
+<context>
+    <name>FormNetTitle</name>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>设备类型</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>设备ID</translation>
+    </message>
+    <message>
+        <source>网络延迟</source>
+        <translation>网络延迟</translation>
+    </message>
+    <message>
+        <source>运行时间</source>
+        <translation>运行时间</translation>
+    </message>
+    <message>
+        <source>Default</source>
+        <translation>Default</translation>
+    </message>
+    <message>
+        <source>Ascending</source>
+        <translation>Ascending</translation>
+    </message>
+    <message>
+        <source>Descending</source>
+        <translation>Descending</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>升级程序不可用</source>
+        <translation>升级程序不可用</translation>
+    </message>
+    <message>
+        <source>离线模式</source>
+        <translation>离线模式</translation>
+    </message>
+    <message>
+        <source>是否进入离线模式？</source>
+        <translation>是否进入离线模式？</translation>
+    </message>
+    <message>
+        <source>是否加载上次保存？</source>
+        <translation>是否加载上次保存？</translation>
+    </message>
+    <message>
+        <source>离线工作区暂不可用</source>
+        <translation>离线工作区暂不可用</translation>
+    </message>
+    <message>
+        <source>设备路由</source>
+        <translation>设备路由</translation>
+    </message>
+    <message>
+        <source>设备参数</source>
+        <translation>设备参数</translation>
+    </message>
+    <message>
+        <source>设备电平</source>
+        <translation>设备电平</translation>
+    </message>
+    <message>
+        <source>无法打开帮助文档</source>
+        <translation>无法打开帮助文档</translation>
+    </message>
+</context>
+<context>
+    <name>SelectNetDialog</name>
+    <message>
+        <source>设置网卡</source>
+        <translation>设置网卡</translation>
+    </message>
+    <message>
+        <source>请选择网卡</source>
+        <translation>请选择网卡</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>TopMenuForm</name>
+    <message>
+        <source>请先退出离线模式再切换翻译</source>
+        <translation>请先退出离线模式再切换翻译</translation>
+    </message>
+    <message>
+        <source>设置网卡</source>
+        <translation>设置网卡</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>UpgradeFirmware</source>
+        <translation>UpgradeFirmware</translation>
+    </message>
+    <message>
+        <source>维护工具</source>
+        <translation>维护工具</translation>
+    </message>
+    <message>
+        <source>离线设计</source>
+        <translation>离线设计</translation>
+    </message>
+    <message>
+        <source>设备路由</source>
+        <translation>设备路由</translation>
+    </message>
+    <message>
+        <source>设备参数</source>
+        <translation>设备参数</translation>
+    </message>
+    <message>
+        <source>网络信息</source>
+        <translation>网络信息</translation>
+    </message>
+    <message>
+        <source>设备电平</source>
+        <translation>设备电平</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>帮助</translation>
+    </message>
+    <message>
+        <source>退出</source>
+        <translation>退出</translation>
+    </message>
+</context>
+</TS>

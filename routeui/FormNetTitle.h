@@ -1,0 +1,32 @@
+#pragma once
+#include <QWidget>
+
+class QComboBox;
+class QEvent;
+class QLabel;
+
+/// The title bar of the network state page: column titles and the sort selector
+/// (0 default order, 1 ascending and 2 descending running time).
+class FormNetTitle : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit FormNetTitle(QWidget* parent = nullptr);
+
+    int sortIndex() const;
+    /// Re-reads the translated texts (after a language change).
+    void retranslate();
+
+signals:
+    void sendSortIndex(int index);
+
+public slots:
+    void on_sort_comboBox_currentIndexChanged(int index);
+
+protected:
+    void changeEvent(QEvent* event) override;
+
+private:
+    QComboBox* m_sort = nullptr;
+    QList<QLabel*> m_titles;
+};

@@ -1,0 +1,268 @@
+#include "NetStateForm.h"
+
+#include "AppConfig.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "ModelTable.h"
+#include "NetStateItemForm.h"
+#include "UserSettings.h"
+
+#include <QCoreApplication>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListWidget>
+#include <QPointer>
+#include <QVBoxLayout>
+#include <algorithm>
+
+namespace {
+
+// The stored language choice counts only where the configuration offers switching.
+bool configuredChinese()
+{
+    const QString dir = QCoreApplication::applicationDirPath();
+    const bool stored = UserSettings::forApplication(dir).isChinese();
+    return AppConfig::fromFile(dir + QStringLiteral("/appConfig.txt")).effectiveChinese(stored);
+}
+
+QString millisecondsText(double ms)
+{
+    return QString::number(ms, 'g', 6) + QStringLiteral(" ms");
+}
+
+// Abnormal temperatures and silent devices show in red; a too-warm device is a caution in yellow.
+int globalTipType(DeviceHealthTracker::Warning w)
+{
+    return w == DeviceHealthTracker::TemperatureHigh ? 0 : 1;
+}
+
+} // namespace
+
+NetStateForm::NetStateForm(QWidget* parent) : NetStateForm(DevDetailStore::instance(), ModelTable::instance(), parent)
+{
+    m_tracker.setChinese(configuredChinese());
+}
+
+NetStateForm::NetStateForm(DevDetailStore& store, const ModelTable& models, QWidget* parent)
+    : QWidget(parent), m_store(store), m_models(models)
+{
+    setObjectName(QStringLiteral("NetStateForm"));
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("listWidget"));
+    layout->addWidget(m_list);
+    connect(m_list, &QListWidget::itemDoubleClicked, this, &NetStateForm::on_listWidget_itemDoubleClicked);
+}
+
+void NetStateForm::setChinese(bool chinese)
+{
+    m_tracker.setChinese(chinese);
+    for (const QString& devId : qAsConst(m_order))
+        applyToRow(devId);
+    reportWarnings(QStringList());
+}
+
+NetStateItemForm* NetStateForm::rowWidget(const QString& devId) const
+{
+    return m_rows.value(devId, nullptr);
+}
+
+void NetStateForm::refresh()
+{
+    const QVector<DevDetail_t> devs = m_store.devDetails();
+    QStringList listed;
+    listed.reserve(devs.size());
+    for (const DevDetail_t& d : devs)
+        listed.append(d.devId);
+
+    // Devices that left without a removal notice must not keep a warning alive.
+    QStringList changed;
+    for (const QString& devId : m_tracker.devIds()) {
+        if (!listed.contains(devId)) {
+            if (m_tracker.health(devId).warning != DeviceHealthTracker::NoWarning)
+                changed.append(devId);
+            m_tracker.remove(devId);
+        }
+    }
+
+    for (const DevDetail_t& d : devs) {
+        if (m_tracker.countPoll(d.devId, d.name))
+            changed.append(d.devId);
+    }
+    rebuildRows();
+    reportWarnings(changed);
+
+    for (const DevDetail_t& d : devs) {
+        QJsonObject request;
+        request.insert(QStringLiteral("ops"), QStringLiteral("getDebugInfo"));
+        request.insert(QStringLiteral("devId"), d.devId);
+        emit sendChangedata(QString::fromUtf8(QJsonDocument(request).toJson(QJsonDocument::Compact)));
+    }
+
+    if (!m_probeOnRefresh || m_probing)
+        return;
+    const bool anyWithUnit = std::any_of(devs.cbegin(), devs.cend(), [this](const DevDetail_t& d) {
+        for (const ModelTable::SecondaryUnitFamily& f : m_models.secondaryUnitFamilies()) {
+            if (d.devId.startsWith(f.devIdPrefix))
+                return true;
+        }
+        return false;
+    });
+    if (anyWithUnit)
+        updateAllVerantoDev();
+}
+
+int NetStateForm::updateAllVerantoDev()
+{
+    // The wait runs events: a refresh arriving meanwhile must not start a second probe.
+    if (m_probing)
+        return 0;
+    m_probing = true;
+    // The page may be closed while the wait runs events.
+    const QPointer<NetStateForm> self(this);
+    const int recorded = SecondaryUnitScan::run(m_probeConfig, m_models, m_store);
+    if (self)
+        m_probing = false;
+    return recorded;
+}
+
+void NetStateForm::handleMessage(QString msg)
+{
+    const DebugInfoReply reply = DebugInfoReply::parse(msg);
+    if (!reply.valid)
+        return;
+    const DevDetail_t detail = m_store.getDevDetail(reply.devId);
+    // Replies of devices no longer listed would bring their warnings back.
+    if (detail.isEmpty())
+        return;
+    QStringList changed;
+    if (m_tracker.takeReply(reply, detail.name))
+        changed.append(reply.devId);
+    applyToRow(reply.devId);
+    reportWarnings(changed);
+}
+
+void NetStateForm::on_listWidget_itemDoubleClicked(QListWidgetItem* item)
+{
+    if (item == nullptr)
+        return;
+    const QString devId = item->data(Qt::UserRole).toString();
+    if (!devId.isEmpty())
+        emit signal_showDevWindow(devId);
+}
+
+void NetStateForm::recvSortIndex(int index)
+{
+    m_sortIndex = (index >= 0 && index <= 2) ? index : 0;
+    // Only the order changes: re-sorting is no poll, so it must not count as an unanswered one.
+    rebuildRows();
+}
+
+void NetStateForm::slot_removeDevId(QString devId)
+{
+    const bool hadWarning = m_tracker.health(devId).warning != DeviceHealthTracker::NoWarning;
+    m_tracker.remove(devId);
+    if (m_order.contains(devId)) {
+        m_order.removeAll(devId);
+        rebuildRows();
+    }
+    reportWarnings(hadWarning ? QStringList{devId} : QStringList());
+}
+
+void NetStateForm::rebuildRows()
+{
+    const QVector<DevDetail_t> devs = m_store.devDetails();
+    QStringList storeOrder;
+    for (const DevDetail_t& d : devs)
+        storeOrder.append(d.devId);
+
+    QStringList order;
+    if (m_sortIndex == 0) {
+        order = storeOrder;
+    } else {
+        // Ties keep the order shown before; newcomers join in store order.
+        for (const QString& devId : qAsConst(m_order)) {
+            if (storeOrder.contains(devId))
+                order.append(devId);
+        }
+        for (const QString& devId : qAsConst(storeOrder)) {
+            if (!order.contains(devId))
+                order.append(devId);
+        }
+        QHash<QString, qint64> seconds;
+        for (const QString& devId : qAsConst(order))
+            seconds.insert(devId, DebugInfoReply::uptimeSecondsOf(m_tracker.health(devId).uptimeText));
+        const bool ascending = m_sortIndex == 1;
+        std::stable_sort(order.begin(), order.end(), [&](const QString& a, const QString& b) {
+            return ascending ? seconds.value(a) < seconds.value(b) : seconds.value(a) > seconds.value(b);
+        });
+    }
+
+    // The usual refresh changes figures, not the order: keep the row widgets then.
+    if (order == m_order && m_rows.size() == m_order.size()) {
+        for (const QString& devId : qAsConst(m_order))
+            applyToRow(devId);
+        return;
+    }
+    m_list->clear();
+    m_rows.clear();
+    m_order = order;
+    for (const QString& devId : qAsConst(m_order)) {
+        auto* item = new QListWidgetItem(m_list);
+        item->setData(Qt::UserRole, devId);
+        auto* row = new NetStateItemForm(m_list);
+        m_rows.insert(devId, row);
+        applyToRow(devId);
+        item->setSizeHint(row->sizeHint());
+        m_list->setItemWidget(item, row);
+    }
+}
+
+void NetStateForm::applyToRow(const QString& devId)
+{
+    NetStateItemForm* row = m_rows.value(devId, nullptr);
+    if (row == nullptr)
+        return;
+    const DevDetail_t d = m_store.getDevDetail(devId);
+    const DeviceHealthTracker::Health h = m_tracker.health(devId);
+
+    NetStateItemForm::Fields f;
+    f.devId = devId;
+    f.name = d.name;
+    f.type = m_models.deviceTypeText(d.model);
+    if (f.type.isEmpty())
+        f.type = d.type;
+    if (d.sampleRate > 0)
+        f.sampleRate = QString::number(d.sampleRate);
+    DevHeader hdr{};
+    if (dvm_copyDevHeader(findDevById(devId.toUtf8().constData()), &hdr) == 1) {
+        if (hdr.pFrameNum > 0 && hdr.sampleRate > 0)
+            f.packetTime = millisecondsText(double(hdr.pFrameNum) * 1000.0 / hdr.sampleRate);
+        if (hdr.delayUs > 0)
+            f.latency = millisecondsText(hdr.delayUs / 1000.0);
+    }
+    f.temperature = h.temperatureText;
+    f.runningTime = h.uptimeText;
+    f.version = d.firmwareVersion;
+    row->setFields(f);
+    row->setWarning(h.message);
+}
+
+void NetStateForm::reportWarnings(const QStringList& changedDevIds)
+{
+    for (const QString& devId : changedDevIds) {
+        const DeviceHealthTracker::Health h = m_tracker.health(devId);
+        emit signal_unusualTips(devId, int(h.warning), h.warning != DeviceHealthTracker::NoWarning, h.message);
+    }
+    const QString top = m_tracker.globalWarningDevId(m_order);
+    if (top.isEmpty()) {
+        if (!m_lastGlobal.isEmpty())
+            emit signal_gobalTips(0, false, QString());
+        m_lastGlobal.clear();
+        return;
+    }
+    const DeviceHealthTracker::Health h = m_tracker.health(top);
+    m_lastGlobal = h.message;
+    emit signal_gobalTips(globalTipType(h.warning), true, h.message);
+}

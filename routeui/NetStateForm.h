@@ -1,0 +1,82 @@
+#pragma once
+#include "DeviceHealthTracker.h"
+#include "SecondaryUnitScan.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+class DevDetailStore;
+class ModelTable;
+class NetStateItemForm;
+class QListWidget;
+class QListWidgetItem;
+
+/// The network state page: one row per listed device with its health figures, the polling of every
+/// device with "getDebugInfo", the overheating and communication warnings, and the probe for the
+/// secondary network units of the families that have them.
+class NetStateForm : public QWidget
+{
+    Q_OBJECT
+public:
+    /// `store` and `models` are kept by reference and must outlive the page.
+    explicit NetStateForm(QWidget* parent = nullptr);
+    NetStateForm(DevDetailStore& store, const ModelTable& models, QWidget* parent = nullptr);
+
+    /// Rebuilds the rows in the chosen order, counts one unanswered poll per device and sends the next
+    /// "getDebugInfo" requests (sendChangedata); then probes for secondary units when a listed device
+    /// has one. Safe to call again while a probe waits: the nested call does not probe.
+    void refresh();
+    /// The probe: one broadcast question, 1000 ms of waiting (events keep running), answers recorded
+    /// in the store's secondary-unit map. Returns how many units were recorded.
+    int updateAllVerantoDev();
+
+    /// Chinese (true) or English texts for the warnings.
+    void setChinese(bool chinese);
+    bool isChinese() const { return m_tracker.isChinese(); }
+    /// Where the probe binds, asks and how long it waits (tests; the defaults are the real ones).
+    void setProbeConfig(const SecondaryUnitScan::Config& config) { m_probeConfig = config; }
+    /// Turns the probe at the end of refresh() on or off (on by default).
+    void setProbeOnRefresh(bool on) { m_probeOnRefresh = on; }
+
+    int sortIndex() const { return m_sortIndex; }
+    /// The devIds of the rows, top to bottom.
+    QStringList rowDevIds() const { return m_order; }
+    /// The row of a device, or null.
+    NetStateItemForm* rowWidget(const QString& devId) const;
+    const DeviceHealthTracker& tracker() const { return m_tracker; }
+
+signals:
+    /// A command message for the main window ({"devId":...,"ops":"getDebugInfo"}).
+    void sendChangedata(QString msg);
+    void signal_showDevWindow(QString devId);
+    /// A device's warning changed: `type` is its DeviceHealthTracker::Warning; isShow false clears it.
+    void signal_unusualTips(QString devId, int type, bool isShow, QString msg);
+    /// The one warning for the main window's notice label: `type` 1 is shown in red, 0 in yellow.
+    void signal_gobalTips(int type, bool isShow, QString msg);
+
+public slots:
+    /// Every message of the main window's reply bus; "getDebugInfo" replies are used.
+    void handleMessage(QString msg);
+    void on_listWidget_itemDoubleClicked(QListWidgetItem* item);
+    void recvSortIndex(int index);
+    void slot_removeDevId(QString devId);
+
+private:
+    void rebuildRows();
+    void applyToRow(const QString& devId);
+    void reportWarnings(const QStringList& changedDevIds);
+
+    DevDetailStore& m_store;
+    const ModelTable& m_models;
+    DeviceHealthTracker m_tracker;
+    SecondaryUnitScan::Config m_probeConfig;
+    bool m_probeOnRefresh = true;
+    bool m_probing = false;
+    int m_sortIndex = 0;
+    QStringList m_order;
+    QListWidget* m_list = nullptr;
+    QHash<QString, NetStateItemForm*> m_rows;
+    QString m_lastGlobal; ///< the notice last reported, so an unchanged one is not sent again
+};

@@ -1,0 +1,175 @@
+#include "DevListForm.h"
+#include "ListWidgetHelpers.h"
+#include "ShellTestSupport.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QTableWidget>
+
+namespace {
+
+using Devices = ShellTest;
+
+QStringList row(MainWindow* w, int r)
+{
+    return ListWidgetHelpers::rowTexts(w->devListForm()->table(), r);
+}
+
+TEST_F(Devices, AddedUpdatedAndRemovedThroughTheSlots)
+{
+    MainWindow* w = window();
+    ASSERT_EQ(announce(announcement("MRD-0001", "Stage left", "10.0.0.5")), 1);
+    w->slot_recv_addDev("MRD-0001");
+    w->slot_refreshUi();
+    ASSERT_EQ(w->devListForm()->table()->rowCount(), 1);
+    EXPECT_EQ(row(w, 0), QStringList({"Stage left", "Stagebox A16", "10.0.0.5", "00:1D:C1:00:00:0B"}));
+
+    // A changed announcement: clock identity of another length keeps all its octets; canWork follows.
+    QJsonObject changed = announcement("MRD-0001", "Stage left", "10.0.0.5");
+    changed.insert("myClkId", "AA-BB-CC-DD");
+    changed.insert("canWork", "0");
+    ASSERT_EQ(announce(changed), 1);
+    w->slot_recv_updateDev("MRD-0001");
+    w->slot_refreshUi();
+    EXPECT_EQ(row(w, 0).value(3), "AA:BB:CC:DD");
+    EXPECT_FALSE(DevDetailStore::instance().getDevDetail("MRD-0001").canWork);
+
+    expireAll();
+    userCallLib_timer(20);
+    ASSERT_EQ(findDevById("MRD-0001"), nullptr);
+    w->slot_recv_delDev("MRD-0001");
+    w->slot_refreshUi();
+    EXPECT_EQ(w->devListForm()->table()->rowCount(), 0);
+    EXPECT_FALSE(DevDetailStore::instance().containsDevId("MRD-0001"));
+}
+
+TEST_F(Devices, ListedInOrderOfNameWithModelTypeOrAnnouncedModel)
+{
+    MainWindow* w = window();
+    QJsonObject unknownModel = announcement("MRD-0003", "Zed", "10.0.0.3");
+    unknownModel.insert("model", "XYZ-9");
+    announce(unknownModel);
+    announce(announcement("MRD-0002", "Alpha", "10.0.0.2"));
+    w->slot_recv_addDev("MRD-0003");
+    w->slot_recv_addDev("MRD-0002");
+    w->slot_refreshUi();
+    ASSERT_EQ(w->devListForm()->table()->rowCount(), 2);
+    EXPECT_EQ(row(w, 0).value(0), "Alpha");
+    EXPECT_EQ(row(w, 1), QStringList({"Zed", "XYZ-9", "10.0.0.3", "00:1D:C1:00:00:0B"}));
+}
+
+TEST_F(Devices, NotificationsArriveQueuedFromTheRegistry)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0004", "Queued", "10.0.0.4"));
+    EXPECT_FALSE(DevDetailStore::instance().containsDevId("MRD-0004")); // not before the event loop runs
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(DevDetailStore::instance().containsDevId("MRD-0004"));
+    w->slot_refreshUi();
+    EXPECT_EQ(row(w, 0).value(0), "Queued");
+}
+
+TEST_F(Devices, OneAddressOneListedDevice)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0010", "First", "10.0.0.10"));
+    w->slot_recv_addDev("MRD-0010");
+    sent.clear();
+    announce(announcement("MRD-0011", "Second", "10.0.0.10"));
+    w->slot_recv_addDev("MRD-0011");
+    EXPECT_FALSE(DevDetailStore::instance().containsDevId("MRD-0011"));
+    EXPECT_TRUE(sent.empty()) << "no first requests to a device that is not listed";
+    userCallLib_timer(20);
+    EXPECT_EQ(findDevById("MRD-0011"), nullptr) << "the newcomer is dropped at the next step";
+    EXPECT_NE(findDevById("MRD-0010"), nullptr);
+    w->slot_refreshUi();
+    ASSERT_EQ(w->devListForm()->table()->rowCount(), 1);
+    EXPECT_EQ(row(w, 0).value(0), "First");
+}
+
+TEST_F(Devices, GoneOrUnknownDevicesAreIgnored)
+{
+    MainWindow* w = window();
+    w->slot_recv_addDev("MRD-404");
+    w->slot_recv_updateDev("MRD-404");
+    w->slot_recv_delDev("MRD-404");
+    EXPECT_EQ(DevDetailStore::instance().devCount(), 0);
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(Devices, ExpansionModulesShowAsPartOfTheirHost)
+{
+    MainWindow* w = window();
+    QJsonObject module = announcement("MREA-0A4D0015", "Module", "10.0.1.2");
+    module.insert("chNumRx", "8");
+    module.insert("chNumTx", "4");
+    announce(announcement("MRH2-0A4D0015", "Host", "10.0.1.1"));
+    announce(module);
+    w->slot_recv_addDev("MREA-0A4D0015");
+    EXPECT_FALSE(DevDetailStore::instance().containsDevId("MREA-0A4D0015"));
+    EXPECT_TRUE(sent.empty());
+    w->slot_recv_addDev("MRH2-0A4D0015");
+    const DevDetailStore::ModuleInfo info = DevDetailStore::instance().module(0, "MRH2-0A4D0015");
+    EXPECT_EQ(info.ip, dvm_parseIp("10.0.1.2"));
+    EXPECT_EQ(info.chNumRx, 8);
+    EXPECT_EQ(info.chNumTx, 4);
+}
+
+TEST_F(Devices, FirstRequestsLeaveInOrderToTheirPorts)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0020", "Req", "10.0.0.20"));
+    w->slot_recv_addDev("MRD-0020");
+    ASSERT_EQ(sent.size(), 9u);
+    const uint32_t ip = dvm_parseIp("10.0.0.20");
+    for (const CapturedDatagram& d : sent)
+        EXPECT_EQ(d.ip, ip);
+    EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"getLock"})"));
+    EXPECT_EQ(sent[0].port, 9995);
+    EXPECT_EQ(sent[1].port, 8999);
+    EXPECT_EQ(sent[2].bytes, QByteArray(R"({"isByself":"isByself","new":"","old":"","ops":"setPassword"})"));
+    EXPECT_EQ(sent[3].bytes, QByteArray(R"({"idStart":"0","ops":"getAllChNameRx"})"));
+    EXPECT_EQ(sent[3].port, 9990);
+    EXPECT_EQ(sent[8].bytes, QByteArray(R"({"ops":"getCustomStr"})"));
+    EXPECT_EQ(sent[8].port, 9990);
+}
+
+TEST_F(Devices, StatusQueriesAndRawSendsReachOnlyListedDevices)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0030", "Poll", "10.0.0.30"));
+    w->slot_recv_addDev("MRD-0030");
+    sent.clear();
+    w->recvChangeData(R"({"devId":"MRD-0030","ops":"getDebugInfo"})");
+    w->recvChangeData(R"({"devId":"MRD-0099","ops":"getDebugInfo"})");
+    w->recvChangeData("not json");
+    w->slot_sendUdp(R"({"ops":"identify"})", "MRD-0030");
+    w->slot_sendUdp(R"({"ops":"identify"})", "MRD-0099");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"getDebugInfo"})"));
+    EXPECT_EQ(sent[0].port, 9994);
+    EXPECT_EQ(sent[1].bytes, QByteArray(R"({"ops":"identify"})"));
+    EXPECT_EQ(sent[1].port, 9990);
+}
+
+TEST_F(Devices, InformationLabelShowsVersionAndBoundAddress)
+{
+    MainWindow* w = window();
+    w->slot_refreshDevInfoUi();
+    EXPECT_EQ(w->infoLabel()->text(), "3.2.0.9  0918143025\n\nIP: 0.0.0.0");
+}
+
+TEST_F(Devices, RefreshMenuEntryExpiresEveryDevice)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0040", "Gone soon", "10.0.0.40"));
+    QStringList back;
+    QObject receiver; // ends the connection before `back` goes out of scope
+    QObject::connect(w, &MainWindow::sendBackDataSignal, &receiver, [&back](QString m) { back << m; });
+    w->on_top_btn_click(2);
+    EXPECT_EQ(back, QStringList{"closeDev"});
+    userCallLib_timer(20);
+    EXPECT_EQ(findDevById("MRD-0040"), nullptr);
+}
+
+} // namespace

@@ -1,0 +1,60 @@
+#include "ListWidgetHelpers.h"
+
+#include "UiScale.h"
+
+#include <QHeaderView>
+#include <QTableWidget>
+
+void ListWidgetHelpers::applyListStyle(QTableWidget* table)
+{
+    table->setShowGrid(false);
+    table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    table->setSelectionMode(QAbstractItemView::SingleSelection);
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->verticalHeader()->setVisible(false);
+    table->verticalHeader()->setDefaultSectionSize(UiScale::px(26));
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->horizontalHeader()->setHighlightSections(false);
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table->setStyleSheet(QStringLiteral("QTableWidget{background:#1e242c;color:#d8dee6;border:none;font-size:%1px;"
+                                        "selection-background-color:#0a5a8a;}")
+                             .arg(UiScale::fontPx(12)));
+    // The header's own sheet: a table's sheet does not reach the header sections under every style.
+    table->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section{background:#262e38;color:#9fb0c3;"
+                                                            "border:none;padding:%1px;font-size:%2px;}")
+                                                 .arg(UiScale::px(4))
+                                                 .arg(UiScale::fontPx(12)));
+}
+
+void ListWidgetHelpers::setRows(QTableWidget* table, const QVector<QStringList>& rows, int keyColumn)
+{
+    QString selectedKey;
+    const int current = table->currentRow();
+    if (current >= 0 && table->item(current, keyColumn) != nullptr)
+        selectedKey = table->item(current, keyColumn)->text();
+
+    table->clearContents();
+    table->setRowCount(rows.size());
+    int reselect = -1;
+    for (int r = 0; r < rows.size(); ++r) {
+        const QStringList& cells = rows.at(r);
+        for (int c = 0; c < table->columnCount(); ++c)
+            table->setItem(r, c, new QTableWidgetItem(c < cells.size() ? cells.at(c) : QString()));
+        if (!selectedKey.isEmpty() && keyColumn < cells.size() && cells.at(keyColumn) == selectedKey)
+            reselect = r;
+    }
+    if (reselect >= 0)
+        table->selectRow(reselect);
+}
+
+QStringList ListWidgetHelpers::rowTexts(const QTableWidget* table, int row)
+{
+    QStringList out;
+    if (row < 0 || row >= table->rowCount())
+        return out;
+    for (int c = 0; c < table->columnCount(); ++c) {
+        const QTableWidgetItem* item = table->item(row, c);
+        out << (item != nullptr ? item->text() : QString());
+    }
+    return out;
+}
