@@ -1,4 +1,5 @@
 #pragma once
+#include "TestAnnouncement.h"
 // Fixture for the main window's tests: a fresh registry and store, a temporary application folder holding the
 // built translations, and a window whose network thread never starts; sent datagrams are captured.
 
@@ -84,26 +85,7 @@ protected:
     /// A complete announcement of a 16/16 stagebox.
     static QJsonObject announcement(const QString& devId, const QString& name, const QString& ip)
     {
-        QJsonObject o;
-        o.insert("ops", "iAmVeranto");
-        o.insert("devId", devId);
-        o.insert("name", name);
-        o.insert("ip", ip);
-        o.insert("port", "9990");
-        for (const char* key : {"chNumRx", "chNumTx", "ucastNumRx", "ucastNumTx", "mcastNumRx", "mcastNumTx"})
-            o.insert(key, "0");
-        o.insert("sampleRate", "48000");
-        o.insert("sampleByteNum", "3");
-        o.insert("pFrameNum", "48");
-        o.insert("dscp", "34");
-        o.insert("delayUs", "1000");
-        o.insert("myClkId", "00-1D-C1-FF-FE-00-00-0B");
-        o.insert("gmClkId", "00-1D-C1-FF-FE-00-00-0A");
-        o.insert("model", "MRD-A16");
-        o.insert("phyChNumRx", "16");
-        o.insert("phyChNumTx", "16");
-        o.insert("canWork", "1");
-        return o;
+        return testAnnouncement(devId, name, ip);
     }
     static int announce(const QJsonObject& o)
     {

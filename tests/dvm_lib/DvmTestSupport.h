@@ -1,4 +1,5 @@
 #pragma once
+#include "TestAnnouncement.h"
 // Fixture for the registry tests: datagrams go straight into the entry points, notifications and
 // sent requests are captured through the two hooks.
 
@@ -68,26 +69,7 @@ protected:
     /// A complete announcement; every value as text, counts 0 unless overridden.
     static QJsonObject announcement(const QString& devId, const QString& ip)
     {
-        QJsonObject o;
-        o.insert("ops", "iAmVeranto");
-        o.insert("devId", devId);
-        o.insert("name", "Dev " + devId);
-        o.insert("ip", ip);
-        o.insert("port", "9990");
-        for (const char* key : {"chNumRx", "chNumTx", "ucastNumRx", "ucastNumTx", "mcastNumRx", "mcastNumTx"})
-            o.insert(key, "0");
-        o.insert("sampleRate", "48000");
-        o.insert("sampleByteNum", "3");
-        o.insert("pFrameNum", "48");
-        o.insert("dscp", "34");
-        o.insert("delayUs", "1000");
-        o.insert("myClkId", "00-1D-C1-FF-FE-00-00-0B");
-        o.insert("gmClkId", "00-1D-C1-FF-FE-00-00-0A");
-        o.insert("model", "MRD-A16");
-        o.insert("phyChNumRx", "16");
-        o.insert("phyChNumTx", "16");
-        o.insert("canWork", "1");
-        return o;
+        return testAnnouncement(devId, "Dev " + devId, ip);
     }
 
     static int mcast(const QJsonObject& o, uint32_t srcIp)
