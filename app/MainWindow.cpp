@@ -18,6 +18,7 @@
 #include "RegistryNotifier.h"
 #include "SapMonitorView.h"
 #include "SelectNetDialog.h"
+#include "StateSnapshot.h"
 #include "StyledButton.h"
 #include "TitleInfoForm.h"
 #include "TopMenuForm.h"
@@ -106,6 +107,11 @@ MainWindow::MainWindow(const Setup& setup, QWidget* parent)
     m_netDialog = new SelectNetDialog(this);
     connect(m_netDialog, &SelectNetDialog::updateNetInterafceSignal, this, &MainWindow::on_selectIp_confirm);
     connectNetwork();
+    m_stateFile = StateSnapshot::fileFromEnvironment();
+    if (!m_stateFile.isEmpty()) {
+        m_netDialog->installEventFilter(this);
+        connect(m_netDialog, &SelectNetDialog::updateNetInterafceSignal, this, &MainWindow::writeStateSnapshot);
+    }
 
     connect(m_topMenu, &TopMenuForm::btnClickSignal, this, &MainWindow::on_top_btn_click);
     connect(m_topMenu, &TopMenuForm::signal_languageChanged, this, &MainWindow::on_language_changed);
@@ -241,6 +247,8 @@ void MainWindow::connectNetwork()
     connect(m_thread.get(), &MyThread::signal_refreshUi, this, &MainWindow::signal_refreshUi);
     connect(m_thread.get(), &MyThread::signal_refreshDevInfoUi, this, &MainWindow::signal_refreshDevInfoUi);
     connect(m_thread.get(), &MyThread::signal_syncCanWork, this, &MainWindow::signal_syncCanWork);
+    // Channel names read out after the last refresh must still reach the views.
+    connect(m_thread.get(), &MyThread::signal_update_chName, this, &MainWindow::setUiRefreshPending, queued);
 
     connect(this, &MainWindow::signal_send_addDev, this, &MainWindow::slot_recv_addDev, queued);
     connect(this, &MainWindow::signal_send_updateDev, this, &MainWindow::slot_recv_updateDev, queued);
@@ -435,6 +443,13 @@ void MainWindow::slot_showHelpDocument()
         slot_showTips(tr("无法打开帮助文档"));
 }
 
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_netDialog && (event->type() == QEvent::Show || event->type() == QEvent::Hide))
+        writeStateSnapshot();
+    return FramelessWindow::eventFilter(watched, event);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event)
 {
     event->accept();
@@ -578,10 +593,27 @@ void MainWindow::recvChangeData(QString str)
 
 void MainWindow::slot_refreshUi()
 {
-    if (AppState::isOffline())
+    if (!AppState::isOffline()) {
+        m_devList->refresh(m_store.devDetails());
+        m_netState->refresh();
+    }
+    writeStateSnapshot();
+}
+
+void MainWindow::writeStateSnapshot()
+{
+    if (m_stateFile.isEmpty())
         return;
-    m_devList->refresh(m_store.devDetails());
-    m_netState->refresh();
+    StateSnapshot::Input in;
+    in.boundIp = m_thread->boundIp();
+    in.dialogVisible = m_netDialog->isVisible();
+    in.selectedIp = m_netDialog->selectedIp();
+    for (const NetInterfaceList::Entry& e : m_netDialog->addresses())
+        in.addresses.append(e.ip);
+    in.devices = m_store.devDetails();
+    in.secondaryUnits = m_store.secondaryUnits();
+    if (!StateSnapshot::write(m_stateFile, in))
+        qCWarning(lcApp) << "cannot write the state snapshot" << m_stateFile;
 }
 
 void MainWindow::slot_refreshDevInfoUi()

@@ -111,6 +111,7 @@ public slots:
     void slot_gobalTips(int errorType, QString msg, bool isShow);
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
@@ -125,6 +126,8 @@ private:
     void toggleSapMonitor();
     void placeGlobalTips();
     void setUiRefreshPending();
+    /// Writes the state snapshot when MERIDANE_STATE_FILE names a file (tests of the whole application).
+    void writeStateSnapshot();
 
     QString m_appDir;
     PlatformServices* m_platform;
@@ -156,4 +159,5 @@ private:
     QTimer m_interfaceTimer;
     /// The bound address the information label shows; a value no address has, so the first call writes it.
     uint64_t m_shownBoundIp = UINT64_MAX;
+    QString m_stateFile; ///< empty: no snapshots
 };

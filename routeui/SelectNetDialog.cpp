@@ -47,6 +47,9 @@ void SelectNetDialog::refreshInterfaces()
     rebuildItems();
     switch (reaction) {
     case NetInterfaceChoice::Reaction::Chosen:
+        // A dialog left open after the choice was made would invite confirming it again, which restarts
+        // the network thread and drops every listed device for nothing.
+        hide();
         emit updateNetInterafceSignal();
         break;
     case NetInterfaceChoice::Reaction::AskUser:

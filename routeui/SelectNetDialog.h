@@ -29,8 +29,8 @@ public:
     /// Rebuilds the list; with exactly one entry that address becomes the selected one and true is
     /// returned. Emits nothing: the caller confirms by itself.
     bool autoChoose();
-    /// The periodic refresh: rebuilds the list and reacts only when it changed (one entry: chosen and
-    /// confirmed; several: the dialog is shown and raised; none: nothing).
+    /// The periodic refresh: rebuilds the list and reacts only when it changed (one entry: chosen, the
+    /// dialog hidden and the choice confirmed; several: the dialog is shown and raised; none: nothing).
     void refreshInterfaces();
     /// The confirmed address as dotted text; empty while none was confirmed.
     QString selectedIp() const;
