@@ -20,6 +20,7 @@
 #include "SelectNetDialog.h"
 #include "StateSnapshot.h"
 #include "StyledButton.h"
+#include "TestToolAccess.h"
 #include "TitleInfoForm.h"
 #include "TopMenuForm.h"
 #include "UiScale.h"
@@ -28,6 +29,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QInputDialog>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
@@ -470,6 +472,10 @@ void MainWindow::keyPressEvent(QKeyEvent* event)
         toggleSapMonitor();
         return;
     }
+    if (event->key() == Qt::Key_1 && event->modifiers() == (Qt::ControlModifier | Qt::AltModifier)) {
+        promptTestTool();
+        return;
+    }
     FramelessWindow::keyPressEvent(event);
 }
 
@@ -487,6 +493,22 @@ void MainWindow::toggleSapMonitor()
     m_thread->setSapMonitorShown(true);
     m_sapMonitor->show();
     m_sapMonitor->raise();
+}
+
+void MainWindow::promptTestTool()
+{
+    QInputDialog prompt(this);
+    prompt.setWindowTitle(tr("密码"));
+    prompt.setLabelText(tr("输入密码:"));
+    prompt.setOkButtonText(tr("确定"));
+    prompt.setCancelButtonText(tr("取消"));
+    prompt.setTextEchoMode(QLineEdit::Password);
+    if (prompt.exec() != QDialog::Accepted)
+        return;
+    if (TestToolAccess::modeFor(prompt.textValue()) == TestToolAccess::Refused)
+        return;
+    // The test signal tool itself comes with the device tools; until then the prompt only answers.
+    slot_showTips(tr("测试工具暂不可用"));
 }
 
 // ---- Network interface ---------------------------------------------------------------------------

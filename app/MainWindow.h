@@ -124,6 +124,8 @@ private:
     void showPage(int index);
     void enterOffline();
     void toggleSapMonitor();
+    /// Ctrl+Alt+1: the password prompt of the hidden test tool.
+    void promptTestTool();
     void placeGlobalTips();
     void setUiRefreshPending();
     /// Writes the state snapshot when MERIDANE_STATE_FILE names a file (tests of the whole application).

@@ -89,6 +89,26 @@
         <source>无法打开帮助文档</source>
         <translation>无法打开帮助文档</translation>
     </message>
+    <message>
+        <source>密码</source>
+        <translation>密码</translation>
+    </message>
+    <message>
+        <source>输入密码:</source>
+        <translation>输入密码:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>测试工具暂不可用</source>
+        <translation>测试工具暂不可用</translation>
+    </message>
 </context>
 <context>
     <name>SelectNetDialog</name>

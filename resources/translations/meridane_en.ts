@@ -89,6 +89,26 @@
         <source>无法打开帮助文档</source>
         <translation>The help document cannot be opened</translation>
     </message>
+    <message>
+        <source>密码</source>
+        <translation>Password</translation>
+    </message>
+    <message>
+        <source>输入密码:</source>
+        <translation>Enter password:</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>测试工具暂不可用</source>
+        <translation>The test tool is not available yet</translation>
+    </message>
 </context>
 <context>
     <name>SelectNetDialog</name>
