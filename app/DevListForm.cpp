@@ -67,11 +67,14 @@ void DevListForm::setBlinking(const QString& devId, bool on)
 
 void DevListForm::paintBlinking()
 {
+    const QBrush blink(QColor(0x0a, 0x84, 0xc6));
     for (int r = 0; r < m_devIds.size() && r < m_table->rowCount(); ++r) {
-        const bool on = m_blinking.contains(m_devIds.at(r));
+        const QBrush wanted = m_blinking.contains(m_devIds.at(r)) ? blink : QBrush();
         for (int c = 0; c < m_table->columnCount(); ++c) {
-            if (QTableWidgetItem* item = m_table->item(r, c))
-                item->setBackground(on ? QColor(0x0a, 0x84, 0xc6) : QBrush());
+            QTableWidgetItem* item = m_table->item(r, c);
+            // Only rows whose state changed are touched: every write repaints.
+            if (item != nullptr && item->background() != wanted)
+                item->setBackground(wanted);
         }
     }
 }

@@ -7,10 +7,22 @@
 #include "platform/PlatformServices.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QIcon>
 #include <QNetworkProxyFactory>
 #include <QStandardPaths>
+#include <QTimer>
+#include <QWindow>
 #include <cstdio>
+
+namespace {
+// Started by static initialisation, before main, so start-up measurements include it.
+const QElapsedTimer g_sinceStart = [] {
+    QElapsedTimer t;
+    t.start();
+    return t;
+}();
+} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -46,6 +58,18 @@ int main(int argc, char* argv[])
         window.setWindowIcon(QIcon(appDir + QStringLiteral("/icon.ico")));
         window.setWindowTitle(config.title());
         window.show();
+        // Start-up benchmark switch: report when the window is first painted (exposed), then quit.
+        QTimer exposedPoll;
+        if (qEnvironmentVariableIntValue("MERIDANE_EXIT_AFTER_SHOW") == 1) {
+            QObject::connect(&exposedPoll, &QTimer::timeout, &window, [&window, &exposedPoll] {
+                if (window.windowHandle() == nullptr || !window.windowHandle()->isExposed())
+                    return;
+                exposedPoll.stop();
+                printf("MERIDANE_SHOWN_MS %.3f\n", double(g_sinceStart.nsecsElapsed()) / 1e6);
+                QCoreApplication::exit(0);
+            });
+            exposedPoll.start(0);
+        }
         code = app.exec();
     }
     return code;

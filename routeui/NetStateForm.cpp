@@ -5,13 +5,17 @@
 #include "DevManager.h"
 #include "ModelTable.h"
 #include "NetStateItemForm.h"
+#include "UiScale.h"
 #include "UserSettings.h"
 
 #include <QCoreApplication>
+#include <QEvent>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QListWidget>
 #include <QPointer>
+#include <QScrollBar>
+#include <QSet>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -51,7 +55,26 @@ NetStateForm::NetStateForm(DevDetailStore& store, const ModelTable& models, QWid
     layout->setContentsMargins(0, 0, 0, 0);
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("listWidget"));
+    // Always shown, so the rows are always as wide as the title bar expects (it keeps the same room free).
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setUniformItemSizes(true);
+    setStyleSheet(QStringLiteral("QListWidget{background:#1e242c;border:none;outline:none;}"
+                                 "QListWidget::item{border-bottom:1px solid #262e38;}"
+                                 "QListWidget::item:selected{background:#0a5a8a;}"
+                                 "QLabel{color:#d8dee6;background:transparent;font-size:%1px;}"
+                                 "QLabel[warning=\"true\"]{color:#ff4040;}")
+                      .arg(NetStateItemForm::fontPixels()));
+    // On the scroll bar itself: inside the main window the page's rules do not reach it.
+    m_list->verticalScrollBar()->setStyleSheet(
+        QStringLiteral("QScrollBar:vertical{background:#1a1f26;width:%1px;margin:0px;}"
+                       "QScrollBar::handle:vertical{background:#3a4552;min-height:%2px;}"
+                       "QScrollBar::add-line:vertical,QScrollBar::sub-line:vertical{height:0px;}"
+                       "QScrollBar::add-page:vertical,QScrollBar::sub-page:vertical{background:none;}")
+            .arg(UiScale::px(10))
+            .arg(UiScale::px(20)));
     layout->addWidget(m_list);
+    m_list->viewport()->installEventFilter(this);
     connect(m_list, &QListWidget::itemDoubleClicked, this, &NetStateForm::on_listWidget_itemDoubleClicked);
 }
 
@@ -71,10 +94,10 @@ NetStateItemForm* NetStateForm::rowWidget(const QString& devId) const
 void NetStateForm::refresh()
 {
     const QVector<DevDetail_t> devs = m_store.devDetails();
-    QStringList listed;
+    QSet<QString> listed;
     listed.reserve(devs.size());
     for (const DevDetail_t& d : devs)
-        listed.append(d.devId);
+        listed.insert(d.devId);
 
     // Devices that left without a removal notice must not keep a warning alive.
     QStringList changed;
@@ -90,7 +113,7 @@ void NetStateForm::refresh()
         if (m_tracker.countPoll(d.devId, d.name))
             changed.append(d.devId);
     }
-    rebuildRows();
+    rebuildRows(devs);
     reportWarnings(changed);
 
     for (const DevDetail_t& d : devs) {
@@ -156,7 +179,7 @@ void NetStateForm::recvSortIndex(int index)
 {
     m_sortIndex = (index >= 0 && index <= 2) ? index : 0;
     // Only the order changes: re-sorting is no poll, so it must not count as an unanswered one.
-    rebuildRows();
+    rebuildRows(m_store.devDetails());
 }
 
 void NetStateForm::slot_removeDevId(QString devId)
@@ -165,15 +188,15 @@ void NetStateForm::slot_removeDevId(QString devId)
     m_tracker.remove(devId);
     if (m_order.contains(devId)) {
         m_order.removeAll(devId);
-        rebuildRows();
+        rebuildRows(m_store.devDetails());
     }
     reportWarnings(hadWarning ? QStringList{devId} : QStringList());
 }
 
-void NetStateForm::rebuildRows()
+void NetStateForm::rebuildRows(const QVector<DevDetail_t>& devs)
 {
-    const QVector<DevDetail_t> devs = m_store.devDetails();
     QStringList storeOrder;
+    storeOrder.reserve(devs.size());
     for (const DevDetail_t& d : devs)
         storeOrder.append(d.devId);
 
@@ -182,12 +205,16 @@ void NetStateForm::rebuildRows()
         order = storeOrder;
     } else {
         // Ties keep the order shown before; newcomers join in store order.
+        const QSet<QString> inStore(storeOrder.cbegin(), storeOrder.cend());
+        QSet<QString> taken;
         for (const QString& devId : qAsConst(m_order)) {
-            if (storeOrder.contains(devId))
+            if (inStore.contains(devId) && !taken.contains(devId)) {
                 order.append(devId);
+                taken.insert(devId);
+            }
         }
         for (const QString& devId : qAsConst(storeOrder)) {
-            if (!order.contains(devId))
+            if (!taken.contains(devId))
                 order.append(devId);
         }
         QHash<QString, qint64> seconds;
@@ -199,24 +226,60 @@ void NetStateForm::rebuildRows()
         });
     }
 
-    // The usual refresh changes figures, not the order: keep the row widgets then.
-    if (order == m_order && m_rows.size() == m_order.size()) {
-        for (const QString& devId : qAsConst(m_order))
-            applyToRow(devId);
-        return;
+    // Rows at the end come and go; the others are re-filled in place.
+    while (m_rowWidgets.size() > order.size()) {
+        m_rowWidgets.removeLast();
+        delete m_list->takeItem(m_list->count() - 1);
     }
-    m_list->clear();
-    m_rows.clear();
-    m_order = order;
-    for (const QString& devId : qAsConst(m_order)) {
+    while (m_rowWidgets.size() < order.size()) {
         auto* item = new QListWidgetItem(m_list);
-        item->setData(Qt::UserRole, devId);
         auto* row = new NetStateItemForm(m_list);
-        m_rows.insert(devId, row);
-        applyToRow(devId);
-        item->setSizeHint(row->sizeHint());
+        item->setSizeHint(QSize(0, NetStateItemForm::rowHeight()));
         m_list->setItemWidget(item, row);
+        row->setRightSlack(rowSlack());
+        m_rowWidgets.append(row);
     }
+    m_order = order;
+    m_rows.clear();
+    m_rows.reserve(order.size());
+    QHash<QString, const DevDetail_t*> details;
+    details.reserve(devs.size());
+    for (const DevDetail_t& d : devs)
+        details.insert(d.devId, &d);
+    // One pass over the registry instead of one search per row.
+    QHash<QString, DevHeader> headers;
+    headers.reserve(devs.size());
+    for (DevRecord* rec : getAllDevs()) {
+        DevHeader hdr{};
+        if (dvm_copyDevHeader(rec, &hdr) == 1)
+            headers.insert(QString::fromUtf8(hdr.devId), hdr);
+    }
+    for (int k = 0; k < order.size(); ++k) {
+        const QString& devId = order.at(k);
+        QListWidgetItem* item = m_list->item(k);
+        if (item->data(Qt::UserRole).toString() != devId)
+            item->setData(Qt::UserRole, devId);
+        NetStateItemForm* row = m_rowWidgets.at(k);
+        m_rows.insert(devId, row);
+        const auto h = headers.constFind(devId);
+        applyToRow(row, *details.value(devId), h == headers.cend() ? nullptr : &h.value());
+    }
+}
+
+int NetStateForm::rowSlack() const
+{
+    const int scrollBar = m_list->width() - m_list->viewport()->width();
+    return std::max(0, NetStateItemForm::scrollBarWidth() - scrollBar);
+}
+
+bool NetStateForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_list->viewport() && event->type() == QEvent::Resize) {
+        const int slack = rowSlack();
+        for (NetStateItemForm* row : qAsConst(m_rowWidgets))
+            row->setRightSlack(slack);
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void NetStateForm::applyToRow(const QString& devId)
@@ -224,23 +287,30 @@ void NetStateForm::applyToRow(const QString& devId)
     NetStateItemForm* row = m_rows.value(devId, nullptr);
     if (row == nullptr)
         return;
-    const DevDetail_t d = m_store.getDevDetail(devId);
-    const DeviceHealthTracker::Health h = m_tracker.health(devId);
+    DevHeader hdr{};
+    const bool known = dvm_copyDevHeader(findDevById(devId.toUtf8().constData()), &hdr) == 1;
+    DevDetail_t detail = m_store.getDevDetail(devId);
+    // A row may outlive its detail until the next refresh; it keeps its devId meanwhile.
+    detail.devId = devId;
+    applyToRow(row, detail, known ? &hdr : nullptr);
+}
 
+void NetStateForm::applyToRow(NetStateItemForm* row, const DevDetail_t& d, const DevHeader* hdr)
+{
+    const DeviceHealthTracker::Health h = m_tracker.health(d.devId);
     NetStateItemForm::Fields f;
-    f.devId = devId;
+    f.devId = d.devId;
     f.name = d.name;
     f.type = m_models.deviceTypeText(d.model);
     if (f.type.isEmpty())
         f.type = d.type;
     if (d.sampleRate > 0)
         f.sampleRate = QString::number(d.sampleRate);
-    DevHeader hdr{};
-    if (dvm_copyDevHeader(findDevById(devId.toUtf8().constData()), &hdr) == 1) {
-        if (hdr.pFrameNum > 0 && hdr.sampleRate > 0)
-            f.packetTime = millisecondsText(double(hdr.pFrameNum) * 1000.0 / hdr.sampleRate);
-        if (hdr.delayUs > 0)
-            f.latency = millisecondsText(hdr.delayUs / 1000.0);
+    if (hdr != nullptr) {
+        if (hdr->pFrameNum > 0 && hdr->sampleRate > 0)
+            f.packetTime = millisecondsText(double(hdr->pFrameNum) * 1000.0 / hdr->sampleRate);
+        if (hdr->delayUs > 0)
+            f.latency = millisecondsText(hdr->delayUs / 1000.0);
     }
     f.temperature = h.temperatureText;
     f.runningTime = h.uptimeText;

@@ -1,13 +1,16 @@
 #pragma once
+#include "DevDetail.h"
 #include "DeviceHealthTracker.h"
 #include "SecondaryUnitScan.h"
 
 #include <QHash>
 #include <QString>
 #include <QStringList>
+#include <QVector>
 #include <QWidget>
 
 class DevDetailStore;
+struct DevHeader;
 class ModelTable;
 class NetStateItemForm;
 class QListWidget;
@@ -63,9 +66,18 @@ public slots:
     void recvSortIndex(int index);
     void slot_removeDevId(QString devId);
 
+protected:
+    /// Follows the list viewport's width, which the scroll bar decides, to keep the rows under the titles.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
-    void rebuildRows();
+    /// The part of the title bar's scroll-bar room the list's real scroll bar leaves free.
+    int rowSlack() const;
+    /// Lays the rows out in the chosen order. Rows are positional and reused: a changed order or device set
+    /// re-fills them and adds or drops rows at the end only; unchanged cells are not touched.
+    void rebuildRows(const QVector<DevDetail_t>& devs);
     void applyToRow(const QString& devId);
+    void applyToRow(NetStateItemForm* row, const DevDetail_t& d, const DevHeader* hdr);
     void reportWarnings(const QStringList& changedDevIds);
 
     DevDetailStore& m_store;
@@ -78,5 +90,6 @@ private:
     QStringList m_order;
     QListWidget* m_list = nullptr;
     QHash<QString, NetStateItemForm*> m_rows;
-    QString m_lastGlobal; ///< the notice last reported, so an unchanged one is not sent again
+    QVector<NetStateItemForm*> m_rowWidgets; ///< the row of each list position
+    QString m_lastGlobal;                    ///< the notice last reported, so an unchanged one is not sent again
 };

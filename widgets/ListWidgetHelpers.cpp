@@ -15,7 +15,8 @@ void ListWidgetHelpers::applyListStyle(QTableWidget* table)
     table->verticalHeader()->setDefaultSectionSize(UiScale::px(26));
     table->horizontalHeader()->setStretchLastSection(true);
     table->horizontalHeader()->setHighlightSections(false);
-    table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    // Sized once per change by setRows: resizing to contents at every cell write is quadratic.
+    table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->setStyleSheet(QStringLiteral("QTableWidget{background:#1e242c;color:#d8dee6;border:none;font-size:%1px;"
                                         "selection-background-color:#0a5a8a;}")
                              .arg(UiScale::fontPx(12)));
@@ -26,25 +27,43 @@ void ListWidgetHelpers::applyListStyle(QTableWidget* table)
                                                  .arg(UiScale::fontPx(12)));
 }
 
-void ListWidgetHelpers::setRows(QTableWidget* table, const QVector<QStringList>& rows, int keyColumn)
+bool ListWidgetHelpers::setRows(QTableWidget* table, const QVector<QStringList>& rows, int keyColumn)
 {
     QString selectedKey;
     const int current = table->currentRow();
     if (current >= 0 && table->item(current, keyColumn) != nullptr)
         selectedKey = table->item(current, keyColumn)->text();
 
-    table->clearContents();
+    // Cells are rewritten only where their text changed, so a refresh of an unchanged list of
+    // thousands of devices costs a comparison per cell.
+    bool changed = table->rowCount() != rows.size();
+    table->setUpdatesEnabled(false);
     table->setRowCount(rows.size());
     int reselect = -1;
     for (int r = 0; r < rows.size(); ++r) {
         const QStringList& cells = rows.at(r);
-        for (int c = 0; c < table->columnCount(); ++c)
-            table->setItem(r, c, new QTableWidgetItem(c < cells.size() ? cells.at(c) : QString()));
+        for (int c = 0; c < table->columnCount(); ++c) {
+            const QString text = c < cells.size() ? cells.at(c) : QString();
+            QTableWidgetItem* item = table->item(r, c);
+            if (item == nullptr) {
+                table->setItem(r, c, new QTableWidgetItem(text));
+                changed = true;
+            } else if (item->text() != text) {
+                item->setText(text);
+                changed = true;
+            }
+        }
         if (!selectedKey.isEmpty() && keyColumn < cells.size() && cells.at(keyColumn) == selectedKey)
             reselect = r;
     }
-    if (reselect >= 0)
+    if (changed)
+        table->resizeColumnsToContents();
+    if (reselect >= 0 && reselect != current)
         table->selectRow(reselect);
+    else if (reselect < 0 && current >= 0 && !selectedKey.isEmpty())
+        table->clearSelection();
+    table->setUpdatesEnabled(true);
+    return changed;
 }
 
 QStringList ListWidgetHelpers::rowTexts(const QTableWidget* table, int row)

@@ -12,9 +12,10 @@ class ListWidgetHelpers
 public:
     /// The shell's dark list look: no grid, whole-row selection, scaled row height and font.
     static void applyListStyle(QTableWidget* table);
-    /// Replaces the table's rows with `rows` (one text per column; missing cells stay empty). The row whose
-    /// first-column key was selected stays selected when it is still present, so a refresh never loses it.
-    static void setRows(QTableWidget* table, const QVector<QStringList>& rows, int keyColumn = 0);
+    /// Makes the table's rows `rows` (one text per column; missing cells stay empty), rewriting only cells
+    /// whose text changed; returns whether anything changed. The row whose key-column text was selected
+    /// stays selected when it is still present, so a refresh never loses it.
+    static bool setRows(QTableWidget* table, const QVector<QStringList>& rows, int keyColumn = 0);
     /// The texts of one row, for tests and copy actions; empty for a row out of range.
     static QStringList rowTexts(const QTableWidget* table, int row);
 };

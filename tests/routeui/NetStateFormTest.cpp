@@ -6,9 +6,11 @@
 #include "RouteUiTestSupport.h"
 
 #include <QComboBox>
+#include <QLabel>
 #include <QListWidget>
 #include <QSignalSpy>
 #include <QTest>
+#include <QVBoxLayout>
 #include <gtest/gtest.h>
 
 namespace {
@@ -234,6 +236,121 @@ TEST_F(NetStateFormTest, DoubleClickOpensTheDeviceWindow)
 
     form.on_listWidget_itemDoubleClicked(nullptr);
     EXPECT_EQ(open.count(), 1);
+}
+
+} // namespace
+
+namespace {
+
+// The page as the main window builds it: the title bar over the state view, in one column.
+class NetStatePageLayoutTest : public routeuitest::WidgetTest
+{
+protected:
+    void SetUp() override
+    {
+        dvm_resetForTest();
+        routeuitest::announce(a, QStringLiteral("Alpha"), QStringLiteral("192.168.1.11"));
+        ASSERT_EQ(store.addFromRegistry(a), DevDetailStore::Added);
+        form->setChinese(false);
+        form->setProbeOnRefresh(false);
+        auto* layout = new QVBoxLayout(&page);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(0);
+        layout->addWidget(title);
+        layout->addWidget(form, 1);
+        page.resize(820, 400);
+        page.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    }
+    void TearDown() override { dvm_resetForTest(); }
+
+    int leftInPage(QWidget* w) const { return w->mapTo(&page, QPoint(0, 0)).x(); }
+    int rightInPage(QWidget* w) const { return w->mapTo(&page, QPoint(w->width(), 0)).x(); }
+
+    const QString a = QStringLiteral("MRD-0001");
+    DevDetailStore store{ModelTable::instance()};
+    QWidget page;
+    FormNetTitle* title = new FormNetTitle(&page);
+    NetStateForm* form = new NetStateForm(store, ModelTable::instance(), &page);
+};
+
+TEST_F(NetStatePageLayoutTest, TitlesStandOverTheirColumnsEvenWithALongWarning)
+{
+    form->refresh();
+    QCoreApplication::processEvents();
+    NetStateItemForm* row = form->rowWidget(a);
+    ASSERT_NE(row, nullptr);
+    auto checkAligned = [&] {
+        for (int c = 0; c < NetStateItemForm::VersionColumn; ++c) {
+            QWidget* cell = row->cell(NetStateItemForm::Column(c));
+            QWidget* head = title->titleLabel(c);
+            ASSERT_NE(head, nullptr);
+            EXPECT_EQ(leftInPage(cell), leftInPage(head)) << "column " << c;
+            EXPECT_EQ(rightInPage(cell), rightInPage(head)) << "column " << c;
+        }
+        auto* selector = title->findChild<QComboBox*>(QStringLiteral("sort_comboBox"));
+        EXPECT_EQ(leftInPage(row->cell(NetStateItemForm::VersionColumn)), leftInPage(selector));
+    };
+    checkAligned();
+    const int typeLeft = leftInPage(row->cell(NetStateItemForm::TypeColumn));
+
+    // Three unanswered polls: the long communication warning takes the name column's place.
+    form->refresh();
+    form->refresh();
+    QCoreApplication::processEvents();
+    const QString warning = QStringLiteral("Alpha communication is abnormal, please check the network connection");
+    ASSERT_EQ(row->nameText(), warning);
+    auto* nameLabel = row->cell(NetStateItemForm::NameColumn);
+    EXPECT_EQ(leftInPage(row->cell(NetStateItemForm::TypeColumn)), typeLeft);
+    checkAligned();
+    // Cut to the column, whole in the tooltip.
+    EXPECT_NE(nameLabel->text(), warning);
+    EXPECT_TRUE(nameLabel->text().endsWith(QChar(0x2026)));
+    EXPECT_LE(nameLabel->fontMetrics().horizontalAdvance(nameLabel->text()), nameLabel->width());
+    EXPECT_EQ(nameLabel->toolTip(), warning);
+
+    // A wider page gives the name column the room; the other columns keep their widths.
+    const int typeWidth = row->cell(NetStateItemForm::TypeColumn)->width();
+    page.resize(2400, 400);
+    QCoreApplication::processEvents();
+    checkAligned();
+    EXPECT_EQ(row->cell(NetStateItemForm::TypeColumn)->width(), typeWidth);
+    EXPECT_EQ(nameLabel->text(), warning);
+
+    form->handleMessage(reply(a, QStringLiteral("40000"), QStringLiteral("5")));
+    EXPECT_EQ(nameLabel->text(), QStringLiteral("Alpha"));
+    EXPECT_TRUE(nameLabel->toolTip().isEmpty());
+}
+
+TEST_F(NetStatePageLayoutTest, RowsAreReusedAcrossRefreshesAndOrderChanges)
+{
+    routeuitest::announce(QStringLiteral("MRD-0002"), QStringLiteral("Bravo"), QStringLiteral("192.168.1.12"));
+    ASSERT_EQ(store.addFromRegistry(QStringLiteral("MRD-0002")), DevDetailStore::Added);
+    form->refresh();
+    NetStateItemForm* first = form->rowWidget(a);
+    NetStateItemForm* second = form->rowWidget(QStringLiteral("MRD-0002"));
+    ASSERT_NE(first, nullptr);
+    form->refresh();
+    EXPECT_EQ(form->rowWidget(a), first);
+
+    // A newcomer sorted first: the rows stay, their contents move down by one.
+    routeuitest::announce(QStringLiteral("MRD-0000"), QStringLiteral("Aardvark"), QStringLiteral("192.168.1.10"));
+    ASSERT_EQ(store.addFromRegistry(QStringLiteral("MRD-0000")), DevDetailStore::Added);
+    form->refresh();
+    EXPECT_EQ(form->rowDevIds(), (QStringList{QStringLiteral("MRD-0000"), a, QStringLiteral("MRD-0002")}));
+    EXPECT_EQ(form->rowWidget(QStringLiteral("MRD-0000")), first);
+    EXPECT_EQ(form->rowWidget(a), second);
+    EXPECT_EQ(form->rowWidget(a)->fields().name, QStringLiteral("Alpha"));
+    EXPECT_EQ(form->rowWidget(a)->fields().devId, a);
+    auto* list = form->findChild<QListWidget*>(QStringLiteral("listWidget"));
+    ASSERT_EQ(list->count(), 3);
+    EXPECT_EQ(list->item(1)->data(Qt::UserRole).toString(), a);
+
+    store.removeDevDetail(QStringLiteral("MRD-0000"));
+    form->slot_removeDevId(QStringLiteral("MRD-0000"));
+    EXPECT_EQ(list->count(), 2);
+    EXPECT_EQ(form->rowWidget(a)->fields().name, QStringLiteral("Alpha"));
+    EXPECT_EQ(list->item(0)->data(Qt::UserRole).toString(), a);
 }
 
 } // namespace

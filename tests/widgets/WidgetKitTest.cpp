@@ -85,8 +85,13 @@ TEST_F(WidgetKit, RowsRebuiltKeepTheSelectedKey)
     ListWidgetHelpers::setRows(&table, {{"0", "x"}, {"a", "1"}, {"b", "22"}});
     EXPECT_EQ(table.currentRow(), 2);
     EXPECT_EQ(ListWidgetHelpers::rowTexts(&table, 2), QStringList({"b", "22"}));
-    ListWidgetHelpers::setRows(&table, {{"z"}});
+    QTableWidgetItem* kept = table.item(0, 0);
+    EXPECT_FALSE(ListWidgetHelpers::setRows(&table, {{"0", "x"}, {"a", "1"}, {"b", "22"}})) << "nothing changed";
+    EXPECT_EQ(table.item(0, 0), kept) << "cells are reused, not recreated";
+    EXPECT_EQ(table.currentRow(), 2);
+    EXPECT_TRUE(ListWidgetHelpers::setRows(&table, {{"z"}}));
     EXPECT_EQ(ListWidgetHelpers::rowTexts(&table, 0), QStringList({"z", ""}));
+    EXPECT_TRUE(table.selectedItems().isEmpty()) << "the selected device left the list";
     EXPECT_TRUE(ListWidgetHelpers::rowTexts(&table, 5).isEmpty());
 }
 
