@@ -1,6 +1,7 @@
 #include "CommandTranslator.h"
 
 #include "CommandCatalogue.h"
+#include "DeviceRequests.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -10,19 +11,9 @@ namespace {
 
 const uint32_t kBroadcast = 0xFFFFFFFFu;
 
-/// A scalar as the devices read it: decimal text.
 QString scalarText(const QJsonValue& v)
 {
-    if (v.isString())
-        return v.toString();
-    if (v.isDouble()) {
-        const double d = v.toDouble();
-        const qint64 i = static_cast<qint64>(d);
-        return static_cast<double>(i) == d ? QString::number(i) : QString::number(d, 'g', 17);
-    }
-    if (v.isBool())
-        return v.toBool() ? QStringLiteral("1") : QStringLiteral("0");
-    return QString();
+    return DeviceRequests::asText(v).toString();
 }
 
 bool isTxSide(const QJsonObject& msg)

@@ -13,7 +13,9 @@ QJsonObject ops(const char* name)
     return o;
 }
 
-QJsonValue asText(const QJsonValue& v)
+} // namespace
+
+QJsonValue DeviceRequests::asText(const QJsonValue& v)
 {
     switch (v.type()) {
     case QJsonValue::Double: {
@@ -30,8 +32,6 @@ QJsonValue asText(const QJsonValue& v)
         return v;
     }
 }
-
-} // namespace
 
 QByteArray DeviceRequests::compose(const QJsonObject& request)
 {

@@ -26,6 +26,9 @@ public:
     /// The wire form: compact JSON, keys in ascending order, every scalar as text (numbers in decimal,
     /// booleans as "1"/"0"). Objects and arrays are kept as they are.
     static QByteArray compose(const QJsonObject& request);
+    /// One scalar as the devices read it: strings as they are, numbers in decimal, booleans "1"/"0",
+    /// null and absent values "". Objects and arrays are returned unchanged.
+    static QJsonValue asText(const QJsonValue& value);
 
     /// The first requests to a device just listed, in sending order: device lock, DSP lock, password state,
     /// first page of receive channel names, version, debug information, OEM type, address settings, custom

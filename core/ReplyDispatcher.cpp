@@ -3,6 +3,7 @@
 #include "CoreLog.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
+#include "DeviceRequests.h"
 #include "ReplyDecoders.h"
 
 #include <QCoreApplication>
@@ -275,7 +276,7 @@ void ReplyDispatcher::handleChannelNamePage(Reply& r)
         return;
     }
     QJsonObject req{{kOps, QLatin1String(kNameLists[next].ops)}, {QStringLiteral("idStart"), QString::number(from)}};
-    const QByteArray body = QJsonDocument(req).toJson(QJsonDocument::Compact);
+    const QByteArray body = DeviceRequests::compose(req);
     if (r.devPort > 0 && r.devPort <= 65535)
         libCallUser_sendUdp(body.constData(), body.size(), r.devIp, static_cast<uint16_t>(r.devPort));
 }
@@ -287,12 +288,12 @@ void ReplyDispatcher::handleDspTagged(Reply& r)
         m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.dspLockLevel = level; });
         return;
     }
+    static const QStringList kNameCommands = {QStringLiteral("setChNameRx"), QStringLiteral("setChNameTx"),
+                                              QStringLiteral("setPhyChNameRx"), QStringLiteral("setPhyChNameTx")};
+    if (!kNameCommands.contains(r.ops))
+        return;
     const bool tx = r.ops.endsWith(QLatin1String("Tx"));
     const bool physical = r.ops.startsWith(QLatin1String("setPhyChName"));
-    if (!physical && !r.ops.startsWith(QLatin1String("setChName")))
-        return;
-    if (r.ops != QLatin1String("setChNameRx") && r.ops != QLatin1String("setChNameTx") && !physical)
-        return;
     const int id = intOf(r.obj.value(QStringLiteral("id")));
     const QString name = text(r.obj, "name");
     m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
