@@ -9,8 +9,13 @@
 McastForward forwardMcastDatagram(const char* data, int length, uint32_t srcIp)
 {
     McastForward out;
+    const QByteArray bytes = QByteArray::fromRawData(data, length);
+    // Announcements from every device every second have been read by the registry already; only
+    // clock events and identify requests need a second look, so the rest is not parsed again.
+    if (!bytes.contains("\"event\"") && !bytes.contains("devReqGuiBlink"))
+        return out;
     QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(data, length), &error);
+    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
     QJsonObject obj;
     if (error.error != QJsonParseError::NoError || doc.isNull())
         MERIDANE_NET_LOG("mainwindow", "MyThread::handleUdpMcast");
