@@ -10,6 +10,8 @@ here=$(cd "$(dirname "$0")" && pwd)
 src=$(dirname "$here")
 build=${2:-$src/build-fuzz}
 
+"$src/scripts/install-deps.sh" clang-14 libfuzzer-14-dev libclang-rt-14-dev
+
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DMERIDANE_FUZZ=ON \
   -DMERIDANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
 cmake --build "$build" --target fuzz_mcast fuzz_ucast fuzz_sap -j2
