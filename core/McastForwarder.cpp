@@ -2,6 +2,7 @@
 
 #include "CoreLog.h"
 #include "DevManager.h"
+#include "LogRedaction.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -30,7 +31,7 @@ McastForward forwardMcastDatagram(const char* data, int length, uint32_t srcIp)
         out.kind = McastForward::ClockEvent;
         out.text = QString::fromUtf8(QJsonDocument(obj).toJson(QJsonDocument::Compact));
     } else if (ops == QLatin1String("devReqGuiBlink")) {
-        qCDebug(lcNet) << "MainWindow" << "handleUdpMcast => ops:" << ops << obj;
+        qCDebug(lcNet) << "MainWindow" << "handleUdpMcast => ops:" << ops << LogRedaction::redacted(obj);
         out.kind = McastForward::Blink;
         out.text = obj.value(QStringLiteral("devId")).toString();
     }

@@ -143,3 +143,34 @@ QJsonObject ModelTable::modelRow(const QString& model) const
 {
     return m_models.value(model);
 }
+
+bool ModelTable::hasDsp(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("dsp")).toBool();
+}
+
+bool ModelTable::isLevelBatch(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("levelBatch")).toBool();
+}
+
+bool ModelTable::isAmplifier(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("amplifier")).toBool();
+}
+
+bool ModelTable::isVirtualSoundCard(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("virtualSoundCard")).toBool();
+}
+
+int ModelTable::dspLockPort(const QString& model) const
+{
+    const int port = modelRow(model).value(QLatin1String("dspLockPort")).toInt(8999);
+    return port > 0 && port <= 65535 ? port : 8999;
+}
+
+int ModelTable::interfaceCount(const QString& model) const
+{
+    return qBound(1, modelRow(model).value(QLatin1String("interfaces")).toInt(1), 3);
+}

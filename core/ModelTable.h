@@ -54,6 +54,19 @@ public:
     QJsonObject modelRow(const QString& model) const;
     QStringList models() const { return m_modelOrder; }
 
+    // Model properties that choose a view's path; all false/default for a model not in the table.
+    /// The device has a signal processor (DSP tools and the DSP lock are offered).
+    bool hasDsp(const QString& model) const;
+    /// Levels are polled as the processor's batch meters on port 8999 instead of per-side reads.
+    bool isLevelBatch(const QString& model) const;
+    /// Amplifier: gain steps and power per channel, served by its amplifier module.
+    bool isAmplifier(const QString& model) const;
+    bool isVirtualSoundCard(const QString& model) const;
+    /// Port of the signal processor's lock requests: 8999, or 9995 for models that take it there.
+    int dspLockPort(const QString& model) const;
+    /// Number of network interfaces with their own address (1 for most models, at most 3).
+    int interfaceCount(const QString& model) const;
+
 private:
     QStringList m_hostPrefixes;
     QStringList m_modulePrefixes;

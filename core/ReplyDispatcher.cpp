@@ -3,6 +3,7 @@
 #include "CoreLog.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
+#include "LogRedaction.h"
 #include "DeviceRequests.h"
 #include "ReplyDecoders.h"
 
@@ -337,7 +338,7 @@ void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp)
         setDevId(r);
 
     if (r.ops.isEmpty()) {
-        qCInfo(lcNet) << "udp to uart return " << bytes;
+        qCInfo(lcNet) << "udp to uart return " << LogRedaction::redacted(bytes);
         r.obj.insert(kOps, QStringLiteral("sendUdpToUart"));
         r.obj.insert(kDevId, r.devId);
         r.obj.insert(QStringLiteral("back"), QString::fromUtf8(bytes));

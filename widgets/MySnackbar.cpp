@@ -4,6 +4,19 @@
 
 #include <algorithm>
 
+namespace {
+std::function<void(const QString&)>& noticeObserver()
+{
+    static std::function<void(const QString&)> observer;
+    return observer;
+}
+} // namespace
+
+void MySnackbar::setNoticeObserver(std::function<void(const QString&)> observer)
+{
+    noticeObserver() = std::move(observer);
+}
+
 MySnackbar::MySnackbar(QWidget* parent) : QLabel(parent)
 {
     setObjectName(QStringLiteral("snackbar"));
@@ -26,6 +39,8 @@ MySnackbar::MySnackbar(QWidget* parent) : QLabel(parent)
 void MySnackbar::showMessage(const QString& text, int ms)
 {
     setText(text);
+    if (noticeObserver())
+        noticeObserver()(text);
     placeInParent();
     show();
     raise();

@@ -58,3 +58,35 @@ TEST(ModelTableTest, MalformedTablesAreRejected)
     EXPECT_EQ(t.moduleDevIds("H-9"), QStringList({"M-9"}));
     EXPECT_EQ(t.modelRow("A").value("cpuFactor").toInt(), 2); // later properties ride along
 }
+
+TEST(ModelTableTest, ModelPropertiesChooseViewPaths)
+{
+    ModelTable t;
+    ASSERT_TRUE(ModelTable::fromJson(R"({"hostPrefixes":[],"models":[
+        {"model":"P","dsp":true,"levelBatch":true},
+        {"model":"M","dsp":true,"dspLockPort":9995},
+        {"model":"A","amplifier":true},
+        {"model":"B","interfaces":3},
+        {"model":"W","interfaces":9,"dspLockPort":70000},
+        {"model":"V","virtualSoundCard":true}]})",
+                                     &t));
+    EXPECT_TRUE(t.hasDsp("P"));
+    EXPECT_TRUE(t.isLevelBatch("P"));
+    EXPECT_EQ(t.dspLockPort("P"), 8999);
+    EXPECT_EQ(t.dspLockPort("M"), 9995);
+    EXPECT_TRUE(t.isAmplifier("A"));
+    EXPECT_FALSE(t.hasDsp("A"));
+    EXPECT_EQ(t.interfaceCount("B"), 3);
+    EXPECT_TRUE(t.isVirtualSoundCard("V"));
+    // Out-of-range values in the table fall back to what a device can have.
+    EXPECT_EQ(t.interfaceCount("W"), 3);
+    EXPECT_EQ(t.dspLockPort("W"), 8999);
+    // Unknown models take the ordinary path.
+    EXPECT_EQ(t.interfaceCount("nope"), 1);
+    EXPECT_FALSE(t.isAmplifier("nope") || t.hasDsp("nope") || t.isLevelBatch("nope") || t.isVirtualSoundCard("nope"));
+    // The compiled-in table names two models that take the processor lock on the lock port.
+    int onLockPort = 0;
+    for (const QString& m : ModelTable::instance().models())
+        onLockPort += ModelTable::instance().dspLockPort(m) == 9995;
+    EXPECT_EQ(onLockPort, 2);
+}
