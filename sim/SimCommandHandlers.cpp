@@ -1,7 +1,11 @@
 #include "SimCommandHandlers.h"
 
+#include "SimChannelCommands.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
+#include "SimReply.h"
+#include "SimRouteCommands.h"
+#include "SimSettingsCommands.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -40,23 +44,17 @@ SimHandler nameReader(SimNameList list)
 
 QString text(const SimRequest& req, const char* key)
 {
-    return req.message.value(QLatin1String(key)).toString();
+    return SimReply::text(req, key);
 }
 
-/// The frame every answer shares: the command, the device and success.
 QJsonObject succ(const SimRequest& req)
 {
-    return QJsonObject{{QStringLiteral("ops"), text(req, "ops")},
-                       {QStringLiteral("devId"), req.network.device(req.deviceIndex).devId()},
-                       {QStringLiteral("result"), QStringLiteral("succ")}};
+    return SimReply::succ(req);
 }
 
 QJsonObject fail(const SimRequest& req, const QString& reason)
 {
-    QJsonObject o = succ(req);
-    o.insert(QStringLiteral("result"), QStringLiteral("fail"));
-    o.insert(QStringLiteral("reason"), reason);
-    return o;
+    return SimReply::fail(req, reason);
 }
 
 bool isDspRequest(const SimRequest& req)
@@ -64,15 +62,9 @@ bool isDspRequest(const SimRequest& req)
     return text(req, "uiTag") == QLatin1String("dspUiTag");
 }
 
-/// DSP windows match answers by their tag and cookie, so both travel back unchanged.
 QJsonObject withTags(const SimRequest& req, QJsonObject reply)
 {
-    for (const char* key : {"uiTag", "cookie"}) {
-        const QJsonValue v = req.message.value(QLatin1String(key));
-        if (!v.isUndefined())
-            reply.insert(QLatin1String(key), v);
-    }
-    return reply;
+    return SimReply::withTags(req, std::move(reply));
 }
 
 /// Stands in for a password in an answer: shows whether one was given, never what it is.
@@ -178,13 +170,13 @@ QVector<QJsonObject> getOemData(const SimRequest& req)
 
 QVector<QJsonObject> getIp(const SimRequest& req)
 {
-    const SimDeviceConfig& c = req.network.device(req.deviceIndex).config();
-    const quint32 gateway = c.gateway != 0 ? c.gateway : ((c.ip & 0xFFFFFF00u) | 1u);
+    const SimDeviceState& st = req.network.device(req.deviceIndex).state();
     QJsonObject r = succ(req);
-    r.insert(QStringLiteral("fixedIp"), QString::number(c.fixedIp));
-    r.insert(QStringLiteral("ip"), SimDeviceConfig::ipText(c.ip));
-    r.insert(QStringLiteral("gw"), SimDeviceConfig::ipText(gateway));
-    r.insert(QStringLiteral("dns"), SimDeviceConfig::ipText(c.dns != 0 ? c.dns : gateway));
+    r.insert(QStringLiteral("fixedIp"), QString::number(st.fixedIp));
+    r.insert(QStringLiteral("ip"), SimDeviceConfig::ipText(st.ip));
+    r.insert(QStringLiteral("mask"), SimDeviceConfig::ipText(SimDeviceState::maskForPrefix(st.prefixLength)));
+    r.insert(QStringLiteral("gw"), SimDeviceConfig::ipText(st.gateway));
+    r.insert(QStringLiteral("dns"), SimDeviceConfig::ipText(st.dns));
     return {r};
 }
 
@@ -218,6 +210,9 @@ void SimCommandHandlers::addDeviceCommands()
     add(QStringLiteral("getOemData"), getOemData, SimServiceSettings);
     add(QStringLiteral("getIp"), getIp, SimServiceSettings);
     add(QStringLiteral("getCustomStr"), getCustomStr, SimServiceCommand);
+    SimSettingsCommands::addTo(*this);
+    SimChannelCommands::addTo(*this);
+    SimRouteCommands::addTo(*this);
 }
 
 void SimCommandHandlers::add(const QString& ops, SimHandler handler, SimServices services)
@@ -258,6 +253,10 @@ QVector<QByteArray> SimCommandHandlers::handleDatagram(SimNetwork& network, int 
     }
     const QJsonObject message = doc.object();
     const QString ops = message.value(QLatin1String("ops")).toString();
+    if (!ops.isEmpty())
+        ++network.device(deviceIndex).state().requests[ops];
+    if (!network.isAnswering(deviceIndex))
+        return {};
     auto it = m_handlers.constFind(ops);
     if (it == m_handlers.constEnd()) {
         qCDebug(lcSim) << "ignored unknown ops" << ops;

@@ -15,10 +15,14 @@ class SimNetwork;
 /// The UDP services of a device; each command is answered only on the services it belongs to.
 enum SimServiceFlag : unsigned
 {
-    SimServiceCommand = 0x1,  ///< the announced command port
-    SimServiceSettings = 0x2, ///< port 9994
-    SimServiceLock = 0x4,     ///< port 9995
-    SimServiceDsp = 0x8,      ///< port 8999
+    SimServiceCommand = 0x1,    ///< the announced command port
+    SimServiceSettings = 0x2,   ///< port 9994
+    SimServiceLock = 0x4,       ///< port 9995
+    SimServiceDsp = 0x8,        ///< port 8999
+    SimServiceAmp = 0x10,       ///< port 9992: device information, amplifier gain and power
+    SimServiceCfg = 0x20,       ///< port 9993: configuration text
+    SimServiceAmpModule = 0x40, ///< port 12001: the amplifier module
+    SimServiceTunnel = 0x80,    ///< port 7999: raw bytes to the serial port, never JSON
 };
 Q_DECLARE_FLAGS(SimServices, SimServiceFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(SimServices)
@@ -52,7 +56,8 @@ public:
 
     /// Parses one datagram that arrived on `services` and runs its handler. Returns the compact JSON
     /// replies; empty for a datagram that is not a JSON object, has an unknown "ops", arrived on a service
-    /// its command does not belong to, or that the handler rejects.
+    /// its command does not belong to, that the handler rejects, or while the device is silenced or
+    /// rebooting. Every request with an "ops" is counted in the device's state, answered or not.
     QVector<QByteArray> handleDatagram(SimNetwork& network, int deviceIndex, const QByteArray& datagram,
                                        SimServices services = SimServiceCommand) const;
 

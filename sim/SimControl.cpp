@@ -4,6 +4,7 @@
 #include "SimLog.h"
 #include "SimNetwork.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QSocketNotifier>
 
@@ -65,6 +66,8 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return setSilenced(req, false);
     if (cmd == QLatin1String("set"))
         return setValues(req);
+    if (cmd == QLatin1String("state"))
+        return stateOf(req);
     if (cmd == QLatin1String("quit")) {
         // Queued so the answer is written before the event loop ends.
         QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
@@ -107,6 +110,74 @@ QJsonObject SimControl::setValues(const QJsonObject& req)
     if (uptime)
         dev.setUptime(*uptime, m_network.nowMs());
     return QJsonObject{{QStringLiteral("ok"), true}};
+}
+
+QJsonObject SimControl::stateOf(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    m_network.isAnswering(i); // ends a reboot whose time is up
+    const bool rebooting = m_network.device(i).state().isRebooting(m_network.nowMs());
+    const SimDevice& dev = m_network.device(i);
+    const SimDeviceConfig& c = dev.config();
+    const SimDeviceState& st = dev.state();
+    auto numbers = [](const auto& values) {
+        QJsonArray a;
+        for (const auto& v : values)
+            a.append(v);
+        return a;
+    };
+    QJsonObject requests;
+    for (auto it = st.requests.constBegin(); it != st.requests.constEnd(); ++it)
+        requests.insert(it.key(), it.value());
+    QJsonObject cfg;
+    for (auto it = st.cfg.constBegin(); it != st.cfg.constEnd(); ++it)
+        cfg.insert(it.key(), it.value());
+    // The password itself never leaves the device: only whether one is set.
+    return QJsonObject{
+        {QStringLiteral("ok"), true},
+        {QStringLiteral("devId"), dev.devId()},
+        {QStringLiteral("name"), c.name},
+        {QStringLiteral("model"), c.model},
+        {QStringLiteral("rxChNames"), QJsonArray::fromStringList(dev.names(SimNameList::Rx))},
+        {QStringLiteral("txChNames"), QJsonArray::fromStringList(dev.names(SimNameList::Tx))},
+        {QStringLiteral("phyRxChNames"), QJsonArray::fromStringList(dev.names(SimNameList::PhyRx))},
+        {QStringLiteral("phyTxChNames"), QJsonArray::fromStringList(dev.names(SimNameList::PhyTx))},
+        {QStringLiteral("sampleRate"), c.sampleRate},
+        {QStringLiteral("pendingSampleRate"), st.pendingSampleRate},
+        {QStringLiteral("packetTimeDiv"), st.packetTimeDiv},
+        {QStringLiteral("pendingPacketTimeDiv"), st.pendingPacketTimeDiv},
+        {QStringLiteral("pFrameNum"), c.pFrameNum},
+        {QStringLiteral("delayUs"), c.delayUs},
+        {QStringLiteral("sampleByteNum"), c.sampleByteNum},
+        {QStringLiteral("dscp"), c.dscp},
+        {QStringLiteral("ptpPriority"), c.ptpPriority},
+        {QStringLiteral("ptpDomain"), c.ptpDomain},
+        {QStringLiteral("ptpDscp"), c.ptpDscp},
+        {QStringLiteral("ipMode"), st.fixedIp},
+        {QStringLiteral("address"), SimDeviceConfig::ipText(dev.ip())},
+        {QStringLiteral("ip"), SimDeviceConfig::ipText(st.ip)},
+        {QStringLiteral("prefixLength"), st.prefixLength},
+        {QStringLiteral("gw"), SimDeviceConfig::ipText(st.gateway)},
+        {QStringLiteral("dns"), SimDeviceConfig::ipText(st.dns)},
+        {QStringLiteral("phyGainRx"), numbers(st.phyGain[int(SimSide::Rx)])},
+        {QStringLiteral("phyGainTx"), numbers(st.phyGain[int(SimSide::Tx)])},
+        {QStringLiteral("phyMuteRx"), numbers(st.phyMute[int(SimSide::Rx)])},
+        {QStringLiteral("phyMuteTx"), numbers(st.phyMute[int(SimSide::Tx)])},
+        {QStringLiteral("ampGainLev"), numbers(st.ampGainLevel)},
+        {QStringLiteral("ampPower"), numbers(st.ampPower)},
+        {QStringLiteral("cfg"), cfg},
+        {QStringLiteral("lock"), SimDeviceConfig::maskText(dev.lockMask())},
+        {QStringLiteral("dspLock"), SimDeviceConfig::maskText(dev.dspLockMask())},
+        {QStringLiteral("passwordSet"), dev.hasPassword()},
+        {QStringLiteral("silenced"), dev.isSilenced()},
+        {QStringLiteral("rebooting"), rebooting},
+        {QStringLiteral("rebootCount"), st.rebootCount},
+        {QStringLiteral("requests"), requests},
+        {QStringLiteral("tunnelDatagrams"), st.tunnelDatagrams},
+    };
 }
 
 void SimControl::feed(const QByteArray& bytes)

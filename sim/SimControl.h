@@ -34,6 +34,7 @@ private slots:
 private:
     QJsonObject setSilenced(const QJsonObject& req, bool silenced);
     QJsonObject setValues(const QJsonObject& req);
+    QJsonObject stateOf(const QJsonObject& req);
 
     SimNetwork& m_network;
     QByteArray m_pending;

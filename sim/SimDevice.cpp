@@ -50,11 +50,11 @@ int byteSize(const QJsonObject& o)
 } // namespace
 
 SimDevice::SimDevice(const SimDeviceConfig& config, quint16 defaultPort)
-    : m_config(config), m_port(config.port != 0 ? config.port : defaultPort), m_gmClkId(config.myClkId),
-      m_rxChMap(config.chNumRx, -1), m_rtpChannels(config.chNumRx), m_ucastRx(config.ucastNumRx),
-      m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx), m_mcastTx(config.mcastNumTx),
-      m_password(config.password), m_lock(config.lock), m_dspLock(config.dspLock), m_temp(config.temp),
-      m_tempJitter(config.tempJitter), m_uptimeBase(config.uptime)
+    : m_config(config), m_state(config), m_port(config.port != 0 ? config.port : defaultPort),
+      m_gmClkId(config.myClkId), m_rxChMap(config.chNumRx, -1), m_rtpChannels(config.chNumRx),
+      m_ucastRx(config.ucastNumRx), m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx),
+      m_mcastTx(config.mcastNumTx), m_password(config.password), m_lock(config.lock), m_dspLock(config.dspLock),
+      m_temp(config.temp), m_tempJitter(config.tempJitter), m_uptimeBase(config.uptime)
 {
     m_names[static_cast<int>(SimNameList::Rx)] = namesFor(config.rxChNames, config.chNumRx, "NetIn");
     m_names[static_cast<int>(SimNameList::Tx)] = namesFor(config.txChNames, config.chNumTx, "NetOut");
@@ -73,6 +73,15 @@ std::optional<SimNameList> SimDevice::nameListForOps(const QString& ops)
 QString SimDevice::opsForNameList(SimNameList list)
 {
     return QLatin1String(kNameOps[static_cast<int>(list)]);
+}
+
+bool SimDevice::setName(SimNameList list, int id, const QString& name)
+{
+    QStringList& all = m_names[static_cast<int>(list)];
+    if (id < 0 || id >= all.size())
+        return false;
+    all[id] = name;
+    return true;
 }
 
 QJsonObject SimDevice::namePageReply(SimNameList list, int idStart, int pageSize, int maxBytes) const

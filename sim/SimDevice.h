@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimDeviceConfig.h"
+#include "SimDeviceState.h"
 #include "SimTypes.h"
 
 #include <QJsonObject>
@@ -42,6 +43,10 @@ public:
     SimDevice(const SimDeviceConfig& config, quint16 defaultPort);
 
     const SimDeviceConfig& config() const { return m_config; }
+    /// The announced values that commands change (name, delay, DSCP, PTP values, address, ...).
+    SimDeviceConfig& editConfig() { return m_config; }
+    SimDeviceState& state() { return m_state; }
+    const SimDeviceState& state() const { return m_state; }
     const QString& devId() const { return m_config.devId; }
     quint32 ip() const { return m_config.ip; }
     quint16 port() const { return m_port; }
@@ -65,6 +70,8 @@ public:
     static std::optional<SimNameList> nameListForOps(const QString& ops);
     static QString opsForNameList(SimNameList list);
     const QStringList& names(SimNameList list) const { return m_names[static_cast<int>(list)]; }
+    /// Renames channel `id` of a list; false when the id is out of range.
+    bool setName(SimNameList list, int id, const QString& name);
     /// One page of names answering {"ops":<list>,"idStart":N}, paged and cut like pageReply.
     /// Requires 0 <= idStart <= names(list).size() and pageSize >= 1.
     QJsonObject namePageReply(SimNameList list, int idStart, int pageSize, int maxBytes = kSimMaxDatagramBytes) const;
@@ -123,6 +130,7 @@ private:
     std::optional<QJsonValue> wireEntry(SimTable table, int id) const;
 
     SimDeviceConfig m_config;
+    SimDeviceState m_state;
     quint16 m_port;
     QString m_gmClkId;
     bool m_silenced = false;

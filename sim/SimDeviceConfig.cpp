@@ -205,6 +205,11 @@ bool hasDuplicates(const QVector<int>& v)
 
 } // namespace
 
+bool SimDeviceConfig::hasDsp() const
+{
+    return model == QLatin1String("MRD-P64") || model == QLatin1String("MRD-M8") || model == QLatin1String("MRD-M16");
+}
+
 QString SimDeviceConfig::ipText(quint32 ip)
 {
     return QStringLiteral("%1.%2.%3.%4").arg(ip >> 24).arg((ip >> 16) & 0xFF).arg((ip >> 8) & 0xFF).arg(ip & 0xFF);
@@ -347,6 +352,11 @@ std::optional<SimDeviceConfig> SimDeviceConfig::fromJson(const QJsonObject& obj,
     r.readInt("ptpDscp", &c.ptpDscp, 0, 63);
     r.readNumbers("sampleRates", &c.sampleRates, 1000, 384000);
     r.readNumbers("packetTimeDivs", &c.packetTimeDivs, 1, 64);
+    if (r.failed())
+        return std::nullopt;
+    const QJsonValue silent = obj.value(QLatin1String("silentPhyRx"));
+    if (!silent.isUndefined())
+        c.silentPhyRx = r.readIntList(silent, "silentPhyRx", 0, c.phyChNumRx - 1);
     if (r.failed())
         return std::nullopt;
     if (c.secondaryIp != 0 && (isMulticast(c.secondaryIp) || c.secondaryIp == 0xFFFFFFFFu || c.secondaryIp == c.ip))
@@ -536,6 +546,8 @@ QJsonObject SimDeviceConfig::toJson() const
         o.insert(QStringLiteral("sampleRates"), numbers(sampleRates));
     if (packetTimeDivs != defaults.packetTimeDivs)
         o.insert(QStringLiteral("packetTimeDivs"), numbers(packetTimeDivs));
+    if (!silentPhyRx.isEmpty())
+        o.insert(QStringLiteral("silentPhyRx"), numbers(silentPhyRx));
     return o;
 }
 
@@ -620,6 +632,15 @@ QVector<SimDeviceConfig> SimDeviceConfig::generate(const QVector<quint32>& ips)
         if (i == 1)
             c.mcastRx.append({0xEF450001u, {2, 3}});
         out.append(c);
+    }
+    if (out.size() >= 5) {
+        // One amplifier, away from the ends of the chain so the multicast pair and the last device stay as
+        // they were; it still sends and receives two channels of the chain.
+        SimDeviceConfig& amp = out[3];
+        amp.model = QStringLiteral("MRA-4");
+        amp.chNumRx = amp.chNumTx = 4;
+        amp.phyChNumRx = 0;
+        amp.phyChNumTx = 4;
     }
     if (out.isEmpty())
         return out;

@@ -94,6 +94,13 @@ public:
     int ptpDscp = 46;
     QVector<int> sampleRates{44100, 48000, 96000};
     QVector<int> packetTimeDivs{1, 2, 4, 8};
+    /// Physical inputs (ids) whose level is silence.
+    QVector<int> silentPhyRx;
+
+    /// The amplifier model: its physical outputs are amplifier channels with gain steps and power.
+    bool isAmplifier() const { return model == QLatin1String("MRA-4"); }
+    /// Models with a signal processor: they answer the batch meters on the DSP port.
+    bool hasDsp() const;
 
     /// Reads one device; absent members keep their defaults ("ip" is required, devId, name and
     /// myClkId are derived when absent). `index` (0-based) names the default "SIM-NN". Returns nullopt and
@@ -108,7 +115,8 @@ public:
     /// Default network: one device per address, rotating models, a unicast route chain (device k takes
     /// channels 1-2 of device k-1), device 1 sending one multicast stream and device 2 receiving it.
     /// The last device belongs to the "MRP-" family ("MRP-" and the address in hex) and has a secondary
-    /// unit on the next address after it that no device uses.
+    /// unit on the next address after it that no device uses. In networks of five devices or more the fourth
+    /// is an amplifier ("MRA-4", four channels).
     static QVector<SimDeviceConfig> generate(const QVector<quint32>& ips);
 
     /// "MD" and the four address bytes in hex: stable across runs for the same address.

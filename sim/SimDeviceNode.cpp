@@ -19,7 +19,11 @@ bool SimDeviceNode::bindService(quint16 port, SimServices services, QString* err
 {
     const SimDevice& dev = m_network.device(m_index);
     auto socket = std::make_unique<QUdpSocket>();
-    if (!socket->bind(QHostAddress(dev.ip()), port)) {
+    // The settings port is shared with the one listener for broadcasts on any address.
+    const QAbstractSocket::BindMode mode = (services & SimServiceSettings)
+                                               ? QAbstractSocket::ShareAddress | QAbstractSocket::ReuseAddressHint
+                                               : QAbstractSocket::DefaultForPlatform;
+    if (!socket->bind(QHostAddress(dev.ip()), port, mode)) {
         *error = QStringLiteral("%1: cannot bind %2:%3: %4")
                      .arg(dev.devId(), SimDeviceConfig::ipText(dev.ip()))
                      .arg(port)
@@ -41,9 +45,10 @@ bool SimDeviceNode::open(QString* error)
     {
         quint16 port;
         SimServiceFlag service;
-    } fixed[] = {{SimNetwork::kSettingsPort, SimServiceSettings},
-                 {SimNetwork::kLockPort, SimServiceLock},
-                 {SimNetwork::kDspPort, SimServiceDsp}};
+    } fixed[] = {{SimNetwork::kSettingsPort, SimServiceSettings}, {SimNetwork::kLockPort, SimServiceLock},
+                 {SimNetwork::kDspPort, SimServiceDsp},           {SimNetwork::kAmpPort, SimServiceAmp},
+                 {SimNetwork::kCfgPort, SimServiceCfg},           {SimNetwork::kAmpModulePort, SimServiceAmpModule},
+                 {SimNetwork::kTunnelPort, SimServiceTunnel}};
     SimServices onCommand = SimServiceCommand;
     for (const auto& f : fixed)
         if (f.port == dev.port())
@@ -91,12 +96,28 @@ void SimDeviceNode::sendProbeAnswer(const QByteArray& payload, const QHostAddres
         qCDebug(lcSim) << m_network.device(m_index).devId() << "probe answer failed:" << s.errorString();
 }
 
+void SimDeviceNode::sendFrom(SimServices services, const QByteArray& payload, const QHostAddress& to, quint16 port)
+{
+    for (Service& s : m_services)
+        if (s.services & services) {
+            if (s.socket->writeDatagram(payload, to, port) < 0)
+                qCDebug(lcSim) << m_network.device(m_index).devId() << "send failed:" << s.socket->errorString();
+            return;
+        }
+}
+
 void SimDeviceNode::handleReadyRead(QUdpSocket* socket, SimServices services)
 {
     while (socket->hasPendingDatagrams()) {
         const QNetworkDatagram d = socket->receiveDatagram();
-        if (!d.isValid() || m_network.device(m_index).isSilenced())
+        if (!d.isValid())
             continue;
+        if (services & SimServiceTunnel) {
+            const QByteArray echo = m_network.tunnelEcho(m_index, d.data());
+            if (!echo.isEmpty())
+                socket->writeDatagram(echo, d.senderAddress(), static_cast<quint16>(d.senderPort()));
+            continue;
+        }
         // Answers leave from the socket the request came in on, so the asker sees the port it asked.
         for (const QByteArray& reply : m_network.handlers().handleDatagram(m_network, m_index, d.data(), services))
             socket->writeDatagram(reply, d.senderAddress(), static_cast<quint16>(d.senderPort()));

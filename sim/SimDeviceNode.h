@@ -13,9 +13,9 @@
 class SimNetwork;
 
 /// The sockets of one device, all on its own address: the command socket on its command port, one socket per
-/// fixed service port (9994, 9995, 8999), and a sending socket for its multicasts (interface pinned to that
-/// address, TTL 1). A device with a secondary unit also holds a socket on the unit's address when that address
-/// exists on an interface.
+/// fixed service port (9994, 9995, 8999, 9992, 9993, 12001 and the serial tunnel on 7999), and a sending socket for its
+/// multicasts (interface pinned to that address, TTL 1). A device with a secondary unit also holds a socket on the
+/// unit's address when that address exists on an interface.
 class SimDeviceNode : public QObject
 {
     Q_OBJECT
@@ -29,6 +29,8 @@ public:
     void sendMulticast(const QByteArray& payload, quint32 group, quint16 port);
     /// Sends the secondary unit's probe answer, from the unit's address when it exists here.
     void sendProbeAnswer(const QByteArray& payload, const QHostAddress& to, quint16 port);
+    /// Sends from the socket that serves `services` (the first such socket).
+    void sendFrom(SimServices services, const QByteArray& payload, const QHostAddress& to, quint16 port);
     /// True when probe answers leave from the secondary unit's own address.
     bool hasSecondarySocket() const { return m_secondary != nullptr; }
 

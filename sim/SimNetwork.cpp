@@ -1,6 +1,7 @@
 #include "SimNetwork.h"
 
 #include "SapAnnouncer.h"
+#include "SimBroadcastListener.h"
 #include "SimDeviceNode.h"
 #include "SimLog.h"
 #include "SimProbeResponder.h"
@@ -8,6 +9,8 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QRandomGenerator>
+#include <QTimer>
+#include <QUdpSocket>
 
 namespace {
 
@@ -55,6 +58,10 @@ void SimChange::markActive(int index)
 
 SimNetwork::SimNetwork(const Options& options, QObject* parent) : QObject(parent), m_options(options)
 {
+    m_addressIsLocal = [](quint32 ip) {
+        QUdpSocket probe;
+        return probe.bind(QHostAddress(ip), 0);
+    };
     m_options.pageSize = std::max(1, m_options.pageSize);
     connect(&m_announceTimer, &QTimer::timeout, this, &SimNetwork::announceAll);
     connect(&m_sapTimer, &QTimer::timeout, this, &SimNetwork::sapAll);
@@ -90,6 +97,7 @@ bool SimNetwork::build(const QVector<SimDeviceConfig>& configs, QString* error)
         }
         m_devices.append(SimDevice(c, m_options.port));
         m_devices.last().setUptime(c.uptime, nowMs());
+        m_devices.last().state().upSinceMs = nowMs();
     }
     if (!m_devices.isEmpty()) {
         const QString gm = m_devices.first().config().myClkId;
@@ -446,6 +454,12 @@ bool SimNetwork::start(QString* error)
         else
             qCWarning(lcSim) << "secondary units will not answer probes:" << probeError;
     }
+    auto broadcast = std::make_unique<SimBroadcastListener>(*this);
+    QString broadcastError;
+    if (broadcast->open(m_options.broadcastPort, &broadcastError))
+        m_broadcast = std::move(broadcast);
+    else
+        qCWarning(lcSim) << "broadcast settings requests will not be heard:" << broadcastError;
     announceAll();
     sapAll();
     m_announceTimer.start(std::max(10, m_options.announceMs));
@@ -459,11 +473,11 @@ void SimNetwork::publish(const SimChange& change)
     if (!isStarted())
         return;
     for (int i : change.routeChanged)
-        if (!m_devices[i].isSilenced())
+        if (isAnswering(i))
             m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateRoute")}}), kDeviceGroup,
                                       kDevicePort);
     for (int i : change.activeChanged)
-        if (!m_devices[i].isSilenced())
+        if (isAnswering(i))
             m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateActive")}}), kDeviceGroup,
                                       kDevicePort);
 }
@@ -474,7 +488,7 @@ int SimNetwork::answerProbe(const QHostAddress& asker, quint16 port)
     for (size_t i = 0; i < m_nodes.size(); ++i) {
         const SimDevice& d = m_devices[int(i)];
         const QByteArray answer = d.probeAnswer();
-        if (answer.isEmpty() || d.isSilenced())
+        if (answer.isEmpty() || !isAnswering(int(i)))
             continue;
         m_nodes[i]->sendProbeAnswer(answer, asker, port);
         ++answered;
@@ -489,15 +503,16 @@ bool SimNetwork::answersFromSecondary(int index) const
 
 void SimNetwork::announceAll()
 {
+    settleReboots();
     for (size_t i = 0; i < m_nodes.size(); ++i)
-        if (!m_devices[int(i)].isSilenced())
+        if (isAnswering(int(i)))
             m_nodes[i]->sendMulticast(compact(m_devices[int(i)].announcement()), kDeviceGroup, kDevicePort);
 }
 
 void SimNetwork::sapAll()
 {
     for (size_t i = 0; i < m_nodes.size(); ++i)
-        if (!m_devices[int(i)].isSilenced())
+        if (isAnswering(int(i)))
             for (const QByteArray& p : SapAnnouncer::packetsFor(m_devices[int(i)]))
                 m_nodes[i]->sendMulticast(p, kSapGroup, kSapPort);
 }
@@ -507,7 +522,7 @@ void SimNetwork::clockAll()
     QRandomGenerator* rng = QRandomGenerator::global();
     // The first device is the grandmaster and reports no servo state of its own.
     for (size_t i = 1; i < m_nodes.size(); ++i) {
-        if (m_devices[int(i)].isSilenced())
+        if (!isAnswering(int(i)))
             continue;
         const int offset = rng->bounded(-150, 151);
         const int ppm = rng->bounded(-3, 4);
@@ -519,4 +534,125 @@ void SimNetwork::clockAll()
                                            {QStringLiteral("ppm"), QString::number(ppm)}}),
                                   kDeviceGroup, kDevicePort);
     }
+}
+
+bool SimNetwork::isAnswering(int index)
+{
+    SimDevice& d = m_devices[index];
+    if (d.state().rebootUntilMs >= 0 && !d.state().isRebooting(nowMs()))
+        settleReboots();
+    return !d.isSilenced() && !d.state().isRebooting(nowMs());
+}
+
+void SimNetwork::settleReboots()
+{
+    const qint64 now = nowMs();
+    bool anyBack = false;
+    for (SimDevice& d : m_devices) {
+        SimDeviceState& st = d.state();
+        if (st.rebootUntilMs < 0 || st.isRebooting(now))
+            continue;
+        st.rebootUntilMs = -1;
+        st.upSinceMs = now;
+        st.packetTimeDiv = st.pendingPacketTimeDiv;
+        SimDeviceConfig& c = d.editConfig();
+        c.sampleRate = st.pendingSampleRate;
+        c.pFrameNum = SimDeviceState::frameNumFor(c.sampleRate, st.packetTimeDiv);
+        d.setUptime(0, now);
+        anyBack = true;
+        qCInfo(lcSim) << d.devId() << "is back from its reboot";
+    }
+    // Announced at once, as a device does when it comes up, so controllers see the new values soon.
+    if (anyBack && isStarted())
+        QTimer::singleShot(0, this, &SimNetwork::announceAll);
+}
+
+void SimNetwork::startReboot(int index)
+{
+    SimDeviceState& st = m_devices[index].state();
+    st.rebootUntilMs = nowMs() + std::max(0, m_options.rebootMs);
+    ++st.rebootCount;
+    qCInfo(lcSim) << m_devices[index].devId() << "reboots for" << m_options.rebootMs << "ms";
+    if (isStarted())
+        // Precise: a coarse timer may fire early and leave the device down until the next announcement.
+        QTimer::singleShot(std::max(0, m_options.rebootMs) + 1, Qt::PreciseTimer, this, &SimNetwork::settleReboots);
+}
+
+QByteArray SimNetwork::tunnelEcho(int index, const QByteArray& datagram)
+{
+    ++m_devices[index].state().tunnelDatagrams;
+    if (!isAnswering(index))
+        return QByteArray();
+    static const QByteArray kOk("\r\nOK\r\n");
+    return datagram.left(kSimMaxDatagramBytes - kOk.size()) + kOk;
+}
+
+bool SimNetwork::requestMove(int index, quint32 ip)
+{
+    if (ip == m_devices[index].ip())
+        return false;
+    if (indexOfIp(ip) >= 0 || !m_addressIsLocal || !m_addressIsLocal(ip)) {
+        qCInfo(lcSim) << m_devices[index].devId() << "stores" << SimDeviceConfig::ipText(ip)
+                      << "but stays: the address is not free on this host";
+        return false;
+    }
+    if (!isStarted()) {
+        moveDevice(index, ip);
+        return true;
+    }
+    // Queued: the answer to "setIp" still has to leave from the old address.
+    QTimer::singleShot(0, this, [this, index, ip] { moveDevice(index, ip); });
+    return true;
+}
+
+void SimNetwork::moveDevice(int index, quint32 ip)
+{
+    const quint32 old = m_devices[index].ip();
+    if (old == ip || indexOfIp(ip) >= 0)
+        return;
+    auto retarget = [old, ip](SimSdp& sdp) {
+        if (sdp.srcIp == old)
+            sdp.srcIp = ip;
+        if (sdp.dstIp == old)
+            sdp.dstIp = ip;
+    };
+    auto moveAll = [&retarget](SimDevice& d) {
+        for (SimRxStream& s : d.ucastRx())
+            retarget(s.sdp);
+        for (SimRxStream& s : d.mcastRx())
+            retarget(s.sdp);
+        for (SimTxStream& s : d.ucastTx()) {
+            retarget(s.sdp);
+            ++s.version;
+        }
+        for (SimTxStream& s : d.mcastTx()) {
+            retarget(s.sdp);
+            ++s.version;
+        }
+    };
+    const QVector<SimDevice> backup = m_devices;
+    for (SimDevice& d : m_devices)
+        moveAll(d);
+    m_devices[index].editConfig().ip = ip;
+    if (isStarted()) {
+        auto node = std::make_unique<SimDeviceNode>(*this, index);
+        QString error;
+        if (!node->open(&error)) {
+            qCWarning(lcSim) << "cannot move:" << error;
+            m_devices = backup;
+            return;
+        }
+        m_nodes[size_t(index)] = std::move(node);
+    }
+    qCInfo(lcSim) << m_devices[index].devId() << "moved from" << SimDeviceConfig::ipText(old) << "to"
+                  << SimDeviceConfig::ipText(ip);
+    if (isStarted())
+        announceAll();
+}
+
+void SimNetwork::sendFromDevice(int index, SimServices services, const QByteArray& payload, const QHostAddress& to,
+                                quint16 port)
+{
+    if (index >= 0 && size_t(index) < m_nodes.size())
+        m_nodes[size_t(index)]->sendFrom(services, payload, to, port);
 }

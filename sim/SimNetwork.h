@@ -16,6 +16,7 @@
 
 class SimDeviceNode;
 class SimProbeResponder;
+class SimBroadcastListener;
 
 /// What a state change touched: the devices whose routes and whose active flags changed (indices).
 struct SimChange
@@ -45,6 +46,10 @@ public:
         int clockMs = 1000;
         /// Where the "AreYouMeridane?" probe is heard; tests pick a free port.
         quint16 probePort = 9999;
+        /// How long a "reboot" keeps a device silent.
+        int rebootMs = 4000;
+        /// Where broadcast settings requests ("setIp") are heard on any address; tests pick a free port.
+        quint16 broadcastPort = kSettingsPort;
     };
 
     static constexpr quint32 kDeviceGroup = 0xEF0000BCu; // 239.0.0.188
@@ -54,6 +59,10 @@ public:
     static constexpr quint16 kSettingsPort = 9994;
     static constexpr quint16 kLockPort = 9995;
     static constexpr quint16 kDspPort = 8999;
+    static constexpr quint16 kAmpPort = 9992;
+    static constexpr quint16 kCfgPort = 9993;
+    static constexpr quint16 kAmpModulePort = 12001;
+    static constexpr quint16 kTunnelPort = 7999;
 
     explicit SimNetwork(const Options& options, QObject* parent = nullptr);
     ~SimNetwork() override;
@@ -87,6 +96,28 @@ public:
     /// Replaces the clock (tests). Call before build(): uptimes start at the clock's time of build().
     void setClock(std::function<qint64()> clock) { m_clock = std::move(clock); }
 
+    /// False while device `index` is silenced or rebooting; ends a reboot whose time is up first.
+    bool isAnswering(int index);
+    /// Ends every reboot whose time is up: the pending settings apply and the device announces at once.
+    void settleReboots();
+    /// Device `index` goes quiet for the reboot time; its pending settings apply when it comes back.
+    void startReboot(int index);
+
+    /// Answers of the serial tunnel: the datagram followed by "\r\nOK\r\n", cut to one frame; empty while
+    /// the device does not answer.
+    QByteArray tunnelEcho(int index, const QByteArray& datagram);
+
+    /// Whether an address exists on an interface of the host (default: a socket can be bound to it).
+    void setAddressCheck(std::function<bool(quint32)> check) { m_addressIsLocal = std::move(check); }
+    /// Device `index` takes address `ip` when the host has it and no other device uses it: every stream
+    /// description naming the old address follows, and a started device re-binds its sockets there (after
+    /// the current datagram's answers are out). Returns whether it will move.
+    bool requestMove(int index, quint32 ip);
+    /// Sends a datagram from the socket of device `index` that serves `services` (for answers to requests
+    /// that arrived elsewhere, such as broadcasts).
+    void sendFromDevice(int index, SimServices services, const QByteArray& payload, const QHostAddress& to,
+                        quint16 port);
+
     /// Every started, unsilenced device with a secondary unit answers a probe from `asker`:`port`.
     /// Returns the number of answers sent.
     int answerProbe(const QHostAddress& asker, quint16 port);
@@ -109,6 +140,7 @@ public:
     void clockAll();
 
 private:
+    void moveDevice(int index, quint32 ip);
     void unrouteInternal(int index, int rxCh, SimChange& change);
     static void updateUnicastChNum(SimSdp& sdp, const std::array<int, kSimStreamSlots>& ids);
     static quint32 tsOffsetFor(quint32 a, quint32 b, quint32 c);
@@ -118,6 +150,8 @@ private:
     SimCommandHandlers m_handlers;
     std::vector<std::unique_ptr<SimDeviceNode>> m_nodes;
     std::unique_ptr<SimProbeResponder> m_probe;
+    std::unique_ptr<SimBroadcastListener> m_broadcast;
+    std::function<bool(quint32)> m_addressIsLocal;
     QElapsedTimer m_elapsed;
     std::function<qint64()> m_clock;
     QTimer m_announceTimer;

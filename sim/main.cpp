@@ -82,6 +82,8 @@ int main(int argc, char** argv)
         {QStringLiteral("announce-ms"), QStringLiteral("Announcement period (default 1000)."), QStringLiteral("ms")},
         {QStringLiteral("sap-ms"), QStringLiteral("SAP period (default 1000)."), QStringLiteral("ms")},
         {QStringLiteral("clock-ms"), QStringLiteral("Clock event period (default 1000)."), QStringLiteral("ms")},
+        {QStringLiteral("reboot-ms"), QStringLiteral("Time a rebooting device stays silent (default 4000)."),
+         QStringLiteral("ms")},
         {QStringLiteral("exit-on-eof"), QStringLiteral("Quit when standard input closes.")},
         {QStringLiteral("print-config"), QStringLiteral("Print the device descriptions and exit.")},
         {QStringLiteral("verbose"), QStringLiteral("Debug logging on standard error.")},
@@ -99,7 +101,8 @@ int main(int argc, char** argv)
         !readInt(p, QStringLiteral("page-size"), 1, 4096, &options.pageSize, &error) ||
         !readInt(p, QStringLiteral("announce-ms"), 10, 3600000, &options.announceMs, &error) ||
         !readInt(p, QStringLiteral("sap-ms"), 10, 3600000, &options.sapMs, &error) ||
-        !readInt(p, QStringLiteral("clock-ms"), 10, 3600000, &options.clockMs, &error))
+        !readInt(p, QStringLiteral("clock-ms"), 10, 3600000, &options.clockMs, &error) ||
+        !readInt(p, QStringLiteral("reboot-ms"), 0, 3600000, &options.rebootMs, &error))
         return usageError(error);
     options.port = static_cast<quint16>(port);
 

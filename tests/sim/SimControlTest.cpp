@@ -80,7 +80,8 @@ TEST_F(ControlFixture, SilenceAndResume)
     EXPECT_TRUE(net->device(1).isSilenced());
     EXPECT_FALSE(net->device(0).isSilenced());
     auto replies = net->handlers().handleDatagram(*net, 1, R"({"ops":"getAllRxCh","idStart":"0"})");
-    EXPECT_EQ(replies.size(), 1) << "silence is the node's business; the handlers still work";
+    EXPECT_TRUE(replies.isEmpty()) << "a silenced device answers nothing";
+    EXPECT_EQ(net->device(1).state().requests.value("getAllRxCh"), 1) << "but it still counts what it heard";
     EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
     EXPECT_FALSE(net->device(1).isSilenced());
 }
@@ -157,4 +158,56 @@ TEST_F(ControlFixture, QuitAnswersFirstThenSignals)
     EXPECT_FALSE(quit);
     QCoreApplication::processEvents();
     EXPECT_TRUE(quit);
+}
+
+TEST_F(ControlFixture, StateShowsTheSettingsAndWhatTheDeviceHeard)
+{
+    qint64 now = 0;
+    net->setClock([&now] { return now; });
+    const QString id = net->device(1).devId();
+    auto state = [this, &id] { return control.handleLine(compact({{"cmd", "state"}, {"devId", id}})); };
+    const QJsonObject fresh = state();
+    ASSERT_TRUE(fresh.value("ok").toBool()) << compact(fresh).toStdString();
+    EXPECT_EQ(fresh.value("requests").toObject(), QJsonObject()) << "nothing was sent yet";
+    EXPECT_EQ(fresh.value("rebootCount").toInt(), 0);
+    EXPECT_FALSE(fresh.value("passwordSet").toBool());
+    EXPECT_EQ(fresh.value("sampleRate").toInt(), 48000);
+    EXPECT_EQ(fresh.value("pendingSampleRate").toInt(), 48000);
+    EXPECT_EQ(fresh.value("rxChNames").toArray().size(), net->device(1).config().chNumRx);
+
+    auto send = [this](const QJsonObject& r, SimServices on) {
+        return net->handlers().handleDatagram(*net, 1, compact(r), on).size();
+    };
+    EXPECT_EQ(send({{"ops", "setPassword"}, {"old", ""}, {"new", "hunter22"}}, SimServiceSettings), 1);
+    EXPECT_EQ(send({{"ops", "setDevName"}, {"name", "Balcony"}}, SimServiceCommand), 1);
+    EXPECT_EQ(send({{"ops", "setChNameTx"}, {"id", "1"}, {"name", "Vox"}}, SimServiceCommand), 1);
+    EXPECT_EQ(send({{"ops", "setSampleRate"}, {"val", "96000"}}, SimServiceSettings), 1);
+    EXPECT_EQ(send({{"ops", "setPhyGainDbTx"}, {"id", "0"}, {"val", "-6"}}, SimServiceCommand), 1);
+    EXPECT_EQ(send({{"ops", "setPhyMuteRx"}, {"id", "1"}, {"val", "1"}}, SimServiceCommand), 1);
+    EXPECT_EQ(send({{"ops", "setDevName"}, {"name", "x"}}, SimServiceLock), 0) << "wrong port, still heard";
+    EXPECT_EQ(send({{"ops", "reboot"}}, SimServiceSettings), 1);
+
+    const QJsonObject s = state();
+    const QByteArray line = compact(s);
+    EXPECT_FALSE(line.contains("hunter22")) << "the password never leaves the device";
+    EXPECT_TRUE(s.value("passwordSet").toBool());
+    EXPECT_EQ(s.value("name").toString(), "Balcony");
+    EXPECT_EQ(s.value("txChNames").toArray().at(1).toString(), "Vox");
+    EXPECT_EQ(s.value("sampleRate").toInt(), 48000);
+    EXPECT_EQ(s.value("pendingSampleRate").toInt(), 96000);
+    EXPECT_EQ(s.value("phyGainTx").toArray().at(0).toDouble(), -6.0);
+    EXPECT_TRUE(s.value("phyMuteRx").toArray().at(1).toBool());
+    EXPECT_TRUE(s.value("rebooting").toBool());
+    EXPECT_EQ(s.value("rebootCount").toInt(), 1);
+    EXPECT_EQ(s.value("requests").toObject().value("setDevName").toInt(), 2);
+    EXPECT_EQ(s.value("requests").toObject().value("reboot").toInt(), 1);
+    for (const char* key : {"packetTimeDiv", "delayUs", "sampleByteNum", "dscp", "ptpPriority", "ptpDomain", "ptpDscp",
+                            "ipMode", "ip", "gw", "dns", "lock", "dspLock", "phyGainRx", "phyMuteTx", "cfg"})
+        EXPECT_TRUE(s.contains(QLatin1String(key))) << key;
+
+    now += net->options().rebootMs;
+    const QJsonObject back = state();
+    EXPECT_FALSE(back.value("rebooting").toBool());
+    EXPECT_EQ(back.value("sampleRate").toInt(), 96000);
+    EXPECT_FALSE(control.handleLine(R"({"cmd":"state","devId":"nobody"})").value("ok").toBool());
 }

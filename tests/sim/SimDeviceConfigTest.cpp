@@ -1,4 +1,5 @@
 #include "SimDeviceConfig.h"
+#include "SimNetwork.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -78,6 +79,28 @@ TEST(SimDeviceConfig, GeneratedNetworkHasChainMulticastAndRotatingModels)
     EXPECT_TRUE(d[2].mcastTx.isEmpty() && d[2].mcastRx.isEmpty());
 }
 
+TEST(SimDeviceConfig, LargerGeneratedNetworksHoldOneAmplifier)
+{
+    QVector<quint32> ips;
+    for (int i = 0; i < 6; ++i)
+        ips.append(ip("10.0.0.1") + quint32(i));
+    const QVector<SimDeviceConfig> d = SimDeviceConfig::generate(ips);
+    QStringList models;
+    for (const SimDeviceConfig& c : d)
+        models.append(c.model);
+    EXPECT_EQ(models, QStringList({"MRD-A16", "MRD-D8", "MRD-P64", "MRA-4", "MRD-D8", "MRD-P64"}));
+    EXPECT_TRUE(d[3].isAmplifier());
+    EXPECT_EQ(d[3].phyChNumTx, 4);
+    EXPECT_TRUE(d[2].hasDsp());
+    EXPECT_FALSE(d[3].hasDsp());
+    // The amplifier still takes part in the route chain on both sides.
+    SimNetwork net({});
+    QString error;
+    EXPECT_TRUE(net.build(d, &error)) << error.toStdString();
+    EXPECT_GE(net.device(3).rxChMap()[1], 0);
+    EXPECT_GE(net.device(4).rxChMap()[1], 0);
+}
+
 TEST(SimDeviceConfig, FullDescriptionIsRead)
 {
     const QByteArray json = fileWith(R"({"name":"Stage","devId":"D1","model":"X","ip":"10.1.0.5","port":7000,
@@ -124,7 +147,7 @@ TEST(SimDeviceConfig, ReportedValuesAreReadAndWrittenBack)
         "version":"3.0-9","oemCode":"ABCDEF","oemData":{"customOemType":"rental","region":"eu"},"customStr":"Rack 4",
         "temp":"86000","tempJitter":0,"uptime":60,"fixedIp":1,"gateway":"10.1.0.254","dns":"10.1.0.53",
         "secondaryIp":"10.1.1.5","ptpPriority":12,"ptpDomain":1,"ptpDscp":40,"sampleRates":[96000],
-        "packetTimeDivs":[2,8]},{"ip":"10.1.0.6"})");
+        "packetTimeDivs":[2,8],"phyChNumRx":3,"silentPhyRx":[2,0]},{"ip":"10.1.0.6"})");
     QString error;
     auto list = SimDeviceConfig::listFromJson(json, &error);
     ASSERT_TRUE(list) << error.toStdString();
@@ -146,13 +169,15 @@ TEST(SimDeviceConfig, ReportedValuesAreReadAndWrittenBack)
     EXPECT_EQ(c.ptpDscp, 40);
     EXPECT_EQ(c.sampleRates, QVector<int>{96000});
     EXPECT_EQ(c.packetTimeDivs, (QVector<int>{2, 8}));
+    EXPECT_EQ(c.silentPhyRx, (QVector<int>{2, 0}));
 
     auto again = SimDeviceConfig::listFromJson(SimDeviceConfig::listToJson(*list), &error);
     ASSERT_TRUE(again) << error.toStdString();
     EXPECT_EQ(again->first().toJson(), c.toJson());
     // Defaults are not written out, so a plain device stays a short description.
     const QJsonObject plain = (*list)[1].toJson();
-    for (const char* key : {"password", "lock", "version", "temp", "secondaryIp", "rxChNames", "oemData"})
+    for (const char* key :
+         {"password", "lock", "version", "temp", "secondaryIp", "rxChNames", "oemData", "silentPhyRx"})
         EXPECT_FALSE(plain.contains(QLatin1String(key))) << key;
     EXPECT_EQ((*list)[1].temp, 45000);
     EXPECT_EQ((*list)[1].oemData.value(QStringLiteral("customOemType")), QStringLiteral("standard"));
@@ -232,6 +257,9 @@ INSTANTIATE_TEST_SUITE_P(
         R"({"devices":[{"ip":"10.0.0.1","txChNames":[1]}]})", R"({"devices":[{"ip":"10.0.0.1","lock":"0xZ"}]})",
         R"({"devices":[{"ip":"10.0.0.1","lock":-1}]})", R"({"devices":[{"ip":"10.0.0.1","oemData":{"a":1}}]})",
         R"({"devices":[{"ip":"10.0.0.1","sampleRates":[]}]})",
+        R"({"devices":[{"ip":"10.0.0.1","phyChNumRx":2,"silentPhyRx":[2]}]})",
+        R"({"devices":[{"ip":"10.0.0.1","phyChNumRx":0,"silentPhyRx":[0]}]})",
+        R"({"devices":[{"ip":"10.0.0.1","silentPhyRx":"1"}]})",
         R"({"devices":[{"ip":"10.0.0.1","secondaryIp":"239.0.0.1"}]})",
         R"({"devices":[{"ip":"10.0.0.1","secondaryIp":"10.0.0.1"}]})",
         R"({"devices":[{"ip":"10.0.0.1","secondaryIp":"10.0.0.2"},{"ip":"10.0.0.2"}]})",

@@ -68,6 +68,8 @@ struct SocketFixture : ::testing::Test
         o.sapMs = 100;
         o.clockMs = 100;
         o.probePort = freePort();
+        o.broadcastPort = freePort();
+        o.rebootMs = 300;
         net = std::make_unique<SimNetwork>(o);
         QString error;
         const quint32 block = loopbackBlock();
@@ -278,4 +280,74 @@ TEST(SimSocket, BindFailureIsReported)
     EXPECT_FALSE(net.start(&error));
     EXPECT_TRUE(error.contains(SimDeviceConfig::ipText(address))) << error.toStdString();
     EXPECT_FALSE(net.isStarted());
+}
+
+TEST_F(SocketFixture, SerialTunnelEchoesRawBytesFromTheDevice)
+{
+    const QHostAddress device(net->device(0).ip());
+    const QByteArray bytes("AT+VER?\x01\xff", 9);
+    auto reply = askAt(device, SimNetwork::kTunnelPort, bytes);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->data(), bytes + "\r\nOK\r\n");
+    EXPECT_EQ(reply->senderAddress(), device);
+    EXPECT_EQ(reply->senderPort(), SimNetwork::kTunnelPort);
+    EXPECT_EQ(net->device(0).state().tunnelDatagrams, 1);
+    EXPECT_TRUE(net->device(0).state().requests.isEmpty()) << "tunnel bytes are no request";
+
+    // An overlong datagram comes back cut to one frame, still ending in the mark.
+    auto big = askAt(device, SimNetwork::kTunnelPort, QByteArray(4000, 'z'));
+    ASSERT_TRUE(big);
+    EXPECT_EQ(big->data().size(), kSimMaxDatagramBytes);
+    EXPECT_TRUE(big->data().endsWith("\r\nOK\r\n"));
+
+    net->device(0).setSilenced(true);
+    EXPECT_FALSE(askAt(device, SimNetwork::kTunnelPort, "AT", 300)) << "a silent device echoes nothing";
+}
+
+TEST_F(SocketFixture, BroadcastSetIpMovesOnlyTheNamedDevice)
+{
+    const quint32 oldIp = net->device(1).ip();
+    const quint32 newIp = oldIp + 100;
+    const QString devId = net->device(1).devId();
+    // The loopback network's own broadcast address: a real broadcast that never leaves the host.
+    const QHostAddress broadcast(QStringLiteral("127.255.255.255"));
+    const QJsonObject setIp{{"ops", "setIp"},    {"devId", devId},
+                            {"fixedIp", "1"},    {"ip", SimDeviceConfig::ipText(newIp) + "/8"},
+                            {"gw", "127.0.0.1"}, {"dns", "127.0.0.53"}};
+
+    QJsonObject other = setIp;
+    other.insert("devId", "MD-NOBODY");
+    EXPECT_FALSE(askAt(broadcast, net->options().broadcastPort, compact(other), 300)) << "no device by that name";
+
+    auto reply = askAt(broadcast, net->options().broadcastPort, compact(setIp));
+    ASSERT_TRUE(reply) << "no answer to the broadcast";
+    EXPECT_EQ(reply->senderAddress(), QHostAddress(oldIp)) << "answered from the device's own address";
+    EXPECT_EQ(reply->senderPort(), SimNetwork::kSettingsPort);
+    const QJsonObject answer = QJsonDocument::fromJson(reply->data()).object();
+    EXPECT_EQ(answer.value("result").toString(), "succ");
+    EXPECT_EQ(answer.value("devId").toString(), devId);
+    EXPECT_EQ(net->device(0).state().requests.value("setIp"), 0) << "the other device never saw it";
+
+    ASSERT_TRUE(pumpUntil([&] { return net->device(1).ip() == newIp; }));
+    auto version = askAt(QHostAddress(newIp), net->options().port, R"({"ops":"getVersion"})");
+    ASSERT_TRUE(version) << "the moved device answers at its new address";
+    EXPECT_EQ(version->senderAddress(), QHostAddress(newIp));
+    EXPECT_FALSE(askAt(QHostAddress(oldIp), net->options().port, R"({"ops":"getVersion"})", 300));
+    auto ipReply = askAt(QHostAddress(newIp), SimNetwork::kSettingsPort, R"({"ops":"getIp"})");
+    ASSERT_TRUE(ipReply);
+    EXPECT_EQ(QJsonDocument::fromJson(ipReply->data()).object().value("dns").toString(), "127.0.0.53");
+}
+
+TEST_F(SocketFixture, RebootSilencesTheDeviceForTheRebootTime)
+{
+    const QHostAddress device(net->device(0).ip());
+    ASSERT_TRUE(askAt(device, SimNetwork::kSettingsPort, R"({"ops":"setSampleRate","val":"96000"})"));
+    auto reply = askAt(device, SimNetwork::kSettingsPort, R"({"ops":"reboot"})");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(QJsonDocument::fromJson(reply->data()).object().value("result").toString(), "succ");
+    EXPECT_FALSE(askAt(device, net->options().port, R"({"ops":"getVersion"})", 100)) << "down while rebooting";
+    // It comes back by itself, without a request to wake it.
+    EXPECT_TRUE(pumpUntil([this] { return net->device(0).state().rebootUntilMs < 0; }, 2000));
+    EXPECT_EQ(net->device(0).config().sampleRate, 96000);
+    EXPECT_TRUE(askAt(device, net->options().port, R"({"ops":"getVersion"})"));
 }

@@ -54,4 +54,44 @@ inline int num(const QJsonValue& v)
     return n;
 }
 
+/// Devices without sockets on a clock the test moves; requests go straight to the handlers.
+struct Bench
+{
+    qint64 now = 1000000;
+    std::unique_ptr<SimNetwork> net;
+
+    explicit Bench(const QVector<SimDeviceConfig>& configs, SimNetwork::Options options = {})
+    {
+        net = std::make_unique<SimNetwork>(options);
+        net->setClock([this] { return now; });
+        QString error;
+        EXPECT_TRUE(net->build(configs, &error)) << error.toStdString();
+    }
+
+    /// The replies of device `index` to one request arriving on `on`, parsed.
+    QVector<QJsonObject> ask(int index, const QJsonObject& request, SimServices on = SimServiceCommand)
+    {
+        QVector<QJsonObject> out;
+        for (const QByteArray& r : net->handlers().handleDatagram(*net, index, compact(request), on)) {
+            EXPECT_LE(r.size(), kSimMaxDatagramBytes);
+            out.append(QJsonDocument::fromJson(r).object());
+        }
+        return out;
+    }
+
+    /// The one reply expected; an empty object (and a test failure) when there is none.
+    QJsonObject one(int index, const QJsonObject& request, SimServices on = SimServiceCommand)
+    {
+        const QVector<QJsonObject> r = ask(index, request, on);
+        EXPECT_EQ(r.size(), 1) << compact(request).toStdString();
+        return r.isEmpty() ? QJsonObject() : r.first();
+    }
+
+    /// "result" of the one reply.
+    QString result(int index, const QJsonObject& request, SimServices on = SimServiceCommand)
+    {
+        return one(index, request, on).value("result").toString();
+    }
+};
+
 } // namespace simtest

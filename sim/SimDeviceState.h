@@ -1,0 +1,85 @@
+#pragma once
+
+#include "SimDeviceConfig.h"
+#include "SimTypes.h"
+
+#include <QJsonObject>
+#include <QMap>
+#include <QSet>
+#include <QString>
+#include <QVector>
+
+#include <vector>
+
+/// The two sides of a device's channels: receive/input (Rx) and transmit/output (Tx).
+enum class SimSide
+{
+    Rx,
+    Tx
+};
+
+/// The settings a controller changes on a device besides what it announces, and the bookkeeping that lets
+/// tests see what the device received. Plain data: the command families and SimNetwork edit it.
+struct SimDeviceState
+{
+    explicit SimDeviceState(const SimDeviceConfig& config);
+
+    /// Values that take effect at the next reboot (equal to the running ones when nothing is pending).
+    int pendingSampleRate = 48000;
+    int packetTimeDiv = 1;
+    int pendingPacketTimeDiv = 1;
+
+    /// Address settings as stored by "setIp" and reported by "getIp".
+    int fixedIp = 0;
+    quint32 ip = 0;
+    int prefixLength = 24;
+    quint32 gateway = 0;
+    quint32 dns = 0;
+
+    /// Physical gains in dB and mutes, by side and channel id.
+    QVector<double> phyGain[2];
+    QVector<bool> phyMute[2];
+    /// Physical inputs that carry no signal.
+    QSet<int> silentPhyRx;
+
+    /// Amplifier channels (the physical outputs of an amplifier): gain step index and power.
+    QVector<int> ampGainLevel;
+    QVector<bool> ampPower;
+
+    /// "key=value" lines of "getCfg"/"setCfg", by key.
+    QMap<QString, QString> cfg;
+
+    /// Monotonic time the running reboot ends; -1 when not rebooting.
+    qint64 rebootUntilMs = -1;
+    int rebootCount = 0;
+    /// Monotonic time the device came up (start or end of its last reboot).
+    qint64 upSinceMs = 0;
+
+    /// Requests received by "ops" (answered or not), and raw datagrams of the serial tunnel.
+    QMap<QString, int> requests;
+    int tunnelDatagrams = 0;
+
+    bool isRebooting(qint64 nowMs) const { return rebootUntilMs >= 0 && nowMs < rebootUntilMs; }
+    bool isPhyMuted(SimSide side, int id) const;
+
+    /// Start of the delay statistics of receive stream sdpId carrying `flow`: a stream seen for the first
+    /// time counts from when the device came up, a new stream in the same slot from now.
+    qint64 statsSince(bool mcast, int sdpId, const SimSdp& flow, qint64 nowMs);
+    void clearStats(bool mcast, int sdpId, const SimSdp& flow, qint64 nowMs);
+
+    /// The divisor that gives `pFrameNum` frames per packet at `sampleRate` (1 ms packets are divisor 1).
+    static int packetTimeDivFor(int sampleRate, int pFrameNum);
+    /// Frames per packet for a divisor, at least 1.
+    static int frameNumFor(int sampleRate, int packetTimeDiv);
+    static quint32 maskForPrefix(int prefixLength);
+
+private:
+    struct StatsClock
+    {
+        SimSdp flow;
+        qint64 sinceMs = 0;
+        bool seen = false;
+    };
+    StatsClock& statsClock(bool mcast, int sdpId);
+    std::vector<StatsClock> m_stats[2];
+};
