@@ -1,0 +1,141 @@
+#pragma once
+#include "DevDetail.h"
+
+#include <QJsonObject>
+#include <QPointer>
+#include <QString>
+#include <QTimer>
+#include <QWidget>
+#include <functional>
+
+class AudioFormatControl;
+class ChannelNameTable;
+class DeviceAddressPanel;
+class LockOverlays;
+class NewDelayCounter;
+class QButtonGroup;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QStackedWidget;
+class UartTunnelPanel;
+class channelVoice;
+
+/// The settings page of one device inside its DevWin frame: identity, name, audio format, packet time,
+/// network delay, addresses, channel names, serial tunnel and the tool pages. Every edit is checked here and
+/// leaves as a command message on sendChangeData; replies come back through recvBackData.
+class DeviceWindow : public QWidget
+{
+    Q_OBJECT
+public:
+    enum Page
+    {
+        ConfigPage,
+        LevelsPage,
+        DelayPage
+    };
+
+    /// Asks a yes/no question; true for yes. The default shows a QMessageBox.
+    using Asker = std::function<bool(const QString&)>;
+
+    explicit DeviceWindow(const QString& devId, QWidget* parent = nullptr);
+    ~DeviceWindow() override;
+
+    QString devId() const { return m_devId; }
+    /// Replaces the question box (scripted sessions and tests answer themselves).
+    void setAsker(Asker asker);
+    DeviceAddressPanel* addressPanel() const { return m_address; }
+    UartTunnelPanel* tunnelPanel() const { return m_tunnel; }
+    ChannelNameTable* channelTable() const { return m_channels; }
+    int currentPage() const;
+    AudioFormatControl* audioFormat() const { return m_format; }
+    /// True once the device answered "getDebugInfo".
+    bool debugInfoReceived() const { return m_debugInfoReceived; }
+
+    /// The hint shown under the name field while typing.
+    QString nameHint() const;
+
+signals:
+    void sendChangeData(QString msg);
+    void closeSignal();
+    void refreshTitleSignal(QString name);
+    void refreshChSignal();
+    void signal_customControl();
+    void signal_lockMode();
+    void signal_showLoading(int seconds, QString text);
+    void signal_showLoading(int seconds);
+    void signal_showLoading();
+    void signal_hideLoading();
+    void signal_refreshDevName(QString devId, QString name);
+    void signal_showTips(QString tip);
+
+public slots:
+    void recvBackData(QString msg);
+    void sendDataSlots(QString msg);
+    void on_devName_le_editingFinished();
+    void on_samplerate_comb_activated(int index);
+    void on_PacketTimeDiv_comb_activated(int index);
+    void on_netdelay_comb_activated(int index);
+    void on_combo_sampleByteNum_activated(int index);
+    void on_changeIp_bt_clicked();
+    void on_pb_resetip_clicked();
+    void on_pb_edit_type_clicked();
+    void on_pb_manage_clicked();
+    void on_dsp_bt_clicked();
+    void on_reboot_bt_clicked();
+    void on_uart_send_bt_clicked();
+    void btGroupclicked(int id);
+    /// Shows the detail lock of the store: none, veiled (1) or hidden (2).
+    void refreshLock();
+    /// Asks the device for its address, debug information and version (sent once after opening).
+    void requestDeviceState();
+
+private:
+    void buildUi();
+    QWidget* buildSettingsPage();
+    void handleMessage(const QJsonObject& msg);
+    void loadFromStore();
+    void updateIdentity(const DevDetail_t& detail);
+    void send(const QJsonObject& msg);
+    void sendReboot();
+    void awaitReply();
+    void showFailure(const QJsonObject& reply);
+    void closeLater();
+    bool ask(const QString& question);
+    void notYetAvailable();
+
+    QString m_devId;
+    DevDetail_t m_detail; ///< copy of the detail record, refreshed from the store
+    Asker m_ask;
+
+    QString m_name;        ///< last confirmed name, restored when the device refuses a new one
+    QString m_pendingName; ///< sent, awaiting the reply
+    bool m_debugInfoReceived = false;
+    int m_lockLevel = -1;
+
+    QLabel* m_nameLabel = nullptr;
+    QLabel* m_modelLabel = nullptr;
+    QLabel* m_devIdLabel = nullptr;
+    QLabel* m_versionLabel = nullptr;
+    QLabel* m_infoLabel = nullptr;
+    QLabel* m_dspChLabel = nullptr;
+    QLabel* m_nameHint = nullptr;
+    QLineEdit* m_nameEdit = nullptr;
+    QComboBox* m_rateCombo = nullptr;
+    QComboBox* m_packetCombo = nullptr;
+    QComboBox* m_delayCombo = nullptr;
+    QComboBox* m_byteCombo = nullptr;
+    QButtonGroup* m_pageButtons = nullptr;
+    QStackedWidget* m_stack = nullptr;
+    QWidget* m_settingsPage = nullptr;
+    AudioFormatControl* m_format = nullptr;
+    DeviceAddressPanel* m_address = nullptr;
+    ChannelNameTable* m_channels = nullptr;
+    UartTunnelPanel* m_tunnel = nullptr;
+    channelVoice* m_levelsPage = nullptr;
+    NewDelayCounter* m_delayPage = nullptr;
+    LockOverlays* m_overlays = nullptr;
+    QPointer<QWidget> m_lockDialog;
+    QTimer m_lockTimer;
+};

@@ -1,0 +1,3 @@
+#include "TransparentLock.h"
+
+TransparentLock::TransparentLock(QWidget* page) : TranslucentLock(page, 255) {}

@@ -1,0 +1,283 @@
+#include "FormChannelVoice.h"
+#include "LevelTestSupport.h"
+#include "channelVoice.h"
+
+#include <QAbstractButton>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+
+using namespace levelstest;
+
+namespace {
+
+const QString kDev = QStringLiteral("MRD-0001");
+
+QString tipOf(const QSignalSpy& tips)
+{
+    return tips.isEmpty() ? QString() : tips.last().at(0).toString();
+}
+
+int withOpsCount(const QSignalSpy& spy, const QString& ops)
+{
+    int n = 0;
+    for (const QList<QVariant>& args : spy)
+        n += parse(args.at(0).toString()).value(QStringLiteral("ops")).toString() == ops ? 1 : 0;
+    return n;
+}
+
+QString reply(std::initializer_list<QPair<QString, QJsonValue>> fields)
+{
+    QJsonObject o;
+    for (const auto& f : fields)
+        o.insert(f.first, f.second);
+    return compact(o);
+}
+
+class ChannelVoiceEditTest : public LevelsTest
+{
+protected:
+    void edit(QLineEdit* field, const QString& text)
+    {
+        field->setFocus();
+        field->setText(text);
+        field->setModified(true);
+        emit field->editingFinished();
+    }
+};
+
+TEST_F(ChannelVoiceEditTest, SliderMoveSendsGainInDb)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    auto* slider = page.findChild<QSlider*>(QStringLiteral("change_value_slider:out:1"));
+    ASSERT_NE(slider, nullptr);
+    slider->setValue(55);
+    ASSERT_EQ(sent.count(), 1);
+    EXPECT_EQ(sent.at(0).at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","id":"1","inOrOut":"1","ops":"setPhyGain","val":"5.5"})"));
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:out:1"))->text(), QStringLiteral("5.5"));
+
+    // While dragged, only the release sends.
+    slider->setSliderDown(true);
+    slider->setValue(-100);
+    slider->setValue(-123);
+    EXPECT_EQ(sent.count(), 1);
+    slider->setSliderDown(false); // the release
+    ASSERT_EQ(sent.count(), 2);
+    EXPECT_EQ(parse(sent.at(1).at(0).toString()).value(QStringLiteral("val")).toString(), QStringLiteral("-12.3"));
+
+    // A read-back moves the slider without echoing a request.
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyGain"), kDev, 1, 0, 2, {QStringLiteral("1"), QStringLiteral("2")}));
+    EXPECT_EQ(slider->value(), 20);
+    EXPECT_EQ(sent.count(), 2);
+}
+
+TEST_F(ChannelVoiceEditTest, ValueFieldSendsInRangeAndRefusesOutside)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    channelVoice page(kDev);
+    page.show();
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+    auto* field = page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:0"));
+    ASSERT_NE(field, nullptr);
+
+    edit(field, QStringLiteral("13"));
+    EXPECT_EQ(tipOf(tips), QStringLiteral("请输入正确的范围"));
+    EXPECT_EQ(field->text(), QStringLiteral("0"));
+    EXPECT_EQ(withOpsCount(sent, QStringLiteral("setPhyGain")), 0);
+
+    edit(field, QStringLiteral("-7.5"));
+    QJsonObject gain;
+    for (const auto& args : sent) {
+        const QJsonObject o = parse(args.at(0).toString());
+        if (o.value(QStringLiteral("ops")).toString() == QStringLiteral("setPhyGain"))
+            gain = o;
+    }
+    EXPECT_EQ(gain.value(QStringLiteral("val")).toString(), QStringLiteral("-7.5"));
+    EXPECT_EQ(gain.value(QStringLiteral("inOrOut")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:0"))->value(), -75);
+}
+
+TEST_F(ChannelVoiceEditTest, FailedGainRestoresTheConfirmedValueSuccessStoresIt)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+    auto* slider = page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:1"));
+    slider->setValue(-200);
+    page.recvBackData(reply({{"ops", "setPhyGain"},
+                             {"devId", kDev},
+                             {"inOrOut", "0"},
+                             {"id", "1"},
+                             {"result", "fail"},
+                             {"reason", "LOCK_UCAST_MCAST"}}));
+    EXPECT_EQ(slider->value(), 0);
+    EXPECT_DOUBLE_EQ(page.row(channelVoice::PhyIn, 1)->gain(), 0.0);
+    EXPECT_EQ(tipOf(tips), QStringLiteral("设置失败,设备已上锁"));
+
+    slider->setValue(-35);
+    page.recvBackData(reply(
+        {{"ops", "setPhyGain"}, {"devId", kDev}, {"inOrOut", "0"}, {"id", "1"}, {"val", "-3.5"}, {"result", "succ"}}));
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{0, -3.5}));
+}
+
+TEST_F(ChannelVoiceEditTest, MuteButtonSendsAndReplyConfirmsOrRestores)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 3, 0, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+    auto* mute = page.findChild<QAbstractButton*>(QStringLiteral("mute:In:2"));
+    ASSERT_NE(mute, nullptr);
+    mute->click();
+    ASSERT_EQ(sent.count(), 1);
+    EXPECT_EQ(sent.at(0).at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","id":"2","inOrOut":"0","ops":"setPhyMute","val":"1"})"));
+    page.recvBackData(reply(
+        {{"ops", "setPhyMute"}, {"devId", kDev}, {"inOrOut", "0"}, {"id", "2"}, {"val", "1"}, {"result", "succ"}}));
+    EXPECT_EQ(tipOf(tips), QStringLiteral("设置成功"));
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxMutes, (QVector<int>{0, 0, 1}));
+
+    mute->click();
+    EXPECT_EQ(parse(sent.at(1).at(0).toString()).value(QStringLiteral("val")).toString(), QStringLiteral("0"));
+    page.recvBackData(reply({{"ops", "setPhyMute"},
+                             {"devId", kDev},
+                             {"inOrOut", "0"},
+                             {"id", "2"},
+                             {"result", "fail"},
+                             {"reason", "busy"}}));
+    EXPECT_TRUE(mute->isChecked());
+    EXPECT_TRUE(page.row(channelVoice::PhyIn, 2)->isMuted());
+    EXPECT_EQ(tipOf(tips), QStringLiteral("busy"));
+}
+
+TEST_F(ChannelVoiceEditTest, NetworkNameGoesAsCommandMessagePhysicalNameStraightToTheDevice)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 3, 0, 0, 2);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+
+    edit(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:netOut:1")), QStringLiteral("  Stage Left "));
+    ASSERT_EQ(sent.count(), 1);
+    EXPECT_EQ(sent.at(0).at(0).toString(),
+              QStringLiteral(R"({"ch":"1","devId":"MRD-0001","inOrOut":"1","name":"Stage Left","ops":"setChName"})"));
+    page.recvBackData(reply({{"ops", "setChName"},
+                             {"devId", kDev},
+                             {"inOrOut", "1"},
+                             {"ch", "1"},
+                             {"name", "Stage Left"},
+                             {"result", "succ"}}));
+    EXPECT_EQ(tipOf(tips), QStringLiteral("设置成功"));
+    EXPECT_EQ(page.row(channelVoice::NetOut, 1)->name(), QStringLiteral("Stage Left"));
+
+    edit(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:2")), QStringLiteral("Vox_1"));
+    EXPECT_EQ(sent.count(), 1);
+    const std::vector<Sent> out = sentCopy();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(compact(out.at(0).msg), QStringLiteral(R"({"id":"2","name":"Vox_1","ops":"setPhyChNameRx"})"));
+    EXPECT_EQ(out.at(0).ip, kDevIp);
+    EXPECT_EQ(out.at(0).port, 9990);
+
+    // Refused by the device: the stored name comes back, with the reason.
+    page.recvBackData(reply({{"ops", "setPhyChNameRx"},
+                             {"devId", kDev},
+                             {"inOrOut", "0"},
+                             {"ch", "2"},
+                             {"result", "fail"},
+                             {"reason", "mismatch"}}));
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:2"))->text(), QStringLiteral("AnalogIn3"));
+    EXPECT_EQ(tipOf(tips), QStringLiteral("密码错误"));
+}
+
+TEST_F(ChannelVoiceEditTest, BadNamesAreRefusedLocally)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 1, 0, 1, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+    auto* net = page.findChild<QLineEdit*>(QStringLiteral("ChannelName:netIn:0"));
+    for (const QString& bad : {QStringLiteral("a.b"), QStringLiteral("   "), QString(31, QLatin1Char('x'))}) {
+        const int before = tips.count();
+        edit(net, bad);
+        EXPECT_EQ(net->text(), QStringLiteral("NetIn1")) << bad.toStdString();
+        EXPECT_EQ(tips.count(), before + 1) << bad.toStdString();
+    }
+    // Unchanged after trimming: nothing at all.
+    edit(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:0")), QStringLiteral(" AnalogIn1 "));
+    EXPECT_EQ(sent.count(), 0);
+    EXPECT_TRUE(sentCopy().empty());
+    EXPECT_EQ(tips.count(), 3);
+}
+
+TEST_F(ChannelVoiceEditTest, AmplifierControlsAndModuleRequests)
+{
+    const DevDetail_t d = addDevice(kDev, QStringLiteral("MRA-4"), 0, 4, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+    page.readGainsAndMutes();
+    EXPECT_EQ(withOpsCount(sent, QStringLiteral("getInfo")), 1);
+    const std::vector<Sent> out = sentCopy();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out.at(0).msg.value(QStringLiteral("ops")).toString(), QStringLiteral("getPowerGainInfo"));
+    EXPECT_EQ(out.at(0).port, 12001);
+    EXPECT_EQ(out.at(0).ip, d.ip);
+    // Replies from the module's address belong to this device.
+    EXPECT_EQ(DevDetailStore::instance().devIdForReplyAddress(d.ip), kDev);
+
+    auto* power = page.findChild<QAbstractButton*>(QStringLiteral("bt0:out:2"));
+    auto* steps = page.findChild<QComboBox*>(QStringLiteral("gainLev:out:2"));
+    ASSERT_TRUE(power && steps);
+    page.recvBackData(reply({{"ops", "getPowerGainInfo"},
+                             {"devId", kDev},
+                             {"result", "succ"},
+                             {"gainLev", "4"},
+                             {"powerGainArr", QJsonArray{"0", "1", "3", "2"}},
+                             {"powerArr", QJsonArray{"1", "1", "1", "0"}},
+                             {"powerOn", "1"}}));
+    EXPECT_EQ(steps->count(), 4);
+    EXPECT_EQ(steps->currentIndex(), 3);
+    EXPECT_TRUE(power->isChecked());
+    EXPECT_FALSE(page.findChild<QAbstractButton*>(QStringLiteral("bt0:out:3"))->isChecked());
+
+    power->click();
+    EXPECT_EQ(sent.last().at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","id":"2","ops":"setPower","val":"0"})"));
+    page.recvBackData(reply({{"ops", "setPower"}, {"devId", kDev}, {"result", "succ"}}));
+    EXPECT_EQ(tipOf(tips), QStringLiteral("设置成功"));
+    emit steps->activated(1);
+    EXPECT_EQ(sent.last().at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","id":"2","ops":"setGain","val":"1"})"));
+
+    // The master switch off shows every channel off.
+    page.recvBackData(reply({{"ops", "getInfo"}, {"devId", kDev}, {"result", "succ"}, {"powerOn", "0"}}));
+    EXPECT_FALSE(page.findChild<QAbstractButton*>(QStringLiteral("bt0:out:0"))->isChecked());
+}
+
+TEST_F(ChannelVoiceEditTest, JumpFieldRefusesChannelsThatDoNotExist)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 40, 0, 0, 0);
+    channelVoice page(kDev);
+    page.resize(600, 300);
+    page.show();
+    QSignalSpy tips(&page, &channelVoice::signal_showTips);
+    auto* jump = page.findChild<QLineEdit*>(QStringLiteral("analogJump_le"));
+    ASSERT_NE(jump, nullptr);
+    jump->setText(QStringLiteral("41"));
+    emit jump->returnPressed();
+    EXPECT_EQ(tipOf(tips), QStringLiteral("请输入正确的范围"));
+    jump->setText(QStringLiteral("40"));
+    emit jump->returnPressed();
+    EXPECT_EQ(tips.count(), 1);
+    auto* last = page.row(channelVoice::PhyIn, 39);
+    QTRY_VERIFY_WITH_TIMEOUT(!last->visibleRegion().isEmpty(), 5000);
+}
+
+} // namespace

@@ -1,0 +1,364 @@
+#include "channelVoice.h"
+#include "FormChannelVoice.h"
+#include "LevelTestSupport.h"
+#include "ShowDataThread.h"
+
+#include <QAbstractButton>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+
+using namespace levelstest;
+
+namespace {
+
+const QString kDev = QStringLiteral("MRD-0001");
+
+QVector<QJsonObject> withOps(const QSignalSpy& spy, const QString& ops)
+{
+    QVector<QJsonObject> out;
+    for (const QList<QVariant>& args : spy) {
+        const QJsonObject o = parse(args.at(0).toString());
+        if (o.value(QStringLiteral("ops")).toString() == ops)
+            out << o;
+    }
+    return out;
+}
+
+class ChannelVoiceTest : public LevelsTest
+{
+protected:
+    QList<QMessageBox*> questions(channelVoice& page)
+    {
+        QList<QMessageBox*> out;
+        for (QMessageBox* box : page.findChildren<QMessageBox*>(QStringLiteral("retry_question")))
+            if (box->isVisible())
+                out << box;
+        return out;
+    }
+};
+
+TEST_F(ChannelVoiceTest, BuildsNamedRowsFromTheDetailRecord)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 2, 3, 5);
+    channelVoice page(kDev);
+    EXPECT_EQ(page.rowCount(channelVoice::PhyIn), 4);
+    EXPECT_EQ(page.rowCount(channelVoice::PhyOut), 2);
+    EXPECT_EQ(page.rowCount(channelVoice::NetIn), 3);
+    EXPECT_EQ(page.rowCount(channelVoice::NetOut), 5);
+
+    auto* name = page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:3"));
+    ASSERT_NE(name, nullptr);
+    EXPECT_EQ(name->text(), QStringLiteral("AnalogIn4"));
+    EXPECT_NE(page.findChild<QSlider*>(QStringLiteral("change_value_slider:out:1")), nullptr);
+    EXPECT_NE(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:0")), nullptr);
+    EXPECT_NE(page.findChild<QAbstractButton*>(QStringLiteral("mute:out:0")), nullptr);
+    EXPECT_NE(page.findChild<QWidget*>(QStringLiteral("meter:netOut:4")), nullptr);
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:netIn:2"))->text(), QStringLiteral("NetIn3"));
+    // Network channels have no gain or mute in the protocol, so their rows offer none.
+    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:netIn:0")), nullptr);
+    EXPECT_EQ(page.findChild<QWidget*>(QStringLiteral("ChannelName:In:4")), nullptr);
+
+    // Physical rows come first on each tab, under their section titles.
+    auto* input = page.findChild<QWidget*>(QStringLiteral("input_page"));
+    ASSERT_NE(input, nullptr);
+    auto* phyTitle = input->findChild<QLabel*>(QStringLiteral("title:In"));
+    auto* netTitle = input->findChild<QLabel*>(QStringLiteral("title:netIn"));
+    ASSERT_TRUE(phyTitle && netTitle);
+    EXPECT_EQ(netTitle->text(), QStringLiteral("网络输入"));
+    page.resize(800, 600);
+    page.show();
+    const auto top = [input](QWidget* w) { return w->mapTo(input, QPoint(0, 0)).y(); };
+    EXPECT_LT(top(phyTitle), top(page.row(channelVoice::PhyIn, 0)));
+    EXPECT_LT(top(page.row(channelVoice::PhyIn, 0)), top(page.row(channelVoice::PhyIn, 3)));
+    EXPECT_LT(top(page.row(channelVoice::PhyIn, 3)), top(netTitle));
+    EXPECT_LT(top(netTitle), top(page.row(channelVoice::NetIn, 0)));
+}
+
+TEST_F(ChannelVoiceTest, LevelReplyUpdatesOnlyExistingRows)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 0, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 6,
+                                {QStringLiteral("-inf"), QStringLiteral("-12.7"), QStringLiteral("5"),
+                                 QStringLiteral("-30"), QStringLiteral("-1"), QStringLiteral("-2")}));
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -120);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->meterValue(), -90);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 1)->meterValue(), -12);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 2)->level(), 5);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 2)->meterValue(), 0);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 3)->meterValue(), -30);
+    // idNext beyond the count: nothing more to ask.
+    EXPECT_EQ(sent.count(), 0);
+
+    // Start indexes no device sends are ignored, not wrapped onto other rows.
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, -2, 4,
+                                {QStringLiteral("-1"), QStringLiteral("-1"), QStringLiteral("-1")}));
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 2147483647, 4, {QStringLiteral("-1")}));
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -120);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 3)->level(), -30);
+    EXPECT_EQ(sent.count(), 0);
+
+    // Another device's reply changes nothing.
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyLevel"), QStringLiteral("MRD-9999"), 0, 0, 4,
+                  {QStringLiteral("-1"), QStringLiteral("-1"), QStringLiteral("-1"), QStringLiteral("-1")}));
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -120);
+}
+
+TEST_F(ChannelVoiceTest, LevelPagingAsksTheNextPageOfThatSide)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 8);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 0, 4,
+                  {QStringLiteral("-10"), QStringLiteral("-11"), QStringLiteral("-12"), QStringLiteral("-13")}));
+    ASSERT_EQ(sent.count(), 1);
+    EXPECT_EQ(sent.at(0).at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","idStart":"4","inOrOut":"1","ops":"getAllNetLevel"})"));
+
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 4, 8,
+                  {QStringLiteral("-20"), QStringLiteral("-21"), QStringLiteral("-22"), QStringLiteral("-23")}));
+    EXPECT_EQ(sent.count(), 1);
+    EXPECT_EQ(page.row(channelVoice::NetOut, 7)->meterValue(), -23);
+    EXPECT_EQ(page.row(channelVoice::NetOut, 0)->meterValue(), -10);
+    EXPECT_EQ(page.row(channelVoice::NetIn, 0), nullptr);
+
+    // A page that makes no progress is not asked again.
+    page.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 4, 4, {}));
+    EXPECT_EQ(sent.count(), 1);
+}
+
+TEST_F(ChannelVoiceTest, OldFirmwareReadsThreeDbHigherUntilTheVersionChanges)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0, QStringLiteral("3.0.5"));
+    channelVoice page(kDev);
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 2, {QStringLiteral("-20.6"), QStringLiteral("-inf")}));
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -17);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 1)->meterValue(), -90);
+
+    // The dispatcher stores a newer version, then the "getVersion" reply reaches the page.
+    DevDetailStore::instance().updateDevDetail(kDev,
+                                               [](DevDetail_t& d) { d.firmwareVersion = QStringLiteral("3.0.10"); });
+    page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVersion")},
+                               {QStringLiteral("devId"), kDev},
+                               {QStringLiteral("result"), QStringLiteral("succ")}}));
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 2, {QStringLiteral("-20.6"), QStringLiteral("-inf")}));
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -20);
+}
+
+TEST_F(ChannelVoiceTest, BatchMetersCoverPhysicalThenNetworkRowsAndPageOnPort8999)
+{
+    addDevice(kDev, QStringLiteral("MRD-P64"), 2, 1, 3, 1);
+    channelVoice page(kDev);
+    EXPECT_TRUE(page.pollThread()->target().batch);
+    page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVolumeDbBatchIn")},
+                               {QStringLiteral("devId"), kDev},
+                               {QStringLiteral("idStart"), QStringLiteral("0")},
+                               {QStringLiteral("idNext"), QStringLiteral("3")},
+                               {QStringLiteral("arr"), QJsonArray{"-5", "-6", "-7"}},
+                               {QStringLiteral("result"), QStringLiteral("succ")}}));
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 1)->meterValue(), -6);
+    EXPECT_EQ(page.row(channelVoice::NetIn, 0)->meterValue(), -7);
+    const std::vector<Sent> out = sentCopy();
+    ASSERT_EQ(out.size(), 1u);
+    EXPECT_EQ(out.at(0).port, 8999);
+    EXPECT_EQ(out.at(0).ip, kDevIp);
+    EXPECT_EQ(compact(out.at(0).msg), QStringLiteral(R"({"idStart":"3","ops":"getVolumeDbBatchIn"})"));
+
+    page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVolumeDbBatchIn")},
+                               {QStringLiteral("devId"), kDev},
+                               {QStringLiteral("idStart"), QStringLiteral("3")},
+                               {QStringLiteral("idNext"), QStringLiteral("9")},
+                               {QStringLiteral("arr"), QJsonArray{"-8", "-9", "-1", "-1", "-1", "-1"}},
+                               {QStringLiteral("result"), QStringLiteral("succ")}}));
+    EXPECT_EQ(page.row(channelVoice::NetIn, 2)->meterValue(), -9);
+    EXPECT_EQ(page.row(channelVoice::PhyOut, 0)->meterValue(), -90);
+    EXPECT_EQ(sentCopy().size(), 1u);
+}
+
+TEST_F(ChannelVoiceTest, GainsArePagedAndStoredAfterTheLastPage)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 0, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyGain"), kDev, 0, 0, 2, {QStringLiteral("15"), QStringLiteral("-inf")}));
+    EXPECT_DOUBLE_EQ(page.row(channelVoice::PhyIn, 0)->gain(), 12.0);
+    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:0"))->value(), 120);
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:1"))->text(), QStringLiteral("-60"));
+    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:1"))->value(), -600);
+    ASSERT_EQ(sent.count(), 1);
+    EXPECT_EQ(sent.at(0).at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","idStart":"2","inOrOut":"0","ops":"getAllPhyGain"})"));
+    // Not stored before the read-out is complete.
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{0, 0, 0, 0}));
+
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyGain"), kDev, 0, 2, 4, {QStringLiteral("-3.5"), QStringLiteral("0")}));
+    EXPECT_EQ(sent.count(), 1);
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{12, -60, -3.5, 0}));
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:2"))->text(), QStringLiteral("-3.5"));
+}
+
+TEST_F(ChannelVoiceTest, MutesArePagedAndStoredPerSide)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 1, 3, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyMute"), kDev, 1, 0, 3,
+                                {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1")}));
+    EXPECT_EQ(sent.count(), 0);
+    EXPECT_TRUE(page.row(channelVoice::PhyOut, 0)->isMuted());
+    EXPECT_FALSE(page.row(channelVoice::PhyOut, 1)->isMuted());
+    EXPECT_TRUE(page.findChild<QAbstractButton*>(QStringLiteral("mute:out:2"))->isChecked());
+    EXPECT_FALSE(page.row(channelVoice::PhyIn, 0)->isMuted());
+    const DevDetail_t d = DevDetailStore::instance().getDevDetail(kDev);
+    EXPECT_EQ(d.phyTxMutes, (QVector<int>{1, 0, 1}));
+    EXPECT_EQ(d.phyRxMutes, (QVector<int>{0}));
+}
+
+TEST_F(ChannelVoiceTest, FailedReadOutAsksOnceAndYesRepeatsIt)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 0, 0);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyGain"), kDev, 1, 0, 0, {}, QStringLiteral("fail")));
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyGain"), kDev, 1, 0, 0, {}, QStringLiteral("fail")));
+    QList<QMessageBox*> open = questions(page);
+    ASSERT_EQ(open.size(), 1);
+    EXPECT_EQ(open.at(0)->text(), QStringLiteral("获取物理通道增益失败，是否重新获取？"));
+    EXPECT_EQ(sent.count(), 0);
+
+    open.at(0)->button(QMessageBox::Yes)->click();
+    ASSERT_EQ(sent.count(), 1);
+    EXPECT_EQ(sent.at(0).at(0).toString(),
+              QStringLiteral(R"({"devId":"MRD-0001","idStart":"0","inOrOut":"1","ops":"getAllPhyGain"})"));
+    QTRY_VERIFY_WITH_TIMEOUT(questions(page).isEmpty(), 5000);
+}
+
+TEST_F(ChannelVoiceTest, EachReadOutHasItsOwnQuestionAndNoStopsTheNagging)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 2, 2);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 0, {}, QStringLiteral("fail")));
+    page.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kDev, 0, 0, 0, {}, QStringLiteral("fail")));
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyMute"), kDev, 0, 0, 0, {}, QStringLiteral("fail")));
+    QList<QMessageBox*> open = questions(page);
+    ASSERT_EQ(open.size(), 3);
+    QStringList texts;
+    for (QMessageBox* box : open)
+        texts << box->text();
+    EXPECT_TRUE(texts.contains(QStringLiteral("获取物理通道电平失败，是否重新获取？")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("获取网络通道电平失败，是否重新获取？")));
+    EXPECT_TRUE(texts.contains(QStringLiteral("获取静音失败，是否重新获取？")));
+
+    for (QMessageBox* box : open)
+        if (box->text().contains(QStringLiteral("物理通道电平")))
+            box->button(QMessageBox::No)->click();
+    QTRY_COMPARE_WITH_TIMEOUT(questions(page).size(), 2, 5000);
+    EXPECT_EQ(sent.count(), 0);
+    // Polls keep failing four times a second; after "no" they ask no more.
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 1, 0, 0, {}, QStringLiteral("fail")));
+    EXPECT_EQ(questions(page).size(), 2);
+
+    for (QMessageBox* box : questions(page))
+        if (box->text().contains(QStringLiteral("网络通道电平")))
+            box->button(QMessageBox::Yes)->click();
+    const QVector<QJsonObject> net = withOps(sent, QStringLiteral("getAllNetLevel"));
+    ASSERT_EQ(net.size(), 1);
+    EXPECT_EQ(net.at(0).value(QStringLiteral("idStart")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(net.at(0).value(QStringLiteral("inOrOut")).toString(), QStringLiteral("0"));
+}
+
+TEST_F(ChannelVoiceTest, ShowingStartsPollingAndReadsGainsAndMutesHidingStops)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 1, 1);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.show();
+    EXPECT_TRUE(page.pollThread()->isRunning());
+    // Only the side with physical channels is read.
+    const QVector<QJsonObject> gains = withOps(sent, QStringLiteral("getAllPhyGain"));
+    ASSERT_EQ(gains.size(), 1);
+    EXPECT_EQ(gains.at(0).value(QStringLiteral("inOrOut")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(withOps(sent, QStringLiteral("getAllPhyMute")).size(), 1);
+
+    // The poller's requests arrive through the page, repeatedly.
+    QTRY_VERIFY_WITH_TIMEOUT(withOps(sent, QStringLiteral("getAllNetLevel")).size() >= 4, 10000);
+    EXPECT_TRUE(withOps(sent, QStringLiteral("getAllPhyLevel")).size() >= 1);
+
+    page.hide();
+    EXPECT_FALSE(page.pollThread()->isRunning());
+    QCoreApplication::processEvents();
+    const int after = sent.count();
+    QTest::qWait(600);
+    EXPECT_EQ(sent.count(), after);
+}
+
+TEST_F(ChannelVoiceTest, GainsAndMutesAreReadAgainWhileShown)
+{
+    addDevice(kDev, QStringLiteral("MRA-4"), 0, 2, 0, 0);
+    channelVoice page(kDev);
+    page.setRefreshInterval(50);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.show();
+    ASSERT_EQ(withOps(sent, QStringLiteral("getAllPhyGain")).size(), 1);
+    // A handled reply restarts the wait; the re-read comes all the same.
+    page.recvBackData(
+        pageReply(QStringLiteral("getAllPhyGain"), kDev, 1, 0, 2, {QStringLiteral("1"), QStringLiteral("2")}));
+    QTRY_VERIFY_WITH_TIMEOUT(withOps(sent, QStringLiteral("getAllPhyGain")).size() >= 3, 10000);
+    EXPECT_GE(withOps(sent, QStringLiteral("getAllPhyMute")).size(), 2);
+    EXPECT_GE(withOps(sent, QStringLiteral("getInfo")).size(), 2);
+    for (const QJsonObject& o : withOps(sent, QStringLiteral("getAllPhyGain")))
+        EXPECT_EQ(o.value(QStringLiteral("inOrOut")).toString(), QStringLiteral("1"));
+
+    page.hide();
+    QCoreApplication::processEvents();
+    const int after = withOps(sent, QStringLiteral("getAllPhyGain")).size();
+    QTest::qWait(300);
+    EXPECT_EQ(withOps(sent, QStringLiteral("getAllPhyGain")).size(), after);
+}
+
+TEST_F(ChannelVoiceTest, OfflineModeDoesNotPoll)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    AppState::setMode(AppState::kOfflineMode);
+    channelVoice page(kDev);
+    QSignalSpy sent(&page, &channelVoice::sendChangeData);
+    page.show();
+    EXPECT_FALSE(page.pollThread()->isRunning());
+    QTest::qWait(300);
+    EXPECT_EQ(sent.count(), 0);
+    AppState::setMode(10);
+}
+
+TEST_F(ChannelVoiceTest, NewChannelCountsRebuildRowsOtherwiseRowsStay)
+{
+    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    channelVoice page(kDev);
+    FormChannelVoice* first = page.row(channelVoice::PhyIn, 0);
+    DevDetailStore::instance().updateDevDetail(kDev,
+                                               [](DevDetail_t& d) { d.phyRxChNames[0] = QStringLiteral("Kick"); });
+    page.refreshFromStore();
+    EXPECT_EQ(page.row(channelVoice::PhyIn, 0), first);
+    EXPECT_EQ(first->name(), QStringLiteral("Kick"));
+
+    DevDetailStore::instance().updateDevDetail(
+        kDev, [](DevDetail_t& d) { d.rxChNames = DevDetail_t::numberedNames(QStringLiteral("NetIn"), 3); });
+    page.refreshFromStore();
+    EXPECT_EQ(page.rowCount(channelVoice::NetIn), 3);
+    EXPECT_EQ(page.pollThread()->target().netIn, 3);
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:0"))->text(), QStringLiteral("Kick"));
+}
+
+} // namespace

@@ -1,0 +1,260 @@
+#include "ActiveStreamList.h"
+#include "LockTestSupport.h"
+#include "NewDelayCounter.h"
+
+#include <QComboBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTimer>
+
+namespace {
+
+const char* const kRxIp = "192.168.10.21";
+const char* const kTxIp = "192.168.10.40";
+
+QJsonObject sdp(const char* src, const char* dst)
+{
+    return QJsonObject{{"srcIp", src}, {"dstIp", dst},         {"dstPort", "5004"},
+                       {"chNum", "2"}, {"sampleByteNum", "3"}, {"rtpTsOffset", "0"}};
+}
+
+QJsonObject page(const char* ops, int idStart, int idNext, const QJsonArray& arr)
+{
+    return QJsonObject{
+        {"ops", ops}, {"idStart", QString::number(idStart)}, {"idNext", QString::number(idNext)}, {"arr", arr}};
+}
+
+QJsonObject rxEntry(int id, const QJsonObject& stream)
+{
+    return QJsonObject{
+        {"id", QString::number(id)}, {"sdp", stream}, {"rtpChIdArr", QJsonArray{"0", "1"}}, {"active", "0"}};
+}
+
+QJsonObject stats(const char* ops, const char* sdpId, const char* result, int total)
+{
+    return QJsonObject{{"ops", ops},
+                       {"sdpId", sdpId},
+                       {"result", result},
+                       {"total", QString::number(total)},
+                       {"in125", QString::number(total / 2)},
+                       {"in250", QString::number(total / 4)},
+                       {"in500", QString::number(total / 8)},
+                       {"in1ms", "4"},
+                       {"in2ms", "3"},
+                       {"in4ms", "2"},
+                       {"out4ms", "1"},
+                       {"avgUs", "210"},
+                       {"maxUs", "4300"},
+                       {"notContinue", "5"},
+                       {"exceedDelay", "6"}};
+}
+
+class DelayCounterPageTest : public lockstest::DeviceTest
+{
+protected:
+    /// A sender with one named unicast stream, and a receiver with three unicast and two multicast
+    /// receive streams of which unicast 0 and 2 and multicast 1 are active.
+    void buildNetwork()
+    {
+        addDevice("S1", kTxIp, "MRD-A16", QJsonObject{{"ucastNumTx", "1"}});
+        addDevice("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "3"}, {"mcastNumRx", "2"}});
+        reply(kTxIp, page("getAllUcastTx", 0, 1,
+                          QJsonArray{QJsonObject{{"id", "0"},
+                                                 {"sdp", sdp(kTxIp, kRxIp)},
+                                                 {"srcChIdArr", QJsonArray{"0", "1"}},
+                                                 {"name", "StageLeft"}}}));
+        reply(kRxIp, page("getAllUcastRx", 0, 3,
+                          QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp)), rxEntry(1, sdp("192.168.10.50", kRxIp)),
+                                     rxEntry(2, sdp("192.168.10.99", kRxIp))}));
+        reply(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"0", "2"}));
+        reply(kRxIp, page("getAllMcastRx", 0, 2,
+                          QJsonArray{rxEntry(0, sdp(kTxIp, "239.69.1.1")), rxEntry(1, sdp(kTxIp, "239.69.1.2"))}));
+        reply(kRxIp, page("getAllActiveMcastId", 0, 2, QJsonArray{"1"}));
+    }
+
+    static QJsonObject message(const QVariant& v) { return QJsonDocument::fromJson(v.toString().toUtf8()).object(); }
+    static QString field(NewDelayCounter& p, const char* name)
+    {
+        return p.findChild<QLineEdit*>(QLatin1String(name))->text();
+    }
+    static QComboBox* combo(NewDelayCounter& p) { return p.findChild<QComboBox*>(QStringLiteral("comboBox")); }
+    static void click(NewDelayCounter& p, const char* name) { p.findChild<QPushButton*>(QLatin1String(name))->click(); }
+
+    /// A reply as the device sends it, through the registry and the dispatcher, to the page.
+    void deliver(NewDelayCounter& p, const QJsonObject& deviceReply)
+    {
+        for (const QString& m : reply(kRxIp, deviceReply))
+            p.recvRequest(m);
+    }
+};
+
+TEST_F(DelayCounterPageTest, ActiveStreamsAreListedWithTheirLabels)
+{
+    buildNetwork();
+    const QVector<ActiveStreamList::Entry> streams = ActiveStreamList::forDevice(QStringLiteral("D1"));
+    ASSERT_EQ(streams.size(), 3);
+    EXPECT_EQ(streams[0].text, QStringLiteral("ucast:StageLeft 192.168.10.40->192.168.10.21"));
+    EXPECT_EQ(streams[0].sdpId, 0);
+    EXPECT_FALSE(streams[0].multicast);
+    // No name known for the sender's stream: the stream id stands in.
+    EXPECT_EQ(streams[1].text, QStringLiteral("ucast:2 192.168.10.99->192.168.10.21"));
+    EXPECT_EQ(streams[1].sdpId, 2);
+    EXPECT_EQ(streams[2].text, QStringLiteral("mcast:1 239.69.1.2"));
+    EXPECT_TRUE(streams[2].multicast);
+    EXPECT_EQ(streams[2].sdpId, 1);
+
+    EXPECT_TRUE(ActiveStreamList::forDevice(QStringLiteral("S1")).isEmpty());
+    EXPECT_TRUE(ActiveStreamList::forDevice(QStringLiteral("nobody")).isEmpty());
+}
+
+TEST_F(DelayCounterPageTest, NoActiveStreamShowsSoAndSendsNothing)
+{
+    addDevice("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "2"}});
+    reply(kRxIp, page("getAllUcastRx", 0, 2, QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp))}));
+    NewDelayCounter p(QStringLiteral("D1"));
+    QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
+    p.show();
+    click(p, "refresh_bt");
+    click(p, "clear_bt");
+    QMetaObject::invokeMethod(p.findChild<QTimer*>(QStringLiteral("poll_timer")), "timeout");
+    EXPECT_EQ(sends.count(), 0);
+    ASSERT_EQ(combo(p)->count(), 1);
+    EXPECT_EQ(combo(p)->itemText(0), QStringLiteral("暂无活跃通道"));
+    EXPECT_FALSE(p.findChild<QPushButton*>(QStringLiteral("clear_bt"))->isEnabled());
+}
+
+TEST_F(DelayCounterPageTest, OpeningAndChoosingAskForTheStreamOfItsKind)
+{
+    buildNetwork();
+    NewDelayCounter p(QStringLiteral("D1"));
+    QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
+    EXPECT_EQ(sends.count(), 0); // nothing until the page is shown
+    p.show();
+    ASSERT_EQ(sends.count(), 1);
+    EXPECT_EQ(message(sends.last().at(0)),
+              (QJsonObject{{"ops", "getDelayStatUcast"}, {"devId", "D1"}, {"sdpId", "0"}}));
+    ASSERT_EQ(combo(p)->count(), 3);
+
+    combo(p)->setCurrentIndex(2);
+    p.on_comboBox_activated(2);
+    ASSERT_EQ(sends.count(), 2);
+    EXPECT_EQ(message(sends.last().at(0)),
+              (QJsonObject{{"ops", "getDelayStatMcast"}, {"devId", "D1"}, {"sdpId", "1"}}));
+
+    click(p, "refresh_bt");
+    ASSERT_EQ(sends.count(), 3);
+    EXPECT_EQ(message(sends.last().at(0)).value("ops"), QStringLiteral("getDelayStatMcast"));
+    click(p, "clear_bt");
+    ASSERT_EQ(sends.count(), 4);
+    EXPECT_EQ(message(sends.last().at(0)),
+              (QJsonObject{{"ops", "clrDelayStatMcast"}, {"devId", "D1"}, {"sdpId", "1"}}));
+}
+
+TEST_F(DelayCounterPageTest, RepliesOfTheChosenStreamAreShown)
+{
+    buildNetwork();
+    NewDelayCounter p(QStringLiteral("D1"));
+    p.show();
+    deliver(p, stats("getUcastStats", "0", "succ", 800));
+    EXPECT_EQ(field(p, "total_le"), QStringLiteral("800"));
+    EXPECT_EQ(field(p, "in125_le"), QStringLiteral("400"));
+    EXPECT_EQ(field(p, "in250_le"), QStringLiteral("200"));
+    EXPECT_EQ(field(p, "in500_le"), QStringLiteral("100"));
+    EXPECT_EQ(field(p, "in1ms_le"), QStringLiteral("4"));
+    EXPECT_EQ(field(p, "in2ms_le"), QStringLiteral("3"));
+    EXPECT_EQ(field(p, "in4ms_le"), QStringLiteral("2"));
+    EXPECT_EQ(field(p, "out4ms_le"), QStringLiteral("1"));
+    EXPECT_EQ(field(p, "avgUs_le"), QStringLiteral("210"));
+    EXPECT_EQ(field(p, "maxUs_le"), QStringLiteral("4300"));
+    EXPECT_EQ(field(p, "notContinue_le"), QStringLiteral("5"));
+    EXPECT_EQ(field(p, "exceedDelay_le"), QStringLiteral("6"));
+    EXPECT_DOUBLE_EQ(p.shownStats().share(0), 0.5);
+
+    // Answers about another stream, another kind or another device leave the fields alone.
+    deliver(p, stats("getUcastStats", "2", "succ", 50));
+    deliver(p, stats("getMcastStats", "0", "succ", 60));
+    QJsonObject other = stats("getDelayStatUcast", "0", "succ", 70);
+    other.insert("devId", "S1");
+    p.recvRequest(lockstest::compact(other));
+    // A failed read keeps what was shown.
+    deliver(p, stats("getUcastStats", "0", "fail", 0));
+    EXPECT_EQ(field(p, "total_le"), QStringLiteral("800"));
+}
+
+TEST_F(DelayCounterPageTest, ClearingShowsTheResetValuesOrSaysItFailed)
+{
+    buildNetwork();
+    NewDelayCounter p(QStringLiteral("D1"));
+    QSignalSpy tips(&p, &NewDelayCounter::signal_showTips);
+    p.show();
+    combo(p)->setCurrentIndex(2);
+    p.on_comboBox_activated(2);
+    deliver(p, stats("getMcastStats", "1", "succ", 1600));
+    ASSERT_EQ(field(p, "total_le"), QStringLiteral("1600"));
+
+    click(p, "clear_bt");
+    QJsonObject failed{{"ops", "clrMcastStats"}, {"sdpId", "1"}, {"result", "fail"}, {"reason", "busy"}};
+    deliver(p, failed);
+    ASSERT_EQ(tips.count(), 1);
+    EXPECT_EQ(tips.last().at(0).toString(), QStringLiteral("清除失败"));
+    EXPECT_EQ(field(p, "total_le"), QStringLiteral("1600"));
+    EXPECT_EQ(field(p, "in125_le"), QStringLiteral("800"));
+
+    deliver(p, stats("clrMcastStats", "1", "succ", 0));
+    EXPECT_EQ(tips.count(), 1);
+    EXPECT_EQ(field(p, "total_le"), QStringLiteral("0"));
+    EXPECT_EQ(field(p, "in125_le"), QStringLiteral("0"));
+}
+
+TEST_F(DelayCounterPageTest, PollsWhileVisibleAndNeverOffline)
+{
+    buildNetwork();
+    NewDelayCounter p(QStringLiteral("D1"));
+    QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
+    auto* poll = p.findChild<QTimer*>(QStringLiteral("poll_timer"));
+    ASSERT_NE(poll, nullptr);
+    EXPECT_FALSE(poll->isActive());
+    p.show();
+    EXPECT_TRUE(poll->isActive());
+    EXPECT_EQ(poll->interval(), 2000);
+    QMetaObject::invokeMethod(poll, "timeout");
+    EXPECT_EQ(sends.count(), 2);
+    p.hide();
+    EXPECT_FALSE(poll->isActive());
+
+    AppState::setMode(AppState::kOfflineMode);
+    NewDelayCounter offline(QStringLiteral("D1"));
+    QSignalSpy offlineSends(&offline, &NewDelayCounter::sendChangeData);
+    offline.show();
+    click(offline, "refresh_bt");
+    click(offline, "clear_bt");
+    EXPECT_EQ(offlineSends.count(), 0);
+}
+
+TEST_F(DelayCounterPageTest, ChoiceFollowsStreamsThatStartAndStop)
+{
+    buildNetwork();
+    NewDelayCounter p(QStringLiteral("D1"));
+    p.show();
+    combo(p)->setCurrentIndex(1); // unicast 2
+    p.on_comboBox_activated(1);
+    deliver(p, stats("getUcastStats", "2", "succ", 100));
+    ASSERT_EQ(field(p, "total_le"), QStringLiteral("100"));
+
+    // Unicast 0 stops: the choice stays on unicast 2 and its values stay.
+    reply(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"2"}));
+    click(p, "refresh_bt");
+    ASSERT_EQ(combo(p)->count(), 2);
+    EXPECT_EQ(combo(p)->currentText(), QStringLiteral("ucast:2 192.168.10.99->192.168.10.21"));
+    EXPECT_EQ(field(p, "total_le"), QStringLiteral("100"));
+
+    // Unicast 2 stops too: its values are no longer shown.
+    reply(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{}));
+    click(p, "refresh_bt");
+    ASSERT_EQ(combo(p)->count(), 1);
+    EXPECT_EQ(combo(p)->currentText(), QStringLiteral("mcast:1 239.69.1.2"));
+    EXPECT_EQ(field(p, "total_le"), QStringLiteral("0"));
+}
+
+} // namespace

@@ -1,0 +1,170 @@
+#include "LevelConversion.h"
+
+#include <gtest/gtest.h>
+
+namespace lc = LevelConversion;
+
+namespace {
+
+struct LevelCase
+{
+    const char* text;
+    bool offset;
+    int level;
+    int meter;
+};
+
+class LevelTextTest : public ::testing::TestWithParam<LevelCase>
+{
+};
+
+TEST_P(LevelTextTest, RowLevelAndMeter)
+{
+    const LevelCase c = GetParam();
+    const int level = lc::levelFromText(QString::fromUtf8(c.text), c.offset);
+    EXPECT_EQ(level, c.level) << c.text;
+    EXPECT_EQ(lc::meterValue(level), c.meter) << c.text;
+}
+
+INSTANTIATE_TEST_SUITE_P(Levels, LevelTextTest,
+                         ::testing::Values(LevelCase{"-inf", false, -120, -90}, LevelCase{"-INF", false, -120, -90},
+                                           LevelCase{"-inf", true, -117, -90}, LevelCase{"-23.5", false, -23, -23},
+                                           LevelCase{"-23.9", false, -23, -23}, LevelCase{"-23.9", true, -20, -20},
+                                           LevelCase{"-90.0", false, -90, -90}, LevelCase{"-95", false, -95, -90},
+                                           LevelCase{"-0.4", false, 0, 0}, LevelCase{"2.7", false, 2, 0},
+                                           LevelCase{"-2", true, 1, 0}, LevelCase{" -12 ", false, -12, -12},
+                                           // Garbage is silence, never a full-scale meter.
+                                           LevelCase{"", false, -120, -90}, LevelCase{"abc", false, -120, -90},
+                                           LevelCase{"nan", false, -120, -90}));
+
+TEST(LevelConversion, FirmwareOffsetOnlyBefore306)
+{
+    EXPECT_TRUE(lc::needsLevelOffset(QStringLiteral("3.0.5")));
+    EXPECT_TRUE(lc::needsLevelOffset(QStringLiteral("2.9.99")));
+    EXPECT_TRUE(lc::needsLevelOffset(QStringLiteral("3.0")));
+    EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("3.0.6")));
+    EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("3.0.6.0")));
+    EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("3.0.10")));
+    EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("3.1")));
+    EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("10.0.0")));
+    // Unknown firmware is taken as current.
+    EXPECT_FALSE(lc::needsLevelOffset(QString()));
+    EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("  ")));
+
+    // Same device values, old and current firmware: 3 dB apart.
+    const QString v = QStringLiteral("-40.2");
+    EXPECT_EQ(lc::levelFromText(v, lc::needsLevelOffset(QStringLiteral("3.0.5"))) -
+                  lc::levelFromText(v, lc::needsLevelOffset(QStringLiteral("3.0.6"))),
+              3);
+}
+
+TEST(LevelConversion, VersionsCompareNumericallyPartByPart)
+{
+    EXPECT_LT(lc::compareVersions(QStringLiteral("3.0.6"), QStringLiteral("3.0.10")), 0);
+    EXPECT_GT(lc::compareVersions(QStringLiteral("3.0.10"), QStringLiteral("3.0.9")), 0);
+    EXPECT_EQ(lc::compareVersions(QStringLiteral("3.0"), QStringLiteral("3.0.0")), 0);
+    EXPECT_LT(lc::compareVersions(QStringLiteral("2.10.0"), QStringLiteral("3.0.0")), 0);
+    EXPECT_GT(lc::compareVersions(QStringLiteral("3.0.6"), QStringLiteral("3.0.5")), 0);
+}
+
+TEST(LevelConversion, MaxLevelOfAnArray)
+{
+    EXPECT_EQ(lc::maxLevel({QStringLiteral("-inf"), QStringLiteral("-30.5"), QStringLiteral("-12")}, false), -12);
+    EXPECT_EQ(lc::maxLevel({QStringLiteral("-inf"), QStringLiteral("-inf")}, false), -120);
+    EXPECT_EQ(lc::maxLevel({QStringLiteral("-50"), QStringLiteral("-40")}, true), -37);
+    EXPECT_EQ(lc::maxLevel({}, false), lc::kSilentLevel);
+}
+
+struct GainCase
+{
+    const char* text;
+    double gain;
+    int slider;
+    const char* shown;
+};
+
+class GainTextTest : public ::testing::TestWithParam<GainCase>
+{
+};
+
+TEST_P(GainTextTest, ClampedGainSliderAndText)
+{
+    const GainCase c = GetParam();
+    double gain = 99.0;
+    ASSERT_TRUE(lc::gainFromText(QString::fromUtf8(c.text), &gain)) << c.text;
+    EXPECT_DOUBLE_EQ(gain, c.gain) << c.text;
+    EXPECT_EQ(lc::sliderPosition(gain), c.slider) << c.text;
+    EXPECT_EQ(lc::valueText(gain), QString::fromUtf8(c.shown)) << c.text;
+    EXPECT_DOUBLE_EQ(lc::gainFromSlider(lc::sliderPosition(gain)), c.slider / 10.0);
+}
+
+INSTANTIATE_TEST_SUITE_P(Gains, GainTextTest,
+                         ::testing::Values(GainCase{"15", 12.0, 120, "12"}, GainCase{"12", 12.0, 120, "12"},
+                                           GainCase{"-inf", -60.0, -600, "-60"}, GainCase{"-75.5", -60.0, -600, "-60"},
+                                           GainCase{"0", 0.0, 0, "0"}, GainCase{"-0", 0.0, 0, "0"},
+                                           GainCase{"5.5", 5.5, 55, "5.5"}, GainCase{"-3.25", -3.25, -33, "-3.25"},
+                                           GainCase{"1.23456789", 1.23456789, 12, "1.23457"}));
+
+TEST(LevelConversion, GainTextThatIsNoNumberIsRefused)
+{
+    double gain = 4.0;
+    EXPECT_FALSE(lc::gainFromText(QStringLiteral("loud"), &gain));
+    EXPECT_FALSE(lc::gainFromText(QString(), &gain));
+    EXPECT_FALSE(lc::gainFromText(QStringLiteral("nan"), &gain));
+    EXPECT_DOUBLE_EQ(gain, 4.0);
+}
+
+TEST(LevelConversion, ValueFieldAcceptsOnlyTheSliderRange)
+{
+    double gain = 0.0;
+    EXPECT_TRUE(lc::gainFromField(QStringLiteral("-60"), &gain));
+    EXPECT_DOUBLE_EQ(gain, -60.0);
+    EXPECT_TRUE(lc::gainFromField(QStringLiteral(" 12 "), &gain));
+    EXPECT_DOUBLE_EQ(gain, 12.0);
+    EXPECT_FALSE(lc::gainFromField(QStringLiteral("12.1"), &gain));
+    EXPECT_FALSE(lc::gainFromField(QStringLiteral("-60.01"), &gain));
+    EXPECT_FALSE(lc::gainFromField(QStringLiteral("-inf"), &gain));
+    EXPECT_FALSE(lc::gainFromField(QStringLiteral("x"), &gain));
+    EXPECT_DOUBLE_EQ(gain, 12.0);
+}
+
+TEST(LevelConversion, SliderPositionStaysInRange)
+{
+    EXPECT_EQ(lc::sliderPosition(30.0), lc::kSliderMax);
+    EXPECT_EQ(lc::sliderPosition(-100.0), lc::kSliderMin);
+    EXPECT_EQ(lc::sliderPosition(-0.04), 0);
+}
+
+TEST(LevelConversion, Paging)
+{
+    // More to come: ask from idNext.
+    EXPECT_EQ(lc::nextPageStart(0, 32, 64), 32);
+    EXPECT_EQ(lc::nextPageStart(32, 48, 64), 48);
+    // Last page, or a device reporting beyond the count.
+    EXPECT_EQ(lc::nextPageStart(32, 64, 64), -1);
+    EXPECT_EQ(lc::nextPageStart(0, 70, 64), -1);
+    // No progress, backwards or missing: stop rather than ask the same page forever.
+    EXPECT_EQ(lc::nextPageStart(16, 16, 64), -1);
+    EXPECT_EQ(lc::nextPageStart(16, 8, 64), -1);
+    EXPECT_EQ(lc::nextPageStart(0, 0, 64), -1);
+    EXPECT_EQ(lc::nextPageStart(0, -3, 64), -1);
+    EXPECT_EQ(lc::nextPageStart(0, 4, 0), -1);
+}
+
+TEST(LevelConversion, PriorityRange)
+{
+    int p = -1;
+    EXPECT_TRUE(lc::priorityFromText(QStringLiteral("0"), &p));
+    EXPECT_EQ(p, 0);
+    EXPECT_TRUE(lc::priorityFromText(QStringLiteral("255"), &p));
+    EXPECT_EQ(p, 255);
+    EXPECT_TRUE(lc::priorityFromText(QStringLiteral(" 128 "), &p));
+    EXPECT_EQ(p, 128);
+    for (const char* bad : {"256", "-1", "", "abc", "12.5", "1e2"}) {
+        p = 7;
+        EXPECT_FALSE(lc::priorityFromText(QString::fromLatin1(bad), &p)) << bad;
+        EXPECT_EQ(p, 7) << bad;
+    }
+}
+
+} // namespace

@@ -1,0 +1,276 @@
+#include "LockTestSupport.h"
+#include "ManagePasswd.h"
+
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+namespace {
+
+const char* const kIp = "192.168.10.21";
+
+QStringList g_logLines;
+void collectLog(QtMsgType, const QMessageLogContext&, const QString& text)
+{
+    g_logLines << text;
+}
+
+class PasswdDialogTest : public lockstest::DeviceTest
+{
+protected:
+    QLineEdit* edit(ManagePasswd& d, const char* name) { return d.findChild<QLineEdit*>(QLatin1String(name)); }
+    void clickOk(ManagePasswd& d) { d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->click(); }
+
+    /// The last notice as (text, success).
+    static std::pair<QString, bool> last(const QSignalSpy& spy)
+    {
+        const QList<QVariant> args = spy.last();
+        return {args.at(0).toString(), args.at(1).toBool()};
+    }
+};
+
+TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
+{
+    addDevice("D1", kIp, "MRD-M8");
+    struct Case
+    {
+        ManagePasswd::Mode mode;
+        const char* passwd;
+        const char* old;
+        const char* newPw;
+        const char* confirm;
+        const char* tip;
+    };
+    const Case cases[] = {
+        {ManagePasswd::EnterPassword, "", nullptr, nullptr, nullptr, "密码不能为空"},
+        {ManagePasswd::EnterPassword, "secret ", nullptr, nullptr, nullptr, "密码中不能有空格"},
+        {ManagePasswd::SetPassword, nullptr, nullptr, "abc", "abd", "两次密码输入不一致"},
+        {ManagePasswd::SetPassword, nullptr, nullptr, "", "", "密码不能为空"},
+        {ManagePasswd::ChangePassword, nullptr, "old", "a b", "a b", "密码中不能有空格"},
+        {ManagePasswd::ChangePassword, nullptr, "", "abc", "abc", "密码不能为空"},
+    };
+    for (const Case& c : cases) {
+        ManagePasswd d(QStringLiteral("D1"), c.mode);
+        QSignalSpy info(&d, &ManagePasswd::signal_information);
+        if (c.passwd)
+            edit(d, "passwd_le")->setText(QString::fromUtf8(c.passwd));
+        if (c.old)
+            edit(d, "old_le")->setText(QString::fromUtf8(c.old));
+        if (c.newPw) {
+            edit(d, "new_le")->setText(QString::fromUtf8(c.newPw));
+            edit(d, "confirm_le")->setText(QString::fromUtf8(c.confirm));
+        }
+        clickOk(d);
+        ASSERT_EQ(info.count(), 1) << c.tip;
+        EXPECT_EQ(last(info), std::make_pair(QString::fromUtf8(c.tip), false));
+        EXPECT_FALSE(d.isWaiting());
+    }
+    EXPECT_TRUE(sent.empty());
+}
+
+TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
+{
+    addDevice("D1", kIp, "MRD-A16");
+    ManagePasswd enter(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    EXPECT_NE(edit(enter, "passwd_le"), nullptr);
+    EXPECT_EQ(edit(enter, "new_le"), nullptr);
+    ManagePasswd change(QStringLiteral("D1"), ManagePasswd::ChangePassword);
+    for (const char* name : {"old_le", "new_le", "confirm_le"}) {
+        QLineEdit* e = edit(change, name);
+        ASSERT_NE(e, nullptr) << name;
+        EXPECT_EQ(e->echoMode(), QLineEdit::Password) << name;
+    }
+    EXPECT_EQ(edit(change, "passwd_le"), nullptr);
+    // The show-text toggle belongs to its own field only.
+    change.findChild<QCheckBox*>(QStringLiteral("show_new_cb"))->setChecked(true);
+    EXPECT_EQ(edit(change, "new_le")->echoMode(), QLineEdit::Normal);
+    EXPECT_EQ(edit(change, "old_le")->echoMode(), QLineEdit::Password);
+    change.findChild<QCheckBox*>(QStringLiteral("show_new_cb"))->setChecked(false);
+    EXPECT_EQ(edit(change, "new_le")->echoMode(), QLineEdit::Password);
+    ManagePasswd set(QStringLiteral("D1"), ManagePasswd::SetPassword);
+    EXPECT_EQ(edit(set, "old_le"), nullptr);
+    EXPECT_NE(edit(set, "confirm_le"), nullptr);
+}
+
+TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
+{
+    addDevice("D1", kIp, "MRD-M8"); // its processor takes lock requests on 9995
+    QLoggingCategory::setFilterRules(QStringLiteral("meridane.*=true"));
+    g_logLines.clear();
+    const QtMessageHandler previous = qInstallMessageHandler(collectLog);
+
+    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    d.setLevels(1, 1, 3);
+    edit(d, "passwd_le")->setText(QStringLiteral("Op3nSesame"));
+    clickOk(d);
+
+    qInstallMessageHandler(previous);
+    QLoggingCategory::setFilterRules(QString());
+
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"setLock","password":"Op3nSesame","val":"0x3"})"));
+    EXPECT_EQ(sent[1].bytes,
+              QByteArray(R"({"ops":"setLock","password":"Op3nSesame","uiTag":"dspUiTag","val":"0x1001f"})"));
+    for (const lockstest::Sent& s : sent) {
+        EXPECT_EQ(s.ip, dvm_parseIp(kIp));
+        EXPECT_EQ(s.port, 9995);
+    }
+    EXPECT_TRUE(d.isWaiting());
+    EXPECT_FALSE(d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->isEnabled());
+    ASSERT_FALSE(g_logLines.isEmpty()); // the requests were logged, so the check below saw them
+    for (const QString& line : g_logLines)
+        EXPECT_FALSE(line.contains(QStringLiteral("Op3nSesame"))) << line.toStdString();
+}
+
+TEST_F(PasswdDialogTest, ProcessorLockGoesToThePortOfItsModel)
+{
+    addDevice("P1", "192.168.10.30", "MRD-P64");
+    addDevice("A1", "192.168.10.31", "MRD-A16");
+    ManagePasswd p(QStringLiteral("P1"), ManagePasswd::EnterPassword);
+    p.setLevels(0, 2, 2);
+    edit(p, "passwd_le")->setText(QStringLiteral("pw"));
+    clickOk(p);
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].port, 9995);
+    EXPECT_EQ(sent[0].msg.value("val"), QStringLiteral("0x10002"));
+    EXPECT_EQ(sent[1].port, 8999);
+    EXPECT_EQ(sent[1].msg.value("val"), QStringLiteral("0x1"));
+
+    // No processor, no processor lock.
+    sent.clear();
+    ManagePasswd a(QStringLiteral("A1"), ManagePasswd::EnterPassword);
+    a.setLevels(0, 0, 3);
+    edit(a, "passwd_le")->setText(QStringLiteral("pw"));
+    clickOk(a);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"setLock","password":"pw","val":"0x0"})"));
+}
+
+TEST_F(PasswdDialogTest, WrongPasswordKeepsTheDialogOpenWithTheReasonInEnglish)
+{
+    AppState::setChinese(false);
+    addDevice("A1", kIp, "MRD-A16");
+    ManagePasswd d(QStringLiteral("A1"), ManagePasswd::EnterPassword);
+    d.show();
+    QSignalSpy info(&d, &ManagePasswd::signal_information);
+    edit(d, "passwd_le")->setText(QStringLiteral("wrong"));
+    clickOk(d);
+
+    const QStringList toWindows =
+        reply(kIp, QJsonObject{{"ops", "setLock"}, {"result", "fail"}, {"reason", "mismatch"}});
+    ASSERT_EQ(toWindows.size(), 1);
+    d.recvBackData(toWindows[0]);
+    ASSERT_EQ(info.count(), 1);
+    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("Password error"), false));
+    EXPECT_TRUE(d.isVisible());
+    EXPECT_FALSE(d.isWaiting());
+    EXPECT_TRUE(d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->isEnabled());
+    EXPECT_EQ(sentOps("getLock").size(), 0u);
+}
+
+TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
+{
+    addDevice("D1", kIp, "MRD-M8");
+    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    d.show();
+    QSignalSpy info(&d, &ManagePasswd::signal_information);
+    edit(d, "passwd_le")->setText(QStringLiteral("pw"));
+    clickOk(d);
+    sent.clear();
+
+    // Another device's answer and an answer nobody asked for change nothing.
+    d.recvBackData(lockstest::compact({{"ops", "setLock"}, {"devId", "OTHER"}, {"result", "succ"}}));
+    d.recvBackData(lockstest::compact({{"ops", "setPassword"}, {"devId", "D1"}, {"result", "succ"}}));
+    // The device lock answered; the processor lock has not.
+    for (const QString& m : reply(kIp, QJsonObject{{"ops", "setLock"}, {"result", "succ"}}))
+        d.recvBackData(m);
+    EXPECT_EQ(info.count(), 0);
+    EXPECT_TRUE(d.isWaiting());
+    EXPECT_TRUE(sent.empty());
+
+    for (const QString& m : reply(kIp, QJsonObject{{"ops", "setLock"}, {"uiTag", "dspUiTag"}, {"result", "succ"}}))
+        d.recvBackData(m);
+    ASSERT_EQ(info.count(), 1);
+    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设置成功"), true));
+    EXPECT_EQ(d.result(), QDialog::Accepted);
+    EXPECT_FALSE(d.isVisible());
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"getLock"})"));
+    EXPECT_EQ(sent[0].port, 9995);
+    EXPECT_EQ(sent[1].bytes, QByteArray(R"({"ops":"getLock","uiTag":"dspUiTag"})"));
+    EXPECT_EQ(sent[1].port, 9995);
+}
+
+TEST_F(PasswdDialogTest, ProcessorRefusalFailsTheWholeChange)
+{
+    addDevice("D1", kIp, "MRD-P64");
+    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    QSignalSpy info(&d, &ManagePasswd::signal_information);
+    edit(d, "passwd_le")->setText(QStringLiteral("pw"));
+    clickOk(d);
+    d.recvBackData(
+        lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"uiTag", "dspUiTag"}, {"result", "fail"}}));
+    ASSERT_EQ(info.count(), 1);
+    // No reason given: still a failure text, never an empty notice.
+    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设置失败"), false));
+    // A late success of the device lock no longer counts as the change succeeding.
+    d.recvBackData(lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
+    EXPECT_EQ(info.count(), 1);
+    EXPECT_EQ(sentOps("getLock").size(), 0u);
+}
+
+TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
+{
+    addDevice("D1", kIp, "MRD-A16");
+    {
+        ManagePasswd d(QStringLiteral("D1"), ManagePasswd::SetPassword);
+        edit(d, "new_le")->setText(QStringLiteral("first"));
+        edit(d, "confirm_le")->setText(QStringLiteral("first"));
+        clickOk(d);
+        ASSERT_EQ(sent.size(), 1u);
+        EXPECT_EQ(sent[0].bytes, QByteArray(R"({"isByself":"isByself","new":"first","old":"","ops":"setPassword"})"));
+        EXPECT_EQ(sent[0].port, 9994);
+    }
+    sent.clear();
+    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::ChangePassword);
+    d.show();
+    QSignalSpy info(&d, &ManagePasswd::signal_information);
+    edit(d, "old_le")->setText(QStringLiteral("first"));
+    edit(d, "new_le")->setText(QStringLiteral("second"));
+    edit(d, "confirm_le")->setText(QStringLiteral("second"));
+    clickOk(d);
+    ASSERT_EQ(sent.size(), 1u);
+    EXPECT_EQ(sent[0].msg.value("old"), QStringLiteral("first"));
+    EXPECT_EQ(sent[0].msg.value("new"), QStringLiteral("second"));
+
+    const QStringList toWindows =
+        reply(kIp, QJsonObject{{"ops", "setPassword"}, {"result", "succ"}, {"old", "first"}, {"new", "second"}});
+    ASSERT_EQ(toWindows.size(), 1);
+    d.recvBackData(toWindows[0]);
+    ASSERT_EQ(info.count(), 1);
+    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("修改密码成功"), true));
+    EXPECT_FALSE(d.isVisible());
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail("D1").passwordSet, 1);
+}
+
+TEST_F(PasswdDialogTest, SilentDeviceTimesOut)
+{
+    addDevice("D1", kIp, "MRD-A16");
+    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    d.setReplyTimeoutMs(30);
+    QSignalSpy info(&d, &ManagePasswd::signal_information);
+    edit(d, "passwd_le")->setText(QStringLiteral("pw"));
+    clickOk(d);
+    ASSERT_TRUE(info.wait(2000));
+    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设备超时未响应"), false));
+    EXPECT_FALSE(d.isWaiting());
+    // A reply after giving up is not taken for the answer.
+    d.recvBackData(lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
+    EXPECT_EQ(info.count(), 1);
+    EXPECT_EQ(sentOps("getLock").size(), 0u);
+}
+
+} // namespace

@@ -1,0 +1,481 @@
+#include "AudioFormatControl.h"
+#include "ChannelNameTable.h"
+#include "DevWin.h"
+#include "DeviceAddressPanel.h"
+#include "DeviceWindow.h"
+#include "LoadingForm.h"
+#include "SettingsTestSupport.h"
+#include "UartTunnelPanel.h"
+
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTest>
+
+using namespace settingstest;
+
+namespace {
+
+class SettingsWindowTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        app();
+        resetAll();
+    }
+    void TearDown() override
+    {
+        delete frame.data();
+        resetAll();
+    }
+
+    /// Opens the window of `dev`; questions are answered with `answer` and recorded.
+    void open(const TestDevice& s = TestDevice())
+    {
+        dev = s;
+        addDevice(dev);
+        frame = new DevWin(dev.devId);
+        page = frame->deviceWindow();
+        page->setAsker([this](const QString& q) {
+            questions.append(q);
+            return answer;
+        });
+        sent.reset(new QSignalSpy(frame.data(), &DevWin::sendDataSignal));
+        tips.reset(new QSignalSpy(page, &DeviceWindow::signal_showTips));
+        QCoreApplication::processEvents();
+        sent->clear();
+    }
+    template <typename T> T* child(const char* name) const
+    {
+        T* w = page->findChild<T*>(QLatin1String(name));
+        EXPECT_NE(w, nullptr) << name;
+        return w;
+    }
+    void reply(const QString& json) { frame->recvBackData(json); }
+    void choose(const char* combo, const QString& itemText)
+    {
+        auto* c = child<QComboBox>(combo);
+        const int i = c->findText(itemText);
+        ASSERT_GE(i, 0) << qPrintable(itemText);
+        c->setCurrentIndex(i);
+        emit c->activated(i);
+    }
+    QString lastTip() const { return tips->isEmpty() ? QString() : tips->last().at(0).toString(); }
+
+    TestDevice dev;
+    QPointer<DevWin> frame;
+    DeviceWindow* page = nullptr;
+    bool answer = true;
+    QStringList questions;
+    std::unique_ptr<QSignalSpy> sent;
+    std::unique_ptr<QSignalSpy> tips;
+};
+
+TEST_F(SettingsWindowTest, OpeningAsksTheDeviceForItsState)
+{
+    addDevice(dev);
+    frame = new DevWin(dev.devId);
+    QSignalSpy spy(frame.data(), &DevWin::sendDataSignal);
+    QCoreApplication::processEvents();
+    QStringList ops;
+    for (const QJsonObject& o : messages(spy)) {
+        ops.append(o.value(QStringLiteral("ops")).toString());
+        EXPECT_EQ(o.value(QStringLiteral("devId")).toString(), dev.devId);
+    }
+    EXPECT_EQ(ops, (QStringList{"getIp", "getDebugInfo", "getVersion"}));
+    EXPECT_EQ(frame->deviceWindow()->findChild<QLineEdit*>("devName_le")->text(), dev.name);
+    EXPECT_EQ(frame->deviceWindow()->findChild<QComboBox*>("PacketTimeDiv_comb")->currentText(), "0.25 ms");
+    EXPECT_EQ(frame->deviceWindow()->findChild<QComboBox*>("netdelay_comb")->currentText(), "3 ms");
+    EXPECT_EQ(frame->deviceWindow()->findChild<QComboBox*>("combo_sampleByteNum")->currentText(), "24 Bits");
+}
+
+TEST_F(SettingsWindowTest, PacketTimeNeedsFourPacketsOfNetworkDelay)
+{
+    open(); // 3 ms delay
+    choose("PacketTimeDiv_comb", "1 ms");
+    EXPECT_EQ(lastTip(), QStringLiteral("网络延时不能小于包时间的4倍,请先修改网络延时"));
+    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "0.25 ms") << "returns to the confirmed value";
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(sent->count(), 0);
+
+    delete frame.data();
+    resetAll();
+    TestDevice four;
+    four.delayUs = 4000;
+    open(four);
+    choose("PacketTimeDiv_comb", "1 ms");
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions.at(0), QStringLiteral("重启设备才可生效，是否修改并重启？"));
+    const QVector<QJsonObject> set = messages(*sent, "setPacketTimeDiv");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(set.at(0).value("val").toString(), "1000");
+
+    reply(R"({"ops":"setPacketTimeDiv","devId":"MRD-0001","result":"succ"})");
+    EXPECT_EQ(messages(*sent, "reboot").size(), 1);
+    EXPECT_DOUBLE_EQ(page->audioFormat()->confirmedPacketUs(), 1000.0);
+    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "1 ms");
+}
+
+TEST_F(SettingsWindowTest, PacketTimeRefusedByDeviceOrUserReturnsTheCombo)
+{
+    TestDevice s;
+    s.delayUs = 8000;
+    open(s);
+    answer = false;
+    choose("PacketTimeDiv_comb", "0.5 ms");
+    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "0.25 ms");
+    EXPECT_EQ(sent->count(), 0);
+
+    answer = true;
+    choose("PacketTimeDiv_comb", "0.5 ms");
+    reply(R"({"ops":"setPacketTimeDiv","devId":"MRD-0001","result":"fail","reason":"busy"})");
+    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "0.25 ms");
+    EXPECT_EQ(lastTip(), "busy");
+    EXPECT_TRUE(messages(*sent, "reboot").isEmpty());
+}
+
+TEST_F(SettingsWindowTest, NetworkDelayMustHoldFourPackets)
+{
+    TestDevice s;
+    s.pFrameNum = 48; // 1 ms packets
+    s.delayUs = 8000;
+    open(s);
+    choose("netdelay_comb", "3 ms");
+    EXPECT_EQ(lastTip(), QStringLiteral("网络延时不能小于包时间的4倍"));
+    EXPECT_EQ(child<QComboBox>("netdelay_comb")->currentText(), "8 ms");
+    EXPECT_EQ(sent->count(), 0);
+
+    choose("netdelay_comb", "4 ms");
+    QVector<QJsonObject> set = messages(*sent, "setDelayUs");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(set.at(0).value("us").toString(), "4000");
+    reply(R"({"ops":"setDelayUs","devId":"MRD-0001","result":"fail","reason":"LOCK_UCAST_MCAST"})");
+    EXPECT_EQ(child<QComboBox>("netdelay_comb")->currentText(), "8 ms");
+    EXPECT_EQ(lastTip(), "LOCK_UCAST_MCAST") << "English interface shows the reason itself";
+
+    AppState::setChinese(true);
+    choose("netdelay_comb", "4 ms");
+    reply(R"({"ops":"setDelayUs","devId":"MRD-0001","result":"succ"})");
+    EXPECT_EQ(lastTip(), QStringLiteral("设置成功"));
+    EXPECT_EQ(page->audioFormat()->confirmedDelayUs(), 4000);
+    // The new delay now bounds the packet time: 2 ms packets need 8 ms.
+    choose("PacketTimeDiv_comb", "0.5 ms");
+    EXPECT_EQ(messages(*sent, "setPacketTimeDiv").size(), 1);
+}
+
+TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
+{
+    open();
+    auto* edit = child<QLineEdit>("devName_le");
+    edit->setText("Stage.Left");
+    emit edit->editingFinished();
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败，不能包含特殊字符"));
+    EXPECT_EQ(edit->text(), dev.name);
+    EXPECT_EQ(sent->count(), 0);
+
+    edit->setText(QString(31, QLatin1Char('x')));
+    emit edit->editingFinished();
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败，长度不能过长"));
+    EXPECT_EQ(edit->text(), dev.name);
+
+    edit->setText("  Stage Right_2 ");
+    emit edit->editingFinished();
+    QVector<QJsonObject> set = messages(*sent, "setDevName");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(set.at(0).value("name").toString(), "Stage Right_2");
+    EXPECT_FALSE(frame->loadingForm()->isHidden()) << "waits for the answer";
+
+    reply(R"({"ops":"setDevName","devId":"MRD-0001","result":"fail","reason":"mismatch"})");
+    EXPECT_EQ(edit->text(), dev.name);
+    EXPECT_EQ(lastTip(), "Password error");
+    EXPECT_TRUE(frame->loadingForm()->isHidden());
+
+    QSignalSpy retitled(page, &DeviceWindow::refreshTitleSignal);
+    edit->setText("Stage Right");
+    emit edit->editingFinished();
+    reply(R"({"ops":"setDevName","devId":"MRD-0001","result":"succ","name":"Stage Right"})");
+    ASSERT_EQ(retitled.count(), 1);
+    EXPECT_EQ(frame->titleText(), QStringLiteral("设备(Stage Right)"));
+    EXPECT_EQ(lastTip(), "Set successfully");
+    // Re-sending the confirmed name is no change.
+    sent->clear();
+    emit edit->editingFinished();
+    EXPECT_EQ(sent->count(), 0);
+}
+
+TEST_F(SettingsWindowTest, OfflineRenameIsStoredAtOnce)
+{
+    AppState::setMode(AppState::kOfflineMode);
+    open();
+    auto* edit = child<QLineEdit>("devName_le");
+    edit->setText("Virtual One");
+    emit edit->editingFinished();
+    EXPECT_EQ(sent->count(), 0);
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).name, "Virtual One");
+    EXPECT_EQ(frame->titleText(), QStringLiteral("设备(Virtual One) 离线模式"));
+    EXPECT_EQ(lastTip(), "Set successfully");
+}
+
+TEST_F(SettingsWindowTest, NameFieldShowsLiveHints)
+{
+    open();
+    auto* edit = child<QLineEdit>("devName_le");
+    QTest::keyClicks(edit, "ab.");
+    EXPECT_EQ(page->nameHint(), QStringLiteral("提示:名字不能有特殊字符"));
+    edit->clear();
+    QTest::keyClicks(edit, QString(31, QLatin1Char('n')));
+    EXPECT_EQ(page->nameHint(), QStringLiteral("提示:名字不能太长"));
+    QTest::keyClick(edit, Qt::Key_Backspace);
+    EXPECT_TRUE(page->nameHint().isEmpty());
+}
+
+TEST_F(SettingsWindowTest, SampleRateAsksThenRebootsOnSuccess)
+{
+    open();
+    answer = false;
+    choose("samplerate_comb", "96000");
+    EXPECT_EQ(child<QComboBox>("samplerate_comb")->currentText(), "48000");
+    EXPECT_EQ(sent->count(), 0);
+
+    answer = true;
+    choose("samplerate_comb", "96000");
+    QVector<QJsonObject> set = messages(*sent, "setSampleRate");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(set.at(0).value("val").toString(), "96000");
+    EXPECT_TRUE(messages(*sent, "reboot").isEmpty()) << "reboot only after the device agreed";
+
+    reply(R"({"ops":"setSampleRate","devId":"MRD-0001","result":"succ"})");
+    const QVector<QJsonObject> reboot = messages(*sent, "reboot");
+    ASSERT_EQ(reboot.size(), 1);
+    EXPECT_EQ(json(reboot.at(0)), R"({"devId":"MRD-0001","ops":"reboot"})");
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).sampleRate, 96000);
+    EXPECT_EQ(child<QComboBox>("samplerate_comb")->currentText(), "96000");
+
+    QSignalSpy closing(page, &DeviceWindow::closeSignal);
+    reply(R"({"ops":"reboot","devId":"MRD-0001","result":"succ"})");
+    EXPECT_EQ(lastTip(), QStringLiteral("设置成功，即将重启"));
+    EXPECT_TRUE(closing.wait(3000));
+}
+
+TEST_F(SettingsWindowTest, SampleRateRefusedRestoresCombo)
+{
+    open();
+    choose("samplerate_comb", "44100");
+    reply(R"({"ops":"setSampleRate","devId":"MRD-0001","result":"fail","reason":"no free sdpId"})");
+    EXPECT_EQ(child<QComboBox>("samplerate_comb")->currentText(), "48000");
+    EXPECT_EQ(lastTip(), "Reach Stream Limit");
+    EXPECT_TRUE(messages(*sent, "reboot").isEmpty());
+}
+
+TEST_F(SettingsWindowTest, SampleBitDepth)
+{
+    open();
+    choose("combo_sampleByteNum", "32 Bits");
+    const QVector<QJsonObject> set = messages(*sent, "setSampleByteNum");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(set.at(0).value("sampleByteNum").toString(), "4");
+    reply(R"({"ops":"setSampleByteNum","devId":"MRD-0001","result":"fail"})");
+    EXPECT_EQ(lastTip(), "Set Sample Bit Depth Failed!");
+    EXPECT_EQ(child<QComboBox>("combo_sampleByteNum")->currentText(), "24 Bits");
+
+    choose("combo_sampleByteNum", "16 Bits");
+    reply(R"({"ops":"setSampleByteNum","devId":"MRD-0001","result":"succ","sampleByteNum":"2"})");
+    EXPECT_EQ(lastTip(), "Set Sample Bit Depth Succ!");
+    EXPECT_EQ(child<QComboBox>("combo_sampleByteNum")->currentText(), "16 Bits");
+}
+
+TEST_F(SettingsWindowTest, AddressChangeFromTheFieldsTheDeviceReported)
+{
+    open();
+    reply(R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"192.168.1.11",)"
+          R"("gw":"192.168.1.1","dns":"192.168.1.1"})");
+    EXPECT_EQ(child<QComboBox>("ipMode_comb")->currentIndex(), 1);
+    EXPECT_EQ(child<QLineEdit>("ip_le")->text(), "192.168.1.11");
+    EXPECT_EQ(child<QLineEdit>("gateway_le")->text(), "192.168.1.1");
+
+    child<QPushButton>("changeIp_bt")->click();
+    EXPECT_EQ(lastTip(), QStringLiteral("IP地址未修改"));
+    EXPECT_EQ(sent->count(), 0);
+
+    child<QLineEdit>("mask_le")->setText("255.0.255.0");
+    child<QPushButton>("changeIp_bt")->click();
+    EXPECT_EQ(lastTip(), QStringLiteral("请输入正确的子网掩码，范围0-255"));
+    EXPECT_EQ(sent->count(), 0);
+
+    child<QLineEdit>("mask_le")->setText("255.255.0.0");
+    child<QLineEdit>("ip_le")->setText("192.168.0.0"); // the network address: asks first
+    answer = false;
+    child<QPushButton>("changeIp_bt")->click();
+    EXPECT_EQ(questions.value(0), QStringLiteral("ip地址和子网掩码可能不匹配，是否确认修改？"));
+    EXPECT_EQ(sent->count(), 0);
+
+    child<QLineEdit>("ip_le")->setText("192.168.4.40");
+    child<QPushButton>("changeIp_bt")->click();
+    const QVector<QJsonObject> set = messages(*sent, "setIp");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(json(set.at(0)), R"({"devId":"MRD-0001","dns":"192.168.1.1","gateway":"192.168.1.1",)"
+                               R"("ip":"192.168.4.40/16","isFixedIp":"1","ops":"setIp"})");
+
+    QSignalSpy closed(frame.data(), &DevWin::devWinClosed);
+    reply(R"({"ops":"setIp","devId":"MRD-0001","result":"succ"})");
+    EXPECT_EQ(lastTip(), QStringLiteral("设置成功，即将关闭窗口"));
+    ASSERT_TRUE(closed.wait(3000));
+    EXPECT_EQ(closed.at(0).at(0).toString(), dev.devId);
+}
+
+TEST_F(SettingsWindowTest, ThreeInterfaceModelSendsOneRequestPerInterface)
+{
+    TestDevice s;
+    s.model = QStringLiteral("MRN-3");
+    open(s);
+    EXPECT_FALSE(child<QLineEdit>("ip2_le")->isHidden());
+    reply(R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"10.0.0.5/24",)"
+          R"("gw":"10.0.0.1","dns":"10.0.0.1"})");
+    EXPECT_EQ(child<QLineEdit>("mask_le")->text(), "255.255.255.0") << "mask from the reply's prefix";
+    child<QLineEdit>("ip2_le")->setText("10.0.1.5");
+    child<QLineEdit>("ip3_le")->setText("10.0.2.5");
+    child<QPushButton>("changeIp_bt")->click();
+    const QVector<QJsonObject> set = messages(*sent, "setIp");
+    ASSERT_EQ(set.size(), 3);
+    EXPECT_EQ(set.at(1).value("devId").toString(), "MRD-0001:2");
+    EXPECT_EQ(set.at(1).value("gateway").toString(), "10.0.1.1");
+    EXPECT_EQ(set.at(2).value("ip").toString(), "10.0.2.5/24");
+}
+
+TEST_F(SettingsWindowTest, AutomaticAddressAndReset)
+{
+    open();
+    reply(R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"192.168.1.11",)"
+          R"("gw":"192.168.1.1","dns":"192.168.1.1"})");
+    auto* mode = child<QComboBox>("ipMode_comb");
+    answer = false;
+    mode->setCurrentIndex(0);
+    emit mode->activated(0);
+    EXPECT_EQ(questions.value(0), QStringLiteral("是否切换到自动ip？"));
+    EXPECT_EQ(mode->currentIndex(), 1) << "no: back to manual";
+    EXPECT_EQ(sent->count(), 0);
+
+    answer = true;
+    mode->setCurrentIndex(0);
+    emit mode->activated(0);
+    QVector<QJsonObject> set = messages(*sent, "setIp");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(json(set.at(0)), R"({"devId":"MRD-0001","isFixedIp":"0","ops":"setIp"})");
+    EXPECT_EQ(lastTip(), "Please close the page and refresh the device.");
+
+    sent->clear();
+    questions.clear();
+    page->addressPanel()->setRandomSource([] { return 100u; });
+    child<QPushButton>("pb_resetip")->click();
+    EXPECT_EQ(questions.value(0), QStringLiteral("设置固定IP地址为:169.254.102.102/16, 是否确认？"));
+    set = messages(*sent, "setIp");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(set.at(0).value("ip").toString(), "169.254.102.102/16");
+    EXPECT_EQ(lastTip(), QStringLiteral("重置IP后，请手动刷新设备列表"));
+}
+
+TEST_F(SettingsWindowTest, ChannelNamesAreCheckedSentAndRestored)
+{
+    open();
+    auto* table = child<QTableWidget>("channel_table");
+    ASSERT_EQ(table->rowCount(), 4);
+    EXPECT_EQ(table->item(0, 0)->text(), "Mic 1");
+    EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
+
+    table->item(3, 0)->setText("Mix.R");
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败，不能包含特殊字符"));
+    EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
+    EXPECT_EQ(sent->count(), 0);
+
+    table->item(3, 0)->setText("Main R");
+    const QVector<QJsonObject> set = messages(*sent, "setChName");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(json(set.at(0)), R"({"ch":"1","devId":"MRD-0001","inOrOut":"1","name":"Main R","ops":"setChName"})");
+    reply(R"({"ops":"setChName","devId":"MRD-0001","inOrOut":"1","ch":"1","id":"1","result":"fail","reason":"busy"})");
+    EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
+    EXPECT_EQ(lastTip(), "busy");
+
+    table->item(0, 0)->setText("Vocal");
+    reply(R"({"ops":"setChName","devId":"MRD-0001","inOrOut":"0","ch":"0","name":"Vocal","result":"succ"})");
+    EXPECT_EQ(table->item(0, 0)->text(), "Vocal");
+    EXPECT_EQ(page->channelTable()->confirmedName(0, 0), "Vocal");
+}
+
+TEST_F(SettingsWindowTest, TunnelSendsTheCommandAndLogsTheAnswer)
+{
+    open();
+    child<QLineEdit>("uart_le")->setText("AT+VER?");
+    child<QPushButton>("uart_send_bt")->click();
+    const QVector<QJsonObject> set = messages(*sent, "sendUdpToUart");
+    ASSERT_EQ(set.size(), 1);
+    EXPECT_EQ(json(set.at(0)), R"({"cmd":"AT+VER?","devId":"MRD-0001","ops":"sendUdpToUart"})");
+
+    reply(R"({"ops":"sendUdpToUart","devId":"MRD-0001","back":"VER 1.2\r\nOK\r\n"})");
+    reply(R"({"ops":"sendUdpToUart","devId":"MRD-0001","back":"READY"})");
+    EXPECT_EQ(child<QPlainTextEdit>("uart_log_te")->toPlainText(), "VER 1.2\nOK\nREADY");
+}
+
+TEST_F(SettingsWindowTest, DebugInfoAndVersionFillTheIdentity)
+{
+    open();
+    reply(R"({"ops":"getDebugInfo","devId":"MRD-0001","result":"succ","model":" MRD-A16 ","temp":"41500"})");
+    EXPECT_EQ(child<QLabel>("devInfo_label")->text(), QStringLiteral("MRD-A16(Stagebox A16, 41.5 °C)"));
+    EXPECT_TRUE(page->debugInfoReceived());
+    reply(
+        R"({"ops":"getCfg","devId":"MRD-0001","result":"succ","cfg":"a=1\nchNum_dspFromNet = 8\nchNum_dspToNet=4\n"})");
+    EXPECT_TRUE(child<QLabel>("dspCh_label")->text().contains(QRegularExpression("8.*4")));
+
+    DevDetailStore::instance().updateDevDetail(dev.devId, [](DevDetail_t& d) {
+        d.sampleRates = QStringList{"48000", "192000"};
+        d.firmwareVersion = "3.0.0";
+    });
+    reply(R"({"ops":"getVersion","devId":"MRD-0001","result":"succ"})");
+    auto* rates = child<QComboBox>("samplerate_comb");
+    EXPECT_EQ(rates->count(), 2);
+    EXPECT_EQ(rates->itemText(1), "192000");
+    EXPECT_EQ(rates->currentText(), "48000");
+    EXPECT_TRUE(child<QLabel>("version_label")->text().contains("3.0.0"));
+}
+
+TEST_F(SettingsWindowTest, DetailLockVeilsAndDisablesTheSettings)
+{
+    TestDevice s;
+    s.detailLock = 1;
+    open(s);
+    auto* panel = child<QGroupBox>("generalPanel");
+    EXPECT_FALSE(panel->isEnabled());
+    DevDetailStore::instance().updateDevDetail(dev.devId, [](DevDetail_t& d) { d.detailLock = 0; });
+    // Re-read once a second.
+    QTRY_VERIFY_WITH_TIMEOUT(panel->isEnabled(), 2500);
+    DevDetailStore::instance().updateDevDetail(dev.devId, [](DevDetail_t& d) { d.detailLock = 2; });
+    reply(R"({"ops":"setLock","devId":"MRD-0001","result":"succ"})");
+    EXPECT_FALSE(panel->isEnabled()) << "a setLock reply re-reads at once";
+}
+
+TEST_F(SettingsWindowTest, PageButtons)
+{
+    open();
+    child<QPushButton>("page_bt_levels")->click();
+    EXPECT_EQ(page->currentPage(), DeviceWindow::LevelsPage);
+    child<QPushButton>("page_bt_delay")->click();
+    EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
+    child<QPushButton>("page_bt_clock")->click();
+    EXPECT_EQ(lastTip(), QStringLiteral("暂不可用"));
+    EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
+    EXPECT_TRUE(child<QPushButton>("page_bt_delay")->isChecked());
+    tips->clear();
+    child<QPushButton>("dsp_bt");
+    page->on_dsp_bt_clicked();
+    EXPECT_EQ(lastTip(), QStringLiteral("暂不可用"));
+    child<QPushButton>("page_bt_config")->click();
+    EXPECT_EQ(page->currentPage(), DeviceWindow::ConfigPage);
+}
+
+} // namespace
