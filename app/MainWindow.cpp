@@ -6,6 +6,8 @@
 #include "CommandTranslator.h"
 #include "DevDetailStore.h"
 #include "DevListForm.h"
+#include "DevVolumeForm.h"
+#include "DevWin.h"
 #include "DevManager.h"
 #include "DeviceRequests.h"
 #include "FormNetTitle.h"
@@ -149,7 +151,13 @@ MainWindow::~MainWindow()
     if (m_platform != nullptr)
         m_platform->closeUpgradeProgram();
     m_thread->stopAndWait();
-    emit sendBackDataSignal(QStringLiteral("closeDev"));
+    // The windows are children: delete them while the map they report to still exists.
+    const QMap<QString, DevWin*> windows = m_devWins;
+    m_devWins.clear();
+    for (DevWin* w : windows) {
+        w->disconnect(this);
+        delete w;
+    }
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
 }
@@ -203,6 +211,8 @@ void MainWindow::buildPages()
     m_clockPage->setObjectName(QStringLiteral("clockPage"));
     m_volumePage = new PageForm(this);
     m_volumePage->setObjectName(QStringLiteral("volumePage"));
+    m_devVolume = new DevVolumeForm(m_volumePage);
+    m_volumePage->setBody(m_devVolume);
 
     m_networkPage = new QWidget(this);
     m_networkPage->setObjectName(QStringLiteral("networkPage"));
@@ -251,6 +261,10 @@ void MainWindow::connectNetwork()
     connect(m_thread.get(), &MyThread::signal_syncCanWork, this, &MainWindow::signal_syncCanWork);
     // Channel names read out after the last refresh must still reach the views.
     connect(m_thread.get(), &MyThread::signal_update_chName, this, &MainWindow::setUiRefreshPending, queued);
+    connect(m_thread.get(), &MyThread::signal_refreshDevAndChName, this, &MainWindow::setUiRefreshPending, queued);
+    // Refused route changes: the lock tip and a refresh that takes the pending marks away.
+    connect(m_thread.get(), &MyThread::signal_showTips, this, &MainWindow::signal_showTips);
+    connect(m_thread.get(), &MyThread::signal_refresh_route, this, &MainWindow::signal_refresh_route);
 
     connect(this, &MainWindow::signal_send_addDev, this, &MainWindow::slot_recv_addDev, queued);
     connect(this, &MainWindow::signal_send_updateDev, this, &MainWindow::slot_recv_updateDev, queued);
@@ -271,6 +285,11 @@ void MainWindow::connectNetwork()
     connect(m_netState, &NetStateForm::signal_gobalTips, this,
             [this](int type, bool isShow, QString msg) { slot_gobalTips(type, msg, isShow); });
     connect(m_netTitle, &FormNetTitle::sendSortIndex, this, &MainWindow::sendSortIndex);
+
+    connect(m_devList, &DevListForm::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
+    connect(m_devVolume, &DevVolumeForm::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
+    connect(m_devVolume, &DevVolumeForm::sendChangeData, this, &MainWindow::recvChangeData);
+    connect(this, &MainWindow::sendBackDataSignal, m_devVolume, &DevVolumeForm::recvBackData);
     connect(this, &MainWindow::sendSortIndex, m_netState, &NetStateForm::recvSortIndex);
 }
 
@@ -375,6 +394,13 @@ void MainWindow::showPage(int index)
 {
     for (int p : {10, 20, 30, 40})
         page(p)->setVisible(p == index);
+    // Levels are polled only while someone looks at them.
+    if (index == 40 && !AppState::isOffline()) {
+        m_devVolume->setDevices(m_store.devDetails());
+        m_devVolume->startPolling();
+    } else {
+        m_devVolume->stopPolling();
+    }
     m_topMenu->setCurrentPage(index);
     if (!AppState::isOffline())
         AppState::setMode(index);
@@ -604,6 +630,27 @@ void MainWindow::slot_sendUdp(QString msg, QString devId)
     libCallUser_sendUdp(bytes.constData(), bytes.size(), detail.ip, uint16_t(detail.port));
 }
 
+void MainWindow::slot_showDevWindow(QString devId)
+{
+    if (DevWin* open = m_devWins.value(devId)) {
+        open->showNormal();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    if (m_store.getDevDetail(devId, __func__, __LINE__).isEmpty())
+        return;
+    auto* win = new DevWin(devId, this);
+    win->setAttribute(Qt::WA_DeleteOnClose);
+    m_devWins.insert(devId, win);
+    connect(win, &DevWin::sendDataSignal, this, &MainWindow::recvChangeData);
+    connect(win, &DevWin::sendSignal, this, &MainWindow::slot_sendUdp);
+    connect(this, &MainWindow::sendBackDataSignal, win, &DevWin::recvBackData);
+    connect(win, &DevWin::devWinClosed, this, [this](QString id) { m_devWins.remove(id); });
+    win->show();
+    win->raise();
+}
+
 void MainWindow::recvChangeData(QString str)
 {
     const CommandTranslator translator(
@@ -616,8 +663,11 @@ void MainWindow::recvChangeData(QString str)
 void MainWindow::slot_refreshUi()
 {
     if (!AppState::isOffline()) {
-        m_devList->refresh(m_store.devDetails());
+        const QVector<DevDetail_t> devices = m_store.devDetails();
+        m_devList->refresh(devices);
         m_netState->refresh();
+        if (m_volumePage->isVisible())
+            m_devVolume->setDevices(devices);
     }
     writeStateSnapshot();
 }

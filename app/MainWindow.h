@@ -1,12 +1,15 @@
 #pragma once
 #include "FramelessWindow.h"
 
+#include <QMap>
 #include <QString>
 #include <QTimer>
 #include <cstdint>
 #include <memory>
 
 class DevDetailStore;
+class DevVolumeForm;
+class DevWin;
 class DevListForm;
 class FormNetTitle;
 class LoadingForm;
@@ -57,6 +60,9 @@ public:
     QLabel* infoLabel() const { return m_infoLabel; }
     QLabel* globalTipsLabel() const { return m_globalTips; }
     SapMonitorView* sapMonitor() const { return m_sapMonitor; }
+    /// The open settings window of a device, or null.
+    DevWin* devWindow(const QString& devId) const { return m_devWins.value(devId); }
+    DevVolumeForm* devVolumeForm() const { return m_devVolume; }
     /// The page widget of a page index (10, 20, 30, 40), or null.
     QWidget* page(int index) const;
     /// The question on_close_bt_clicked() asks, in the current language.
@@ -94,6 +100,8 @@ public slots:
     void slot_recv_addMcast(QString ipAddr);
     void slot_recv_delMcast(uint32_t dstIp);
     void slot_sendUdp(QString msg, QString devId);
+    /// Opens the settings window of a device, or raises the one already open.
+    void slot_showDevWindow(QString devId);
     void slot_refresh_route();
     void slot_showTips(QString tips);
     void slot_recv_message(QString msg);
@@ -156,6 +164,9 @@ private:
     QLabel* m_globalTips = nullptr;
     StyledButton* m_maxButton = nullptr;
     SapMonitorView* m_sapMonitor = nullptr;
+    DevVolumeForm* m_devVolume = nullptr;
+    /// One settings window per device, by devId; a window removes itself when it closes.
+    QMap<QString, DevWin*> m_devWins;
 
     QTimer m_autoChoiceTimer;
     QTimer m_interfaceTimer;

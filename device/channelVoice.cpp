@@ -128,6 +128,20 @@ void channelVoice::setCurrentPage(int page)
 
 void channelVoice::buildUi()
 {
+    // Dark like the settings page it sits beside; rows inherit it.
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("QWidget#channelVoice{background:#1e2229;} QLabel{color:#d7dbe2;}"
+                                 "QLineEdit{background:#14181e;color:#e6e9ee;border:1px solid #3a404a;}"
+                                 "QTabWidget::pane{border:1px solid #3a404a;background:#1e2229;}"
+                                 "QTabBar::tab{background:#2a2f38;color:#d7dbe2;padding:%1px %2px;}"
+                                 "QTabBar::tab:selected{background:#0a84d0;color:#ffffff;}"
+                                 "QScrollArea, QScrollArea > QWidget > QWidget{background:#1e2229;}"
+                                 "QPushButton{background:#2a2f38;color:#d7dbe2;border:1px solid #3a404a;"
+                                 "padding:%3px %2px;}"
+                                 "QPushButton:checked{background:#c0392b;color:#ffffff;}")
+                      .arg(UiScale::px(4))
+                      .arg(UiScale::px(10))
+                      .arg(UiScale::px(2)));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(UiScale::px(8), UiScale::px(8), UiScale::px(8), UiScale::px(8));
     layout->setSpacing(UiScale::px(6));

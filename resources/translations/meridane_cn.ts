@@ -2,6 +2,99 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="zh_CN">
 <context>
+    <name>AddressChecks</name>
+    <message>
+        <source>ip不能为空</source>
+        <translation>ip不能为空</translation>
+    </message>
+    <message>
+        <source>子网掩码不能为空</source>
+        <translation>子网掩码不能为空</translation>
+    </message>
+    <message>
+        <source>DNS不能为空</source>
+        <translation>DNS不能为空</translation>
+    </message>
+    <message>
+        <source>网关不能为空</source>
+        <translation>网关不能为空</translation>
+    </message>
+    <message>
+        <source>请输入正确的IP，范围0-255</source>
+        <translation>请输入正确的IP，范围0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的IP2，范围0-255</source>
+        <translation>请输入正确的IP2，范围0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的IP3，范围0-255</source>
+        <translation>请输入正确的IP3，范围0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的子网掩码，范围0-255</source>
+        <translation>请输入正确的子网掩码，范围0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的DNS，范围0-255</source>
+        <translation>请输入正确的DNS，范围0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的网关，范围0-255</source>
+        <translation>请输入正确的网关，范围0-255</translation>
+    </message>
+    <message>
+        <source>IP地址未修改</source>
+        <translation>IP地址未修改</translation>
+    </message>
+</context>
+<context>
+    <name>AudioFormatControl</name>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+    <message>
+        <source>切换采样率将加载采样率对应默认配置,是否切换?</source>
+        <translation>切换采样率将加载采样率对应默认配置,是否切换?</translation>
+    </message>
+    <message>
+        <source>重启设备才可生效，是否修改并重启？</source>
+        <translation>重启设备才可生效，是否修改并重启？</translation>
+    </message>
+    <message>
+        <source>网络延时不能小于包时间的4倍,请先修改网络延时</source>
+        <translation>网络延时不能小于包时间的4倍,请先修改网络延时</translation>
+    </message>
+    <message>
+        <source>网络延时不能小于包时间的4倍</source>
+        <translation>网络延时不能小于包时间的4倍</translation>
+    </message>
+</context>
+<context>
+    <name>ChannelNameTable</name>
+    <message>
+        <source>通道名称</source>
+        <translation>通道名称</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>网络接收</source>
+        <translation>网络接收</translation>
+    </message>
+    <message>
+        <source>网络发送</source>
+        <translation>网络发送</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+</context>
+<context>
     <name>DevListForm</name>
     <message>
         <source>设备列表 (%1)</source>
@@ -14,6 +107,291 @@
     <message>
         <source>设备类型</source>
         <translation>设备类型</translation>
+    </message>
+</context>
+<context>
+    <name>DevVolumeForm</name>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>模拟输入(dBFS)</source>
+        <translation>模拟输入(dBFS)</translation>
+    </message>
+    <message>
+        <source>模拟输出(dBFS)</source>
+        <translation>模拟输出(dBFS)</translation>
+    </message>
+    <message>
+        <source>网络输入(dBFS)</source>
+        <translation>网络输入(dBFS)</translation>
+    </message>
+    <message>
+        <source>网络输出(dBFS)</source>
+        <translation>网络输出(dBFS)</translation>
+    </message>
+</context>
+<context>
+    <name>DevWin</name>
+    <message>
+        <source>设备</source>
+        <translation>设备</translation>
+    </message>
+    <message>
+        <source> 离线模式</source>
+        <translation> 离线模式</translation>
+    </message>
+    <message>
+        <source>disconnected</source>
+        <translation>disconnected</translation>
+    </message>
+    <message>
+        <source>请稍候...</source>
+        <translation>请稍候...</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceAddressPanel</name>
+    <message>
+        <source>自动获取</source>
+        <translation>自动获取</translation>
+    </message>
+    <message>
+        <source>手动设置</source>
+        <translation>手动设置</translation>
+    </message>
+    <message>
+        <source>IP模式</source>
+        <translation>IP模式</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP地址</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>子网掩码</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>网关</translation>
+    </message>
+    <message>
+        <source>修改IP</source>
+        <translation>修改IP</translation>
+    </message>
+    <message>
+        <source>重置IP</source>
+        <translation>重置IP</translation>
+    </message>
+    <message>
+        <source>ip地址和子网掩码可能不匹配，是否确认修改？</source>
+        <translation>ip地址和子网掩码可能不匹配，是否确认修改？</translation>
+    </message>
+    <message>
+        <source>是否切换到自动ip？</source>
+        <translation>是否切换到自动ip？</translation>
+    </message>
+    <message>
+        <source>设置固定IP地址为:</source>
+        <translation>设置固定IP地址为:</translation>
+    </message>
+    <message>
+        <source>, 是否确认？</source>
+        <translation>, 是否确认？</translation>
+    </message>
+    <message>
+        <source>重置IP后，请手动刷新设备列表</source>
+        <translation>重置IP后，请手动刷新设备列表</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceWindow</name>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>设备配置</source>
+        <translation>设备配置</translation>
+    </message>
+    <message>
+        <source>音频处理</source>
+        <translation>音频处理</translation>
+    </message>
+    <message>
+        <source>通道音量</source>
+        <translation>通道音量</translation>
+    </message>
+    <message>
+        <source>延时统计</source>
+        <translation>延时统计</translation>
+    </message>
+    <message>
+        <source>时钟日志</source>
+        <translation>时钟日志</translation>
+    </message>
+    <message>
+        <source>测试</source>
+        <translation>测试</translation>
+    </message>
+    <message>
+        <source>设备设置</source>
+        <translation>设备设置</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>采样率</source>
+        <translation>采样率</translation>
+    </message>
+    <message>
+        <source>包时间</source>
+        <translation>包时间</translation>
+    </message>
+    <message>
+        <source>网络延时</source>
+        <translation>网络延时</translation>
+    </message>
+    <message>
+        <source>采样位深</source>
+        <translation>采样位深</translation>
+    </message>
+    <message>
+        <source>设备信息</source>
+        <translation>设备信息</translation>
+    </message>
+    <message>
+        <source>修改类型</source>
+        <translation>修改类型</translation>
+    </message>
+    <message>
+        <source>锁定管理</source>
+        <translation>锁定管理</translation>
+    </message>
+    <message>
+        <source>重启设备</source>
+        <translation>重启设备</translation>
+    </message>
+    <message>
+        <source>网络设置</source>
+        <translation>网络设置</translation>
+    </message>
+    <message>
+        <source>通道名称</source>
+        <translation>通道名称</translation>
+    </message>
+    <message>
+        <source>串口透传</source>
+        <translation>串口透传</translation>
+    </message>
+    <message>
+        <source>型号: </source>
+        <translation>型号: </translation>
+    </message>
+    <message>
+        <source>固件版本: </source>
+        <translation>固件版本: </translation>
+    </message>
+    <message>
+        <source>是否重启设备？</source>
+        <translation>是否重启设备？</translation>
+    </message>
+    <message>
+        <source>暂不可用</source>
+        <translation>暂不可用</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+    <message>
+        <source>设置成功，即将关闭窗口</source>
+        <translation>设置成功，即将关闭窗口</translation>
+    </message>
+    <message>
+        <source>设置成功，即将重启</source>
+        <translation>设置成功，即将重启</translation>
+    </message>
+    <message>
+        <source>DSP通道: 网络输入 %1, 网络输出 %2</source>
+        <translation>DSP通道: 网络输入 %1, 网络输出 %2</translation>
+    </message>
+</context>
+<context>
+    <name>DialogChangePriority</name>
+    <message>
+        <source>时钟优先级</source>
+        <translation>时钟优先级</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>请输入规定的数字,范围0-255</source>
+        <translation>请输入规定的数字,范围0-255</translation>
+    </message>
+</context>
+<context>
+    <name>FormChannelVoice</name>
+    <message>
+        <source>静音</source>
+        <translation>静音</translation>
+    </message>
+    <message>
+        <source>电源</source>
+        <translation>电源</translation>
+    </message>
+</context>
+<context>
+    <name>FormEditDevTypeDialog</name>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>修改设备类型</source>
+        <translation>修改设备类型</translation>
+    </message>
+    <message>
+        <source>只能包含数字、字符、-、_，长度不能超过12</source>
+        <translation>只能包含数字、字符、-、_，长度不能超过12</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>设备类型</translation>
+    </message>
+    <message>
+        <source>修改失败</source>
+        <translation>修改失败</translation>
+    </message>
+    <message>
+        <source>设备类型修改中...(大概10秒)</source>
+        <translation>设备类型修改中...(大概10秒)</translation>
+    </message>
+    <message>
+        <source>找不到修改工具tools/Quill.exe</source>
+        <translation>找不到修改工具tools/Quill.exe</translation>
+    </message>
+    <message>
+        <source>修改成功并重启，请刷新列表</source>
+        <translation>修改成功并重启，请刷新列表</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
     </message>
 </context>
 <context>
@@ -111,6 +489,195 @@
     </message>
 </context>
 <context>
+    <name>ManageLock</name>
+    <message>
+        <source>锁定设置</source>
+        <translation>锁定设置</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>正常</translation>
+    </message>
+    <message>
+        <source>只读</source>
+        <translation>只读</translation>
+    </message>
+    <message>
+        <source>隐藏</source>
+        <translation>隐藏</translation>
+    </message>
+    <message>
+        <source>设备详情</source>
+        <translation>设备详情</translation>
+    </message>
+    <message>
+        <source>设备路由</source>
+        <translation>设备路由</translation>
+    </message>
+    <message>
+        <source>音频处理详情</source>
+        <translation>音频处理详情</translation>
+    </message>
+    <message>
+        <source>详情只读</source>
+        <translation>详情只读</translation>
+    </message>
+    <message>
+        <source>修改密码</source>
+        <translation>修改密码</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>ManagePasswd</name>
+    <message>
+        <source>输入密码</source>
+        <translation>输入密码</translation>
+    </message>
+    <message>
+        <source>设置密码</source>
+        <translation>设置密码</translation>
+    </message>
+    <message>
+        <source>修改密码</source>
+        <translation>修改密码</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>显示</source>
+        <translation>显示</translation>
+    </message>
+    <message>
+        <source>修改密码成功</source>
+        <translation>修改密码成功</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+    <message>
+        <source>设备超时未响应</source>
+        <translation>设备超时未响应</translation>
+    </message>
+</context>
+<context>
+    <name>MyThread</name>
+    <message>
+        <source>设备已加锁</source>
+        <translation>设备已加锁</translation>
+    </message>
+</context>
+<context>
+    <name>NameRules</name>
+    <message>
+        <source>提示:名字不能为空</source>
+        <translation>提示:名字不能为空</translation>
+    </message>
+    <message>
+        <source>提示:名字不能有特殊字符</source>
+        <translation>提示:名字不能有特殊字符</translation>
+    </message>
+    <message>
+        <source>提示:名字不能太长</source>
+        <translation>提示:名字不能太长</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能为空</source>
+        <translation>设置失败,名字不能为空</translation>
+    </message>
+    <message>
+        <source>设置失败，不能包含特殊字符</source>
+        <translation>设置失败，不能包含特殊字符</translation>
+    </message>
+    <message>
+        <source>设置失败，长度不能过长</source>
+        <translation>设置失败，长度不能过长</translation>
+    </message>
+</context>
+<context>
+    <name>NewDelayCounter</name>
+    <message>
+        <source>接收流:</source>
+        <translation>接收流:</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>刷新</translation>
+    </message>
+    <message>
+        <source>清除数据</source>
+        <translation>清除数据</translation>
+    </message>
+    <message>
+        <source>统计总数</source>
+        <translation>统计总数</translation>
+    </message>
+    <message>
+        <source>平均延迟(微秒)</source>
+        <translation>平均延迟(微秒)</translation>
+    </message>
+    <message>
+        <source>最大延迟(微秒)</source>
+        <translation>最大延迟(微秒)</translation>
+    </message>
+    <message>
+        <source>不连续次数</source>
+        <translation>不连续次数</translation>
+    </message>
+    <message>
+        <source>超出延迟次数</source>
+        <translation>超出延迟次数</translation>
+    </message>
+    <message>
+        <source>暂无活跃通道</source>
+        <translation>暂无活跃通道</translation>
+    </message>
+    <message>
+        <source>清除失败</source>
+        <translation>清除失败</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordRules</name>
+    <message>
+        <source>密码不能为空</source>
+        <translation>密码不能为空</translation>
+    </message>
+    <message>
+        <source>两次密码输入不一致</source>
+        <translation>两次密码输入不一致</translation>
+    </message>
+    <message>
+        <source>密码中不能有空格</source>
+        <translation>密码中不能有空格</translation>
+    </message>
+</context>
+<context>
+    <name>ReasonText</name>
+    <message>
+        <source>设置失败,设备已上锁</source>
+        <translation>设置失败,设备已上锁</translation>
+    </message>
+    <message>
+        <source>密码错误</source>
+        <translation>密码错误</translation>
+    </message>
+</context>
+<context>
     <name>SelectNetDialog</name>
     <message>
         <source>设置网卡</source>
@@ -174,6 +741,84 @@
     <message>
         <source>退出</source>
         <translation>退出</translation>
+    </message>
+</context>
+<context>
+    <name>UartTunnelPanel</name>
+    <message>
+        <source>发送</source>
+        <translation>发送</translation>
+    </message>
+    <message>
+        <source>串口命令</source>
+        <translation>串口命令</translation>
+    </message>
+</context>
+<context>
+    <name>channelVoice</name>
+    <message>
+        <source>模拟跳转到:</source>
+        <translation>模拟跳转到:</translation>
+    </message>
+    <message>
+        <source>网络跳转到:</source>
+        <translation>网络跳转到:</translation>
+    </message>
+    <message>
+        <source>输入</source>
+        <translation>输入</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>请输入正确的范围</source>
+        <translation>请输入正确的范围</translation>
+    </message>
+    <message>
+        <source>模拟输入</source>
+        <translation>模拟输入</translation>
+    </message>
+    <message>
+        <source>模拟输出</source>
+        <translation>模拟输出</translation>
+    </message>
+    <message>
+        <source>网络输入</source>
+        <translation>网络输入</translation>
+    </message>
+    <message>
+        <source>网络输出</source>
+        <translation>网络输出</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>设置成功</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+    <message>
+        <source>获取物理通道电平失败，是否重新获取？</source>
+        <translation>获取物理通道电平失败，是否重新获取？</translation>
+    </message>
+    <message>
+        <source>获取网络通道电平失败，是否重新获取？</source>
+        <translation>获取网络通道电平失败，是否重新获取？</translation>
+    </message>
+    <message>
+        <source>获取物理通道增益失败，是否重新获取？</source>
+        <translation>获取物理通道增益失败，是否重新获取？</translation>
+    </message>
+    <message>
+        <source>获取静音失败，是否重新获取？</source>
+        <translation>获取静音失败，是否重新获取？</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
     </message>
 </context>
 </TS>

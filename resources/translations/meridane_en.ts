@@ -2,6 +2,99 @@
 <!DOCTYPE TS>
 <TS version="2.1" language="en_GB">
 <context>
+    <name>AddressChecks</name>
+    <message>
+        <source>ip不能为空</source>
+        <translation>IP cannot be empty</translation>
+    </message>
+    <message>
+        <source>子网掩码不能为空</source>
+        <translation>Subnet mask cannot be empty</translation>
+    </message>
+    <message>
+        <source>DNS不能为空</source>
+        <translation>DNS cannot be empty</translation>
+    </message>
+    <message>
+        <source>网关不能为空</source>
+        <translation>Gateway cannot be empty</translation>
+    </message>
+    <message>
+        <source>请输入正确的IP，范围0-255</source>
+        <translation>Enter a valid IP, parts 0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的IP2，范围0-255</source>
+        <translation>Enter a valid IP2, parts 0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的IP3，范围0-255</source>
+        <translation>Enter a valid IP3, parts 0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的子网掩码，范围0-255</source>
+        <translation>Enter a valid subnet mask, parts 0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的DNS，范围0-255</source>
+        <translation>Enter a valid DNS, parts 0-255</translation>
+    </message>
+    <message>
+        <source>请输入正确的网关，范围0-255</source>
+        <translation>Enter a valid gateway, parts 0-255</translation>
+    </message>
+    <message>
+        <source>IP地址未修改</source>
+        <translation>IP address not changed</translation>
+    </message>
+</context>
+<context>
+    <name>AudioFormatControl</name>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>切换采样率将加载采样率对应默认配置,是否切换?</source>
+        <translation>Switching the sample rate loads that rate&apos;s default configuration. Switch?</translation>
+    </message>
+    <message>
+        <source>重启设备才可生效，是否修改并重启？</source>
+        <translation>Takes effect after a restart. Change and restart?</translation>
+    </message>
+    <message>
+        <source>网络延时不能小于包时间的4倍,请先修改网络延时</source>
+        <translation>The network delay cannot be less than 4 times the packet time; change the network delay first</translation>
+    </message>
+    <message>
+        <source>网络延时不能小于包时间的4倍</source>
+        <translation>The network delay cannot be less than 4 times the packet time</translation>
+    </message>
+</context>
+<context>
+    <name>ChannelNameTable</name>
+    <message>
+        <source>通道名称</source>
+        <translation>Channel name</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>网络接收</source>
+        <translation>Network in</translation>
+    </message>
+    <message>
+        <source>网络发送</source>
+        <translation>Network out</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+</context>
+<context>
     <name>DevListForm</name>
     <message>
         <source>设备列表 (%1)</source>
@@ -14,6 +107,291 @@
     <message>
         <source>设备类型</source>
         <translation>Device type</translation>
+    </message>
+</context>
+<context>
+    <name>DevVolumeForm</name>
+    <message>
+        <source>设备名称</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>模拟输入(dBFS)</source>
+        <translation>Analog In (dBFS)</translation>
+    </message>
+    <message>
+        <source>模拟输出(dBFS)</source>
+        <translation>Analog Out (dBFS)</translation>
+    </message>
+    <message>
+        <source>网络输入(dBFS)</source>
+        <translation>Net In (dBFS)</translation>
+    </message>
+    <message>
+        <source>网络输出(dBFS)</source>
+        <translation>Net Out (dBFS)</translation>
+    </message>
+</context>
+<context>
+    <name>DevWin</name>
+    <message>
+        <source>设备</source>
+        <translation>Device</translation>
+    </message>
+    <message>
+        <source> 离线模式</source>
+        <translation> Offline mode</translation>
+    </message>
+    <message>
+        <source>disconnected</source>
+        <translation>disconnected</translation>
+    </message>
+    <message>
+        <source>请稍候...</source>
+        <translation>Please wait...</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceAddressPanel</name>
+    <message>
+        <source>自动获取</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>手动设置</source>
+        <translation>Manual</translation>
+    </message>
+    <message>
+        <source>IP模式</source>
+        <translation>IP mode</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>子网掩码</source>
+        <translation>Subnet mask</translation>
+    </message>
+    <message>
+        <source>网关</source>
+        <translation>Gateway</translation>
+    </message>
+    <message>
+        <source>修改IP</source>
+        <translation>Change IP</translation>
+    </message>
+    <message>
+        <source>重置IP</source>
+        <translation>Reset IP</translation>
+    </message>
+    <message>
+        <source>ip地址和子网掩码可能不匹配，是否确认修改？</source>
+        <translation>The IP address and subnet mask may not match. Change anyway?</translation>
+    </message>
+    <message>
+        <source>是否切换到自动ip？</source>
+        <translation>Switch to automatic IP?</translation>
+    </message>
+    <message>
+        <source>设置固定IP地址为:</source>
+        <translation>Set the fixed IP address to: </translation>
+    </message>
+    <message>
+        <source>, 是否确认？</source>
+        <translation>, confirm?</translation>
+    </message>
+    <message>
+        <source>重置IP后，请手动刷新设备列表</source>
+        <translation>After resetting the IP, refresh the device list by hand</translation>
+    </message>
+</context>
+<context>
+    <name>DeviceWindow</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>设备配置</source>
+        <translation>Configuration</translation>
+    </message>
+    <message>
+        <source>音频处理</source>
+        <translation>Audio processing</translation>
+    </message>
+    <message>
+        <source>通道音量</source>
+        <translation>Channel levels</translation>
+    </message>
+    <message>
+        <source>延时统计</source>
+        <translation>Delay statistics</translation>
+    </message>
+    <message>
+        <source>时钟日志</source>
+        <translation>Clock log</translation>
+    </message>
+    <message>
+        <source>测试</source>
+        <translation>Test</translation>
+    </message>
+    <message>
+        <source>设备设置</source>
+        <translation>Device settings</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>采样率</source>
+        <translation>Sample rate</translation>
+    </message>
+    <message>
+        <source>包时间</source>
+        <translation>Packet time</translation>
+    </message>
+    <message>
+        <source>网络延时</source>
+        <translation>Network delay</translation>
+    </message>
+    <message>
+        <source>采样位深</source>
+        <translation>Bit depth</translation>
+    </message>
+    <message>
+        <source>设备信息</source>
+        <translation>Device info</translation>
+    </message>
+    <message>
+        <source>修改类型</source>
+        <translation>Edit type</translation>
+    </message>
+    <message>
+        <source>锁定管理</source>
+        <translation>Lock management</translation>
+    </message>
+    <message>
+        <source>重启设备</source>
+        <translation>Restart device</translation>
+    </message>
+    <message>
+        <source>网络设置</source>
+        <translation>Network</translation>
+    </message>
+    <message>
+        <source>通道名称</source>
+        <translation>Channel name</translation>
+    </message>
+    <message>
+        <source>串口透传</source>
+        <translation>Serial tunnel</translation>
+    </message>
+    <message>
+        <source>型号: </source>
+        <translation>Model: </translation>
+    </message>
+    <message>
+        <source>固件版本: </source>
+        <translation>Firmware: </translation>
+    </message>
+    <message>
+        <source>是否重启设备？</source>
+        <translation>Restart the device?</translation>
+    </message>
+    <message>
+        <source>暂不可用</source>
+        <translation>Not available yet</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>设置成功，即将关闭窗口</source>
+        <translation>Set successfully; the window closes shortly</translation>
+    </message>
+    <message>
+        <source>设置成功，即将重启</source>
+        <translation>Set successfully; the device restarts</translation>
+    </message>
+    <message>
+        <source>DSP通道: 网络输入 %1, 网络输出 %2</source>
+        <translation>DSP channels: network in %1, network out %2</translation>
+    </message>
+</context>
+<context>
+    <name>DialogChangePriority</name>
+    <message>
+        <source>时钟优先级</source>
+        <translation>Clock priority</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>请输入规定的数字,范围0-255</source>
+        <translation>Please enter a number from 0 to 255</translation>
+    </message>
+</context>
+<context>
+    <name>FormChannelVoice</name>
+    <message>
+        <source>静音</source>
+        <translation>Mute</translation>
+    </message>
+    <message>
+        <source>电源</source>
+        <translation>Power</translation>
+    </message>
+</context>
+<context>
+    <name>FormEditDevTypeDialog</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>修改设备类型</source>
+        <translation>Edit device type</translation>
+    </message>
+    <message>
+        <source>只能包含数字、字符、-、_，长度不能超过12</source>
+        <translation>Only digits, letters, - and _; at most 12 characters</translation>
+    </message>
+    <message>
+        <source>设备类型</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>修改失败</source>
+        <translation>Change failed</translation>
+    </message>
+    <message>
+        <source>设备类型修改中...(大概10秒)</source>
+        <translation>Changing the device type... (about 10 s)</translation>
+    </message>
+    <message>
+        <source>找不到修改工具tools/Quill.exe</source>
+        <translation>The tool tools/Quill.exe is missing</translation>
+    </message>
+    <message>
+        <source>修改成功并重启，请刷新列表</source>
+        <translation>Changed; the device restarts. Please refresh the list</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
     </message>
 </context>
 <context>
@@ -111,6 +489,195 @@
     </message>
 </context>
 <context>
+    <name>ManageLock</name>
+    <message>
+        <source>锁定设置</source>
+        <translation>Lock settings</translation>
+    </message>
+    <message>
+        <source>正常</source>
+        <translation>Normal</translation>
+    </message>
+    <message>
+        <source>只读</source>
+        <translation>Read-only</translation>
+    </message>
+    <message>
+        <source>隐藏</source>
+        <translation>Hidden</translation>
+    </message>
+    <message>
+        <source>设备详情</source>
+        <translation>Device details</translation>
+    </message>
+    <message>
+        <source>设备路由</source>
+        <translation>Device routes</translation>
+    </message>
+    <message>
+        <source>音频处理详情</source>
+        <translation>Audio processing details</translation>
+    </message>
+    <message>
+        <source>详情只读</source>
+        <translation>Details read-only</translation>
+    </message>
+    <message>
+        <source>修改密码</source>
+        <translation>Change password</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>ManagePasswd</name>
+    <message>
+        <source>输入密码</source>
+        <translation>Enter password</translation>
+    </message>
+    <message>
+        <source>设置密码</source>
+        <translation>Set password</translation>
+    </message>
+    <message>
+        <source>修改密码</source>
+        <translation>Change password</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+    <message>
+        <source>显示</source>
+        <translation>Show</translation>
+    </message>
+    <message>
+        <source>修改密码成功</source>
+        <translation>Password changed successfully</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>设备超时未响应</source>
+        <translation>Device timed out and did not respond</translation>
+    </message>
+</context>
+<context>
+    <name>MyThread</name>
+    <message>
+        <source>设备已加锁</source>
+        <translation>The device is locked</translation>
+    </message>
+</context>
+<context>
+    <name>NameRules</name>
+    <message>
+        <source>提示:名字不能为空</source>
+        <translation>Hint: the name cannot be empty</translation>
+    </message>
+    <message>
+        <source>提示:名字不能有特殊字符</source>
+        <translation>Hint: the name cannot contain special characters</translation>
+    </message>
+    <message>
+        <source>提示:名字不能太长</source>
+        <translation>Hint: the name is too long</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能为空</source>
+        <translation>Setting failed: the name cannot be empty</translation>
+    </message>
+    <message>
+        <source>设置失败，不能包含特殊字符</source>
+        <translation>Setting failed: special characters are not allowed</translation>
+    </message>
+    <message>
+        <source>设置失败，长度不能过长</source>
+        <translation>Setting failed: the name is too long</translation>
+    </message>
+</context>
+<context>
+    <name>NewDelayCounter</name>
+    <message>
+        <source>接收流:</source>
+        <translation>Receive stream:</translation>
+    </message>
+    <message>
+        <source>刷新</source>
+        <translation>Refresh</translation>
+    </message>
+    <message>
+        <source>清除数据</source>
+        <translation>Clear data</translation>
+    </message>
+    <message>
+        <source>统计总数</source>
+        <translation>Total count</translation>
+    </message>
+    <message>
+        <source>平均延迟(微秒)</source>
+        <translation>Average delay (µs)</translation>
+    </message>
+    <message>
+        <source>最大延迟(微秒)</source>
+        <translation>Maximum delay (µs)</translation>
+    </message>
+    <message>
+        <source>不连续次数</source>
+        <translation>Discontinuities</translation>
+    </message>
+    <message>
+        <source>超出延迟次数</source>
+        <translation>Over the delay limit</translation>
+    </message>
+    <message>
+        <source>暂无活跃通道</source>
+        <translation>There is no active channel</translation>
+    </message>
+    <message>
+        <source>清除失败</source>
+        <translation>Clear failed</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordRules</name>
+    <message>
+        <source>密码不能为空</source>
+        <translation>The password cannot be empty</translation>
+    </message>
+    <message>
+        <source>两次密码输入不一致</source>
+        <translation>The two passwords do not match</translation>
+    </message>
+    <message>
+        <source>密码中不能有空格</source>
+        <translation>The password cannot contain spaces</translation>
+    </message>
+</context>
+<context>
+    <name>ReasonText</name>
+    <message>
+        <source>设置失败,设备已上锁</source>
+        <translation>Setting failed, the device is locked</translation>
+    </message>
+    <message>
+        <source>密码错误</source>
+        <translation>Password error</translation>
+    </message>
+</context>
+<context>
     <name>SelectNetDialog</name>
     <message>
         <source>设置网卡</source>
@@ -174,6 +741,84 @@
     <message>
         <source>退出</source>
         <translation>Quit</translation>
+    </message>
+</context>
+<context>
+    <name>UartTunnelPanel</name>
+    <message>
+        <source>发送</source>
+        <translation>Send</translation>
+    </message>
+    <message>
+        <source>串口命令</source>
+        <translation>Serial command</translation>
+    </message>
+</context>
+<context>
+    <name>channelVoice</name>
+    <message>
+        <source>模拟跳转到:</source>
+        <translation>Analog jump to:</translation>
+    </message>
+    <message>
+        <source>网络跳转到:</source>
+        <translation>Net jump to:</translation>
+    </message>
+    <message>
+        <source>输入</source>
+        <translation>Input</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>Output</translation>
+    </message>
+    <message>
+        <source>请输入正确的范围</source>
+        <translation>Please enter a value in the valid range</translation>
+    </message>
+    <message>
+        <source>模拟输入</source>
+        <translation>AnalogIn</translation>
+    </message>
+    <message>
+        <source>模拟输出</source>
+        <translation>AnalogOut</translation>
+    </message>
+    <message>
+        <source>网络输入</source>
+        <translation>NetIn</translation>
+    </message>
+    <message>
+        <source>网络输出</source>
+        <translation>NetOut</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Set successfully</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>获取物理通道电平失败，是否重新获取？</source>
+        <translation>Failed to get the analog channel levels. Try again?</translation>
+    </message>
+    <message>
+        <source>获取网络通道电平失败，是否重新获取？</source>
+        <translation>Failed to get the network channel levels. Try again?</translation>
+    </message>
+    <message>
+        <source>获取物理通道增益失败，是否重新获取？</source>
+        <translation>Failed to get the analog channel gains. Try again?</translation>
+    </message>
+    <message>
+        <source>获取静音失败，是否重新获取？</source>
+        <translation>Failed to get the mutes. Try again?</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
     </message>
 </context>
 </TS>

@@ -1,4 +1,6 @@
 #include "DevListForm.h"
+#include "DevWin.h"
+#include "DeviceWindow.h"
 #include "ListWidgetHelpers.h"
 #include "ShellTestSupport.h"
 
@@ -150,6 +152,37 @@ TEST_F(Devices, StatusQueriesAndRawSendsReachOnlyListedDevices)
     EXPECT_EQ(sent[0].port, 9994);
     EXPECT_EQ(sent[1].bytes, QByteArray(R"({"ops":"identify"})"));
     EXPECT_EQ(sent[1].port, 9990);
+}
+
+TEST_F(Devices, OneSettingsWindowPerDeviceWiredToTheCommandLayer)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0040", "Desk", "10.0.0.40"));
+    w->slot_recv_addDev("MRD-0040");
+    w->slot_showDevWindow("MRD-0099"); // not listed: nothing opens
+    EXPECT_EQ(w->devWindow("MRD-0099"), nullptr);
+
+    w->slot_showDevWindow("MRD-0040");
+    DevWin* win = w->devWindow("MRD-0040");
+    ASSERT_NE(win, nullptr);
+    w->slot_showDevWindow("MRD-0040");
+    EXPECT_EQ(w->devWindow("MRD-0040"), win) << "a second double-click raises the open window";
+
+    // The window's command messages are translated and sent; its heartbeat goes unchanged to the command port.
+    sent.clear();
+    emit win->sendDataSignal(R"({"devId":"MRD-0040","ops":"getIp"})");
+    emit win->sendSignal(R"({"devId":"MRD-0040","ops":"getVersion"})", "MRD-0040");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[0].port, 9994);
+    EXPECT_EQ(sent[1].port, 9990);
+    EXPECT_EQ(sent[1].bytes, QByteArray(R"({"devId":"MRD-0040","ops":"getVersion"})"));
+
+    // "closeDev" on the bus closes every frame, and the main window forgets it.
+    emit w->sendBackDataSignal("closeDev");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w->devWindow("MRD-0040"), nullptr);
+    w->slot_showDevWindow("MRD-0040");
+    EXPECT_NE(w->devWindow("MRD-0040"), nullptr) << "it opens again after closing";
 }
 
 TEST_F(Devices, InformationLabelShowsVersionAndBoundAddress)

@@ -12,7 +12,3 @@ meridane_add_test(levels_widget_test
 add_executable(levels_screenshots ${CMAKE_CURRENT_LIST_DIR}/LevelScreenshots.cpp)
 target_link_libraries(levels_screenshots PRIVATE meridane_device)
 target_compile_definitions(levels_screenshots PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
-
-# Not a test: prints build and update times of the levels page for large devices.
-add_executable(levels_bench ${CMAKE_CURRENT_LIST_DIR}/LevelBench.cpp)
-target_link_libraries(levels_bench PRIVATE meridane_device)
