@@ -164,6 +164,11 @@ bool ModelTable::isVirtualSoundCard(const QString& model) const
     return modelRow(model).value(QLatin1String("virtualSoundCard")).toBool();
 }
 
+bool ModelTable::supportsPriority(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("ptpPriority")).toBool();
+}
+
 int ModelTable::dspLockPort(const QString& model) const
 {
     const int port = modelRow(model).value(QLatin1String("dspLockPort")).toInt(8999);

@@ -62,6 +62,8 @@ public:
     /// Amplifier: gain steps and power per channel, served by its amplifier module.
     bool isAmplifier(const QString& model) const;
     bool isVirtualSoundCard(const QString& model) const;
+    /// The clock priority of the device can be changed.
+    bool supportsPriority(const QString& model) const;
     /// Port of the signal processor's lock requests: 8999, or 9995 for models that take it there.
     int dspLockPort(const QString& model) const;
     /// Number of network interfaces with their own address (1 for most models, at most 3).

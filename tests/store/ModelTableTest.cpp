@@ -78,6 +78,8 @@ TEST(ModelTableTest, ModelPropertiesChooseViewPaths)
     EXPECT_FALSE(t.hasDsp("A"));
     EXPECT_EQ(t.interfaceCount("B"), 3);
     EXPECT_TRUE(t.isVirtualSoundCard("V"));
+    EXPECT_TRUE(ModelTable::instance().supportsPriority("MRD-A16"));
+    EXPECT_FALSE(ModelTable::instance().supportsPriority("MRV-VSC"));
     // Out-of-range values in the table fall back to what a device can have.
     EXPECT_EQ(t.interfaceCount("W"), 3);
     EXPECT_EQ(t.dspLockPort("W"), 8999);
