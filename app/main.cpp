@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "MainWindow.h"
 #include "ScaleFactors.h"
+#include "ScriptSession.h"
 #include "UiScale.h"
 #include "platform/PlatformServices.h"
 
@@ -14,6 +15,7 @@
 #include <QTimer>
 #include <QWindow>
 #include <cstdio>
+#include <memory>
 
 namespace {
 // Started by static initialisation, before main, so start-up measurements include it.
@@ -58,6 +60,10 @@ int main(int argc, char* argv[])
         window.setWindowIcon(QIcon(appDir + QStringLiteral("/icon.ico")));
         window.setWindowTitle(config.title());
         window.show();
+        // End-to-end tests drive the application through standard input.
+        std::unique_ptr<ScriptSession> script;
+        if (ScriptSession::enabledByEnvironment())
+            script = std::make_unique<ScriptSession>(&window);
         // Start-up benchmark switch: report when the window is first painted (exposed), then quit.
         QTimer exposedPoll;
         if (qEnvironmentVariableIntValue("MERIDANE_EXIT_AFTER_SHOW") == 1) {

@@ -4,6 +4,7 @@ the headless controller (JSON on its standard output)."""
 import json
 import os
 import select
+import signal
 import subprocess
 import tempfile
 import threading
@@ -48,11 +49,11 @@ class LineReader:
                 self.eof = True
                 if self._buf:
                     line, self._buf = self._buf, b""
-                    return line.decode()
+                    return line.decode(errors="replace")
                 raise EOFError
             self._buf += chunk
         line, self._buf = self._buf.split(b"\n", 1)
-        return line.decode()
+        return line.decode(errors="replace")
 
 
 class Simulator:
@@ -97,6 +98,10 @@ class Simulator:
         if answer.get("ok") is not True:
             raise ProgramError("meridane-sim refused %s: %r" % (json.dumps(obj), answer))
         return answer
+
+    def state(self, dev_id):
+        """Everything one simulated device holds (names, rates, lock masks, "requests" counted per ops, ...)."""
+        return self.command({"cmd": "state", "devId": dev_id})
 
     def dump(self):
         """The simulated devices in the controller's output shape, keyed by devId."""
@@ -263,3 +268,115 @@ def devices_by_id(res):
             raise ProgramError("`devices` lists %s twice" % dev["devId"])
         by_id[dev["devId"]] = dev
     return by_id
+
+
+class ScriptedApp:
+    """The application `meridane` offscreen in the controller's namespace with MERIDANE_SCRIPT=1: one JSON command
+    per line on its standard input, one answer line {"id", "ok", ...} each on its standard output. Standard output
+    is drained all the time by a thread (the application also prints other lines there and must never block on a
+    full pipe); lines that are not answers are kept, the last few, for failure messages."""
+
+    def __init__(self, net, path, workdir, ready_timeout=15):
+        self.dir = workdir
+        self.log_path = os.path.join(workdir, "app.log")
+        env = dict(os.environ, QT_QPA_PLATFORM="offscreen", MERIDANE_SCRIPT="1", XDG_RUNTIME_DIR=workdir,
+                   HOME=workdir)
+        env.pop("MERIDANE_STATE_FILE", None)
+        self._log = open(self.log_path, "wb")
+        # Its working directory takes the "./Config.ini" it may write.
+        self.proc = net.popen("ctl", [path], env=env, cwd=workdir, stdin=subprocess.PIPE, stdout=subprocess.PIPE,
+                              stderr=self._log)
+        self._cond = threading.Condition()
+        self._answers = {}
+        self._other = []
+        self._eof = False
+        self._next_id = 0
+        self._thread = threading.Thread(target=self._pump, daemon=True)
+        self._thread.start()
+        # The first answer tells that the event loop runs.
+        self.ok({"cmd": "notices"}, timeout=ready_timeout)
+
+    def _pump(self):
+        for raw in iter(self.proc.stdout.readline, b""):
+            text = raw.decode(errors="replace").strip()
+            answer = None
+            if text.startswith("{"):
+                try:
+                    answer = json.loads(text)
+                except ValueError:
+                    answer = None
+            with self._cond:
+                if isinstance(answer, dict) and "id" in answer:
+                    self._answers[answer["id"]] = answer
+                    self._cond.notify_all()
+                else:
+                    self._other = (self._other + [text])[-50:]
+        with self._cond:
+            self._eof = True
+            self._cond.notify_all()
+
+    def command(self, obj, timeout=10):
+        """Sends one command and returns its answer, ok or not; raises when none comes."""
+        with self._cond:
+            self._next_id += 1
+            cid = self._next_id
+        line = json.dumps(dict(obj, id=cid), ensure_ascii=False) + "\n"
+        try:
+            self.proc.stdin.write(line.encode())
+            self.proc.stdin.flush()
+        except OSError as exc:
+            raise ProgramError("meridane does not take commands (%s); log:\n%s" % (exc, self.log()))
+        deadline = time.monotonic() + timeout
+        with self._cond:
+            while cid not in self._answers:
+                left = deadline - time.monotonic()
+                if self._eof or left <= 0:
+                    break
+                self._cond.wait(left)
+            answer = self._answers.pop(cid, None)
+        if answer is None:
+            what = "ended (exit %s)" % self.proc.poll() if self._eof else "gave no answer within %s s" % timeout
+            raise ProgramError("meridane %s to %s; log:\n%s" % (what, obj.get("cmd"), self.log()))
+        return answer
+
+    def ok(self, obj, timeout=10):
+        """Sends one command whose answer must be ok; returns the answer."""
+        answer = self.command(obj, timeout)
+        if answer.get("ok") is not True:
+            raise ProgramError("meridane refused %s: %s" % (json.dumps(obj, ensure_ascii=False), answer.get("error")))
+        return answer
+
+    def find(self, name):
+        """The description of the widget a script means by `name` ("exists" false when there is none)."""
+        return self.command({"cmd": "find", "object": name})
+
+    def wait_for(self, probe, timeout, interval=0.1):
+        """Calls probe() until it returns something true; returns that, or the last value after timeout."""
+        deadline = time.monotonic() + timeout
+        while True:
+            value = probe()
+            if value or time.monotonic() >= deadline:
+                return value
+            if self.proc.poll() is not None:
+                raise ProgramError("meridane ended (exit %s); log:\n%s" % (self.proc.returncode, self.log()))
+            time.sleep(interval)
+
+    def log(self, limit=4000):
+        with self._cond:
+            other = "\n".join(self._other[-20:])
+        return "standard error:\n%s\nlast other output lines:\n%s" % (_tail(self.log_path, limit), other)
+
+    def stop(self, timeout=5):
+        if self.proc.poll() is None:
+            try:
+                self.proc.stdin.write(b'{"cmd":"quit","id":"quit"}\n')
+                self.proc.stdin.flush()
+            except OSError:
+                pass
+            try:
+                self.proc.wait(timeout)
+            except subprocess.TimeoutExpired:
+                os.killpg(self.proc.pid, signal.SIGKILL)
+                self.proc.wait()
+        self._thread.join(5)
+        self._log.close()

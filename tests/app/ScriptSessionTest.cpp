@@ -1,0 +1,440 @@
+#include "ScriptSession.h"
+#include "DevDetailStore.h"
+#include "LevelMeter.h"
+#include "MySnackbar.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QElapsedTimer>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTableWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+#include <gtest/gtest.h>
+#include <memory>
+
+namespace {
+
+QApplication* scriptTestApp()
+{
+    if (QApplication::instance() == nullptr) {
+        static int argc = 1;
+        static char name[] = "meridane-script-test";
+        static char* argv[] = {name, nullptr};
+        static QApplication app(argc, argv);
+    }
+    return qobject_cast<QApplication*>(QApplication::instance());
+}
+
+bool runUntil(const std::function<bool()>& done, int ms = 2000)
+{
+    QElapsedTimer t;
+    t.start();
+    while (!done() && t.elapsed() < ms)
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+    return done();
+}
+
+} // namespace
+
+/// Stands in for the main window: the bus signal and the two slots a session calls by name.
+class FakeBus : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList changes;
+    QStringList opened;
+
+signals:
+    void sendBackDataSignal(QString msg);
+
+public slots:
+    void recvChangeData(QString str) { changes.append(str); }
+    void slot_showDevWindow(QString devId) { opened.append(devId); }
+};
+
+class KeyTarget : public QWidget
+{
+public:
+    QVector<QPair<int, Qt::KeyboardModifiers>> pressed;
+
+protected:
+    void keyPressEvent(QKeyEvent* e) override { pressed.append({e->key(), e->modifiers()}); }
+};
+
+namespace {
+
+class ScriptSessionRun : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        scriptTestApp();
+        DevDetailStore::instance().clear();
+        m_session = std::make_unique<ScriptSession>(&m_bus, [this](const QByteArray& line) {
+            ASSERT_TRUE(line.endsWith('\n'));
+            ASSERT_EQ(line.count('\n'), 1);
+            m_answers.append(QJsonDocument::fromJson(line).object());
+        });
+    }
+    void TearDown() override
+    {
+        m_session.reset();
+        DevDetailStore::instance().clear();
+    }
+
+    /// Feeds one command and waits for its answer.
+    QJsonObject run(const QByteArray& json)
+    {
+        const int before = m_answers.size();
+        m_session->feed(json + "\n");
+        EXPECT_TRUE(runUntil([&] { return m_answers.size() > before; })) << json.constData();
+        return m_answers.size() > before ? m_answers.at(before) : QJsonObject();
+    }
+    /// Lets deferred actions run.
+    static void settle()
+    {
+        runUntil([] { return false; }, 50);
+    }
+
+    FakeBus m_bus;
+    std::unique_ptr<ScriptSession> m_session;
+    QList<QJsonObject> m_answers;
+};
+
+TEST(ScriptSessionParsing, LinesAreSplitOnlyWhenComplete)
+{
+    QByteArray buffer("{\"a\":1}\r\n\n   \n{\"b\":2}\n{\"c\"");
+    const QList<QByteArray> lines = ScriptSession::takeLines(&buffer);
+    ASSERT_EQ(lines.size(), 2);
+    EXPECT_EQ(lines[0], "{\"a\":1}");
+    EXPECT_EQ(lines[1], "{\"b\":2}");
+    EXPECT_EQ(buffer, "{\"c\"");
+    buffer += ":3}\n";
+    EXPECT_EQ(ScriptSession::takeLines(&buffer), QList<QByteArray>{"{\"c\":3}"});
+    EXPECT_TRUE(buffer.isEmpty());
+}
+
+TEST(ScriptSessionParsing, KeysAndAnswers)
+{
+    ScriptSession::KeyChord k;
+    ASSERT_TRUE(ScriptSession::parseKey("Ctrl+0", &k));
+    EXPECT_EQ(k.key, int(Qt::Key_0));
+    EXPECT_EQ(k.modifiers, Qt::ControlModifier);
+    EXPECT_TRUE(k.text.isEmpty());
+    ASSERT_TRUE(ScriptSession::parseKey("Ctrl+Alt+1", &k));
+    EXPECT_EQ(k.key, int(Qt::Key_1));
+    EXPECT_EQ(k.modifiers, Qt::ControlModifier | Qt::AltModifier);
+    ASSERT_TRUE(ScriptSession::parseKey("Shift+A", &k));
+    EXPECT_EQ(k.text, "A");
+    ASSERT_TRUE(ScriptSession::parseKey("a", &k));
+    EXPECT_EQ(k.text, "a");
+    ASSERT_TRUE(ScriptSession::parseKey("Escape", &k));
+    EXPECT_EQ(k.key, int(Qt::Key_Escape));
+    for (const char* bad : {"", "Ctrl+0, Ctrl+1", "NoSuchKey", "Ctrl+"})
+        EXPECT_FALSE(ScriptSession::parseKey(QString::fromLatin1(bad), &k)) << bad;
+
+    ScriptSession::Answer a = ScriptSession::Answer::None;
+    EXPECT_TRUE(ScriptSession::parseAnswer("no", &a));
+    EXPECT_EQ(a, ScriptSession::Answer::No);
+    EXPECT_FALSE(ScriptSession::parseAnswer("Yes", &a));
+    EXPECT_FALSE(ScriptSession::parseAnswer("", &a));
+}
+
+TEST_F(ScriptSessionRun, EveryLineGetsExactlyOneAnswerInOrder)
+{
+    m_session->feed(
+        "{\"id\":1,\"cmd\":\"devices\"}\nnot json\n{\"id\":\"x\",\"cmd\":\"fly\"}\n[1]\n{\"id\":{\"n\":4},");
+    ASSERT_TRUE(runUntil([&] { return m_answers.size() == 4; }));
+    settle();
+    ASSERT_EQ(m_answers.size(), 4) << "the incomplete line is not run";
+    EXPECT_EQ(m_answers[0].value("id").toInt(), 1);
+    EXPECT_TRUE(m_answers[0].value("ok").toBool());
+    EXPECT_TRUE(m_answers[0].value("devices").toArray().isEmpty());
+    EXPECT_TRUE(m_answers[1].value("id").isNull());
+    EXPECT_FALSE(m_answers[1].value("ok").toBool());
+    EXPECT_EQ(m_answers[2].value("id").toString(), "x");
+    EXPECT_TRUE(m_answers[2].value("error").toString().contains("fly"));
+    EXPECT_FALSE(m_answers[3].value("ok").toBool());
+    m_session->feed("\"cmd\":\"notices\"}\n");
+    ASSERT_TRUE(runUntil([&] { return m_answers.size() == 5; }));
+    EXPECT_EQ(m_answers[4].value("id").toObject().value("n").toInt(), 4);
+    EXPECT_TRUE(m_answers[4].value("ok").toBool());
+}
+
+TEST_F(ScriptSessionRun, DevicesAndDetailComeFromTheStore)
+{
+    DevDetail_t d;
+    d.devId = "MD1";
+    d.name = "Stage";
+    d.ip = 0x0A4D000B;
+    d.port = 9990;
+    d.rxChNames = QStringList{"Kick", "Snare"};
+    d.sampleRates = QStringList{"44100", "48000"};
+    d.routeLock = 1;
+    d.detailLock = 2;
+    DevDetailStore::instance().insertDevDetail(d);
+
+    const QJsonArray devs = run(R"({"id":1,"cmd":"devices"})").value("devices").toArray();
+    ASSERT_EQ(devs.size(), 1);
+    EXPECT_EQ(devs[0].toObject().value("ip").toString(), "10.77.0.11");
+    const QJsonObject detail = run(R"({"id":2,"cmd":"detail","devId":"MD1"})").value("detail").toObject();
+    EXPECT_EQ(detail.value("rxChNames").toArray(), QJsonArray({"Kick", "Snare"}));
+    EXPECT_EQ(detail.value("sampleRates").toArray(), QJsonArray({"44100", "48000"}));
+    EXPECT_EQ(detail.value("routeLock").toInt(), 1);
+    EXPECT_EQ(detail.value("detailLock").toInt(), 2);
+    EXPECT_FALSE(run(R"({"id":3,"cmd":"detail","devId":"MD2"})").value("ok").toBool());
+}
+
+TEST_F(ScriptSessionRun, FindPrefersTheVisibleMatchInTheLatestWindowAndHidesPasswords)
+{
+    QWidget first;
+    first.setObjectName("first");
+    auto* firstOk = new QPushButton("first ok", &first);
+    firstOk->setObjectName("ok_bt");
+    QWidget second;
+    second.setObjectName("second");
+    auto* layout = new QVBoxLayout(&second);
+    auto* hiddenOk = new QPushButton("hidden ok", &second);
+    hiddenOk->setObjectName("ok_bt");
+    auto* secondOk = new QPushButton("second ok", &second);
+    secondOk->setObjectName("ok_bt");
+    auto* pass = new QLineEdit(&second);
+    pass->setObjectName("passwd_le");
+    pass->setEchoMode(QLineEdit::Password);
+    pass->setText("s3cret");
+    layout->addWidget(hiddenOk);
+    layout->addWidget(secondOk);
+    layout->addWidget(pass);
+    first.show();
+    second.show();
+    hiddenOk->hide();
+    QCoreApplication::processEvents();
+
+    EXPECT_EQ(m_session->findWidget("ok_bt"), secondOk);
+    EXPECT_EQ(run(R"({"id":1,"cmd":"find","object":"ok_bt"})").value("text").toString(), "second ok");
+    second.hide();
+    EXPECT_EQ(m_session->findWidget("ok_bt"), firstOk);
+    // Shown again: on top again.
+    second.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_session->findWidget("ok_bt"), secondOk);
+
+    const QJsonObject p = run(R"({"id":2,"cmd":"find","object":"passwd_le"})");
+    EXPECT_TRUE(p.value("ok").toBool());
+    EXPECT_FALSE(p.contains("text"));
+    EXPECT_EQ(p.value("echoMode").toString(), "password");
+    EXPECT_FALSE(QJsonDocument(p).toJson().contains("s3cret"));
+
+    first.hide();
+    second.hide();
+    const QJsonObject hidden = run(R"({"id":3,"cmd":"find","object":"ok_bt"})");
+    EXPECT_TRUE(hidden.value("ok").toBool());
+    EXPECT_FALSE(hidden.value("visible").toBool());
+    EXPECT_FALSE(run(R"({"id":4,"cmd":"click","object":"ok_bt"})").value("ok").toBool());
+    const QJsonObject none = run(R"({"id":5,"cmd":"find","object":"nothing"})");
+    EXPECT_FALSE(none.value("ok").toBool());
+    EXPECT_FALSE(none.value("exists").toBool());
+}
+
+TEST_F(ScriptSessionRun, AModalQuestionDoesNotStopTheReaderAndIsAnsweredWhenAsked)
+{
+    QWidget w;
+    auto* button = new QPushButton("ask", &w);
+    button->setObjectName("ask_bt");
+    int result = -1;
+    QObject::connect(button, &QPushButton::clicked, &w, [&] {
+        result = QMessageBox::question(&w, "Tips", "Reboot now?", QMessageBox::Yes | QMessageBox::No);
+    });
+    w.show();
+    QCoreApplication::processEvents();
+
+    m_session->feed("{\"id\":1,\"cmd\":\"click\",\"object\":\"ask_bt\"}\n"
+                    "{\"id\":2,\"cmd\":\"notices\"}\n");
+    // Told only long after the box appeared: the waiting box is answered then.
+    QTimer::singleShot(300, m_session.get(),
+                       [this] { m_session->feed("{\"id\":3,\"cmd\":\"answer\",\"button\":\"no\"}\n"); });
+    ASSERT_TRUE(runUntil([&] { return result != -1; }, 3000));
+    EXPECT_EQ(result, int(QMessageBox::No));
+    ASSERT_EQ(m_answers.size(), 3);
+    // Answered while the question was open, before anyone answered it.
+    const QJsonArray notices = m_answers[1].value("notices").toArray();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices[0].toObject().value("text").toString(), "Reboot now?");
+    EXPECT_EQ(notices[0].toObject().value("answer").toString(), "none");
+
+    // From now on every box is answered by itself.
+    run(R"({"id":4,"cmd":"answer","button":"yes"})");
+    result = -1;
+    run(R"({"id":5,"cmd":"click","object":"ask_bt"})");
+    ASSERT_TRUE(runUntil([&] { return result != -1; }, 3000));
+    EXPECT_EQ(result, int(QMessageBox::Yes));
+    // An information box has no "yes": its OK closes it.
+    QObject::disconnect(button, nullptr, &w, nullptr);
+    QObject::connect(button, &QPushButton::clicked, &w, [&] { result = QMessageBox::information(&w, "Tips", "Done"); });
+    result = -1;
+    run(R"({"id":6,"cmd":"click","object":"ask_bt"})");
+    ASSERT_TRUE(runUntil([&] { return result != -1; }, 3000));
+    EXPECT_EQ(result, int(QMessageBox::Ok));
+    const QJsonArray all = run(R"({"id":7,"cmd":"notices"})").value("notices").toArray();
+    ASSERT_EQ(all.size(), 3);
+    EXPECT_EQ(all[0].toObject().value("answer").toString(), "no");
+    EXPECT_EQ(all[1].toObject().value("answer").toString(), "yes");
+    EXPECT_EQ(all[2].toObject().value("text").toString(), "Done");
+}
+
+TEST_F(ScriptSessionRun, EditsActAsAUserWould)
+{
+    // Before the window: its line edit reports a last editingFinished when focus leaves it on destruction.
+    QStringList finished;
+    int changed = 0;
+    QWidget w;
+    auto* layout = new QVBoxLayout(&w);
+    auto* name = new QLineEdit(&w);
+    name->setObjectName("devName_le");
+    auto* combo = new QComboBox(&w);
+    combo->setObjectName("samplerate_comb");
+    combo->addItems({"44100", "48000", "96000"});
+    auto* table = new QTableWidget(2, 2, &w);
+    table->setObjectName("channel_table");
+    for (int r = 0; r < 2; ++r) {
+        table->setItem(r, 0, new QTableWidgetItem(QStringLiteral("NetIn%1").arg(r + 1)));
+        auto* fixed = new QTableWidgetItem("rx");
+        fixed->setFlags(fixed->flags() & ~Qt::ItemIsEditable);
+        table->setItem(r, 1, fixed);
+    }
+    auto* off = new QPushButton("off", &w);
+    off->setObjectName("off_bt");
+    off->setEnabled(false);
+    for (QWidget* c : {static_cast<QWidget*>(name), static_cast<QWidget*>(combo), static_cast<QWidget*>(table),
+                       static_cast<QWidget*>(off)})
+        layout->addWidget(c);
+    QObject::connect(name, &QLineEdit::editingFinished, &w, [&] { finished.append(name->text()); });
+    QSignalSpy activated(combo, QOverload<int>::of(&QComboBox::activated));
+    QSignalSpy textActivated(combo, &QComboBox::textActivated);
+    QObject::connect(table, &QTableWidget::itemChanged, &w, [&changed] { ++changed; });
+    w.show();
+    QCoreApplication::processEvents();
+
+    EXPECT_TRUE(run(R"({"id":1,"cmd":"setText","object":"devName_le","text":"Lectern"})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"id":2,"cmd":"activate","object":"samplerate_comb","index":2})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"id":3,"cmd":"setCell","object":"channel_table","row":1,"col":0,"text":"Ambience"})")
+                    .value("ok")
+                    .toBool());
+    settle();
+    EXPECT_EQ(finished, QStringList{"Lectern"});
+    ASSERT_EQ(activated.size(), 1);
+    EXPECT_EQ(activated[0][0].toInt(), 2);
+    ASSERT_EQ(textActivated.size(), 1);
+    EXPECT_EQ(textActivated[0][0].toString(), "96000");
+    EXPECT_EQ(combo->currentIndex(), 2);
+    ASSERT_EQ(changed, 1);
+    EXPECT_EQ(table->item(1, 0)->text(), "Ambience");
+
+    const QJsonObject cells = run(R"({"id":4,"cmd":"find","object":"channel_table"})");
+    EXPECT_EQ(cells.value("cells").toArray()[1].toArray()[0].toString(), "Ambience");
+
+    // What a user could not do is refused and changes nothing.
+    for (const char* bad : {R"({"id":5,"cmd":"setCell","object":"channel_table","row":0,"col":1,"text":"x"})",
+                            R"({"id":6,"cmd":"setCell","object":"channel_table","row":5,"col":0,"text":"x"})",
+                            R"({"id":7,"cmd":"activate","object":"samplerate_comb","index":3})",
+                            R"({"id":8,"cmd":"click","object":"off_bt"})",
+                            R"({"id":9,"cmd":"setText","object":"samplerate_comb","text":"x"})"}) {
+        const QJsonObject a = run(bad);
+        EXPECT_FALSE(a.value("ok").toBool()) << bad;
+        EXPECT_FALSE(a.value("error").toString().isEmpty()) << bad;
+    }
+    settle();
+    EXPECT_EQ(changed, 1);
+    EXPECT_EQ(activated.size(), 1);
+}
+
+TEST_F(ScriptSessionRun, MetersReportTheirReading)
+{
+    QWidget w;
+    auto* layout = new QVBoxLayout(&w);
+    auto* meter = new LevelMeter(&w);
+    meter->setObjectName("meter:In:0");
+    meter->setValue(-120);
+    layout->addWidget(meter);
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_EQ(run(R"({"id":1,"cmd":"find","object":"meter:In:0"})").value("value").toInt(), -90);
+    meter->setValue(-12);
+    EXPECT_EQ(run(R"({"id":2,"cmd":"find","object":"meter:In:0"})").value("value").toInt(), -12);
+}
+
+TEST_F(ScriptSessionRun, KeysReachTheNamedWidget)
+{
+    KeyTarget target;
+    target.setObjectName("DevWin");
+    target.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(run(R"({"id":1,"cmd":"key","object":"DevWin","key":"Ctrl+0"})").value("ok").toBool());
+    ASSERT_TRUE(runUntil([&] { return !target.pressed.isEmpty(); }));
+    EXPECT_EQ(target.pressed[0].first, int(Qt::Key_0));
+    EXPECT_EQ(target.pressed[0].second, Qt::ControlModifier);
+    EXPECT_FALSE(run(R"({"id":2,"cmd":"key","object":"DevWin","key":"Ctrl+0, 1"})").value("ok").toBool());
+}
+
+TEST_F(ScriptSessionRun, MessagesOfTheBusAreCountedPerOpsAndDevice)
+{
+    for (int i = 0; i < 60; ++i)
+        emit m_bus.sendBackDataSignal(QStringLiteral(R"({"ops":"getAllPhyLevel","devId":"MD1","n":"%1"})").arg(i));
+    emit m_bus.sendBackDataSignal(R"({"ops":"getAllPhyLevel","devId":"MD2"})");
+    emit m_bus.sendBackDataSignal("closeDev");
+    emit m_bus.sendBackDataSignal(R"({"ops":"setLock","devId":"MD1","result":"succ","password":"s3cret"})");
+
+    const QJsonObject one = run(R"({"id":1,"cmd":"messages","ops":"getAllPhyLevel","devId":"MD1","last":3})");
+    EXPECT_EQ(one.value("count").toInt(), 60);
+    const QJsonArray last = one.value("messages").toArray();
+    ASSERT_EQ(last.size(), 3);
+    EXPECT_EQ(last[2].toObject().value("msg").toObject().value("n").toString(), "59");
+    EXPECT_TRUE(last[0].toObject().value("ms").isDouble());
+    EXPECT_EQ(run(R"({"id":2,"cmd":"messages","ops":"getAllPhyLevel"})").value("count").toInt(), 61);
+    EXPECT_EQ(run(R"({"id":3,"cmd":"messages","devId":"MD1"})").value("count").toInt(), 61);
+    EXPECT_EQ(run(R"({"id":4,"cmd":"messages","ops":"setLock","devId":"MD2"})").value("count").toInt(), 0);
+    const QJsonObject lock = run(R"({"id":6,"cmd":"messages","ops":"setLock"})");
+    EXPECT_EQ(lock.value("count").toInt(), 1);
+    EXPECT_FALSE(QJsonDocument(lock).toJson().contains("s3cret"));
+    EXPECT_FALSE(run(R"({"id":5,"cmd":"messages","last":1000000})").value("ok").toBool());
+}
+
+TEST_F(ScriptSessionRun, SendOpenAndTipsGoThroughTheMainWindow)
+{
+    EXPECT_TRUE(
+        run(R"({"id":1,"cmd":"send","msg":{"ops":"setUcastRx","devId":"MD1","dstChId":"0"}})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"id":2,"cmd":"open","devId":"MD1"})").value("ok").toBool());
+    settle();
+    EXPECT_EQ(m_bus.changes, QStringList{R"({"devId":"MD1","dstChId":"0","ops":"setUcastRx"})"});
+    EXPECT_EQ(m_bus.opened, QStringList{"MD1"});
+    EXPECT_FALSE(run(R"({"id":3,"cmd":"send","msg":"text"})").value("ok").toBool());
+
+    QWidget w;
+    MySnackbar bar(&w);
+    bar.showMessage("设备已加锁");
+    const QJsonArray notices = run(R"({"id":4,"cmd":"notices"})").value("notices").toArray();
+    ASSERT_EQ(notices.size(), 1);
+    EXPECT_EQ(notices[0].toObject().value("text").toString(), "设备已加锁");
+    EXPECT_EQ(notices[0].toObject().value("source").toString(), "tip");
+
+    // A main window without the slots fails the commands instead of doing nothing.
+    QObject plain;
+    ScriptSession bare(&plain,
+                       [this](const QByteArray& line) { m_answers.append(QJsonDocument::fromJson(line).object()); });
+    const int before = m_answers.size();
+    bare.feed("{\"id\":5,\"cmd\":\"open\",\"devId\":\"MD1\"}\n{\"id\":6,\"cmd\":\"send\",\"msg\":{}}\n");
+    ASSERT_TRUE(runUntil([&] { return m_answers.size() == before + 2; }));
+    EXPECT_FALSE(m_answers[before].value("ok").toBool());
+    EXPECT_FALSE(m_answers[before + 1].value("ok").toBool());
+}
+
+} // namespace
+
+#include "ScriptSessionTest.moc"
