@@ -32,16 +32,17 @@ QByteArray SapAnnouncer::sdpText(const SimDevice& device, const SimTxStream& str
     return s.toUtf8();
 }
 
-QByteArray SapAnnouncer::packet(quint32 originIp, const QByteArray& sdp)
+QByteArray SapAnnouncer::frame(bool deletion, quint32 originIp, const QByteArray& hashed, const QByteArray& payload)
 {
     // The hash identifies this version of the announcement; 0 would tell receivers to ignore it.
-    quint16 hash = qChecksum(sdp.constData(), static_cast<uint>(sdp.size()));
+    quint16 hash = qChecksum(hashed.constData(), static_cast<uint>(hashed.size()));
     if (hash == 0)
         hash = 1;
     QByteArray p;
-    p.reserve(24 + sdp.size());
-    p.append(char(0x20)); // V=1, IPv4, announce, not encrypted, not compressed
-    p.append(char(0));    // no authentication data
+    p.reserve(24 + payload.size());
+    // V=1, IPv4, not encrypted, not compressed; the T bit marks a deletion.
+    p.append(char(deletion ? 0x24 : 0x20));
+    p.append(char(0)); // no authentication data
     p.append(char(hash >> 8));
     p.append(char(hash & 0xFF));
     p.append(char(originIp >> 24));
@@ -50,8 +51,24 @@ QByteArray SapAnnouncer::packet(quint32 originIp, const QByteArray& sdp)
     p.append(char(originIp & 0xFF));
     p.append("application/sdp", 15);
     p.append(char(0));
-    p.append(sdp);
+    p.append(payload);
     return p;
+}
+
+QByteArray SapAnnouncer::packet(quint32 originIp, const QByteArray& sdp)
+{
+    return frame(false, originIp, sdp, sdp);
+}
+
+QByteArray SapAnnouncer::deletionPacket(quint32 originIp, const QByteArray& sdp)
+{
+    QByteArray origin;
+    for (const QByteArray& line : sdp.split('\n'))
+        if (line.startsWith("o=")) {
+            origin = line + '\n';
+            break;
+        }
+    return frame(true, originIp, sdp, origin);
 }
 
 QVector<QByteArray> SapAnnouncer::packetsFor(const SimDevice& device)

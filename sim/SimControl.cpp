@@ -135,6 +135,29 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
     QJsonObject cfg;
     for (auto it = st.cfg.constBegin(); it != st.cfg.constEnd(); ++it)
         cfg.insert(it.key(), it.value());
+    QJsonArray mcastTx;
+    for (int id = 0; id < int(dev.mcastTx().size()); ++id) {
+        const SimTxStream& t = dev.mcastTx()[size_t(id)];
+        if (!t.used)
+            continue;
+        QJsonObject o = SimDevice::sdpToDump(t.sdp);
+        o.insert(QStringLiteral("sdpId"), id);
+        o.insert(QStringLiteral("name"), t.name);
+        o.insert(QStringLiteral("srcChIds"),
+                 numbers(QVector<int>(t.srcChIds.begin(), t.srcChIds.begin() + t.sdp.chNum)));
+        mcastTx.append(o);
+    }
+    QJsonArray mcastRx;
+    for (int id = 0; id < int(dev.mcastRx().size()); ++id) {
+        const SimRxStream& r = dev.mcastRx()[size_t(id)];
+        if (!r.used)
+            continue;
+        QJsonObject o = SimDevice::sdpToDump(r.sdp);
+        o.insert(QStringLiteral("sdpId"), id);
+        o.insert(QStringLiteral("active"), r.active);
+        o.insert(QStringLiteral("rtpChIds"), numbers(r.rtpChIds));
+        mcastRx.append(o);
+    }
     // The password itself never leaves the device: only whether one is set.
     return QJsonObject{
         {QStringLiteral("ok"), true},
@@ -177,6 +200,8 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
         {QStringLiteral("rebootCount"), st.rebootCount},
         {QStringLiteral("requests"), requests},
         {QStringLiteral("tunnelDatagrams"), st.tunnelDatagrams},
+        {QStringLiteral("mcastTx"), mcastTx},
+        {QStringLiteral("mcastRx"), mcastRx},
     };
 }
 

@@ -71,6 +71,19 @@ SimNetwork::SimNetwork(const Options& options, QObject* parent) : QObject(parent
 
 SimNetwork::~SimNetwork() = default;
 
+QVector<SimDevice> SimNetwork::snapshot() const
+{
+    QVector<SimDevice> copy = m_devices;
+    copy.detach();
+    return copy;
+}
+
+void SimNetwork::restore(const QVector<SimDevice>& saved)
+{
+    for (int i = 0; i < m_devices.size() && i < saved.size(); ++i)
+        m_devices[i] = saved[i];
+}
+
 int SimNetwork::indexOfDevId(const QString& devId) const
 {
     for (int i = 0; i < m_devices.size(); ++i)
@@ -174,7 +187,7 @@ SimChange SimNetwork::route(const QString& devId, int rxCh, const QString& srcDe
         }
     }
 
-    const QVector<SimDevice> backup = m_devices;
+    const QVector<SimDevice> backup = snapshot();
     SimChange change;
     unrouteInternal(ri, rxCh, change);
     SimDevice& r = m_devices[ri];
@@ -208,7 +221,7 @@ SimChange SimNetwork::route(const QString& devId, int rxCh, const QString& srcDe
             rxId = firstUnused(r.ucastRx());
             txId = firstUnused(s.ucastTx());
             if (rxId < 0 || txId < 0) {
-                m_devices = backup;
+                restore(backup);
                 return failure(QStringLiteral("no free sdpId"));
             }
             SimSdp sdp;
@@ -237,7 +250,7 @@ SimChange SimNetwork::route(const QString& devId, int rxCh, const QString& srcDe
         rtpId = r.freeRtpChannel();
         if (rtpId < 0 || txId < 0) {
             // Cannot happen while every RTP channel feeds a receive channel; refuse rather than corrupt.
-            m_devices = backup;
+            restore(backup);
             return failure(QStringLiteral("no free RTP channel"));
         }
         r.rtpChannels()[rtpId] = {s.devId(), srcCh};
@@ -326,7 +339,8 @@ SimChange SimNetwork::unroute(const QString& devId, int rxCh)
     return change;
 }
 
-SimChange SimNetwork::addMcastTx(const QString& devId, const SimMcastTxConfig& stream)
+SimChange SimNetwork::addMcastTx(const QString& devId, const SimMcastTxConfig& stream,
+                                 std::optional<quint32> rtpTsOffset)
 {
     const int di = indexOfDevId(devId);
     if (di < 0)
@@ -355,12 +369,122 @@ SimChange SimNetwork::addMcastTx(const QString& devId, const SimMcastTxConfig& s
     tx.sdp.dstPort = stream.dstPort;
     tx.sdp.chNum = static_cast<quint8>(stream.channels.size());
     tx.sdp.sampleByteNum = static_cast<quint8>(d.config().sampleByteNum);
-    tx.sdp.rtpTsOffset = tsOffsetFor(tx.sdp.srcIp, tx.sdp.dstIp, tx.sdp.dstPort);
+    tx.sdp.rtpTsOffset = rtpTsOffset ? *rtpTsOffset : tsOffsetFor(tx.sdp.srcIp, tx.sdp.dstIp, tx.sdp.dstPort);
     for (int k = 0; k < stream.channels.size(); ++k)
         tx.srcChIds[k] = stream.channels[k];
     d.mcastTx()[id] = tx;
     SimChange change;
+    change.streamId = id;
     change.markRoute(di);
+    // Announced at once rather than at the next round, so controllers learn the stream soon.
+    change.sap.append({di, SapAnnouncer::packet(d.ip(), SapAnnouncer::sdpText(d, tx))});
+    for (int i = 0; i < m_devices.size(); ++i)
+        for (SimRxStream& st : m_devices[i].mcastRx())
+            if (st.used && !st.active && st.sdp.dstIp == stream.dstIp) {
+                st.active = true;
+                change.markActive(i);
+            }
+    return change;
+}
+
+SimChange SimNetwork::removeMcastTx(const QString& devId, quint32 group)
+{
+    const int di = indexOfDevId(devId);
+    if (di < 0)
+        return failure(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& d = m_devices[di];
+    for (SimTxStream& tx : d.mcastTx()) {
+        if (!tx.used || tx.sdp.dstIp != group)
+            continue;
+        SimChange change;
+        change.sap.append({di, SapAnnouncer::deletionPacket(d.ip(), SapAnnouncer::sdpText(d, tx))});
+        tx = SimTxStream();
+        change.markRoute(di);
+        // Receivers keep their subscription; no packets arrive any more.
+        for (int i = 0; i < m_devices.size(); ++i)
+            for (SimRxStream& st : m_devices[i].mcastRx())
+                if (st.used && st.active && st.sdp.dstIp == group) {
+                    st.active = false;
+                    change.markActive(i);
+                }
+        return change;
+    }
+    return failure(QStringLiteral("unknown dstIp %1").arg(SimDeviceConfig::ipText(group)));
+}
+
+SimChange SimNetwork::joinMcast(const QString& devId, const SimSdp& sdp, int streamCh, int rxCh)
+{
+    const int ri = indexOfDevId(devId);
+    if (ri < 0)
+        return failure(QStringLiteral("unknown devId %1").arg(devId));
+    if (rxCh < 0 || rxCh >= m_devices[ri].config().chNumRx)
+        return failure(QStringLiteral("rxCh %1 out of range").arg(rxCh));
+    if ((sdp.dstIp >> 28) != 0xE || sdp.dstPort == 0 || sdp.chNum < 1 || sdp.chNum > kSimStreamSlots)
+        return failure(QStringLiteral("invalid sdp"));
+    if (streamCh < 0 || streamCh >= sdp.chNum)
+        return failure(QStringLiteral("the stream carries %1 channels").arg(sdp.chNum));
+    int si = -1;
+    const SimTxStream* source = nullptr;
+    for (int i = 0; i < m_devices.size(); ++i)
+        for (const SimTxStream& t : m_devices[i].mcastTx())
+            if (t.used && t.sdp.dstIp == sdp.dstIp) {
+                si = i;
+                source = &t;
+            }
+    if (si == ri)
+        return failure(QStringLiteral("a device cannot receive its own stream"));
+    if (source && streamCh >= source->sdp.chNum)
+        return failure(QStringLiteral("the stream carries %1 channels").arg(source->sdp.chNum));
+    // Where the channel comes from: the sender when it is one of ours, else the stream's source address.
+    const QString srcDevId = source ? m_devices[si].devId() : SimDeviceConfig::ipText(sdp.srcIp);
+    const int srcChId = source ? source->srcChIds[size_t(streamCh)] : streamCh;
+
+    auto entryFor = [&sdp](const SimDevice& r) {
+        for (int i = 0; i < int(r.mcastRx().size()); ++i)
+            if (r.mcastRx()[size_t(i)].used && r.mcastRx()[size_t(i)].sdp.dstIp == sdp.dstIp)
+                return i;
+        return -1;
+    };
+    {
+        const SimDevice& r = m_devices[ri];
+        const int id = entryFor(r);
+        if (id >= 0 && r.rxChMap()[rxCh] >= 0 &&
+            r.mcastRx()[size_t(id)].rtpChIds[size_t(streamCh)] == r.rxChMap()[rxCh])
+            return {}; // already routed this way
+    }
+
+    const QVector<SimDevice> backup = snapshot();
+    SimChange change;
+    unrouteInternal(ri, rxCh, change);
+    SimDevice& r = m_devices[ri];
+    int id = entryFor(r);
+    if (id < 0) {
+        id = firstUnused(r.mcastRx());
+        if (id < 0) {
+            restore(backup);
+            return failure(QStringLiteral("no free sdpId"));
+        }
+        SimRxStream rx;
+        rx.used = true;
+        rx.sdp = sdp;
+        rx.active = source != nullptr;
+        r.mcastRx()[size_t(id)] = rx;
+        change.markActive(ri);
+    }
+    SimRxStream& rx = r.mcastRx()[size_t(id)];
+    int rtpId = rx.rtpChIds[size_t(streamCh)];
+    if (rtpId < 0) {
+        rtpId = r.freeRtpChannel();
+        if (rtpId < 0) {
+            restore(backup);
+            return failure(QStringLiteral("no free RTP channel"));
+        }
+        r.rtpChannels()[rtpId] = {srcDevId, srcChId};
+        rx.rtpChIds[size_t(streamCh)] = rtpId;
+    }
+    r.rxChMap()[rxCh] = rtpId;
+    change.streamId = id;
+    change.markRoute(ri);
     return change;
 }
 
@@ -395,14 +519,14 @@ SimChange SimNetwork::subscribeMcast(const QString& devId, quint32 group, const 
     const SimTxStream src = *source;
     const QString senderId = sender->devId();
 
-    const QVector<SimDevice> backup = m_devices;
+    const QVector<SimDevice> backup = snapshot();
     SimChange change;
     for (int ch : rxChannels)
         unrouteInternal(ri, ch, change);
     SimDevice& r = m_devices[ri];
     const int id = firstUnused(r.mcastRx());
     if (id < 0) {
-        m_devices = backup;
+        restore(backup);
         return failure(QStringLiteral("no free sdpId"));
     }
     SimRxStream rx;
@@ -412,7 +536,7 @@ SimChange SimNetwork::subscribeMcast(const QString& devId, quint32 group, const 
     for (int k = 0; k < rxChannels.size(); ++k) {
         const int rtpId = r.freeRtpChannel();
         if (rtpId < 0) {
-            m_devices = backup;
+            restore(backup);
             return failure(QStringLiteral("no free RTP channel"));
         }
         r.rtpChannels()[rtpId] = {senderId, src.srcChIds[k]};
@@ -480,6 +604,9 @@ void SimNetwork::publish(const SimChange& change)
         if (isAnswering(i))
             m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateActive")}}), kDeviceGroup,
                                       kDevicePort);
+    for (const SimSapPacket& p : change.sap)
+        if (p.device >= 0 && p.device < m_devices.size() && isAnswering(p.device))
+            m_nodes[size_t(p.device)]->sendMulticast(p.packet, kSapGroup, kSapPort);
 }
 
 int SimNetwork::answerProbe(const QHostAddress& asker, quint16 port)
@@ -517,22 +644,24 @@ void SimNetwork::sapAll()
                 m_nodes[i]->sendMulticast(p, kSapGroup, kSapPort);
 }
 
+QVector<QJsonObject> SimNetwork::clockEvents(QRandomGenerator& rng)
+{
+    const int offset = rng.bounded(-150, 151);
+    const int ppm = rng.bounded(-3, 4);
+    return {{{QStringLiteral("event"), QStringLiteral("masterOffset")},
+             {QStringLiteral("state"), QStringLiteral("2")},
+             {QStringLiteral("offset"), QString::number(offset)}},
+            {{QStringLiteral("event"), QStringLiteral("adjustFreq")}, {QStringLiteral("ppm"), QString::number(ppm)}}};
+}
+
 void SimNetwork::clockAll()
 {
-    QRandomGenerator* rng = QRandomGenerator::global();
     // The first device is the grandmaster and reports no servo state of its own.
     for (size_t i = 1; i < m_nodes.size(); ++i) {
         if (!isAnswering(int(i)))
             continue;
-        const int offset = rng->bounded(-150, 151);
-        const int ppm = rng->bounded(-3, 4);
-        m_nodes[i]->sendMulticast(compact({{QStringLiteral("event"), QStringLiteral("masterOffset")},
-                                           {QStringLiteral("state"), QStringLiteral("2")},
-                                           {QStringLiteral("offset"), QString::number(offset)}}),
-                                  kDeviceGroup, kDevicePort);
-        m_nodes[i]->sendMulticast(compact({{QStringLiteral("event"), QStringLiteral("adjustFreq")},
-                                           {QStringLiteral("ppm"), QString::number(ppm)}}),
-                                  kDeviceGroup, kDevicePort);
+        for (const QJsonObject& e : clockEvents(*QRandomGenerator::global()))
+            m_nodes[i]->sendMulticast(compact(e), kDeviceGroup, kDevicePort);
     }
 }
 
@@ -630,7 +759,7 @@ void SimNetwork::moveDevice(int index, quint32 ip)
             ++s.version;
         }
     };
-    const QVector<SimDevice> backup = m_devices;
+    const QVector<SimDevice> backup = snapshot();
     for (SimDevice& d : m_devices)
         moveAll(d);
     m_devices[index].editConfig().ip = ip;
@@ -639,7 +768,7 @@ void SimNetwork::moveDevice(int index, quint32 ip)
         QString error;
         if (!node->open(&error)) {
             qCWarning(lcSim) << "cannot move:" << error;
-            m_devices = backup;
+            restore(backup);
             return;
         }
         m_nodes[size_t(index)] = std::move(node);

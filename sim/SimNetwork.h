@@ -17,16 +17,28 @@
 class SimDeviceNode;
 class SimProbeResponder;
 class SimBroadcastListener;
+class QRandomGenerator;
 
-/// What a state change touched: the devices whose routes and whose active flags changed (indices).
+/// A SAP datagram a device sends because one of its multicast streams appeared or went away.
+struct SimSapPacket
+{
+    int device = -1;
+    QByteArray packet;
+};
+
+/// What a state change touched: the devices whose routes and whose active flags changed (indices), and the
+/// SAP announcements or deletions it causes.
 struct SimChange
 {
     QString error;
     QVector<int> routeChanged;
     QVector<int> activeChanged;
+    QVector<SimSapPacket> sap;
+    /// The stream slot a creation or join took; -1 otherwise.
+    int streamId = -1;
 
     bool ok() const { return error.isEmpty(); }
-    bool changed() const { return !routeChanged.isEmpty() || !activeChanged.isEmpty(); }
+    bool changed() const { return !routeChanged.isEmpty() || !activeChanged.isEmpty() || !sap.isEmpty(); }
     void markRoute(int index);
     void markActive(int index);
 };
@@ -86,8 +98,18 @@ public:
     SimChange route(const QString& devId, int rxCh, const QString& srcDevId, int srcCh);
     /// Removes the route of one receive channel; no change when it has none.
     SimChange unroute(const QString& devId, int rxCh);
-    /// Device devId starts sending a multicast stream.
-    SimChange addMcastTx(const QString& devId, const SimMcastTxConfig& stream);
+    /// Device devId starts sending a multicast stream in its lowest free slot and announces it by SAP;
+    /// devices already joined to the group become active. The media clock offset (in samples) is derived
+    /// from the stream's addresses unless given.
+    SimChange addMcastTx(const QString& devId, const SimMcastTxConfig& stream,
+                         std::optional<quint32> rtpTsOffset = std::nullopt);
+    /// Device devId stops sending its multicast stream to `group` and sends a SAP deletion; its receivers
+    /// stay joined but inactive.
+    SimChange removeMcastTx(const QString& devId, quint32 group);
+    /// Receive channel rxCh of devId takes channel streamCh of the multicast stream `sdp` describes; the
+    /// device joins the group in a free multicast receive slot unless it already receives it. The stream
+    /// is active when a simulated device sends it. On failure nothing changes.
+    SimChange joinMcast(const QString& devId, const SimSdp& sdp, int streamCh, int rxCh);
     /// Device devId receives the multicast stream sent to `group`: stream channel k feeds rxChannels[k].
     SimChange subscribeMcast(const QString& devId, quint32 group, const QVector<int>& rxChannels);
 
@@ -131,15 +153,24 @@ public:
     /// listener is optional: when its port cannot be shared the devices run without it (logged).
     bool start(QString* error);
     bool isStarted() const { return !m_nodes.empty(); }
-    /// Multicasts "updateRoute"/"updateActive" from the devices that a change touched (only once started).
+    /// Multicasts "updateRoute"/"updateActive" from the devices that a change touched and sends its SAP
+    /// packets (only once started).
     void publish(const SimChange& change);
 
     /// One round of each periodic transmission (the timers call these).
     void announceAll();
     void sapAll();
     void clockAll();
+    /// The two servo events a slave sends each round: "masterOffset" (locked, a small offset in ns) and
+    /// "adjustFreq" (a small correction in ppm), both varying from round to round.
+    static QVector<QJsonObject> clockEvents(QRandomGenerator& rng);
 
 private:
+    /// A deep copy of the devices that leaves their storage in place: references callers hold to a device
+    /// stay valid across a change (a shared copy would move the live devices on the next write).
+    QVector<SimDevice> snapshot() const;
+    /// Undoes a failed change in place, for the same reason.
+    void restore(const QVector<SimDevice>& saved);
     void moveDevice(int index, quint32 ip);
     void unrouteInternal(int index, int rxCh, SimChange& change);
     static void updateUnicastChNum(SimSdp& sdp, const std::array<int, kSimStreamSlots>& ids);

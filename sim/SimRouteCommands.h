@@ -3,7 +3,8 @@
 class SimCommandHandlers;
 
 /// The route requests a controller sends to a receiving device ("setUcastRx", "setMcastRx", "clrRxCh"),
-/// refused while the device's routes are locked, and the delay statistics of its receive streams.
+/// refused while the device's routes are locked; the creation and removal of its multicast transmit streams
+/// ("setMcastTx", "clrMcastTx"); and the delay statistics of its receive streams.
 class SimRouteCommands
 {
 public:

@@ -75,7 +75,8 @@ TEST(SimRouteCommands, UnlockedRouteRequestsApplyThroughTheNetwork)
     EXPECT_FALSE(b.net->device(1).ucastTx()[0].used);
     EXPECT_EQ(b.result(2, req("clrRxCh", {{"dstChId", "99"}})), "fail");
     EXPECT_EQ(b.one(2, req("setMcastRx", {{"srcChId", "0"}, {"dstChId", "1"}})).value("reason").toString(),
-              "unsupported");
+              "invalid sdp")
+        << "a join needs the stream's description";
 }
 
 TEST(SimRouteCommands, DelayStatisticsGrowUntilCleared)

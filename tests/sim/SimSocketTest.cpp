@@ -351,3 +351,71 @@ TEST_F(SocketFixture, RebootSilencesTheDeviceForTheRebootTime)
     EXPECT_EQ(net->device(0).config().sampleRate, 96000);
     EXPECT_TRUE(askAt(device, net->options().port, R"({"ops":"getVersion"})"));
 }
+
+TEST_F(SocketFixture, MulticastStreamCreatedAndRemovedOverTheWire)
+{
+    const QNetworkInterface lo = QNetworkInterface::interfaceFromName(QStringLiteral("lo"));
+    if (!lo.isValid())
+        GTEST_SKIP() << "no loopback interface named lo";
+    QUdpSocket dev;
+    QUdpSocket sap;
+    ASSERT_TRUE(dev.bind(QHostAddress::AnyIPv4, SimNetwork::kDevicePort,
+                         QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(
+        sap.bind(QHostAddress::AnyIPv4, SimNetwork::kSapPort, QUdpSocket::ShareAddress | QUdpSocket::ReuseAddressHint));
+    ASSERT_TRUE(dev.joinMulticastGroup(QHostAddress(SimNetwork::kDeviceGroup), lo));
+    ASSERT_TRUE(sap.joinMulticastGroup(QHostAddress(SimNetwork::kSapGroup), lo));
+    const QHostAddress sender(net->device(1).ip());
+    int updates = 0;
+    QVector<QByteArray> packets;
+    auto drain = [&] {
+        while (dev.hasPendingDatagrams()) {
+            const QNetworkDatagram d = dev.receiveDatagram();
+            if (d.senderAddress() == sender &&
+                QJsonDocument::fromJson(d.data()).object().value("ops").toString() == QLatin1String("updateRoute"))
+                ++updates;
+        }
+        while (sap.hasPendingDatagrams()) {
+            const QNetworkDatagram d = sap.receiveDatagram();
+            if (d.senderAddress() == sender)
+                packets.append(d.data());
+        }
+    };
+    auto announces = [&packets](const char* name) {
+        for (const QByteArray& p : packets)
+            if (quint8(p.at(0)) == 0x20 && p.contains(QByteArray("s=") + name + "\r\n"))
+                return true;
+        return false;
+    };
+    const QByteArray create =
+        R"({"ops":"setMcastTx","name":"Wire","srcChIdArr":["1"],"sdp":{"dstIp":"239.77.1.1","dstPort":"5004"}})";
+    auto reply = ask(1, create);
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(QJsonDocument::fromJson(reply->data()).object().value("result").toString(), "succ");
+    EXPECT_TRUE(pumpUntil([&] {
+        drain();
+        return updates > 0 && announces("Wire");
+    })) << "updateRoute or SAP announcement missing";
+
+    updates = 0;
+    packets.clear();
+    reply = ask(1, compact({{"ops", "clrMcastTx"}, {"dstIp", QString::number(ip("239.77.1.1"))}, {"name", "Wire"}}));
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(QJsonDocument::fromJson(reply->data()).object().value("result").toString(), "succ");
+    auto deleted = [&packets] {
+        for (const QByteArray& p : packets)
+            if (quint8(p.at(0)) == 0x24)
+                return true;
+        return false;
+    };
+    EXPECT_TRUE(pumpUntil([&] {
+        drain();
+        return updates > 0 && deleted();
+    })) << "updateRoute or SAP deletion missing";
+    pumpUntil([] { return false; }, 300);
+    drain();
+    packets.clear();
+    pumpUntil([] { return false; }, 300);
+    drain();
+    EXPECT_FALSE(announces("Wire")) << "no longer announced";
+}
