@@ -8,6 +8,12 @@
 #include "DevListForm.h"
 #include "DevVolumeForm.h"
 #include "DevWin.h"
+#include "DeviceWindow.h"
+#include "Clock.h"
+#include "CellRouteForm.h"
+#include "ClockForm.h"
+#include "McastWin.h"
+#include "stream.h"
 #include "DevManager.h"
 #include "DeviceRequests.h"
 #include "FormNetTitle.h"
@@ -105,6 +111,7 @@ MainWindow::MainWindow(const Setup& setup, QWidget* parent)
 
     // Language from "UserConfig.ini"; forced to English when switching is not offered.
     AppState::setChinese(config.effectiveChinese(m_settings->isChinese()));
+    m_clockForm->setChinese(AppState::isChinese());
     m_snackbar = new MySnackbar(this);
     m_loading = new LoadingForm(this);
 
@@ -207,8 +214,12 @@ void MainWindow::buildPages()
 {
     m_routePage = new PageForm(this);
     m_routePage->setObjectName(QStringLiteral("routePage"));
+    m_routeForm = new CellRouteForm(m_routePage);
+    m_routePage->setBody(m_routeForm);
     m_clockPage = new PageForm(this);
     m_clockPage->setObjectName(QStringLiteral("clockPage"));
+    m_clockForm = new ClockForm(m_clockPage);
+    m_clockPage->setBody(m_clockForm);
     m_volumePage = new PageForm(this);
     m_volumePage->setObjectName(QStringLiteral("volumePage"));
     m_devVolume = new DevVolumeForm(m_volumePage);
@@ -290,6 +301,12 @@ void MainWindow::connectNetwork()
     connect(m_devVolume, &DevVolumeForm::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
     connect(m_devVolume, &DevVolumeForm::sendChangeData, this, &MainWindow::recvChangeData);
     connect(this, &MainWindow::sendBackDataSignal, m_devVolume, &DevVolumeForm::recvBackData);
+    connect(m_routeForm, &CellRouteForm::signal_sendUdp, this, &MainWindow::slot_sendUdp);
+    connect(m_routeForm, &CellRouteForm::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
+    connect(m_routeForm, &CellRouteForm::signal_showMcastWindow, this, &MainWindow::slot_showMcastWindow);
+    connect(m_clockForm, &ClockForm::changeData, this, &MainWindow::recvChangeData);
+    connect(m_clockForm, &ClockForm::signal_information, this, &MainWindow::slot_showTips);
+    connect(this, &MainWindow::sendBackDataSignal, m_clockForm, &ClockForm::recvChangeData);
     connect(this, &MainWindow::sendSortIndex, m_netState, &NetStateForm::recvSortIndex);
 }
 
@@ -406,6 +423,8 @@ void MainWindow::showPage(int index)
         AppState::setMode(index);
     if (index == 30 && !AppState::isOffline())
         m_netState->refresh();
+    if (index == 20)
+        m_clockForm->refresh();
 }
 
 void MainWindow::enterOffline()
@@ -421,6 +440,7 @@ void MainWindow::on_language_changed(bool isCh)
 {
     m_titleInfo->setLanguage(isCh);
     m_netState->setChinese(isCh);
+    m_clockForm->setChinese(isCh);
     if (StyledButton* help = m_topMenu->button(QStringLiteral("pbHelp")))
         help->setText(isCh ? QStringLiteral("帮助") : QStringLiteral("Help"));
 }
@@ -613,6 +633,8 @@ void MainWindow::slot_recv_delMcast(uint32_t dstIp)
 
 void MainWindow::slot_refresh_route()
 {
+    if (!AppState::isOffline())
+        m_routeForm->refreshRoute();
     emit sendBackDataSignal(QStringLiteral("refreshRoute"));
 }
 
@@ -647,8 +669,35 @@ void MainWindow::slot_showDevWindow(QString devId)
     connect(win, &DevWin::sendSignal, this, &MainWindow::slot_sendUdp);
     connect(this, &MainWindow::sendBackDataSignal, win, &DevWin::recvBackData);
     connect(win, &DevWin::devWinClosed, this, [this](QString id) { m_devWins.remove(id); });
+    addRoutePages(win->deviceWindow(), devId);
     win->show();
     win->raise();
+}
+
+void MainWindow::slot_showMcastWindow(uint32_t dstIp)
+{
+    if (findMcastByDstIp(dstIp) == nullptr)
+        return;
+    auto* win = new McastWin(dstIp, this);
+    win->setAttribute(Qt::WA_DeleteOnClose);
+    win->show();
+    win->raise();
+}
+
+void MainWindow::addRoutePages(DeviceWindow* page, const QString& devId)
+{
+    // The route views build on the device windows, so they are placed here rather than by the window itself.
+    auto* clock = new Clock(devId, page);
+    page->addPage(DeviceWindow::BtClock, clock);
+    connect(page, &DeviceWindow::signal_message, clock, &Clock::recvBackData);
+    connect(page, &DeviceWindow::signal_lockRefreshed, clock, &Clock::refreshLock);
+
+    auto* streams = new stream(devId, page);
+    page->addPage(DeviceWindow::BtStream, streams);
+    connect(page, &DeviceWindow::signal_message, streams, &stream::refreshData);
+    connect(page, &DeviceWindow::signal_lockRefreshed, streams, &stream::refreshLock);
+    connect(streams, &stream::sendChangeData, page, &DeviceWindow::sendDataSlots);
+    connect(streams, &stream::signal_showTips, page, &DeviceWindow::signal_showTips);
 }
 
 void MainWindow::recvChangeData(QString str)
@@ -668,6 +717,10 @@ void MainWindow::slot_refreshUi()
         m_netState->refresh();
         if (m_volumePage->isVisible())
             m_devVolume->setDevices(devices);
+        if (m_clockPage->isVisible())
+            m_clockForm->refresh();
+        // Devices, channels or streams changed: the matrix rebuilds its axes (cheap: only the window is drawn).
+        m_routeForm->resetData();
     }
     writeStateSnapshot();
 }

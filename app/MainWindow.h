@@ -8,7 +8,10 @@
 #include <memory>
 
 class DevDetailStore;
+class CellRouteForm;
+class ClockForm;
 class DevVolumeForm;
+class DeviceWindow;
 class DevWin;
 class DevListForm;
 class FormNetTitle;
@@ -63,6 +66,8 @@ public:
     /// The open settings window of a device, or null.
     DevWin* devWindow(const QString& devId) const { return m_devWins.value(devId); }
     DevVolumeForm* devVolumeForm() const { return m_devVolume; }
+    ClockForm* clockForm() const { return m_clockForm; }
+    CellRouteForm* routeForm() const { return m_routeForm; }
     /// The page widget of a page index (10, 20, 30, 40), or null.
     QWidget* page(int index) const;
     /// The question on_close_bt_clicked() asks, in the current language.
@@ -102,6 +107,8 @@ public slots:
     void slot_sendUdp(QString msg, QString devId);
     /// Opens the settings window of a device, or raises the one already open.
     void slot_showDevWindow(QString devId);
+    /// Opens the window of an online multicast stream.
+    void slot_showMcastWindow(uint32_t dstIp);
     void slot_refresh_route();
     void slot_showTips(QString tips);
     void slot_recv_message(QString msg);
@@ -138,6 +145,8 @@ private:
     void setUiRefreshPending();
     /// Writes the state snapshot when MERIDANE_STATE_FILE names a file (tests of the whole application).
     void writeStateSnapshot();
+    /// Adds the route views' pages (clock log, streams) to a device's settings window.
+    void addRoutePages(DeviceWindow* page, const QString& devId);
 
     QString m_appDir;
     PlatformServices* m_platform;
@@ -165,6 +174,8 @@ private:
     StyledButton* m_maxButton = nullptr;
     SapMonitorView* m_sapMonitor = nullptr;
     DevVolumeForm* m_devVolume = nullptr;
+    ClockForm* m_clockForm = nullptr;
+    CellRouteForm* m_routeForm = nullptr;
     /// One settings window per device, by devId; a window removes itself when it closes.
     QMap<QString, DevWin*> m_devWins;
 

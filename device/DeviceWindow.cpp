@@ -34,17 +34,6 @@ namespace {
 
 const QString kSucc = QStringLiteral("succ");
 
-// Page buttons: object name and text. Pages without a stacked page yet show a tip instead.
-enum PageButton
-{
-    BtConfig,
-    BtDsp,
-    BtLevels,
-    BtDelay,
-    BtClock,
-    BtTest
-};
-
 QString text(const QJsonObject& o, const char* key)
 {
     return o.value(QLatin1String(key)).toString();
@@ -68,6 +57,7 @@ DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent) : QWidget(pare
     connect(&m_lockTimer, &QTimer::timeout, this, [this] {
         refreshLock();
         m_delayPage->refreshLock();
+        emit signal_lockRefreshed();
     });
     m_lockTimer.start();
 
@@ -138,7 +128,8 @@ void DeviceWindow::buildUi()
     auto* buttons = new QHBoxLayout;
     const QList<QPair<const char*, QString>> pages = {
         {"page_bt_config", tr("设备配置")}, {"page_bt_dsp", tr("音频处理")},   {"page_bt_levels", tr("通道音量")},
-        {"page_bt_delay", tr("延时统计")},  {"page_bt_clock", tr("时钟日志")}, {"page_bt_test", tr("测试")}};
+        {"page_bt_delay", tr("延时统计")},  {"page_bt_clock", tr("时钟日志")}, {"page_bt_test", tr("测试")},
+        {"page_bt_stream", tr("流管理")}};
     for (int i = 0; i < pages.size(); ++i) {
         auto* b = new StyledButton(pages.at(i).second, StyledButton::Page, this);
         b->setObjectName(QLatin1String(pages.at(i).first));
@@ -452,14 +443,28 @@ void DeviceWindow::btGroupclicked(int id)
         m_stack->setCurrentIndex(DelayPage);
         break;
     default:
-        notYetAvailable();
+        if (QWidget* page = m_addedPages.value(id))
+            m_stack->setCurrentWidget(page);
+        else
+            notYetAvailable();
         break;
     }
     // A page that is not available leaves the current one chosen.
-    const int shown = m_stack->currentIndex() == LevelsPage  ? BtLevels
-                      : m_stack->currentIndex() == DelayPage ? BtDelay
-                                                             : BtConfig;
+    int shown = m_stack->currentIndex() == LevelsPage  ? BtLevels
+                : m_stack->currentIndex() == DelayPage ? BtDelay
+                                                       : BtConfig;
+    for (auto it = m_addedPages.constBegin(); it != m_addedPages.constEnd(); ++it)
+        if (it.value() == m_stack->currentWidget())
+            shown = it.key();
     m_pageButtons->button(shown)->setChecked(true);
+}
+
+void DeviceWindow::addPage(PageButton button, QWidget* page)
+{
+    if (page == nullptr || m_addedPages.contains(button))
+        return;
+    m_stack->addWidget(page);
+    m_addedPages.insert(button, page);
 }
 
 void DeviceWindow::refreshLock()
@@ -485,6 +490,7 @@ void DeviceWindow::recvBackData(QString msg)
         handleMessage(obj);
     m_levelsPage->recvBackData(msg);
     m_delayPage->recvRequest(msg);
+    emit signal_message(msg);
     if (auto* lock = qobject_cast<ManageLock*>(m_lockDialog.data()))
         lock->recvBackData(msg);
 }

@@ -2,6 +2,7 @@
 #include "DevDetail.h"
 
 #include <QJsonObject>
+#include <QMap>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
@@ -36,6 +37,18 @@ public:
         DelayPage
     };
 
+    /// The page buttons, in their order on the window.
+    enum PageButton
+    {
+        BtConfig,
+        BtDsp,
+        BtLevels,
+        BtDelay,
+        BtClock,
+        BtTest,
+        BtStream
+    };
+
     /// Asks a yes/no question; true for yes. The default shows a QMessageBox.
     using Asker = std::function<bool(const QString&)>;
 
@@ -53,6 +66,10 @@ public:
     /// True once the device answered "getDebugInfo".
     bool debugInfoReceived() const { return m_debugInfoReceived; }
 
+    /// Places a page built outside this library (clock log, streams) under its page button. The page then
+    /// gets every message through signal_message and follows the lock through signal_lockRefreshed.
+    void addPage(PageButton button, QWidget* page);
+
     /// The hint shown under the name field while typing.
     QString nameHint() const;
 
@@ -69,6 +86,10 @@ signals:
     void signal_hideLoading();
     void signal_refreshDevName(QString devId, QString name);
     void signal_showTips(QString tip);
+    /// Every message the window receives, for the pages added with addPage.
+    void signal_message(QString msg);
+    /// The stored lock levels were read again; pages refresh their overlays.
+    void signal_lockRefreshed();
 
 public slots:
     void recvBackData(QString msg);
@@ -135,6 +156,8 @@ private:
     UartTunnelPanel* m_tunnel = nullptr;
     channelVoice* m_levelsPage = nullptr;
     NewDelayCounter* m_delayPage = nullptr;
+    /// Pages placed by the owner, by page button.
+    QMap<int, QWidget*> m_addedPages;
     LockOverlays* m_overlays = nullptr;
     QPointer<QWidget> m_lockDialog;
     QTimer m_lockTimer;

@@ -1,0 +1,273 @@
+#include "ClockForm.h"
+
+#include "AppState.h"
+#include "BandwidthFigures.h"
+#include "ClockTexts.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "DialogChangePriority.h"
+#include "FormClockTitle.h"
+#include "ModelTable.h"
+#include "ReplyDecoders.h"
+#include "UiScale.h"
+
+#include <QElapsedTimer>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QListWidget>
+#include <QMessageBox>
+#include <QSet>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+QString compact(const QJsonObject& o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+qint64 monotonicMs()
+{
+    static QElapsedTimer timer;
+    if (!timer.isValid())
+        timer.start();
+    return timer.elapsed();
+}
+
+} // namespace
+
+ClockForm::ClockForm(QWidget* parent)
+    : QWidget(parent), m_store(DevDetailStore::instance()), m_models(ModelTable::instance())
+{
+    init();
+}
+
+ClockForm::ClockForm(DevDetailStore& store, const ModelTable& models, QWidget* parent)
+    : QWidget(parent), m_store(store), m_models(models)
+{
+    init();
+}
+
+void ClockForm::init()
+{
+    setObjectName(QStringLiteral("ClockForm"));
+    m_chinese = AppState::isChinese();
+    m_now = monotonicMs;
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_title = new FormClockTitle(this);
+    layout->addWidget(m_title);
+    m_list = new QListWidget(this);
+    m_list->setObjectName(QStringLiteral("clock_list"));
+    m_list->setSelectionMode(QAbstractItemView::NoSelection);
+    m_list->setFocusPolicy(Qt::NoFocus);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Every row has the same height: the list need not ask each row widget when it lays out.
+    m_list->setUniformItemSizes(true);
+    m_list->setStyleSheet(QStringLiteral("QListWidget{background:#1e242c;border:none;}"
+                                         "QListWidget::item{border-bottom:1px solid #2c3540;}"
+                                         "QLabel{color:#d8dee6;font-size:%1px;}")
+                              .arg(ClockItemForm::fontPixels()));
+    layout->addWidget(m_list, 1);
+    m_refreshTimer = new QTimer(this);
+    m_refreshTimer->setSingleShot(true);
+    m_refreshTimer->setInterval(kRefreshDelayMs);
+    connect(m_refreshTimer, &QTimer::timeout, this, &ClockForm::refresh);
+}
+
+void ClockForm::setClock(std::function<qint64()> nowMs)
+{
+    m_now = nowMs ? std::move(nowMs) : std::function<qint64()>(monotonicMs);
+}
+
+ClockItemForm* ClockForm::row(int index) const
+{
+    QListWidgetItem* item = m_list->item(index);
+    return item ? qobject_cast<ClockItemForm*>(m_list->itemWidget(item)) : nullptr;
+}
+
+ClockItemForm* ClockForm::rowOf(const QString& devId) const
+{
+    const int index = devId.isEmpty() ? -1 : m_rowDevIds.indexOf(devId);
+    return index < 0 ? nullptr : row(index);
+}
+
+int ClockForm::rowCount() const
+{
+    return m_list->count();
+}
+
+bool ClockForm::isRowHidden(int index) const
+{
+    QListWidgetItem* item = m_list->item(index);
+    return item == nullptr || item->isHidden();
+}
+
+bool ClockForm::refreshPending() const
+{
+    return m_refreshTimer->isActive();
+}
+
+void ClockForm::scheduleRefresh()
+{
+    if (!m_refreshTimer->isActive())
+        m_refreshTimer->start();
+}
+
+bool ClockForm::versionDue(const QString& devId, qint64 now)
+{
+    auto it = m_lastVersionAsk.find(devId);
+    // A clock that went backwards says nothing about the last request: ask again.
+    if (it != m_lastVersionAsk.end() && now >= *it && now - *it < kVersionIntervalMs)
+        return false;
+    m_lastVersionAsk.insert(devId, now);
+    return true;
+}
+
+void ClockForm::refresh()
+{
+    m_refreshTimer->stop();
+    const QVector<DevDetail_t> devs = m_store.devDetails();
+    const int n = devs.size();
+
+    while (m_list->count() > n) {
+        QListWidgetItem* item = m_list->item(m_list->count() - 1);
+        m_list->removeItemWidget(item);
+        delete item;
+    }
+    while (m_list->count() < n) {
+        const int index = m_list->count();
+        auto* item = new QListWidgetItem(m_list);
+        auto* rowForm = new ClockItemForm(index);
+        item->setSizeHint(QSize(0, UiScale::px(32)));
+        m_list->setItemWidget(item, rowForm);
+        connect(rowForm, &ClockItemForm::signal_changePriority, this, &ClockForm::openPriorityDialog);
+    }
+    m_rowDevIds = QStringList();
+    m_rowDevIds.reserve(n);
+
+    const bool online = !AppState::isOffline();
+    const qint64 now = m_now();
+    for (int i = 0; i < n; ++i) {
+        const DevDetail_t& d = devs.at(i);
+        QListWidgetItem* item = m_list->item(i);
+        const DevRecord* rec = findDevById(d.devId.toUtf8().constData());
+        DevHeader h;
+        if (!dvm_copyDevHeader(rec, &h)) {
+            m_rowDevIds.append(QString());
+            if (!item->isHidden())
+                item->setHidden(true);
+            continue;
+        }
+        m_rowDevIds.append(d.devId);
+        if (item->isHidden())
+            item->setHidden(false);
+        if (online && versionDue(d.devId, now))
+            emit changeData(compact(QJsonObject{{"ops", "getVersion"}, {"devId", d.devId}}));
+
+        const QString model =
+            d.model.isEmpty() ? QString::fromUtf8(h.model, int(qstrnlen(h.model, sizeof h.model))) : d.model;
+        const ClockTexts::Status st =
+            ClockTexts::status(QString::fromUtf8(h.myClkId, int(qstrnlen(h.myClkId, sizeof h.myClkId))),
+                               QString::fromUtf8(h.gmClkId, int(qstrnlen(h.gmClkId, sizeof h.gmClkId))), rec->ptpState,
+                               m_models.isVirtualSoundCard(model));
+        const bool canEdit = m_models.supportsPriority(model);
+        ClockItemForm::Fields f;
+        f.type = m_models.deviceTypeText(model);
+        if (f.type.isEmpty())
+            f.type = d.type.isEmpty() ? model : d.type;
+        f.devId = d.devId;
+        f.role = ClockTexts::roleText(st, d.ptpDomain, m_chinese);
+        f.sync = ClockTexts::syncText(st, m_chinese);
+        f.ppm = QString::number(rec->ppm);
+        f.priority = ClockTexts::priorityText(d.ptpPriority, canEdit);
+        f.canEdit = canEdit;
+        f.name = QString::fromUtf8(h.name, int(qstrnlen(h.name, sizeof h.name)));
+        f.ip = dvm_ipToString(h.ip);
+        f.bandwidth = BandwidthFigures::fromRecord(rec).text();
+        row(i)->setFields(f);
+    }
+
+    // Forget request times of devices no longer listed, so the table stays as small as the list.
+    if (m_lastVersionAsk.size() > 2 * n + 64) {
+        const QSet<QString> listed(m_rowDevIds.cbegin(), m_rowDevIds.cend());
+        for (auto it = m_lastVersionAsk.begin(); it != m_lastVersionAsk.end();)
+            it = listed.contains(it.key()) ? std::next(it) : m_lastVersionAsk.erase(it);
+    }
+}
+
+void ClockForm::openPriorityDialog(int rowIndex)
+{
+    const QString devId = m_rowDevIds.value(rowIndex);
+    if (devId.isEmpty())
+        return;
+    const DevDetail_t d = m_store.getDevDetail(devId);
+    if (d.isEmpty())
+        return;
+    emit signal_openPriorityDialog(devId);
+    auto* dialog = new DialogChangePriority(d.ptpPriority, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &DialogChangePriority::changeData, this,
+            [this, devId](int priority) { setPriority(devId, QString::number(priority)); });
+    dialog->open();
+}
+
+void ClockForm::setPriority(const QString& devId, const QString& value)
+{
+    if (devId.isEmpty())
+        return;
+    // The offline model keeps its own priorities; until it exists there is nothing to change here.
+    if (AppState::isOffline()) {
+        refresh();
+        return;
+    }
+    emit changeData(compact(QJsonObject{{"ops", "setPtpPriority"}, {"val", value}, {"devId", devId}}));
+}
+
+void ClockForm::recvChangeData(QString message)
+{
+    // Replies to the matrix's and the signal processor's own requests, and untracked ones, are not ours.
+    if (message.contains(QLatin1String("superMatrixUiTag")) || message.contains(QLatin1String("dspUiTag")) ||
+        message.contains(QLatin1String("\"cookie\":\"0\"")))
+        return;
+    const QJsonDocument doc = QJsonDocument::fromJson(message.toUtf8());
+    if (!doc.isObject())
+        return;
+    const QJsonObject obj = doc.object();
+    if (obj.value(QLatin1String("cookie")).toString() == QLatin1String("0"))
+        return;
+    const QString ops = obj.value(QLatin1String("ops")).toString();
+    const QString devId = obj.value(QLatin1String("devId")).toString();
+
+    if (ops == QLatin1String("clockEvent")) {
+        scheduleRefresh();
+    } else if (ops == QLatin1String("setPtpPriority")) {
+        if (obj.value(QLatin1String("result")).toString() == QLatin1String("fail")) {
+            const QString text = tr("修改失败");
+            emit signal_information(text);
+            if (m_showDialogs) {
+                auto* box = new QMessageBox(QMessageBox::Information, tr("提示"), text, QMessageBox::Ok, this);
+                box->setAttribute(Qt::WA_DeleteOnClose);
+                box->open();
+            }
+            return;
+        }
+        // An unreadable value would show as priority 0: keep the old one instead.
+        bool ok = false;
+        const int value = obj.value(QLatin1String("val")).toString().trimmed().toInt(&ok);
+        if (!ok || devId.isEmpty())
+            return;
+        if (m_store.updateDevDetail(devId, [value](DevDetail_t& d) { d.ptpPriority = value; }))
+            scheduleRefresh();
+    } else if (ops == QLatin1String("getVersion")) {
+        if (devId.isEmpty())
+            return;
+        DevHeader h;
+        const int rate = dvm_copyDevHeader(findDevById(devId.toUtf8().constData()), &h) ? h.sampleRate : 0;
+        if (m_store.updateDevDetail(devId, [&](DevDetail_t& d) { ReplyDecoders::applyVersion(obj, rate, d); }))
+            scheduleRefresh();
+    }
+}

@@ -1,0 +1,83 @@
+#pragma once
+#include "ClockItemForm.h"
+
+#include <QHash>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+#include <functional>
+
+class DevDetailStore;
+class FormClockTitle;
+class ModelTable;
+class QListWidget;
+class QTimer;
+
+/// The clock view: one row per listed device with its PTP role, sync state, offset, priority and bandwidth.
+/// Rows are reused across refreshes and only changed cells are touched, so a refresh of 1024 unchanged
+/// devices relays nothing.
+class ClockForm : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Minimum time between two "getVersion" requests to one device.
+    static constexpr qint64 kVersionIntervalMs = 5000;
+    /// Replies and clock events arriving within this time are folded into one refresh.
+    static constexpr int kRefreshDelayMs = 200;
+
+    explicit ClockForm(QWidget* parent = nullptr);
+    /// A view on another store and model table (tests); both must outlive the view.
+    ClockForm(DevDetailStore& store, const ModelTable& models, QWidget* parent = nullptr);
+
+    /// Rebuilds the rows from the device list and the registry now.
+    void refresh();
+    /// Asks for a new priority: offline nothing is sent; online a "setPtpPriority" request goes out.
+    void setPriority(const QString& devId, const QString& value);
+
+    /// The row widget of a row number (nullptr past the end).
+    ClockItemForm* row(int index) const;
+    /// The row currently showing a device (nullptr when it has none or it is hidden).
+    ClockItemForm* rowOf(const QString& devId) const;
+    int rowCount() const;
+    bool isRowHidden(int index) const;
+    bool refreshPending() const;
+
+    /// The clock read by the request throttle, in milliseconds (tests replace it).
+    void setClock(std::function<qint64()> nowMs);
+    /// Language of the texts made here (titles follow the installed translator).
+    void setChinese(bool chinese) { m_chinese = chinese; }
+    /// Off: failures are only signalled, no message box is shown (scripted and test sessions).
+    void setShowDialogs(bool show) { m_showDialogs = show; }
+
+signals:
+    /// A compact JSON command message for the command layer.
+    void changeData(QString message);
+    /// The priority dialog is about to open for a device.
+    void signal_openPriorityDialog(QString devId);
+    /// An information for the user (also shown as a message box unless dialogs are off).
+    void signal_information(QString text);
+
+public slots:
+    /// Replies and bus messages. Tagged replies of other windows are ignored; "setPtpPriority" and
+    /// "getVersion" replies and "clockEvent" messages update the view.
+    void recvChangeData(QString message);
+
+private slots:
+    void openPriorityDialog(int row);
+
+private:
+    void init();
+    void scheduleRefresh();
+    bool versionDue(const QString& devId, qint64 now);
+
+    DevDetailStore& m_store;
+    const ModelTable& m_models;
+    FormClockTitle* m_title = nullptr;
+    QListWidget* m_list = nullptr;
+    QTimer* m_refreshTimer = nullptr;
+    QStringList m_rowDevIds; ///< device shown per row; empty for a hidden row
+    QHash<QString, qint64> m_lastVersionAsk;
+    std::function<qint64()> m_now;
+    bool m_chinese;
+    bool m_showDialogs = true;
+};

@@ -1,0 +1,607 @@
+#include "CellRouteForm.h"
+
+#include "AppState.h"
+#include "AxisStrip.h"
+#include "CellGraphicsScene.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "MatrixWindowItem.h"
+#include "ModelTable.h"
+#include "RegistryRouteSource.h"
+#include "RouteRequests.h"
+#include "StreamCapacity.h"
+#include "UiScale.h"
+
+#include <QEvent>
+#include <QGraphicsView>
+#include <QGridLayout>
+#include <QLineEdit>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QScrollBar>
+#include <cstring>
+
+Q_LOGGING_CATEGORY(lcMatrix, "meridane.matrix")
+
+namespace {
+quint64 key(int a, int b)
+{
+    return (static_cast<quint64>(static_cast<quint32>(a)) << 32) | static_cast<quint32>(b);
+}
+} // namespace
+
+CellRouteForm::CellRouteForm(QWidget* parent, std::unique_ptr<RouteSource> source)
+    : QWidget(parent), m_source(std::move(source))
+{
+    if (!m_source)
+        m_source.reset(new RegistryRouteSource);
+    qRegisterMetaType<uint32_t>("uint32_t");
+    m_size = qMax(4, UiScale::px(16));
+    buildUi();
+    resetData();
+}
+
+CellRouteForm::~CellRouteForm()
+{
+    // The scene's teardown moves the scroll bars; nothing of the form may react once members go.
+    m_view->verticalScrollBar()->disconnect(this);
+    m_view->horizontalScrollBar()->disconnect(this);
+    m_view->viewport()->removeEventFilter(this);
+    m_scene->disconnect(this);
+    delete m_view;
+    delete m_scene;
+}
+
+void CellRouteForm::buildUi()
+{
+    setObjectName(QStringLiteral("CellRouteForm"));
+    m_scene = new CellGraphicsScene(this);
+    m_item = new MatrixWindowItem(&m_window, m_size);
+    m_scene->addItem(m_item);
+    m_view = new QGraphicsView(m_scene, this);
+    m_view->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    m_view->setMouseTracking(true);
+    m_view->setFrameShape(QFrame::NoFrame);
+    m_view->setBackgroundBrush(QColor(0x1A, 0x1B, 0x1F));
+    m_view->viewport()->installEventFilter(this);
+
+    m_sendStrip = new AxisStrip(Qt::Vertical, &m_rows, &m_sendExpanded, this);
+    m_recvStrip = new AxisStrip(Qt::Horizontal, &m_cols, &m_recvExpanded, this);
+    m_sendStrip->setFixedWidth(UiScale::px(200));
+    m_recvStrip->setFixedHeight(UiScale::px(120));
+    m_sendStrip->setCellSize(m_size);
+    m_recvStrip->setCellSize(m_size);
+
+    m_pbSendList = new QPushButton(this);
+    m_pbSendList->setObjectName(QStringLiteral("pb_sendList"));
+    m_pbRecvList = new QPushButton(this);
+    m_pbRecvList->setObjectName(QStringLiteral("pb_recvList"));
+    m_findOut = new QLineEdit(this);
+    m_findOut->setObjectName(QStringLiteral("find_outCh_le"));
+    m_findIn = new QLineEdit(this);
+    m_findIn->setObjectName(QStringLiteral("find_InCh_le"));
+
+    m_pbRecvList->setMinimumHeight(m_pbRecvList->fontMetrics().height() * 3 + UiScale::px(8));
+    auto* corner = new QWidget(this);
+    auto* cornerLayout = new QGridLayout(corner);
+    cornerLayout->setContentsMargins(2, 2, 2, 2);
+    cornerLayout->setSpacing(2);
+    cornerLayout->addWidget(m_findIn, 0, 1);
+    cornerLayout->addWidget(m_pbRecvList, 1, 1, 2, 1);
+    cornerLayout->addWidget(m_findOut, 1, 0);
+    cornerLayout->addWidget(m_pbSendList, 2, 0);
+    corner->setFixedSize(m_sendStrip->width(), m_recvStrip->height());
+
+    auto* grid = new QGridLayout(this);
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    grid->addWidget(corner, 0, 0);
+    grid->addWidget(m_recvStrip, 0, 1);
+    grid->addWidget(m_sendStrip, 1, 0);
+    grid->addWidget(m_view, 1, 1);
+
+    connect(m_scene, &CellGraphicsScene::signal_mousePressed, this, &CellRouteForm::slot_cellSceneMousePressed);
+    connect(m_scene, &CellGraphicsScene::signal_mouseMoved, this, &CellRouteForm::slot_cellSceneMouseMoved);
+    connect(m_view->verticalScrollBar(), &QScrollBar::valueChanged, this, &CellRouteForm::slipUpOrDown);
+    connect(m_view->horizontalScrollBar(), &QScrollBar::valueChanged, this, &CellRouteForm::slipUpOrDown);
+    connect(m_view->verticalScrollBar(), &QScrollBar::rangeChanged, this, &CellRouteForm::slipUpOrDown);
+    connect(m_view->horizontalScrollBar(), &QScrollBar::rangeChanged, this, &CellRouteForm::slipUpOrDown);
+    connect(m_pbSendList, &QPushButton::clicked, this, &CellRouteForm::on_pb_sendList_clicked);
+    connect(m_pbRecvList, &QPushButton::clicked, this, &CellRouteForm::on_pb_recvList_clicked);
+    connect(m_sendStrip, &AxisStrip::signal_toggle, this, &CellRouteForm::slot_toggleSend);
+    connect(m_recvStrip, &AxisStrip::signal_toggle, this, &CellRouteForm::slot_toggleRecv);
+    connect(m_sendStrip, &AxisStrip::signal_doubleClicked, this, &CellRouteForm::slot_sendDoubleClicked);
+    connect(m_recvStrip, &AxisStrip::signal_doubleClicked, this, &CellRouteForm::slot_recvDoubleClicked);
+    connect(m_findOut, &QLineEdit::returnPressed, this, [this] { findItem(true); });
+    connect(m_findIn, &QLineEdit::returnPressed, this, [this] { findItem(false); });
+    connect(m_findOut, &QLineEdit::textEdited, this, [this] { findItem(true); });
+    connect(m_findIn, &QLineEdit::textEdited, this, [this] { findItem(false); });
+    retranslate();
+}
+
+QString CellRouteForm::sendListTitle() const
+{
+    bool all = m_rows.size() > 0;
+    for (int p : m_rows.headerPositions())
+        all = all && m_sendExpanded.contains(m_rows.at(p).id);
+    return (all ? QStringLiteral("- ") : QStringLiteral("+ ")) +
+           AppState::pick(QStringLiteral("发送设备"), QStringLiteral("SendList"));
+}
+
+QString CellRouteForm::recvListTitle() const
+{
+    bool all = m_cols.size() > 0;
+    for (int p : m_cols.headerPositions())
+        all = all && m_recvExpanded.contains(m_cols.at(p).id);
+    return (all ? QStringLiteral("- ") : QStringLiteral("+ ")) +
+           AppState::pick(QStringLiteral("\n接收\n设备"), QStringLiteral("\nRecv\nList"));
+}
+
+void CellRouteForm::retranslate()
+{
+    m_pbSendList->setText(sendListTitle());
+    m_pbRecvList->setText(recvListTitle());
+    m_findOut->setPlaceholderText(tr("Find sender"));
+    m_findIn->setPlaceholderText(tr("Find receiver"));
+}
+
+void CellRouteForm::resetData()
+{
+    m_source->buildAxes(&m_rows, &m_cols);
+    qCDebug(lcMatrix) << "CellRouteForm resetData rows" << m_rows.size() << "columns" << m_cols.size();
+    m_scene->setSceneRect(0, 0, m_cols.size() * m_size, m_rows.size() * m_size);
+    retranslate();
+    m_sendStrip->update();
+    m_recvStrip->update();
+    refreshRoute();
+}
+
+void CellRouteForm::refreshRoute()
+{
+    m_pending.clear();
+    buildLookup();
+    refreshWindow();
+}
+
+void CellRouteForm::buildLookup()
+{
+    std::vector<RouteEntry> routes;
+    m_source->collectRoutes(&routes, &m_routePairs);
+    m_colSource.fill(-1, m_cols.size());
+    m_rowToRecvHeader.clear();
+    // Routes arrive grouped by receiver and mostly by sender: look each header up once per run.
+    QString lastSend, lastRecv;
+    int sendHeader = -1, recvHeader = -1;
+    for (const RouteEntry& r : routes) {
+        if (r.sendChannel < 1 || r.recvChannel < 1)
+            continue;
+        if (r.sendId != lastSend || lastSend.isNull()) {
+            lastSend = r.sendId;
+            sendHeader = m_rows.headerOf(r.sendId);
+        }
+        if (r.recvId != lastRecv || lastRecv.isNull()) {
+            lastRecv = r.recvId;
+            recvHeader = m_cols.headerOf(r.recvId);
+        }
+        if (sendHeader < 0 || recvHeader < 0)
+            continue;
+        const int row = sendHeader + r.sendChannel;
+        const int col = recvHeader + r.recvChannel;
+        if (!m_rows.isValid(row) || m_rows.at(row).channel != r.sendChannel || m_rows.at(row).id != r.sendId ||
+            !m_cols.isValid(col) || m_cols.at(col).channel != r.recvChannel || m_cols.at(col).id != r.recvId)
+            continue;
+        m_colSource[col] = row;
+        m_rowToRecvHeader.insert(key(row, col - r.recvChannel));
+    }
+}
+
+void CellRouteForm::refreshWindow()
+{
+    const int rowCount = m_rows.size();
+    const int colCount = m_cols.size();
+    const int blockPx = 10 * m_size;
+    int row0 = 0;
+    int rows = rowCount;
+    if (rowCount >= MatrixWindow::kMaxRows) {
+        row0 = qMin(10 * (m_view->verticalScrollBar()->value() / blockPx), rowCount - 1);
+        rows = qMin(MatrixWindow::kMaxRows, rowCount - row0);
+    }
+    int col0 = 0;
+    int cols = colCount;
+    if (colCount >= MatrixWindow::kMaxCols) {
+        col0 = qMin(10 * (m_view->horizontalScrollBar()->value() / blockPx), colCount - 1);
+        cols = qMin(MatrixWindow::kMaxCols, colCount - col0);
+    }
+    const int hoverRow = m_window.hoverRow;
+    const int hoverCol = m_window.hoverCol;
+    m_window.reset(row0, rows, col0, cols);
+    m_window.hoverRow = hoverRow;
+    m_window.hoverCol = hoverCol;
+
+    for (int r = row0; r < row0 + rows; ++r) {
+        const AxisItem& ri = m_rows.at(r);
+        const bool rowOpen = m_sendExpanded.contains(ri.id);
+        for (int c = col0; c < col0 + cols; ++c) {
+            const AxisItem& ci = m_cols.at(c);
+            WindowCell& cell = *m_window.at(r, c);
+            cell.expanded = rowOpen || m_recvExpanded.contains(ci.id);
+            if (ri.channel != 0 && ci.channel != 0) {
+                cell.kind = WindowCell::Route;
+                cell.checked = m_colSource.at(c) == r;
+                cell.state = cell.checked ? 2 : 0;
+                cell.checking = !cell.checked && m_pending.contains(key(r, c));
+            } else if (ri.channel == 0 && ci.channel == 0) {
+                cell.kind = WindowCell::Headers;
+                cell.pairRouted = m_routePairs.contains(qMakePair(ri.id, ci.id));
+            } else if (ri.channel == 0) {
+                cell.kind = WindowCell::Gray;
+                const int src = m_colSource.at(c);
+                cell.checked = src > r && src <= r + m_rows.channelCount(r) && m_rows.at(src).id == ri.id;
+            } else {
+                cell.kind = WindowCell::Gray;
+                cell.checked = m_rowToRecvHeader.contains(key(r, c));
+            }
+        }
+    }
+    m_item->windowChanged();
+}
+
+QString CellRouteForm::cellTag(int row, int col, int key) const
+{
+    const WindowCell* cell = m_window.at(row, col);
+    if (cell == nullptr)
+        return QString();
+    switch (key) {
+    case 0:
+        return cell->kind == WindowCell::Route ? QStringLiteral("route") : QString();
+    case 1:
+        return cell->checking ? QStringLiteral("checking") : QString();
+    case 2:
+        return cell->kind == WindowCell::Route && cell->checked ? QStringLiteral("checked") : QString();
+    case 3:
+        return cell->kind == WindowCell::Gray ? QStringLiteral("gray") : QString();
+    case 111:
+        return cell->kind == WindowCell::Headers && cell->expanded ? QStringLiteral("decrease") : QString();
+    case 222:
+        return cell->kind == WindowCell::Headers && !cell->expanded ? QStringLiteral("increase") : QString();
+    default:
+        return QString();
+    }
+}
+
+void CellRouteForm::slipUpOrDown()
+{
+    const int v = m_view->verticalScrollBar()->value();
+    const int h = m_view->horizontalScrollBar()->value();
+    m_sendStrip->setOffset(v);
+    m_recvStrip->setOffset(h);
+    const int blockPx = 10 * m_size;
+    const bool rowsMoved = m_rows.size() >= MatrixWindow::kMaxRows && 10 * (v / blockPx) != m_window.row0;
+    const bool colsMoved = m_cols.size() >= MatrixWindow::kMaxCols && 10 * (h / blockPx) != m_window.col0;
+    if (rowsMoved || colsMoved)
+        refreshWindow();
+}
+
+void CellRouteForm::scrollToRow(int row)
+{
+    m_view->verticalScrollBar()->setValue(row * m_size);
+    slipUpOrDown();
+}
+
+void CellRouteForm::scrollToColumn(int col)
+{
+    m_view->horizontalScrollBar()->setValue(col * m_size);
+    slipUpOrDown();
+}
+
+void CellRouteForm::findItem(bool send)
+{
+    const MatrixAxis& axis = send ? m_rows : m_cols;
+    const int pos = axis.find(send ? m_findOut->text() : m_findIn->text());
+    if (pos < 0)
+        return;
+    if (send)
+        scrollToRow(pos);
+    else
+        scrollToColumn(pos);
+}
+
+void CellRouteForm::on_pb_sendList_clicked()
+{
+    const bool collapse = sendListTitle().startsWith(QLatin1Char('-'));
+    for (int p : m_rows.headerPositions()) {
+        if (collapse)
+            m_sendExpanded.remove(m_rows.at(p).id);
+        else
+            m_sendExpanded.insert(m_rows.at(p).id);
+    }
+    resetData();
+}
+
+void CellRouteForm::on_pb_recvList_clicked()
+{
+    const bool collapse = recvListTitle().startsWith(QLatin1Char('-'));
+    for (int p : m_cols.headerPositions()) {
+        if (collapse)
+            m_recvExpanded.remove(m_cols.at(p).id);
+        else
+            m_recvExpanded.insert(m_cols.at(p).id);
+    }
+    resetData();
+}
+
+void CellRouteForm::slot_addDev()
+{
+    resetData();
+}
+
+void CellRouteForm::slot_delDev()
+{
+    resetData();
+}
+
+void CellRouteForm::slot_toggleSend(int pos)
+{
+    if (!m_rows.isValid(pos))
+        return;
+    const QString id = m_rows.at(pos).id;
+    if (!m_sendExpanded.remove(id))
+        m_sendExpanded.insert(id);
+    resetData();
+}
+
+void CellRouteForm::slot_toggleRecv(int pos)
+{
+    if (!m_cols.isValid(pos))
+        return;
+    const QString id = m_cols.at(pos).id;
+    if (!m_recvExpanded.remove(id))
+        m_recvExpanded.insert(id);
+    resetData();
+}
+
+void CellRouteForm::slot_sendDoubleClicked(int pos)
+{
+    if (!m_rows.isValid(pos) || m_rows.at(pos).channel != 0)
+        return;
+    const AxisItem& item = m_rows.at(pos);
+    if (!item.multicast)
+        emit signal_showDevWindow(item.id);
+    else if (AppState::isOffline())
+        emit signal_showOfflineMcastWindow(item.id);
+    else
+        emit signal_showMcastWindow(dvm_parseIp(item.id));
+}
+
+void CellRouteForm::slot_recvDoubleClicked(int pos)
+{
+    if (m_cols.isValid(pos) && m_cols.at(pos).channel == 0)
+        emit signal_showDevWindow(m_cols.at(pos).id);
+}
+
+void CellRouteForm::slot_cellSceneMousePressed(int x, int y)
+{
+    if (x < 0 || y < 0)
+        return;
+    const int row = y / m_size;
+    const int col = x / m_size;
+    if (!m_rows.isValid(row) || !m_cols.isValid(col))
+        return;
+    const AxisItem& ri = m_rows.at(row);
+    const AxisItem& ci = m_cols.at(col);
+    if (ri.channel == 0 && ci.channel == 0) {
+        if (!m_sendExpanded.contains(ri.id) && !m_recvExpanded.contains(ci.id)) {
+            m_sendExpanded.insert(ri.id);
+            m_recvExpanded.insert(ci.id);
+        } else {
+            m_sendExpanded.remove(ri.id);
+            m_recvExpanded.remove(ci.id);
+        }
+        resetData();
+        return;
+    }
+    if (ri.channel == 0 || ci.channel == 0)
+        return;
+    // Offline edits arrive with the offline model.
+    if (AppState::isOffline())
+        return;
+    clickConnectable(row, col);
+}
+
+void CellRouteForm::clickConnectable(int row, int col)
+{
+    const WindowCell* cell = m_window.at(row, col);
+    if (cell == nullptr)
+        return;
+    const WindowCell copy = *cell;
+    if (m_rows.at(row).multicast)
+        clickMulticast(row, col, copy);
+    else
+        clickUnicast(row, col, copy);
+}
+
+namespace {
+/// Whether a receive channel is fed now, and the label of its unicast source (empty for a multicast one).
+bool activeSource(const DevRecord* rec, int dstCh, QString* label)
+{
+    if (rec == nullptr || dstCh < 0 || dstCh >= DVM_TABLE_SIZE)
+        return false;
+    const int32_t rtp = rec->tables.rxChMap(dstCh);
+    if (rtp < 0 || rtp >= DVM_TABLE_SIZE)
+        return false;
+    const RtpChEntry& e = rec->tables.rtpCh[rtp];
+    const QString srcId = QString::fromUtf8(e.srcDevId, static_cast<int>(strnlen(e.srcDevId, DVM_NAME_LEN))).trimmed();
+    if (!srcId.isEmpty()) {
+        const DevDetail_t src = DevDetailStore::instance().getDevDetail(srcId);
+        const bool known = !src.isEmpty() || findDevById(srcId.toUtf8().constData()) != nullptr;
+        QString name = src.name;
+        if (src.isEmpty() && known) {
+            DevHeader hdr;
+            if (dvm_copyDevHeader(findDevById(srcId.toUtf8().constData()), &hdr) == 1)
+                name = QString::fromUtf8(hdr.name);
+        }
+        *label = RouteClickChecks::sourceLabel(srcId, known, name, src.txChNames.value(e.srcChId()), e.srcChId());
+    } else {
+        label->clear();
+    }
+    return true;
+}
+} // namespace
+
+void CellRouteForm::clickUnicast(int row, int col, const WindowCell& cell)
+{
+    const AxisItem& ri = m_rows.at(row);
+    const AxisItem& ci = m_cols.at(col);
+    const DevDetailStore& store = DevDetailStore::instance();
+    const DevDetail_t sender = store.getDevDetail(ri.id);
+    const DevDetail_t receiver = store.getDevDetail(ci.id);
+    RouteClickChecks::Facts f;
+    f.chinese = AppState::isChinese();
+    f.routed = cell.state == 2;
+    f.senderKnown = !sender.isEmpty();
+    f.receiverKnown = !receiver.isEmpty();
+    f.senderSampleRate = sender.sampleRate;
+    f.receiverSampleRate = receiver.sampleRate;
+    f.senderIp = sender.ip;
+    f.receiverIp = receiver.ip;
+    f.streamSlotFree = StreamCapacity::canTake(findDevById(ri.id.toUtf8().constData()), receiver.ip, ri.channel - 1);
+    f.rxChannelActive = activeSource(findDevById(ci.id.toUtf8().constData()), ci.channel - 1, &f.existingSourceLabel);
+    const RouteClickChecks::Plan plan = RouteClickChecks::plan(f);
+    if (!runPlan(plan))
+        return;
+    if (plan.request == RouteClickChecks::Request::ClrRxCh)
+        emit signal_sendUdp(RouteRequests::clrRxCh(ci.channel - 1), ci.id);
+    else
+        emit signal_sendUdp(RouteRequests::setUcastRx(ri.id, ri.channel - 1, ci.channel - 1), ci.id);
+    markPending(row, col);
+}
+
+void CellRouteForm::clickMulticast(int row, int col, const WindowCell& cell)
+{
+    const AxisItem& ri = m_rows.at(row);
+    const AxisItem& ci = m_cols.at(col);
+    McastRecord stream;
+    const bool streamKnown = dvm_copyMcast(findMcastByDstIp(dvm_parseIp(ri.id)), &stream) == 1;
+    const DevDetail_t receiver = DevDetailStore::instance().getDevDetail(ci.id);
+    const DevRecord* rec = findDevById(ci.id.toUtf8().constData());
+    DevHeader hdr;
+    const bool recKnown = dvm_copyDevHeader(rec, &hdr) == 1;
+    RouteClickChecks::Facts f;
+    f.chinese = AppState::isChinese();
+    f.multicast = true;
+    f.routed = cell.state == 2;
+    f.senderKnown = streamKnown;
+    f.receiverKnown = !receiver.isEmpty() && recKnown;
+    if (!f.senderKnown || !f.receiverKnown)
+        return;
+    f.senderSampleRate = stream.sampleRate;
+    f.receiverSampleRate = receiver.sampleRate;
+    f.senderIp = stream.stream.srcIp;
+    f.receiverIp = receiver.ip;
+    f.streamFrames = stream.frames;
+    f.receiverDelayUs = hdr.delayUs;
+    f.receiverFirmware = receiver.firmwareVersion;
+    f.streamPort = stream.stream.dstPort;
+    f.receiverIsVirtualCard = ModelTable::instance().isVirtualSoundCard(receiver.model);
+    f.rxChannelActive = activeSource(rec, ci.channel - 1, &f.existingSourceLabel);
+    const RouteClickChecks::Plan plan = RouteClickChecks::plan(f);
+    if (!runPlan(plan))
+        return;
+    if (plan.request == RouteClickChecks::Request::ClrRxCh) {
+        emit signal_sendUdp(RouteRequests::clrRxCh(ci.channel - 1), ci.id);
+    } else {
+        const QString request = RouteRequests::setMcastRx(stream.stream, ri.channel - 1, ci.channel - 1);
+        qCInfo(lcMatrix) << "proAddRecvMcast" << request << ci.id;
+        emit signal_sendUdp(request, ci.id);
+    }
+    markPending(row, col);
+}
+
+bool CellRouteForm::runPlan(const RouteClickChecks::Plan& plan)
+{
+    for (const RouteClickChecks::Step& step : plan.steps) {
+        const bool ask = step.kind == RouteClickChecks::Step::Ask;
+        if (!prompt(ask, step.text) || !ask)
+            return false;
+    }
+    return plan.sends();
+}
+
+bool CellRouteForm::prompt(bool ask, const QString& text)
+{
+    if (m_prompter)
+        return m_prompter(ask, text);
+    if (!ask) {
+        QMessageBox::information(this, tr("Information"), text);
+        return true;
+    }
+    return QMessageBox::question(this, tr("Question"), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void CellRouteForm::markPending(int row, int col)
+{
+    m_pending.insert(key(row, col));
+    if (WindowCell* cell = m_window.at(row, col)) {
+        cell->checking = true;
+        cell->checked = false;
+    }
+    m_item->update();
+}
+
+void CellRouteForm::slot_cellSceneMouseMoved(int x, int y)
+{
+    const int row = y >= 0 ? y / m_size : -1;
+    const int col = x >= 0 ? x / m_size : -1;
+    if (!m_rows.isValid(row) || !m_cols.isValid(col)) {
+        clearHover();
+        return;
+    }
+    if (row == m_window.hoverRow && col == m_window.hoverCol)
+        return;
+    updateCross(m_window.hoverRow, m_window.hoverCol);
+    m_window.hoverRow = row;
+    m_window.hoverCol = col;
+    updateCross(row, col);
+    m_sendStrip->setHighlight(row);
+    m_recvStrip->setHighlight(col);
+    m_hoverTip = m_rows.label(row) + QStringLiteral("->") + m_cols.label(col);
+    m_item->setToolTip(m_hoverTip);
+}
+
+void CellRouteForm::updateCross(int row, int col)
+{
+    // Only the hovered row and column change: repainting the whole window would cost a frame per move.
+    const QRectF area = m_item->boundingRect();
+    if (row >= 0)
+        m_item->update(QRectF(area.left(), row * m_size, area.width(), m_size));
+    if (col >= 0)
+        m_item->update(QRectF(col * m_size, area.top(), m_size, area.height()));
+}
+
+void CellRouteForm::clearHover()
+{
+    if (m_window.hoverRow < 0 && m_window.hoverCol < 0)
+        return;
+    updateCross(m_window.hoverRow, m_window.hoverCol);
+    m_window.hoverRow = -1;
+    m_window.hoverCol = -1;
+    m_sendStrip->setHighlight(-1);
+    m_recvStrip->setHighlight(-1);
+    m_hoverTip.clear();
+    m_item->setToolTip(QString());
+}
+
+bool CellRouteForm::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == m_view->viewport() && event->type() == QEvent::Leave)
+        clearHover();
+    return QWidget::eventFilter(watched, event);
+}
+
+void CellRouteForm::changeEvent(QEvent* event)
+{
+    if (event->type() == QEvent::LanguageChange)
+        resetData();
+    QWidget::changeEvent(event);
+}

@@ -1,0 +1,664 @@
+#include "stream.h"
+
+#include "AppState.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "FormMcast.h"
+#include "FormStream.h"
+#include "FormStreamRoute.h"
+#include "LockOverlays.h"
+#include "McastCreateChecks.h"
+#include "ReasonText.h"
+#include "RegistryJson.h"
+#include "ShowStreamInfoDialog.h"
+#include "StreamTableText.h"
+
+#include <QButtonGroup>
+#include <QCheckBox>
+#include <QEvent>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QIntValidator>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QLoggingCategory>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QRandomGenerator>
+#include <QRegularExpressionValidator>
+#include <QScrollArea>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+Q_LOGGING_CATEGORY(lcStream, "meridane.stream", QtWarningMsg)
+
+namespace {
+
+constexpr uint16_t kRoutePort = 9995;
+constexpr int kDeleteSpacingMs = 10;
+constexpr int kRouteSettleMs = 300;
+constexpr int kButtonsPerRow = 8;
+
+QString compact(const QJsonObject& o)
+{
+    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+}
+
+QString str(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    return v.isString() ? v.toString() : (v.isDouble() ? QString::number(v.toVariant().toLongLong()) : QString());
+}
+
+/// A reply may name the address dotted or as the decimal number the request carried.
+QString decimalIp(const QString& text)
+{
+    return text.contains(QLatin1Char('.')) ? QString::number(dvm_parseIp(text)) : QString::number(text.toULongLong());
+}
+
+QJsonObject deviceCopy(const QString& devId)
+{
+    DevRecord* rec = findDevById(devId.toUtf8().constData());
+    return rec ? RegistryJson::device(rec) : QJsonObject();
+}
+
+} // namespace
+
+stream::stream(const QString& devId, QWidget* parent)
+    : QWidget(parent), m_devId(devId), m_pages(new QStackedWidget(this)), m_pageGroup(new QButtonGroup(this))
+{
+    setObjectName(QStringLiteral("stream"));
+    auto* ucastBt = new QPushButton(tr("流列表"), this);
+    ucastBt->setObjectName(QStringLiteral("unicast_stream_bt"));
+    auto* mulBt = new QPushButton(tr("组播流"), this);
+    mulBt->setObjectName(QStringLiteral("mul_stream_bt"));
+    for (QPushButton* b : {ucastBt, mulBt})
+        b->setCheckable(true);
+    ucastBt->setChecked(true);
+    m_pageGroup->addButton(ucastBt, 0);
+    m_pageGroup->addButton(mulBt, 1);
+    m_pageGroup->setExclusive(true);
+
+    auto* top = new QHBoxLayout;
+    top->addWidget(ucastBt);
+    top->addWidget(mulBt);
+    top->addStretch();
+    m_pages->addWidget(buildListPage());
+    m_pages->addWidget(buildCreatePage());
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(top);
+    layout->addWidget(m_pages, 1);
+
+    m_locks = new LockOverlays(this);
+    connect(m_pageGroup, &QButtonGroup::idClicked, this, &stream::change_btGroupclicked);
+    refreshItem();
+}
+
+QWidget* stream::buildListPage()
+{
+    auto* scroll = new QScrollArea(m_pages);
+    scroll->setObjectName(QStringLiteral("list_page"));
+    scroll->setWidgetResizable(true);
+    auto* inner = new QWidget(scroll);
+    m_sections = new QVBoxLayout(inner);
+    m_sectionsHost = nullptr;
+    scroll->setWidget(inner);
+    return scroll;
+}
+
+QWidget* stream::buildCreatePage()
+{
+    auto* page = new QWidget(m_pages);
+    page->setObjectName(QStringLiteral("create_page"));
+
+    m_name = new QLineEdit(page);
+    m_name->setObjectName(QStringLiteral("stream_name_le"));
+    m_name->setPlaceholderText(tr("若要兼容其他协议，名字不能包含中文"));
+    m_name->setMaxLength(DVM_NAME_LEN - 1);
+
+    m_autoRad = new QRadioButton(tr("自动分配"), page);
+    m_autoRad->setObjectName(QStringLiteral("auto_rad_bt"));
+    m_selfRad = new QRadioButton(tr("自定义"), page);
+    m_selfRad->setObjectName(QStringLiteral("byself_rad_bt"));
+    m_autoRad->setChecked(true);
+    auto* radGroup = new QButtonGroup(page);
+    radGroup->addButton(m_autoRad, 0);
+    radGroup->addButton(m_selfRad, 1);
+    connect(radGroup, &QButtonGroup::idClicked, this, [this] { rad_bt_group_clicked(); });
+
+    auto* ipRow = new QHBoxLayout;
+    ipRow->addWidget(new QLabel(QStringLiteral("IP:"), page));
+    for (int i = 0; i < 4; ++i) {
+        m_ip[i] = new QLineEdit(page);
+        m_ip[i]->setObjectName(QStringLiteral("ip_le_%1").arg(i));
+        m_ip[i]->setValidator(new QIntValidator(0, 255, m_ip[i]));
+        m_ip[i]->setEnabled(false);
+        m_ip[i]->setMaximumWidth(60);
+        ipRow->addWidget(m_ip[i]);
+        if (i < 3)
+            ipRow->addWidget(new QLabel(QStringLiteral("."), page));
+    }
+    m_ip[0]->setText(QStringLiteral("239"));
+    m_ip[1]->setText(QStringLiteral("69"));
+    m_portLabel = new QLabel(tr("端口："), page);
+    m_port = new QLineEdit(QStringLiteral("5004"), page);
+    m_port->setObjectName(QStringLiteral("port_le"));
+    m_port->setValidator(new QRegularExpressionValidator(QRegularExpression(QStringLiteral("[0-9]{0,5}")), m_port));
+    m_port->setMaximumWidth(80);
+    m_port->setEnabled(false);
+    ipRow->addWidget(m_portLabel);
+    ipRow->addWidget(m_port);
+    ipRow->addStretch();
+
+    m_rtpOffset = new QLineEdit(QStringLiteral("0"), page);
+    m_rtpOffset->setObjectName(QStringLiteral("le_rtpTsOffset"));
+    m_rtpOffset->setValidator(new QIntValidator(0, 10000, m_rtpOffset));
+    m_rtpOffset->setMaximumWidth(80);
+    auto* rtpRow = new QHBoxLayout;
+    rtpRow->addWidget(new QLabel(QStringLiteral("RtpTsOffset(ms): "), page));
+    rtpRow->addWidget(m_rtpOffset);
+    rtpRow->addStretch();
+
+    auto* nameRow = new QHBoxLayout;
+    nameRow->addWidget(new QLabel(tr("名称："), page));
+    nameRow->addWidget(m_name, 1);
+    auto* radRow = new QHBoxLayout;
+    radRow->addWidget(m_autoRad);
+    radRow->addWidget(m_selfRad);
+    radRow->addStretch();
+
+    auto* chScroll = new QScrollArea(page);
+    chScroll->setWidgetResizable(true);
+    m_channelHost = new QWidget(chScroll);
+    m_channelLayout = new QVBoxLayout(m_channelHost);
+    m_channelLayout->addStretch();
+    chScroll->setWidget(m_channelHost);
+
+    auto* creatBt = new QPushButton(tr("创建"), page);
+    creatBt->setObjectName(QStringLiteral("creat_bt"));
+    connect(creatBt, &QPushButton::clicked, this, &stream::on_creat_bt_clicked);
+
+    auto* left = new QVBoxLayout;
+    left->addLayout(nameRow);
+    left->addLayout(radRow);
+    left->addLayout(ipRow);
+    left->addLayout(rtpRow);
+    left->addWidget(chScroll, 1);
+    left->addWidget(creatBt, 0, Qt::AlignRight);
+
+    m_sendList = new QListWidget(page);
+    m_sendList->setObjectName(QStringLiteral("send_listWidget"));
+    m_sendList->setSelectionMode(QAbstractItemView::MultiSelection);
+    m_totalLabel = new QLabel(page);
+    m_totalLabel->setObjectName(QStringLiteral("total_lb"));
+    auto* delBt = new QPushButton(tr("删除"), page);
+    delBt->setObjectName(QStringLiteral("send_del_bt_1"));
+    connect(delBt, &QPushButton::clicked, this, &stream::on_send_del_bt_1_clicked);
+    auto* right = new QVBoxLayout;
+    right->addWidget(m_totalLabel);
+    right->addWidget(m_sendList, 1);
+    right->addWidget(delBt, 0, Qt::AlignRight);
+
+    auto* layout = new QHBoxLayout(page);
+    layout->addLayout(left, 1);
+    layout->addLayout(right, 1);
+    return page;
+}
+
+void stream::setQuestionHandler(std::function<bool(const QString&)> handler)
+{
+    m_ask = std::move(handler);
+}
+
+void stream::setInformationHandler(std::function<void(const QString&)> handler)
+{
+    m_inform = std::move(handler);
+}
+
+void stream::setRandomSource(std::function<uint32_t()> random)
+{
+    m_random = std::move(random);
+}
+
+void stream::tip(const QString& text)
+{
+    emit signal_showTips(text);
+}
+
+bool stream::ask(const QString& text)
+{
+    if (m_ask)
+        return m_ask(text);
+    return QMessageBox::question(this, tr("提示"), text, QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+}
+
+void stream::inform(const QString& text)
+{
+    if (m_inform)
+        m_inform(text);
+    else
+        QMessageBox::information(this, tr("提示"), text);
+}
+
+void stream::change_btGroupclicked(int id)
+{
+    m_pages->setCurrentIndex(id == 1 ? 1 : 0);
+    if (QAbstractButton* b = m_pageGroup->button(id))
+        b->setChecked(true);
+}
+
+void stream::rad_bt_group_clicked()
+{
+    const bool custom = m_selfRad->isChecked();
+    if (custom) {
+        inform(
+            AppState::pick(QStringLiteral("请确保IP地址和网络上的组播流不冲突\nIP范围：224.0.0.0~239.255.255.255"),
+                           QStringLiteral("Make sure the IP does not conflict\nIP range: 224.0.0.0~239.255.255.255")));
+    } else {
+        m_ip[2]->clear();
+        m_ip[3]->clear();
+    }
+    for (QLineEdit* le : m_ip)
+        le->setEnabled(custom);
+}
+
+void stream::refreshItem()
+{
+    copyData();
+    createWidget();
+}
+
+void stream::addItem()
+{
+    refreshItem();
+}
+
+void stream::removeItem()
+{
+    refreshItem();
+}
+
+void stream::copyData()
+{
+    qCDebug(lcStream) << "stream::copyData" << m_devId;
+    const QJsonObject dev = deviceCopy(m_devId);
+    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
+
+    // The list page is rebuilt whole: the tables may have changed anywhere.
+    if (m_sectionsHost)
+        m_sectionsHost->deleteLater();
+    m_sectionsHost = new QWidget;
+    auto* host = new QVBoxLayout(m_sectionsHost);
+    host->setContentsMargins(0, 0, 0, 0);
+    for (int s = 0; s < StreamTableText::SectionCount; ++s) {
+        const auto section = static_cast<StreamTableText::Section>(s);
+        auto* title = new QLabel(StreamTableText::title(section), m_sectionsHost);
+        title->setStyleSheet(QStringLiteral("font-weight: bold;"));
+        host->addWidget(title);
+        auto* grid = new QGridLayout;
+        const QVector<StreamTableText::Entry> entries = StreamTableText::entries(dev, section);
+        for (int i = 0; i < entries.size(); ++i) {
+            const StreamTableText::Entry& e = entries.at(i);
+            auto* bt = new QPushButton(e.text, m_sectionsHost);
+            bt->setObjectName(StreamTableText::objectPrefix(section) + QString::number(e.id));
+            bt->setProperty("rtpChId", e.rtpChId);
+            bt->setProperty("detail", e.detail);
+            bt->installEventFilter(this);
+            grid->addWidget(bt, i / kButtonsPerRow, i % kButtonsPerRow);
+        }
+        host->addLayout(grid);
+    }
+    host->addStretch();
+    m_sections->addWidget(m_sectionsHost);
+
+    const bool portEditable = McastCreateChecks::portEditable(detail.firmwareVersion);
+    m_port->setEnabled(portEditable);
+    m_port->setVisible(portEditable);
+    m_portLabel->setVisible(portEditable);
+    if (!portEditable)
+        m_port->setText(QStringLiteral("5004"));
+    fillSendList(dev);
+}
+
+void stream::fillSendList(const QJsonObject& device)
+{
+    m_sendList->clear();
+    const QJsonArray tx = device.value(QStringLiteral("tables")).toObject().value(QStringLiteral("mcastTx")).toArray();
+    for (const QJsonValue& v : tx) {
+        const QJsonObject o = v.toObject();
+        const QJsonObject sdp = o.value(QStringLiteral("sdp")).toObject();
+        QVector<int> chans;
+        for (const QJsonValue& c : o.value(QStringLiteral("srcChIdArr")).toArray()) {
+            if (c.toInt(-1) >= 0)
+                chans.append(c.toInt());
+        }
+        auto* form =
+            new FormMcast(o.value(QStringLiteral("name")).toString(), sdp.value(QStringLiteral("dstIp")).toString(),
+                          sdp.value(QStringLiteral("dstPort")).toInt(), chans);
+        auto* item = new QListWidgetItem(m_sendList);
+        item->setSizeHint(form->sizeHint());
+        m_sendList->setItemWidget(item, form);
+    }
+    m_totalLabel->setText(tr("组播流总数：") + QString::number(tx.size()));
+}
+
+void stream::createWidget()
+{
+    qCDebug(lcStream) << "stream::createWidget" << m_devId;
+    DevHeader hdr;
+    const int count =
+        dvm_copyDevHeader(findDevById(m_devId.toUtf8().constData()), &hdr) ? dvm_clampCount(hdr.chNumTx) : 0;
+    // Keep the ticks the user made unless the channel count itself changed.
+    if (count == m_channels.size())
+        return;
+    qDeleteAll(m_channels);
+    m_channels.clear();
+    const QStringList names = DevDetailStore::instance().getDevDetail(m_devId).txChNames;
+    for (int ch = 0; ch < count; ++ch) {
+        auto* f = new FormStream(ch, ch < names.size() ? names.at(ch) : QStringLiteral("NetOut%1").arg(ch + 1),
+                                 m_channelHost);
+        connect(f, &FormStream::toggled, this, &stream::onToggled);
+        m_channelLayout->insertWidget(m_channelLayout->count() - 1, f);
+        m_channels.append(f);
+    }
+}
+
+void stream::onToggled(bool checked)
+{
+    Q_UNUSED(checked)
+    int n = 0;
+    for (FormStream* f : m_channels)
+        n += f->isChecked() ? 1 : 0;
+    qCDebug(lcStream) << "selected channels" << n;
+}
+
+void stream::on_creat_bt_clicked()
+{
+    QStringList names;
+    for (FormStream* f : m_channels) {
+        if (f->isChecked())
+            names << f->checkBox()->objectName();
+    }
+    const QVector<int> channels = McastCreateChecks::channelsFromNames(names);
+    switch (McastCreateChecks::checkNameAndChannels(m_name->text(), channels)) {
+    case McastCreateChecks::EmptyName:
+        tip(tr("组播流名称不能为空"));
+        return;
+    case McastCreateChecks::NoChannel:
+        tip(tr("至少选中一个通道加入组播流"));
+        return;
+    case McastCreateChecks::TooManyChannels:
+        inform(AppState::pick(QStringLiteral("单个组播流最多支持8个通道"),
+                              QStringLiteral("A single multicast stream supports up to 8 channels maximum")));
+        return;
+    default:
+        break;
+    }
+    if (AppState::isOffline())
+        return; // the offline model edits its own streams; not available yet
+
+    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
+    if (detail.devId.isEmpty())
+        return;
+    McastCreateChecks::Input in;
+    in.name = m_name->text();
+    in.channels = channels;
+    in.automatic = m_autoRad->isChecked();
+    for (int i = 0; i < 4; ++i)
+        in.ip[i] = m_ip[i]->text();
+    in.port = m_port->text();
+    in.rtpOffsetMs = m_rtpOffset->text();
+    McastCreateChecks::Device dev;
+    dev.devId = m_devId;
+    dev.ip = detail.ip;
+    dev.sampleRate = detail.sampleRate;
+    dev.sampleByteNum = detail.sampleByteNum;
+    std::function<uint32_t()> random = m_random;
+    if (!random)
+        random = [] { return QRandomGenerator::global()->generate(); };
+
+    const McastCreateChecks::Outcome out =
+        McastCreateChecks::evaluate(in, dev, McastCreateChecks::addressesInUse(), random);
+    switch (out.failure) {
+    case McastCreateChecks::None:
+        emit sendChangeData(compact(out.request));
+        return;
+    case McastCreateChecks::WrongIp:
+        tip(AppState::pick(QStringLiteral("请输入正确的IP, 范围: 224.0.0.0~239.255.255.255"),
+                           QStringLiteral("Wrong IP, range: 224.0.0.0~239.255.255.255")));
+        return;
+    case McastCreateChecks::WrongPort:
+        tip(AppState::pick(QStringLiteral("请输入正确的端口，范围: 1024~65534"),
+                           QStringLiteral("Wrong Port, range: 1024~65534")));
+        return;
+    case McastCreateChecks::IpNotFilled:
+        tip(tr("请输入正确的ip"));
+        return;
+    case McastCreateChecks::PortNotFilled:
+        tip(tr("请输入端口号"));
+        return;
+    case McastCreateChecks::NoFreeAddress:
+        tip(tr("没有可用的组播地址"));
+        return;
+    default:
+        return;
+    }
+}
+
+void stream::on_send_del_bt_1_clicked()
+{
+    const QList<QListWidgetItem*> selected = m_sendList->selectedItems();
+    if (selected.isEmpty()) {
+        tip(tr("请选择要删除的组播"));
+        return;
+    }
+    if (!ask(tr("删除组播流？")))
+        return;
+    if (AppState::isOffline())
+        return; // the offline model edits its own streams; not available yet
+
+    const QJsonArray tx =
+        deviceCopy(m_devId).value(QStringLiteral("tables")).toObject().value(QStringLiteral("mcastTx")).toArray();
+    int queued = 0;
+    for (QListWidgetItem* item : selected) {
+        auto* form = qobject_cast<FormMcast*>(m_sendList->itemWidget(item));
+        if (!form)
+            continue;
+        const QString address = form->address();
+        for (const QJsonValue& v : tx) {
+            const QJsonObject o = v.toObject();
+            if (o.value(QStringLiteral("sdp")).toObject().value(QStringLiteral("dstIp")).toString() != address)
+                continue;
+            const QString dstIp = QString::number(dvm_parseIp(address));
+            m_sendQueue << compact(QJsonObject{{"ops", QStringLiteral("clrMcastTx")},
+                                               {"devId", m_devId},
+                                               {"name", o.value(QStringLiteral("name")).toString()},
+                                               {"dstIp", dstIp}});
+            if (!m_pendingDel.contains(dstIp))
+                m_pendingDel << dstIp;
+            ++queued;
+            break;
+        }
+    }
+    if (queued == 0)
+        return;
+    m_delFailed = false;
+    sendNextDeletion();
+}
+
+void stream::sendNextDeletion()
+{
+    if (m_sendQueue.isEmpty())
+        return;
+    emit sendChangeData(m_sendQueue.takeFirst());
+    // Devices drop requests that arrive back to back; space them out.
+    if (!m_sendQueue.isEmpty())
+        QTimer::singleShot(kDeleteSpacingMs, this, &stream::sendNextDeletion);
+}
+
+bool stream::replyIsOurs(const QJsonObject& obj) const
+{
+    const QString devId = str(obj, "devId");
+    if (!devId.isEmpty())
+        return devId == m_devId;
+    const QString remote = str(obj, "remoteIp");
+    if (remote.isEmpty())
+        return true;
+    const uint32_t ip = DevDetailStore::instance().getDevDetail(m_devId).ip;
+    return ip == 0 || dvm_parseIp(remote) == ip;
+}
+
+void stream::refreshData(QString msg)
+{
+    const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
+    const QString ops = str(obj, "ops");
+    if (ops.isEmpty() || !replyIsOurs(obj))
+        return;
+    const bool succ = str(obj, "result") == QLatin1String("succ");
+    const QString reason = ReasonText::forReason(str(obj, "reason"), AppState::isChinese());
+
+    if (ops == QLatin1String("setMcastTx")) {
+        if (!succ) {
+            tip(reason);
+            return;
+        }
+        refreshItem();
+        m_name->clear();
+        tip(tr("创建成功"));
+    } else if (ops == QLatin1String("setUcastRx") || ops == QLatin1String("setMcastRx")) {
+        if (!succ) {
+            tip(tr("创建失败"));
+            return;
+        }
+        bool ok = false;
+        const int ch = str(obj, "dstChId").toInt(&ok);
+        // The device's route notice follows its reply; give it time to reach the registry.
+        QPointer<stream> self(this);
+        QTimer::singleShot(kRouteSettleMs, this, [self, ch, ok] {
+            if (!self)
+                return;
+            DevRecord* rec = findDevById(self->m_devId.toUtf8().constData());
+            if (ok && rec && ch >= 0 && ch < DVM_TABLE_SIZE) {
+                if (auto* bt = self->findChild<QPushButton*>(QStringLiteral("listinfo_rxIdArr_%1").arg(ch))) {
+                    const int rtp = rec->tables.rxChMap(ch);
+                    bt->setText(StreamTableText::rxChText(ch, rtp));
+                    bt->setProperty("rtpChId", rtp);
+                }
+            }
+            self->tip(tr("设置成功"));
+        });
+    } else if (ops == QLatin1String("clrMcastTx")) {
+        const QString dstIp = decimalIp(str(obj, "dstIp"));
+        if (!succ)
+            tip(reason);
+        // Only deletions started here count; a failed one must not end in a success notice.
+        if (!m_pendingDel.removeOne(dstIp))
+            return;
+        m_delFailed |= !succ;
+        if (m_pendingDel.isEmpty()) {
+            refreshItem();
+            if (!m_delFailed)
+                tip(tr("删除成功"));
+        }
+    } else if (ops == QLatin1String("clrRxCh")) {
+        if (!succ) {
+            tip(reason);
+            return;
+        }
+        const int ch = str(obj, "dstChId").toInt();
+        if (auto* bt = findChild<QPushButton*>(QStringLiteral("listinfo_rxIdArr_%1").arg(ch))) {
+            bt->setText(StreamTableText::rxChText(ch, -1));
+            bt->setProperty("rtpChId", -1);
+        }
+        tip(tr("删除成功"));
+    }
+}
+
+void stream::refreshLock()
+{
+    qCDebug(lcStream) << "stream::refreshLock" << m_devId;
+    m_locks->apply(DevDetailStore::instance().getDevDetail(m_devId).detailLock);
+    if (m_locks->level() == 2 && m_locks->transparent())
+        m_locks->transparent()->raise();
+}
+
+bool stream::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseButtonDblClick) {
+        if (auto* bt = qobject_cast<QPushButton*>(watched)) {
+            onButtonAction(bt);
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void stream::onButtonAction(QWidget* button)
+{
+    int id = -1;
+    const StreamTableText::Section section = StreamTableText::sectionOfObject(button->objectName(), &id);
+    if (section == StreamTableText::SectionCount || section == StreamTableText::RtpCh)
+        return;
+    if (section == StreamTableText::RxCh) {
+        if (button->property("rtpChId").toInt() < 0) {
+            if (m_routeForm)
+                m_routeForm->close();
+            m_routeForm = new FormStreamRoute(this);
+            m_routeForm->setAttribute(Qt::WA_DeleteOnClose);
+            m_routeForm->setDstChId(id);
+            connect(m_routeForm, &FormStreamRoute::signal_create, this, &stream::on_routeWidget_create);
+            m_routeForm->show();
+            return;
+        }
+        if (ask(tr("删除通道路由？")))
+            emit sendChangeData(compact(
+                QJsonObject{{"ops", QStringLiteral("clrRxCh")}, {"devId", m_devId}, {"dstChId", QString::number(id)}}));
+        return;
+    }
+    auto* dlg = new ShowStreamInfoDialog(this);
+    dlg->setText(button->property("detail").toString());
+    dlg->move(button->mapToGlobal(QPoint(button->width(), 0)));
+    dlg->show();
+}
+
+void stream::on_routeWidget_create()
+{
+    qCDebug(lcStream) << "stream::on_routeWidget_create" << m_devId;
+    FormStreamRoute* form = m_routeForm;
+    if (!form)
+        return;
+    const QString error = form->validate();
+    if (!error.isEmpty()) {
+        tip(error);
+        return;
+    }
+    DevHeader hdr;
+    if (!dvm_copyDevHeader(findDevById(m_devId.toUtf8().constData()), &hdr))
+        return;
+    QJsonObject req;
+    if (form->mode() == FormStreamRoute::Unicast) {
+        req = QJsonObject{{"ops", QStringLiteral("setUcastRx")},
+                          {"srcDevId", form->ucastDevId()},
+                          {"srcChId", form->ucastSrcChId()},
+                          {"dstChId", form->ucastDstChId()}};
+    } else {
+        const QJsonObject sdp{{"srcIp", QStringLiteral("255.255.255.255")},
+                              {"dstIp", form->mcastDstIp()},
+                              {"dstPort", form->mcastDstPort()},
+                              {"rtpTsOffset", form->mcastRtp()},
+                              {"chNum", form->mcastChNum()},
+                              {"sampleByteNum", form->mcastSample()}};
+        req = QJsonObject{{"ops", QStringLiteral("setMcastRx")},
+                          {"sdp", sdp},
+                          {"srcChId", form->mcastSrcChId()},
+                          {"dstChId", form->mcastDstChId()}};
+    }
+    const QByteArray data = QJsonDocument(req).toJson(QJsonDocument::Compact);
+    libCallUser_sendUdp(data.constData(), data.size(), hdr.ip, kRoutePort);
+    form->close();
+}

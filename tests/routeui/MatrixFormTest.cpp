@@ -1,0 +1,300 @@
+#include "CellRouteForm.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "RegistryRouteSource.h"
+#include "RouteUiTestSupport.h"
+#include "TestAnnouncement.h"
+
+#include <QJsonDocument>
+#include <QSignalSpy>
+#include <cstring>
+
+namespace {
+
+void announceDev(const QString& devId, const QString& name, const QString& ip, int tx, int rx)
+{
+    QJsonObject o = testAnnouncement(devId, name, ip);
+    o.insert("chNumTx", QString::number(tx));
+    o.insert("chNumRx", QString::number(rx));
+    o.insert("mcastNumRx", "2");
+    const QByteArray msg = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
+    DevDetailStore::instance().addFromRegistry(devId);
+    // Slots are reused between tests and these tests write tables directly: start from empty tables.
+    DevTables& t = findDevById(devId.toUtf8().constData())->tables;
+    std::memset(t.rxChMapBiased, 0, sizeof t.rxChMapBiased);
+    std::memset(t.rtpCh, 0, sizeof(RtpChEntry) * 64);
+    std::memset(t.mcastRx, 0, sizeof(RxStreamEntry) * 8);
+}
+
+void announceStream(const QString& group, int channels, int port)
+{
+    QByteArray p("\x20\x00\x12\x34\xC0\xA8\x01\x32", 8);
+    p.append("application/sdp", 16);
+    p += QStringLiteral("v=0\r\no=- 1 1 IN IP4 192.168.1.50\r\ns=Stage\r\nc=IN IP4 %1/32\r\nt=0 0\r\n"
+                        "m=audio %3 RTP/AVP 96\r\na=rtpmap:96 L24/48000/%2\r\na=ptime:1\r\n"
+                        "a=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-12-34-56:0\r\na=mediaclk:direct=0\r\n")
+             .arg(group)
+             .arg(channels)
+             .arg(port)
+             .toUtf8();
+    userCallLib_handleUdp_sap(p.constData(), p.size(), dvm_parseIp("192.168.1.50"), 9875);
+}
+
+DevRecord* rec(const char* devId)
+{
+    return findDevById(devId);
+}
+
+/// Unicast route: receive channel `dstCh` of `rx` fed through RTP channel `rtp` from `srcCh` of `src`.
+void routeUnicast(const char* rx, int dstCh, int rtp, const char* src, int srcCh)
+{
+    DevTables& t = rec(rx)->tables;
+    t.setRxChMap(dstCh, rtp);
+    std::strncpy(t.rtpCh[rtp].srcDevId, src, DVM_NAME_LEN - 1);
+    t.rtpCh[rtp].setSrcChId(srcCh);
+}
+
+void routeMulticast(const char* rx, int dstCh, int rtp, int slot, const char* group, int srcCh)
+{
+    DevTables& t = rec(rx)->tables;
+    t.setRxChMap(dstCh, rtp);
+    t.rtpCh[rtp].setSrcChId(srcCh);
+    t.mcastRx[slot].stream.dstIp = dvm_parseIp(group);
+    t.mcastRx[slot].setRtpChId(0, rtp);
+}
+
+// Rows: stream header 0, channels 1-2; Alpha header 3, channels 4-7; Bravo header 8, channels 9-12.
+// Columns: Alpha header 0, channels 1-4; Bravo header 5, channels 6-9.
+class MatrixFormTest : public routeuitest::WidgetTest
+{
+protected:
+    MatrixFormTest()
+    {
+        dvm_resetForTest();
+        DevDetailStore::instance().clear();
+        announceDev("MRD-A", "Alpha", "192.168.1.10", 4, 4);
+        announceDev("MRD-B", "Bravo", "192.168.1.11", 4, 4);
+        announceStream("239.1.1.1", 2, 5004);
+        routeUnicast("MRD-B", 0, 5, "MRD-A", 1);          // Alpha out 2 -> Bravo in 1
+        routeMulticast("MRD-A", 2, 7, 0, "239.1.1.1", 1); // stream ch 2 -> Alpha in 3
+        form.reset(new CellRouteForm);
+        form->setPrompter([this](bool ask, const QString& text) {
+            prompts << (ask ? QStringLiteral("A:") : QStringLiteral("I:")) + text;
+            return answer;
+        });
+    }
+    ~MatrixFormTest() override
+    {
+        form.reset();
+        DevDetailStore::instance().clear();
+        dvm_resetForTest();
+    }
+    void click(int row, int col)
+    {
+        const int s = form->cellSize();
+        form->slot_cellSceneMousePressed(col * s + s / 2, row * s + s / 2);
+    }
+
+    std::unique_ptr<CellRouteForm> form;
+    QStringList prompts;
+    bool answer = true;
+};
+
+} // namespace
+
+TEST_F(MatrixFormTest, AxesInOrder)
+{
+    ASSERT_EQ(form->rowCount(), 13);
+    ASSERT_EQ(form->columnCount(), 10);
+    EXPECT_TRUE(form->rows().at(0).multicast);
+    EXPECT_EQ(form->rows().at(0).id, "239.1.1.1");
+    EXPECT_EQ(form->rows().at(2).channel, 2);
+    EXPECT_EQ(form->rows().at(3).id, "MRD-A");
+    EXPECT_EQ(form->rows().at(12).secondName, "NetOut4");
+    EXPECT_EQ(form->columns().at(5).id, "MRD-B");
+    EXPECT_EQ(form->columns().at(6).secondName, "NetIn1");
+}
+
+TEST_F(MatrixFormTest, RouteMarksFromRegistry)
+{
+    // Unicast: the channel cell and both header crossings.
+    EXPECT_EQ(form->cellTag(5, 6, 2), "checked");
+    EXPECT_EQ(form->window().at(5, 6)->state, 2);
+    EXPECT_TRUE(form->window().at(3, 6)->checked);
+    EXPECT_TRUE(form->window().at(5, 5)->checked);
+    EXPECT_EQ(form->cellTag(3, 6, 3), "gray");
+    // Multicast through the receive stream's RTP slots.
+    EXPECT_EQ(form->cellTag(2, 3, 2), "checked");
+    EXPECT_TRUE(form->window().at(0, 3)->checked);
+    EXPECT_TRUE(form->window().at(2, 0)->checked);
+    // Header pairs sharing a route, and one that does not.
+    EXPECT_TRUE(form->window().at(3, 5)->pairRouted);
+    EXPECT_TRUE(form->window().at(0, 0)->pairRouted);
+    EXPECT_FALSE(form->window().at(8, 0)->pairRouted);
+    EXPECT_FALSE(form->window().at(3, 0)->pairRouted);
+    // Neighbours stay free.
+    EXPECT_EQ(form->cellTag(4, 6, 2), "");
+    EXPECT_EQ(form->cellTag(4, 6, 0), "route");
+    EXPECT_FALSE(form->window().at(4, 5)->checked);
+    EXPECT_FALSE(form->window().at(8, 6)->checked);
+}
+
+TEST_F(MatrixFormTest, RoutesFollowTheRegistryOnRefresh)
+{
+    rec("MRD-B")->tables.setRxChMap(0, -1);
+    routeUnicast("MRD-B", 3, 6, "MRD-B", 0); // Bravo loops out 1 -> in 4
+    form->refreshRoute();
+    EXPECT_EQ(form->cellTag(5, 6, 2), "");
+    EXPECT_FALSE(form->window().at(3, 5)->pairRouted);
+    EXPECT_EQ(form->cellTag(9, 9, 2), "checked");
+    EXPECT_TRUE(form->window().at(8, 5)->pairRouted);
+}
+
+TEST_F(MatrixFormTest, UnknownSourcesAndEmptyGroupsAddNothing)
+{
+    routeUnicast("MRD-B", 1, 8, "MRD-GONE", 0);
+    routeMulticast("MRD-B", 2, 9, 1, "0.0.0.0", 0);
+    RegistryRouteSource source;
+    std::vector<RouteEntry> routes;
+    QSet<QPair<QString, QString>> pairs;
+    source.collectRoutes(&routes, &pairs);
+    EXPECT_EQ(routes.size(), 2u);
+    EXPECT_FALSE(pairs.contains(qMakePair(QStringLiteral("0.0.0.0"), QStringLiteral("MRD-B"))));
+    EXPECT_FALSE(pairs.contains(qMakePair(QStringLiteral("MRD-GONE"), QStringLiteral("MRD-B"))));
+    EXPECT_EQ(pairs.size(), 2);
+}
+
+TEST_F(MatrixFormTest, HeaderClickExpandsAndCollapsesBoth)
+{
+    EXPECT_EQ(form->cellTag(3, 5, 222), "increase");
+    click(3, 5);
+    EXPECT_TRUE(form->isSendExpanded("MRD-A"));
+    EXPECT_TRUE(form->isRecvExpanded("MRD-B"));
+    EXPECT_EQ(form->cellTag(3, 5, 111), "decrease");
+    click(3, 5);
+    EXPECT_FALSE(form->isSendExpanded("MRD-A"));
+    EXPECT_FALSE(form->isRecvExpanded("MRD-B"));
+    // One side expanded through its list: the crossing collapses both.
+    form->slot_toggleRecv(5);
+    EXPECT_TRUE(form->isRecvExpanded("MRD-B"));
+    EXPECT_EQ(form->cellTag(3, 5, 111), "decrease");
+    click(3, 5);
+    EXPECT_FALSE(form->isSendExpanded("MRD-A"));
+    EXPECT_FALSE(form->isRecvExpanded("MRD-B"));
+    EXPECT_TRUE(prompts.isEmpty());
+}
+
+TEST_F(MatrixFormTest, ExpandedSetsSurviveRebuildAndTitlesFollow)
+{
+    EXPECT_TRUE(form->sendListTitle().startsWith("+ "));
+    form->on_pb_sendList_clicked();
+    EXPECT_TRUE(form->sendListTitle().startsWith("- "));
+    announceDev("MRD-C", "Charlie", "192.168.1.12", 2, 2);
+    form->resetData();
+    EXPECT_TRUE(form->isSendExpanded("MRD-A"));
+    EXPECT_TRUE(form->sendListTitle().startsWith("+ ")); // Charlie is new and collapsed
+    form->on_pb_sendList_clicked();
+    form->on_pb_sendList_clicked();
+    EXPECT_FALSE(form->isSendExpanded("MRD-A"));
+    EXPECT_FALSE(form->isSendExpanded("239.1.1.1"));
+}
+
+TEST_F(MatrixFormTest, RoutedCellClickClearsEvenAtDifferentRates)
+{
+    DevDetailStore::instance().updateDevDetail("MRD-B", [](DevDetail_t& d) { d.sampleRate = 96000; });
+    QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
+    click(5, 6);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(spy.at(0).at(0).toString(), R"({"dstChId":"0","ops":"clrRxCh"})");
+    EXPECT_EQ(spy.at(0).at(1).toString(), "MRD-B");
+    EXPECT_EQ(form->cellTag(5, 6, 1), "checking");
+    EXPECT_EQ(form->cellTag(5, 6, 2), "");
+    form->refreshRoute();
+    EXPECT_EQ(form->cellTag(5, 6, 1), "");
+    EXPECT_EQ(form->cellTag(5, 6, 2), "checked");
+}
+
+TEST_F(MatrixFormTest, FreeCellClickAsksAndSends)
+{
+    QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
+    // Bravo in 4 is free; Alpha announces no unicast transmit slots, so the capacity question comes.
+    click(6, 9);
+    ASSERT_EQ(spy.count(), 1);
+    EXPECT_EQ(QJsonDocument::fromJson(spy.at(0).at(0).toString().toUtf8()).object(),
+              QJsonObject({{"ops", "setUcastRx"}, {"srcDevId", "MRD-A"}, {"srcChId", "2"}, {"dstChId", "3"}}));
+    ASSERT_EQ(prompts.size(), 1);
+    EXPECT_TRUE(prompts.at(0).startsWith("A:The device streams"));
+    // Replacing the existing route into Bravo in 1 names its source; No sends nothing.
+    answer = false;
+    prompts.clear();
+    click(4, 6);
+    EXPECT_EQ(spy.count(), 1);
+    EXPECT_EQ(prompts.size(), 1); // the capacity question already stops
+    answer = true;
+    prompts.clear();
+    click(4, 6);
+    ASSERT_EQ(prompts.size(), 2);
+    EXPECT_EQ(prompts.at(1), "A:Current receiving channel already has a route:Alpha:NetOut2,Whether to replace?");
+    EXPECT_EQ(spy.count(), 2);
+}
+
+TEST_F(MatrixFormTest, DifferentRatesRefuseNewRoute)
+{
+    DevDetailStore::instance().updateDevDetail("MRD-B", [](DevDetail_t& d) { d.sampleRate = 96000; });
+    QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
+    click(4, 7);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(prompts, QStringList{"I:采样率不同不能创建路由"});
+    EXPECT_EQ(form->cellTag(4, 7, 1), "");
+}
+
+TEST_F(MatrixFormTest, OldFirmwareRefusesOtherPort)
+{
+    announceStream("239.1.1.2", 2, 5006); // sorts after 239.1.1.1 by name tie: rows 3-5 now
+    DevDetailStore::instance().updateDevDetail("MRD-B", [](DevDetail_t& d) { d.firmwareVersion = "3.1.10.0"; });
+    form->resetData();
+    const int row = form->rows().indexOf("239.1.1.2", 1);
+    ASSERT_GE(row, 0);
+    QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
+    click(row, 7);
+    EXPECT_EQ(spy.count(), 0);
+    ASSERT_FALSE(prompts.isEmpty());
+    EXPECT_EQ(prompts.last(), "I:Receiving multicast on non-5004 port, please upgrade firmware");
+    // The same receiver takes the 5004 stream.
+    prompts.clear();
+    click(form->rows().indexOf("239.1.1.1", 1), 7);
+    ASSERT_EQ(spy.count(), 1);
+    const QJsonObject req = QJsonDocument::fromJson(spy.at(0).at(0).toString().toUtf8()).object();
+    EXPECT_EQ(req.value("ops").toString(), "setMcastRx");
+    EXPECT_EQ(req.value("sdp").toObject().value("dstIp").toString(), "239.1.1.1");
+    EXPECT_EQ(spy.at(0).at(1).toString(), "MRD-B");
+}
+
+TEST_F(MatrixFormTest, HoverToolTipAndLeave)
+{
+    const int s = form->cellSize();
+    form->slot_cellSceneMouseMoved(6 * s + 1, 5 * s + 1);
+    EXPECT_EQ(form->hoverToolTip(), "Alpha:NetOut2->Bravo:NetIn1");
+    EXPECT_EQ(form->window().hoverRow, 5);
+    form->slot_cellSceneMouseMoved(0, 3 * s);
+    EXPECT_EQ(form->hoverToolTip(), "Alpha->Alpha");
+    form->slot_cellSceneMouseMoved(100 * s, 1);
+    EXPECT_EQ(form->hoverToolTip(), "");
+    EXPECT_EQ(form->window().hoverRow, -1);
+}
+
+TEST_F(MatrixFormTest, DoubleClicksOpenWindows)
+{
+    QSignalSpy dev(form.get(), &CellRouteForm::signal_showDevWindow);
+    QSignalSpy mcast(form.get(), &CellRouteForm::signal_showMcastWindow);
+    form->slot_sendDoubleClicked(0);
+    form->slot_sendDoubleClicked(3);
+    form->slot_sendDoubleClicked(4); // a channel: nothing
+    form->slot_recvDoubleClicked(5);
+    ASSERT_EQ(mcast.count(), 1);
+    EXPECT_EQ(mcast.at(0).at(0).value<uint32_t>(), dvm_parseIp("239.1.1.1"));
+    ASSERT_EQ(dev.count(), 2);
+    EXPECT_EQ(dev.at(0).at(0).toString(), "MRD-A");
+    EXPECT_EQ(dev.at(1).at(0).toString(), "MRD-B");
+}

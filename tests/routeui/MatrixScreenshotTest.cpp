@@ -1,0 +1,91 @@
+// Not part of the test run: draws the matrix of a small network with routes into screenshots/matrix.png and
+// fails when a routed cell is not drawn with its mark.
+#include "CellRouteForm.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
+#include "TestAnnouncement.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QImage>
+#include <QJsonDocument>
+#include <QPixmap>
+#include <cstdio>
+#include <cstring>
+
+namespace {
+void announceDev(int i, int ch)
+{
+    const QString devId = QStringLiteral("MRD-%1").arg(i, 4, 10, QLatin1Char('0'));
+    const QString ip = QStringLiteral("192.168.1.%1").arg(10 + i);
+    QJsonObject o = testAnnouncement(devId, QStringLiteral("Stagebox %1").arg(i + 1), ip);
+    o.insert("chNumTx", QString::number(ch));
+    o.insert("chNumRx", QString::number(ch));
+    o.insert("mcastNumRx", "4");
+    const QByteArray msg = QJsonDocument(o).toJson(QJsonDocument::Compact);
+    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
+    DevDetailStore::instance().addFromRegistry(devId);
+}
+
+void announceStream(const QString& name, const QString& group)
+{
+    QByteArray p("\x20\x00\x12\x34\xC0\xA8\x01\x0A", 8);
+    p.append("application/sdp", 16);
+    p += QStringLiteral("v=0\r\no=- 1 1 IN IP4 192.168.1.10\r\ns=%1\r\nc=IN IP4 %2/32\r\nt=0 0\r\n"
+                        "m=audio 5004 RTP/AVP 96\r\na=rtpmap:96 L24/48000/2\r\na=ptime:1\r\n"
+                        "a=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-12-34-56:0\r\na=mediaclk:direct=0\r\n")
+             .arg(name, group)
+             .toUtf8();
+    userCallLib_handleUdp_sap(p.constData(), p.size(), dvm_parseIp("192.168.1.10"), 9875);
+}
+
+void route(int rx, int dstCh, int tx, int srcCh)
+{
+    DevTables& t = findDevById(QStringLiteral("MRD-%1").arg(rx, 4, 10, QLatin1Char('0')).toUtf8().constData())->tables;
+    const int rtp = dstCh;
+    t.setRxChMap(dstCh, rtp);
+    std::snprintf(t.rtpCh[rtp].srcDevId, DVM_NAME_LEN, "MRD-%04d", tx);
+    t.rtpCh[rtp].setSrcChId(srcCh);
+}
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QApplication app(argc, argv);
+    dvm_resetForTest();
+    for (int i = 0; i < 5; ++i)
+        announceDev(i, 8);
+    announceStream("Program", "239.69.1.1");
+    for (int c = 0; c < 8; ++c)
+        route(1, c, 0, c); // box 1 -> box 2, one to one
+    route(2, 0, 3, 5);
+    route(2, 1, 3, 6);
+    route(4, 7, 2, 0);
+    DevTables& t = findDevById("MRD-0003")->tables; // stream channel 2 -> box 4 in 3
+    t.setRxChMap(2, 40);
+    t.rtpCh[40].setSrcChId(1);
+    t.mcastRx[0].stream.dstIp = dvm_parseIp("239.69.1.1");
+    t.mcastRx[0].setRtpChId(0, 40);
+
+    CellRouteForm form;
+    form.resize(900, 680);
+    form.show();
+    const int s = form.cellSize();
+    form.slot_cellSceneMousePressed(form.columns().headerOf("MRD-0001") * s + 1,
+                                    form.rows().headerOf("MRD-0000") * s + 1);
+    const int hoverRow = form.rows().indexOf("MRD-0003", 6);
+    const int hoverCol = form.columns().indexOf("MRD-0002", 1);
+    form.slot_cellSceneMouseMoved(hoverCol * s + 2, hoverRow * s + 2);
+    app.processEvents();
+
+    QDir().mkpath(MERIDANE_SCREENSHOT_DIR);
+    const QString path = QStringLiteral(MERIDANE_SCREENSHOT_DIR "/matrix.png");
+    const QPixmap shot = form.grab();
+    if (!shot.save(path)) {
+        std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+        return 1;
+    }
+    std::printf("%s\n", qPrintable(path));
+    return form.cellTag(form.rows().indexOf("MRD-0000", 3), form.columns().indexOf("MRD-0001", 3), 2) == "checked" ? 0
+                                                                                                                   : 2;
+}

@@ -1,0 +1,82 @@
+#include "FormStreamRoute.h"
+#include "McastWidget.h"
+#include "McastWin.h"
+#include "RouteUiTestSupport.h"
+
+#include <QLabel>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTextBrowser>
+
+namespace {
+
+class StreamRouteFormTest : public routeuitest::WidgetTest
+{
+protected:
+    void fill(const char* name, const char* text) { form.findChild<QLineEdit*>(name)->setText(text); }
+    FormStreamRoute form;
+};
+
+} // namespace
+
+TEST_F(StreamRouteFormTest, UnicastFieldsAreCheckedInOrder)
+{
+    EXPECT_EQ(form.mode(), FormStreamRoute::Unicast);
+    EXPECT_EQ(form.validate(), "ucast_devId cannot be empty");
+    fill("ucast_srcChId", "1");
+    fill("ucast_dstChId", "2");
+    EXPECT_EQ(form.validate(), "ucast_devId cannot be empty");
+    fill("ucast_devId", "D");
+    fill("ucast_srcChId", "  ");
+    EXPECT_EQ(form.validate(), "ucast_srcChId cannot be empty");
+    fill("ucast_srcChId", "1");
+    EXPECT_EQ(form.validate(), "");
+    // Multicast fields do not count in unicast mode and the other way round.
+    form.findChild<QRadioButton*>("mcast_rad_bt")->click();
+    EXPECT_EQ(form.mode(), FormStreamRoute::Multicast);
+    EXPECT_EQ(form.validate(), "mcast_dstIp cannot be empty");
+}
+
+TEST_F(StreamRouteFormTest, MulticastFieldsAreCheckedInOrder)
+{
+    form.setMode(FormStreamRoute::Multicast);
+    const char* order[] = {"mcast_dstIp", "mcast_dstPort", "mcast_chNum",  "mcast_sample",
+                           "mcast_rtp",   "mcast_srcChId", "mcast_dstChId"};
+    for (const char* name : order) {
+        EXPECT_EQ(form.validate(), QStringLiteral("%1 cannot be empty").arg(name));
+        fill(name, "1");
+    }
+    EXPECT_EQ(form.validate(), "");
+    form.setDstChId(5);
+    EXPECT_EQ(form.mcastDstChId(), "5");
+    EXPECT_EQ(form.ucastDstChId(), "5");
+}
+
+TEST(StreamMcastWindow, ShowsTheStreamAndItsSender)
+{
+    routeuitest::app();
+    dvm_resetForTest();
+    routeuitest::announce("SND", "Sender", "10.4.0.8");
+    const std::string sdp = "v=0\r\no=- 1 1 IN IP4 10.4.0.8\r\ns=Hall\r\nc=IN IP4 239.69.7.8/32\r\nt=0 0\r\n"
+                            "m=audio 5006 RTP/AVP 96\r\na=rtpmap:96 "
+                            "L24/48000/"
+                            "2\r\na=recvonly\r\na=ptime:1\r\na=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-00-00-0A:"
+                            "0\r\na=mediaclk:direct=0\r\n";
+    std::string sap("\x20\x00\x12\x34\x0A\x04\x00\x08", 8);
+    sap.append("application/sdp", 16);
+    sap += sdp;
+    ASSERT_EQ(userCallLib_handleUdp_sap(sap.c_str(), int(sap.size()), dvm_parseIp("10.4.0.8"), 9875), 1);
+
+    McastWin win(dvm_parseIp("239.69.7.8"));
+    EXPECT_EQ(win.windowTitle(), QString::fromUtf8("组播流详情"));
+    auto* w = win.widget();
+    EXPECT_EQ(w->findChild<QLabel*>("devId_lb")->text(), "SND");
+    EXPECT_EQ(w->findChild<QLabel*>("name_lb")->text(), "Hall");
+    EXPECT_EQ(w->findChild<QLabel*>("devIp_lb")->text(), "10.4.0.8");
+    EXPECT_EQ(w->findChild<QLabel*>("dst_lb")->text(), "239.69.7.8/5006");
+    EXPECT_EQ(w->findChild<QLabel*>("devName_lb")->text(), "Sender");
+
+    McastWidget gone(dvm_parseIp("239.69.9.9"));
+    EXPECT_FALSE(gone.refresh());
+    dvm_resetForTest();
+}
