@@ -72,6 +72,25 @@
     </message>
 </context>
 <context>
+    <name>CellRouteForm</name>
+    <message>
+        <source>Find sender</source>
+        <translation>Find sender</translation>
+    </message>
+    <message>
+        <source>Find receiver</source>
+        <translation>Find receiver</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Question</translation>
+    </message>
+</context>
+<context>
     <name>ChannelNameTable</name>
     <message>
         <source>通道名称</source>
@@ -92,6 +111,17 @@
     <message>
         <source>设置失败</source>
         <translation>设置失败</translation>
+    </message>
+</context>
+<context>
+    <name>ClockForm</name>
+    <message>
+        <source>修改失败</source>
+        <translation>修改失败</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
     </message>
 </context>
 <context>
@@ -320,6 +350,10 @@
         <source>DSP通道: 网络输入 %1, 网络输出 %2</source>
         <translation>DSP通道: 网络输入 %1, 网络输出 %2</translation>
     </message>
+    <message>
+        <source>流管理</source>
+        <translation>流管理</translation>
+    </message>
 </context>
 <context>
     <name>DialogChangePriority</name>
@@ -349,6 +383,45 @@
     <message>
         <source>电源</source>
         <translation>电源</translation>
+    </message>
+</context>
+<context>
+    <name>FormClockTitle</name>
+    <message>
+        <source>设备类型</source>
+        <translation>设备类型</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>设备ID</translation>
+    </message>
+    <message>
+        <source>时钟角色</source>
+        <translation>时钟角色</translation>
+    </message>
+    <message>
+        <source>同步状态</source>
+        <translation>同步状态</translation>
+    </message>
+    <message>
+        <source>频率偏移</source>
+        <translation>频率偏移</translation>
+    </message>
+    <message>
+        <source>时钟优先级</source>
+        <translation>时钟优先级</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP地址</translation>
+    </message>
+    <message>
+        <source>接收/发送带宽</source>
+        <translation>接收/发送带宽</translation>
     </message>
 </context>
 <context>
@@ -427,6 +500,25 @@
     <message>
         <source>Descending</source>
         <translation>Descending</translation>
+    </message>
+</context>
+<context>
+    <name>FormStreamRoute</name>
+    <message>
+        <source>Unicast routing</source>
+        <translation>Unicast routing</translation>
+    </message>
+    <message>
+        <source>Multicast routing</source>
+        <translation>Multicast routing</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Create routing</source>
+        <translation>Create routing</translation>
     </message>
 </context>
 <context>
@@ -575,6 +667,41 @@
     </message>
 </context>
 <context>
+    <name>McastWidget</name>
+    <message>
+        <source>组播流详情</source>
+        <translation>组播流详情</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>设备ID</translation>
+    </message>
+    <message>
+        <source>组播流名称</source>
+        <translation>组播流名称</translation>
+    </message>
+    <message>
+        <source>设备IP</source>
+        <translation>设备IP</translation>
+    </message>
+    <message>
+        <source>组播地址</source>
+        <translation>组播地址</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>设备名称</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>通道</translation>
+    </message>
+    <message>
+        <source>%1 个通道</source>
+        <translation>%1 个通道</translation>
+    </message>
+</context>
+<context>
     <name>MyThread</name>
     <message>
         <source>设备已加锁</source>
@@ -690,6 +817,13 @@
     <message>
         <source>确定</source>
         <translation>确定</translation>
+    </message>
+</context>
+<context>
+    <name>ShowStreamInfoDialog</name>
+    <message>
+        <source>Details</source>
+        <translation>Details</translation>
     </message>
 </context>
 <context>
@@ -819,6 +953,101 @@
     <message>
         <source>提示</source>
         <translation>提示</translation>
+    </message>
+</context>
+<context>
+    <name>stream</name>
+    <message>
+        <source>流列表</source>
+        <translation>流列表</translation>
+    </message>
+    <message>
+        <source>组播流</source>
+        <translation>组播流</translation>
+    </message>
+    <message>
+        <source>若要兼容其他协议，名字不能包含中文</source>
+        <translation>若要兼容其他协议，名字不能包含中文</translation>
+    </message>
+    <message>
+        <source>自动分配</source>
+        <translation>自动分配</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>自定义</translation>
+    </message>
+    <message>
+        <source>端口：</source>
+        <translation>端口：</translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>名称：</translation>
+    </message>
+    <message>
+        <source>创建</source>
+        <translation>创建</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>删除</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>组播流总数：</source>
+        <translation>组播流总数：</translation>
+    </message>
+    <message>
+        <source>组播流名称不能为空</source>
+        <translation>组播流名称不能为空</translation>
+    </message>
+    <message>
+        <source>至少选中一个通道加入组播流</source>
+        <translation>至少选中一个通道加入组播流</translation>
+    </message>
+    <message>
+        <source>请输入正确的ip</source>
+        <translation>请输入正确的ip</translation>
+    </message>
+    <message>
+        <source>请输入端口号</source>
+        <translation>请输入端口号</translation>
+    </message>
+    <message>
+        <source>没有可用的组播地址</source>
+        <translation>没有可用的组播地址</translation>
+    </message>
+    <message>
+        <source>请选择要删除的组播</source>
+        <translation>请选择要删除的组播</translation>
+    </message>
+    <message>
+        <source>删除组播流？</source>
+        <translation>删除组播流？</translation>
+    </message>
+    <message>
+        <source>创建成功</source>
+        <translation>创建成功</translation>
+    </message>
+    <message>
+        <source>创建失败</source>
+        <translation>创建失败</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>设置成功</translation>
+    </message>
+    <message>
+        <source>删除成功</source>
+        <translation>删除成功</translation>
+    </message>
+    <message>
+        <source>删除通道路由？</source>
+        <translation>删除通道路由？</translation>
     </message>
 </context>
 </TS>

@@ -72,6 +72,25 @@
     </message>
 </context>
 <context>
+    <name>CellRouteForm</name>
+    <message>
+        <source>Find sender</source>
+        <translation>Find sender</translation>
+    </message>
+    <message>
+        <source>Find receiver</source>
+        <translation>Find receiver</translation>
+    </message>
+    <message>
+        <source>Information</source>
+        <translation>Information</translation>
+    </message>
+    <message>
+        <source>Question</source>
+        <translation>Question</translation>
+    </message>
+</context>
+<context>
     <name>ChannelNameTable</name>
     <message>
         <source>通道名称</source>
@@ -92,6 +111,17 @@
     <message>
         <source>设置失败</source>
         <translation>Setting failed</translation>
+    </message>
+</context>
+<context>
+    <name>ClockForm</name>
+    <message>
+        <source>修改失败</source>
+        <translation>Change failed</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
     </message>
 </context>
 <context>
@@ -320,6 +350,10 @@
         <source>DSP通道: 网络输入 %1, 网络输出 %2</source>
         <translation>DSP channels: network in %1, network out %2</translation>
     </message>
+    <message>
+        <source>流管理</source>
+        <translation>Streams</translation>
+    </message>
 </context>
 <context>
     <name>DialogChangePriority</name>
@@ -349,6 +383,45 @@
     <message>
         <source>电源</source>
         <translation>Power</translation>
+    </message>
+</context>
+<context>
+    <name>FormClockTitle</name>
+    <message>
+        <source>设备类型</source>
+        <translation>Device type</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>时钟角色</source>
+        <translation>Role</translation>
+    </message>
+    <message>
+        <source>同步状态</source>
+        <translation>Sync state</translation>
+    </message>
+    <message>
+        <source>频率偏移</source>
+        <translation>Offset (ppm)</translation>
+    </message>
+    <message>
+        <source>时钟优先级</source>
+        <translation>Clock priority</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>IP地址</source>
+        <translation>IP address</translation>
+    </message>
+    <message>
+        <source>接收/发送带宽</source>
+        <translation>Recv/Send Bandwidth</translation>
     </message>
 </context>
 <context>
@@ -427,6 +500,25 @@
     <message>
         <source>Descending</source>
         <translation>Descending</translation>
+    </message>
+</context>
+<context>
+    <name>FormStreamRoute</name>
+    <message>
+        <source>Unicast routing</source>
+        <translation>Unicast routing</translation>
+    </message>
+    <message>
+        <source>Multicast routing</source>
+        <translation>Multicast routing</translation>
+    </message>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Create routing</source>
+        <translation>Create routing</translation>
     </message>
 </context>
 <context>
@@ -575,6 +667,41 @@
     </message>
 </context>
 <context>
+    <name>McastWidget</name>
+    <message>
+        <source>组播流详情</source>
+        <translation>Multicast stream details</translation>
+    </message>
+    <message>
+        <source>设备ID</source>
+        <translation>Device ID</translation>
+    </message>
+    <message>
+        <source>组播流名称</source>
+        <translation>Stream name</translation>
+    </message>
+    <message>
+        <source>设备IP</source>
+        <translation>Device IP</translation>
+    </message>
+    <message>
+        <source>组播地址</source>
+        <translation>Multicast address</translation>
+    </message>
+    <message>
+        <source>设备名称</source>
+        <translation>Device name</translation>
+    </message>
+    <message>
+        <source>通道</source>
+        <translation>Channel</translation>
+    </message>
+    <message>
+        <source>%1 个通道</source>
+        <translation>%1 channels</translation>
+    </message>
+</context>
+<context>
     <name>MyThread</name>
     <message>
         <source>设备已加锁</source>
@@ -690,6 +817,13 @@
     <message>
         <source>确定</source>
         <translation>OK</translation>
+    </message>
+</context>
+<context>
+    <name>ShowStreamInfoDialog</name>
+    <message>
+        <source>Details</source>
+        <translation>Details</translation>
     </message>
 </context>
 <context>
@@ -819,6 +953,101 @@
     <message>
         <source>提示</source>
         <translation>Notice</translation>
+    </message>
+</context>
+<context>
+    <name>stream</name>
+    <message>
+        <source>流列表</source>
+        <translation>Streams</translation>
+    </message>
+    <message>
+        <source>组播流</source>
+        <translation>Multicast</translation>
+    </message>
+    <message>
+        <source>若要兼容其他协议，名字不能包含中文</source>
+        <translation>For other protocols, do not use Chinese in the name</translation>
+    </message>
+    <message>
+        <source>自动分配</source>
+        <translation>Automatic</translation>
+    </message>
+    <message>
+        <source>自定义</source>
+        <translation>Custom</translation>
+    </message>
+    <message>
+        <source>端口：</source>
+        <translation>Port: </translation>
+    </message>
+    <message>
+        <source>名称：</source>
+        <translation>Name: </translation>
+    </message>
+    <message>
+        <source>创建</source>
+        <translation>Create</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>组播流总数：</source>
+        <translation>Multicast streams: </translation>
+    </message>
+    <message>
+        <source>组播流名称不能为空</source>
+        <translation>The stream name cannot be empty</translation>
+    </message>
+    <message>
+        <source>至少选中一个通道加入组播流</source>
+        <translation>Select at least one channel for the stream</translation>
+    </message>
+    <message>
+        <source>请输入正确的ip</source>
+        <translation>Please enter a correct IP</translation>
+    </message>
+    <message>
+        <source>请输入端口号</source>
+        <translation>Please enter a port</translation>
+    </message>
+    <message>
+        <source>没有可用的组播地址</source>
+        <translation>No free multicast address</translation>
+    </message>
+    <message>
+        <source>请选择要删除的组播</source>
+        <translation>Select the multicast streams to delete</translation>
+    </message>
+    <message>
+        <source>删除组播流？</source>
+        <translation>Delete the multicast streams?</translation>
+    </message>
+    <message>
+        <source>创建成功</source>
+        <translation>Created</translation>
+    </message>
+    <message>
+        <source>创建失败</source>
+        <translation>Creation failed</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Set successfully</translation>
+    </message>
+    <message>
+        <source>删除成功</source>
+        <translation>Deleted</translation>
+    </message>
+    <message>
+        <source>删除通道路由？</source>
+        <translation>Delete the channel route?</translation>
     </message>
 </context>
 </TS>

@@ -73,6 +73,14 @@ stream::stream(const QString& devId, QWidget* parent)
     : QWidget(parent), m_devId(devId), m_pages(new QStackedWidget(this)), m_pageGroup(new QButtonGroup(this))
 {
     setObjectName(QStringLiteral("stream"));
+    // Dark like the settings page beside it.
+    setAttribute(Qt::WA_StyledBackground);
+    setStyleSheet(QStringLiteral("QWidget#stream{background:#1e2229;} QLabel, QRadioButton, QCheckBox{color:#d7dbe2;}"
+                                 "QLineEdit{background:#14181e;color:#e6e9ee;border:1px solid #3a404a;}"
+                                 "QScrollArea, QScrollArea > QWidget > QWidget, QStackedWidget{background:#1e2229;}"
+                                 "QListWidget{background:#14181e;color:#d7dbe2;border:1px solid #3a404a;}"
+                                 "QPushButton{background:#2a2f38;color:#d7dbe2;border:1px solid #3a404a;padding:3px 8px;}"
+                                 "QPushButton:checked{background:#0a84d0;color:#ffffff;}"));
     auto* ucastBt = new QPushButton(tr("流列表"), this);
     ucastBt->setObjectName(QStringLiteral("unicast_stream_bt"));
     auto* mulBt = new QPushButton(tr("组播流"), this);
