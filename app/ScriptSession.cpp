@@ -1,8 +1,10 @@
 #include "ScriptSession.h"
 
+#include "CellRouteForm.h"
 #include "DevDetailStore.h"
 #include "LevelMeter.h"
 #include "LogRedaction.h"
+#include "MainWindow.h"
 #include "MySnackbar.h"
 
 #include <QAbstractButton>
@@ -295,6 +297,8 @@ void ScriptSession::init()
         {"notices", &ScriptSession::cmdNotices},
         {"messages", &ScriptSession::cmdMessages},
         {"send", &ScriptSession::cmdSend},
+        {"matrixCell", &ScriptSession::cmdMatrixCell},
+        {"matrixClick", &ScriptSession::cmdMatrixClick},
         {"screenshot", &ScriptSession::cmdScreenshot},
         {"quit", &ScriptSession::cmdQuit},
     };
@@ -842,6 +846,52 @@ QJsonObject ScriptSession::cmdSend(const QJsonObject& cmd)
             QMetaObject::invokeMethod(bus, "recvChangeData", Qt::DirectConnection, Q_ARG(QString, text));
     });
     return success();
+}
+
+// The routing matrix is one painted item, so its cells are addressed by sender and receiver, not by name.
+QJsonObject ScriptSession::matrixCell(const QJsonObject& cmd, CellRouteForm** form, int* row, int* col)
+{
+    auto* main = qobject_cast<MainWindow*>(m_bus);
+    *form = main != nullptr ? main->routeForm() : nullptr;
+    if (*form == nullptr)
+        return failure(QStringLiteral("no routing matrix"));
+    *row = (*form)->rows().indexOf(cmd.value("send").toString(), cmd.value("sendCh").toInt());
+    *col = (*form)->columns().indexOf(cmd.value("recv").toString(), cmd.value("recvCh").toInt());
+    if (*row < 0 || *col < 0)
+        return failure(QStringLiteral("no such cell"));
+    (*form)->scrollToRow(*row);
+    (*form)->scrollToColumn(*col);
+    return success({{"row", *row}, {"col", *col}});
+}
+
+QJsonObject ScriptSession::cmdMatrixCell(const QJsonObject& cmd)
+{
+    CellRouteForm* form = nullptr;
+    int row = -1;
+    int col = -1;
+    QJsonObject answer = matrixCell(cmd, &form, &row, &col);
+    if (!answer.value("ok").toBool())
+        return answer;
+    answer.insert("checking", form->cellTag(row, col, 1) == QLatin1String("checking"));
+    answer.insert("checked", form->cellTag(row, col, 2) == QLatin1String("checked"));
+    return answer;
+}
+
+QJsonObject ScriptSession::cmdMatrixClick(const QJsonObject& cmd)
+{
+    CellRouteForm* form = nullptr;
+    int row = -1;
+    int col = -1;
+    const QJsonObject answer = matrixCell(cmd, &form, &row, &col);
+    if (!answer.value("ok").toBool())
+        return answer;
+    const int size = form->cellSize();
+    QPointer<CellRouteForm> target = form;
+    defer([target, row, col, size] {
+        if (target != nullptr)
+            target->slot_cellSceneMousePressed(col * size + size / 2, row * size + size / 2);
+    });
+    return answer;
 }
 
 QJsonObject ScriptSession::cmdScreenshot(const QJsonObject& cmd)

@@ -11,6 +11,7 @@
 #include <QVector>
 #include <functional>
 
+class CellRouteForm;
 class QMessageBox;
 class QSocketNotifier;
 class QWidget;
@@ -168,6 +169,11 @@ private:
     QJsonObject cmdNotices(const QJsonObject& cmd);
     QJsonObject cmdMessages(const QJsonObject& cmd);
     QJsonObject cmdSend(const QJsonObject& cmd);
+    /// {"send": devId or stream address, "sendCh", "recv": devId, "recvCh"} -> the cell's row and column,
+    /// scrolled into the drawn window; matrixCell adds its "checking"/"checked" marks, matrixClick clicks it.
+    QJsonObject cmdMatrixCell(const QJsonObject& cmd);
+    QJsonObject cmdMatrixClick(const QJsonObject& cmd);
+    QJsonObject matrixCell(const QJsonObject& cmd, CellRouteForm** form, int* row, int* col);
     QJsonObject cmdScreenshot(const QJsonObject& cmd);
     QJsonObject cmdQuit(const QJsonObject& cmd);
 

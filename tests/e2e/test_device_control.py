@@ -60,6 +60,8 @@ class DeviceControlTest(e2etest.E2ETestCase):
         first = config["devices"][0]
         first["password"] = PASSWORD
         first["silentPhyRx"] = [SILENT_INPUT]
+        # The third device refuses route changes from the start (no test edits its settings).
+        config["devices"][2]["lock"] = "0x1"
         cls.config = config
 
     def setUp(self):
@@ -187,7 +189,38 @@ class DeviceControlTest(e2etest.E2ETestCase):
         self.assertGreater(shot["width"], 200)
         self.assertGreater(shot["height"], 150)
 
+    def matrix_cell(self, cell):
+        return self.app.ok(dict(cell, cmd="matrixCell"))
+
     # --- the tests -------------------------------------------------------------------------------------------
+    def test_matrix_click_routes_and_unroutes(self):
+        sender, receiver = self.devs[0], self.devs[1]
+        cell = {"send": sender["devId"], "sendCh": 3, "recv": receiver["devId"], "recvCh": 3}
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        self.wait(lambda: self.app.command(dict(cell, cmd="matrixCell")).get("ok"), LISTED_S, "the cell in the matrix")
+        self.assertFalse(self.matrix_cell(cell)["checked"])
+        self.app.ok(dict(cell, cmd="matrixClick"))
+        # The mark comes from the receiver's tables, fetched again after its route notification.
+        self.wait(lambda: self.matrix_cell(cell)["checked"], 3 * REPLY_S, "the routed mark")
+        self.assertFalse(self.matrix_cell(cell)["checking"])
+        self.assertEqual(self.requests(receiver["devId"], "setUcastRx"), 1)
+        self.app.ok(dict(cell, cmd="matrixClick"))
+        self.wait(lambda: not self.matrix_cell(cell)["checked"], 3 * REPLY_S, "the mark removed")
+        self.assertEqual(self.requests(receiver["devId"], "clrRxCh"), 1)
+
+    def test_locked_receiver_refuses_a_matrix_click(self):
+        sender, receiver = self.devs[0], self.devs[2]
+        cell = {"send": sender["devId"], "sendCh": 4, "recv": receiver["devId"], "recvCh": 4}
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        self.wait(lambda: self.app.command(dict(cell, cmd="matrixCell")).get("ok"), LISTED_S, "the cell in the matrix")
+        since = self.now_ms()
+        self.app.ok(dict(cell, cmd="matrixClick"))
+        self.wait_notice(_is_lock_tip, since)
+        self.assertEqual(self.requests(receiver["devId"], "setUcastRx"), 1)
+        time.sleep(1)
+        self.assertFalse(self.matrix_cell(cell)["checked"])
+        self.assertFalse(self.matrix_cell(cell)["checking"], "the refusal refreshes the routes")
+
     def test_rename_device_and_channels(self):
         dev = self.devs[1]
         dev_id = dev["devId"]
