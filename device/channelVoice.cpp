@@ -501,67 +501,63 @@ void channelVoice::handleBatch(const QJsonObject& o, bool input)
 void channelVoice::handleGains(const QJsonObject& o)
 {
     const Side side = isOutput(o) ? PhyOut : PhyIn;
-    if (failed(o)) {
-        askRetry(PhyGainQuestion, side);
-        return;
-    }
     const int slot = physicalSlot(side);
-    const QVector<FormChannelVoice*>& rows = m_rows[side];
-    int idStart = 0;
-    if (!pageStart(o, &idStart))
-        return;
-    const QStringList values = texts(o, "arr");
-    for (int i = 0; i < values.size(); ++i) {
-        const int index = idStart + i;
-        if (index >= rows.size())
-            break;
-        double gain = 0.0;
-        if (!LevelConversion::gainFromText(values.at(i), &gain))
-            continue;
-        m_gains[slot][index] = gain;
-        rows.at(index)->setGain(gain);
-    }
-    const int next = LevelConversion::nextPageStart(idStart, number(o, "idNext"), rows.size());
-    if (next >= 0) {
-        requestPage(QStringLiteral("getAllPhyGain"), side, next);
-    } else {
-        const QVector<double> gains = m_gains[slot];
-        DevDetailStore::instance().updateDevDetail(
-            m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxGains : d.phyRxGains) = gains; });
-    }
-    if (isVisible())
-        m_refresh.start();
+    handlePhysicalPage(
+        o, PhyGainQuestion, QStringLiteral("getAllPhyGain"),
+        [this, slot](FormChannelVoice* row, int index, const QString& value) {
+            double gain = 0.0;
+            if (!LevelConversion::gainFromText(value, &gain))
+                return;
+            m_gains[slot][index] = gain;
+            row->setGain(gain);
+        },
+        [this, side, slot] {
+            const QVector<double> gains = m_gains[slot];
+            DevDetailStore::instance().updateDevDetail(
+                m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxGains : d.phyRxGains) = gains; });
+        });
 }
 
 void channelVoice::handleMutes(const QJsonObject& o)
 {
     const Side side = isOutput(o) ? PhyOut : PhyIn;
+    const int slot = physicalSlot(side);
+    handlePhysicalPage(
+        o, PhyMuteQuestion, QStringLiteral("getAllPhyMute"),
+        [this, slot](FormChannelVoice* row, int index, const QString& value) {
+            const int mute = value.trimmed().toInt() != 0 ? 1 : 0;
+            m_mutes[slot][index] = mute;
+            row->setMuted(mute != 0);
+        },
+        [this, side, slot] {
+            const QVector<int> mutes = m_mutes[slot];
+            DevDetailStore::instance().updateDevDetail(
+                m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxMutes : d.phyRxMutes) = mutes; });
+        });
+}
+
+void channelVoice::handlePhysicalPage(const QJsonObject& o, Question retry, const QString& ops,
+                                      const std::function<void(FormChannelVoice*, int, const QString&)>& apply,
+                                      const std::function<void()>& storeSide)
+{
+    const Side side = isOutput(o) ? PhyOut : PhyIn;
     if (failed(o)) {
-        askRetry(PhyMuteQuestion, side);
+        askRetry(retry, side);
         return;
     }
-    const int slot = physicalSlot(side);
     const QVector<FormChannelVoice*>& rows = m_rows[side];
     int idStart = 0;
     if (!pageStart(o, &idStart))
         return;
     const QStringList values = texts(o, "arr");
-    for (int i = 0; i < values.size(); ++i) {
-        const int index = idStart + i;
-        if (index >= rows.size())
-            break;
-        const int mute = values.at(i).trimmed().toInt() != 0 ? 1 : 0;
-        m_mutes[slot][index] = mute;
-        rows.at(index)->setMuted(mute != 0);
-    }
+    for (int i = 0; i < values.size() && idStart + i < rows.size(); ++i)
+        apply(rows.at(idStart + i), idStart + i, values.at(i));
+    // Later pages are asked for here; the side is stored in the detail record once its last page is in.
     const int next = LevelConversion::nextPageStart(idStart, number(o, "idNext"), rows.size());
-    if (next >= 0) {
-        requestPage(QStringLiteral("getAllPhyMute"), side, next);
-    } else {
-        const QVector<int> mutes = m_mutes[slot];
-        DevDetailStore::instance().updateDevDetail(
-            m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxMutes : d.phyRxMutes) = mutes; });
-    }
+    if (next >= 0)
+        requestPage(ops, side, next);
+    else
+        storeSide();
     if (isVisible())
         m_refresh.start();
 }

@@ -7,6 +7,7 @@
 #include <QVector>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 
 class FormChannelVoice;
 class QLineEdit;
@@ -99,6 +100,11 @@ private:
     void handleBatch(const QJsonObject& o, bool input);
     void handleGains(const QJsonObject& o);
     void handleMutes(const QJsonObject& o);
+    /// One page of physical gains or mutes: `apply` takes each value for its existing row, the next page is
+    /// asked with `ops`, and `storeSide` runs after the last page; a failure asks the `retry` question.
+    void handlePhysicalPage(const QJsonObject& o, Question retry, const QString& ops,
+                            const std::function<void(FormChannelVoice*, int, const QString&)>& apply,
+                            const std::function<void()>& storeSide);
     void handleSetGain(const QJsonObject& o);
     void handleSetMute(const QJsonObject& o);
     void handleName(const QJsonObject& o, Side side);

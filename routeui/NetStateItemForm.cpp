@@ -1,5 +1,6 @@
 #include "NetStateItemForm.h"
 
+#include "ListWidgetHelpers.h"
 #include "UiScale.h"
 
 #include <QEvent>
@@ -52,20 +53,8 @@ int NetStateItemForm::columnWidth(Column column)
 
 void NetStateItemForm::layOutColumns(QBoxLayout* layout, const QVector<QWidget*>& cells, int extraRight)
 {
-    layout->setContentsMargins(UiScale::px(8), 0, UiScale::px(8) + extraRight, 0);
-    layout->setSpacing(UiScale::px(6));
-    for (int c = 0; c < cells.size() && c < ColumnCount; ++c) {
-        QWidget* cell = cells.at(c);
-        if (c == NameColumn) {
-            // Without a minimum the name column could take no room at all and hide the warnings.
-            cell->setMinimumWidth(UiScale::px(60));
-            cell->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            layout->addWidget(cell, 1);
-        } else {
-            cell->setFixedWidth(columnWidth(Column(c)));
-            layout->addWidget(cell, 0);
-        }
-    }
+    ListWidgetHelpers::layOutColumns(layout, cells.mid(0, ColumnCount), NameColumn,
+                                     [](int c) { return columnWidth(Column(c)); }, extraRight);
 }
 
 int NetStateItemForm::scrollBarWidth()

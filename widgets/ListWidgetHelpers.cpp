@@ -2,6 +2,7 @@
 
 #include "UiScale.h"
 
+#include <QBoxLayout>
 #include <QHeaderView>
 #include <QTableWidget>
 
@@ -76,4 +77,22 @@ QStringList ListWidgetHelpers::rowTexts(const QTableWidget* table, int row)
         out << (item != nullptr ? item->text() : QString());
     }
     return out;
+}
+
+void ListWidgetHelpers::layOutColumns(QBoxLayout* layout, const QVector<QWidget*>& cells, int stretchColumn,
+                                      const std::function<int(int)>& widthOf, int extraRight)
+{
+    layout->setContentsMargins(UiScale::px(8), 0, UiScale::px(8) + extraRight, 0);
+    layout->setSpacing(UiScale::px(6));
+    for (int c = 0; c < cells.size(); ++c) {
+        QWidget* cell = cells.at(c);
+        if (c == stretchColumn) {
+            cell->setMinimumWidth(UiScale::px(60));
+            cell->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            layout->addWidget(cell, 1);
+        } else {
+            cell->setFixedWidth(widthOf(c));
+            layout->addWidget(cell, 0);
+        }
+    }
 }

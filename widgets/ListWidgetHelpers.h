@@ -3,7 +3,11 @@
 #include <QStringList>
 #include <QVector>
 
+#include <functional>
+
 class QAbstractItemView;
+class QBoxLayout;
+class QWidget;
 class QTableWidget;
 
 /// Helpers for the shell's lists, which are rebuilt from the store at every refresh.
@@ -18,4 +22,9 @@ public:
     static bool setRows(QTableWidget* table, const QVector<QStringList>& rows, int keyColumn = 0);
     /// The texts of one row, for tests and copy actions; empty for a row out of range.
     static QStringList rowTexts(const QTableWidget* table, int row);
+    /// Lays the cells of a row of columns (and its header) out left to right: `stretchColumn` takes the room
+    /// left, never less than 60 px, so it can't hide the others; every other cell keeps `widthOf(column)`.
+    /// `extraRight` leaves room on the right (a header above a list with a scroll bar).
+    static void layOutColumns(QBoxLayout* layout, const QVector<QWidget*>& cells, int stretchColumn,
+                              const std::function<int(int)>& widthOf, int extraRight);
 };

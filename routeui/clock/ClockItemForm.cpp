@@ -1,5 +1,6 @@
 #include "ClockItemForm.h"
 
+#include "ListWidgetHelpers.h"
 #include "UiScale.h"
 
 #include <QHBoxLayout>
@@ -101,19 +102,8 @@ int ClockItemForm::fontPixels()
 
 void ClockItemForm::layOutColumns(QBoxLayout* layout, const QVector<QWidget*>& cells, int extraRight)
 {
-    layout->setContentsMargins(UiScale::px(8), 0, UiScale::px(8) + extraRight, 0);
-    layout->setSpacing(UiScale::px(6));
-    for (int c = 0; c < cells.size() && c < ColumnCount; ++c) {
-        QWidget* cell = cells.at(c);
-        if (c == NameColumn) {
-            cell->setMinimumWidth(UiScale::px(60));
-            cell->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
-            layout->addWidget(cell, 1);
-        } else {
-            cell->setFixedWidth(columnWidth(Column(c)));
-            layout->addWidget(cell, 0);
-        }
-    }
+    ListWidgetHelpers::layOutColumns(layout, cells.mid(0, ColumnCount), NameColumn,
+                                     [](int c) { return columnWidth(Column(c)); }, extraRight);
 }
 
 void ClockItemForm::setFields(const Fields& f)
