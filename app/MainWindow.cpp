@@ -425,6 +425,8 @@ void MainWindow::showPage(int index)
         m_netState->refresh();
     if (index == 20)
         m_clockForm->refresh();
+    if (index == 10 && !AppState::isOffline())
+        m_routeForm->resetData();
 }
 
 void MainWindow::enterOffline()
@@ -633,7 +635,8 @@ void MainWindow::slot_recv_delMcast(uint32_t dstIp)
 
 void MainWindow::slot_refresh_route()
 {
-    if (!AppState::isOffline())
+    // A hidden matrix catches up when its page is shown.
+    if (!AppState::isOffline() && m_routePage->isVisible())
         m_routeForm->refreshRoute();
     emit sendBackDataSignal(QStringLiteral("refreshRoute"));
 }
@@ -719,8 +722,9 @@ void MainWindow::slot_refreshUi()
             m_devVolume->setDevices(devices);
         if (m_clockPage->isVisible())
             m_clockForm->refresh();
-        // Devices, channels or streams changed: the matrix rebuilds its axes (cheap: only the window is drawn).
-        m_routeForm->resetData();
+        // Devices, channels or streams changed: the shown matrix rebuilds its axes (only the window is drawn).
+        if (m_routePage->isVisible())
+            m_routeForm->resetData();
     }
     writeStateSnapshot();
 }
