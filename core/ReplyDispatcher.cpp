@@ -100,7 +100,7 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             d->emitMessage(r.obj);
         };
         for (const char* ops : {"setSampleRate", "setPacketTimeDiv", "setDelayUs", "setPtpPriority", "setPtpDomain",
-                                "setPtpDscp", "setDscp", "setMcastTx", "clrRxCh", "getInfo", "setGain", "setPower",
+                                "setPtpDscp", "setDscp", "clrRxCh", "getInfo", "setGain", "setPower",
                                 "getCfg", "setCfg"})
             h.insert(QLatin1String(ops), setDevIdAndEmit);
         for (const char* ops : {"getGpioInfo", "setGpioInfo", "testGpio", "setLock"})
@@ -136,12 +136,20 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             }
             d->emitMessage(r.obj);
         });
+        // The stream views list the registry's transmit tables, which no device notice refreshes.
+        h.insert(QStringLiteral("setMcastTx"), [](ReplyDispatcher* d, Reply& r) {
+            d->setDevId(r);
+            if (text(r.obj, "result") == kSucc)
+                dvm_refetchTransmitTables(r.devIp);
+            d->emitMessage(r.obj);
+        });
         h.insert(QStringLiteral("clrMcastTx"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
             if (text(r.obj, "result") == kSucc) {
                 const uint32_t dstIp = static_cast<uint32_t>(text(r.obj, "dstIp").toULongLong());
                 if (McastRecord* m = findMcastByDstIp(dstIp))
                     dvm_setMcastLife(m, 0);
+                dvm_refetchTransmitTables(r.devIp);
             }
             d->emitMessage(r.obj);
         });

@@ -85,6 +85,10 @@ int dvm_expectedCount(const DevRecord* rec, DvmTable table);
 bool dvm_tablesComplete(const DevRecord* rec);
 /// Name of the request of a table, such as "getAllRxCh".
 const char* dvm_tableOps(DvmTable table);
+/// Fetches the transmit-stream tables of the device at `ip` again (network thread): a device announces no
+/// change of its own transmit streams, so the controller asks after it created or removed one. The refetch
+/// ends with "updateRoute". Returns 1 when the device is known, else 0.
+int dvm_refetchTransmitTables(uint32_t ip);
 
 // ---- Streams, SAP and helpers ------------------------------------------------------------
 

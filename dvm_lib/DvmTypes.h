@@ -128,6 +128,9 @@ struct DevTables
     /// One past the highest id ever written per table (first six tables): re-initialising a
     /// slot clears only this much, so untouched pages stay untouched.
     int32_t highWater[DVM_T_COUNT];
+    /// Nonzero after the device announced a route change: its refetch ends with "updateRoute" even when an
+    /// active-flag reply completes it.
+    int32_t routesChanged;
 
     int32_t rxChMap(int id) const { return dvm::unbiasId(rxChMapBiased[id]); } ///< -1 when none
     void setRxChMap(int id, int32_t rtpChId) { rxChMapBiased[id] = dvm::biasId(rtpChId); }

@@ -207,6 +207,7 @@ int invalidateTables(uint32_t srcIp, bool activeOnly)
         fetched[DVM_T_RTPCH] = 0;
         fetched[DVM_T_UCAST_RX] = 0;
         fetched[DVM_T_MCAST_RX] = 0;
+        rec->tables.routesChanged = 1;
     }
     return 1;
 }
@@ -320,9 +321,12 @@ int userCallLib_handleUdp_ucast(const char* data, int length, uint32_t srcIp, ui
         storeElement(t, table, el);
     t.fetched[table] = hi;
 
-    // Only the reply that completes the tables notifies: repeated last pages stay silent.
-    if (!wasComplete && dvm_tablesComplete(rec))
-        notifyDev(table < DVM_T_ACTIVE_UCAST ? "updateRoute" : "updateActive", *rec);
+    // Only the reply that completes the tables notifies: repeated last pages stay silent. A route change whose
+    // refetch is completed by an active-flag reply is still a route change, or route views would miss it.
+    if (!wasComplete && dvm_tablesComplete(rec)) {
+        notifyDev(table < DVM_T_ACTIVE_UCAST || t.routesChanged ? "updateRoute" : "updateActive", *rec);
+        t.routesChanged = 0;
+    }
     return 1;
 }
 
@@ -355,4 +359,15 @@ QJsonObject streamToJson(const StreamDesc& stream)
     sdp.insert(QLatin1String("sampleByteNum"), QString::number(stream.sampleByteNum));
     sdp.insert(QLatin1String("rtpTsOffset"), QString::number(stream.rtpTsOffset));
     return sdp;
+}
+
+int dvm_refetchTransmitTables(uint32_t ip)
+{
+    DevRecord* rec = findDevByIp(ip);
+    if (!rec)
+        return 0;
+    rec->tables.fetched[DVM_T_UCAST_TX] = 0;
+    rec->tables.fetched[DVM_T_MCAST_TX] = 0;
+    rec->tables.routesChanged = 1;
+    return 1;
 }

@@ -209,7 +209,7 @@ std::optional<QJsonValue> SimDevice::wireEntry(SimTable table, int id) const
         if (!r.isUsed())
             return std::nullopt;
         return QJsonObject{{QStringLiteral("id"), idText},
-                           {QStringLiteral("srcDevId"), r.srcDevId},
+                           {QStringLiteral("srcDevId"), r.multicast ? QString() : r.srcDevId},
                            {QStringLiteral("srcChId"), num(r.srcChId)}};
     }
     case SimTable::UcastRx:
@@ -330,7 +330,8 @@ QJsonObject SimDevice::dumpJson() const
     for (int id = 0; id < m_rtpChannels.size(); ++id)
         if (m_rtpChannels[id].isUsed())
             rtpCh.append(QJsonObject{{QStringLiteral("id"), id},
-                                     {QStringLiteral("srcDevId"), m_rtpChannels[id].srcDevId},
+                                     {QStringLiteral("srcDevId"),
+                                      m_rtpChannels[id].multicast ? QString() : m_rtpChannels[id].srcDevId},
                                      {QStringLiteral("srcChId"), m_rtpChannels[id].srcChId}});
     auto rxTable = [](const std::vector<SimRxStream>& t) {
         QJsonArray a;

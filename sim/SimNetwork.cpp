@@ -479,7 +479,7 @@ SimChange SimNetwork::joinMcast(const QString& devId, const SimSdp& sdp, int str
             restore(backup);
             return failure(QStringLiteral("no free RTP channel"));
         }
-        r.rtpChannels()[rtpId] = {srcDevId, srcChId};
+        r.rtpChannels()[rtpId] = {srcDevId, srcChId, true};
         rx.rtpChIds[size_t(streamCh)] = rtpId;
     }
     r.rxChMap()[rxCh] = rtpId;
@@ -539,7 +539,7 @@ SimChange SimNetwork::subscribeMcast(const QString& devId, quint32 group, const 
             restore(backup);
             return failure(QStringLiteral("no free RTP channel"));
         }
-        r.rtpChannels()[rtpId] = {senderId, src.srcChIds[k]};
+        r.rtpChannels()[rtpId] = {senderId, src.srcChIds[k], true};
         rx.rtpChIds[k] = rtpId;
         r.rxChMap()[rxChannels[k]] = rtpId;
     }

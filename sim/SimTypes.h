@@ -30,6 +30,8 @@ struct SimRtpChannel
 {
     QString srcDevId;
     int srcChId = -1;
+    /// Fed by a multicast stream: the tables then name no source device, as a receiver cannot know it.
+    bool multicast = false;
 
     bool isUsed() const { return !srcDevId.isEmpty(); }
 };

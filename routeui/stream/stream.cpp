@@ -296,6 +296,7 @@ void stream::copyData()
     qCDebug(lcStream) << "stream::copyData" << m_devId;
     const QJsonObject dev = deviceCopy(m_devId);
     const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
+    m_tablesSignature = tablesSignature(dev);
 
     // The list page is rebuilt whole: the tables may have changed anywhere.
     if (m_sectionsHost)
@@ -331,6 +332,11 @@ void stream::copyData()
     if (!portEditable)
         m_port->setText(QStringLiteral("5004"));
     fillSendList(dev);
+}
+
+QByteArray stream::tablesSignature(const QJsonObject& device)
+{
+    return QJsonDocument(device.value(QStringLiteral("tables")).toObject()).toJson(QJsonDocument::Compact);
 }
 
 void stream::fillSendList(const QJsonObject& device)
@@ -523,6 +529,12 @@ bool stream::replyIsOurs(const QJsonObject& obj) const
 
 void stream::refreshData(QString msg)
 {
+    if (msg == QLatin1String("refreshRoute")) {
+        // Route notices come for every device; rebuild (losing the selection) only when ours changed.
+        if (tablesSignature(deviceCopy(m_devId)) != m_tablesSignature)
+            refreshItem();
+        return;
+    }
     const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
     const QString ops = str(obj, "ops");
     if (ops.isEmpty() || !replyIsOurs(obj))

@@ -182,6 +182,28 @@ TEST_F(ReplyDispatcherTest, RouteRefusalsBecomeTipsNotMessages)
     EXPECT_EQ(messages.size(), 1u);
 }
 
+TEST_F(ReplyDispatcherTest, CreatedOrRemovedMulticastStreamsRefetchTheTransmitTables)
+{
+    DevRecord* rec = findDevById("DEV1");
+    ASSERT_NE(rec, nullptr);
+    auto markFetched = [rec] {
+        rec->tables.fetched[DVM_T_UCAST_TX] = dvm_expectedCount(rec, DVM_T_UCAST_TX) + 1;
+        rec->tables.fetched[DVM_T_MCAST_TX] = dvm_expectedCount(rec, DVM_T_MCAST_TX) + 1;
+    };
+    markFetched();
+    reply(R"({"ops":"setMcastTx","result":"fail","reason":"no free sdpId"})");
+    EXPECT_NE(rec->tables.fetched[DVM_T_MCAST_TX], 0) << "a refused creation changes nothing";
+    reply(R"({"ops":"setMcastTx","result":"succ"})");
+    EXPECT_EQ(rec->tables.fetched[DVM_T_MCAST_TX], 0);
+    EXPECT_EQ(rec->tables.fetched[DVM_T_UCAST_TX], 0);
+    EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1");
+
+    markFetched();
+    reply(R"({"ops":"clrMcastTx","result":"succ","dstIp":"4009820417"})");
+    EXPECT_EQ(rec->tables.fetched[DVM_T_MCAST_TX], 0);
+    EXPECT_EQ(messages.size(), 3u);
+}
+
 TEST_F(ReplyDispatcherTest, RebootIsConfirmedOnlyOnSuccess)
 {
     reply(R"({"ops":"reboot","result":"fail"})");

@@ -179,6 +179,50 @@ TEST_F(DvmSync, UpdateRouteRefetchesOnlyReceiveSideTables)
     EXPECT_EQ(1, count("updateActive"));
 }
 
+TEST_F(DvmSync, RouteChangeCompletedByAnActiveFlagPageStillSaysUpdateRoute)
+{
+    // A device announces both changes at once; the active-flag page happens to complete the refetch.
+    DevRecord* rec = addDevice("4", "2", "2", "2", "2");
+    const int total[DVM_T_COUNT] = {4, 4, 2, 2, 2, 2, 2, 2};
+    serveUntilQuiet(8, total);
+    const int routesBefore = count("updateRoute");
+    EXPECT_EQ(1, mcast(QJsonObject{{"ops", "updateRoute"}}, kDevIp));
+    EXPECT_EQ(1, mcast(QJsonObject{{"ops", "updateActive"}}, kDevIp));
+    for (int table : {DVM_T_RXCH, DVM_T_RTPCH, DVM_T_UCAST_RX, DVM_T_MCAST_RX}) {
+        const QString ops = dvm_tableOps(static_cast<DvmTable>(table));
+        reply(kDevIp, ops.toLatin1().constData(), 0, total[table], page(ops, 0, total[table]));
+    }
+    EXPECT_EQ(routesBefore, count("updateRoute")) << "not complete while the active flags are refetched";
+    reply(kDevIp, "getAllActiveUcastId", 0, 2, QJsonArray{"0"});
+    ASSERT_TRUE(dvm_tablesComplete(rec));
+    EXPECT_EQ(routesBefore + 1, count("updateRoute"));
+
+    // A later change of the active flags alone is one again.
+    const int activeBefore = count("updateActive");
+    EXPECT_EQ(1, mcast(QJsonObject{{"ops", "updateActive"}}, kDevIp));
+    reply(kDevIp, "getAllActiveUcastId", 0, 2, QJsonArray{"1"});
+    EXPECT_EQ(activeBefore + 1, count("updateActive"));
+    EXPECT_EQ(routesBefore + 1, count("updateRoute"));
+}
+
+TEST_F(DvmSync, TransmitTablesAreRefetchedOnRequestAndEndWithUpdateRoute)
+{
+    addDevice("4", "2", "2", "2", "2");
+    const int total[DVM_T_COUNT] = {4, 4, 2, 2, 2, 2, 2, 2};
+    serveUntilQuiet(8, total);
+    const int routesBefore = count("updateRoute");
+    EXPECT_EQ(0, dvm_refetchTransmitTables(kDevIp + 1)) << "unknown device";
+    EXPECT_EQ(1, dvm_refetchTransmitTables(kDevIp));
+    sent.clear();
+    tick();
+    std::vector<QString> asked;
+    for (const SentDatagram& d : sent)
+        asked.push_back(d.msg.value("ops").toString());
+    EXPECT_EQ((std::vector<QString>{"getAllUcastTx", "getAllMcastTx"}), asked);
+    serveUntilQuiet(8, total);
+    EXPECT_EQ(routesBefore + 1, count("updateRoute"));
+}
+
 TEST_F(DvmSync, UpdateActiveRefetchesOnlyUnicastActiveFlags)
 {
     DevRecord* rec = addDevice("0", "4", "0", "4", "0");

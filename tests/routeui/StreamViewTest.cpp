@@ -313,6 +313,32 @@ TEST_F(StreamViewTest, DeletingThreeStreamsSendsThreeRequestsAndOneNotice)
     EXPECT_TRUE(view->pendingDeletions().isEmpty());
 }
 
+TEST_F(StreamViewTest, RouteNoticesRebuildTheListOnlyWhenTheTablesChanged)
+{
+    auto* list = child<QListWidget>("send_listWidget");
+    ASSERT_EQ(list->count(), 3);
+    list->item(1)->setSelected(true);
+    view->refreshData(QStringLiteral("refreshRoute")); // another device's notice: nothing of ours changed
+    EXPECT_TRUE(list->item(1)->isSelected()) << "the user's selection survives";
+
+    // The transmit tables are fetched again after a creation and now hold a fourth stream.
+    feed(QJsonObject{{"ops", "getAllMcastTx"},
+                     {"idStart", "0"},
+                     {"idNext", "3"},
+                     {"arr", QJsonArray{txEntry(0, "239.69.10.1", "A", 2), txEntry(1, "239.69.10.2", "B", 1),
+                                        txEntry(2, "239.69.2.2", "C", 3)}}},
+         true);
+    view->refreshData(QStringLiteral("refreshRoute"));
+    EXPECT_EQ(list->count(), 3);
+    feed(QJsonObject{{"ops", "getAllMcastTx"},
+                     {"idStart", "0"},
+                     {"idNext", "3"},
+                     {"arr", QJsonArray{txEntry(0, "239.69.10.1", "A", 2), txEntry(2, "239.69.2.2", "C", 3)}}},
+         true);
+    view->refreshData(QStringLiteral("refreshRoute"));
+    EXPECT_EQ(list->count(), 2) << "a removed stream leaves the list";
+}
+
 TEST_F(StreamViewTest, AFailedDeletionIsNotReportedAsSuccess)
 {
     child<QListWidget>("send_listWidget")->selectAll();
