@@ -8,6 +8,7 @@
 #include "MySnackbar.h"
 
 #include <QAbstractButton>
+#include <QAbstractItemView>
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
@@ -163,6 +164,8 @@ QJsonObject describeWidget(QWidget* w)
             rows.append(cells);
         }
         o.insert("cells", rows);
+    } else if (auto* view = qobject_cast<QAbstractItemView*>(w); view != nullptr && view->model() != nullptr) {
+        o.insert("rowCount", view->model()->rowCount(view->rootIndex()));
     } else if (auto* te = qobject_cast<QTextEdit*>(w)) {
         o.insert("text", te->toPlainText());
     } else if (auto* pte = qobject_cast<QPlainTextEdit*>(w)) {
@@ -291,6 +294,7 @@ void ScriptSession::init()
         {"setText", &ScriptSession::cmdSetText},
         {"setCell", &ScriptSession::cmdSetCell},
         {"activate", &ScriptSession::cmdActivate},
+        {"selectRow", &ScriptSession::cmdSelectRow},
         {"click", &ScriptSession::cmdClick},
         {"key", &ScriptSession::cmdKey},
         {"answer", &ScriptSession::cmdAnswer},
@@ -689,6 +693,27 @@ QJsonObject ScriptSession::cmdActivate(const QJsonObject& cmd)
         if (guarded != nullptr)
             emit guarded->textActivated(text);
     });
+    return success();
+}
+
+QJsonObject ScriptSession::cmdSelectRow(const QJsonObject& cmd)
+{
+    QString error;
+    QWidget* w = usableWidget(cmd, &error);
+    if (w == nullptr)
+        return failure(error);
+    auto* view = qobject_cast<QAbstractItemView*>(w);
+    if (view == nullptr || view->model() == nullptr)
+        return failure(QStringLiteral("\"%1\" is not an item view").arg(w->objectName()));
+    const int rows = view->model()->rowCount(view->rootIndex());
+    int row = 0;
+    // Negative rows count from the end, so a script can pick the newest entry of a list.
+    if (!readInt(cmd, "row", &row) || row < -rows || row >= rows)
+        return failure(QStringLiteral("\"row\" must be %1..%2").arg(-rows).arg(rows - 1));
+    if (row < 0)
+        row += rows;
+    view->selectionModel()->select(view->model()->index(row, 0, view->rootIndex()),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
     return success();
 }
 

@@ -34,13 +34,15 @@ class QWidget;
 /// - {"cmd":"detail","devId":D}: "detail", the whole detail record (names lists, rates, locks, ...).
 /// - {"cmd":"open","devId":D}: the main window's slot_showDevWindow(D) runs after the answer.
 /// - {"cmd":"find","object":N}: exists, visible, enabled, class, window, windowTitle and by kind text, checked,
-///   currentIndex/currentText/items, value (sliders, bars, level meters, a numeric "value" property), cells (tables);
+///   currentIndex/currentText/items, value (sliders, bars, level meters, a numeric "value" property), cells (tables),
+///   rowCount (tables and other item views);
 ///   a hidden match is described when no match is visible; none at all: ok false with "exists" false.
 /// - {"cmd":"windows"}: "windows", the visible windows from the top down.
 /// - {"cmd":"setText","object":N,"text":T}: a line edit's text, then editingFinished.
 /// - {"cmd":"setCell","object":N,"row":R,"col":C,"text":T}: an editable table cell's text (itemChanged fires).
 /// - {"cmd":"activate","object":N,"index":I}: a combo box's index, then activated(int), activated(QString) and
 ///   textActivated(QString), as a choice in its list does.
+/// - {"cmd":"selectRow","object":N,"row":R}: selects row R of a list, table or tree alone (R < 0 counts from the end).
 /// - {"cmd":"click","object":N}: a button's click(), or a mouse press and release in the middle of another widget.
 /// - {"cmd":"key","object":N,"key":"Ctrl+0"}: a key press and release posted to the widget.
 /// - {"cmd":"answer","button":"yes"|"no"|"ok"|"none"}: from now on every message box is answered with that button
@@ -163,6 +165,7 @@ private:
     QJsonObject cmdSetText(const QJsonObject& cmd);
     QJsonObject cmdSetCell(const QJsonObject& cmd);
     QJsonObject cmdActivate(const QJsonObject& cmd);
+    QJsonObject cmdSelectRow(const QJsonObject& cmd);
     QJsonObject cmdClick(const QJsonObject& cmd);
     QJsonObject cmdKey(const QJsonObject& cmd);
     QJsonObject cmdAnswer(const QJsonObject& cmd);

@@ -179,11 +179,11 @@ class DeviceControlTest(e2etest.E2ETestCase):
         self.click("ok_bt")
         self.enter_password(PASSWORD)
 
-    def screenshot(self, file_name):
+    def screenshot(self, file_name, window="DevWin"):
         path = os.path.join(self.shots_dir, file_name)
         if os.path.exists(path):
             os.unlink(path)
-        shot = self.app.ok({"cmd": "screenshot", "object": "DevWin", "window": True, "file": path})
+        shot = self.app.ok({"cmd": "screenshot", "object": window, "window": True, "file": path})
         with open(path, "rb") as f:
             self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n", path)
         self.assertGreater(shot["width"], 200)
@@ -220,6 +220,49 @@ class DeviceControlTest(e2etest.E2ETestCase):
         time.sleep(1)
         self.assertFalse(self.matrix_cell(cell)["checked"])
         self.assertFalse(self.matrix_cell(cell)["checking"], "the refusal refreshes the routes")
+
+    def test_multicast_stream_created_routed_and_deleted(self):
+        sender, receiver = self.devs[0], self.devs[1]
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        self.open_window(sender)
+        self.click("page_bt_stream")
+        self.wait_visible("mul_stream_bt")
+        self.click("mul_stream_bt")
+        self.wait_visible("creat_bt")
+        self.set_text("stream_name_le", "e2e-mc")
+        self.click("channel_cb:0")
+        self.click("channel_cb:1")
+        self.click("creat_bt")
+
+        def created():
+            return [s for s in self.sim.state(sender["devId"])["mcastTx"] if s["name"] == "e2e-mc"]
+
+        stream = self.wait(created, REPLY_S, "the stream created on the simulator")[0]
+        self.assertEqual(stream["chNum"], 2)
+        # The old stream of the generated network and the new one.
+        self.wait(lambda: self.app.find("send_listWidget").get("rowCount", 0) >= 2, REPLY_S,
+                  "the stream listed in the view")
+        self.screenshot("e2e_stream_view.png")
+        # The stream reaches the matrix as a row from its SAP announcement.
+        cell = {"send": stream["dstIp"], "sendCh": 2, "recv": receiver["devId"], "recvCh": 6}
+        self.wait(lambda: self.app.command(dict(cell, cmd="matrixCell")).get("ok"), LISTED_S,
+                  "the announced stream as a matrix row")
+        self.app.ok(dict(cell, cmd="matrixClick"))
+        self.wait(lambda: self.matrix_cell(cell)["checked"], 3 * REPLY_S, "the multicast routed mark")
+        self.assertEqual(self.requests(receiver["devId"], "setMcastRx"), 1)
+        self.screenshot("e2e_matrix.png", window="mainWindow")
+        self.click("pbClock")
+        self.wait_visible("ClockForm")
+        self.screenshot("e2e_clock.png", window="mainWindow")
+        self.click("pbRoute")
+
+        self.app.ok({"cmd": "selectRow", "object": "send_listWidget", "row": -1})
+        self.click("send_del_bt_1")
+        self.wait(lambda: not created(), REPLY_S, "the stream removed from the simulator")
+        self.assertEqual(self.requests(sender["devId"], "clrMcastTx"), 1)
+        # Its SAP deletion takes the row away.
+        self.wait(lambda: not self.app.command(dict(cell, cmd="matrixCell")).get("ok"), LISTED_S,
+                  "the deleted stream's row gone from the matrix")
 
     def test_rename_device_and_channels(self):
         dev = self.devs[1]
