@@ -1,6 +1,7 @@
 #include "SimCommandHandlers.h"
 
 #include "SimChannelCommands.h"
+#include "SimDspCommands.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
 #include "SimReply.h"
@@ -11,6 +12,7 @@
 #include <QJsonDocument>
 #include <QRandomGenerator>
 
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -213,17 +215,25 @@ void SimCommandHandlers::addDeviceCommands()
     SimSettingsCommands::addTo(*this);
     SimChannelCommands::addTo(*this);
     SimRouteCommands::addTo(*this);
+    SimDspCommands::addTo(*this);
 }
 
 void SimCommandHandlers::add(const QString& ops, SimHandler handler, SimServices services)
 {
-    m_handlers.insert(ops, Entry{std::move(handler), services});
+    QVector<Entry>& entries = m_handlers[ops];
+    for (Entry& e : entries)
+        e.services &= ~services;
+    entries.erase(std::remove_if(entries.begin(), entries.end(), [](const Entry& e) { return !e.services; }),
+                  entries.end());
+    entries.append(Entry{std::move(handler), services});
 }
 
 SimServices SimCommandHandlers::servicesOf(const QString& ops) const
 {
-    auto it = m_handlers.constFind(ops);
-    return it == m_handlers.constEnd() ? SimServices() : it->services;
+    SimServices all;
+    for (const Entry& e : m_handlers.value(ops))
+        all |= e.services;
+    return all;
 }
 
 std::optional<int> SimCommandHandlers::readInt(const QJsonObject& message, const char* key)
@@ -262,12 +272,18 @@ QVector<QByteArray> SimCommandHandlers::handleDatagram(SimNetwork& network, int 
         qCDebug(lcSim) << "ignored unknown ops" << ops;
         return {};
     }
-    if (!(it->services & services)) {
+    const Entry* entry = nullptr;
+    for (const Entry& e : *it)
+        if (e.services & services) {
+            entry = &e;
+            break;
+        }
+    if (!entry) {
         qCDebug(lcSim) << "ignored" << ops << "on a port that does not serve it";
         return {};
     }
     QVector<QByteArray> out;
-    for (const QJsonObject& reply : it->handler({network, deviceIndex, message, services}))
+    for (const QJsonObject& reply : entry->handler({network, deviceIndex, message, services}))
         out.append(QJsonDocument(reply).toJson(QJsonDocument::Compact));
     return out;
 }

@@ -23,6 +23,7 @@ enum SimServiceFlag : unsigned
     SimServiceCfg = 0x20,       ///< port 9993: configuration text
     SimServiceAmpModule = 0x40, ///< port 12001: the amplifier module
     SimServiceTunnel = 0x80,    ///< port 7999: raw bytes to the serial port, never JSON
+    SimServiceDspTcp = 0x100,   ///< TCP 8999: the processor's configuration (framed JSON, SimDspService)
 };
 Q_DECLARE_FLAGS(SimServices, SimServiceFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(SimServices)
@@ -48,7 +49,9 @@ public:
     /// password, version, debug info, OEM data, address and custom string.
     SimCommandHandlers();
 
-    /// Adds (or replaces) a command answered on `services` (the command port unless told otherwise).
+    /// Adds a command answered on `services` (the command port unless told otherwise). It replaces the
+    /// handler of that command on those services only: one name may mean different things on different ports
+    /// ("getVersion" on 9994 and on 8999).
     void add(const QString& ops, SimHandler handler, SimServices services = SimServiceCommand);
     bool has(const QString& ops) const { return m_handlers.contains(ops); }
     /// The services a command is answered on; none for an unknown command.
@@ -72,5 +75,5 @@ private:
     };
     void addDeviceCommands();
 
-    QHash<QString, Entry> m_handlers;
+    QHash<QString, QVector<Entry>> m_handlers;
 };

@@ -1,6 +1,8 @@
 #include "SimControl.h"
 
 #include "SimCommandHandlers.h"
+#include "SimDspConfig.h"
+#include "SimDspService.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
 
@@ -68,6 +70,8 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return setValues(req);
     if (cmd == QLatin1String("state"))
         return stateOf(req);
+    if (cmd == QLatin1String("dspService"))
+        return switchDspService(req);
     if (cmd == QLatin1String("quit")) {
         // Queued so the answer is written before the event loop ends.
         QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
@@ -159,7 +163,7 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
         mcastRx.append(o);
     }
     // The password itself never leaves the device: only whether one is set.
-    return QJsonObject{
+    QJsonObject out{
         {QStringLiteral("ok"), true},
         {QStringLiteral("devId"), dev.devId()},
         {QStringLiteral("name"), c.name},
@@ -203,6 +207,36 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
         {QStringLiteral("mcastTx"), mcastTx},
         {QStringLiteral("mcastRx"), mcastRx},
     };
+    out.insert(QStringLiteral("dspConfig"), dspSummary(i));
+    return out;
+}
+
+QJsonValue SimControl::dspSummary(int index)
+{
+    SimDevice& dev = m_network.device(index);
+    if (!dev.config().hasDsp())
+        return QJsonValue::Null;
+    QJsonObject o = SimDspConfig::summary(SimDspConfig::current(dev));
+    o.insert(QStringLiteral("saved"), dev.state().dsp.savedCount);
+    o.insert(QStringLiteral("factoryConfigPending"), !dev.state().dsp.factoryConfig.isEmpty());
+    o.insert(QStringLiteral("serviceOn"), dev.state().dsp.serviceOn);
+    return o;
+}
+
+QJsonObject SimControl::switchDspService(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    if (!m_network.device(i).config().hasDsp())
+        return fail(QStringLiteral("%1 has no signal processor").arg(devId));
+    const QJsonValue on = req.value(QLatin1String("on"));
+    if (!on.isBool())
+        return fail(QStringLiteral("\"on\" must be true or false"));
+    m_network.device(i).state().dsp.serviceOn = on.toBool();
+    SimDspService::applySwitch(m_network, i);
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("on"), on.toBool()}};
 }
 
 void SimControl::feed(const QByteArray& bytes)

@@ -35,6 +35,10 @@ private:
     QJsonObject setSilenced(const QJsonObject& req, bool silenced);
     QJsonObject setValues(const QJsonObject& req);
     QJsonObject stateOf(const QJsonObject& req);
+    /// The stored DSP configuration in short (null for a model without a processor).
+    QJsonValue dspSummary(int index);
+    /// {"cmd":"dspService","devId":D,"on":false} stops the device's DSP TCP service, "on":true restarts it.
+    QJsonObject switchDspService(const QJsonObject& req);
 
     SimNetwork& m_network;
     QByteArray m_pending;

@@ -340,6 +340,7 @@ std::optional<SimDeviceConfig> SimDeviceConfig::fromJson(const QJsonObject& obj,
     r.readText("oemCode", &c.oemCode);
     r.readTextMap("oemData", &c.oemData);
     r.readText("customStr", &c.customStr);
+    r.readText("dspVersion", &c.dspVersion);
     r.readInt("temp", &c.temp, -55000, 200000);
     r.readInt("tempJitter", &c.tempJitter, 0, 10000);
     r.readInt("uptime", &c.uptime, 0, 315360000);
@@ -522,6 +523,8 @@ QJsonObject SimDeviceConfig::toJson() const
     }
     if (!customStr.isEmpty())
         o.insert(QStringLiteral("customStr"), customStr);
+    if (dspVersion != defaults.dspVersion)
+        o.insert(QStringLiteral("dspVersion"), dspVersion);
     if (temp != defaults.temp)
         o.insert(QStringLiteral("temp"), temp);
     if (tempJitter != defaults.tempJitter)

@@ -78,6 +78,9 @@ public:
     /// Answers of "getOemData" by requested "name".
     QMap<QString, QString> oemData{{QStringLiteral("customOemType"), QStringLiteral("standard")}};
     QString customStr;
+    /// Firmware of the signal processor ("version" of the DSP port's "getVersion"); from "3.1.1" on the
+    /// matrix carries its gains ("gainArr").
+    QString dspVersion = QStringLiteral("3.2.0");
     /// Millidegrees Celsius; each answer varies by up to tempJitter either way.
     int temp = 45000;
     int tempJitter = 300;

@@ -1,5 +1,6 @@
 #include "SimDeviceNode.h"
 
+#include "SimDspService.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
 
@@ -58,6 +59,11 @@ bool SimDeviceNode::open(QString* error)
     for (const auto& f : fixed)
         if (f.port != dev.port() && !bindService(f.port, f.service, error))
             return false;
+    if (dev.config().hasDsp()) {
+        m_dsp = std::make_unique<SimDspService>(m_network, m_index);
+        if (!m_dsp->open(error))
+            return false;
+    }
     if (!m_sender.bind(own, 0)) {
         *error = QStringLiteral("%1: cannot bind %2: %3").arg(dev.devId(), own.toString(), m_sender.errorString());
         return false;

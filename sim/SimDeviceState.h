@@ -55,6 +55,21 @@ struct SimDeviceState
     /// Monotonic time the device came up (start or end of its last reboot).
     qint64 upSinceMs = 0;
 
+    /// The signal processor of a DSP model. The configuration is generated on first use (SimDspConfig), so a
+    /// large network does not build hundreds of them up front; a stored "setConfig" replaces it whole.
+    struct Dsp
+    {
+        QJsonObject config;
+        /// A factory configuration waiting for the next reboot (one after reboot number factoryStoredAt); empty
+        /// when none.
+        QJsonObject factoryConfig;
+        int factoryStoredAt = 0;
+        /// Whether the TCP service listens (the `dspService` control line switches it).
+        bool serviceOn = true;
+        /// Configurations stored by "setConfig" since start, so tests can see a save arrive.
+        int savedCount = 0;
+    } dsp;
+
     /// Requests received by "ops" (answered or not), and raw datagrams of the serial tunnel.
     QMap<QString, int> requests;
     int tunnelDatagrams = 0;

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QByteArray>
+#include <QVector>
+
+class SimCommandHandlers;
+class SimNetwork;
+
+/// The signal processor's commands on port 8999 of the DSP models: version, meters, CPU load, block and
+/// channel changes over UDP; the configuration itself (getConfig, setConfig, group links, factory
+/// configuration) over the TCP service. Every reply carries the request's "uiTag" and "cookie". While bit 0 of
+/// the DSP lock mask is set every change is refused with "LOCK_UCAST_MCAST", the reason locks give elsewhere.
+/// Other models do not answer.
+class SimDspCommands
+{
+public:
+    static void addTo(SimCommandHandlers& handlers);
+
+    /// Answers one message of the TCP service of device `index`: the compact replies to frame. A request for
+    /// another "devId" gets "fail" "devId mismatch"; one that is not a JSON object "fail" "invalid request"; an
+    /// unknown "ops" "fail" "unknown ops". Nothing while the device is silenced or rebooting.
+    static QVector<QByteArray> handleTcp(SimNetwork& network, int index, const QByteArray& message);
+};

@@ -1,0 +1,313 @@
+// The DSP service of a simulated device over real loopback sockets: framed TCP requests and UDP changes.
+
+#include "SimControl.h"
+#include "SimDspConfig.h"
+#include "SimDspFramer.h"
+#include "SimTestUtil.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QNetworkDatagram>
+#include <QRandomGenerator>
+#include <QTcpSocket>
+#include <QUdpSocket>
+
+using namespace simtest;
+
+namespace {
+
+class QtApp : public ::testing::Environment
+{
+public:
+    void SetUp() override { m_app = std::make_unique<QCoreApplication>(m_argc, m_argv); }
+    void TearDown() override { m_app.reset(); }
+
+private:
+    int m_argc = 1;
+    char m_name[8] = "dsptest";
+    char* m_argv[2] = {m_name, nullptr};
+    std::unique_ptr<QCoreApplication> m_app;
+};
+
+[[maybe_unused]] ::testing::Environment* const g_app = ::testing::AddGlobalTestEnvironment(new QtApp);
+
+template <typename F> bool pumpUntil(F done, int ms = 3000)
+{
+    QDeadlineTimer deadline(ms);
+    while (!done() && !deadline.hasExpired())
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+    return done();
+}
+
+quint16 freePort()
+{
+    QUdpSocket s;
+    EXPECT_TRUE(s.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    return s.localPort();
+}
+
+/// A framed client of the service, reading with its own simple reassembly.
+struct Client
+{
+    QTcpSocket socket;
+    QByteArray buffer;
+
+    bool connectTo(quint32 address)
+    {
+        socket.connectToHost(QHostAddress(address), 8999);
+        return pumpUntil([this] { return socket.state() == QAbstractSocket::ConnectedState; });
+    }
+
+    void send(const QByteArray& raw) { socket.write(raw); }
+    void request(const QJsonObject& o) { send(SimDspFramer::frame(compact(o))); }
+
+    /// The next whole reply, or nullopt after `ms`.
+    std::optional<QJsonObject> next(int ms = 3000)
+    {
+        auto whole = [this] {
+            buffer += socket.readAll();
+            if (buffer.size() < 4)
+                return false;
+            const quint32 n =
+                quint8(buffer[0]) | quint8(buffer[1]) << 8 | quint8(buffer[2]) << 16 | quint32(quint8(buffer[3])) << 24;
+            return quint32(buffer.size()) >= 4 + n;
+        };
+        if (!pumpUntil(whole, ms))
+            return std::nullopt;
+        const int n = quint8(buffer[0]) | quint8(buffer[1]) << 8 | quint8(buffer[2]) << 16;
+        const QByteArray payload = buffer.mid(4, n);
+        buffer.remove(0, 4 + n);
+        EXPECT_EQ(QJsonDocument::fromJson(payload).toJson(QJsonDocument::Compact), payload) << "compact JSON";
+        return QJsonDocument::fromJson(payload).object();
+    }
+
+    bool closedByPeer(int ms = 3000)
+    {
+        return pumpUntil([this] { return socket.state() == QAbstractSocket::UnconnectedState; }, ms);
+    }
+};
+
+struct DspServiceFixture : ::testing::Test
+{
+    std::unique_ptr<SimNetwork> net;
+    quint32 dspIp = 0;
+    QString devId;
+
+    void SetUp() override
+    {
+        SimNetwork::Options o;
+        o.port = freePort();
+        o.probePort = freePort();
+        o.broadcastPort = freePort();
+        o.announceMs = 1000;
+        net = std::make_unique<SimNetwork>(o);
+        // A loopback block of our own: the service port is fixed, so parallel runs must not share addresses.
+        QRandomGenerator* rng = QRandomGenerator::system();
+        const quint32 block =
+            (127u << 24) | (quint32(rng->bounded(100, 250)) << 16) | (quint32(rng->bounded(0, 256)) << 8);
+        QString error;
+        ASSERT_TRUE(net->build(SimDeviceConfig::generate({block + 21, block + 22, block + 23}), &error));
+        ASSERT_TRUE(net->start(&error)) << error.toStdString();
+        dspIp = net->device(2).ip();
+        devId = net->device(2).devId();
+    }
+
+    QJsonObject getConfig() const { return {{"devId", devId}, {"ops", "getConfig"}, {"uiTag", "dspUiTag"}}; }
+};
+
+} // namespace
+
+TEST_F(DspServiceFixture, GetConfigOverTcpMatchesTheDevice)
+{
+    Client c;
+    ASSERT_TRUE(c.connectTo(dspIp));
+    // The controller's envelope puts devId first with a blank after the comma; any valid JSON will do.
+    const QByteArray envelope = "{\"devId\":\"" + devId.toUtf8() + "\", \"ops\":\"getConfig\",\"uiTag\":\"dspUiTag\"}";
+    c.send(SimDspFramer::frame(envelope));
+    const auto r = c.next();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->value("ops").toString(), "getConfig");
+    EXPECT_EQ(r->value("uiTag").toString(), "dspUiTag");
+    EXPECT_EQ(r->value("devId").toString(), devId);
+    EXPECT_EQ(r->value("result").toString(), "succ");
+    const QJsonArray nodes = r->value("config").toObject().value("nodeArr").toArray();
+    ASSERT_EQ(nodes.size(), 6);
+    EXPECT_EQ(num(nodes[0].toObject().value("portNum")), 64);
+    EXPECT_EQ(num(nodes[5].toObject().value("portNum")), 64);
+    QSet<int> kinds;
+    for (const QJsonValue& port : nodes[0].toObject().value("obj").toObject().value("portArr").toArray())
+        for (const QJsonValue& b : port.toObject().value("procArr").toArray())
+            kinds.insert(num(b.toObject().value("type")));
+    EXPECT_EQ(kinds.size(), 12);
+
+    // Devices without a processor have no TCP service.
+    QTcpSocket plain;
+    plain.connectToHost(QHostAddress(net->device(0).ip()), 8999);
+    EXPECT_TRUE(pumpUntil([&] { return plain.state() == QAbstractSocket::UnconnectedState; }));
+}
+
+TEST_F(DspServiceFixture, TwoMessagesInOneWriteOneSplitOverWritesAndAForeignDevId)
+{
+    Client c;
+    ASSERT_TRUE(c.connectTo(dspIp));
+    c.request({{"devId", net->device(1).devId()}, {"ops", "getConfig"}, {"uiTag", "dspUiTag"}});
+    const auto refused = c.next();
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->value("reason").toString(), "devId mismatch");
+    EXPECT_FALSE(refused->contains("config"));
+
+    const QJsonObject version{{"devId", devId}, {"ops", "getVersion"}, {"uiTag", "dspUiTag"}};
+    c.send(SimDspFramer::frame(compact(getConfig())) + SimDspFramer::frame(compact(version)));
+    const auto first = c.next();
+    const auto second = c.next();
+    ASSERT_TRUE(first && second);
+    EXPECT_EQ(first->value("ops").toString(), "getConfig");
+    EXPECT_EQ(second->value("ops").toString(), "getVersion");
+
+    const QByteArray framed = SimDspFramer::frame(compact(version));
+    c.send(framed.left(3));
+    c.socket.flush();
+    EXPECT_FALSE(c.next(300)) << "no answer before the message is whole";
+    c.send(framed.mid(3));
+    const auto third = c.next();
+    ASSERT_TRUE(third);
+    EXPECT_EQ(third->value("ops").toString(), "getVersion");
+}
+
+TEST_F(DspServiceFixture, BadLengthDropsOnlyThatClient)
+{
+    Client good;
+    Client bad;
+    Client zero;
+    ASSERT_TRUE(good.connectTo(dspIp));
+    ASSERT_TRUE(bad.connectTo(dspIp));
+    ASSERT_TRUE(zero.connectTo(dspIp));
+    bad.send(QByteArray("\xff\xff\xff\x7f", 4) + "garbage");
+    zero.send(QByteArray(4, '\0') + compact(getConfig()));
+    EXPECT_TRUE(bad.closedByPeer());
+    EXPECT_TRUE(zero.closedByPeer());
+
+    good.request(getConfig());
+    const auto r = good.next();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->value("result").toString(), "succ");
+    // A newcomer is served too.
+    Client later;
+    ASSERT_TRUE(later.connectTo(dspIp));
+    later.request(getConfig());
+    EXPECT_TRUE(later.next());
+}
+
+TEST_F(DspServiceFixture, UdpSetBorderProcIsServedByTheNextTcpGetConfig)
+{
+    QUdpSocket udp;
+    ASSERT_TRUE(udp.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    const QJsonObject change{{"blockFlag", "bf_in_ch_1_3"}, {"nodeId", "0"},    {"obj", QJsonObject{{"limitDb", "-9"}}},
+                             {"ops", "setBorderProc"},      {"portIndex", "1"}, {"procIndex", "3"},
+                             {"uiTag", "dspUiTag"}};
+    udp.writeDatagram(compact(change), QHostAddress(dspIp), 8999);
+    ASSERT_TRUE(pumpUntil([&] { return udp.hasPendingDatagrams(); }));
+    const QNetworkDatagram d = udp.receiveDatagram();
+    EXPECT_EQ(d.senderPort(), 8999);
+    const QJsonObject reply = QJsonDocument::fromJson(d.data()).object();
+    EXPECT_EQ(reply.value("result").toString(), "succ");
+    EXPECT_EQ(reply.value("blockFlag").toString(), "bf_in_ch_1_3");
+    EXPECT_EQ(reply.value("uiTag").toString(), "dspUiTag");
+
+    Client c;
+    ASSERT_TRUE(c.connectTo(dspIp));
+    c.request(getConfig());
+    const auto r = c.next();
+    ASSERT_TRUE(r);
+    const QJsonObject block = r->value("config")
+                                  .toObject()
+                                  .value("nodeArr")
+                                  .toArray()[0]
+                                  .toObject()
+                                  .value("obj")
+                                  .toObject()
+                                  .value("portArr")
+                                  .toArray()[1]
+                                  .toObject()
+                                  .value("procArr")
+                                  .toArray()[3]
+                                  .toObject();
+    EXPECT_EQ(block.value("type").toString(), "6");
+    EXPECT_EQ(block.value("obj").toObject().value("limitDb").toString(), "-9");
+}
+
+TEST_F(DspServiceFixture, SetConfigRoundTripAndLockOverTheWire)
+{
+    Client c;
+    ASSERT_TRUE(c.connectTo(dspIp));
+    QJsonObject config = SimDspConfig::generate(net->device(2).config());
+    config.insert("customStr", QStringLiteral("saved from the dialog ✓"));
+    c.request({{"devId", devId}, {"ops", "setConfig"}, {"uiTag", "dspUiTag"}, {"config", config}});
+    auto r = c.next();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->value("result").toString(), "succ");
+    c.request(getConfig());
+    r = c.next();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->value("config").toObject(), config);
+
+    SimControl control(*net);
+    QJsonObject state = control.handleLine(compact({{"cmd", "state"}, {"devId", devId}}));
+    EXPECT_EQ(state.value("dspConfig").toObject().value("saved").toInt(), 1);
+    EXPECT_EQ(state.value("dspConfig").toObject().value("sha1"), SimDspConfig::summary(config).value("sha1"));
+    EXPECT_TRUE(
+        control.handleLine(compact({{"cmd", "state"}, {"devId", net->device(0).devId()}})).value("dspConfig").isNull());
+
+    net->device(2).setDspLockMask(0x1);
+    c.request({{"devId", devId},
+               {"ops", "setConfig"},
+               {"uiTag", "dspUiTag"},
+               {"config", SimDspConfig::generate(net->device(2).config())}});
+    r = c.next();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->value("result").toString(), "fail");
+    EXPECT_EQ(r->value("reason").toString(), "LOCK_UCAST_MCAST");
+    c.request(getConfig());
+    r = c.next();
+    ASSERT_TRUE(r);
+    EXPECT_EQ(r->value("config").toObject(), config);
+}
+
+TEST_F(DspServiceFixture, ControlStopsAndRestartsTheService)
+{
+    SimControl control(*net);
+    Client before;
+    ASSERT_TRUE(before.connectTo(dspIp));
+
+    QJsonObject a = control.handleLine(compact({{"cmd", "dspService"}, {"devId", devId}, {"on", false}}));
+    ASSERT_TRUE(a.value("ok").toBool()) << compact(a).toStdString();
+    EXPECT_TRUE(before.closedByPeer()) << "open connections are dropped";
+    QTcpSocket refused;
+    refused.connectToHost(QHostAddress(dspIp), 8999);
+    EXPECT_TRUE(pumpUntil([&] { return refused.state() == QAbstractSocket::UnconnectedState; }));
+    EXPECT_FALSE(control.handleLine(compact({{"cmd", "state"}, {"devId", devId}}))
+                     .value("dspConfig")
+                     .toObject()
+                     .value("serviceOn")
+                     .toBool());
+    // UDP on 8999 keeps answering: only the TCP service went away.
+    QUdpSocket udp;
+    ASSERT_TRUE(udp.bind(QHostAddress(QStringLiteral("127.0.0.1")), 0));
+    udp.writeDatagram(compact({{"ops", "getCpuUsage"}, {"uiTag", "dspUiTag"}}), QHostAddress(dspIp), 8999);
+    EXPECT_TRUE(pumpUntil([&] { return udp.hasPendingDatagrams(); }));
+
+    a = control.handleLine(compact({{"cmd", "dspService"}, {"devId", devId}, {"on", true}}));
+    ASSERT_TRUE(a.value("ok").toBool());
+    Client after;
+    ASSERT_TRUE(after.connectTo(dspIp));
+    after.request(getConfig());
+    EXPECT_TRUE(after.next());
+
+    EXPECT_FALSE(control.handleLine(compact({{"cmd", "dspService"}, {"devId", net->device(0).devId()}, {"on", false}}))
+                     .value("ok")
+                     .toBool());
+    EXPECT_FALSE(
+        control.handleLine(compact({{"cmd", "dspService"}, {"devId", devId}, {"on", "off"}})).value("ok").toBool());
+    EXPECT_FALSE(
+        control.handleLine(compact({{"cmd", "dspService"}, {"devId", "nobody"}, {"on", true}})).value("ok").toBool());
+}
