@@ -10,15 +10,41 @@ struct CtlOptions
     {
         Devices,
         Streams,
-        Watch
+        Watch,
+        Send,
+        RouteList,
+        RouteAdd,
+        RouteRemove,
+        StreamCreate,
+        StreamDelete
     };
 
     Command command = Devices;
-    uint32_t ip = 0;         ///< 0 until chosen
-    int seconds = -1;        ///< -1: the command's default
-    int deviceLifeMs = 0;    ///< 0: the registry's default
+    uint32_t ip = 0;      ///< 0 until chosen
+    int seconds = -1;     ///< -1: the command's default
+    int deviceLifeMs = 0; ///< 0: the registry's default
+
+    // Control commands.
+    QStringList args;     ///< the command's own arguments: messages, SENDER:CH / RECEIVER:CH, DEVICE [NAME]
+    int timeoutMs = 2000; ///< for each reply, and again for the tables to show the change
+    bool dryRun = false;
+    bool json = false;
+    bool chinese = false; ///< --lang cn
+    bool yes = false;     ///< accept the questions a window would ask
+    QString streamName;   ///< stream create --name
+    QString channels;     ///< stream create --channels: numbers (1-based) or names, comma-separated
+    QString address;      ///< stream create --address: empty for an automatic one
+    QString port;         ///< stream create --port: empty for the default
+    QString rtpOffsetMs;  ///< stream create --rtp-offset
+
+    /// True for send, route and stream: they talk to devices and have their own exit codes.
+    bool isControl() const { return command >= Send; }
+    /// The discovery time: how long to listen for the devices a command names (or, for the listings, at all).
+    int discoveryMs() const;
 
     /// Parses the arguments (without the program name). On failure returns false with `error` set.
     static bool parse(const QStringList& args, CtlOptions* out, QString* error);
+    /// The exit code of a usage error in `args`: the control commands' own, or the listings' 2.
+    static int usageExitCode(const QStringList& args);
     static QString usage();
 };

@@ -8,8 +8,7 @@
 #include "MatrixWindowItem.h"
 #include "ModelTable.h"
 #include "RegistryRouteSource.h"
-#include "RouteRequests.h"
-#include "StreamCapacity.h"
+#include "RouteFacts.h"
 #include "UiScale.h"
 
 #include <QEvent>
@@ -422,99 +421,41 @@ void CellRouteForm::clickConnectable(int row, int col)
 }
 
 namespace {
-/// Whether a receive channel is fed now, and the label of its unicast source (empty for a multicast one).
-bool activeSource(const DevRecord* rec, int dstCh, QString* label)
+RouteFacts::Cell cellFacts(const AxisItem& ri, const AxisItem& ci, const WindowCell& cell)
 {
-    if (rec == nullptr || dstCh < 0 || dstCh >= DVM_TABLE_SIZE)
-        return false;
-    const int32_t rtp = rec->tables.rxChMap(dstCh);
-    if (rtp < 0 || rtp >= DVM_TABLE_SIZE)
-        return false;
-    const RtpChEntry& e = rec->tables.rtpCh[rtp];
-    const QString srcId = QString::fromUtf8(e.srcDevId, static_cast<int>(strnlen(e.srcDevId, DVM_NAME_LEN))).trimmed();
-    if (!srcId.isEmpty()) {
-        const DevDetail_t src = DevDetailStore::instance().getDevDetail(srcId);
-        const bool known = !src.isEmpty() || findDevById(srcId.toUtf8().constData()) != nullptr;
-        QString name = src.name;
-        if (src.isEmpty() && known) {
-            DevHeader hdr;
-            if (dvm_copyDevHeader(findDevById(srcId.toUtf8().constData()), &hdr) == 1)
-                name = QString::fromUtf8(hdr.name);
-        }
-        *label = RouteClickChecks::sourceLabel(srcId, known, name, src.txChNames.value(e.srcChId()), e.srcChId());
-    } else {
-        label->clear();
-    }
-    return true;
+    RouteFacts::Cell c;
+    c.multicast = ri.multicast;
+    c.sendId = ri.id;
+    c.sendChannel = ri.channel;
+    c.recvId = ci.id;
+    c.recvChannel = ci.channel;
+    c.routed = cell.state == 2;
+    return c;
 }
 } // namespace
 
 void CellRouteForm::clickUnicast(int row, int col, const WindowCell& cell)
 {
-    const AxisItem& ri = m_rows.at(row);
-    const AxisItem& ci = m_cols.at(col);
-    const DevDetailStore& store = DevDetailStore::instance();
-    const DevDetail_t sender = store.getDevDetail(ri.id);
-    const DevDetail_t receiver = store.getDevDetail(ci.id);
-    RouteClickChecks::Facts f;
-    f.chinese = AppState::isChinese();
-    f.routed = cell.state == 2;
-    f.senderKnown = !sender.isEmpty();
-    f.receiverKnown = !receiver.isEmpty();
-    f.senderSampleRate = sender.sampleRate;
-    f.receiverSampleRate = receiver.sampleRate;
-    f.senderIp = sender.ip;
-    f.receiverIp = receiver.ip;
-    f.streamSlotFree = StreamCapacity::canTake(findDevById(ri.id.toUtf8().constData()), receiver.ip, ri.channel - 1);
-    f.rxChannelActive = activeSource(findDevById(ci.id.toUtf8().constData()), ci.channel - 1, &f.existingSourceLabel);
-    const RouteClickChecks::Plan plan = RouteClickChecks::plan(f);
+    const RouteFacts::Cell c = cellFacts(m_rows.at(row), m_cols.at(col), cell);
+    const RouteFacts::Gathered g = RouteFacts::gather(c, AppState::isChinese(), DevDetailStore::instance());
+    const RouteClickChecks::Plan plan = RouteClickChecks::plan(g.facts);
     if (!runPlan(plan))
         return;
-    if (plan.request == RouteClickChecks::Request::ClrRxCh)
-        emit signal_sendUdp(RouteRequests::clrRxCh(ci.channel - 1), ci.id);
-    else
-        emit signal_sendUdp(RouteRequests::setUcastRx(ri.id, ri.channel - 1, ci.channel - 1), ci.id);
+    emit signal_sendUdp(RouteFacts::request(c, g, plan.request), c.recvId);
     markPending(row, col);
 }
 
 void CellRouteForm::clickMulticast(int row, int col, const WindowCell& cell)
 {
-    const AxisItem& ri = m_rows.at(row);
-    const AxisItem& ci = m_cols.at(col);
-    McastRecord stream;
-    const bool streamKnown = dvm_copyMcast(findMcastByDstIp(dvm_parseIp(ri.id)), &stream) == 1;
-    const DevDetail_t receiver = DevDetailStore::instance().getDevDetail(ci.id);
-    const DevRecord* rec = findDevById(ci.id.toUtf8().constData());
-    DevHeader hdr;
-    const bool recKnown = dvm_copyDevHeader(rec, &hdr) == 1;
-    RouteClickChecks::Facts f;
-    f.chinese = AppState::isChinese();
-    f.multicast = true;
-    f.routed = cell.state == 2;
-    f.senderKnown = streamKnown;
-    f.receiverKnown = !receiver.isEmpty() && recKnown;
-    if (!f.senderKnown || !f.receiverKnown)
-        return;
-    f.senderSampleRate = stream.sampleRate;
-    f.receiverSampleRate = receiver.sampleRate;
-    f.senderIp = stream.stream.srcIp;
-    f.receiverIp = receiver.ip;
-    f.streamFrames = stream.frames;
-    f.receiverDelayUs = hdr.delayUs;
-    f.receiverFirmware = receiver.firmwareVersion;
-    f.streamPort = stream.stream.dstPort;
-    f.receiverIsVirtualCard = ModelTable::instance().isVirtualSoundCard(receiver.model);
-    f.rxChannelActive = activeSource(rec, ci.channel - 1, &f.existingSourceLabel);
-    const RouteClickChecks::Plan plan = RouteClickChecks::plan(f);
+    const RouteFacts::Cell c = cellFacts(m_rows.at(row), m_cols.at(col), cell);
+    const RouteFacts::Gathered g = RouteFacts::gather(c, AppState::isChinese(), DevDetailStore::instance());
+    const RouteClickChecks::Plan plan = RouteClickChecks::plan(g.facts);
     if (!runPlan(plan))
         return;
-    if (plan.request == RouteClickChecks::Request::ClrRxCh) {
-        emit signal_sendUdp(RouteRequests::clrRxCh(ci.channel - 1), ci.id);
-    } else {
-        const QString request = RouteRequests::setMcastRx(stream.stream, ri.channel - 1, ci.channel - 1);
-        qCInfo(lcMatrix) << "proAddRecvMcast" << request << ci.id;
-        emit signal_sendUdp(request, ci.id);
-    }
+    const QString request = RouteFacts::request(c, g, plan.request);
+    if (plan.request == RouteClickChecks::Request::SetMcastRx)
+        qCInfo(lcMatrix) << "proAddRecvMcast" << request << c.recvId;
+    emit signal_sendUdp(request, c.recvId);
     markPending(row, col);
 }
 

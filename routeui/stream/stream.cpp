@@ -8,6 +8,7 @@
 #include "FormStreamRoute.h"
 #include "LockOverlays.h"
 #include "McastCreateChecks.h"
+#include "McastTxFacts.h"
 #include "ReasonText.h"
 #include "RegistryJson.h"
 #include "ShowStreamInfoDialog.h"
@@ -416,8 +417,8 @@ void stream::on_creat_bt_clicked()
     if (AppState::isOffline())
         return; // the offline model edits its own streams; not available yet
 
-    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
-    if (detail.devId.isEmpty())
+    McastCreateChecks::Device dev;
+    if (!McastTxFacts::device(m_devId, DevDetailStore::instance(), &dev))
         return;
     McastCreateChecks::Input in;
     in.name = m_name->text();
@@ -427,11 +428,6 @@ void stream::on_creat_bt_clicked()
         in.ip[i] = m_ip[i]->text();
     in.port = m_port->text();
     in.rtpOffsetMs = m_rtpOffset->text();
-    McastCreateChecks::Device dev;
-    dev.devId = m_devId;
-    dev.ip = detail.ip;
-    dev.sampleRate = detail.sampleRate;
-    dev.sampleByteNum = detail.sampleByteNum;
     std::function<uint32_t()> random = m_random;
     if (!random)
         random = [] { return QRandomGenerator::global()->generate(); };
@@ -476,23 +472,19 @@ void stream::on_send_del_bt_1_clicked()
     if (AppState::isOffline())
         return; // the offline model edits its own streams; not available yet
 
-    const QJsonArray tx =
-        deviceCopy(m_devId).value(QStringLiteral("tables")).toObject().value(QStringLiteral("mcastTx")).toArray();
+    const QVector<McastTxFacts::TxStream> tx = McastTxFacts::txStreams(m_devId);
     int queued = 0;
     for (QListWidgetItem* item : selected) {
         auto* form = qobject_cast<FormMcast*>(m_sendList->itemWidget(item));
         if (!form)
             continue;
         const QString address = form->address();
-        for (const QJsonValue& v : tx) {
-            const QJsonObject o = v.toObject();
-            if (o.value(QStringLiteral("sdp")).toObject().value(QStringLiteral("dstIp")).toString() != address)
+        for (const McastTxFacts::TxStream& s : tx) {
+            if (s.dstIp != address)
                 continue;
-            const QString dstIp = QString::number(dvm_parseIp(address));
-            m_sendQueue << compact(QJsonObject{{"ops", QStringLiteral("clrMcastTx")},
-                                               {"devId", m_devId},
-                                               {"name", o.value(QStringLiteral("name")).toString()},
-                                               {"dstIp", dstIp}});
+            const QJsonObject request = McastTxFacts::deleteRequest(m_devId, s);
+            const QString dstIp = request.value(QStringLiteral("dstIp")).toString();
+            m_sendQueue << compact(request);
             if (!m_pendingDel.contains(dstIp))
                 m_pendingDel << dstIp;
             ++queued;
