@@ -334,6 +334,21 @@ QMap<QString, uint32_t> DevDetailStore::secondaryUnits() const
     return ownCopy(m_secondaryUnits);
 }
 
+void DevDetailStore::setDspAddress(const QString& devId, uint32_t ip)
+{
+    StoreLock::WriteGuard guard(m_lock);
+    if (ip == 0)
+        m_dspAddresses.remove(devId);
+    else
+        m_dspAddresses.insert(devId, ip);
+}
+
+uint32_t DevDetailStore::dspAddress(const QString& devId) const
+{
+    StoreLock::ReadGuard guard(m_lock);
+    return m_dspAddresses.value(devId, 0);
+}
+
 void DevDetailStore::clear()
 {
     StoreLock::WriteGuard guard(m_lock);
@@ -342,4 +357,5 @@ void DevDetailStore::clear()
     for (auto& map : m_moduleMaps)
         map.clear();
     m_secondaryUnits.clear();
+    m_dspAddresses.clear();
 }

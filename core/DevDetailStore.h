@@ -115,6 +115,14 @@ public:
     uint32_t secondaryUnit(const QString& devId) const;
     QMap<QString, uint32_t> secondaryUnits() const;
 
+    // ---- Signal-processor addresses ------------------------------------------------------------
+
+    /// Records the address of the device's signal processor (models with a DSP address of their own);
+    /// 0 forgets it.
+    void setDspAddress(const QString& devId, uint32_t ip);
+    /// The address of the device's signal processor; 0 when unknown.
+    uint32_t dspAddress(const QString& devId) const;
+
     /// Forgets everything (a new network interface, tests).
     void clear();
 
@@ -128,4 +136,5 @@ private:
     QVector<McastEntry> m_mcasts;
     QVector<QMap<QString, ModuleInfo>> m_moduleMaps; ///< one per module family
     QMap<QString, uint32_t> m_secondaryUnits;
+    QMap<QString, uint32_t> m_dspAddresses;
 };

@@ -179,3 +179,32 @@ int ModelTable::interfaceCount(const QString& model) const
 {
     return qBound(1, modelRow(model).value(QLatin1String("interfaces")).toInt(1), 3);
 }
+
+bool ModelTable::isVirtualMixer(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("virtualMixer")).toBool();
+}
+
+bool ModelTable::hasSeparateDspAddress(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("separateDspAddress")).toBool();
+}
+
+double ModelTable::dspCpuFactor(const QString& model) const
+{
+    const double factor = modelRow(model).value(QLatin1String("dspCpuFactor")).toDouble(1.0);
+    return factor > 0 && factor <= 16 ? factor : 1.0;
+}
+
+int ModelTable::automixerLimit(const QString& model) const
+{
+    const int limit = modelRow(model).value(QLatin1String("automixerLimit")).toInt(8);
+    return limit >= 0 ? limit : 8;
+}
+
+qint64 ModelTable::dspDelayBudget(const QString& model) const
+{
+    const double budget = modelRow(model).value(QLatin1String("dspDelayBudget")).toDouble(480000);
+    // Whole samples within what a JSON number holds exactly.
+    return budget >= 0 && budget <= 9007199254740992.0 ? qint64(budget) : 480000;
+}

@@ -69,6 +69,18 @@ public:
     /// Number of network interfaces with their own address (1 for most models, at most 3).
     int interfaceCount(const QString& model) const;
 
+    // Signal-processor properties.
+    /// The processor is a virtual mixer with no DSP service: the dialog builds its configuration itself.
+    bool isVirtualMixer(const QString& model) const;
+    /// The processor has an address of its own (kept per device in the detail store).
+    bool hasSeparateDspAddress(const QString& model) const;
+    /// Capacity factor of the CPU estimate; 1.0 unless the row says otherwise (positive values only).
+    double dspCpuFactor(const QString& model) const;
+    /// Most automixer channels a configuration may have; 8 unless the row says otherwise (0 or more).
+    int automixerLimit(const QString& model) const;
+    /// Delay memory of the processor in samples, shared by every delay block; 480000 unless the row says otherwise.
+    qint64 dspDelayBudget(const QString& model) const;
+
 private:
     QStringList m_hostPrefixes;
     QStringList m_modulePrefixes;

@@ -92,3 +92,42 @@ TEST(ModelTableTest, ModelPropertiesChooseViewPaths)
         onLockPort += ModelTable::instance().dspLockPort(m) == 9995;
     EXPECT_EQ(onLockPort, 2);
 }
+
+TEST(ModelTableTest, SignalProcessorProperties)
+{
+    const ModelTable& t = ModelTable::instance();
+    EXPECT_TRUE(t.isVirtualMixer("MRV-MIX"));
+    EXPECT_TRUE(t.hasDsp("MRV-MIX"));
+    EXPECT_EQ(t.deviceTypeText("MRV-MIX"), "Virtual mixer");
+    EXPECT_FALSE(t.isVirtualMixer("MRD-P64"));
+
+    EXPECT_TRUE(t.hasSeparateDspAddress("MRD-M8"));
+    EXPECT_TRUE(t.hasSeparateDspAddress("MRD-M16"));
+    EXPECT_FALSE(t.hasSeparateDspAddress("MRD-P64"));
+    EXPECT_FALSE(t.hasSeparateDspAddress("NOPE"));
+
+    EXPECT_DOUBLE_EQ(t.dspCpuFactor("MRD-M8"), 0.4);
+    EXPECT_DOUBLE_EQ(t.dspCpuFactor("MRD-M16"), 1.0);
+    EXPECT_DOUBLE_EQ(t.dspCpuFactor("NOPE"), 1.0);
+    EXPECT_EQ(t.automixerLimit("MRD-P64"), 8);
+    EXPECT_EQ(t.dspDelayBudget("MRD-P64"), 480000);
+}
+
+TEST(ModelTableTest, SignalProcessorRowsOverrideAndBadValuesFallBack)
+{
+    ModelTable t;
+    ASSERT_TRUE(ModelTable::fromJson(R"({"hostPrefixes":[],"models":[
+        {"model":"A","dspCpuFactor":2,"automixerLimit":4,"dspDelayBudget":96000},
+        {"model":"B","dspCpuFactor":-1,"automixerLimit":-3,"dspDelayBudget":-5},
+        {"model":"C","dspCpuFactor":"x","automixerLimit":"4","dspDelayBudget":1e300}]})",
+                                     &t));
+    EXPECT_DOUBLE_EQ(t.dspCpuFactor("A"), 2.0);
+    EXPECT_EQ(t.automixerLimit("A"), 4);
+    EXPECT_EQ(t.dspDelayBudget("A"), 96000);
+    EXPECT_DOUBLE_EQ(t.dspCpuFactor("B"), 1.0); // a factor that is not positive would divide by zero or flip signs
+    EXPECT_EQ(t.automixerLimit("B"), 8);
+    EXPECT_EQ(t.dspDelayBudget("B"), 480000);
+    EXPECT_DOUBLE_EQ(t.dspCpuFactor("C"), 1.0);
+    EXPECT_EQ(t.automixerLimit("C"), 8);
+    EXPECT_EQ(t.dspDelayBudget("C"), 480000);
+}

@@ -1,0 +1,16 @@
+#pragma once
+#include <QString>
+#include <QStringList>
+
+/// The processor's own description from the version reply (and the custom text from its own request).
+struct DspInfo
+{
+    QString version;
+    QString dspVer;
+    QString model;
+    QString memory;
+    QString customStr;
+    int chNumIn = 0;
+    int chNumOut = 0;
+    QStringList funcList;
+};

@@ -1,0 +1,22 @@
+# The processor's configuration model and blocks.
+if(NOT TARGET meridane_dsp_model)
+  return()
+endif()
+meridane_add_test(dsp_model_test
+  SOURCES
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspTestConfig.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/MatrixGainCodeTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspConfigParseTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspConfigRoundTripTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspBlocksTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspCpuTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspEditRulesTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspMalformedConfigTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspJsonTextTest.cpp
+  LIBS meridane_dsp_model)
+target_include_directories(dsp_model_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/model)
+
+# The detail store's processor addresses (kept beside the other store tests, registered here).
+meridane_add_test(store_dsp_address_test
+  SOURCES ${PROJECT_SOURCE_DIR}/tests/store/DevDetailStoreDspAddressTest.cpp
+  LIBS meridane_core)

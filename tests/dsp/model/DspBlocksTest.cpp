@@ -1,0 +1,306 @@
+// The processing blocks: defaults, JSON both ways, requests, positions and the status gain.
+
+#include "BlockPosition.h"
+#include "BorderProcStatus.h"
+#include "CChAecItem.h"
+#include "CCompressItem.h"
+#include "CDelayItem.h"
+#include "CDeviceDspData.h"
+#include "CDuckerItem.h"
+#include "CEqBlockItem.h"
+#include "CExpandItem.h"
+#include "CFirItem.h"
+#include "CHlpfItem.h"
+#include "CLimitItem.h"
+#include "DspBlockFactory.h"
+#include "DspTestConfig.h"
+
+#include <QJsonArray>
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+using std::unique_ptr;
+
+namespace {
+
+unique_ptr<CBaseItem> parsed(int jsonType, const QJsonObject& obj)
+{
+    return unique_ptr<CBaseItem>(DspBlockFactory::fromJson(dsptest::block(jsonType, obj)));
+}
+
+template <class T> T* as(const unique_ptr<CBaseItem>& p)
+{
+    return dynamic_cast<T*>(p.get());
+}
+
+} // namespace
+
+TEST(DspBlocksTest, KindsAndJsonTypesMapBothWays)
+{
+    const int typeOfKind[] = {7, 0, 4, 1, 3, 2, 6, 5, 9, 8, 10, 11};
+    for (int kind = 0; kind < CBaseItem::KindCount; ++kind) {
+        unique_ptr<CBaseItem> b(DspBlockFactory::create(kind));
+        ASSERT_NE(b, nullptr) << kind;
+        EXPECT_EQ(b->kind(), kind);
+        EXPECT_EQ(b->jsonType(), typeOfKind[kind]) << kind;
+        EXPECT_EQ(CBaseItem::kindOfJsonType(typeOfKind[kind]), kind);
+        // The block's own JSON makes a block of the same kind.
+        unique_ptr<CBaseItem> back(DspBlockFactory::fromJson(b->toJson(16)));
+        ASSERT_NE(back, nullptr);
+        EXPECT_EQ(back->kind(), kind);
+        EXPECT_FALSE(DspBlockFactory::kindName(kind).isEmpty());
+    }
+    EXPECT_EQ(DspBlockFactory::create(12), nullptr);
+    EXPECT_EQ(DspBlockFactory::create(-1), nullptr);
+    EXPECT_EQ(DspBlockFactory::kindName(CBaseItem::KindEq), "EQ");
+    EXPECT_EQ(DspBlockFactory::kindName(CBaseItem::KindChAec), "AEC");
+    EXPECT_EQ(DspBlockFactory::fromJson(QJsonObject{{"type", "12"}}), nullptr);
+}
+
+TEST(DspBlocksTest, DefaultsOfNewBlocks)
+{
+    unique_ptr<CBaseItem> b(DspBlockFactory::create(CBaseItem::KindDucker));
+    const QJsonObject ducker = b->paramsJson(8);
+    EXPECT_EQ(ducker.value("trigDb").toString(), "-60");
+    EXPECT_EQ(ducker.value("duckDb").toString(), "-40");
+    EXPECT_EQ(ducker.value("holdMs").toString(), "2000");
+    EXPECT_EQ(ducker.value("refCh").toString(), "-1");
+    EXPECT_FALSE(b->isBypass());
+    EXPECT_EQ(b->groupId(), -1);
+    EXPECT_EQ(b->core(), -1);
+
+    b.reset(DspBlockFactory::create(CBaseItem::KindFir));
+    const QJsonObject fir = b->paramsJson(8);
+    EXPECT_EQ(fir.value("attDb").toString(), "21");
+    EXPECT_EQ(fir.value("taps").toString(), "127");
+    EXPECT_EQ(fir.value("maxTaps").toString(), "512");
+    b.reset(DspBlockFactory::create(CBaseItem::KindNoiseGate));
+    EXPECT_EQ(b->paramsJson(8).value("trigDb").toString(), "-90");
+    b.reset(DspBlockFactory::create(CBaseItem::KindDelay));
+    EXPECT_EQ(b->paramsJson(8).value("maxNum").toString(), "48000");
+}
+
+TEST(DspBlocksTest, NewEqualiserBandsComeFromTheThirdOctaveTable)
+{
+    CEqBlockItem eq(10);
+    const double expected[] = {31.7, 50.4, 80, 127, 202, 320, 508, 806, 1280, 2000};
+    ASSERT_EQ(eq.bandCount(), 10);
+    for (int i = 0; i < 10; ++i) {
+        EXPECT_DOUBLE_EQ(eq.bands().at(i).freq0(), expected[i]) << i;
+        EXPECT_DOUBLE_EQ(eq.bands().at(i).qBwS(), 1.0);
+        EXPECT_DOUBLE_EQ(eq.bands().at(i).dbGain(), 0);
+    }
+    EXPECT_DOUBLE_EQ(CEqBlockItem(1).bands().at(0).freq0(), 640);     // entry 15
+    EXPECT_DOUBLE_EQ(CEqBlockItem(30).bands().at(29).freq0(), 20000); // the last entry
+    EXPECT_DOUBLE_EQ(CEqBlockItem(40).bands().at(0).freq0(), 20);
+    EXPECT_DOUBLE_EQ(CEqBlockItem(40).bands().at(20).freq0(), 640); // spread, not all at 20 Hz
+    EXPECT_DOUBLE_EQ(CEqBlockItem(40).bands().at(39).freq0(), 20000);
+    EXPECT_EQ(CEqBlockItem(-3).bandCount(), 0);
+    EXPECT_EQ(CEqBlockItem(100000).bandCount(), CEqBlockItem::MaxBandCount);
+
+    // A parsed block without "eqArr" keeps its default bands.
+    unique_ptr<CBaseItem> p = parsed(0, QJsonObject{});
+    ASSERT_NE(as<CEqBlockItem>(p), nullptr);
+    EXPECT_EQ(as<CEqBlockItem>(p)->bandCount(), 10);
+    EXPECT_DOUBLE_EQ(as<CEqBlockItem>(p)->bands().at(0).freq0(), 31.7);
+}
+
+TEST(DspBlocksTest, TooSmallQIsRefused)
+{
+    CEqItem band;
+    EXPECT_TRUE(band.setQBwS(2.5));
+    EXPECT_FALSE(band.setQBwS(0.01));
+    EXPECT_DOUBLE_EQ(band.qBwS(), 2.5);
+    EXPECT_TRUE(band.setQBwS(0.017));
+    EXPECT_FALSE(band.setQBwS(std::nan("")));
+    EXPECT_DOUBLE_EQ(band.qBwS(), 0.017);
+
+    // The same rule applies to parsed bands.
+    const QJsonObject obj{{"eqArr", QJsonArray{QJsonObject{{"qBwS", "0.001"}, {"freq0", "90"}}}}};
+    unique_ptr<CBaseItem> p = parsed(0, obj);
+    ASSERT_EQ(as<CEqBlockItem>(p)->bandCount(), 1);
+    EXPECT_DOUBLE_EQ(as<CEqBlockItem>(p)->bands().at(0).qBwS(), 1.0);
+    EXPECT_DOUBLE_EQ(as<CEqBlockItem>(p)->bands().at(0).freq0(), 90);
+}
+
+TEST(DspBlocksTest, KneeIsAlwaysSentAsZero)
+{
+    unique_ptr<CBaseItem> comp = parsed(2, QJsonObject{{"kneeDb", "6"}, {"ratio", "3"}});
+    EXPECT_EQ(as<CCompressItem>(comp)->kneeDb(), 6);
+    EXPECT_EQ(comp->paramsJson(4).value("kneeDb").toString(), "0");
+    EXPECT_EQ(comp->setBorderProcRequest(BlockPosition::make(true, 0, 0, 0, 0), 4)
+                  .value("obj")
+                  .toObject()
+                  .value("kneeDb")
+                  .toString(),
+              "0");
+    EXPECT_EQ(comp->paramsJson(4).value("ratio").toString(), "3");
+    unique_ptr<CBaseItem> exp = parsed(8, QJsonObject{{"kneeDb", "9"}});
+    EXPECT_EQ(exp->paramsJson(4).value("kneeDb").toString(), "0");
+}
+
+TEST(DspBlocksTest, FirPassBandByType)
+{
+    // Low-pass: the upper edge travels as "freq0".
+    unique_ptr<CBaseItem> low = parsed(5, QJsonObject{{"firType", "0"}, {"freq0", "5000"}, {"freq1", "777"}});
+    EXPECT_DOUBLE_EQ(as<CFirItem>(low)->freq0(), CFirItem::LowPassLowerEdge);
+    EXPECT_DOUBLE_EQ(as<CFirItem>(low)->freq1(), 5000);
+    QJsonObject out = low->paramsJson(2);
+    EXPECT_EQ(out.value("freq0").toString(), "5000");
+    EXPECT_EQ(out.value("freq1").toString(), "20001");
+    EXPECT_TRUE(out.value("arr").toArray().isEmpty());
+    unique_ptr<CBaseItem> again = parsed(5, out);
+    EXPECT_EQ(as<CFirItem>(again)->firType(), CFirItem::LowPass);
+    EXPECT_DOUBLE_EQ(as<CFirItem>(again)->freq1(), 5000);
+
+    unique_ptr<CBaseItem> high = parsed(5, QJsonObject{{"firType", "1"}, {"freq0", "120"}, {"freq1", "300"}});
+    EXPECT_DOUBLE_EQ(as<CFirItem>(high)->freq0(), 120);
+    EXPECT_DOUBLE_EQ(as<CFirItem>(high)->freq1(), CFirItem::OpenUpperEdge);
+    out = high->paramsJson(2);
+    EXPECT_EQ(out.value("freq0").toString(), "120");
+    EXPECT_EQ(out.value("freq1").toString(), "20001");
+
+    // Band-pass of no width is widened by 0.1 Hz when written.
+    unique_ptr<CBaseItem> band = parsed(5, QJsonObject{{"firType", "2"}, {"freq0", "1000"}, {"freq1", "1000"}});
+    out = band->paramsJson(2);
+    EXPECT_EQ(out.value("freq0").toString(), "1000");
+    EXPECT_EQ(out.value("freq1").toString(), "1000.1");
+    as<CFirItem>(band)->setFreq1(999); // below the lower edge
+    EXPECT_EQ(band->paramsJson(2).value("freq1").toString(), "999.1");
+    EXPECT_DOUBLE_EQ(as<CFirItem>(band)->freq1(), 999); // the model keeps its value
+    as<CFirItem>(band)->setFreq1(2000);
+    EXPECT_EQ(band->paramsJson(2).value("freq1").toString(), "2000");
+
+    // Custom: the taps are the coefficients; the other fields are not read.
+    const QJsonObject custom{{"firType", "3"},
+                             {"taps", "999"},
+                             {"winType", "4"},
+                             {"maxTaps", "256"},
+                             {"arr", QJsonArray{0.5, "-0.25", 1e-7}}};
+    unique_ptr<CBaseItem> c = parsed(5, custom);
+    EXPECT_EQ(as<CFirItem>(c)->taps(), 3);
+    EXPECT_EQ(as<CFirItem>(c)->winType(), 0);
+    EXPECT_EQ(as<CFirItem>(c)->maxTaps(), 256);
+    out = c->paramsJson(2);
+    EXPECT_EQ(out.value("taps").toString(), "3");
+    EXPECT_EQ(out.value("arr").toArray(), custom.value("arr").toArray());
+    EXPECT_DOUBLE_EQ(c->cpuCost(), 8.0);
+
+    EXPECT_FALSE(as<CFirItem>(c)->setArr("{}"));
+    EXPECT_EQ(as<CFirItem>(c)->taps(), 3);
+    EXPECT_TRUE(as<CFirItem>(c)->setArr("[1, 2]"));
+    EXPECT_EQ(as<CFirItem>(c)->arr(), "[1,2]");
+    EXPECT_EQ(as<CFirItem>(c)->taps(), 2);
+}
+
+TEST(DspBlocksTest, ChannelAecFarReferenceAndMask)
+{
+    unique_ptr<CBaseItem> aec = parsed(
+        10, QJsonObject{
+                {"hasAec", "1"}, {"hasAgc", "0"}, {"hasAns", "1"}, {"banMask", "0x8000000000000001"}, {"farCh", "8"}});
+    EXPECT_TRUE(as<CChAecItem>(aec)->hasAec());
+    EXPECT_FALSE(as<CChAecItem>(aec)->hasAgc());
+    EXPECT_TRUE(as<CChAecItem>(aec)->hasAns());
+    EXPECT_EQ(quint64(as<CChAecItem>(aec)->banMask()), 0x8000000000000001ull);
+    EXPECT_EQ(aec->paramsJson(8).value("farFromOut").toString(), "1");
+    EXPECT_EQ(aec->paramsJson(9).value("farFromOut").toString(), "0");
+    // Written in decimal, read back the same.
+    unique_ptr<CBaseItem> back = parsed(10, aec->paramsJson(8));
+    EXPECT_EQ(as<CChAecItem>(back)->banMask(), as<CChAecItem>(aec)->banMask());
+}
+
+TEST(DspBlocksTest, DuckerLevelsAreSinglePrecision)
+{
+    unique_ptr<CBaseItem> d = parsed(11, QJsonObject{{"trigDb", "-33.3"}, {"duckDb", "1e60"}});
+    EXPECT_EQ(as<CDuckerItem>(d)->trigDb(), -33.3f);
+    EXPECT_EQ(as<CDuckerItem>(d)->duckDb(), -40.0f); // beyond a float: refused, default kept
+    EXPECT_EQ(d->paramsJson(1).value("trigDb").toString(), "-33.3");
+}
+
+TEST(DspBlocksTest, CloneAndCopyParameters)
+{
+    unique_ptr<CBaseItem> src = parsed(6, QJsonObject{{"limitDb", "-7.5"}});
+    src->setBypass(true);
+    src->setGroupId(3);
+    src->setCore(1);
+    unique_ptr<CBaseItem> copy(src->clone());
+    EXPECT_TRUE(copy->isBypass());
+    EXPECT_EQ(copy->groupId(), -1);
+    EXPECT_EQ(copy->core(), -1);
+    EXPECT_DOUBLE_EQ(as<CLimitItem>(copy)->limitDb(), -7.5);
+
+    CLimitItem target;
+    target.setGroupId(5);
+    EXPECT_TRUE(target.copyParamsFrom(*src));
+    EXPECT_DOUBLE_EQ(target.limitDb(), -7.5);
+    EXPECT_TRUE(target.isBypass());
+    EXPECT_EQ(target.groupId(), 5); // the link belongs to the target's place
+
+    CDelayItem other;
+    EXPECT_FALSE(other.copyParamsFrom(*src));
+    EXPECT_FALSE(other.isBypass());
+    CEqBlockItem eq3(3);
+    CEqBlockItem eq10(10);
+    eq10.bands()[0].setDbGain(4);
+    EXPECT_FALSE(eq3.copyParamsFrom(eq10)); // band counts differ
+    CEqBlockItem eq10b(10);
+    EXPECT_TRUE(eq10b.copyParamsFrom(eq10));
+    EXPECT_DOUBLE_EQ(eq10b.bands().at(0).dbGain(), 4);
+
+    EXPECT_TRUE(src->describe().startsWith("Limit => isBypass=1, groupId=3, core=1, limitDb=-7.5"))
+        << src->describe().toStdString();
+}
+
+TEST(DspBlocksTest, RequestsAddressTheBlockPosition)
+{
+    CDeviceDspData data;
+    data.parse(dsptest::reply(dsptest::config({dsptest::channelNode(2), dsptest::automixerNode({}), dsptest::aecNode(2),
+                                               dsptest::aecNode(2), dsptest::channelNode(4)})),
+               "3.2.0");
+    ASSERT_EQ(data.aecChannelCount(), 2);
+    const BlockPosition pos = BlockPosition::of(data, false, 3, 1);
+    EXPECT_EQ(pos.nodeId, 5);
+    EXPECT_EQ(pos.portIndex, 3);
+    EXPECT_EQ(pos.procIndex, 1);
+    EXPECT_EQ(pos.blockFlag, "bf_out_ch_3_1");
+    EXPECT_EQ(BlockPosition::of(data, true, 0, 2).blockFlag, "bf_in_ch_0_2");
+    EXPECT_EQ(BlockPosition::of(data, true, 0, 2).nodeId, 0);
+
+    CHlpfItem hpf;
+    hpf.setIsHpf(true);
+    hpf.setFreq0(20);
+    const QJsonObject req = hpf.setBorderProcRequest(pos, 2);
+    EXPECT_EQ(req.value("uiTag").toString(), "dspUiTag");
+    EXPECT_EQ(req.value("ops").toString(), "setBorderProc");
+    EXPECT_EQ(req.value("nodeId").toString(), "5");
+    EXPECT_EQ(req.value("portIndex").toString(), "3");
+    EXPECT_EQ(req.value("procIndex").toString(), "1");
+    EXPECT_EQ(req.value("blockFlag").toString(), "bf_out_ch_3_1");
+    EXPECT_EQ(req.value("obj").toObject().value("isHpf").toString(), "1");
+    EXPECT_EQ(req.value("obj").toObject().value("freq0").toString(), "20");
+    EXPECT_FALSE(req.contains("val"));
+
+    const QJsonObject bypass = hpf.setBorderProcBypassRequest(pos, true);
+    EXPECT_EQ(bypass.value("ops").toString(), "setBorderProcBypass");
+    EXPECT_EQ(bypass.value("val").toString(), "1");
+    EXPECT_FALSE(bypass.contains("obj"));
+    EXPECT_EQ(hpf.setBorderProcBypassRequest(pos, false).value("val").toString(), "0");
+    EXPECT_EQ(hpf.toJson(2).keys(), QStringList({"bypass", "core", "groupId", "obj", "type"}));
+}
+
+TEST(DspBlocksTest, StatusGainRoundsToHalfDecibels)
+{
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(1.0), 0);
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.5), -6.0);  // -6.02: x - g = 0.02
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.3), -10.5); // -10.46: x - g = 0.46
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.1), -20);
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.89), -1.0); // -1.01: x - g = 0.01 -> x = -1
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.91), -1.0); // -0.82: x - g = 0.82 -> x - 1
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(2.0), 6);     // 6.02: x - g = 0.98 -> x - 1
+    EXPECT_EQ(BorderProcStatus::meterDb(0.3), -10);
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0), BorderProcStatus::MinDb);
+    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(-1), BorderProcStatus::MinDb);
+}
