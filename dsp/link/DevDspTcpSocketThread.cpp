@@ -1,0 +1,141 @@
+#include "DevDspTcpSocketThread.h"
+
+#include "AppState.h"
+#include "DspLinkLog.h"
+
+#include <QDateTime>
+#include <QHostAddress>
+#include <QMetaType>
+#include <QTcpSocket>
+#include <QThread>
+
+namespace {
+
+constexpr int kLoggedTextLimit = 20000;
+
+QString now()
+{
+    return QDateTime::currentDateTime().toString(QStringLiteral("hh:mm:ss.zzz"));
+}
+
+} // namespace
+
+DevDspTcpSocketThread::DevDspTcpSocketThread(QObject* parent) : QObject(parent)
+{
+    // The dialog reaches reconnection(uint32_t) through a queued connection.
+    qRegisterMetaType<uint32_t>("uint32_t");
+    setHost(0, kDspPort);
+}
+
+DevDspTcpSocketThread::~DevDspTcpSocketThread()
+{
+    if (m_socket == nullptr) {
+        return;
+    }
+    if (m_socket->isOpen()) {
+        qCDebug(lcDspLink) << "tcpSocket is open";
+        m_socket->blockSignals(true);
+        m_socket->abort();
+    } else {
+        qCDebug(lcDspLink) << "tcpSocket is close";
+    }
+    qCDebug(lcDspLink) << "tcpSocket state" << m_socket->state();
+    delete m_socket;
+    m_socket = nullptr;
+    qCDebug(lcDspLink) << "~~~delete tcpSocket";
+}
+
+void DevDspTcpSocketThread::setHost(uint32_t ip, quint16 port)
+{
+    m_ip = ip;
+    m_port = port;
+    // Read here, in the user-interface thread that owns the language flag, not later in the link thread.
+    m_connectingText = AppState::pick(QStringLiteral("连接中"), QStringLiteral("Connecting"));
+}
+
+void DevDspTcpSocketThread::slot_quitSocket()
+{
+    deleteLater();
+}
+
+void DevDspTcpSocketThread::slot_runThread()
+{
+    if (m_socket == nullptr) {
+        m_socket = new QTcpSocket(this);
+        connect(m_socket, &QTcpSocket::connected, this, [this]() {
+            qCDebug(lcDspLink) << "tcp connected to" << QHostAddress(m_ip).toString() << m_port;
+            emit signal_connected(m_connectingText, true);
+        });
+        connect(m_socket, &QTcpSocket::disconnected, this, &DevDspTcpSocketThread::signal_disconnected);
+        connect(m_socket, &QTcpSocket::stateChanged, this, &DevDspTcpSocketThread::slot_stateChanged);
+        connect(m_socket, &QTcpSocket::readyRead, this, &DevDspTcpSocketThread::slot_readyData);
+    }
+    emit signal_connected(m_connectingText, false);
+    connectToDevice();
+}
+
+void DevDspTcpSocketThread::slot_sendMsg(QString msg)
+{
+    if (m_socket == nullptr || m_socket->state() != QAbstractSocket::ConnectedState) {
+        qCWarning(lcDspLink) << "tcpThread: tcp not ready";
+        return;
+    }
+    const QByteArray payload = msg.toUtf8();
+    m_socket->write(DspTcpFramer::frame(payload));
+    m_socket->flush();
+    // The processor takes consecutive messages only when they arrive at least 20 ms apart.
+    QThread::msleep(20);
+    if (msg.size() > kLoggedTextLimit) {
+        qCDebug(lcDspLink).noquote() << now() << " tcp send: " << payload.size();
+    } else {
+        qCDebug(lcDspLink).noquote() << now() << " tcp send: " << payload.size() << msg;
+    }
+}
+
+void DevDspTcpSocketThread::slot_readyData()
+{
+    if (m_socket == nullptr) {
+        return;
+    }
+    const QList<QByteArray> messages = m_framer.feed(m_socket->readAll());
+    for (const QString& error : m_framer.errors()) {
+        qCWarning(lcDspLink).noquote() << error;
+    }
+    for (const QByteArray& message : messages) {
+        emit signal_recvMsg(QString::fromUtf8(message));
+        qCDebug(lcDspLink).noquote() << "tcp ready all len " << message.size() << now();
+    }
+    if (m_framer.isBroken()) {
+        // Out of step with the stream: only a new connection brings the next header back.
+        qCWarning(lcDspLink) << "tcp stream out of step, dropping the connection";
+        m_socket->abort();
+    }
+}
+
+void DevDspTcpSocketThread::slot_stateChanged(QAbstractSocket::SocketState state)
+{
+    if (state == QAbstractSocket::UnconnectedState) {
+        emit signal_stateChanged(0);
+    }
+}
+
+void DevDspTcpSocketThread::reconnection(uint32_t ip)
+{
+    m_ip = ip;
+    if (m_socket == nullptr) {
+        slot_runThread();
+        return;
+    }
+    // The dialog asked for this attempt: the abort's unconnected state must not start another count-down.
+    blockSignals(true);
+    m_socket->abort();
+    blockSignals(false);
+    connectToDevice();
+}
+
+void DevDspTcpSocketThread::connectToDevice()
+{
+    m_framer.reset();
+    m_socket->connectToHost(QHostAddress(m_ip).toString(), m_port, QIODevice::ReadWrite,
+                            QAbstractSocket::AnyIPProtocol);
+}

@@ -1,0 +1,59 @@
+#pragma once
+#include "DspTcpFramer.h"
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QString>
+
+#include <cstdint>
+
+class QTcpSocket;
+
+/// The TCP link to one device's processor. Lives in a thread of its own (no parent, moved there before the
+/// thread starts); the dialog talks to it only through queued signals. The socket is created in that thread
+/// by slot_runThread() and deleted with the link.
+///
+/// Wiring expected by the link: thread started() -> slot_runThread(), thread finished() -> slot_quitSocket().
+class DevDspTcpSocketThread : public QObject
+{
+    Q_OBJECT
+public:
+    static constexpr quint16 kDspPort = 8999;
+
+    explicit DevDspTcpSocketThread(QObject* parent = nullptr);
+    ~DevDspTcpSocketThread() override;
+
+    /// Address (host order, first octet most significant) and port; call before the thread starts. The product
+    /// always uses kDspPort; only tests pass another port. Also takes the language of the status text.
+    void setHost(uint32_t ip, quint16 port = kDspPort);
+
+signals:
+    /// One whole received message.
+    void signal_recvMsg(QString msg);
+    /// "Connecting" (false) when an attempt starts, the same text with true once connected.
+    void signal_connected(QString text = QString(), bool isSucc = false);
+    void signal_disconnected();
+    /// Emitted only for the unconnected state (0): a failed attempt or a lost connection.
+    void signal_stateChanged(int state);
+
+public slots:
+    /// Deletes the link later; run on the thread's finished().
+    void slot_quitSocket();
+    /// Creates the socket if there is none and connects.
+    void slot_runThread();
+    /// Frames and writes `msg`; dropped when not connected. Sleeps 20 ms after the write to space messages.
+    void slot_sendMsg(QString msg);
+    void slot_readyData();
+    void slot_stateChanged(QAbstractSocket::SocketState state);
+    /// Aborts the current socket without reporting it, then connects to `ip` on the same port.
+    void reconnection(uint32_t ip);
+
+private:
+    void connectToDevice();
+
+    uint32_t m_ip = 0;
+    quint16 m_port = kDspPort;
+    QString m_connectingText;
+    DspTcpFramer m_framer;
+    QTcpSocket* m_socket = nullptr;
+};

@@ -1,0 +1,3 @@
+#include "DspLinkLog.h"
+
+Q_LOGGING_CATEGORY(lcDspLink, "meridane.dsp.link")

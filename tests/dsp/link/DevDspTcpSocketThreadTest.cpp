@@ -1,0 +1,298 @@
+#include "DevDspTcpSocketThread.h"
+#include "AppState.h"
+#include "DspTcpFramer.h"
+#include "LinkTestSupport.h"
+#include "QtTestApp.h"
+
+#include <gtest/gtest.h>
+
+#include <QHostAddress>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTest>
+#include <QThread>
+#include <QtEndian>
+
+#include <memory>
+
+using dsplinktest::LogCapture;
+
+namespace {
+
+constexpr uint32_t kLoopback = 0x7F000001;  // 127.0.0.1
+constexpr uint32_t kLoopback2 = 0x7F000002; // 127.0.0.2
+constexpr int kWaitMs = 5000;
+
+/// The link's signals as the dialog sees them: queued into the test thread, recorded in order.
+struct LinkRecord
+{
+    QList<QPair<QString, bool>> connected;
+    QStringList received;
+    QList<int> states;
+    int disconnected = 0;
+
+    void attach(DevDspTcpSocketThread* link, QObject* context)
+    {
+        QObject::connect(link, &DevDspTcpSocketThread::signal_connected, context, [this](const QString& text, bool ok) {
+            connected.append({text, ok});
+        });
+        QObject::connect(link, &DevDspTcpSocketThread::signal_recvMsg, context,
+                         [this](const QString& text) { received << text; });
+        QObject::connect(link, &DevDspTcpSocketThread::signal_stateChanged, context,
+                         [this](int state) { states << state; });
+        QObject::connect(link, &DevDspTcpSocketThread::signal_disconnected, context, [this] { ++disconnected; });
+    }
+};
+
+/// Runs a link in its own thread, wired the way the dialog wires it.
+class LinkThreadTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        qtTestApp();
+        AppState::setChinese(false);
+        ASSERT_TRUE(m_server.listen(QHostAddress::LocalHost, 0));
+        m_port = m_server.serverPort();
+    }
+
+    void TearDown() override
+    {
+        if (m_thread != nullptr) {
+            m_thread->quit();
+            EXPECT_TRUE(m_thread->wait(kWaitMs));
+            EXPECT_TRUE(m_link.isNull()) << "the link is deleted when its thread ends";
+        }
+        AppState::setChinese(false);
+    }
+
+    void start(uint32_t ip = kLoopback)
+    {
+        auto* link = new DevDspTcpSocketThread;
+        link->setHost(ip, m_port);
+        m_link = link;
+        m_rec.attach(link, &m_context);
+        m_thread = std::make_unique<QThread>();
+        QObject::connect(m_thread.get(), &QThread::started, link, &DevDspTcpSocketThread::slot_runThread);
+        QObject::connect(m_thread.get(), &QThread::finished, link, &DevDspTcpSocketThread::slot_quitSocket);
+        link->moveToThread(m_thread.get());
+        m_thread->start();
+    }
+
+    /// Starts the link and returns the server's side of its connection.
+    QTcpSocket* startConnected()
+    {
+        start();
+        if (!m_server.waitForNewConnection(kWaitMs) && !m_server.hasPendingConnections()) {
+            return nullptr;
+        }
+        QTcpSocket* peer = m_server.nextPendingConnection();
+        if (!QTest::qWaitFor([this] { return connectedCount(true) == 1; }, kWaitMs)) {
+            return nullptr;
+        }
+        return peer;
+    }
+
+    int connectedCount(bool isSucc) const
+    {
+        int n = 0;
+        for (const auto& entry : m_rec.connected) {
+            n += entry.second == isSucc ? 1 : 0;
+        }
+        return n;
+    }
+
+    void send(const QString& text)
+    {
+        QMetaObject::invokeMethod(m_link.data(), "slot_sendMsg", Qt::QueuedConnection, Q_ARG(QString, text));
+    }
+
+    QTcpServer m_server;
+    quint16 m_port = 0;
+    QPointer<DevDspTcpSocketThread> m_link;
+    std::unique_ptr<QThread> m_thread;
+    QObject m_context;
+    LinkRecord m_rec;
+};
+
+TEST_F(LinkThreadTest, ConnectsReportingConnectingThenSuccess)
+{
+    AppState::setChinese(true);
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    ASSERT_EQ(m_rec.connected.size(), 2);
+    EXPECT_EQ(m_rec.connected.at(0).first, QStringLiteral("连接中"));
+    EXPECT_FALSE(m_rec.connected.at(0).second);
+    EXPECT_EQ(m_rec.connected.at(1).first, QStringLiteral("连接中"));
+    EXPECT_TRUE(m_rec.connected.at(1).second);
+    EXPECT_EQ(peer->peerAddress(), QHostAddress(QHostAddress::LocalHost));
+    EXPECT_EQ(m_rec.states.size(), 0) << "only the unconnected state is reported";
+}
+
+TEST_F(LinkThreadTest, TwoMessagesInOneWriteArriveAsTwo)
+{
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    EXPECT_EQ(m_rec.connected.at(0).first, QStringLiteral("Connecting"));
+    const QString first = QStringLiteral(R"({"devId":"A1","ops":"getConfig","name":"会议室"})");
+    const QString second = QStringLiteral(R"({"devId":"A1","ops":"setMute","result":"succ"})");
+    peer->write(DspTcpFramer::frame(first.toUtf8()) + DspTcpFramer::frame(second.toUtf8()));
+    peer->flush();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() >= 2; }, kWaitMs));
+    QTest::qWait(50);
+    ASSERT_EQ(m_rec.received.size(), 2);
+    EXPECT_EQ(m_rec.received.at(0), first);
+    EXPECT_EQ(m_rec.received.at(1), second);
+
+    // A message dribbled out a few bytes at a time, header included, is delivered once.
+    const QByteArray third = DspTcpFramer::frame(QByteArrayLiteral(R"({"ops":"x"})"));
+    for (int i = 0; i < third.size(); i += 3) {
+        peer->write(third.mid(i, 3));
+        peer->flush();
+        QTest::qWait(5);
+    }
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() >= 3; }, kWaitMs));
+    EXPECT_EQ(m_rec.received.at(2), QStringLiteral(R"({"ops":"x"})"));
+}
+
+TEST_F(LinkThreadTest, SendFramesEachMessageByItsUtf8ByteCount)
+{
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    const QString first = QStringLiteral(R"({"devId":"A1", "ops":"setName","name":"话筒"})");
+    const QString second = QStringLiteral(R"({"devId":"A1", "ops":"setMute"})");
+    send(first);
+    send(second);
+    DspTcpFramer framer;
+    QList<QByteArray> got;
+    QByteArray raw;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            const QByteArray bytes = peer->readAll();
+            raw += bytes;
+            got += framer.feed(bytes);
+            return got.size() >= 2;
+        },
+        kWaitMs));
+    EXPECT_EQ(got, (QList<QByteArray>{first.toUtf8(), second.toUtf8()}));
+    EXPECT_EQ(qFromLittleEndian<quint32>(raw.constData()), static_cast<quint32>(first.toUtf8().size()));
+    EXPECT_EQ(raw.mid(4 + first.toUtf8().size(), 4), QByteArray("\x1f\x00\x00\x00", 4)) << "31 bytes";
+}
+
+TEST_F(LinkThreadTest, SendBeforeConnectionIsDroppedAndLogged)
+{
+    LogCapture log;
+    // Nobody listens on this port: the attempt fails and nothing may be queued for later.
+    m_server.close();
+    start();
+    send(QStringLiteral(R"({"ops":"lost"})"));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.states.size() >= 1; }, kWaitMs));
+    EXPECT_EQ(m_rec.states.at(0), 0);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("tcpThread: tcp not ready")); }, kWaitMs));
+    EXPECT_EQ(connectedCount(true), 0);
+
+    // A server appearing later on that port gets nothing of the dropped text once the link reconnects.
+    ASSERT_TRUE(m_server.listen(QHostAddress::LocalHost, m_port));
+    QMetaObject::invokeMethod(m_link.data(), "reconnection", Qt::QueuedConnection, Q_ARG(uint32_t, kLoopback));
+    ASSERT_TRUE(m_server.waitForNewConnection(kWaitMs) || m_server.hasPendingConnections());
+    QTcpSocket* peer = m_server.nextPendingConnection();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return connectedCount(true) == 1; }, kWaitMs));
+    QTest::qWait(100);
+    EXPECT_EQ(peer->bytesAvailable(), 0);
+}
+
+TEST_F(LinkThreadTest, ServerCloseReportsDisconnectedAndUnconnected)
+{
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    peer->close();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.states.size() >= 1; }, kWaitMs));
+    EXPECT_EQ(m_rec.states.at(0), 0);
+    EXPECT_EQ(m_rec.disconnected, 1);
+}
+
+TEST_F(LinkThreadTest, ReconnectionReachesANewAddressSilently)
+{
+    QTcpServer second;
+    if (!second.listen(QHostAddress(kLoopback2), m_port)) {
+        GTEST_SKIP() << "127.0.0.2 port " << m_port << " unavailable";
+    }
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+
+    QMetaObject::invokeMethod(m_link.data(), "reconnection", Qt::QueuedConnection, Q_ARG(uint32_t, kLoopback2));
+    ASSERT_TRUE(second.waitForNewConnection(kWaitMs) || second.hasPendingConnections());
+    QTcpSocket* peer2 = second.nextPendingConnection();
+    EXPECT_EQ(peer2->localAddress(), QHostAddress(kLoopback2));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return connectedCount(true) == 2; }, kWaitMs));
+    // The abort of the first connection was asked for: it must not look like a lost link.
+    EXPECT_EQ(m_rec.states.size(), 0);
+
+    // Traffic now runs over the new connection only.
+    peer2->write(DspTcpFramer::frame("{\"ops\":\"new\"}"));
+    peer2->flush();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() == 1; }, kWaitMs));
+    EXPECT_EQ(m_rec.received.at(0), QStringLiteral("{\"ops\":\"new\"}"));
+}
+
+TEST_F(LinkThreadTest, OversizedLengthDropsTheConnection)
+{
+    LogCapture log;
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    QByteArray bad(4, Qt::Uninitialized);
+    qToLittleEndian<quint32>(0x7FFFFFFFu, bad.data());
+    peer->write(DspTcpFramer::frame("{\"ops\":\"before\"}") + bad + QByteArray(64, 'x'));
+    peer->flush();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.states.size() >= 1; }, kWaitMs));
+    EXPECT_EQ(m_rec.states.at(0), 0);
+    ASSERT_EQ(m_rec.received.size(), 1);
+    EXPECT_EQ(m_rec.received.at(0), QStringLiteral("{\"ops\":\"before\"}"));
+    EXPECT_TRUE(log.contains(QStringLiteral("tcp 读取数据，解析长度错误 2147483647")));
+}
+
+TEST_F(LinkThreadTest, ZeroLengthIsLoggedAndTheNextMessageStillArrives)
+{
+    LogCapture log;
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    peer->write(QByteArray(4, '\0') + DspTcpFramer::frame("{\"ops\":\"after\"}"));
+    peer->flush();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() >= 1; }, kWaitMs));
+    EXPECT_EQ(m_rec.received.at(0), QStringLiteral("{\"ops\":\"after\"}"));
+    EXPECT_TRUE(log.contains(QStringLiteral("tcp 读取数据，解析长度错误 0")));
+    EXPECT_EQ(m_rec.states.size(), 0);
+}
+
+TEST(LinkLifetimeTest, DeletingAnUnstartedLinkIsSafe)
+{
+    qtTestApp();
+    LogCapture log;
+    auto* link = new DevDspTcpSocketThread;
+    link->slot_sendMsg(QStringLiteral("{}"));
+    EXPECT_TRUE(log.contains(QStringLiteral("tcpThread: tcp not ready")));
+    QPointer<DevDspTcpSocketThread> guard(link);
+    link->slot_quitSocket();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_TRUE(guard.isNull());
+}
+
+TEST_F(LinkThreadTest, QuitClosesAnOpenSocketAndLogs)
+{
+    LogCapture log;
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    QSignalSpy peerClosed(peer, &QTcpSocket::disconnected);
+    m_thread->quit();
+    ASSERT_TRUE(m_thread->wait(kWaitMs));
+    EXPECT_TRUE(m_link.isNull());
+    EXPECT_TRUE(log.contains(QStringLiteral("tcpSocket is open")));
+    EXPECT_TRUE(log.contains(QStringLiteral("~~~delete tcpSocket")));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(m_rec.states.size(), 0) << "closing the link is not a lost connection";
+    EXPECT_TRUE(peerClosed.count() > 0 || peerClosed.wait(kWaitMs));
+}
+
+} // namespace
