@@ -4,6 +4,7 @@
 #include "AudioFormatControl.h"
 #include "ChannelNameTable.h"
 #include "DevDetailStore.h"
+#include "DevDspDialog.h"
 #include "DeviceAddressPanel.h"
 #include "FormEditDevTypeDialog.h"
 #include "LockOverlays.h"
@@ -427,7 +428,25 @@ void DeviceWindow::notYetAvailable()
 
 void DeviceWindow::on_dsp_bt_clicked()
 {
-    notYetAvailable();
+    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
+    if (!ModelTable::instance().hasDsp(detail.model)) {
+        notYetAvailable();
+        return;
+    }
+    // One processor dialog per device window: a second click brings the open one forward.
+    if (auto* open = findChild<DevDspDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
+        open->showNormal();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
+    auto* dialog = new DevDspDialog(this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    connect(dialog, &DevDspDialog::signal_showTips, this, &DeviceWindow::signal_showTips);
+    connect(dialog, &DevDspDialog::signal_showDialog, this,
+            [this](const QString& t, bool) { emit signal_showTips(t); });
+    dialog->initOnlineUi(m_devId);
+    dialog->show();
 }
 
 void DeviceWindow::btGroupclicked(int id)
@@ -490,6 +509,11 @@ void DeviceWindow::recvBackData(QString msg)
         handleMessage(obj);
     m_levelsPage->recvBackData(msg);
     m_delayPage->recvRequest(msg);
+    if (msg.contains(QLatin1String("dspUiTag")) || msg.contains(QLatin1String("superMatrixUiTag")) ||
+        msg.contains(QLatin1String("sendUdpToUart"))) {
+        if (auto* dsp = findChild<DevDspDialog*>(QString(), Qt::FindDirectChildrenOnly))
+            dsp->recvBackData(msg);
+    }
     emit signal_message(msg);
     if (auto* lock = qobject_cast<ManageLock*>(m_lockDialog.data()))
         lock->recvBackData(msg);

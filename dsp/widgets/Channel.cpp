@@ -1,0 +1,3 @@
+#include "Channel.h"
+
+Channel::Channel(QWidget* parent) : DspPageShell(QStringLiteral("Channel"), parent) {}

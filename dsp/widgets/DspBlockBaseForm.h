@@ -1,0 +1,84 @@
+#pragma once
+#include <QString>
+#include <QWidget>
+
+class CBaseItem;
+class CDeviceDspData;
+class QCheckBox;
+class QJsonObject;
+class QLabel;
+class QProgressBar;
+class QVBoxLayout;
+
+/// What every block editor shares: the bypass switch (refused while the processor's CPU is at its limit), the
+/// device's answers to the editor's own requests (matched by blockFlag), and the channel's level meter.
+///
+/// The editor never owns its block: it addresses it by position and re-reads it from the configuration whenever
+/// it refreshes, so a block removed under it is simply not found.
+class DspBlockBaseForm : public QWidget
+{
+    Q_OBJECT
+public:
+    /// Levels below this (and "-inf") are shown as this.
+    static constexpr int kFloorDb = -90;
+
+    DspBlockBaseForm(CDeviceDspData* data, bool isInput, int chIndex, int blockIndex, QWidget* parent = nullptr);
+
+    bool isInput() const { return m_isInput; }
+    int chIndex() const { return m_chIndex; }
+    int blockIndex() const { return m_blockIndex; }
+    int nodeId() const { return m_nodeId; }
+    QString blockFlag() const { return m_blockFlag; }
+    /// The block at the editor's position; nullptr when the chain no longer has it.
+    CBaseItem* block() const;
+    /// Offline, changes go into the model at once and nothing is sent.
+    void setOffline(bool offline) { m_offline = offline; }
+    /// The last level shown (whole dB).
+    int levelDb() const { return m_levelDb; }
+    /// The last status gain shown (dB), from the device's status poll of dynamics blocks.
+    double statusDb() const { return m_statusDb; }
+    /// The title suffix of a block kind: "-EQ & Xover", "-Delay", ...; empty for an unknown kind.
+    static QString titleSuffix(int kind);
+
+signals:
+    void signal_sendMsg(QString msg);
+    void signal_showTips(QString tip, bool isSucc);
+    void signal_close(QString blockFlag);
+    void signal_syncLinkChannel(bool isInput, int chIndex, int blockIndex);
+    void signal_updateUI(bool isInput, int chIndex, int blockIndex);
+
+public slots:
+    /// Every reply of the device.
+    void recvMsg(QString msg);
+    /// The dialog's volume tick.
+    void getVolumeTimeout();
+    /// Shows the model's values again.
+    virtual void refreshFromModel();
+
+protected:
+    /// Puts the kind's own controls under the common part.
+    void setBody(QWidget* body);
+    /// Sends the block's parameters after a change (nothing offline).
+    void sendParams();
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void onBypassClicked(bool bypass);
+    void handleOwnReply(const QJsonObject& reply);
+    void showLevel(const QString& levelText);
+
+    CDeviceDspData* m_data;
+    bool m_isInput;
+    int m_chIndex;
+    int m_blockIndex;
+    int m_nodeId = 0;
+    QString m_blockFlag;
+    bool m_offline = false;
+    int m_levelDb = kFloorDb;
+    double m_statusDb = 0;
+    QCheckBox* m_bypass = nullptr;
+    QProgressBar* m_meter = nullptr;
+    QLabel* m_level = nullptr;
+    QLabel* m_status = nullptr;
+    QVBoxLayout* m_layout = nullptr;
+};

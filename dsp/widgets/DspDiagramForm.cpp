@@ -1,0 +1,950 @@
+#include "DspDiagramForm.h"
+
+#include "AppState.h"
+#include "BlockPosition.h"
+#include "CBaseItem.h"
+#include "CDelayItem.h"
+#include "CDeviceDspData.h"
+#include "CHlpfItem.h"
+#include "DevDetailStore.h"
+#include "DspBlockFactory.h"
+#include "DspCpuEstimate.h"
+#include "DspCpuFigures.h"
+#include "DspDiagramRequests.h"
+#include "DspEditRules.h"
+#include "DspEnvelope.h"
+#include "DspFirmware.h"
+#include "DspPlaceholderEditor.h"
+#include "DspSideChannelStrip.h"
+#include "FormDspDiagramInput.h"
+#include "FormDspDiagramOutput.h"
+#include "ModelTable.h"
+#include "NameRules.h"
+#include "UiScale.h"
+
+#include <QHBoxLayout>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QLabel>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QVBoxLayout>
+
+#include <cmath>
+
+namespace {
+
+const QString kSucc = QStringLiteral("succ");
+/// Levels above this count as signal present on the strip's mark.
+constexpr double kSignalDb = -60;
+
+QString str(const QJsonObject& o, const char* key)
+{
+    const QJsonValue v = o.value(QLatin1String(key));
+    return v.isDouble() ? QString::number(v.toDouble()) : v.toString();
+}
+
+} // namespace
+
+const QList<DspDiagramForm::BlockButton>& DspDiagramForm::blockButtons()
+{
+    static const QList<BlockButton> buttons = {
+        {"eq_bt", "EQ", CBaseItem::KindEq},
+        {"delay_bt", "Delay", CBaseItem::KindDelay},
+        {"compress_bt", "Compress", CBaseItem::KindCompress},
+        {"fbe_bt", "Fbe", CBaseItem::KindFbe},
+        {"hpf_bt", "HPF", DspEditRules::AddHpf},
+        {"lpf_bt", "LPF", DspEditRules::AddLpf},
+        {"fir_bt", "Fir", CBaseItem::KindFir},
+        {"limit_bt", "Limit", CBaseItem::KindLimit},
+        {"expand_bt", "Expand", CBaseItem::KindExpand},
+        {"noisegate_bt", "NoiseGate", CBaseItem::KindNoiseGate},
+        {"signalgen_bt", "SignalGen", CBaseItem::KindSignalGen},
+        {"ducker_bt", "Ducker", CBaseItem::KindDucker},
+    };
+    return buttons;
+}
+
+DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("DspDiagramForm"));
+    m_ask = [this](const QString& question) {
+        QMessageBox box(QMessageBox::Question, tr("提示"), question, QMessageBox::Yes | QMessageBox::No, this);
+        box.setObjectName(QStringLiteral("questionBox"));
+        return box.exec() == QMessageBox::Yes;
+    };
+    buildUi();
+    // The lock may change on the device at any time; the store is reread once a second.
+    m_lockTimer.setInterval(1000);
+    connect(&m_lockTimer, &QTimer::timeout, this, &DspDiagramForm::refreshLockLabel);
+    m_lockTimer.start();
+}
+
+DspDiagramForm::~DspDiagramForm()
+{
+    closeAllEditors();
+}
+
+void DspDiagramForm::setDevice(const QString& devId, const QString& model)
+{
+    m_devId = devId;
+    m_model = model;
+    refreshLockLabel();
+}
+
+void DspDiagramForm::setAsker(Asker asker)
+{
+    m_ask = std::move(asker);
+}
+
+// ---- Building ----------------------------------------------------------------------------------
+
+void DspDiagramForm::buildUi()
+{
+    auto* tools = new QHBoxLayout;
+    for (const BlockButton& bb : blockButtons()) {
+        auto* b = new QPushButton(QLatin1String(bb.text), this);
+        b->setObjectName(QLatin1String(bb.objectName));
+        tools->addWidget(b);
+        if (bb.target == CBaseItem::KindDelay) {
+            // The delay's memory is chosen when it is added.
+            auto* menu = new QMenu(b);
+            for (const double seconds : {0.1, 0.5}) {
+                QAction* a = menu->addAction(QStringLiteral("%1s").arg(seconds));
+                a->setObjectName(QStringLiteral("delay_%1s").arg(seconds));
+                connect(a, &QAction::triggered, this, [this, seconds] { addSelected(CBaseItem::KindDelay, seconds); });
+            }
+            b->setMenu(menu);
+            continue;
+        }
+        const int target = bb.target;
+        connect(b, &QPushButton::clicked, this, [this, target] { addSelected(target); });
+    }
+    tools->addStretch();
+    m_forceAdd = new QRadioButton(tr("强制添加"), this);
+    m_forceAdd->setObjectName(QStringLiteral("diy_rb_forceadd"));
+    m_forceAdd->setAutoExclusive(false);
+    m_estimateLabel = new QLabel(this);
+    m_estimateLabel->setObjectName(QStringLiteral("lb_cpuEstimate"));
+    m_lockLabel = new QLabel(tr("控制功能已上锁"), this);
+    m_lockLabel->setObjectName(QStringLiteral("lb_lock"));
+    m_lockLabel->setStyleSheet(QStringLiteral("color:#ff5555;"));
+    m_lockLabel->hide();
+    m_save = new QPushButton(tr("保存"), this);
+    m_save->setObjectName(QStringLiteral("pb_save"));
+    m_undo = new QPushButton(tr("撤回"), this);
+    m_undo->setObjectName(QStringLiteral("pb_undo"));
+    connect(m_save, &QPushButton::clicked, this, &DspDiagramForm::on_pb_save_clicked);
+    connect(m_undo, &QPushButton::clicked, this, &DspDiagramForm::on_pb_undo_clicked);
+    for (QWidget* w :
+         {static_cast<QWidget*>(m_lockLabel), static_cast<QWidget*>(m_forceAdd), static_cast<QWidget*>(m_estimateLabel),
+          static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_undo)})
+        tools->addWidget(w);
+
+    auto* canvas = new QWidget;
+    canvas->setObjectName(QStringLiteral("diagramCanvas"));
+    canvas->setAttribute(Qt::WA_StyledBackground);
+    canvas->setStyleSheet(QStringLiteral("QWidget#diagramCanvas{background:#1e2229;}"
+                                         "QFrame[strip=\"true\"]{background:#262b33;border:1px solid #3a404a;}"));
+    auto* columns = new QHBoxLayout(canvas);
+    // Strips are inserted before the closing stretch, so the columns stay packed at the top.
+    m_inputColumn = new QVBoxLayout;
+    m_inputColumn->addStretch();
+    m_outputColumn = new QVBoxLayout;
+    m_outputColumn->addStretch();
+    m_matrix = new QPushButton(tr("矩阵"), canvas);
+    m_matrix->setObjectName(QStringLiteral("matrix_bt"));
+    m_matrix->setMinimumHeight(UiScale::px(120));
+    connect(m_matrix, &QPushButton::clicked, this, &DspDiagramForm::on_matrix_bt_clicked);
+    columns->addLayout(m_inputColumn, 1);
+    columns->addWidget(m_matrix, 0, Qt::AlignTop);
+    columns->addLayout(m_outputColumn, 1);
+    auto* scroll = new QScrollArea(this);
+    scroll->setWidgetResizable(true);
+    scroll->setWidget(canvas);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(tools);
+    layout->addWidget(scroll, 1);
+    updateEstimate();
+}
+
+// ---- Showing -----------------------------------------------------------------------------------
+
+void DspDiagramForm::refreshUI(CDeviceDspData* dspData)
+{
+    closeAllEditors();
+    m_data = dspData;
+    m_downloaded.reset(dspData != nullptr ? dspData->clone() : nullptr);
+    m_sel = Selection();
+    m_linkPending = false;
+    m_pendingBypass.clear();
+    redraw();
+    emit signal_changeIdStart(0, false);
+    emit signal_changeIdStart(0, true);
+}
+
+void DspDiagramForm::redraw()
+{
+    // A strip may be the sender of the edit that redraws the page: it goes once its event is over.
+    auto retire = [](QWidget* w) {
+        w->hide();
+        w->setParent(nullptr);
+        w->deleteLater();
+    };
+    for (QWidget* w : m_inputs)
+        retire(w);
+    for (QWidget* w : m_outputs)
+        retire(w);
+    for (QWidget* w : m_sideStrips)
+        retire(w);
+    m_inputs.clear();
+    m_outputs.clear();
+    m_sideStrips.clear();
+    if (m_data != nullptr) {
+        auto wire = [this](DspChannelStrip* s) {
+            connect(s, &DspChannelStrip::signal_nameEdited, this, &DspDiagramForm::setChannelName);
+            connect(s, &DspChannelStrip::signal_muteClicked, this, &DspDiagramForm::setChannelMute);
+            connect(s, &DspChannelStrip::signal_invertClicked, this, &DspDiagramForm::setChannelInverse);
+            connect(s, &DspChannelStrip::signal_gainEdited, this, &DspDiagramForm::setChannelGain);
+            connect(s, &DspChannelStrip::signal_groupChosen, this, &DspDiagramForm::setChannelGroup);
+            connect(s, &DspChannelStrip::signal_linkClicked, this, &DspDiagramForm::linkChannel);
+            connect(s, &DspChannelStrip::signal_addClicked, this, &DspDiagramForm::selectPosition);
+            connect(s, &DspChannelStrip::signal_blockClicked, this, &DspDiagramForm::showBlockDialog);
+            connect(s, &DspChannelStrip::signal_blockMenu, this, &DspDiagramForm::showBlockMenu);
+            connect(s, &DspChannelStrip::signal_channelMenu, this, &DspDiagramForm::showChannelMenu);
+        };
+        for (int i = 0; i < m_data->inputs().size(); ++i) {
+            auto* s = new FormDspDiagramInput(i, this);
+            m_inputs << s;
+            m_inputColumn->insertWidget(m_inputColumn->count() - 1, s);
+            wire(s);
+        }
+        for (int i = 0; i < m_data->aecChannels().size(); ++i) {
+            auto* s = new DspSideChannelStrip(DspSideChannelStrip::Aec, i, this);
+            s->setChannel(*m_data->aecChannels().at(i));
+            m_sideStrips << s;
+            m_inputColumn->insertWidget(m_inputColumn->count() - 1, s);
+        }
+        for (int i = 0; i < m_data->automixerChannels().size(); ++i) {
+            auto* s = new DspSideChannelStrip(DspSideChannelStrip::Automixer, i, this);
+            s->setChannel(*m_data->automixerChannels().at(i));
+            m_sideStrips << s;
+            m_inputColumn->insertWidget(m_inputColumn->count() - 1, s);
+        }
+        for (int i = 0; i < m_data->outputs().size(); ++i) {
+            auto* s = new FormDspDiagramOutput(i, this);
+            m_outputs << s;
+            m_outputColumn->insertWidget(m_outputColumn->count() - 1, s);
+            wire(s);
+        }
+        for (int i = 0; i < m_inputs.size(); ++i)
+            redrawChannel(true, i);
+        for (int i = 0; i < m_outputs.size(); ++i)
+            redrawChannel(false, i);
+    }
+    updateEstimate();
+    emit send_minWidth_signal(sizeHint().width());
+}
+
+void DspDiagramForm::redrawChannel(bool isInput, int chIndex)
+{
+    DspChannelStrip* s = strip(isInput, chIndex);
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (s == nullptr || ch == nullptr)
+        return;
+    s->setChannel(*ch, shownName(isInput, chIndex), m_data->groups());
+    s->setSelectedPosition(m_sel.valid && m_sel.isInput == isInput && m_sel.chIndex == chIndex ? m_sel.position : -1);
+}
+
+DspChannelStrip* DspDiagramForm::strip(bool isInput, int chIndex) const
+{
+    if (isInput)
+        return chIndex >= 0 && chIndex < m_inputs.size() ? m_inputs.at(chIndex) : nullptr;
+    return chIndex >= 0 && chIndex < m_outputs.size() ? m_outputs.at(chIndex) : nullptr;
+}
+
+FormDspDiagramInput* DspDiagramForm::inputStrip(int index) const
+{
+    return index >= 0 && index < m_inputs.size() ? m_inputs.at(index) : nullptr;
+}
+
+FormDspDiagramOutput* DspDiagramForm::outputStrip(int index) const
+{
+    return index >= 0 && index < m_outputs.size() ? m_outputs.at(index) : nullptr;
+}
+
+QString DspDiagramForm::shownName(bool isInput, int chIndex) const
+{
+    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
+    const QStringList& phy = isInput ? detail.phyRxChNames : detail.phyTxChNames;
+    const QStringList& net = isInput ? detail.rxChNames : detail.txChNames;
+    if (chIndex < phy.size())
+        return phy.at(chIndex);
+    if (chIndex - phy.size() < net.size())
+        return net.at(chIndex - phy.size());
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    return ch != nullptr ? ch->name() : QString();
+}
+
+void DspDiagramForm::refreshData()
+{
+    for (int i = 0; i < m_inputs.size(); ++i)
+        redrawChannel(true, i);
+    for (int i = 0; i < m_outputs.size(); ++i)
+        redrawChannel(false, i);
+    emit refreshDataSignal();
+}
+
+void DspDiagramForm::updateEstimate()
+{
+    m_estimate =
+        m_data != nullptr ? DspCpuEstimate::estimate(*m_data, ModelTable::instance().dspCpuFactor(m_model)) : 0;
+    DspCpuFigures::instance().setEstimate(m_estimate);
+    m_estimateLabel->setText(QStringLiteral("CPU:%1%").arg(m_estimate));
+}
+
+void DspDiagramForm::expandAll(bool expanded)
+{
+    for (DspChannelStrip* s : m_inputs)
+        s->setExpanded(expanded);
+    for (DspChannelStrip* s : m_outputs)
+        s->setExpanded(expanded);
+}
+
+// ---- Helpers -----------------------------------------------------------------------------------
+
+bool DspDiagramForm::isForceAdd() const
+{
+    return m_forceAdd->isChecked();
+}
+
+void DspDiagramForm::setForceAdd(bool force)
+{
+    m_forceAdd->setChecked(force);
+}
+
+bool DspDiagramForm::isLocked() const
+{
+    if (m_offline || m_devId.isEmpty())
+        return false;
+    return DevDetailStore::instance().getDevDetail(m_devId).dspLockLevel > 0;
+}
+
+void DspDiagramForm::refreshLockLabel()
+{
+    const bool locked = isLocked();
+    if (locked != m_lockLabel->isVisible()) {
+        m_lockLabel->setVisible(locked);
+        emit signal_unLock(!locked);
+    }
+}
+
+bool DspDiagramForm::refuseWhenLocked()
+{
+    if (!isLocked())
+        return false;
+    refreshLockLabel();
+    tip(tr("控制功能已上锁"));
+    return true;
+}
+
+void DspDiagramForm::tip(const QString& text)
+{
+    if (!text.isEmpty())
+        emit signal_showTips(text);
+}
+
+bool DspDiagramForm::ask(const QString& question)
+{
+    return m_ask ? m_ask(question) : false;
+}
+
+QString DspDiagramForm::firmware() const
+{
+    return dspFirmwareText(m_data, m_devId);
+}
+
+double DspDiagramForm::delayBudget() const
+{
+    return double(ModelTable::instance().dspDelayBudget(m_model));
+}
+
+// ---- Adding ------------------------------------------------------------------------------------
+
+void DspDiagramForm::selectPosition(bool isInput, int chIndex, int position)
+{
+    if (DspChannelStrip* old = strip(m_sel.isInput, m_sel.chIndex); old != nullptr && m_sel.valid)
+        old->setSelectedPosition(-1);
+    m_sel.valid = strip(isInput, chIndex) != nullptr;
+    m_sel.isInput = isInput;
+    m_sel.chIndex = chIndex;
+    m_sel.position = position;
+    if (DspChannelStrip* s = strip(isInput, chIndex))
+        s->setSelectedPosition(position);
+}
+
+bool DspDiagramForm::addSelected(int target, double delaySeconds)
+{
+    if (!m_sel.valid) {
+        tip(tr("请先选择添加位置"));
+        return false;
+    }
+    if (!addBlock(target, m_sel.isInput, m_sel.chIndex, m_sel.position, delaySeconds))
+        return false;
+    // The next block goes after the one just added: one step on for inputs; outputs count from the end.
+    if (m_sel.isInput)
+        ++m_sel.position;
+    if (DspChannelStrip* s = strip(m_sel.isInput, m_sel.chIndex))
+        s->setSelectedPosition(m_sel.position);
+    return true;
+}
+
+bool DspDiagramForm::addBlock(int target, bool isInput, int chIndex, int position, double delaySeconds)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr || refuseWhenLocked())
+        return false;
+    updateEstimate();
+    const QString cpu = DspEditRules::cpuRefusal(m_estimate, isForceAdd());
+    if (!cpu.isEmpty()) {
+        tip(cpu);
+        return false;
+    }
+    const int kind =
+        target == DspEditRules::AddHpf || target == DspEditRules::AddLpf ? int(CBaseItem::KindHlpf) : target;
+    std::unique_ptr<CBaseItem> block(DspBlockFactory::create(kind));
+    if (!block)
+        return false;
+    if (kind == CBaseItem::KindHlpf) {
+        auto* f = static_cast<CHlpfItem*>(block.get());
+        const bool hpf = target != DspEditRules::AddLpf;
+        f->setIsHpf(hpf);
+        f->setFreq0(hpf ? 20 : 20000);
+    } else if (kind == CBaseItem::KindDelay) {
+        static_cast<CDelayItem*>(block.get())->setMaxNum(int(std::lround(m_data->sampleRate() * delaySeconds)));
+    }
+    const ModelTable& models = ModelTable::instance();
+    const QString refusal = DspEditRules::canAddBlock(*m_data, isInput, chIndex, *block, models.automixerLimit(m_model),
+                                                      qint64(delayBudget()));
+    if (!refusal.isEmpty()) {
+        tip(refusal);
+        return false;
+    }
+    const int n = ch->blocks().size();
+    const int index = isInput ? qBound(0, position, n) : DspEditRules::outputInsertIndex(n, position);
+    closeEditors(isInput, chIndex);
+    ch->insertBlock(index, block.release());
+    redrawChannel(isInput, chIndex);
+    updateEstimate();
+    return true;
+}
+
+// ---- Context menu operations --------------------------------------------------------------------
+
+bool DspDiagramForm::toggleBypass(bool isInput, int chIndex, int blockIndex)
+{
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
+    if (b == nullptr || refuseWhenLocked())
+        return false;
+    const bool bypass = !b->isBypass();
+    if (!bypass && DspCpuFigures::instance().forbidsEnabling()) {
+        tip(QStringLiteral("Cpu is up limit, please reduce functions"));
+        return false;
+    }
+    if (m_offline) {
+        b->setBypass(bypass);
+        redrawChannel(isInput, chIndex);
+        return true;
+    }
+    const BlockPosition pos = BlockPosition::of(*m_data, isInput, chIndex, blockIndex);
+    m_pendingBypass.insert(pos.blockFlag, bypass);
+    emit signal_sendMsg(DspEnvelope::udp(b->setBorderProcBypassRequest(pos, bypass)));
+    return true;
+}
+
+bool DspDiagramForm::copyBlock(bool isInput, int chIndex, int blockIndex)
+{
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    const CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
+    if (b == nullptr)
+        return false;
+    m_blockClip.reset(b->clone());
+    m_blockClipInput = isInput;
+    m_blockClipCh = chIndex;
+    m_blockClipIndex = blockIndex;
+    tip(tr("复制成功"));
+    return true;
+}
+
+bool DspDiagramForm::pasteBlock(bool isInput, int chIndex, int blockIndex)
+{
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
+    if (b == nullptr || !m_blockClip || refuseWhenLocked())
+        return false;
+    QString refusal =
+        DspEditRules::canPasteBlock(*m_data, *m_blockClip, m_blockClipInput, m_blockClipCh, m_blockClipIndex, isInput,
+                                    chIndex, blockIndex, qint64(delayBudget()));
+    if (refusal.isEmpty())
+        refusal = DspEditRules::cpuRefusal(m_estimate, isForceAdd());
+    if (!refusal.isEmpty() || !b->copyParamsFrom(*m_blockClip)) {
+        tip(refusal.isEmpty() ? tr("类型不同无法粘贴") : refusal);
+        return false;
+    }
+    closeEditors(isInput, chIndex);
+    redrawChannel(isInput, chIndex);
+    updateEstimate();
+    tip(tr("粘贴成功"));
+    return true;
+}
+
+bool DspDiagramForm::deleteBlock(bool isInput, int chIndex, int blockIndex)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr || ch->block(blockIndex) == nullptr || refuseWhenLocked())
+        return false;
+    closeEditors(isInput, chIndex);
+    ch->removeBlock(blockIndex);
+    redrawChannel(isInput, chIndex);
+    updateEstimate();
+    return true;
+}
+
+bool DspDiagramForm::copyChannel(bool isInput, int chIndex)
+{
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr)
+        return false;
+    if (isInput)
+        m_channelClip.reset(m_data->input(chIndex)->clone());
+    else
+        m_channelClip.reset(m_data->output(chIndex)->clone());
+    m_channelClipInput = isInput;
+    m_channelClipCh = chIndex;
+    tip(tr("复制成功"));
+    return true;
+}
+
+bool DspDiagramForm::pasteChannel(bool isInput, int chIndex)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr || !m_channelClip || refuseWhenLocked())
+        return false;
+    QString refusal = DspEditRules::canPasteChannel(*m_data, m_channelClipInput, m_channelClipCh, isInput, chIndex,
+                                                    qint64(delayBudget()), m_channelClip.get());
+    if (refusal.isEmpty())
+        refusal = DspEditRules::cpuRefusal(m_estimate, isForceAdd());
+    if (!refusal.isEmpty()) {
+        tip(refusal);
+        return false;
+    }
+    closeEditors(isInput, chIndex);
+    ch->copyChainFrom(*m_channelClip);
+    // The copies would otherwise join the source channel's links: a pasted chain starts unlinked.
+    for (CBaseItem* b : ch->blocks())
+        b->setGroupId(-1);
+    redrawChannel(isInput, chIndex);
+    updateEstimate();
+    tip(tr("粘贴成功"));
+    return true;
+}
+
+bool DspDiagramForm::deleteChannel(bool isInput, int chIndex)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr || refuseWhenLocked())
+        return false;
+    closeEditors(isInput, chIndex);
+    ch->clearBlocks();
+    redrawChannel(isInput, chIndex);
+    updateEstimate();
+    return true;
+}
+
+void DspDiagramForm::showBlockMenu(bool isInput, int chIndex, int blockIndex, const QPoint& globalPos)
+{
+    QMenu menu(this);
+    connect(menu.addAction(QStringLiteral("Set/Cancel Bypass")), &QAction::triggered, this,
+            [=] { toggleBypass(isInput, chIndex, blockIndex); });
+    connect(menu.addAction(QStringLiteral("Copy Function Parameters")), &QAction::triggered, this,
+            [=] { copyBlock(isInput, chIndex, blockIndex); });
+    connect(menu.addAction(QStringLiteral("Paste Function Parameters")), &QAction::triggered, this,
+            [=] { pasteBlock(isInput, chIndex, blockIndex); });
+    connect(menu.addAction(QStringLiteral("Delete Function")), &QAction::triggered, this,
+            [=] { deleteBlock(isInput, chIndex, blockIndex); });
+    menu.addSeparator();
+    addChannelEntries(&menu, isInput, chIndex);
+    menu.exec(globalPos);
+}
+
+void DspDiagramForm::showChannelMenu(bool isInput, int chIndex, const QPoint& globalPos)
+{
+    QMenu menu(this);
+    addChannelEntries(&menu, isInput, chIndex);
+    menu.exec(globalPos);
+}
+
+void DspDiagramForm::addChannelEntries(QMenu* menu, bool isInput, int chIndex)
+{
+    connect(menu->addAction(QStringLiteral("Copy Channel Parameters")), &QAction::triggered, this,
+            [=] { copyChannel(isInput, chIndex); });
+    connect(menu->addAction(QStringLiteral("Paste Channel Parameters")), &QAction::triggered, this,
+            [=] { pasteChannel(isInput, chIndex); });
+    connect(menu->addAction(QStringLiteral("Delete Channel")), &QAction::triggered, this,
+            [=] { deleteChannel(isInput, chIndex); });
+    menu->addSeparator();
+    connect(menu->addAction(tr("展开全部DSP")), &QAction::triggered, this, [this] { expandAll(true); });
+    connect(menu->addAction(tr("收起全部DSP")), &QAction::triggered, this, [this] { expandAll(false); });
+    menu->addSeparator();
+    for (const QString& text : {tr("加载通道程式"), tr("管理通道程式")})
+        connect(menu->addAction(text), &QAction::triggered, this, [this] { tip(tr("暂不可用")); });
+}
+
+// ---- Linking -----------------------------------------------------------------------------------
+
+bool DspDiagramForm::linkChannel(bool isInput, int chIndex)
+{
+    if (m_data == nullptr || refuseWhenLocked())
+        return false;
+    const int count = isInput ? m_data->inputs().size() : m_data->outputs().size();
+    const int other = chIndex + 1 < count ? chIndex + 1 : chIndex - 1;
+    const DspLinkPlan plan = DspLinkPlan::make(*m_data, isInput, chIndex, other);
+    if (!plan.refusal().isEmpty()) {
+        tip(plan.refusal());
+        return false;
+    }
+    if (!ask(plan.isUnlink() ? tr("是否取消链接？") : tr("是否确定链接？")))
+        return false;
+    if (m_offline) {
+        plan.apply(*m_data);
+        redrawChannel(isInput, chIndex);
+        redrawChannel(isInput, other);
+        tip(plan.isUnlink() ? tr("取消链接成功") : tr("链接成功"));
+        return true;
+    }
+    m_pendingLink = plan;
+    m_linkPending = true;
+    emit signal_sendTcpMsg(DspEnvelope::udp(plan.request(*m_data)));
+    return true;
+}
+
+// ---- Channel settings ------------------------------------------------------------------------------
+
+bool DspDiagramForm::setChannelName(bool isInput, int chIndex, const QString& name)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr)
+        return false;
+    const QString current = shownName(isInput, chIndex);
+    const DspDiagramRequests::NameTarget target = DspDiagramRequests::nameTarget(*m_data, isInput, chIndex);
+    const NameRules::Result checked = NameRules::check(name, current);
+    QString refusal;
+    switch (checked.verdict) {
+    case NameRules::Accepted:
+        break;
+    case NameRules::Unchanged:
+        redrawChannel(isInput, chIndex);
+        return false;
+    case NameRules::Empty:
+        refusal = tr("设置失败,名字不能为空");
+        break;
+    case NameRules::TooLong:
+        refusal = tr("设置失败,名字不能太长");
+        break;
+    case NameRules::SpecialChar:
+        refusal = tr("设置失败,名字不能有特殊字符");
+        break;
+    }
+    if (refusal.isEmpty() && isLocked())
+        refusal = tr("控制功能已上锁");
+    if (refusal.isEmpty() && target.ops.isEmpty())
+        refusal = tr("设置失败，请重新设置"); // the processor's own extra channels carry no device name
+    if (!refusal.isEmpty()) {
+        tip(refusal);
+        redrawChannel(isInput, chIndex);
+        return false;
+    }
+    const int port = DevDetailStore::instance().getDevDetail(m_devId).port;
+    m_pendingNames.insert(target.ops, {isInput, chIndex, checked.name});
+    emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::channelName(target, checked.name)), port);
+    return true;
+}
+
+bool DspDiagramForm::setChannelMute(bool isInput, int chIndex, bool mute)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr)
+        return false;
+    if (refuseWhenLocked()) {
+        redrawChannel(isInput, chIndex);
+        return false;
+    }
+    ch->setMute(mute);
+    if (!m_offline)
+        emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::mute(isInput, chIndex, mute)));
+    return true;
+}
+
+bool DspDiagramForm::setChannelInverse(bool isInput, int chIndex, bool inverse)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr)
+        return false;
+    if (refuseWhenLocked()) {
+        redrawChannel(isInput, chIndex);
+        return false;
+    }
+    ch->setInverse(inverse);
+    if (!m_offline)
+        emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::inverse(isInput, chIndex, inverse)));
+    return true;
+}
+
+bool DspDiagramForm::setChannelGain(bool isInput, int chIndex, double db)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr || !std::isfinite(db))
+        return false;
+    if (refuseWhenLocked()) {
+        redrawChannel(isInput, chIndex);
+        return false;
+    }
+    ch->setGainDb(db);
+    if (!m_offline)
+        emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::gain(isInput, chIndex, db)));
+    return true;
+}
+
+bool DspDiagramForm::setChannelGroup(bool isInput, int chIndex, int groupId)
+{
+    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    if (ch == nullptr || groupId < -1 || groupId >= m_data->groups().size())
+        return false;
+    if (refuseWhenLocked()) {
+        redrawChannel(isInput, chIndex);
+        return false;
+    }
+    ch->setGroupId(groupId);
+    m_data->updateGroupMembers();
+    emit signal_refreshGroupList();
+    if (!m_offline)
+        emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::groupId(isInput, chIndex, groupId)));
+    return true;
+}
+
+// ---- Save and undo -----------------------------------------------------------------------------
+
+void DspDiagramForm::on_pb_save_clicked()
+{
+    if (m_data == nullptr || refuseWhenLocked() || !ask(tr("是否确定保存？")))
+        return;
+    if (m_offline) {
+        emit signal_refreshOfflineData(m_data);
+        tip(tr("保存配置成功"));
+        return;
+    }
+    emit signal_sendTcpMsg(DspEnvelope::udp(DspDiagramRequests::saveConfig(*m_data, firmware())));
+}
+
+void DspDiagramForm::on_pb_undo_clicked()
+{
+    if (m_data == nullptr || !m_downloaded || refuseWhenLocked() || !ask(tr("是否确定撤回？")))
+        return;
+    closeAllEditors();
+    // Through the file form, which keeps every field whatever the firmware.
+    const QString fw = firmware();
+    m_data->parseConfig(m_downloaded->writeConfig(fw, true), fw, true);
+    m_sel = Selection();
+    redraw();
+}
+
+void DspDiagramForm::on_matrix_bt_clicked()
+{
+    emit showMatrix_signal();
+}
+
+// ---- Editors -----------------------------------------------------------------------------------
+
+DspBlockBaseForm* DspDiagramForm::showBlockDialog(bool isInput, int chIndex, int blockIndex)
+{
+    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    const CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
+    if (b == nullptr)
+        return nullptr;
+    const QString flag = BlockPosition::flag(isInput, chIndex, blockIndex);
+    if (DspBlockBaseForm* open = m_editors.value(flag)) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    auto* editor = new DspPlaceholderEditor(m_data, isInput, chIndex, blockIndex, this);
+    editor->setOffline(m_offline);
+    editor->setWindowTitle(shownName(isInput, chIndex) + DspBlockBaseForm::titleSuffix(b->kind()));
+    connect(this, &DspDiagramForm::signal_recvMsg, editor, &DspBlockBaseForm::recvMsg);
+    connect(this, &DspDiagramForm::signal_getVolumeTimeout, editor, &DspBlockBaseForm::getVolumeTimeout);
+    connect(this, &DspDiagramForm::signal_closeall, editor, &QWidget::close);
+    connect(editor, &DspBlockBaseForm::signal_sendMsg, this, qOverload<QString>(&DspDiagramForm::signal_sendMsg));
+    connect(editor, &DspBlockBaseForm::signal_showTips, this, [this](const QString& t, bool) { tip(t); });
+    connect(editor, &DspBlockBaseForm::signal_updateUI, this, [this](bool in, int c, int blk) {
+        redrawChannel(in, c);
+        emit signal_updateUI(in, c, blk);
+    });
+    connect(editor, &DspBlockBaseForm::signal_close, this, [this](const QString& f) {
+        m_editors.remove(f);
+        emit signal_close(f);
+    });
+    m_editors.insert(flag, editor);
+    editor->show();
+    return editor;
+}
+
+DspBlockBaseForm* DspDiagramForm::editor(const QString& blockFlag) const
+{
+    return m_editors.value(blockFlag);
+}
+
+int DspDiagramForm::editorCount() const
+{
+    int n = 0;
+    for (const auto& e : m_editors)
+        n += e ? 1 : 0;
+    return n;
+}
+
+void DspDiagramForm::closeEditors(bool isInput, int chIndex)
+{
+    const QList<QPointer<DspBlockBaseForm>> open = m_editors.values();
+    for (const QPointer<DspBlockBaseForm>& e : open)
+        if (e && e->isInput() == isInput && e->chIndex() == chIndex)
+            e->close();
+}
+
+void DspDiagramForm::closeAllEditors()
+{
+    emit signal_closeall();
+    m_editors.clear();
+}
+
+// ---- Replies -----------------------------------------------------------------------------------
+
+void DspDiagramForm::handleMessage(QString msg)
+{
+    const QJsonObject reply = QJsonDocument::fromJson(msg.toUtf8()).object();
+    const QString ops = str(reply, "ops");
+    const bool succ = str(reply, "result") == kSucc;
+    if (ops == QLatin1String("setGain")) {
+        if (!succ)
+            tip(tr("设置增益失败"));
+    } else if (ops == QLatin1String("setMute")) {
+        if (!succ)
+            tip(tr("设置静音失败"));
+    } else if (ops == QLatin1String("setInverse")) {
+        if (!succ)
+            tip(tr("设置反向失败"));
+    } else if (ops == QLatin1String("setGroupId")) {
+        tip(succ ? tr("设置成功") : tr("设置失败，请重新设置"));
+    } else if (ops == QLatin1String("setChNameRx") || ops == QLatin1String("setChNameTx") ||
+               ops == QLatin1String("setPhyChNameRx") || ops == QLatin1String("setPhyChNameTx")) {
+        handleNameReply(ops, succ);
+    } else if (ops == QLatin1String("setConfig")) {
+        if (succ) {
+            emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::version()));
+            tip(tr("保存配置成功"));
+        } else {
+            tip(tr("保存配置失败"));
+            redraw();
+        }
+    } else if (ops == QLatin1String("setBorderProcGroupIdBatch") && m_linkPending) {
+        m_linkPending = false;
+        if (succ && m_data != nullptr) {
+            m_pendingLink.apply(*m_data);
+            for (const DspLinkPlan::Entry& e : m_pendingLink.entries())
+                redrawChannel(e.isInput, e.chIndex);
+            tip(m_pendingLink.isUnlink() ? tr("取消链接成功") : tr("链接成功"));
+        } else {
+            tip(tr("链接失败"));
+        }
+    } else if (ops == QLatin1String("setBorderProcBypass")) {
+        const QString flag = str(reply, "blockFlag");
+        if (m_pendingBypass.contains(flag)) {
+            m_pendingBypass.remove(flag);
+            const bool hasEditor = m_editors.value(flag) != nullptr; // an open editor applies and tells itself
+            if (!hasEditor && succ && m_data != nullptr) {
+                for (int side = 0; side < 2; ++side)
+                    for (int c = 0; c < (side == 0 ? m_inputs.size() : m_outputs.size()); ++c) {
+                        const CChainChannel* ch = m_data->channel(side == 0, c);
+                        for (int i = 0; ch != nullptr && i < ch->blocks().size(); ++i)
+                            if (BlockPosition::flag(side == 0, c, i) == flag) {
+                                ch->block(i)->setBypass(str(reply, "val") == QLatin1String("1"));
+                                redrawChannel(side == 0, c);
+                            }
+                    }
+            } else if (!hasEditor && !succ) {
+                tip(QStringLiteral("Set Bypass Failed!"));
+            }
+        }
+    } else if (ops == QLatin1String("getVolumeDb")) {
+        handleVolume(reply);
+    }
+    emit signal_recvMsg(msg);
+}
+
+void DspDiagramForm::handleNameReply(const QString& ops, bool succ)
+{
+    const PendingName pending = m_pendingNames.take(ops);
+    if (succ && !pending.name.isEmpty() && m_data != nullptr) {
+        const DspDiagramRequests::NameTarget target =
+            DspDiagramRequests::nameTarget(*m_data, pending.isInput, pending.chIndex);
+        // The store holds the names every window shows.
+        DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) {
+            QStringList* list = ops == QLatin1String("setPhyChNameRx")   ? &d.phyRxChNames
+                                : ops == QLatin1String("setChNameRx")    ? &d.rxChNames
+                                : ops == QLatin1String("setPhyChNameTx") ? &d.phyTxChNames
+                                                                         : &d.txChNames;
+            if (target.id >= 0 && target.id < list->size())
+                (*list)[target.id] = pending.name;
+        });
+    }
+    tip(succ ? tr("设置成功") : tr("设置失败，请重新设置"));
+    if (!pending.name.isEmpty())
+        redrawChannel(pending.isInput, pending.chIndex);
+}
+
+void DspDiagramForm::handleVolume(const QJsonObject& reply)
+{
+    const QJsonArray in = reply.value(QStringLiteral("inArr")).toArray();
+    for (int i = 0; i < in.size() && i < m_inputs.size(); ++i) {
+        bool ok = false;
+        const double db = in.at(i).toString().toDouble(&ok);
+        handleSignal(i, ok && db > kSignalDb);
+    }
+}
+
+void DspDiagramForm::handleSignal(int index, bool haveSignal)
+{
+    if (FormDspDiagramInput* s = inputStrip(index))
+        s->setHaveSignal(haveSignal);
+}
+
+void DspDiagramForm::handleGetVolumeTimeout()
+{
+    emit signal_getVolumeTimeout();
+}
+
+void DspDiagramForm::slot_sendUdpToUartMsg(QString msg)
+{
+    emit signal_sendMsg(msg);
+}
+
+void DspDiagramForm::slot_customControl(QString text)
+{
+    Q_UNUSED(text)
+}
+
+void DspDiagramForm::slot_customSignal() {}

@@ -1,0 +1,3 @@
+#include "DspMatrixForm.h"
+
+DspMatrixForm::DspMatrixForm(QWidget* parent) : DspPageShell(QStringLiteral("DspMatrixForm"), parent) {}

@@ -1,0 +1,3 @@
+#include "DspProgramForm.h"
+
+DspProgramForm::DspProgramForm(QWidget* parent) : DspPageShell(QStringLiteral("DspProgramForm"), parent) {}

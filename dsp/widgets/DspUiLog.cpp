@@ -1,0 +1,3 @@
+#include "DspUiLog.h"
+
+Q_LOGGING_CATEGORY(lcDspUi, "meridane.dsp.ui")

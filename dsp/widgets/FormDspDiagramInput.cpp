@@ -1,0 +1,3 @@
+#include "FormDspDiagramInput.h"
+
+FormDspDiagramInput::FormDspDiagramInput(int index, QWidget* parent) : DspChannelStrip(true, index, parent) {}

@@ -1,0 +1,14 @@
+# The processor dialog, the diagram page, block editors and the device window's processor button.
+meridane_add_test(dsp_widgets_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/widgets/DevDspDialogTest.cpp ${CMAKE_CURRENT_LIST_DIR}/widgets/DspDiagramFormTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/widgets/DspBlockEditorTest.cpp
+  LIBS meridane_dsp_widgets)
+meridane_add_test(dsp_device_window_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/widgets/DspDeviceWindowTest.cpp
+  LIBS meridane_device)
+
+# Not a test: renders the processor dialog and a block editor for a person to look at.
+add_executable(dsp_screenshots ${CMAKE_CURRENT_LIST_DIR}/widgets/DspScreenshots.cpp)
+target_link_libraries(dsp_screenshots PRIVATE meridane_dsp_widgets GTest::gtest Qt5::Test)
+target_include_directories(dsp_screenshots PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+target_compile_definitions(dsp_screenshots PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

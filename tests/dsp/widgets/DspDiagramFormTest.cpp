@@ -1,0 +1,419 @@
+// The diagram page: adding within the rules and the CPU estimate, context-menu edits, linking, channel settings,
+// save and undo, replies and the lock.
+#include "DspWidgetTestSupport.h"
+
+#include "CDelayItem.h"
+#include "CHlpfItem.h"
+#include "DspDiagramForm.h"
+#include "DspEditRules.h"
+#include "FormDspDiagramInput.h"
+#include "FormDspDiagramOutput.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDoubleSpinBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+
+using namespace dsptest;
+
+namespace {
+
+class DspDiagramTest : public DialogFixture
+{
+protected:
+    /// Opens the dialog on `device` and downloads a configuration edited by `edit`.
+    template <typename Edit> void load(Edit edit, TestDevice device = TestDevice())
+    {
+        open(device);
+        const int in = device.phyIn + device.netIn;
+        const int out = device.phyOut + device.netOut;
+        download(configReply(in, out, edit, device.sampleRate), in, out);
+        ASSERT_TRUE(dialog->isConfigured());
+        diagram = dialog->diagramForm();
+        diagram->setAsker([this](const QString& q) {
+            questions << q;
+            return answer;
+        });
+        tips = std::make_unique<QSignalSpy>(diagram, &DspDiagramForm::signal_showTips);
+        udp = std::make_unique<QSignalSpy>(diagram, qOverload<QString>(&DspDiagramForm::signal_sendMsg));
+        udpPort = std::make_unique<QSignalSpy>(diagram, qOverload<QString, int>(&DspDiagramForm::signal_sendMsg));
+        sent.clear();
+        tcp->clear();
+    }
+    void load()
+    {
+        load([](CDeviceDspData&) {});
+    }
+
+    QStringList tipTexts() const
+    {
+        QStringList out;
+        for (const QList<QVariant>& args : *tips)
+            out << args.at(0).toString();
+        return out;
+    }
+    QString lastTip() const { return tips->isEmpty() ? QString() : tips->last().at(0).toString(); }
+    QList<int> kinds(bool isInput, int ch) const
+    {
+        QList<int> out;
+        for (const CBaseItem* b : dialog->dspData()->channel(isInput, ch)->blocks())
+            out << b->kind();
+        return out;
+    }
+    QPushButton* button(const QString& name) const { return diagram->findChild<QPushButton*>(name); }
+    bool nothingSent() const { return sent.isEmpty() && tcp->isEmpty() && udp->isEmpty() && udpPort->isEmpty(); }
+
+    DspDiagramForm* diagram = nullptr;
+    bool answer = true;
+    QStringList questions;
+    std::unique_ptr<QSignalSpy> tips;
+    std::unique_ptr<QSignalSpy> udp;
+    std::unique_ptr<QSignalSpy> udpPort;
+};
+
+TEST_F(DspDiagramTest, AddingThroughTheButtonsChangesOnlyTheModel)
+{
+    load();
+    button(QStringLiteral("eq_bt"))->click();
+    EXPECT_EQ(lastTip(), QStringLiteral("请先选择添加位置"));
+    ASSERT_NE(button(QStringLiteral("In:1:0")), nullptr);
+    button(QStringLiteral("In:1:0"))->click();
+    button(QStringLiteral("eq_bt"))->click();
+    button(QStringLiteral("compress_bt"))->click();
+    EXPECT_EQ(kinds(true, 1), (QList<int>{CBaseItem::KindEq, CBaseItem::KindCompress}));
+    EXPECT_NE(button(QStringLiteral("blk_in_1_1")), nullptr);
+    EXPECT_EQ(diagram->inputStrip(1)->blockButtonCount(), 2);
+    EXPECT_TRUE(nothingSent()) << "structural edits wait for the save";
+}
+
+TEST_F(DspDiagramTest, FilterFlavoursAndDelayMemoryOfANewBlock)
+{
+    load();
+    diagram->selectPosition(true, 0, 0);
+    button(QStringLiteral("hpf_bt"))->click();
+    button(QStringLiteral("lpf_bt"))->click();
+    auto* hpf = static_cast<CHlpfItem*>(dialog->dspData()->input(0)->block(0));
+    auto* lpf = static_cast<CHlpfItem*>(dialog->dspData()->input(0)->block(1));
+    EXPECT_TRUE(hpf->isHpf());
+    EXPECT_EQ(hpf->freq0(), 20);
+    EXPECT_FALSE(lpf->isHpf());
+    EXPECT_EQ(lpf->freq0(), 20000);
+    button(QStringLiteral("hpf_bt"))->click();
+    EXPECT_EQ(lastTip(), QStringLiteral("只允许添加一个HPF"));
+
+    auto* half = button(QStringLiteral("delay_bt"))->findChild<QAction*>(QStringLiteral("delay_0.5s"));
+    ASSERT_NE(half, nullptr);
+    half->trigger();
+    ASSERT_EQ(kinds(true, 0).last(), int(CBaseItem::KindDelay));
+    EXPECT_EQ(static_cast<CDelayItem*>(dialog->dspData()->input(0)->blocks().last())->maxNum(), 24000);
+}
+
+TEST_F(DspDiagramTest, SecondEqualiserInAChannelIsRefused)
+{
+    load([](CDeviceDspData& d) { addBlocks(d, true, 2, {CBaseItem::KindEq}); });
+    EXPECT_FALSE(diagram->addBlock(CBaseItem::KindEq, true, 2, 1));
+    EXPECT_EQ(lastTip(), QStringLiteral("只允许添加一个EQ"));
+    EXPECT_EQ(kinds(true, 2).size(), 1);
+    EXPECT_TRUE(diagram->addBlock(CBaseItem::KindEq, true, 3, 0)) << "another channel may have one";
+}
+
+TEST_F(DspDiagramTest, FullEstimateRefusesUnlessForced)
+{
+    TestDevice big; // 48 x 48 channels: 216 / 170 of the capacity
+    big.phyIn = big.phyOut = 24;
+    big.netIn = big.netOut = 24;
+    load([](CDeviceDspData&) {}, big);
+    EXPECT_EQ(diagram->cpuEstimate(), 99);
+    EXPECT_EQ(diagram->findChild<QLabel*>(QStringLiteral("lb_cpuEstimate"))->text(), QStringLiteral("CPU:99%"));
+    EXPECT_FALSE(diagram->addBlock(CBaseItem::KindEq, true, 0, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("CPU资源不足"));
+    EXPECT_TRUE(kinds(true, 0).isEmpty());
+
+    diagram->findChild<QRadioButton*>(QStringLiteral("diy_rb_forceadd"))->click();
+    EXPECT_TRUE(diagram->isForceAdd());
+    EXPECT_TRUE(diagram->addBlock(CBaseItem::KindEq, true, 0, 0));
+    EXPECT_EQ(kinds(true, 0), QList<int>{CBaseItem::KindEq});
+}
+
+TEST_F(DspDiagramTest, EstimateFollowsTheChains)
+{
+    TestDevice d16;
+    d16.phyIn = d16.phyOut = 8;
+    d16.netIn = d16.netOut = 8;
+    load([](CDeviceDspData&) {}, d16);
+    EXPECT_EQ(diagram->cpuEstimate(), 14);
+    // Twenty feedback eliminators add 45.4 to the cost of 24.
+    for (int i = 0; i < 16; ++i)
+        ASSERT_TRUE(diagram->addBlock(CBaseItem::KindFbe, true, i, 0));
+    for (int i = 0; i < 4; ++i)
+        ASSERT_TRUE(diagram->addBlock(CBaseItem::KindFbe, false, i, 0));
+    EXPECT_EQ(diagram->cpuEstimate(), 40);
+    diagram->deleteChannel(false, 0);
+    EXPECT_EQ(diagram->cpuEstimate(), 39);
+}
+
+TEST_F(DspDiagramTest, OutputPositionsCountFromTheEnd)
+{
+    load([](CDeviceDspData& d) { addBlocks(d, false, 1, {CBaseItem::KindDelay, CBaseItem::KindCompress}); });
+    ASSERT_NE(button(QStringLiteral("Out:1:0")), nullptr) << "the add button after the last block";
+    ASSERT_NE(button(QStringLiteral("Out:1:2")), nullptr) << "the add button before the first block";
+    button(QStringLiteral("Out:1:0"))->click();
+    button(QStringLiteral("eq_bt"))->click();
+    EXPECT_EQ(kinds(false, 1), (QList<int>{CBaseItem::KindDelay, CBaseItem::KindCompress, CBaseItem::KindEq}));
+    button(QStringLiteral("limit_bt"))->click();
+    EXPECT_EQ(kinds(false, 1).last(), int(CBaseItem::KindLimit)) << "the next one goes after the one added";
+    EXPECT_TRUE(diagram->addBlock(CBaseItem::KindFbe, false, 1, 4));
+    EXPECT_EQ(kinds(false, 1).first(), int(CBaseItem::KindFbe));
+}
+
+TEST_F(DspDiagramTest, SaveSendsTheWholeConfigurationOverTcp)
+{
+    load([](CDeviceDspData& d) { addBlocks(d, true, 0, {CBaseItem::KindDelay}); });
+    ASSERT_TRUE(diagram->addBlock(CBaseItem::KindEq, true, 0, 0));
+    answer = false;
+    button(QStringLiteral("pb_save"))->click();
+    EXPECT_EQ(questions, QStringList{QStringLiteral("是否确定保存？")});
+    EXPECT_TRUE(tcp->isEmpty());
+
+    answer = true;
+    button(QStringLiteral("pb_save"))->click();
+    ASSERT_EQ(tcp->size(), 1);
+    const QString text = tcpTexts().at(0);
+    EXPECT_TRUE(text.startsWith(QStringLiteral(R"({"devId":"MRD-0042", "config":{)")));
+    const QJsonObject msg = parse(text);
+    EXPECT_EQ(msg.value(QStringLiteral("ops")).toString(), QStringLiteral("setConfig"));
+    CDeviceDspData back;
+    back.parse(text, QStringLiteral("3.2.0"));
+    ASSERT_EQ(back.inputs().size(), 4);
+    ASSERT_EQ(back.input(0)->blocks().size(), 2);
+    EXPECT_EQ(back.input(0)->block(0)->kind(), int(CBaseItem::KindEq));
+    EXPECT_EQ(back.input(0)->block(1)->kind(), int(CBaseItem::KindDelay));
+
+    dialog->handle_recvTcpMsg(reply(QStringLiteral("setConfig"), true));
+    EXPECT_EQ(lastTip(), QStringLiteral("保存配置成功"));
+    ASSERT_FALSE(sent.isEmpty());
+    EXPECT_EQ(sent.last().text, QStringLiteral(R"({"cookie":"0","ops":"getVersion","uiTag":"dspUiTag"})"));
+    dialog->handle_recvTcpMsg(reply(QStringLiteral("setConfig"), false));
+    EXPECT_EQ(lastTip(), QStringLiteral("保存配置失败"));
+}
+
+TEST_F(DspDiagramTest, UndoReturnsToTheDownloadedConfiguration)
+{
+    load([](CDeviceDspData& d) { addBlocks(d, false, 0, {CBaseItem::KindLimit}); });
+    ASSERT_TRUE(diagram->addBlock(CBaseItem::KindEq, false, 0, 0));
+    ASSERT_TRUE(diagram->deleteBlock(false, 0, 0));
+    answer = false;
+    button(QStringLiteral("pb_undo"))->click();
+    EXPECT_EQ(kinds(false, 0), QList<int>{CBaseItem::KindEq});
+    answer = true;
+    button(QStringLiteral("pb_undo"))->click();
+    EXPECT_EQ(questions.last(), QStringLiteral("是否确定撤回？"));
+    EXPECT_EQ(kinds(false, 0), QList<int>{CBaseItem::KindLimit});
+    EXPECT_EQ(diagram->outputStrip(0)->blockButtonCount(), 1);
+}
+
+TEST_F(DspDiagramTest, MuteInversionGainAndGroupLeaveAtOnceOverUdp)
+{
+    load();
+    button(QStringLiteral("mute:In:1"))->click();
+    button(QStringLiteral("invert:Out:2"))->click();
+    diagram->findChild<QDoubleSpinBox*>(QStringLiteral("gain:Out:0"))->setValue(-3.5);
+    QComboBox* group = diagram->findChild<QComboBox*>(QStringLiteral("group:In:3"));
+    ASSERT_NE(group, nullptr);
+    ASSERT_EQ(group->count(), 17);
+    emit group->activated(3);
+    QStringList texts;
+    for (const Datagram& d : sent)
+        texts << d.text;
+    EXPECT_EQ(texts, (QStringList{
+                         R"({"inArr":[{"index":"1","val":"1"}],"ops":"setMute","uiTag":"dspUiTag"})",
+                         R"({"ops":"setInverse","outArr":[{"index":"2","val":"1"}],"uiTag":"dspUiTag"})",
+                         R"({"ops":"setGain","outArr":[{"index":"0","val":"-3.5"}],"uiTag":"dspUiTag"})",
+                         R"({"inArr":[{"index":"3","val":"2"}],"ops":"setGroupId","uiTag":"dspUiTag"})",
+                     }));
+    for (const Datagram& d : sent)
+        EXPECT_EQ(d.port, 8999);
+    const CDeviceDspData* data = dialog->dspData();
+    EXPECT_TRUE(data->input(1)->isMute());
+    EXPECT_TRUE(data->output(2)->isInverse());
+    EXPECT_DOUBLE_EQ(data->output(0)->gainDb(), -3.5);
+    EXPECT_EQ(data->input(3)->groupId(), 2);
+
+    dialog->recvBackData(reply(QStringLiteral("setMute"), false));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置静音失败"));
+    dialog->recvBackData(reply(QStringLiteral("setGain"), false));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置增益失败"));
+    dialog->recvBackData(reply(QStringLiteral("setInverse"), false));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置反向失败"));
+    dialog->recvBackData(reply(QStringLiteral("setGroupId"), true));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置成功"));
+}
+
+TEST_F(DspDiagramTest, ChannelNamesAreCheckedThenSentToTheCommandPort)
+{
+    load();
+    EXPECT_FALSE(diagram->setChannelName(true, 0, QStringLiteral("  ")));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败,名字不能为空"));
+    EXPECT_FALSE(diagram->setChannelName(true, 0, QStringLiteral("a/b")));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败,名字不能有特殊字符"));
+    EXPECT_FALSE(diagram->setChannelName(true, 0, QString(31, QLatin1Char('x'))));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败,名字不能太长"));
+    EXPECT_EQ(diagram->inputStrip(0)->shownName(), QStringLiteral("AnalogIn1")) << "a refused name is taken back";
+    EXPECT_TRUE(udpPort->isEmpty());
+
+    auto* edit = diagram->findChild<QLineEdit*>(QStringLiteral("name:Out:3"));
+    ASSERT_NE(edit, nullptr);
+    edit->setText(QStringLiteral("Lobby"));
+    emit edit->editingFinished();
+    ASSERT_EQ(sent.size(), 1);
+    EXPECT_EQ(sent.at(0).text, QStringLiteral(R"({"id":"1","name":"Lobby","ops":"setChNameTx","uiTag":"dspUiTag"})"));
+    EXPECT_EQ(sent.at(0).port, kCommandPort);
+    dialog->recvBackData(reply(QStringLiteral("setChNameTx"), true));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置成功"));
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDevId).txChNames.at(1), QStringLiteral("Lobby"));
+
+    ASSERT_TRUE(diagram->setChannelName(true, 1, QStringLiteral("Pulpit")));
+    EXPECT_EQ(parse(sent.last().text).value(QStringLiteral("ops")).toString(), QStringLiteral("setPhyChNameRx"));
+    dialog->recvBackData(reply(QStringLiteral("setPhyChNameRx"), false));
+    EXPECT_EQ(lastTip(), QStringLiteral("设置失败，请重新设置"));
+    EXPECT_EQ(diagram->inputStrip(1)->shownName(), QStringLiteral("AnalogIn2"));
+}
+
+TEST_F(DspDiagramTest, LinkingNeedsIdenticalNonEmptyChains)
+{
+    load([](CDeviceDspData& d) {
+        addBlocks(d, true, 0, {CBaseItem::KindEq, CBaseItem::KindDelay});
+        addBlocks(d, true, 1, {CBaseItem::KindEq, CBaseItem::KindDelay});
+        addBlocks(d, true, 2, {CBaseItem::KindEq});
+        addBlocks(d, false, 0, {CBaseItem::KindLimit});
+    });
+    EXPECT_FALSE(diagram->linkChannel(true, 2)); // 2 with 3: 3 is empty
+    EXPECT_EQ(lastTip(), QStringLiteral("没有功能块无法链接"));
+    EXPECT_FALSE(diagram->linkChannel(true, 1)); // 1 with 2
+    EXPECT_EQ(lastTip(), QStringLiteral("通道完全相同才能进行链接"));
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_TRUE(tcp->isEmpty());
+
+    button(QStringLiteral("link:In:0"))->click();
+    EXPECT_EQ(questions.last(), QStringLiteral("是否确定链接？"));
+    ASSERT_EQ(tcp->size(), 1);
+    const QJsonObject req = parse(tcpTexts().at(0));
+    EXPECT_EQ(req.value(QStringLiteral("ops")).toString(), QStringLiteral("setBorderProcGroupIdBatch"));
+    const QJsonArray arr = req.value(QStringLiteral("arr")).toArray();
+    ASSERT_EQ(arr.size(), 4);
+    EXPECT_EQ(json(arr.at(0).toObject()),
+              QStringLiteral(R"({"nodeId":"0","portIndex":"0","procIndex":"0","val":"0"})"));
+    EXPECT_EQ(json(arr.at(3).toObject()),
+              QStringLiteral(R"({"nodeId":"0","portIndex":"1","procIndex":"1","val":"1"})"));
+    EXPECT_EQ(dialog->dspData()->input(0)->block(0)->groupId(), -1) << "linked only once the device agrees";
+
+    dialog->handle_recvTcpMsg(reply(QStringLiteral("setBorderProcGroupIdBatch"), true));
+    EXPECT_EQ(lastTip(), QStringLiteral("链接成功"));
+    EXPECT_EQ(dialog->dspData()->input(1)->block(1)->groupId(), 1);
+
+    EXPECT_TRUE(diagram->linkChannel(true, 0));
+    EXPECT_EQ(questions.last(), QStringLiteral("是否取消链接？"));
+    EXPECT_EQ(parse(tcpTexts().last())
+                  .value(QStringLiteral("arr"))
+                  .toArray()
+                  .at(2)
+                  .toObject()
+                  .value(QStringLiteral("val"))
+                  .toString(),
+              QStringLiteral("-1"));
+    dialog->handle_recvTcpMsg(reply(QStringLiteral("setBorderProcGroupIdBatch"), false));
+    EXPECT_EQ(lastTip(), QStringLiteral("链接失败"));
+    EXPECT_EQ(dialog->dspData()->input(1)->block(1)->groupId(), 1);
+}
+
+TEST_F(DspDiagramTest, PasteRefusalsAndAPasteThatWorks)
+{
+    load([](CDeviceDspData& d) {
+        addBlocks(d, true, 0, {CBaseItem::KindEq, CBaseItem::KindDelay});
+        addBlocks(d, true, 1, {CBaseItem::KindEq});
+        addBlocks(d, false, 0, {CBaseItem::KindLimit});
+        d.input(0)->block(0)->setGroupId(5);
+    });
+    ASSERT_TRUE(diagram->copyBlock(true, 0, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("复制成功"));
+    EXPECT_FALSE(diagram->pasteBlock(true, 0, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("不能粘贴给同一功能块"));
+    EXPECT_FALSE(diagram->pasteBlock(true, 0, 1));
+    EXPECT_EQ(lastTip(), QStringLiteral("类型不同无法粘贴"));
+    dialog->dspData()->input(0)->block(0)->setBypass(true);
+    ASSERT_TRUE(diagram->copyBlock(true, 0, 0));
+    EXPECT_TRUE(diagram->pasteBlock(true, 1, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("粘贴成功"));
+    EXPECT_TRUE(dialog->dspData()->input(1)->block(0)->isBypass());
+
+    ASSERT_TRUE(diagram->copyChannel(true, 0));
+    EXPECT_FALSE(diagram->pasteChannel(true, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("不能粘贴给同一通道"));
+    EXPECT_FALSE(diagram->pasteChannel(false, 1));
+    EXPECT_EQ(lastTip(), QStringLiteral("输入通道不能粘贴给输出通道"));
+    EXPECT_TRUE(diagram->pasteChannel(true, 3));
+    EXPECT_EQ(kinds(true, 3), (QList<int>{CBaseItem::KindEq, CBaseItem::KindDelay}));
+    EXPECT_EQ(dialog->dspData()->input(3)->block(0)->groupId(), -1) << "a pasted chain joins no link";
+    ASSERT_TRUE(diagram->copyChannel(false, 0));
+    EXPECT_FALSE(diagram->pasteChannel(true, 2));
+    EXPECT_EQ(lastTip(), QStringLiteral("输出通道不能粘贴给输入通道"));
+    EXPECT_TRUE(nothingSent());
+}
+
+TEST_F(DspDiagramTest, DeleteAndExpandAll)
+{
+    load([](CDeviceDspData& d) { addBlocks(d, true, 0, {CBaseItem::KindEq, CBaseItem::KindDelay}); });
+    EXPECT_TRUE(diagram->deleteBlock(true, 0, 0));
+    EXPECT_EQ(kinds(true, 0), QList<int>{CBaseItem::KindDelay});
+    EXPECT_TRUE(diagram->deleteChannel(true, 0));
+    EXPECT_TRUE(kinds(true, 0).isEmpty());
+    EXPECT_EQ(dialog->dspData()->inputs().size(), 4) << "the channel stays; only its chain goes";
+    diagram->expandAll(false);
+    EXPECT_FALSE(diagram->inputStrip(2)->isExpanded());
+    EXPECT_FALSE(diagram->outputStrip(1)->isExpanded());
+    diagram->expandAll(true);
+    EXPECT_TRUE(diagram->outputStrip(1)->isExpanded());
+}
+
+TEST_F(DspDiagramTest, LockRefusesEdits)
+{
+    load();
+    DevDetailStore::instance().updateDevDetail(kDevId, [](DevDetail_t& d) { d.dspLockLevel = 1; });
+    EXPECT_FALSE(diagram->addBlock(CBaseItem::KindEq, true, 0, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("控制功能已上锁"));
+    EXPECT_FALSE(diagram->setChannelMute(true, 0, true));
+    EXPECT_FALSE(dialog->dspData()->input(0)->isMute());
+    button(QStringLiteral("pb_save"))->click();
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_TRUE(nothingSent());
+    EXPECT_FALSE(diagram->findChild<QLabel*>(QStringLiteral("lb_lock"))->isHidden());
+}
+
+TEST_F(DspDiagramTest, MenuBypassWaitsForTheDeviceAndHonoursTheCpuLimit)
+{
+    load([](CDeviceDspData& d) {
+        addBlocks(d, true, 0, {CBaseItem::KindEq});
+        d.input(0)->block(0)->setBypass(true);
+    });
+    DspCpuFigures::instance().update({QStringLiteral("95"), QStringLiteral("88")});
+    EXPECT_FALSE(diagram->toggleBypass(true, 0, 0));
+    EXPECT_EQ(lastTip(), QStringLiteral("Cpu is up limit, please reduce functions"));
+    EXPECT_TRUE(sent.isEmpty());
+
+    DspCpuFigures::instance().update({QStringLiteral("90"), QStringLiteral("90")});
+    EXPECT_TRUE(diagram->toggleBypass(true, 0, 0));
+    ASSERT_EQ(sent.size(), 1);
+    const QJsonObject req = parse(sent.at(0).text);
+    EXPECT_EQ(req.value(QStringLiteral("ops")).toString(), QStringLiteral("setBorderProcBypass"));
+    EXPECT_EQ(req.value(QStringLiteral("val")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(req.value(QStringLiteral("blockFlag")).toString(), QStringLiteral("bf_in_ch_0_0"));
+    EXPECT_TRUE(dialog->dspData()->input(0)->block(0)->isBypass());
+    dialog->recvBackData(
+        reply(QStringLiteral("setBorderProcBypass"), true, {{"blockFlag", "bf_in_ch_0_0"}, {"val", "0"}}));
+    EXPECT_FALSE(dialog->dspData()->input(0)->block(0)->isBypass());
+}
+
+} // namespace

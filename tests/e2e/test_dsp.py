@@ -1,0 +1,159 @@
+"""The signal-processor dialog of the real application (MERIDANE_SCRIPT=1, offscreen) against the simulator's
+processor service: the configuration arrives over TCP and is drawn, an added block is saved with "setConfig" and
+comes back with the next "getConfig", and a lost service shows "not connected" until the dialog reconnects.
+
+Usage: python3 test_dsp.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import e2etest
+import netns
+from programs import ScriptedApp, Simulator
+
+DEVICES = 3
+DSP_DEVICE = 2  # generated devices cycle through three models; the third has a processor
+LISTED_S = 15
+REPLY_S = 5
+RECONNECT_S = 12  # one 5 s retry period, the connection and a fresh download
+
+_APP_VAR = "MERIDANE_E2E_APP"
+_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
+
+NOT_CONNECTED = ("未连接", "Not connected")
+NOISE_GATE_TYPE = 7
+
+
+class DspDialogTest(e2etest.E2ETestCase):
+    app_path = None
+    shots_dir = None
+
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="meridane-dsp-")
+        self.addCleanup(shutil.rmtree, self.tmp, True)
+        argv = [self.sim_path, "--print-config", "--devices", str(DEVICES), "--first-ip", "10.77.0.11"]
+        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
+        self.dev = config["devices"][DSP_DEVICE]
+        config_path = os.path.join(self.tmp, "devices.json")
+        with open(config_path, "w", encoding="utf-8") as f:
+            json.dump(config, f, ensure_ascii=False)
+        self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
+        self.addCleanup(self.net.close)
+        self.net.open()
+        self.sim = Simulator(self.net, self.sim_path, config=config_path)
+        self.addCleanup(self.sim.quit)
+        app_dir = os.path.join(self.tmp, "app")
+        os.mkdir(app_dir, 0o700)
+        self.app = ScriptedApp(self.net, self.app_path, app_dir)
+        self.addCleanup(self.app.stop)
+        self.assertIsNotNone(self.sim.state(self.dev["devId"])["dspConfig"], "the third device has a processor")
+        self.wait(lambda: self.dev["devId"] in {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]},
+                  LISTED_S, "the processor device listed")
+
+    def wait(self, probe, timeout, what):
+        value = self.app.wait_for(probe, timeout)
+        if not value:
+            self.fail("%s within %s s" % (what() if callable(what) else what, timeout))
+        return value
+
+    def dsp_state(self):
+        return self.sim.state(self.dev["devId"])["dspConfig"]
+
+    def status(self):
+        return self.app.find("lb_status").get("text", "")
+
+    def open_dialog(self):
+        self.app.ok({"cmd": "open", "devId": self.dev["devId"]})
+        self.wait(lambda: self.app.find("dsp_bt").get("visible"), REPLY_S, "the device window")
+        self.app.ok({"cmd": "click", "object": "dsp_bt"})
+        self.wait(lambda: self.app.find("DevDspDialog").get("visible"), REPLY_S, "the processor dialog")
+        # Drawn: the first block of the first input chain as the simulator holds it.
+        self.wait(lambda: self.app.find("blk_in_0_0").get("visible"), REPLY_S,
+                  lambda: "the configuration drawn (status %r)" % self.status())
+
+    def screenshot(self, file_name):
+        path = os.path.join(self.shots_dir, file_name)
+        if os.path.exists(path):
+            os.unlink(path)
+        shot = self.app.ok({"cmd": "screenshot", "object": "DevDspDialog", "window": True, "file": path})
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n", path)
+        self.assertGreater(shot["width"], 300)
+
+    def test_configuration_drawn_edited_saved_and_read_back(self):
+        self.open_dialog()
+        before = self.dsp_state()
+        chains = before["inChains"]
+        self.assertTrue(chains and chains[0], "the simulated processor has blocks")
+        # Every block of the first input is drawn, and no more.
+        for i in range(len(chains[0])):
+            self.assertTrue(self.app.find("blk_in_0_%d" % i).get("exists"), "block %d of input 1" % i)
+        self.assertFalse(self.app.find("blk_in_0_%d" % len(chains[0])).get("exists"))
+        self.screenshot("e2e_dsp_dialog.png")
+
+        # A noise gate at the head of the second input; nothing reaches the device before the save.
+        channel = next(i for i, c in enumerate(chains) if NOISE_GATE_TYPE not in c)
+        self.app.ok({"cmd": "click", "object": "In:%d:0" % channel})
+        if "99" in self.app.find("lb_cpuEstimate").get("text", ""):
+            self.app.ok({"cmd": "click", "object": "diy_rb_forceadd"})
+        self.app.ok({"cmd": "click", "object": "noisegate_bt"})
+        self.wait(lambda: self.app.find("blk_in_%d_%d" % (channel, len(chains[channel]))).get("exists"), REPLY_S,
+                  "the added block drawn")
+        self.assertEqual(self.dsp_state()["saved"], before["saved"])
+
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        self.app.ok({"cmd": "click", "object": "pb_save"})
+        self.wait(lambda: self.dsp_state()["saved"] == before["saved"] + 1, REPLY_S, "setConfig on the simulator")
+        after = self.dsp_state()
+        self.assertEqual(after["inChains"][channel], [NOISE_GATE_TYPE] + chains[channel])
+        self.assertEqual(after["inChains"][:channel], chains[:channel], "other chains unchanged")
+        self.assertEqual(after["outChains"], before["outChains"])
+        # The save downloads the configuration again: the new chain is drawn from the device's answer.
+        requests = self.sim.state(self.dev["devId"])["requests"]
+        self.wait(lambda: self.sim.state(self.dev["devId"])["requests"].get("getConfig", 0) >= 2, REPLY_S,
+                  lambda: "a second getConfig (requests %s)" % requests)
+        self.wait(lambda: self.app.find("blk_in_%d_%d" % (channel, len(chains[channel]))).get("exists"), REPLY_S,
+                  "the saved chain drawn again")
+
+    def test_lost_service_shows_not_connected_and_reconnects(self):
+        self.open_dialog()
+        dev_id = self.dev["devId"]
+        downloads = self.sim.state(dev_id)["requests"].get("getConfig", 0)
+        self.assertTrue(self.sim.command({"cmd": "dspService", "devId": dev_id, "on": False}).get("ok"))
+        self.wait(lambda: self.status() in NOT_CONNECTED, REPLY_S, lambda: "'not connected' (status %r)" % self.status())
+        self.assertTrue(self.sim.command({"cmd": "dspService", "devId": dev_id, "on": True}).get("ok"))
+        self.wait(lambda: self.sim.state(dev_id)["requests"].get("getConfig", 0) > downloads, RECONNECT_S,
+                  "the dialog reconnected and downloaded the configuration again")
+        self.wait(lambda: self.status() not in NOT_CONNECTED, REPLY_S, "the status cleared")
+        self.assertTrue(self.app.find("blk_in_0_0").get("visible"))
+
+
+def main():
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--app")
+    parser.add_argument("--screenshots")
+    args, rest = parser.parse_known_args()
+    path = args.app or os.environ.get(_APP_VAR)
+    if not path:
+        sys.stderr.write("usage: test_dsp.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
+        sys.exit(2)
+    path = os.path.abspath(path)
+    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
+                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
+    os.makedirs(shots, exist_ok=True)
+    os.environ[_APP_VAR] = path
+    os.environ[_SHOTS_VAR] = shots
+    DspDialogTest.app_path = path
+    DspDialogTest.shots_dir = shots
+    sys.argv = [sys.argv[0]] + rest
+    e2etest.main(need_ctl=False)
+
+
+if __name__ == "__main__":
+    main()
