@@ -7,7 +7,7 @@ namespace {
 // The stream view's catalogue context: its translations serve these texts too.
 QString tr(const char* text)
 {
-    return QCoreApplication::translate("stream", text);
+    return QCoreApplication::translate("McastCreateTexts", text);
 }
 
 QString pick(bool chinese, const char* zh, const char* en)

@@ -5,16 +5,10 @@
 #include <QCoreApplication>
 
 namespace {
-const char* const kContext = "RouteClickChecks";
-
-QString tr(const char* text)
-{
-    return QCoreApplication::translate(kContext, text);
-}
 
 QString sampleRateText()
 {
-    return tr("采样率不同不能创建路由");
+    return RouteClickChecks::tr("采样率不同不能创建路由");
 }
 
 QString pick(bool chinese, const QString& zh, const QString& en)
@@ -50,7 +44,7 @@ RouteClickChecks::Plan unicastPlan(const RouteClickChecks::Facts& f)
     if (!f.routed && f.senderSampleRate != f.receiverSampleRate)
         return inform(plan, sampleRateText());
     if (!SameNetwork::check(f.senderIp, f.receiverIp))
-        plan.steps.append({Step::Ask, tr("two device not same network, want to set routing?")});
+        plan.steps.append({Step::Ask, RouteClickChecks::tr("two device not same network, want to set routing?")});
     if (!f.streamSlotFree)
         plan.steps.append(
             {Step::Ask, pick(f.chinese, QStringLiteral("发送设备流达到上限，可能无法继续创建流，是否仍然创建路由?"),
@@ -73,7 +67,7 @@ RouteClickChecks::Plan multicastPlan(const RouteClickChecks::Facts& f)
         if (f.senderSampleRate != f.receiverSampleRate)
             return inform(plan, sampleRateText());
         if (f.senderIp == f.receiverIp)
-            return inform(plan, tr("组播由本设备创建，不能创建路由"));
+            return inform(plan, RouteClickChecks::tr("组播由本设备创建，不能创建路由"));
         // Whole-number divisions on purpose: this is how the receiver sizes its buffer.
         const long long bufferFrames =
             static_cast<long long>(f.receiverDelayUs / 1000) * static_cast<long long>(f.receiverSampleRate / 1000);
@@ -88,7 +82,7 @@ RouteClickChecks::Plan multicastPlan(const RouteClickChecks::Facts& f)
         return inform(plan, pick(f.chinese, QStringLiteral("接收非5004端口组播，请升级固件"),
                                  QStringLiteral("Receiving multicast on non-5004 port, please upgrade firmware")));
     if (f.receiverIsVirtualCard)
-        return inform(plan, tr("虚拟声卡不能作为接收设备"));
+        return inform(plan, RouteClickChecks::tr("虚拟声卡不能作为接收设备"));
     if (f.routed) {
         plan.request = RouteClickChecks::Request::ClrRxCh;
         return plan;

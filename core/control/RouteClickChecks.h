@@ -1,4 +1,5 @@
 #pragma once
+#include <QCoreApplication>
 #include <QString>
 #include <QVector>
 #include <cstdint>
@@ -6,6 +7,8 @@
 /// What a click on a connectable matrix cell does online, decided from facts copied in by the caller.
 class RouteClickChecks
 {
+    Q_DECLARE_TR_FUNCTIONS(RouteClickChecks)
+
 public:
     enum class Request
     {

@@ -125,6 +125,45 @@
     </message>
 </context>
 <context>
+    <name>DevDspDialog</name>
+    <message>
+        <source>(音频处理)</source>
+        <translation>(音频处理)</translation>
+    </message>
+    <message>
+        <source>连接已断开</source>
+        <translation>连接已断开</translation>
+    </message>
+    <message>
+        <source>主页</source>
+        <translation>主页</translation>
+    </message>
+    <message>
+        <source>流程图</source>
+        <translation>流程图</translation>
+    </message>
+    <message>
+        <source>通道音量</source>
+        <translation>通道音量</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>矩阵</translation>
+    </message>
+    <message>
+        <source>场景</source>
+        <translation>场景</translation>
+    </message>
+    <message>
+        <source>程式管理</source>
+        <translation>程式管理</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>未连接</translation>
+    </message>
+</context>
+<context>
     <name>DevListForm</name>
     <message>
         <source>设备列表 (%1)</source>
@@ -372,6 +411,229 @@
     <message>
         <source>请输入规定的数字,范围0-255</source>
         <translation>请输入规定的数字,范围0-255</translation>
+    </message>
+</context>
+<context>
+    <name>DspChannelStrip</name>
+    <message>
+        <source>无分组</source>
+        <translation>无分组</translation>
+    </message>
+</context>
+<context>
+    <name>DspDiagramForm</name>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>强制添加</source>
+        <translation>强制添加</translation>
+    </message>
+    <message>
+        <source>控制功能已上锁</source>
+        <translation>控制功能已上锁</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>撤回</source>
+        <translation>撤回</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>矩阵</translation>
+    </message>
+    <message>
+        <source>请先选择添加位置</source>
+        <translation>请先选择添加位置</translation>
+    </message>
+    <message>
+        <source>复制成功</source>
+        <translation>复制成功</translation>
+    </message>
+    <message>
+        <source>类型不同无法粘贴</source>
+        <translation>类型不同无法粘贴</translation>
+    </message>
+    <message>
+        <source>粘贴成功</source>
+        <translation>粘贴成功</translation>
+    </message>
+    <message>
+        <source>展开全部DSP</source>
+        <translation>展开全部DSP</translation>
+    </message>
+    <message>
+        <source>收起全部DSP</source>
+        <translation>收起全部DSP</translation>
+    </message>
+    <message>
+        <source>加载通道程式</source>
+        <translation>加载通道程式</translation>
+    </message>
+    <message>
+        <source>管理通道程式</source>
+        <translation>管理通道程式</translation>
+    </message>
+    <message>
+        <source>暂不可用</source>
+        <translation>暂不可用</translation>
+    </message>
+    <message>
+        <source>是否取消链接？</source>
+        <translation>是否取消链接？</translation>
+    </message>
+    <message>
+        <source>是否确定链接？</source>
+        <translation>是否确定链接？</translation>
+    </message>
+    <message>
+        <source>取消链接成功</source>
+        <translation>取消链接成功</translation>
+    </message>
+    <message>
+        <source>链接成功</source>
+        <translation>链接成功</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能为空</source>
+        <translation>设置失败,名字不能为空</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能太长</source>
+        <translation>设置失败,名字不能太长</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能有特殊字符</source>
+        <translation>设置失败,名字不能有特殊字符</translation>
+    </message>
+    <message>
+        <source>设置失败，请重新设置</source>
+        <translation>设置失败，请重新设置</translation>
+    </message>
+    <message>
+        <source>是否确定保存？</source>
+        <translation>是否确定保存？</translation>
+    </message>
+    <message>
+        <source>保存配置成功</source>
+        <translation>保存配置成功</translation>
+    </message>
+    <message>
+        <source>是否确定撤回？</source>
+        <translation>是否确定撤回？</translation>
+    </message>
+    <message>
+        <source>设置增益失败</source>
+        <translation>设置增益失败</translation>
+    </message>
+    <message>
+        <source>设置静音失败</source>
+        <translation>设置静音失败</translation>
+    </message>
+    <message>
+        <source>设置反向失败</source>
+        <translation>设置反向失败</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>设置成功</translation>
+    </message>
+    <message>
+        <source>保存配置失败</source>
+        <translation>保存配置失败</translation>
+    </message>
+    <message>
+        <source>链接失败</source>
+        <translation>链接失败</translation>
+    </message>
+</context>
+<context>
+    <name>DspEditRules</name>
+    <message>
+        <source>只能添加一个AEC</source>
+        <translation>只能添加一个AEC</translation>
+    </message>
+    <message>
+        <source>AutoMixer通道数已达上限</source>
+        <translation>AutoMixer通道数已达上限</translation>
+    </message>
+    <message>
+        <source>通道不存在</source>
+        <translation>通道不存在</translation>
+    </message>
+    <message>
+        <source>只允许添加一个EQ</source>
+        <translation>只允许添加一个EQ</translation>
+    </message>
+    <message>
+        <source>只允许添加一个HPF</source>
+        <translation>只允许添加一个HPF</translation>
+    </message>
+    <message>
+        <source>只允许添加一个LPF</source>
+        <translation>只允许添加一个LPF</translation>
+    </message>
+    <message>
+        <source>只允许添加一个闪避</source>
+        <translation>只允许添加一个闪避</translation>
+    </message>
+    <message>
+        <source>延时时长超过限制,不能添加</source>
+        <translation>延时时长超过限制,不能添加</translation>
+    </message>
+    <message>
+        <source>不能粘贴给同一功能块</source>
+        <translation>不能粘贴给同一功能块</translation>
+    </message>
+    <message>
+        <source>类型不同无法粘贴</source>
+        <translation>类型不同无法粘贴</translation>
+    </message>
+    <message>
+        <source>延时时长超过限制,不能粘贴延时</source>
+        <translation>延时时长超过限制,不能粘贴延时</translation>
+    </message>
+    <message>
+        <source>不能粘贴给同一通道</source>
+        <translation>不能粘贴给同一通道</translation>
+    </message>
+    <message>
+        <source>输出通道不能粘贴给输入通道</source>
+        <translation>输出通道不能粘贴给输入通道</translation>
+    </message>
+    <message>
+        <source>输入通道不能粘贴给输出通道</source>
+        <translation>输入通道不能粘贴给输出通道</translation>
+    </message>
+    <message>
+        <source>CPU资源不足</source>
+        <translation>CPU资源不足</translation>
+    </message>
+</context>
+<context>
+    <name>DspLinkPlan</name>
+    <message>
+        <source>链接失败</source>
+        <translation>链接失败</translation>
+    </message>
+    <message>
+        <source>没有功能块无法链接</source>
+        <translation>没有功能块无法链接</translation>
+    </message>
+    <message>
+        <source>通道完全相同才能进行链接</source>
+        <translation>通道完全相同才能进行链接</translation>
+    </message>
+</context>
+<context>
+    <name>DspPlaceholderEditor</name>
+    <message>
+        <source>编辑器即将推出</source>
+        <translation>编辑器即将推出</translation>
     </message>
 </context>
 <context>
@@ -667,6 +929,33 @@
     </message>
 </context>
 <context>
+    <name>McastCreateTexts</name>
+    <message>
+        <source>组播流名称不能为空</source>
+        <translation>组播流名称不能为空</translation>
+    </message>
+    <message>
+        <source>至少选中一个通道加入组播流</source>
+        <translation>至少选中一个通道加入组播流</translation>
+    </message>
+    <message>
+        <source>请输入正确的ip</source>
+        <translation>请输入正确的ip</translation>
+    </message>
+    <message>
+        <source>请输入端口号</source>
+        <translation>请输入端口号</translation>
+    </message>
+    <message>
+        <source>没有可用的组播地址</source>
+        <translation>没有可用的组播地址</translation>
+    </message>
+    <message>
+        <source>删除组播流？</source>
+        <translation>删除组播流？</translation>
+    </message>
+</context>
+<context>
     <name>McastWidget</name>
     <message>
         <source>组播流详情</source>
@@ -802,6 +1091,25 @@
     <message>
         <source>密码错误</source>
         <translation>密码错误</translation>
+    </message>
+</context>
+<context>
+    <name>RouteClickChecks</name>
+    <message>
+        <source>采样率不同不能创建路由</source>
+        <translation>采样率不同不能创建路由</translation>
+    </message>
+    <message>
+        <source>two device not same network, want to set routing?</source>
+        <translation>two device not same network, want to set routing?</translation>
+    </message>
+    <message>
+        <source>组播由本设备创建，不能创建路由</source>
+        <translation>组播由本设备创建，不能创建路由</translation>
+    </message>
+    <message>
+        <source>虚拟声卡不能作为接收设备</source>
+        <translation>虚拟声卡不能作为接收设备</translation>
     </message>
 </context>
 <context>

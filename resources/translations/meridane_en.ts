@@ -125,6 +125,45 @@
     </message>
 </context>
 <context>
+    <name>DevDspDialog</name>
+    <message>
+        <source>(音频处理)</source>
+        <translation>(Audio processing)</translation>
+    </message>
+    <message>
+        <source>连接已断开</source>
+        <translation>Connection lost</translation>
+    </message>
+    <message>
+        <source>主页</source>
+        <translation>Home</translation>
+    </message>
+    <message>
+        <source>流程图</source>
+        <translation>Diagram</translation>
+    </message>
+    <message>
+        <source>通道音量</source>
+        <translation>Channel volume</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>Matrix</translation>
+    </message>
+    <message>
+        <source>场景</source>
+        <translation>Scenes</translation>
+    </message>
+    <message>
+        <source>程式管理</source>
+        <translation>Programs</translation>
+    </message>
+    <message>
+        <source>未连接</source>
+        <translation>Not connected</translation>
+    </message>
+</context>
+<context>
     <name>DevListForm</name>
     <message>
         <source>设备列表 (%1)</source>
@@ -372,6 +411,229 @@
     <message>
         <source>请输入规定的数字,范围0-255</source>
         <translation>Please enter a number from 0 to 255</translation>
+    </message>
+</context>
+<context>
+    <name>DspChannelStrip</name>
+    <message>
+        <source>无分组</source>
+        <translation>No group</translation>
+    </message>
+</context>
+<context>
+    <name>DspDiagramForm</name>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>强制添加</source>
+        <translation>ForceAdd</translation>
+    </message>
+    <message>
+        <source>控制功能已上锁</source>
+        <translation>Control functions are locked</translation>
+    </message>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>撤回</source>
+        <translation>Undo</translation>
+    </message>
+    <message>
+        <source>矩阵</source>
+        <translation>Matrix</translation>
+    </message>
+    <message>
+        <source>请先选择添加位置</source>
+        <translation>Choose where to add first (a + button of a channel)</translation>
+    </message>
+    <message>
+        <source>复制成功</source>
+        <translation>Copied</translation>
+    </message>
+    <message>
+        <source>类型不同无法粘贴</source>
+        <translation>Cannot paste onto a block of another type</translation>
+    </message>
+    <message>
+        <source>粘贴成功</source>
+        <translation>Pasted</translation>
+    </message>
+    <message>
+        <source>展开全部DSP</source>
+        <translation>Expand all DSP</translation>
+    </message>
+    <message>
+        <source>收起全部DSP</source>
+        <translation>Collapse all DSP</translation>
+    </message>
+    <message>
+        <source>加载通道程式</source>
+        <translation>Load channel program</translation>
+    </message>
+    <message>
+        <source>管理通道程式</source>
+        <translation>Manage channel programs</translation>
+    </message>
+    <message>
+        <source>暂不可用</source>
+        <translation>Not available yet</translation>
+    </message>
+    <message>
+        <source>是否取消链接？</source>
+        <translation>Unlink the channels?</translation>
+    </message>
+    <message>
+        <source>是否确定链接？</source>
+        <translation>Link the channels?</translation>
+    </message>
+    <message>
+        <source>取消链接成功</source>
+        <translation>Unlinked</translation>
+    </message>
+    <message>
+        <source>链接成功</source>
+        <translation>Linked</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能为空</source>
+        <translation>Failed: the name cannot be empty</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能太长</source>
+        <translation>Failed: the name is too long</translation>
+    </message>
+    <message>
+        <source>设置失败,名字不能有特殊字符</source>
+        <translation>Failed: the name cannot contain special characters</translation>
+    </message>
+    <message>
+        <source>设置失败，请重新设置</source>
+        <translation>Setting failed, please try again</translation>
+    </message>
+    <message>
+        <source>是否确定保存？</source>
+        <translation>Save the configuration?</translation>
+    </message>
+    <message>
+        <source>保存配置成功</source>
+        <translation>Configuration saved</translation>
+    </message>
+    <message>
+        <source>是否确定撤回？</source>
+        <translation>Undo all changes since the last download?</translation>
+    </message>
+    <message>
+        <source>设置增益失败</source>
+        <translation>Failed to set the gain</translation>
+    </message>
+    <message>
+        <source>设置静音失败</source>
+        <translation>Failed to set the mute</translation>
+    </message>
+    <message>
+        <source>设置反向失败</source>
+        <translation>Failed to set the phase inversion</translation>
+    </message>
+    <message>
+        <source>设置成功</source>
+        <translation>Set successfully</translation>
+    </message>
+    <message>
+        <source>保存配置失败</source>
+        <translation>Failed to save the configuration</translation>
+    </message>
+    <message>
+        <source>链接失败</source>
+        <translation>Link failed</translation>
+    </message>
+</context>
+<context>
+    <name>DspEditRules</name>
+    <message>
+        <source>只能添加一个AEC</source>
+        <translation>Only one AEC channel can be added</translation>
+    </message>
+    <message>
+        <source>AutoMixer通道数已达上限</source>
+        <translation>AutoMixer channels have reached the limit</translation>
+    </message>
+    <message>
+        <source>通道不存在</source>
+        <translation>The channel does not exist</translation>
+    </message>
+    <message>
+        <source>只允许添加一个EQ</source>
+        <translation>Only one EQ is allowed per channel</translation>
+    </message>
+    <message>
+        <source>只允许添加一个HPF</source>
+        <translation>Only one HPF is allowed per channel</translation>
+    </message>
+    <message>
+        <source>只允许添加一个LPF</source>
+        <translation>Only one LPF is allowed per channel</translation>
+    </message>
+    <message>
+        <source>只允许添加一个闪避</source>
+        <translation>Only one ducker is allowed per channel</translation>
+    </message>
+    <message>
+        <source>延时时长超过限制,不能添加</source>
+        <translation>The delay exceeds the limit and cannot be added</translation>
+    </message>
+    <message>
+        <source>不能粘贴给同一功能块</source>
+        <translation>Cannot paste onto the same block</translation>
+    </message>
+    <message>
+        <source>类型不同无法粘贴</source>
+        <translation>Cannot paste onto a block of another type</translation>
+    </message>
+    <message>
+        <source>延时时长超过限制,不能粘贴延时</source>
+        <translation>The delay exceeds the limit, the delay cannot be pasted</translation>
+    </message>
+    <message>
+        <source>不能粘贴给同一通道</source>
+        <translation>Cannot paste onto the same channel</translation>
+    </message>
+    <message>
+        <source>输出通道不能粘贴给输入通道</source>
+        <translation>An output channel cannot be pasted onto an input channel</translation>
+    </message>
+    <message>
+        <source>输入通道不能粘贴给输出通道</source>
+        <translation>An input channel cannot be pasted onto an output channel</translation>
+    </message>
+    <message>
+        <source>CPU资源不足</source>
+        <translation>Not enough CPU resources</translation>
+    </message>
+</context>
+<context>
+    <name>DspLinkPlan</name>
+    <message>
+        <source>链接失败</source>
+        <translation>Link failed</translation>
+    </message>
+    <message>
+        <source>没有功能块无法链接</source>
+        <translation>Channels without blocks cannot be linked</translation>
+    </message>
+    <message>
+        <source>通道完全相同才能进行链接</source>
+        <translation>Only channels with identical blocks can be linked</translation>
+    </message>
+</context>
+<context>
+    <name>DspPlaceholderEditor</name>
+    <message>
+        <source>编辑器即将推出</source>
+        <translation>This editor is coming soon</translation>
     </message>
 </context>
 <context>
@@ -667,6 +929,33 @@
     </message>
 </context>
 <context>
+    <name>McastCreateTexts</name>
+    <message>
+        <source>组播流名称不能为空</source>
+        <translation>The stream name cannot be empty</translation>
+    </message>
+    <message>
+        <source>至少选中一个通道加入组播流</source>
+        <translation>Select at least one channel for the stream</translation>
+    </message>
+    <message>
+        <source>请输入正确的ip</source>
+        <translation>Please enter a correct IP</translation>
+    </message>
+    <message>
+        <source>请输入端口号</source>
+        <translation>Please enter a port</translation>
+    </message>
+    <message>
+        <source>没有可用的组播地址</source>
+        <translation>No free multicast address</translation>
+    </message>
+    <message>
+        <source>删除组播流？</source>
+        <translation>Delete the multicast streams?</translation>
+    </message>
+</context>
+<context>
     <name>McastWidget</name>
     <message>
         <source>组播流详情</source>
@@ -802,6 +1091,25 @@
     <message>
         <source>密码错误</source>
         <translation>Password error</translation>
+    </message>
+</context>
+<context>
+    <name>RouteClickChecks</name>
+    <message>
+        <source>采样率不同不能创建路由</source>
+        <translation>The sample rates differ: the route cannot be created</translation>
+    </message>
+    <message>
+        <source>two device not same network, want to set routing?</source>
+        <translation>two device not same network, want to set routing?</translation>
+    </message>
+    <message>
+        <source>组播由本设备创建，不能创建路由</source>
+        <translation>The multicast stream comes from this device: the route cannot be created</translation>
+    </message>
+    <message>
+        <source>虚拟声卡不能作为接收设备</source>
+        <translation>A virtual sound card cannot be a receiving device</translation>
     </message>
 </context>
 <context>
