@@ -676,15 +676,23 @@ bool DspDiagramForm::setChannelName(bool isInput, int chIndex, const QString& na
     return true;
 }
 
-bool DspDiagramForm::setChannelMute(bool isInput, int chIndex, bool mute)
+CChainChannel* DspDiagramForm::editableChannel(bool isInput, int chIndex)
 {
     CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
     if (ch == nullptr)
-        return false;
+        return nullptr;
     if (refuseWhenLocked()) {
-        redrawChannel(isInput, chIndex);
-        return false;
+        redrawChannel(isInput, chIndex); // the control goes back to the model's value
+        return nullptr;
     }
+    return ch;
+}
+
+bool DspDiagramForm::setChannelMute(bool isInput, int chIndex, bool mute)
+{
+    CChainChannel* ch = editableChannel(isInput, chIndex);
+    if (ch == nullptr)
+        return false;
     ch->setMute(mute);
     if (!m_offline)
         emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::mute(isInput, chIndex, mute)));
@@ -693,13 +701,9 @@ bool DspDiagramForm::setChannelMute(bool isInput, int chIndex, bool mute)
 
 bool DspDiagramForm::setChannelInverse(bool isInput, int chIndex, bool inverse)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
+    CChainChannel* ch = editableChannel(isInput, chIndex);
     if (ch == nullptr)
         return false;
-    if (refuseWhenLocked()) {
-        redrawChannel(isInput, chIndex);
-        return false;
-    }
     ch->setInverse(inverse);
     if (!m_offline)
         emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::inverse(isInput, chIndex, inverse)));
@@ -708,13 +712,11 @@ bool DspDiagramForm::setChannelInverse(bool isInput, int chIndex, bool inverse)
 
 bool DspDiagramForm::setChannelGain(bool isInput, int chIndex, double db)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr || !std::isfinite(db))
+    if (!std::isfinite(db))
         return false;
-    if (refuseWhenLocked()) {
-        redrawChannel(isInput, chIndex);
+    CChainChannel* ch = editableChannel(isInput, chIndex);
+    if (ch == nullptr)
         return false;
-    }
     ch->setGainDb(db);
     if (!m_offline)
         emit signal_sendMsg(DspEnvelope::udp(DspDiagramRequests::gain(isInput, chIndex, db)));
@@ -723,13 +725,11 @@ bool DspDiagramForm::setChannelGain(bool isInput, int chIndex, double db)
 
 bool DspDiagramForm::setChannelGroup(bool isInput, int chIndex, int groupId)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr || groupId < -1 || groupId >= m_data->groups().size())
+    if (m_data == nullptr || groupId < -1 || groupId >= m_data->groups().size())
         return false;
-    if (refuseWhenLocked()) {
-        redrawChannel(isInput, chIndex);
+    CChainChannel* ch = editableChannel(isInput, chIndex);
+    if (ch == nullptr)
         return false;
-    }
     ch->setGroupId(groupId);
     m_data->updateGroupMembers();
     emit signal_refreshGroupList();

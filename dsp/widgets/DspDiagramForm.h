@@ -136,6 +136,8 @@ private:
     void redrawChannel(bool isInput, int chIndex);
     void updateEstimate();
     void refreshLockLabel();
+    /// The channel to change, or null when it is missing or the lock refuses (its strip is then redrawn).
+    CChainChannel* editableChannel(bool isInput, int chIndex);
     bool refuseWhenLocked();
     void tip(const QString& text);
     bool ask(const QString& question);

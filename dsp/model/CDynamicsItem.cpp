@@ -1,4 +1,4 @@
-#include "CCompressItem.h"
+#include "CDynamicsItem.h"
 
 #include "DspJsonText.h"
 #include "DspJsonValue.h"
@@ -6,12 +6,7 @@
 
 using namespace DspJsonText;
 
-CBaseItem* CCompressItem::clone() const
-{
-    return new CCompressItem(*this);
-}
-
-void CCompressItem::writeParamsTo(DspJsonWriter& obj, int inputCount) const
+void CDynamicsItem::writeParamsTo(DspJsonWriter& obj, int inputCount) const
 {
     Q_UNUSED(inputCount)
     obj.addNumber(QLatin1String("trigDb"), m_trigDb);
@@ -21,7 +16,7 @@ void CCompressItem::writeParamsTo(DspJsonWriter& obj, int inputCount) const
     obj.addInt(QLatin1String("kneeDb"), 0); // the device takes no knee
 }
 
-void CCompressItem::readParamsFrom(const DspJsonValue& obj)
+void CDynamicsItem::readParamsFrom(const DspJsonValue& obj)
 {
     obj.readDouble(QLatin1String("trigDb"), &m_trigDb);
     obj.readDouble(QLatin1String("ratio"), &m_ratio);
@@ -30,11 +25,11 @@ void CCompressItem::readParamsFrom(const DspJsonValue& obj)
     obj.readInt(QLatin1String("kneeDb"), &m_kneeDb);
 }
 
-bool CCompressItem::copyParamsFrom(const CBaseItem& other)
+bool CDynamicsItem::copyParamsFrom(const CBaseItem& other)
 {
-    const auto* o = dynamic_cast<const CCompressItem*>(&other);
-    if (!o)
+    if (other.kind() != kind())
         return false;
+    const auto* o = static_cast<const CDynamicsItem*>(&other);
     copyBaseFrom(other);
     m_trigDb = o->m_trigDb;
     m_ratio = o->m_ratio;
@@ -44,12 +39,7 @@ bool CCompressItem::copyParamsFrom(const CBaseItem& other)
     return true;
 }
 
-double CCompressItem::cpuCost() const
-{
-    return 0.22;
-}
-
-QString CCompressItem::describeParams() const
+QString CDynamicsItem::describeParams() const
 {
     return QStringLiteral("trigDb=%1, ratio=%2, attackMs=%3, releaseMs=%4, kneeDb=%5")
         .arg(number(m_trigDb))
