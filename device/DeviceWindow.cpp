@@ -57,8 +57,7 @@ DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent) : QWidget(pare
     m_lockTimer.setInterval(1000);
     connect(&m_lockTimer, &QTimer::timeout, this, [this] {
         refreshLock();
-        m_delayPage->refreshLock();
-        emit signal_lockRefreshed();
+        emit signal_lockRefreshed(); // the delay page follows the lock itself while it is shown
     });
     m_lockTimer.start();
 
@@ -434,14 +433,16 @@ void DeviceWindow::on_dsp_bt_clicked()
         return;
     }
     // One processor dialog per device window: a second click brings the open one forward.
-    if (auto* open = findChild<DevDspDialog*>(QString(), Qt::FindDirectChildrenOnly)) {
-        open->showNormal();
-        open->raise();
-        open->activateWindow();
+    if (m_dspDialog) {
+        m_dspDialog->showNormal();
+        m_dspDialog->raise();
+        m_dspDialog->activateWindow();
         return;
     }
     auto* dialog = new DevDspDialog(this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_dspDialog = dialog;
+    connect(this, &DeviceWindow::signal_lockRefreshed, dialog, &DevDspDialog::refreshLock);
     connect(dialog, &DevDspDialog::signal_showTips, this, &DeviceWindow::signal_showTips);
     connect(dialog, &DevDspDialog::signal_showDialog, this,
             [this](const QString& t, bool) { emit signal_showTips(t); });
@@ -511,8 +512,8 @@ void DeviceWindow::recvBackData(QString msg)
     m_delayPage->recvRequest(msg);
     if (msg.contains(QLatin1String("dspUiTag")) || msg.contains(QLatin1String("superMatrixUiTag")) ||
         msg.contains(QLatin1String("sendUdpToUart"))) {
-        if (auto* dsp = findChild<DevDspDialog*>(QString(), Qt::FindDirectChildrenOnly))
-            dsp->recvBackData(msg);
+        if (m_dspDialog)
+            m_dspDialog->recvBackData(msg);
     }
     emit signal_message(msg);
     if (auto* lock = qobject_cast<ManageLock*>(m_lockDialog.data()))

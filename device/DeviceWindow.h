@@ -11,6 +11,7 @@
 
 class AudioFormatControl;
 class ChannelNameTable;
+class DevDspDialog;
 class DeviceAddressPanel;
 class LockOverlays;
 class NewDelayCounter;
@@ -160,5 +161,6 @@ private:
     QMap<int, QWidget*> m_addedPages;
     LockOverlays* m_overlays = nullptr;
     QPointer<QWidget> m_lockDialog;
+    QPointer<DevDspDialog> m_dspDialog; ///< the processor dialog while open
     QTimer m_lockTimer;
 };

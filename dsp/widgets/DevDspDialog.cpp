@@ -11,6 +11,8 @@
 #include "DspDiagramForm.h"
 #include "DspEnvelope.h"
 #include "DspFirmware.h"
+#include "DspJsonTree.h"
+#include "DspJsonValue.h"
 #include "DspMatrixForm.h"
 #include "DspProgramForm.h"
 #include "DspUiLog.h"
@@ -296,6 +298,12 @@ void DevDspDialog::setDeviceInfo()
     retranslate();
 }
 
+void DevDspDialog::refreshLock()
+{
+    if (m_diagram != nullptr)
+        m_diagram->refreshLockLabel();
+}
+
 void DevDspDialog::refreshData()
 {
     const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
@@ -543,15 +551,18 @@ void DevDspDialog::handle_recvTcpMsg(QString msg)
         qCDebug(lcDspUi) << "handle recv tcp msg: len=" << msg.size();
     else
         qCDebug(lcDspUi).noquote() << "handle recv tcp msg: " << LogRedaction::redacted(msg.toUtf8());
-    const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
-    if (str(obj, "ops") != QLatin1String("getConfig")) {
+    // The configuration is the largest message: read once, with the model's own reader.
+    DspJsonTree tree;
+    tree.parse(msg.toUtf8());
+    const DspJsonValue root = tree.root();
+    if (!root[QLatin1String("ops")].textEquals(QLatin1String("getConfig"))) {
         handleReply(msg);
         return;
     }
-    handleConfigReply(obj, msg);
+    handleConfigReply(root[QLatin1String("config")], msg.size());
 }
 
-void DevDspDialog::handleConfigReply(const QJsonObject& obj, const QString& msg)
+void DevDspDialog::handleConfigReply(const DspJsonValue& config, int textSize)
 {
     if (m_data == nullptr)
         return;
@@ -572,12 +583,11 @@ void DevDspDialog::handleConfigReply(const QJsonObject& obj, const QString& msg)
                                false);
         return;
     }
-    const QJsonObject config = obj.value(QStringLiteral("config")).toObject();
-    if (config.value(QStringLiteral("nodeArr")).toArray().size() < 3)
+    if (!config.isObject() || config[QLatin1String("nodeArr")].size() < 3)
         return;
 
-    m_data->parse(msg, dspFirmwareText(m_data, m_devId));
-    if (msg.size() < kLogLimit)
+    m_data->parseConfig(config, dspFirmwareText(m_data, m_devId));
+    if (textSize < kLogLimit)
         m_data->printData();
     m_configured = true;
     emit signal_getConfigSucc(m_data);
@@ -649,6 +659,9 @@ void DevDspDialog::handleCpuReply(const QJsonObject& obj)
     DspCpuFigures& figures = DspCpuFigures::instance();
     figures.update(items);
     const bool high = figures.average() >= 91;
+    // Restyling is costly and this comes twice a second: only on a change of colour.
+    if (m_cpu->property("cpuHigh") == QVariant(high))
+        return;
     m_cpu->setProperty("cpuHigh", high);
     m_cpu->setStyleSheet(high ? QStringLiteral("color:#ff0000;") : QStringLiteral("color:#ffffff;"));
 }

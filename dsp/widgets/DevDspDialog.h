@@ -11,6 +11,7 @@ class CDeviceDspData;
 class Channel;
 class DevDspTcpSocketThread;
 class DspDiagramForm;
+class DspJsonValue;
 class DspMatrixForm;
 class DspProgramForm;
 class LoadingForm;
@@ -60,6 +61,8 @@ public:
     void initOnlineUi(QString deviceKey);
     /// Copies name, identifier and channel counts of the device into the configuration.
     void setDeviceInfo();
+    /// Follows the device's processor lock (the device window rereads it once a second and after changes).
+    void refreshLock();
     /// Rereads the device's name and identifier and refreshes the pages' texts.
     void refreshData();
 
@@ -127,7 +130,7 @@ private:
     void buildUi();
     void retranslate();
     void handleReply(const QString& msg);
-    void handleConfigReply(const QJsonObject& obj, const QString& msg);
+    void handleConfigReply(const DspJsonValue& config, int textSize);
     void handleCpuReply(const QJsonObject& obj);
     void applyVersion(const QJsonObject& obj);
     void markReply();

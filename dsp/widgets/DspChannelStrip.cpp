@@ -193,6 +193,9 @@ void DspChannelStrip::setSelectedPosition(int position)
 
 void DspChannelStrip::setHaveSignal(bool haveSignal)
 {
+    // Called for every strip on every meter reply: restyle only on a change.
+    if (m_signal->property("haveSignal") == QVariant(haveSignal))
+        return;
     m_signal->setProperty("haveSignal", haveSignal);
     m_signal->setStyleSheet(haveSignal ? QStringLiteral("color:#2ecc71;") : QStringLiteral("color:#555555;"));
 }

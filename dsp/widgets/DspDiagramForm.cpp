@@ -78,10 +78,6 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
         return box.exec() == QMessageBox::Yes;
     };
     buildUi();
-    // The lock may change on the device at any time; the store is reread once a second.
-    m_lockTimer.setInterval(1000);
-    connect(&m_lockTimer, &QTimer::timeout, this, &DspDiagramForm::refreshLockLabel);
-    m_lockTimer.start();
 }
 
 DspDiagramForm::~DspDiagramForm()

@@ -129,13 +129,14 @@ public slots:
     void on_matrix_bt_clicked();
     /// Rereads the channel names from the store.
     void refreshData();
+    /// Shows or hides the lock notice from the stored lock level.
+    void refreshLockLabel();
 
 private:
     void buildUi();
     void redraw();
     void redrawChannel(bool isInput, int chIndex);
     void updateEstimate();
-    void refreshLockLabel();
     /// The channel to change, or null when it is missing or the lock refuses (its strip is then redrawn).
     CChainChannel* editableChannel(bool isInput, int chIndex);
     bool refuseWhenLocked();
@@ -202,5 +203,4 @@ private:
     QPushButton* m_save = nullptr;
     QPushButton* m_undo = nullptr;
     QPushButton* m_matrix = nullptr;
-    QTimer m_lockTimer;
 };
