@@ -3,21 +3,20 @@
 #include "AppLog.h"
 #include "AppState.h"
 #include "AppVersion.h"
+#include "CellRouteForm.h"
+#include "Clock.h"
+#include "ClockForm.h"
 #include "CommandTranslator.h"
 #include "DevDetailStore.h"
 #include "DevListForm.h"
+#include "DevManager.h"
 #include "DevVolumeForm.h"
 #include "DevWin.h"
+#include "DeviceListing.h"
 #include "DeviceWindow.h"
-#include "Clock.h"
-#include "CellRouteForm.h"
-#include "ClockForm.h"
-#include "McastWin.h"
-#include "stream.h"
-#include "DevManager.h"
-#include "DeviceRequests.h"
 #include "FormNetTitle.h"
 #include "LoadingForm.h"
+#include "McastWin.h"
 #include "ModelTable.h"
 #include "MySnackbar.h"
 #include "MyThread.h"
@@ -34,14 +33,15 @@
 #include "UiScale.h"
 #include "UserSettings.h"
 #include "platform/PlatformServices.h"
+#include "stream.h"
 
 #include <QApplication>
 #include <QCloseEvent>
-#include <QInputDialog>
 #include <QDesktopServices>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
 #include <QHostAddress>
+#include <QInputDialog>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
@@ -583,25 +583,8 @@ void MainWindow::setUiRefreshPending()
 
 void MainWindow::slot_recv_addDev(QString devId)
 {
-    // Expansion modules are shown as part of their host.
-    if (m_models.isExpansionModule(devId))
-        return;
-    switch (m_store.addFromRegistry(devId)) {
-    case DevDetailStore::NotInRegistry:
-        return;
-    case DevDetailStore::AddressTaken: {
-        // One address, one listed device: the newcomer is dropped at the registry's next step.
-        const QByteArray id = devId.toUtf8();
-        dvm_setDevLife(findDevById(id.constData()), 0);
-        return;
-    }
-    case DevDetailStore::Added:
-        break;
-    }
-    const DevDetail_t detail = m_store.getDevDetail(devId, __func__, __LINE__);
-    DeviceRequests::sendAll(DeviceRequests::firstRequests(detail.ip, detail.port));
-    setUiRefreshPending();
-    m_store.rebuildModuleMaps();
+    if (DeviceListing::add(m_store, m_models, devId, true) == DeviceListing::Listed)
+        setUiRefreshPending();
 }
 
 void MainWindow::slot_recv_updateDev(QString devId)

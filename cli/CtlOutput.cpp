@@ -1,5 +1,9 @@
 #include "CtlOutput.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QString>
+
 #include <cstdio>
 #include <unistd.h>
 
@@ -32,6 +36,17 @@ void error(const QByteArray& line)
 {
     std::fprintf(stderr, "%s\n", line.constData());
     std::fflush(stderr);
+}
+
+void result(bool json, const QJsonObject& obj, const QString& text)
+{
+    if (json || !text.isEmpty())
+        write((json ? QJsonDocument(obj).toJson(QJsonDocument::Compact) : text.toUtf8()) + '\n');
+}
+
+void fail(const QString& line)
+{
+    error(("meridane-ctl: " + line).toUtf8());
 }
 
 } // namespace CtlOutput

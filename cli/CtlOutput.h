@@ -1,6 +1,9 @@
 #pragma once
 #include <QByteArray>
 
+class QJsonObject;
+class QString;
+
 /// The controller's machine-readable output. The registry writes its log lines to standard
 /// output; the controller moves them to standard error at start so that its own output stays
 /// clean JSON.
@@ -12,5 +15,10 @@ void separateFromLogs();
 void write(const QByteArray& bytes);
 /// Writes one line to standard error.
 void error(const QByteArray& line);
+/// One result line: `obj` as compact JSON when `json`, else `text` (nothing when empty: a refusal is said on
+/// standard error alone).
+void result(bool json, const QJsonObject& obj, const QString& text);
+/// One error line on standard error, after the program's name.
+void fail(const QString& line);
 
 } // namespace CtlOutput

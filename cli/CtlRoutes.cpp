@@ -19,18 +19,6 @@ namespace {
 // Devices announce about once a second: names are only known to be unique after hearing everyone once.
 const int kMinListenMs = 1200;
 
-void fail(const QString& line)
-{
-    CtlOutput::error(("meridane-ctl: " + line).toUtf8());
-}
-
-/// One result line: JSON, or `text` (none when empty: a refusal is said on standard error alone).
-void print(bool json, const QJsonObject& obj, const QString& text)
-{
-    if (json || !text.isEmpty())
-        CtlOutput::write((json ? QJsonDocument(obj).toJson(QJsonDocument::Compact) : text.toUtf8()) + '\n');
-}
-
 QJsonObject end(const MatrixAxis& axis, const QString& id, int channel)
 {
     const int pos = axis.indexOf(id, channel);
@@ -170,7 +158,7 @@ int CtlRoutes::add(const QString& sender, const QString& receiver)
     const CtlTargets::Result from = CtlTargets::channel(s.rows, sender);
     const CtlTargets::Result to = CtlTargets::channel(s.cols, receiver, true);
     if (!from.ok() || !to.ok()) {
-        fail(!from.ok() ? QStringLiteral("sender: ") + from.error : QStringLiteral("receiver: ") + to.error);
+        CtlOutput::fail(!from.ok() ? QStringLiteral("sender: ") + from.error : QStringLiteral("receiver: ") + to.error);
         return CtlExit::kUnknown;
     }
     RouteFacts::Cell cell;
@@ -184,8 +172,9 @@ int CtlRoutes::add(const QString& sender, const QString& receiver)
     const RouteEntry* now = routeInto(s, ci.id, ci.channel);
     if (now && now->sendId == ri.id && now->sendChannel == ri.channel) {
         // A second click would remove it: the command line adds only.
-        print(m_options.json, QJsonObject{{"ops", "route add"}, {"route", routeJson(s, *now)}, {"changed", false}},
-              QStringLiteral("already routed: %1; nothing sent").arg(routeText(s, *now)));
+        CtlOutput::result(m_options.json,
+                          QJsonObject{{"ops", "route add"}, {"route", routeJson(s, *now)}, {"changed", false}},
+                          QStringLiteral("already routed: %1; nothing sent").arg(routeText(s, *now)));
         return CtlExit::kOk;
     }
     return change(cell, true);
@@ -197,7 +186,7 @@ int CtlRoutes::remove(const QString& receiver)
     const Snapshot s = snapshot();
     const CtlTargets::Result to = CtlTargets::channel(s.cols, receiver, true);
     if (!to.ok()) {
-        fail(QStringLiteral("receiver: ") + to.error);
+        CtlOutput::fail(QStringLiteral("receiver: ") + to.error);
         return CtlExit::kUnknown;
     }
     const AxisItem& ci = s.cols.at(to.position);
@@ -207,13 +196,14 @@ int CtlRoutes::remove(const QString& receiver)
         QString label;
         if (RouteFacts::activeSource(findDevById(id.constData()), ci.channel - 1, m_net.store(), &label)) {
             // The matrix shows no cell for a source that is not on the network, so it offers no way to clear it.
-            fail(QStringLiteral("%1 is fed by a source that is not on the network; nothing sent")
-                     .arg(s.cols.label(to.position)));
+            CtlOutput::fail(QStringLiteral("%1 is fed by a source that is not on the network; nothing sent")
+                                .arg(s.cols.label(to.position)));
             return CtlExit::kRefused;
         }
-        print(m_options.json,
-              QJsonObject{{"ops", "route remove"}, {"receiver", end(s.cols, ci.id, ci.channel)}, {"changed", false}},
-              QStringLiteral("no route into %1; nothing sent").arg(s.cols.label(to.position)));
+        CtlOutput::result(
+            m_options.json,
+            QJsonObject{{"ops", "route remove"}, {"receiver", end(s.cols, ci.id, ci.channel)}, {"changed", false}},
+            QStringLiteral("no route into %1; nothing sent").arg(s.cols.label(to.position)));
         return CtlExit::kOk;
     }
     RouteFacts::Cell cell;
@@ -250,19 +240,19 @@ int CtlRoutes::change(const RouteFacts::Cell& cell, bool adding)
     QJsonArray accepted;
     for (const RouteClickChecks::Step& step : plan.steps) {
         if (step.kind == RouteClickChecks::Step::Inform) {
-            print(m_options.json, QJsonObject{{"ops", command}, {"refused", step.text}}, QString());
-            fail(QStringLiteral("%1: %2").arg(what, step.text));
+            CtlOutput::result(m_options.json, QJsonObject{{"ops", command}, {"refused", step.text}}, QString());
+            CtlOutput::fail(QStringLiteral("%1: %2").arg(what, step.text));
             return CtlExit::kRefused;
         }
         if (!m_options.yes && !m_options.dryRun) {
-            print(m_options.json, QJsonObject{{"ops", command}, {"question", step.text}}, QString());
-            fail(QStringLiteral("%1: %2 (give --yes to answer yes)").arg(what, step.text));
+            CtlOutput::result(m_options.json, QJsonObject{{"ops", command}, {"question", step.text}}, QString());
+            CtlOutput::fail(QStringLiteral("%1: %2 (give --yes to answer yes)").arg(what, step.text));
             return CtlExit::kRefused;
         }
         accepted.append(step.text);
     }
     if (!plan.sends()) {
-        fail(QStringLiteral("%1: the sender or the receiver is no longer on the network").arg(what));
+        CtlOutput::fail(QStringLiteral("%1: the sender or the receiver is no longer on the network").arg(what));
         return CtlExit::kUnknown;
     }
     const QString request = RouteFacts::request(cell, g, plan.request);
@@ -271,7 +261,7 @@ int CtlRoutes::change(const RouteFacts::Cell& cell, bool adding)
     const int fromMessage = m_net.messages().size();
     const int fromTip = m_net.tips().size();
     if (!m_net.sendToDevice(request, cell.recvId, &ip, &port, m_options.dryRun)) {
-        fail(QStringLiteral("%1: the receiver has no usable command port").arg(what));
+        CtlOutput::fail(QStringLiteral("%1: the receiver has no usable command port").arg(what));
         return CtlExit::kUsage;
     }
     const QJsonObject requestJson = QJsonDocument::fromJson(request.toUtf8()).object();
@@ -279,13 +269,13 @@ int CtlRoutes::change(const RouteFacts::Cell& cell, bool adding)
         QString text = QStringLiteral("would send to %1:%2: %3").arg(dvm_ipToString(ip)).arg(port).arg(request);
         for (const QJsonValue& q : accepted)
             text += QStringLiteral("\n  after the question: ") + q.toString();
-        print(m_options.json,
-              QJsonObject{{"dryRun", true},
-                          {"ip", dvm_ipToString(ip)},
-                          {"port", port},
-                          {"request", requestJson},
-                          {"questions", accepted}},
-              text);
+        CtlOutput::result(m_options.json,
+                          QJsonObject{{"dryRun", true},
+                                      {"ip", dvm_ipToString(ip)},
+                                      {"port", port},
+                                      {"request", requestJson},
+                                      {"questions", accepted}},
+                          text);
         return CtlExit::kOk;
     }
 
@@ -299,42 +289,42 @@ int CtlRoutes::change(const RouteFacts::Cell& cell, bool adding)
         },
         m_options.timeoutMs);
     if (!answered) {
-        fail(QStringLiteral("%1: no reply from %2 within %3 s")
-                 .arg(what, cell.recvId)
-                 .arg(m_options.timeoutMs / 1000.0));
+        CtlOutput::fail(QStringLiteral("%1: no reply from %2 within %3 s")
+                            .arg(what, cell.recvId)
+                            .arg(m_options.timeoutMs / 1000.0));
         return CtlExit::kNoReply;
     }
     if (reply < 0) {
         const QString tip = m_net.tips().at(fromTip);
-        print(m_options.json, QJsonObject{{"ops", ops}, {"devId", cell.recvId}, {"tip", tip}}, QString());
-        fail(QStringLiteral("%1: %2").arg(what, tip));
+        CtlOutput::result(m_options.json, QJsonObject{{"ops", ops}, {"devId", cell.recvId}, {"tip", tip}}, QString());
+        CtlOutput::fail(QStringLiteral("%1: %2").arg(what, tip));
         return CtlExit::kRefused;
     }
     const QJsonObject answer = m_net.messages().at(reply);
     if (CtlReply::exitCode(answer) != CtlExit::kOk) {
         const QString text = CtlReply::refusalText(answer, m_options.chinese);
-        print(m_options.json, answer, QString());
-        fail(QStringLiteral("%1: %2").arg(what, text));
+        CtlOutput::result(m_options.json, answer, QString());
+        CtlOutput::fail(QStringLiteral("%1: %2").arg(what, text));
         return CtlExit::kRefused;
     }
     // The device notifies the change; the registry then fetches the receiver's tables again.
     const bool shown = m_net.waitFor([&]() { return showsChange(cell, adding); }, m_options.timeoutMs);
-    print(m_options.json,
-          QJsonObject{{"ops", command},
-                      {"changed", true},
-                      {"confirmed", shown},
-                      {"reply", answer},
-                      {"sender", end(s.rows, cell.sendId, cell.sendChannel)},
-                      {"receiver", end(s.cols, cell.recvId, cell.recvChannel)},
-                      {"questions", accepted}},
-          QStringLiteral("%1 %2; %3")
-              .arg(adding ? QStringLiteral("routed") : QStringLiteral("removed"), what,
-                   shown ? QStringLiteral("the receiver's tables show it")
-                         : QStringLiteral("the receiver's tables do not show it yet")));
+    CtlOutput::result(m_options.json,
+                      QJsonObject{{"ops", command},
+                                  {"changed", true},
+                                  {"confirmed", shown},
+                                  {"reply", answer},
+                                  {"sender", end(s.rows, cell.sendId, cell.sendChannel)},
+                                  {"receiver", end(s.cols, cell.recvId, cell.recvChannel)},
+                                  {"questions", accepted}},
+                      QStringLiteral("%1 %2; %3")
+                          .arg(adding ? QStringLiteral("routed") : QStringLiteral("removed"), what,
+                               shown ? QStringLiteral("the receiver's tables show it")
+                                     : QStringLiteral("the receiver's tables do not show it yet")));
     if (!shown) {
-        fail(QStringLiteral("%1: the device answered, but its tables did not show the change within %2 s")
-                 .arg(what)
-                 .arg(m_options.timeoutMs / 1000.0));
+        CtlOutput::fail(QStringLiteral("%1: the device answered, but its tables did not show the change within %2 s")
+                            .arg(what)
+                            .arg(m_options.timeoutMs / 1000.0));
         return CtlExit::kNoReply;
     }
     return CtlExit::kOk;

@@ -17,18 +17,6 @@
 
 namespace {
 
-/// One result line: JSON, or `text` (none when empty: a refusal is said on standard error alone).
-void print(bool json, const QJsonObject& obj, const QString& text)
-{
-    if (json || !text.isEmpty())
-        CtlOutput::write((json ? QJsonDocument(obj).toJson(QJsonDocument::Compact) : text.toUtf8()) + '\n');
-}
-
-void fail(const QString& line)
-{
-    CtlOutput::error(("meridane-ctl: " + line).toUtf8());
-}
-
 /// The route requests a window sends: a refusal comes back as a tip, not as a message.
 bool isRouteRequest(const QString& ops)
 {
@@ -55,16 +43,16 @@ int CtlSend::one(const QString& message)
     QString error;
     const int code = handle(message, &error);
     if (!error.isEmpty()) {
-        fail(error);
+        CtlOutput::fail(error);
         // One line per message, so that a script reading replies stays in step.
         if (m_options.json) {
             const QJsonObject msg = QJsonDocument::fromJson(message.toUtf8()).object();
-            print(true,
-                  QJsonObject{{"ops", msg.value(QStringLiteral("ops"))},
-                              {"devId", DeviceRequests::asText(msg.value(QStringLiteral("devId")))},
-                              {"error", error},
-                              {"exit", code}},
-                  QString());
+            CtlOutput::result(true,
+                              QJsonObject{{"ops", msg.value(QStringLiteral("ops"))},
+                                          {"devId", DeviceRequests::asText(msg.value(QStringLiteral("devId")))},
+                                          {"error", error},
+                                          {"exit", code}},
+                              QString());
         }
     }
     return code;
@@ -104,12 +92,13 @@ int CtlSend::handle(const QString& message, QString* error)
         const QJsonDocument body = QJsonDocument::fromJson(request.body);
         const QJsonValue bodyValue =
             body.isObject() ? QJsonValue(body.object()) : QJsonValue(QString::fromUtf8(request.body));
-        print(m_options.json,
-              QJsonObject{{"dryRun", true}, {"ip", address}, {"port", request.port}, {"request", bodyValue}},
-              QStringLiteral("would send to %1:%2: %3")
-                  .arg(address)
-                  .arg(request.port)
-                  .arg(QString::fromUtf8(request.body)));
+        CtlOutput::result(
+            m_options.json,
+            QJsonObject{{"dryRun", true}, {"ip", address}, {"port", request.port}, {"request", bodyValue}},
+            QStringLiteral("would send to %1:%2: %3")
+                .arg(address)
+                .arg(request.port)
+                .arg(QString::fromUtf8(request.body)));
         return CtlExit::kOk;
     }
 
@@ -136,15 +125,15 @@ int CtlSend::handle(const QString& message, QString* error)
     if (reply < 0) {
         // A refused route request reaches the windows only as a tip.
         const QString tip = m_net.tips().at(fromTip);
-        print(m_options.json, QJsonObject{{"ops", ops}, {"devId", devId}, {"tip", tip}}, QString());
-        fail(QStringLiteral("%1 %2: %3").arg(ops, devId, tip));
+        CtlOutput::result(m_options.json, QJsonObject{{"ops", ops}, {"devId", devId}, {"tip", tip}}, QString());
+        CtlOutput::fail(QStringLiteral("%1 %2: %3").arg(ops, devId, tip));
         return CtlExit::kRefused;
     }
     const QJsonObject& answer = m_net.messages().at(reply);
-    print(m_options.json, answer, CtlReply::describe(answer));
+    CtlOutput::result(m_options.json, answer, CtlReply::describe(answer));
     const int code = CtlReply::exitCode(answer);
     if (code != CtlExit::kOk)
-        fail(CtlReply::refusalText(answer, m_options.chinese));
+        CtlOutput::fail(CtlReply::refusalText(answer, m_options.chinese));
     return code;
 }
 

@@ -24,18 +24,6 @@ const int kMinListenMs = 1200;
 const char* const kDefaultPort = "5004";
 const int kMaxRtpOffsetMs = 10000;
 
-void fail(const QString& line)
-{
-    CtlOutput::error(("meridane-ctl: " + line).toUtf8());
-}
-
-/// One result line: JSON, or `text` (none when empty: a refusal is said on standard error alone).
-void print(bool json, const QJsonObject& obj, const QString& text)
-{
-    if (json || !text.isEmpty())
-        CtlOutput::write((json ? QJsonDocument(obj).toJson(QJsonDocument::Compact) : text.toUtf8()) + '\n');
-}
-
 /// Whether the device's stream to `dstIp` is announced on the network. The registry learns a device's transmit
 /// streams from their SAP announcements; its transmit tables are fetched once and not again on a change.
 bool announced(const QString& dstIp, uint32_t sourceIp)
@@ -90,7 +78,7 @@ QString CtlStreams::settle(const QString& device, bool wantVersion)
     const CtlRoutes::Snapshot s = CtlRoutes::snapshot();
     const CtlTargets::Result r = CtlTargets::header(s.rows, device, true);
     if (!r.ok()) {
-        fail(r.error);
+        CtlOutput::fail(r.error);
         return QString();
     }
     return s.rows.at(r.position).id;
@@ -107,7 +95,7 @@ int CtlStreams::create(const QString& device)
     for (const QString& part : m_options.channels.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
         const CtlTargets::Result r = CtlTargets::channelOf(s.rows, header, part.trimmed());
         if (!r.ok()) {
-            fail(r.error);
+            CtlOutput::fail(r.error);
             return CtlExit::kUnknown;
         }
         const int protocolChannel = s.rows.at(r.position).channel - 1;
@@ -117,15 +105,15 @@ int CtlStreams::create(const QString& device)
     bool offsetOk = m_options.rtpOffsetMs.isEmpty();
     const int offset = offsetOk ? 0 : m_options.rtpOffsetMs.toInt(&offsetOk);
     if (!offsetOk || offset < 0 || offset > kMaxRtpOffsetMs) {
-        fail(QStringLiteral("--rtp-offset needs milliseconds from 0 to %1").arg(kMaxRtpOffsetMs));
+        CtlOutput::fail(QStringLiteral("--rtp-offset needs milliseconds from 0 to %1").arg(kMaxRtpOffsetMs));
         return CtlExit::kUsage;
     }
 
     const McastCreateChecks::Failure early = McastCreateChecks::checkNameAndChannels(m_options.streamName, channels);
     if (early != McastCreateChecks::None) {
         const QString text = McastCreateTexts::failure(early, m_options.chinese);
-        print(m_options.json, QJsonObject{{"ops", "stream create"}, {"refused", text}}, QString());
-        fail(text);
+        CtlOutput::result(m_options.json, QJsonObject{{"ops", "stream create"}, {"refused", text}}, QString());
+        CtlOutput::fail(text);
         return CtlExit::kRefused;
     }
     const DevDetail_t detail = m_net.store().getDevDetail(devId);
@@ -135,8 +123,8 @@ int CtlStreams::create(const QString& device)
         const QString text = QStringLiteral("%1 (firmware %2) takes multicast streams on port 5004 only")
                                  .arg(detail.name, detail.firmwareVersion.isEmpty() ? QStringLiteral("unknown")
                                                                                     : detail.firmwareVersion);
-        print(m_options.json, QJsonObject{{"ops", "stream create"}, {"refused", text}}, QString());
-        fail(text);
+        CtlOutput::result(m_options.json, QJsonObject{{"ops", "stream create"}, {"refused", text}}, QString());
+        CtlOutput::fail(text);
         return CtlExit::kRefused;
     }
     McastCreateChecks::Input in;
@@ -148,15 +136,15 @@ int CtlStreams::create(const QString& device)
     in.rtpOffsetMs = QString::number(offset);
     McastCreateChecks::Device dev;
     if (!McastTxFacts::device(devId, m_net.store(), &dev)) {
-        fail(QStringLiteral("no device \"%1\" on the network").arg(device));
+        CtlOutput::fail(QStringLiteral("no device \"%1\" on the network").arg(device));
         return CtlExit::kUnknown;
     }
     const McastCreateChecks::Outcome out = McastCreateChecks::evaluate(
         in, dev, McastCreateChecks::addressesInUse(), [] { return QRandomGenerator::global()->generate(); });
     if (out.failure != McastCreateChecks::None) {
         const QString text = McastCreateTexts::failure(out.failure, m_options.chinese);
-        print(m_options.json, QJsonObject{{"ops", "stream create"}, {"refused", text}}, QString());
-        fail(text);
+        CtlOutput::result(m_options.json, QJsonObject{{"ops", "stream create"}, {"refused", text}}, QString());
+        CtlOutput::fail(text);
         return CtlExit::kRefused;
     }
     const QString dstIp = out.request.value(QStringLiteral("sdp")).toObject().value(QStringLiteral("dstIp")).toString();
@@ -184,15 +172,16 @@ int CtlStreams::remove(const QString& device, const QString& name)
         QStringList addresses;
         for (const McastTxFacts::TxStream& st : hits)
             addresses << st.dstIp;
-        fail(hits.isEmpty() ? QStringLiteral("%1 sends no multicast stream \"%2\"").arg(device, name)
+        CtlOutput::fail(hits.isEmpty()
+                            ? QStringLiteral("%1 sends no multicast stream \"%2\"").arg(device, name)
                             : QStringLiteral("%1 sends several streams named \"%2\" (%3); name one by its address")
                                   .arg(device, name, addresses.join(QStringLiteral(", "))));
         return CtlExit::kUnknown;
     }
     if (!m_options.yes && !m_options.dryRun) {
         const QString question = McastCreateTexts::deleteQuestion();
-        print(m_options.json, QJsonObject{{"ops", "stream delete"}, {"question", question}}, QString());
-        fail(QStringLiteral("%1: %2 (give --yes to answer yes)").arg(name, question));
+        CtlOutput::result(m_options.json, QJsonObject{{"ops", "stream delete"}, {"question", question}}, QString());
+        CtlOutput::fail(QStringLiteral("%1: %2 (give --yes to answer yes)").arg(name, question));
         return CtlExit::kRefused;
     }
     return sendAndConfirm(McastTxFacts::deleteRequest(devId, hits.first()), devId, hits.first().dstIp, false);
@@ -206,26 +195,26 @@ int CtlStreams::sendAndConfirm(const QJsonObject& message, const QString& devId,
     const DeviceRequest request = translator.translate(QString::fromUtf8(text));
     const QString command = creating ? QStringLiteral("stream create") : QStringLiteral("stream delete");
     if (!request.isValid()) {
-        fail(QStringLiteral("%1 has no usable command port").arg(devId));
+        CtlOutput::fail(QStringLiteral("%1 has no usable command port").arg(devId));
         return CtlExit::kUsage;
     }
     const QString address = dvm_ipToString(request.ip);
     if (m_options.dryRun) {
-        print(m_options.json,
-              QJsonObject{{"dryRun", true},
-                          {"ip", address},
-                          {"port", request.port},
-                          {"request", QJsonDocument::fromJson(request.body).object()}},
-              QStringLiteral("would send to %1:%2: %3")
-                  .arg(address)
-                  .arg(request.port)
-                  .arg(QString::fromUtf8(request.body)));
+        CtlOutput::result(m_options.json,
+                          QJsonObject{{"dryRun", true},
+                                      {"ip", address},
+                                      {"port", request.port},
+                                      {"request", QJsonDocument::fromJson(request.body).object()}},
+                          QStringLiteral("would send to %1:%2: %3")
+                              .arg(address)
+                              .arg(request.port)
+                              .arg(QString::fromUtf8(request.body)));
         return CtlExit::kOk;
     }
     const QString ops = message.value(QStringLiteral("ops")).toString();
     const int from = m_net.messages().size();
     if (!m_net.send(request)) {
-        fail(QStringLiteral("the network thread did not take the request"));
+        CtlOutput::fail(QStringLiteral("the network thread did not take the request"));
         return CtlExit::kUsage;
     }
     int reply = -1;
@@ -235,37 +224,37 @@ int CtlStreams::sendAndConfirm(const QJsonObject& message, const QString& devId,
                 return reply >= 0;
             },
             m_options.timeoutMs)) {
-        fail(QStringLiteral("no reply from %1 within %2 s").arg(devId).arg(m_options.timeoutMs / 1000.0));
+        CtlOutput::fail(QStringLiteral("no reply from %1 within %2 s").arg(devId).arg(m_options.timeoutMs / 1000.0));
         return CtlExit::kNoReply;
     }
     const QJsonObject answer = m_net.messages().at(reply);
     if (CtlReply::exitCode(answer) != CtlExit::kOk) {
         const QString why = CtlReply::refusalText(answer, m_options.chinese);
-        print(m_options.json, answer, QString());
-        fail(QStringLiteral("%1 refused: %2").arg(command, why));
+        CtlOutput::result(m_options.json, answer, QString());
+        CtlOutput::fail(QStringLiteral("%1 refused: %2").arg(command, why));
         return CtlExit::kRefused;
     }
     const uint32_t sourceIp = m_net.store().getDevDetail(devId).ip;
     const bool shown = m_net.waitFor([&]() { return announced(dstIp, sourceIp) == creating; }, m_options.timeoutMs);
     const QString name = message.value(QStringLiteral("name")).toString();
-    print(m_options.json,
-          QJsonObject{{"ops", command},
-                      {"changed", true},
-                      {"confirmed", shown},
-                      {"devId", devId},
-                      {"name", name},
-                      {"dstIp", dstIp},
-                      {"reply", answer}},
-          QStringLiteral("%1 %2 (%3) on %4; %5")
-              .arg(creating ? QStringLiteral("created") : QStringLiteral("deleted"), name, dstIp, devId,
-                   creating ? (shown ? QStringLiteral("the network announces it")
-                                     : QStringLiteral("the network does not announce it yet"))
-                            : (shown ? QStringLiteral("the network no longer announces it")
-                                     : QStringLiteral("the network still announces it"))));
+    CtlOutput::result(m_options.json,
+                      QJsonObject{{"ops", command},
+                                  {"changed", true},
+                                  {"confirmed", shown},
+                                  {"devId", devId},
+                                  {"name", name},
+                                  {"dstIp", dstIp},
+                                  {"reply", answer}},
+                      QStringLiteral("%1 %2 (%3) on %4; %5")
+                          .arg(creating ? QStringLiteral("created") : QStringLiteral("deleted"), name, dstIp, devId,
+                               creating ? (shown ? QStringLiteral("the network announces it")
+                                                 : QStringLiteral("the network does not announce it yet"))
+                                        : (shown ? QStringLiteral("the network no longer announces it")
+                                                 : QStringLiteral("the network still announces it"))));
     if (!shown) {
-        fail(QStringLiteral("%1 answered, but the network did not show the change within %2 s")
-                 .arg(devId)
-                 .arg(m_options.timeoutMs / 1000.0));
+        CtlOutput::fail(QStringLiteral("%1 answered, but the network did not show the change within %2 s")
+                            .arg(devId)
+                            .arg(m_options.timeoutMs / 1000.0));
         return CtlExit::kNoReply;
     }
     return CtlExit::kOk;

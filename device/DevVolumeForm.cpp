@@ -154,6 +154,9 @@ void DevVolumeForm::slot_updateVolume()
 
 void DevVolumeForm::recvBackData(QString msg)
 {
+    // Every reply of every device passes here: parse only level pages.
+    if (!msg.contains(QLatin1String("Level")))
+        return;
     const QJsonDocument doc = QJsonDocument::fromJson(msg.toUtf8());
     if (!doc.isObject())
         return;

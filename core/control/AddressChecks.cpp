@@ -1,5 +1,7 @@
 #include "AddressChecks.h"
 
+#include "DevManager.h"
+
 #include <QCoreApplication>
 #include <QStringList>
 
@@ -71,7 +73,7 @@ bool AddressChecks::parseQuad(const QString& text, uint32_t* out)
 
 QString AddressChecks::quadText(uint32_t ip)
 {
-    return QStringLiteral("%1.%2.%3.%4").arg(ip >> 24).arg((ip >> 16) & 0xFF).arg((ip >> 8) & 0xFF).arg(ip & 0xFF);
+    return dvm_ipToString(ip);
 }
 
 int AddressChecks::prefixLength(const QString& mask)

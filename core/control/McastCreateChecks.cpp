@@ -1,6 +1,7 @@
 #include "McastCreateChecks.h"
 
 #include "DevManager.h"
+#include "RouteClickChecks.h"
 
 #include <QJsonArray>
 
@@ -150,7 +151,8 @@ QVector<int> McastCreateChecks::channelsFromNames(const QStringList& names)
 
 bool McastCreateChecks::portEditable(const QString& firmwareVersion)
 {
-    return QString::compare(firmwareVersion, QLatin1String("3.1.4.6")) >= 0;
+    // The same firmware line as a receiver's multicast port rule.
+    return !RouteClickChecks::firmwareBeforeAnyPort(firmwareVersion);
 }
 
 uint32_t McastCreateChecks::rtpTsOffset(int ms, int sampleRate)

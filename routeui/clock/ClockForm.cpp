@@ -233,6 +233,10 @@ void ClockForm::recvChangeData(QString message)
     if (message.contains(QLatin1String("superMatrixUiTag")) || message.contains(QLatin1String("dspUiTag")) ||
         message.contains(QLatin1String("\"cookie\":\"0\"")))
         return;
+    // Every reply of every device passes here (level polls among them): parse only the three kinds we follow.
+    if (!message.contains(QLatin1String("clockEvent")) && !message.contains(QLatin1String("setPtpPriority")) &&
+        !message.contains(QLatin1String("getVersion")))
+        return;
     const QJsonDocument doc = QJsonDocument::fromJson(message.toUtf8());
     if (!doc.isObject())
         return;

@@ -41,7 +41,7 @@ McastWidget::McastWidget(uint32_t dstIp, QWidget* parent)
 
 QString McastWidget::ipText(uint32_t ip)
 {
-    return QStringLiteral("%1.%2.%3.%4").arg(ip >> 24).arg((ip >> 16) & 0xff).arg((ip >> 8) & 0xff).arg(ip & 0xff);
+    return dvm_ipToString(ip);
 }
 
 bool McastWidget::refresh()

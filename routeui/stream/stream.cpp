@@ -35,6 +35,8 @@
 #include <QStackedWidget>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
+#include <iterator>
 
 Q_LOGGING_CATEGORY(lcStream, "meridane.stream", QtWarningMsg)
 
@@ -76,12 +78,13 @@ stream::stream(const QString& devId, QWidget* parent)
     setObjectName(QStringLiteral("stream"));
     // Dark like the settings page beside it.
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("QWidget#stream{background:#1e2229;} QLabel, QRadioButton, QCheckBox{color:#d7dbe2;}"
-                                 "QLineEdit{background:#14181e;color:#e6e9ee;border:1px solid #3a404a;}"
-                                 "QScrollArea, QScrollArea > QWidget > QWidget, QStackedWidget{background:#1e2229;}"
-                                 "QListWidget{background:#14181e;color:#d7dbe2;border:1px solid #3a404a;}"
-                                 "QPushButton{background:#2a2f38;color:#d7dbe2;border:1px solid #3a404a;padding:3px 8px;}"
-                                 "QPushButton:checked{background:#0a84d0;color:#ffffff;}"));
+    setStyleSheet(
+        QStringLiteral("QWidget#stream{background:#1e2229;} QLabel, QRadioButton, QCheckBox{color:#d7dbe2;}"
+                       "QLineEdit{background:#14181e;color:#e6e9ee;border:1px solid #3a404a;}"
+                       "QScrollArea, QScrollArea > QWidget > QWidget, QStackedWidget{background:#1e2229;}"
+                       "QListWidget{background:#14181e;color:#d7dbe2;border:1px solid #3a404a;}"
+                       "QPushButton{background:#2a2f38;color:#d7dbe2;border:1px solid #3a404a;padding:3px 8px;}"
+                       "QPushButton:checked{background:#0a84d0;color:#ffffff;}"));
     auto* ucastBt = new QPushButton(tr("流列表"), this);
     ucastBt->setObjectName(QStringLiteral("unicast_stream_bt"));
     auto* mulBt = new QPushButton(tr("组播流"), this);
@@ -297,7 +300,7 @@ void stream::copyData()
     qCDebug(lcStream) << "stream::copyData" << m_devId;
     const QJsonObject dev = deviceCopy(m_devId);
     const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
-    m_tablesSignature = tablesSignature(dev);
+    m_tables = dev.value(QStringLiteral("tables")).toObject();
 
     // The list page is rebuilt whole: the tables may have changed anywhere.
     if (m_sectionsHost)
@@ -333,11 +336,6 @@ void stream::copyData()
     if (!portEditable)
         m_port->setText(QStringLiteral("5004"));
     fillSendList(dev);
-}
-
-QByteArray stream::tablesSignature(const QJsonObject& device)
-{
-    return QJsonDocument(device.value(QStringLiteral("tables")).toObject()).toJson(QJsonDocument::Compact);
 }
 
 void stream::fillSendList(const QJsonObject& device)
@@ -523,10 +521,15 @@ void stream::refreshData(QString msg)
 {
     if (msg == QLatin1String("refreshRoute")) {
         // Route notices come for every device; rebuild (losing the selection) only when ours changed.
-        if (tablesSignature(deviceCopy(m_devId)) != m_tablesSignature)
+        if (deviceCopy(m_devId).value(QStringLiteral("tables")).toObject() != m_tables)
             refreshItem();
         return;
     }
+    // Every reply of the device passes here (level polls among them): parse only the kinds this view follows.
+    static const char* const kFollowed[] = {"setMcastTx", "setUcastRx", "setMcastRx", "clrMcastTx", "clrRxCh"};
+    if (std::none_of(std::begin(kFollowed), std::end(kFollowed),
+                     [&msg](const char* ops) { return msg.contains(QLatin1String(ops)); }))
+        return;
     const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
     const QString ops = str(obj, "ops");
     if (ops.isEmpty() || !replyIsOurs(obj))

@@ -75,8 +75,6 @@ private:
     void copyData();
     void createWidget();
     void fillSendList(const QJsonObject& device);
-    /// The device's tables as compact text: equal texts mean nothing to redraw.
-    static QByteArray tablesSignature(const QJsonObject& device);
     void onButtonAction(QWidget* button);
     void sendNextDeletion();
     void tip(const QString& text);
@@ -85,7 +83,7 @@ private:
     bool replyIsOurs(const QJsonObject& obj) const;
 
     QString m_devId;
-    QByteArray m_tablesSignature; ///< of the tables the list page was built from
+    QJsonObject m_tables; ///< the tables the list page was built from
     QStackedWidget* m_pages;
     QButtonGroup* m_pageGroup;
     QVBoxLayout* m_sections;
