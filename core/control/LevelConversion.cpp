@@ -1,5 +1,7 @@
 #include "LevelConversion.h"
 
+#include "FirmwareVersion.h"
+
 #include <QtGlobal>
 #include <cmath>
 
@@ -9,32 +11,15 @@ namespace {
 
 const QString kInf = QStringLiteral("-inf");
 
-int versionPart(const QStringList& parts, int i)
-{
-    return i < parts.size() ? parts.at(i).trimmed().toInt() : 0;
-}
-
 } // namespace
-
-int compareVersions(const QString& a, const QString& b)
-{
-    const QStringList pa = a.trimmed().split(QLatin1Char('.'));
-    const QStringList pb = b.trimmed().split(QLatin1Char('.'));
-    const int n = qMax(pa.size(), pb.size());
-    for (int i = 0; i < n; ++i) {
-        const int x = versionPart(pa, i);
-        const int y = versionPart(pb, i);
-        if (x != y)
-            return x < y ? -1 : 1;
-    }
-    return 0;
-}
 
 bool needsLevelOffset(const QString& firmwareVersion)
 {
+    // A version not read yet is no old firmware: without this, every device would jump 3 dB
+    // until its first version reply.
     if (firmwareVersion.trimmed().isEmpty())
         return false;
-    return compareVersions(firmwareVersion, QStringLiteral("3.0.6")) < 0;
+    return FirmwareVersion::before(firmwareVersion, QStringLiteral("3.0.6"));
 }
 
 int levelFromText(const QString& text, bool offset)

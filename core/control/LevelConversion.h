@@ -20,11 +20,8 @@ constexpr int kSliderMax = 120;
 constexpr int kPriorityMin = 0;
 constexpr int kPriorityMax = 255;
 
-/// Compares dotted versions part by part numerically ("3.0.10" is after "3.0.6"); a missing part counts
-/// as 0 and a non-numeric part as 0. Returns <0, 0 or >0.
-int compareVersions(const QString& a, const QString& b);
-/// True when levels of this firmware read 3 dB low (firmware before "3.0.6"). An empty version counts as
-/// current: no offset.
+/// True when levels of this firmware read 3 dB low (firmware that sorts before "3.0.6" as text, like every
+/// firmware rule). An empty version counts as current: no offset.
 bool needsLevelOffset(const QString& firmwareVersion);
 
 /// The row level of one level text: "-inf" counts as -120, the number is truncated to whole dB and old

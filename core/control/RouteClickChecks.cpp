@@ -1,5 +1,6 @@
 #include "RouteClickChecks.h"
 
+#include "FirmwareVersion.h"
 #include "SameNetwork.h"
 
 #include <QCoreApplication>
@@ -103,7 +104,7 @@ RouteClickChecks::Plan RouteClickChecks::plan(const Facts& facts)
 
 bool RouteClickChecks::firmwareBeforeAnyPort(const QString& version)
 {
-    return QString::compare(version, QStringLiteral("3.1.4.6")) < 0;
+    return FirmwareVersion::before(version, QStringLiteral("3.1.4.6"));
 }
 
 QString RouteClickChecks::sourceLabel(const QString& devId, bool deviceKnown, const QString& name,

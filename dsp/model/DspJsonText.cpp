@@ -1,5 +1,7 @@
 #include "DspJsonText.h"
 
+#include "FirmwareVersion.h"
+
 #include <QJsonDocument>
 
 namespace DspJsonText {
@@ -41,7 +43,7 @@ QByteArray toText(const QJsonObject& obj)
 
 bool firmwareAbove(const QString& firmware, const QString& reference)
 {
-    return QString::compare(firmware, reference) > 0;
+    return FirmwareVersion::after(firmware, reference);
 }
 
 } // namespace DspJsonText
