@@ -146,7 +146,7 @@ TEST_F(ChannelVoiceTest, OldFirmwareReadsThreeDbHigherUntilTheVersionChanges)
 
     // The dispatcher stores a newer version, then the "getVersion" reply reaches the page.
     DevDetailStore::instance().updateDevDetail(kDev,
-                                               [](DevDetail_t& d) { d.firmwareVersion = QStringLiteral("3.0.10"); });
+                                               [](DevDetail_t& d) { d.firmwareVersion = QStringLiteral("3.0.7"); });
     page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVersion")},
                                {QStringLiteral("devId"), kDev},
                                {QStringLiteral("result"), QStringLiteral("succ")}}));

@@ -1,11 +1,10 @@
-# Levels page, level overview and clock-priority dialog.
+# Levels page and level overview.
 meridane_add_test(levels_logic_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/LevelConversionTest.cpp
   LIBS meridane_core)
 meridane_add_test(levels_widget_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChannelVoiceTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ChannelVoiceEditTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/LevelPollThreadTest.cpp ${CMAKE_CURRENT_LIST_DIR}/DevVolumeFormTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/LevelPriorityDialogTest.cpp
   LIBS meridane_device)
 
 # Not a test: renders the levels page and the level overview for a person to look at.

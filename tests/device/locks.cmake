@@ -5,7 +5,7 @@ meridane_add_test(locks_rules_test
   LIBS meridane_core)
 meridane_add_test(locks_widget_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/PasswdDialogTest.cpp ${CMAKE_CURRENT_LIST_DIR}/LockDialogTest.cpp
-          ${CMAKE_CURRENT_LIST_DIR}/LockOverlayTest.cpp ${CMAKE_CURRENT_LIST_DIR}/DelayCounterPageTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/DelayCounterPageTest.cpp ${CMAKE_CURRENT_LIST_DIR}/DelayCounterLockTest.cpp
   LIBS meridane_device)
 # Renders the delay page, a locked page and the lock dialog into screenshots/ (not a test).
 add_executable(locks_screenshots ${CMAKE_CURRENT_LIST_DIR}/LockScreenshots.cpp)
