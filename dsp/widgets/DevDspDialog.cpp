@@ -574,8 +574,10 @@ void DevDspDialog::handleConfigReply(const DspJsonValue& config, int textSize)
         detail.phyRxChNames.size() + detail.rxChNames.size() == info.chNumIn - m_data->extraInCount();
     const bool outputsMatch =
         detail.phyTxChNames.size() + detail.txChNames.size() == info.chNumOut - m_data->extraOutCount();
-    // A processor that reports fewer channels than the device has cannot be drawn channel for channel.
-    if (!inputsMatch || !outputsMatch || m_data->extraInCount() < 0 || m_data->extraOutCount() < 0) {
+    // A processor may report fewer channels than the device lists (a negative extra count): the configuration
+    // still describes every channel the processor has, so only a change of the device's lists since the version
+    // reply is refused.
+    if (!inputsMatch || !outputsMatch) {
         m_loading->stop();
         emit signal_showDialog(AppState::pick(QStringLiteral("配置文件不合法，请刷新再重试"),
                                               QStringLiteral("The configuration file is illegal. Please refresh "

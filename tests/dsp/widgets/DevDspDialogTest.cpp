@@ -97,32 +97,49 @@ TEST_F(DspDialogTest, ValidConfigurationDrawsStripsAndStartsCpuPolling)
     EXPECT_EQ(dialog->matrixForm()->dspData(), dialog->dspData());
 }
 
-TEST_F(DspDialogTest, ConfigurationWhoseCountsDifferFromTheDeviceIsRefused)
+struct CountCase
 {
-    open();
-    QSignalSpy refused(dialog.get(), &DevDspDialog::signal_showDialog);
-    // The device's channel list grew since the dialog opened.
-    DevDetailStore::instance().updateDevDetail(kDevId, [](DevDetail_t& d) { d.rxChNames << QStringLiteral("x"); });
-    download(configReply(5, 4), 4, 4);
-    ASSERT_EQ(refused.size(), 1);
-    EXPECT_EQ(refused.at(0).at(0).toString(),
-              QStringLiteral("The configuration file is illegal. Please refresh and try again"));
-    EXPECT_FALSE(refused.at(0).at(1).toBool());
-    EXPECT_FALSE(dialog->isConfigured());
-    EXPECT_TRUE(dialog->dspData()->inputs().isEmpty());
-    EXPECT_FALSE(dialog->cpuTimer()->isActive());
-}
+    const char* name;
+    int grownNetIn;          ///< receive channels the device gained after the version reply
+    int configIn, configOut; ///< channels of the configuration, also the processor's reported counts
+    bool accepted;
+};
 
-TEST_F(DspDialogTest, ProcessorWithFewerChannelsThanTheDeviceIsRefused)
+class DspDialogCountTest : public DialogFixture, public ::testing::WithParamInterface<CountCase>
 {
+};
+
+// The device lists 4 inputs and 4 outputs.
+TEST_P(DspDialogCountTest, ConfigurationIsTakenUnlessTheDeviceListsChangedSinceTheVersion)
+{
+    const CountCase c = GetParam();
     AppState::setChinese(true);
     open();
     QSignalSpy refused(dialog.get(), &DevDspDialog::signal_showDialog);
-    download(configReply(3, 4), 3, 4);
-    ASSERT_EQ(refused.size(), 1);
-    EXPECT_EQ(refused.at(0).at(0).toString(), QStringLiteral("配置文件不合法，请刷新再重试"));
-    EXPECT_TRUE(dialog->dspData()->inputs().isEmpty());
+    dialog->recvBackData(versionReply(c.configIn, c.configOut));
+    DevDetailStore::instance().updateDevDetail(kDevId, [&](DevDetail_t& d) {
+        for (int i = 0; i < c.grownNetIn; ++i)
+            d.rxChNames << QStringLiteral("x");
+    });
+    dialog->handle_recvTcpMsg(configReply(c.configIn, c.configOut));
+    EXPECT_EQ(dialog->isConfigured(), c.accepted);
+    EXPECT_EQ(dialog->dspData()->inputs().size(), c.accepted ? c.configIn : 0);
+    EXPECT_EQ(dialog->diagramForm()->inputStrip(c.configIn - 1) != nullptr, c.accepted);
+    ASSERT_EQ(refused.size(), c.accepted ? 0 : 1);
+    if (!c.accepted) {
+        EXPECT_EQ(refused.at(0).at(0).toString(), QStringLiteral("配置文件不合法，请刷新再重试"));
+        EXPECT_FALSE(refused.at(0).at(1).toBool());
+        EXPECT_FALSE(dialog->cpuTimer()->isActive());
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Counts, DspDialogCountTest,
+                         ::testing::Values(CountCase{"same", 0, 4, 4, true},
+                                           CountCase{"extraProcessorChannels", 0, 6, 5, true},
+                                           CountCase{"fewerInputs", 0, 3, 4, true},
+                                           CountCase{"fewerBoth", 0, 1, 2, true},
+                                           CountCase{"deviceGrewAfterVersion", 1, 4, 4, false}),
+                         [](const ::testing::TestParamInfo<CountCase>& i) { return std::string(i.param.name); });
 
 TEST_F(DspDialogTest, ConfigurationBeforeAnyVersionOrWithTooFewNodesIsNotTaken)
 {
