@@ -273,6 +273,9 @@ void DevWin::keyPressEvent(QKeyEvent* event)
             return;
         }
         if (event->key() == Qt::Key_8) {
+            // A factory door: online it opens only where the vendor's configuration allows it.
+            if (!AppState::isOffline() && !AppState::config().isOn(AppConfig::Switch::CanCtrl8))
+                return;
             emit signal_customControl();
             emit signal_customControl(m_devId);
             return;

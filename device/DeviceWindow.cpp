@@ -139,6 +139,8 @@ void DeviceWindow::buildUi()
     }
     buttons->addStretch();
     m_pageButtons->button(BtConfig)->setChecked(true);
+    // The vendor's "appConfig.txt" decides whether the channel levels are offered at all.
+    m_pageButtons->button(BtLevels)->setVisible(AppState::config().isOn(AppConfig::Switch::CanShowVolume));
     connect(m_pageButtons, &QButtonGroup::idClicked, this, &DeviceWindow::btGroupclicked);
 
     m_stack = new QStackedWidget(this);
@@ -222,6 +224,7 @@ QWidget* DeviceWindow::buildSettingsPage()
         made.append(button);
     }
     form->addRow(tools);
+    made.at(0)->setVisible(AppState::config().isOn(AppConfig::Switch::CanEditDevType));
     connect(made.at(0), &QPushButton::clicked, this, &DeviceWindow::on_pb_edit_type_clicked);
     connect(made.at(1), &QPushButton::clicked, this, &DeviceWindow::on_pb_manage_clicked);
     connect(made.at(2), &QPushButton::clicked, this, &DeviceWindow::on_dsp_bt_clicked);
@@ -461,6 +464,10 @@ void DeviceWindow::btGroupclicked(int id)
         break;
     case BtDelay:
         m_stack->setCurrentIndex(DelayPage);
+        break;
+    case BtDsp:
+        // The processor has its own dialog; the page underneath stays as it is.
+        on_dsp_bt_clicked();
         break;
     default:
         if (QWidget* page = m_addedPages.value(id))

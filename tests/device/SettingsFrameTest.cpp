@@ -142,18 +142,13 @@ TEST_F(SettingsFrameTest, CloseDevClosesOnce)
     EXPECT_TRUE(frame.isNull()) << "the frame deletes itself";
 }
 
-TEST_F(SettingsFrameTest, KeysLockCustomControlAndNoEscape)
+TEST_F(SettingsFrameTest, KeysLockAndNoEscape)
 {
     open();
     frame->show();
     QSignalSpy lock(frame.data(), &DevWin::signal_lock);
-    QSignalSpy custom(frame.data(), QOverload<QString>::of(&DevWin::signal_customControl));
     QTest::keyClick(frame.data(), Qt::Key_Escape);
     EXPECT_TRUE(frame->isVisible());
-
-    QTest::keyClick(frame.data(), Qt::Key_8, Qt::ControlModifier);
-    ASSERT_EQ(custom.count(), 1);
-    EXPECT_EQ(custom.at(0).at(0).toString(), dev.devId);
 
     QTest::keyClick(frame.data(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(lock.count(), 1);
@@ -168,6 +163,29 @@ TEST_F(SettingsFrameTest, KeysLockCustomControlAndNoEscape)
     QTest::keyClick(frame.data(), Qt::Key_0, Qt::ControlModifier);
     EXPECT_EQ(lock.count(), 1) << "no unlocking offline";
     EXPECT_EQ(frame->passwordDialog(), nullptr);
+}
+
+TEST_F(SettingsFrameTest, CtrlEightOnlineNeedsItsSwitch)
+{
+    const struct
+    {
+        bool offline;
+        bool switchOn;
+        bool honoured;
+    } cases[] = {{false, false, false}, {false, true, true}, {true, false, true}, {true, true, true}};
+    open();
+    frame->show();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "offline " << c.offline << ", switch " << c.switchOn);
+        AppState::setMode(c.offline ? AppState::kOfflineMode : 10);
+        AppState::setConfig(c.switchOn ? configWith({AppConfig::Switch::CanCtrl8}) : AppConfig());
+        QSignalSpy custom(frame.data(), QOverload<QString>::of(&DevWin::signal_customControl));
+        QTest::keyClick(frame.data(), Qt::Key_8, Qt::ControlModifier);
+        ASSERT_EQ(custom.count(), c.honoured ? 1 : 0);
+        if (c.honoured) {
+            EXPECT_EQ(custom.at(0).at(0).toString(), dev.devId);
+        }
+    }
 }
 
 TEST_F(SettingsFrameTest, RelaysPageMessagesAndTips)

@@ -82,6 +82,16 @@ inline void resetAll()
     DevDetailStore::instance().clear();
     AppState::setMode(10);
     AppState::setChinese(false);
+    AppState::setConfig(AppConfig());
+}
+
+/// A configuration file that turns on the named switches.
+inline AppConfig configWith(std::initializer_list<AppConfig::Switch> on)
+{
+    QString text = QStringLiteral("Title=Meridane\n");
+    for (const AppConfig::Switch s : on)
+        text += AppConfig::switchKey(s) + QStringLiteral("=1\n");
+    return AppConfig::fromText(text);
 }
 
 inline QString json(const QJsonObject& o)

@@ -1,5 +1,6 @@
 #include "AudioFormatControl.h"
 #include "ChannelNameTable.h"
+#include "DevDspDialog.h"
 #include "DevWin.h"
 #include "DeviceAddressPanel.h"
 #include "DeviceWindow.h"
@@ -457,6 +458,41 @@ TEST_F(SettingsWindowTest, DetailLockVeilsAndDisablesTheSettings)
     DevDetailStore::instance().updateDevDetail(dev.devId, [](DevDetail_t& d) { d.detailLock = 2; });
     reply(R"({"ops":"setLock","devId":"MRD-0001","result":"succ"})");
     EXPECT_FALSE(panel->isEnabled()) << "a setLock reply re-reads at once";
+}
+
+TEST_F(SettingsWindowTest, FeatureSwitchesOfferTheTypeToolAndTheLevels)
+{
+    using Switch = AppConfig::Switch;
+    const struct
+    {
+        std::initializer_list<Switch> on;
+        bool typeTool;
+        bool levels;
+    } cases[] = {{{}, false, false},
+                 {{Switch::CanEditDevType}, true, false},
+                 {{Switch::CanShowVolume}, false, true},
+                 {{Switch::CanEditDevType, Switch::CanShowVolume}, true, true}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << "type tool " << c.typeTool << ", levels " << c.levels);
+        AppState::setConfig(configWith(c.on));
+        open();
+        EXPECT_EQ(!child<QPushButton>("pb_edit_type")->isHidden(), c.typeTool);
+        EXPECT_EQ(!child<QPushButton>("page_bt_levels")->isHidden(), c.levels);
+        delete frame.data();
+        resetAll();
+    }
+}
+
+TEST_F(SettingsWindowTest, ProcessorPageButtonOpensTheProcessorDialog)
+{
+    TestDevice processor;
+    processor.model = QStringLiteral("MRD-P64");
+    processor.ip = QStringLiteral("127.0.0.2"); // loopback: the dialog's link may try to connect
+    open(processor);
+    child<QPushButton>("page_bt_dsp")->click();
+    EXPECT_NE(page->findChild<DevDspDialog*>(), nullptr);
+    EXPECT_TRUE(tips->isEmpty());
+    EXPECT_EQ(page->currentPage(), DeviceWindow::ConfigPage);
 }
 
 TEST_F(SettingsWindowTest, PageButtons)
