@@ -4,6 +4,7 @@ meridane_add_test(clock_rules_test
   LIBS meridane_core)
 meridane_add_test(clock_widget_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ClockFormTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ClockLogPageTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/ClockPriorityDialogTest.cpp
   LIBS meridane_routeui)
 # Renders the clock view with six devices into screenshots/ (not a test).
 add_executable(clock_screenshots ${CMAKE_CURRENT_LIST_DIR}/ClockScreenshots.cpp)

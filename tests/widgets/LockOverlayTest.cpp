@@ -1,16 +1,23 @@
 #include "LockOverlays.h"
-#include "LockTestSupport.h"
-#include "NewDelayCounter.h"
 
+#include <QApplication>
 #include <QPushButton>
-#include <QTimer>
+#include <gtest/gtest.h>
 
 namespace {
 
-const char* const kIp = "192.168.10.21";
-
-class LockOverlayTest : public lockstest::DeviceTest
+class LockOverlayTest : public ::testing::Test
 {
+protected:
+    static void SetUpTestSuite()
+    {
+        if (QApplication::instance() == nullptr) {
+            static int argc = 1;
+            static char name[] = "lock-overlay-test";
+            static char* argv[] = {name, nullptr};
+            static QApplication app(argc, argv);
+        }
+    }
 };
 
 TEST_F(LockOverlayTest, DetailLockChoosesTheOverlay)
@@ -69,36 +76,6 @@ TEST_F(LockOverlayTest, OverlayTakesFocusFromTheControlsUnderIt)
     ASSERT_EQ(page.focusWidget(), button);
     overlays.apply(2);
     EXPECT_EQ(page.focusWidget(), overlays.transparent());
-}
-
-TEST_F(LockOverlayTest, PageFollowsTheStoredDetailLock)
-{
-    addDevice("D1", kIp, "MRD-A16");
-    NewDelayCounter page(QStringLiteral("D1"));
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x2"}});
-    page.show();
-    EXPECT_TRUE(page.lockOverlays()->translucent()->isVisible());
-
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x10002"}});
-    page.refreshLock();
-    EXPECT_FALSE(page.lockOverlays()->translucent()->isVisible());
-    EXPECT_TRUE(page.lockOverlays()->transparent()->isVisible());
-
-    // "0x0" clears the overlay at the next periodic re-read.
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x0"}});
-    EXPECT_TRUE(page.lockOverlays()->transparent()->isVisible());
-    auto* lockTimer = page.findChild<QTimer*>(QStringLiteral("lock_timer"));
-    ASSERT_NE(lockTimer, nullptr);
-    EXPECT_TRUE(lockTimer->isActive());
-    EXPECT_EQ(lockTimer->interval(), 1000);
-    QMetaObject::invokeMethod(lockTimer, "timeout");
-    EXPECT_FALSE(page.lockOverlays()->translucent()->isVisible());
-    EXPECT_FALSE(page.lockOverlays()->transparent()->isVisible());
-
-    // A "setLock" answer re-reads the lock at once.
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x3"}});
-    page.recvRequest(lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
-    EXPECT_TRUE(page.lockOverlays()->translucent()->isVisible());
 }
 
 } // namespace
