@@ -7,6 +7,7 @@
 #include "CDeviceDspData.h"
 #include "CHlpfItem.h"
 #include "DevDetailStore.h"
+#include "DspAdminCode.h"
 #include "DspBlockFactory.h"
 #include "DspCpuEstimate.h"
 #include "DspCpuFigures.h"
@@ -23,6 +24,7 @@
 #include "UiScale.h"
 
 #include <QHBoxLayout>
+#include <QInputDialog>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -77,6 +79,9 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
         box.setObjectName(QStringLiteral("questionBox"));
         return box.exec() == QMessageBox::Yes;
     };
+    m_promptCode = [this] {
+        return QInputDialog::getText(this, QStringLiteral("DIY"), tr("管理员密码"), QLineEdit::Password);
+    };
     buildUi();
 }
 
@@ -95,6 +100,11 @@ void DspDiagramForm::setDevice(const QString& devId, const QString& model)
 void DspDiagramForm::setAsker(Asker asker)
 {
     m_ask = std::move(asker);
+}
+
+void DspDiagramForm::setCodePrompt(CodePrompt prompt)
+{
+    m_promptCode = std::move(prompt);
 }
 
 // ---- Building ----------------------------------------------------------------------------------
@@ -124,6 +134,9 @@ void DspDiagramForm::buildUi()
     m_forceAdd = new QRadioButton(tr("强制添加"), this);
     m_forceAdd->setObjectName(QStringLiteral("diy_rb_forceadd"));
     m_forceAdd->setAutoExclusive(false);
+    m_diy = new QPushButton(QStringLiteral("DIY"), this);
+    m_diy->setObjectName(QStringLiteral("diy_bt"));
+    connect(m_diy, &QPushButton::clicked, this, &DspDiagramForm::openDiyEntry);
     m_estimateLabel = new QLabel(this);
     m_estimateLabel->setObjectName(QStringLiteral("lb_cpuEstimate"));
     m_lockLabel = new QLabel(tr("控制功能已上锁"), this);
@@ -137,8 +150,8 @@ void DspDiagramForm::buildUi()
     connect(m_save, &QPushButton::clicked, this, &DspDiagramForm::on_pb_save_clicked);
     connect(m_undo, &QPushButton::clicked, this, &DspDiagramForm::on_pb_undo_clicked);
     for (QWidget* w :
-         {static_cast<QWidget*>(m_lockLabel), static_cast<QWidget*>(m_forceAdd), static_cast<QWidget*>(m_estimateLabel),
-          static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_undo)})
+         {static_cast<QWidget*>(m_lockLabel), static_cast<QWidget*>(m_diy), static_cast<QWidget*>(m_forceAdd),
+          static_cast<QWidget*>(m_estimateLabel), static_cast<QWidget*>(m_save), static_cast<QWidget*>(m_undo)})
         tools->addWidget(w);
 
     auto* canvas = new QWidget;
@@ -167,6 +180,7 @@ void DspDiagramForm::buildUi()
     layout->addLayout(tools);
     layout->addWidget(scroll, 1);
     updateEstimate();
+    updateForceAdd();
 }
 
 // ---- Showing -----------------------------------------------------------------------------------
@@ -179,6 +193,7 @@ void DspDiagramForm::refreshUI(CDeviceDspData* dspData)
     m_sel = Selection();
     m_linkPending = false;
     m_pendingBypass.clear();
+    updateForceAdd();
     redraw();
     emit signal_changeIdStart(0, false);
     emit signal_changeIdStart(0, true);
@@ -316,12 +331,41 @@ void DspDiagramForm::expandAll(bool expanded)
 
 bool DspDiagramForm::isForceAdd() const
 {
-    return m_forceAdd->isChecked();
+    return isForceAddOffered() && m_forceAdd->isChecked();
 }
 
 void DspDiagramForm::setForceAdd(bool force)
 {
-    m_forceAdd->setChecked(force);
+    if (isForceAddOffered())
+        m_forceAdd->setChecked(force);
+}
+
+bool DspDiagramForm::isForceAddOffered() const
+{
+    return m_diyOpened || AppState::config().isOn(AppConfig::Switch::CanAlwaysShowDiy);
+}
+
+void DspDiagramForm::updateForceAdd()
+{
+    const bool offered = isForceAddOffered();
+    if (!offered)
+        m_forceAdd->setChecked(false);
+    m_forceAdd->setEnabled(offered);
+    m_forceAdd->setVisible(offered);
+}
+
+bool DspDiagramForm::openDiyEntry()
+{
+    const QString code = m_promptCode ? m_promptCode() : QString();
+    if (code.isEmpty())
+        return false;
+    if (!DspAdminCode::matches(code)) {
+        tip(tr("该设备不支持自定义功能!"));
+        return true;
+    }
+    m_diyOpened = true;
+    updateForceAdd();
+    return true;
 }
 
 bool DspDiagramForm::isLocked() const

@@ -40,6 +40,8 @@ class DspDiagramForm : public QWidget
 public:
     /// Asks a yes/no question; true for yes. The default shows a QMessageBox.
     using Asker = std::function<bool(const QString&)>;
+    /// Asks for the administrator code; an empty text is a cancel. The default shows a password entry.
+    using CodePrompt = std::function<QString()>;
 
     /// Block buttons, in their order on the page; each adds one kind (or filter flavour) of block.
     struct BlockButton
@@ -56,12 +58,21 @@ public:
     /// The device the page belongs to (identifier and model for the model table's limits).
     void setDevice(const QString& devId, const QString& model);
     void setAsker(Asker asker);
+    void setCodePrompt(CodePrompt prompt);
     void setOffline(bool offline) { m_offline = offline; }
 
     CDeviceDspData* dspData() const { return m_data; }
     int cpuEstimate() const { return m_estimate; }
+    /// True when forcing is offered and chosen.
     bool isForceAdd() const;
+    /// Chooses forcing; ignored while it is not offered.
     void setForceAdd(bool force);
+    /// Forcing adds beyond the CPU estimate is offered after the administrator entry, or always when the
+    /// application's "CanAlwaysShowDiy" switch is on.
+    bool isForceAddOffered() const;
+    /// The custom-function entry: asks for the administrator code; the right code offers forcing, any other is
+    /// answered "该设备不支持自定义功能!". False when nothing was opened.
+    bool openDiyEntry();
     bool isLocked() const;
     FormDspDiagramInput* inputStrip(int index) const;
     FormDspDiagramOutput* outputStrip(int index) const;
@@ -137,6 +148,7 @@ private:
     void redraw();
     void redrawChannel(bool isInput, int chIndex);
     void updateEstimate();
+    void updateForceAdd();
     /// The channel to change, or null when it is missing or the lock refuses (its strip is then redrawn).
     CChainChannel* editableChannel(bool isInput, int chIndex);
     bool refuseWhenLocked();
@@ -162,6 +174,8 @@ private:
     bool m_offline = false;
     int m_estimate = 0;
     Asker m_ask;
+    CodePrompt m_promptCode;
+    bool m_diyOpened = false;
 
     struct Selection
     {
@@ -198,6 +212,7 @@ private:
     QVBoxLayout* m_inputColumn = nullptr;
     QVBoxLayout* m_outputColumn = nullptr;
     QRadioButton* m_forceAdd = nullptr;
+    QPushButton* m_diy = nullptr;
     QLabel* m_estimateLabel = nullptr;
     QLabel* m_lockLabel = nullptr;
     QPushButton* m_save = nullptr;

@@ -120,23 +120,60 @@ TEST_F(DspDiagramTest, SecondEqualiserInAChannelIsRefused)
     EXPECT_TRUE(diagram->addBlock(CBaseItem::KindEq, true, 3, 0)) << "another channel may have one";
 }
 
-TEST_F(DspDiagramTest, FullEstimateRefusesUnlessForced)
+struct ForceCase
 {
+    const char* name;
+    bool alwaysShowDiy; ///< the application's "CanAlwaysShowDiy" switch
+    QString code;       ///< typed into the administrator entry; empty: the entry is not used (or cancelled)
+    bool offered;
+    QString tip;
+};
+
+class DspForceAddTest : public DspDiagramTest, public ::testing::WithParamInterface<ForceCase>
+{
+protected:
+    ~DspForceAddTest() override { AppState::setConfig(AppConfig()); }
+};
+
+TEST_P(DspForceAddTest, FullEstimateIsForcedOnlyOnceForcingIsOffered)
+{
+    const ForceCase c = GetParam();
+    AppState::setConfig(AppConfig::fromText(c.alwaysShowDiy ? QStringLiteral("x=y\nCanAlwaysShowDiy=1") : QString()));
     TestDevice big; // 48 x 48 channels: 216 / 170 of the capacity
     big.phyIn = big.phyOut = 24;
     big.netIn = big.netOut = 24;
     load([](CDeviceDspData&) {}, big);
     EXPECT_EQ(diagram->cpuEstimate(), 99);
     EXPECT_EQ(diagram->findChild<QLabel*>(QStringLiteral("lb_cpuEstimate"))->text(), QStringLiteral("CPU:99%"));
-    EXPECT_FALSE(diagram->addBlock(CBaseItem::KindEq, true, 0, 0));
-    EXPECT_EQ(lastTip(), QStringLiteral("CPU资源不足"));
-    EXPECT_TRUE(kinds(true, 0).isEmpty());
-
-    diagram->findChild<QRadioButton*>(QStringLiteral("diy_rb_forceadd"))->click();
-    EXPECT_TRUE(diagram->isForceAdd());
-    EXPECT_TRUE(diagram->addBlock(CBaseItem::KindEq, true, 0, 0));
-    EXPECT_EQ(kinds(true, 0), QList<int>{CBaseItem::KindEq});
+    auto* force = diagram->findChild<QRadioButton*>(QStringLiteral("diy_rb_forceadd"));
+    force->click(); // before any entry: a hidden control changes nothing unless the switch offers it
+    if (!c.alwaysShowDiy) {
+        EXPECT_FALSE(diagram->isForceAdd());
+    }
+    diagram->setCodePrompt([&] { return c.code; });
+    button(QStringLiteral("diy_bt"))->click();
+    EXPECT_EQ(lastTip(), c.tip);
+    EXPECT_EQ(diagram->isForceAddOffered(), c.offered);
+    EXPECT_EQ(force->isHidden(), !c.offered);
+    diagram->setForceAdd(true);
+    EXPECT_EQ(diagram->addBlock(CBaseItem::KindEq, true, 0, 0), c.offered);
+    EXPECT_EQ(kinds(true, 0).size(), c.offered ? 1 : 0);
+    if (!c.offered) {
+        EXPECT_EQ(lastTip(), QStringLiteral("CPU资源不足"));
+    }
 }
+
+INSTANTIATE_TEST_SUITE_P(Entry, DspForceAddTest,
+                         ::testing::Values(ForceCase{"noEntry", false, QString(), false, QString()},
+                                           ForceCase{"rightCode", false, QStringLiteral("diy"), true, QString()},
+                                           ForceCase{"wrongCode", false, QStringLiteral("admin"), false,
+                                                     QStringLiteral("该设备不支持自定义功能!")},
+                                           ForceCase{"caseMatters", false, QStringLiteral("DIY"), false,
+                                                     QStringLiteral("该设备不支持自定义功能!")},
+                                           ForceCase{"paddedCode", false, QStringLiteral(" diy"), false,
+                                                     QStringLiteral("该设备不支持自定义功能!")},
+                                           ForceCase{"switchOn", true, QString(), true, QString()}),
+                         [](const ::testing::TestParamInfo<ForceCase>& i) { return std::string(i.param.name); });
 
 TEST_F(DspDiagramTest, EstimateFollowsTheChains)
 {
