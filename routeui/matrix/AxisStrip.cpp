@@ -35,6 +35,14 @@ void AxisStrip::setHighlight(int pos)
     }
 }
 
+void AxisStrip::setBlinkPhase(bool lit)
+{
+    if (lit != m_blinkLit) {
+        m_blinkLit = lit;
+        update();
+    }
+}
+
 int AxisStrip::itemAt(const QPoint& p) const
 {
     const int along = m_orientation == Qt::Vertical ? p.y() : p.x();
@@ -79,6 +87,8 @@ void AxisStrip::paintEvent(QPaintEvent*)
         QColor back = header ? QColor(0x2C, 0x2E, 0x36) : QColor(0x21, 0x22, 0x27);
         if (pos == m_highlight)
             back = QColor(0x45, 0x48, 0x5A);
+        if (header && m_blinkLit && m_blinking != nullptr && m_blinking->contains(item.id))
+            back = blinkColor();
         p.fillRect(cell, back);
         p.fillRect(QRect(0, m_size - 1, across, 1), QColor(0x34, 0x35, 0x3C));
         int textX = m_size / 4;

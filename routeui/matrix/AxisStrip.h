@@ -1,4 +1,5 @@
 #pragma once
+#include <QColor>
 #include <QSet>
 #include <QWidget>
 
@@ -21,6 +22,12 @@ public:
     /// The item to highlight (-1 none).
     void setHighlight(int pos);
     int highlight() const { return m_highlight; }
+    /// Devices whose header entry blinks (owned by the caller, must outlive the strip), and the blink phase:
+    /// while `lit`, their headers are painted in the identify colour.
+    void setBlinking(const QSet<QString>* ids) { m_blinking = ids; }
+    void setBlinkPhase(bool lit);
+    /// The identify colour, the one the device list shows.
+    static QColor blinkColor() { return QColor(0x0a, 0x84, 0xc6); }
     /// The item under a point of the strip, or -1.
     int itemAt(const QPoint& p) const;
     /// True when a release at `p` lies in the item's expand toggle (the first 18 scaled pixels).
@@ -43,4 +50,6 @@ private:
     int m_size = 16;
     int m_offset = 0;
     int m_highlight = -1;
+    const QSet<QString>* m_blinking = nullptr;
+    bool m_blinkLit = false;
 };

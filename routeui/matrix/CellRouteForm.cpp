@@ -19,6 +19,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
+#include <QTimer>
 #include <cstring>
 
 Q_LOGGING_CATEGORY(lcMatrix, "meridane.matrix")
@@ -67,6 +68,8 @@ void CellRouteForm::buildUi()
 
     m_sendStrip = new AxisStrip(Qt::Vertical, &m_rows, &m_sendExpanded, this);
     m_recvStrip = new AxisStrip(Qt::Horizontal, &m_cols, &m_recvExpanded, this);
+    m_sendStrip->setObjectName(QStringLiteral("send_strip"));
+    m_recvStrip->setObjectName(QStringLiteral("recv_strip"));
     m_sendStrip->setFixedWidth(UiScale::px(200));
     m_recvStrip->setFixedHeight(UiScale::px(120));
     m_sendStrip->setCellSize(m_size);
@@ -112,6 +115,11 @@ void CellRouteForm::buildUi()
     connect(m_recvStrip, &AxisStrip::signal_toggle, this, &CellRouteForm::slot_toggleRecv);
     connect(m_sendStrip, &AxisStrip::signal_doubleClicked, this, &CellRouteForm::slot_sendDoubleClicked);
     connect(m_recvStrip, &AxisStrip::signal_doubleClicked, this, &CellRouteForm::slot_recvDoubleClicked);
+    m_blinkTimer = new QTimer(this);
+    m_blinkTimer->setInterval(kBlinkMs);
+    connect(m_blinkTimer, &QTimer::timeout, this, &CellRouteForm::flipBlink);
+    m_sendStrip->setBlinking(&m_blinking);
+    m_recvStrip->setBlinking(&m_blinking);
     connect(m_findOut, &QLineEdit::returnPressed, this, [this] { findItem(true); });
     connect(m_findIn, &QLineEdit::returnPressed, this, [this] { findItem(false); });
     connect(m_findOut, &QLineEdit::textEdited, this, [this] { findItem(true); });
@@ -292,6 +300,37 @@ void CellRouteForm::scrollToColumn(int col)
 {
     m_view->horizontalScrollBar()->setValue(col * m_size);
     slipUpOrDown();
+}
+
+void CellRouteForm::setDeviceBlinking(const QString& devId, bool on)
+{
+    // The requests come from the network: a flood of made-up devIds must not grow the set without end.
+    static constexpr int kMaxBlinking = 1024;
+    if (on && !m_blinking.contains(devId) && m_blinking.size() >= kMaxBlinking)
+        return;
+    if (on)
+        m_blinking.insert(devId);
+    else
+        m_blinking.remove(devId);
+    if (m_blinking.isEmpty()) {
+        m_blinkTimer->stop();
+        m_blinkLit = false;
+    } else if (!m_blinkTimer->isActive()) {
+        // Lit at once, so a short request is seen before the first flip.
+        m_blinkTimer->start();
+        m_blinkLit = true;
+    }
+    m_sendStrip->setBlinkPhase(m_blinkLit);
+    m_recvStrip->setBlinkPhase(m_blinkLit);
+    m_sendStrip->update();
+    m_recvStrip->update();
+}
+
+void CellRouteForm::flipBlink()
+{
+    m_blinkLit = !m_blinkLit;
+    m_sendStrip->setBlinkPhase(m_blinkLit);
+    m_recvStrip->setBlinkPhase(m_blinkLit);
 }
 
 void CellRouteForm::findItem(bool send)

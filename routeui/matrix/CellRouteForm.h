@@ -17,6 +17,7 @@ class MatrixWindowItem;
 class QGraphicsView;
 class QLineEdit;
 class QPushButton;
+class QTimer;
 
 /// The routing matrix: rows are streams and transmitting devices, columns receiving devices. Only the axes and
 /// the cells of the window around the scroll position are kept; routes are looked up per column.
@@ -56,6 +57,13 @@ public:
     QString hoverToolTip() const { return m_hoverTip; }
     QString sendListTitle() const;
     QString recvListTitle() const;
+    /// Starts or stops the identify blink of a device's header entries in the send and receive lists. A device
+    /// not shown yet blinks once it appears.
+    void setDeviceBlinking(const QString& devId, bool on);
+    bool isDeviceBlinking(const QString& devId) const { return m_blinking.contains(devId); }
+    /// True while the blinking headers are painted in the identify colour (the phase flips every kBlinkMs).
+    bool isBlinkLit() const { return m_blinkLit; }
+    static constexpr int kBlinkMs = 500;
     /// Scrolls so that the row / column is the first one shown.
     void scrollToRow(int row);
     void scrollToColumn(int col);
@@ -100,6 +108,7 @@ private:
     void updateCross(int row, int col);
     void updateScene();
     void findItem(bool send);
+    void flipBlink();
     bool prompt(bool ask, const QString& text);
 
     std::unique_ptr<RouteSource> m_source;
@@ -111,6 +120,9 @@ private:
     QVector<int> m_colSource;        ///< per column: row feeding it, -1 none
     QSet<quint64> m_rowToRecvHeader; ///< (source row, receiving header column) with a route
     QSet<quint64> m_pending;         ///< (row, col) clicked since the last route refresh
+    QSet<QString> m_blinking;        ///< devices being identified
+    QTimer* m_blinkTimer = nullptr;
+    bool m_blinkLit = false;
     MatrixWindow m_window;
     int m_size = 16;
     QString m_hoverTip;

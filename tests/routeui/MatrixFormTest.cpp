@@ -5,8 +5,10 @@
 #include "RouteUiTestSupport.h"
 #include "TestAnnouncement.h"
 
+#include <QImage>
 #include <QJsonDocument>
 #include <QSignalSpy>
+#include <QTest>
 #include <cstring>
 
 namespace {
@@ -297,4 +299,62 @@ TEST_F(MatrixFormTest, DoubleClicksOpenWindows)
     ASSERT_EQ(dev.count(), 2);
     EXPECT_EQ(dev.at(0).at(0).toString(), "MRD-A");
     EXPECT_EQ(dev.at(1).at(0).toString(), "MRD-B");
+}
+
+namespace {
+/// The colour of the middle of a header entry's background, away from its arrow and text.
+QColor stripBackground(CellRouteForm& form, const char* strip, int pos)
+{
+    auto* w = form.findChild<QWidget*>(QString::fromLatin1(strip));
+    const QImage img = w->grab().toImage();
+    const int s = form.cellSize();
+    const bool vertical = w->height() > w->width();
+    const QPoint p = vertical ? QPoint(img.width() - 1, pos * s + s / 2) : QPoint(pos * s + s / 2, 1);
+    return img.pixelColor(p);
+}
+} // namespace
+
+TEST_F(MatrixFormTest, IdentifiedDeviceBlinksInBothLists)
+{
+    form->resize(900, 600);
+    form->show();
+    const QColor blink(0x0a, 0x84, 0xc6);
+    // Alpha: send header row 3, receive header column 0; Bravo: row 8, column 5.
+    struct Probe
+    {
+        const char* strip;
+        int pos;
+        bool alpha;
+    };
+    const Probe probes[] = {{"send_strip", 3, true},
+                            {"recv_strip", 0, true},
+                            {"send_strip", 8, false},
+                            {"recv_strip", 5, false},
+                            {"send_strip", 4, false}};
+    auto expectLit = [&](bool alphaLit, const char* when) {
+        for (const Probe& p : probes)
+            EXPECT_EQ(stripBackground(*form, p.strip, p.pos) == blink, alphaLit && p.alpha)
+                << when << ": " << p.strip << " " << p.pos;
+    };
+    expectLit(false, "before");
+    form->setDeviceBlinking("MRD-A", true);
+    expectLit(true, "started");
+    // The phase flips by itself, and the device's header keeps blinking through a rebuild.
+    QTRY_VERIFY_WITH_TIMEOUT(!form->isBlinkLit(), 3 * CellRouteForm::kBlinkMs);
+    expectLit(false, "dark phase");
+    QTRY_VERIFY_WITH_TIMEOUT(form->isBlinkLit(), 3 * CellRouteForm::kBlinkMs);
+    form->resetData();
+    expectLit(true, "after a rebuild");
+    form->setDeviceBlinking("MRD-A", false);
+    expectLit(false, "stopped");
+    EXPECT_FALSE(form->isBlinkLit());
+
+    // A device that blinks before it is listed blinks once it appears.
+    form->setDeviceBlinking("MRD-C", true);
+    announceDev("MRD-C", "Charlie", "192.168.1.12", 2, 2);
+    form->resetData();
+    const int row = form->rows().headerOf("MRD-C");
+    ASSERT_GE(row, 0);
+    EXPECT_EQ(stripBackground(*form, "send_strip", row), blink);
+    EXPECT_NE(stripBackground(*form, "send_strip", 3), blink);
 }
