@@ -132,10 +132,19 @@ void DspBlockBaseForm::sendParams()
     emit signal_sendMsg(DspEnvelope::udp(b->setBorderProcRequest(pos, m_data->info().chNumIn)));
 }
 
+bool DspBlockBaseForm::refuseWhenLocked()
+{
+    if (!m_isLocked || !m_isLocked())
+        return false;
+    refreshFromModel();
+    emit signal_showTips(tr("控制功能已上锁"), false);
+    return true;
+}
+
 void DspBlockBaseForm::onBypassClicked(bool bypass)
 {
     CBaseItem* b = block();
-    if (b == nullptr)
+    if (b == nullptr || refuseWhenLocked())
         return;
     if (b->isBypass() && !bypass && DspCpuFigures::instance().forbidsEnabling()) {
         emit signal_showTips(QStringLiteral("Cpu is up limit, please reduce functions"), false);

@@ -2,6 +2,8 @@
 #include <QString>
 #include <QWidget>
 
+#include <functional>
+
 class CBaseItem;
 class CDeviceDspData;
 class QCheckBox;
@@ -10,7 +12,8 @@ class QLabel;
 class QProgressBar;
 class QVBoxLayout;
 
-/// What every block editor shares: the bypass switch (refused while the processor's CPU is at its limit), the
+/// What every block editor shares: the bypass switch (refused while the processor is locked or its CPU is at its
+/// limit), the
 /// device's answers to the editor's own requests (matched by blockFlag), and the channel's level meter.
 ///
 /// The editor never owns its block: it addresses it by position and re-reads it from the configuration whenever
@@ -21,6 +24,9 @@ class DspBlockBaseForm : public QWidget
 public:
     /// Levels below this (and "-inf") are shown as this.
     static constexpr int kFloorDb = -90;
+
+    /// True while the processor's lock refuses changes.
+    using LockCheck = std::function<bool()>;
 
     DspBlockBaseForm(CDeviceDspData* data, bool isInput, int chIndex, int blockIndex, QWidget* parent = nullptr);
 
@@ -33,6 +39,8 @@ public:
     CBaseItem* block() const;
     /// Offline, changes go into the model at once and nothing is sent.
     void setOffline(bool offline) { m_offline = offline; }
+    /// The lock the editor obeys, the same one as the diagram's; none means never locked.
+    void setLockCheck(LockCheck check) { m_isLocked = std::move(check); }
     /// The last level shown (whole dB).
     int levelDb() const { return m_levelDb; }
     /// The last status gain shown (dB), from the device's status poll of dynamics blocks.
@@ -60,6 +68,8 @@ protected:
     void setBody(QWidget* body);
     /// Sends the block's parameters after a change (nothing offline).
     void sendParams();
+    /// When locked: tells so, shows the model's values again and returns true; the change must not be made.
+    bool refuseWhenLocked();
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -74,6 +84,7 @@ private:
     int m_nodeId = 0;
     QString m_blockFlag;
     bool m_offline = false;
+    LockCheck m_isLocked;
     int m_levelDb = kFloorDb;
     double m_statusDb = 0;
     QCheckBox* m_bypass = nullptr;

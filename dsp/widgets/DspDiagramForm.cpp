@@ -825,6 +825,7 @@ DspBlockBaseForm* DspDiagramForm::showBlockDialog(bool isInput, int chIndex, int
     }
     auto* editor = new DspPlaceholderEditor(m_data, isInput, chIndex, blockIndex, this);
     editor->setOffline(m_offline);
+    editor->setLockCheck([this] { return isLocked(); });
     editor->setWindowTitle(shownName(isInput, chIndex) + DspBlockBaseForm::titleSuffix(b->kind()));
     connect(this, &DspDiagramForm::signal_recvMsg, editor, &DspBlockBaseForm::recvMsg);
     connect(this, &DspDiagramForm::signal_getVolumeTimeout, editor, &DspBlockBaseForm::getVolumeTimeout);

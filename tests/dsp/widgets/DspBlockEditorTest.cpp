@@ -70,24 +70,49 @@ TEST_F(DspEditorTest, OpensOncePerBlockWithTheChannelNameAndKindInTheTitle)
     EXPECT_EQ(DspBlockBaseForm::titleSuffix(CBaseItem::KindChAec), QStringLiteral("-AEC"));
 }
 
-TEST_F(DspEditorTest, EnablingIsRefusedWhileTheCpuIsAtItsLimit)
+struct BypassCase
 {
-    DspCpuFigures::instance().update({QStringLiteral("95"), QStringLiteral("88")}); // average 92
-    bypass->click();
-    EXPECT_EQ(lastTip(), QStringLiteral("Cpu is up limit, please reduce functions"));
-    EXPECT_TRUE(bypass->isChecked()) << "the switch returns to the model's state";
-    EXPECT_TRUE(sent.isEmpty());
+    const char* name;
+    const char* cpuA;
+    const char* cpuB;
+    int lockLevel;
+    QString tip; ///< empty: the switch is sent
+};
 
-    DspCpuFigures::instance().update({QStringLiteral("90"), QStringLiteral("90")});
+class DspEditorBypassTest : public DspEditorTest, public ::testing::WithParamInterface<BypassCase>
+{
+};
+
+// The block starts bypassed; the click enables it.
+TEST_P(DspEditorBypassTest, EnablingIsSentUnlessTheCpuLimitOrTheLockRefuses)
+{
+    const BypassCase c = GetParam();
+    DspCpuFigures::instance().update({QLatin1String(c.cpuA), QLatin1String(c.cpuB)});
+    DevDetailStore::instance().updateDevDetail(kDevId, [&](DevDetail_t& d) { d.dspLockLevel = c.lockLevel; });
     bypass->click();
+    EXPECT_TRUE(block()->isBypass()) << "the model follows only the device's answer";
+    if (!c.tip.isEmpty()) {
+        EXPECT_EQ(lastTip(), c.tip);
+        EXPECT_TRUE(bypass->isChecked()) << "the switch returns to the model's state";
+        EXPECT_TRUE(sent.isEmpty());
+        return;
+    }
     ASSERT_EQ(sent.size(), 1);
     const QJsonObject req = parse(sent.at(0).text);
     EXPECT_EQ(req.value(QStringLiteral("ops")).toString(), QStringLiteral("setBorderProcBypass"));
     EXPECT_EQ(req.value(QStringLiteral("val")).toString(), QStringLiteral("0"));
     EXPECT_EQ(req.value(QStringLiteral("procIndex")).toString(), QStringLiteral("1"));
     EXPECT_EQ(req.value(QStringLiteral("portIndex")).toString(), QStringLiteral("2"));
-    EXPECT_TRUE(block()->isBypass()) << "the model follows the device's answer";
 }
+
+INSTANTIATE_TEST_SUITE_P(Refusals, DspEditorBypassTest,
+                         ::testing::Values(BypassCase{"cpuAverage92", "95", "88", 0,
+                                                      QStringLiteral("Cpu is up limit, please reduce functions")},
+                                           BypassCase{"cpuAverage90", "90", "90", 0, QString()},
+                                           BypassCase{"locked", "10", "10", 1, QStringLiteral("控制功能已上锁")},
+                                           BypassCase{"lockedAndCpuHigh", "95", "95", 2,
+                                                      QStringLiteral("控制功能已上锁")}),
+                         [](const ::testing::TestParamInfo<BypassCase>& i) { return std::string(i.param.name); });
 
 TEST_F(DspEditorTest, RepliesApplyOnlyWithTheEditorsBlockFlag)
 {
