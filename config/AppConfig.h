@@ -43,6 +43,16 @@ public:
     QString titleKey() const { return m_titleKey; }
 
     bool isOn(Switch s) const { return m_switches[size_t(s)]; }
+    bool canShow() const { return isOn(Switch::CanShow); }
+    bool canJump() const { return isOn(Switch::CanJump); }
+    bool canShowOffline() const { return isOn(Switch::CanShowOffline); }
+    bool canShowHelp() const { return isOn(Switch::CanShowHelp); }
+    bool canSwitchLanguage() const { return isOn(Switch::CanSwitchLanguage); }
+    bool canEditDevType() const { return isOn(Switch::CanEditDevType); }
+    bool canResetFactory() const { return isOn(Switch::CanResetFactory); }
+    bool canCtrl8() const { return isOn(Switch::CanCtrl8); }
+    bool canShowVolume() const { return isOn(Switch::CanShowVolume); }
+    bool canAlwaysShowDiy() const { return isOn(Switch::CanAlwaysShowDiy); }
     /// The key that sets `s` in the file, e.g. "CanShowOffline".
     static QString switchKey(Switch s);
 
