@@ -165,6 +165,12 @@ MainWindow::~MainWindow()
         w->disconnect(this);
         delete w;
     }
+    const QMap<uint32_t, McastWin*> streams = m_mcastWins;
+    m_mcastWins.clear();
+    for (McastWin* w : streams) {
+        w->disconnect(this);
+        delete w;
+    }
     if (g_mainWindow == this)
         g_mainWindow = nullptr;
 }
@@ -295,6 +301,9 @@ void MainWindow::connectNetwork()
     connect(this, &MainWindow::sendBackDataSignal, m_netState, &NetStateForm::handleMessage);
     connect(m_netState, &NetStateForm::signal_gobalTips, this,
             [this](int type, bool isShow, QString msg) { slot_gobalTips(type, msg, isShow); });
+    connect(m_netState, &NetStateForm::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
+    connect(m_netState, &NetStateForm::signal_unusualTips, this, &MainWindow::slot_deviceTips);
+    connect(this, &MainWindow::signal_deviceTips, m_clockForm, &ClockForm::slot_deviceTips);
     connect(m_netTitle, &FormNetTitle::sendSortIndex, this, &MainWindow::sendSortIndex);
 
     connect(m_devList, &DevListForm::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
@@ -363,6 +372,12 @@ void MainWindow::slot_gobalTips(int errorType, QString msg, bool isShow)
     placeGlobalTips();
     m_globalTips->show();
     m_globalTips->raise();
+}
+
+void MainWindow::slot_deviceTips(QString devId, int type, bool isShow, QString msg)
+{
+    // The network page marks its own rows; the other views learn of the warning here.
+    emit signal_deviceTips(devId, type, isShow, msg);
 }
 
 void MainWindow::placeGlobalTips()
@@ -662,10 +677,22 @@ void MainWindow::slot_showDevWindow(QString devId)
 
 void MainWindow::slot_showMcastWindow(uint32_t dstIp)
 {
+    if (McastWin* open = m_mcastWins.value(dstIp)) {
+        open->showNormal();
+        open->raise();
+        open->activateWindow();
+        return;
+    }
     if (findMcastByDstIp(dstIp) == nullptr)
         return;
     auto* win = new McastWin(dstIp, this);
     win->setAttribute(Qt::WA_DeleteOnClose);
+    m_mcastWins.insert(dstIp, win);
+    // The window closes itself (and is deleted); only the entry of this very window is dropped.
+    connect(win, &QObject::destroyed, this, [this, dstIp, win] {
+        if (m_mcastWins.value(dstIp) == win)
+            m_mcastWins.remove(dstIp);
+    });
     win->show();
     win->raise();
 }

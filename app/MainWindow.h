@@ -16,6 +16,7 @@ class DevWin;
 class DevListForm;
 class FormNetTitle;
 class LoadingForm;
+class McastWin;
 class ModelTable;
 class MyThread;
 class MySnackbar;
@@ -65,6 +66,8 @@ public:
     SapMonitorView* sapMonitor() const { return m_sapMonitor; }
     /// The open settings window of a device, or null.
     DevWin* devWindow(const QString& devId) const { return m_devWins.value(devId); }
+    /// The open window of a multicast stream, or null.
+    McastWin* mcastWindow(uint32_t dstIp) const { return m_mcastWins.value(dstIp); }
     DevVolumeForm* devVolumeForm() const { return m_devVolume; }
     ClockForm* clockForm() const { return m_clockForm; }
     CellRouteForm* routeForm() const { return m_routeForm; }
@@ -90,6 +93,8 @@ signals:
     void signal_unBlinkingDev(QString devId);
     void sendSortIndex(int);
     void signal_gobalTips(int errorType, QString msg, bool isShow);
+    /// A device's warning changed (type, shown or cleared, text), for the views that mark devices.
+    void signal_deviceTips(QString devId, int type, bool isShow, QString msg);
 
 public slots:
     void showLoading(int seconds, QString text);
@@ -124,6 +129,7 @@ public slots:
     void on_max_min_bt_clicked();
     void slot_showHelpDocument();
     void slot_gobalTips(int errorType, QString msg, bool isShow);
+    void slot_deviceTips(QString devId, int type, bool isShow, QString msg);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -178,6 +184,8 @@ private:
     CellRouteForm* m_routeForm = nullptr;
     /// One settings window per device, by devId; a window removes itself when it closes.
     QMap<QString, DevWin*> m_devWins;
+    /// One window per multicast stream, by destination address.
+    QMap<uint32_t, McastWin*> m_mcastWins;
 
     QTimer m_autoChoiceTimer;
     QTimer m_interfaceTimer;

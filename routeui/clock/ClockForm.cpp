@@ -14,6 +14,7 @@
 #include <QElapsedTimer>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QListWidget>
 #include <QMessageBox>
 #include <QSet>
@@ -189,14 +190,42 @@ void ClockForm::refresh()
         f.ip = dvm_ipToString(h.ip);
         f.bandwidth = BandwidthFigures::fromRecord(rec).text();
         row(i)->setFields(f);
+        applyDeviceTip(row(i), d.devId);
     }
 
+    // Warnings of devices no longer listed go with them.
+    if (!m_deviceTips.isEmpty()) {
+        const QSet<QString> listed(m_rowDevIds.cbegin(), m_rowDevIds.cend());
+        for (auto it = m_deviceTips.begin(); it != m_deviceTips.end();)
+            it = listed.contains(it.key()) ? std::next(it) : m_deviceTips.erase(it);
+    }
     // Forget request times of devices no longer listed, so the table stays as small as the list.
     if (m_lastVersionAsk.size() > 2 * n + 64) {
         const QSet<QString> listed(m_rowDevIds.cbegin(), m_rowDevIds.cend());
         for (auto it = m_lastVersionAsk.begin(); it != m_lastVersionAsk.end();)
             it = listed.contains(it.key()) ? std::next(it) : m_lastVersionAsk.erase(it);
     }
+}
+
+void ClockForm::slot_deviceTips(QString devId, int type, bool isShow, QString msg)
+{
+    Q_UNUSED(type);
+    // Only listed devices keep a warning, so the table cannot grow past the list.
+    if (isShow && !msg.isEmpty() && m_store.containsDevId(devId))
+        m_deviceTips.insert(devId, msg);
+    else
+        m_deviceTips.remove(devId);
+    if (ClockItemForm* r = rowOf(devId))
+        applyDeviceTip(r, devId);
+}
+
+void ClockForm::applyDeviceTip(ClockItemForm* r, const QString& devId)
+{
+    const QString tip = m_deviceTips.value(devId);
+    if (r->toolTip() == tip)
+        return;
+    r->setToolTip(tip);
+    r->cell(ClockItemForm::NameColumn)->setStyleSheet(tip.isEmpty() ? QString() : QStringLiteral("color:#ff4040;"));
 }
 
 void ClockForm::openPriorityDialog(int rowIndex)

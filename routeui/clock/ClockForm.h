@@ -61,6 +61,11 @@ public slots:
     /// Replies and bus messages. Tagged replies of other windows are ignored; "setPtpPriority" and
     /// "getVersion" replies and "clockEvent" messages update the view.
     void recvChangeData(QString message);
+    /// A device's warning (overheating, silence): its row shows the text as a tip and its name in red
+    /// until the warning is cleared (isShow false).
+    void slot_deviceTips(QString devId, int type, bool isShow, QString msg);
+    /// The warning a device's row shows, or empty.
+    QString deviceTip(const QString& devId) const { return m_deviceTips.value(devId); }
 
 private slots:
     void openPriorityDialog(int row);
@@ -69,6 +74,7 @@ private:
     void init();
     void scheduleRefresh();
     bool versionDue(const QString& devId, qint64 now);
+    void applyDeviceTip(ClockItemForm* row, const QString& devId);
 
     DevDetailStore& m_store;
     const ModelTable& m_models;
@@ -77,6 +83,7 @@ private:
     QTimer* m_refreshTimer = nullptr;
     QStringList m_rowDevIds; ///< device shown per row; empty for a hidden row
     QHash<QString, qint64> m_lastVersionAsk;
+    QHash<QString, QString> m_deviceTips; ///< devId -> warning text; at most one per listed device
     std::function<qint64()> m_now;
     bool m_chinese;
     bool m_showDialogs = true;
