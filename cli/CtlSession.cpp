@@ -52,14 +52,14 @@ void CtlSession::finish()
     m_finished = true;
     m_thread->stopAndWait();
     if (m_options.command != CtlOptions::Watch)
-        printSnapshot();
+        CtlOutput::write(listing(m_options.command));
     QCoreApplication::exit(0);
 }
 
-void CtlSession::printSnapshot()
+QByteArray CtlSession::listing(CtlOptions::Command command)
 {
     QJsonArray out;
-    if (m_options.command == CtlOptions::Devices) {
+    if (command == CtlOptions::Devices) {
         for (const DevRecord* rec : getAllDevs())
             out.append(RegistryJson::device(rec));
     } else {
@@ -69,5 +69,5 @@ void CtlSession::printSnapshot()
                 out.append(RegistryJson::mcast(copy));
         }
     }
-    CtlOutput::write(QJsonDocument(out).toJson(QJsonDocument::Indented));
+    return QJsonDocument(out).toJson(QJsonDocument::Indented);
 }

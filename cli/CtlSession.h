@@ -22,10 +22,10 @@ public:
     bool start();
     /// Asks the session to print what it has and end (from a signal handler's poll).
     void finish();
+    /// What `devices` or `streams` prints: one indented JSON array of the registry as it is now.
+    static QByteArray listing(CtlOptions::Command command);
 
 private:
-    void printSnapshot();
-
     CtlOptions m_options;
     std::unique_ptr<RegistryNotifier> m_notifier;
     std::unique_ptr<MyThread> m_thread;

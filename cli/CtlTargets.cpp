@@ -21,6 +21,14 @@ CtlTargets::Result failed(CtlTargets::Status status, const QString& error)
     return r;
 }
 
+/// True when `name` is `text`, also when the name ends in the CR its SAP line kept: nobody types that CR.
+bool sameName(const QString& name, const QString& text, Qt::CaseSensitivity cs)
+{
+    if (QString::compare(name, text, cs) == 0)
+        return true;
+    return name.endsWith(QLatin1Char('\r')) && QString::compare(name.chopped(1), text, cs) == 0;
+}
+
 /// The single candidate `matches` accepts first exactly, then ignoring case; `describe` names each one of an
 /// ambiguous set.
 CtlTargets::Result pick(const QVector<int>& candidates, const std::function<QString(int)>& nameOf, const QString& text,
@@ -29,7 +37,7 @@ CtlTargets::Result pick(const QVector<int>& candidates, const std::function<QStr
     for (const Qt::CaseSensitivity cs : {Qt::CaseSensitive, Qt::CaseInsensitive}) {
         QVector<int> hits;
         for (int pos : candidates) {
-            if (QString::compare(nameOf(pos), text, cs) == 0)
+            if (sameName(nameOf(pos), text, cs))
                 hits.append(pos);
         }
         if (hits.size() == 1)

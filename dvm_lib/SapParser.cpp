@@ -132,9 +132,7 @@ int parseSapAnnounce(const char* data, int length, McastRecord* out)
     size_t nameEnd = sdp.find('\n', p);
     if (nameEnd == npos)
         nameEnd = sdp.size();
-    // SDP lines end in CRLF; the CR is the line's end, not part of the name.
-    if (nameEnd > p && sdp[nameEnd - 1] == '\r')
-        --nameEnd;
+    // The name is kept byte for byte up to the LF: a CR before it stays (views may trim it for display).
     copyCut(sdp.data() + p, nameEnd - p, rec.name, sizeof rec.name);
 
     p = after(sdp, "a=source-filter: incl IN IP4 ");

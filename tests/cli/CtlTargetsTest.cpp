@@ -8,7 +8,7 @@ namespace {
 MatrixAxis rows()
 {
     MatrixAxis a;
-    a.appendGroup(true, "239.69.1.2", "Stage mix", 2, [](int c) { return QStringLiteral("CH%1").arg(c); });
+    a.appendGroup(true, "239.69.1.2", "Stage mix\r", 2, [](int c) { return QStringLiteral("CH%1").arg(c); });
     a.appendGroup(false, "MD01", "Stage box", 4, [](int c) {
         static const QStringList names = {"Vocal", "Guitar", "vocal", "Bass"};
         return names.at(c - 1);
@@ -25,25 +25,35 @@ MatrixAxis rows()
 TEST(CtlTargetsTest, DevicesAndStreamsByIdOrName)
 {
     const MatrixAxis a = rows();
-    EXPECT_EQ(CtlTargets::header(a, "MD01").position, a.headerOf("MD01"));
-    EXPECT_EQ(CtlTargets::header(a, "Stage box").position, a.headerOf("MD01"));
-    EXPECT_EQ(CtlTargets::header(a, "stage BOX").position, a.headerOf("MD01")) << "case is forgiven when unique";
-    EXPECT_EQ(CtlTargets::header(a, "239.69.1.2").position, 0);
-    EXPECT_EQ(CtlTargets::header(a, "Stage mix").position, 0);
-    // A devId wins over another device that happens to carry it as its name.
-    EXPECT_EQ(CtlTargets::header(a, "MD01").position, a.headerOf("MD01"));
-    EXPECT_EQ(CtlTargets::header(a, "MD05").position, a.headerOf("MD05"));
-
-    const CtlTargets::Result twice = CtlTargets::header(a, "Desk");
-    EXPECT_EQ(twice.status, CtlTargets::Ambiguous);
-    EXPECT_TRUE(twice.error.contains("MD02") && twice.error.contains("MD03")) << twice.error.toStdString();
-
-    const CtlTargets::Result none = CtlTargets::header(a, "Nobody");
-    EXPECT_EQ(none.status, CtlTargets::Unknown);
-    EXPECT_TRUE(none.error.contains("Nobody"));
-    // Streams cannot be named where only devices fit.
-    EXPECT_EQ(CtlTargets::header(a, "Stage mix", true).status, CtlTargets::Unknown);
-    EXPECT_EQ(CtlTargets::header(a, "239.69.1.2", true).status, CtlTargets::Unknown);
+    struct Case
+    {
+        const char* text;
+        bool devicesOnly;
+        CtlTargets::Status status;
+        const char* id; ///< the header found, when Found
+    };
+    const Case cases[] = {
+        {"MD01", false, CtlTargets::Found, "MD01"},
+        {"Stage box", false, CtlTargets::Found, "MD01"},
+        {"stage BOX", false, CtlTargets::Found, "MD01"}, // case is forgiven when unique
+        {"239.69.1.2", false, CtlTargets::Found, "239.69.1.2"},
+        {"Stage mix", false, CtlTargets::Found, "239.69.1.2"}, // the CR the SAP name kept need not be typed
+        {"Stage mix\r", false, CtlTargets::Found, "239.69.1.2"},
+        {"stage MIX", false, CtlTargets::Found, "239.69.1.2"},
+        {"MD05", false, CtlTargets::Found, "MD05"}, // a devId wins over a device that carries it as its name
+        {"Desk", false, CtlTargets::Ambiguous, ""},
+        {"Nobody", false, CtlTargets::Unknown, ""},
+        {"Stage mix", true, CtlTargets::Unknown, ""}, // streams cannot be named where only devices fit
+        {"239.69.1.2", true, CtlTargets::Unknown, ""},
+    };
+    for (const Case& c : cases) {
+        const CtlTargets::Result r = CtlTargets::header(a, c.text, c.devicesOnly);
+        EXPECT_EQ(r.status, c.status) << c.text;
+        if (c.status == CtlTargets::Found)
+            EXPECT_EQ(a.at(r.position).id, c.id) << c.text;
+        else
+            EXPECT_TRUE(r.error.contains(c.status == CtlTargets::Ambiguous ? "MD03" : c.text)) << r.error.toStdString();
+    }
 }
 
 TEST(CtlTargetsTest, ChannelsByNumberOrName)

@@ -103,7 +103,7 @@ TEST(DvmSapParse, RealisticAnnouncementFillsTheRecord)
 {
     McastRecord r;
     ASSERT_EQ(1, parse(sapPacket(sdpText()), &r));
-    EXPECT_STREQ("Stage Box 1-2", r.name) << "the CR of the CRLF line end is not part of the name";
+    EXPECT_STREQ("Stage Box 1-2\r", r.name) << "the CR before the line end belongs to the name";
     EXPECT_EQ(0xC0A8010Au, r.stream.srcIp);
     EXPECT_EQ(0xEF45010Au, r.stream.dstIp);
     EXPECT_EQ(5004, r.stream.dstPort);
@@ -183,6 +183,31 @@ TEST(DvmSapParse, ReadsNeitherPastTheLengthNorPastAnInnerNul)
     EXPECT_EQ(sdpText(), std::string(r.sdp));
 }
 
+TEST(DvmSapParse, NameIsKeptByteForByteUpToTheLineFeed)
+{
+    struct Case
+    {
+        std::string nameLine; ///< what follows "s=" up to and including the line end
+        std::string name;
+    };
+    const Case cases[] = {
+        {"Desk\r\n", "Desk\r"},
+        {"Desk\n", "Desk"},
+        {"Desk\r\r\n", "Desk\r\r"},
+        {"A\rB\r\n", "A\rB\r"},
+        {"\r\n", "\r"},
+        {" Desk \r\n", " Desk \r"},
+        {std::string(62, 'N') + "\r\n", std::string(62, 'N') + "\r"},
+        {std::string(63, 'N') + "\r\n", std::string(63, 'N')}, // cut to the field, the CR falls off
+    };
+    for (const Case& c : cases) {
+        const std::string sdp = replaced(sdpText(), "s=Stage Box 1-2\r\n", "s=" + c.nameLine);
+        McastRecord r;
+        ASSERT_EQ(1, parse(sapPacket(sdp), &r)) << c.nameLine;
+        EXPECT_EQ(c.name, std::string(r.name)) << c.nameLine;
+    }
+}
+
 TEST(DvmSapParse, LongNameAndTextAreCut)
 {
     std::string text = sdpText("L24/48000/2", "1", "5004", std::string(200, 'N'));
@@ -211,7 +236,7 @@ TEST_F(DvmSapTable, SameDestinationTwiceIsOneStreamWithTheLatestData)
     EXPECT_EQ(1, store(sdpText("L16/48000/2", "1", "5004", "Second")));
     ASSERT_EQ(1u, notes.size());
     const QJsonObject expected{{"ops", "addMcast"},
-                               {"name", "First"},
+                               {"name", "First\r"},
                                {"sdp", QJsonObject{{"srcIp", "192.168.1.10"},
                                                    {"dstIp", "239.69.1.10"},
                                                    {"dstPort", "5004"},
@@ -223,7 +248,7 @@ TEST_F(DvmSapTable, SameDestinationTwiceIsOneStreamWithTheLatestData)
     ASSERT_NE(nullptr, rec);
     McastRecord copy;
     ASSERT_EQ(1, dvm_copyMcast(rec, &copy));
-    EXPECT_STREQ("Second", copy.name);
+    EXPECT_STREQ("Second\r", copy.name);
     EXPECT_EQ(2, copy.stream.sampleByteNum);
     EXPECT_EQ(DVM_LIFE_MS, copy.lifeMs);
     EXPECT_EQ(0, store("garbage"));

@@ -71,7 +71,8 @@ def expected_streams(sim_devices):
         for tx in dev.get("tables", {}).get("mcastTx", []):
             sdp = tx["sdp"]
             out[sdp["dstIp"]] = {
-                "name": tx["name"],
+                # SAP's "s=" line ends in CRLF; the registry keeps the CR as part of the name.
+                "name": tx["name"] + "\r",
                 "srcIp": sdp["srcIp"],
                 "dstIp": sdp["dstIp"],
                 "dstPort": sdp["dstPort"],

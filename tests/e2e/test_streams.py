@@ -63,7 +63,7 @@ class StreamsTest(e2etest.E2ETestCase):
         for (rate, byte_num, frames, streams), dev in zip(SENDERS, self.devices_config):
             for name, group, port, channels in streams:
                 want[group] = {
-                    "name": name, "srcIp": dev["ip"], "dstIp": group, "dstPort": port, "chNum": len(channels),
+                    "name": name + "\r", "srcIp": dev["ip"], "dstIp": group, "dstPort": port, "chNum": len(channels),
                     "sampleByteNum": byte_num, "sampleRate": rate, "frames": frames, "ptpClockId": gm,
                     "rtpTsOffset": None,
                 }

