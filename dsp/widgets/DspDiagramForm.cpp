@@ -79,6 +79,15 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
         box.setObjectName(QStringLiteral("questionBox"));
         return box.exec() == QMessageBox::Yes;
     };
+    m_choose = [this](const QString& question, const QStringList& choices) {
+        QMessageBox box(QMessageBox::Question, tr("提示"), question, QMessageBox::Cancel, this);
+        box.setObjectName(QStringLiteral("chooserBox"));
+        QList<QAbstractButton*> buttons;
+        for (const QString& c : choices)
+            buttons << box.addButton(c, QMessageBox::AcceptRole);
+        box.exec();
+        return int(buttons.indexOf(box.clickedButton()));
+    };
     m_promptCode = [this] {
         return QInputDialog::getText(this, QStringLiteral("DIY"), tr("管理员密码"), QLineEdit::Password);
     };
@@ -100,6 +109,11 @@ void DspDiagramForm::setDevice(const QString& devId, const QString& model)
 void DspDiagramForm::setAsker(Asker asker)
 {
     m_ask = std::move(asker);
+}
+
+void DspDiagramForm::setChooser(Chooser chooser)
+{
+    m_choose = std::move(chooser);
 }
 
 void DspDiagramForm::setCodePrompt(CodePrompt prompt)
@@ -223,7 +237,7 @@ void DspDiagramForm::redraw()
             connect(s, &DspChannelStrip::signal_invertClicked, this, &DspDiagramForm::setChannelInverse);
             connect(s, &DspChannelStrip::signal_gainEdited, this, &DspDiagramForm::setChannelGain);
             connect(s, &DspChannelStrip::signal_groupChosen, this, &DspDiagramForm::setChannelGroup);
-            connect(s, &DspChannelStrip::signal_linkClicked, this, &DspDiagramForm::linkChannel);
+            connect(s, &DspChannelStrip::signal_linkClicked, this, qOverload<bool, int>(&DspDiagramForm::linkChannel));
             connect(s, &DspChannelStrip::signal_addClicked, this, &DspDiagramForm::selectPosition);
             connect(s, &DspChannelStrip::signal_blockClicked, this, &DspDiagramForm::showBlockDialog);
             connect(s, &DspChannelStrip::signal_blockMenu, this, &DspDiagramForm::showBlockMenu);
@@ -652,8 +666,29 @@ bool DspDiagramForm::linkChannel(bool isInput, int chIndex)
 {
     if (m_data == nullptr || refuseWhenLocked())
         return false;
-    const int count = isInput ? m_data->inputs().size() : m_data->outputs().size();
-    const int other = chIndex + 1 < count ? chIndex + 1 : chIndex - 1;
+    const QVector<int> partners = DspLinkPlan::partners(*m_data, isInput, chIndex);
+    if (partners.isEmpty()) {
+        tip(tr("链接失败"));
+        return false;
+    }
+    if (partners.size() == 1)
+        return linkChannel(isInput, chIndex, partners.first());
+    // Two neighbours: never guess, a linked channel would silently be relinked to the other one.
+    QStringList choices;
+    for (int p : partners) {
+        const QString label = QStringLiteral("%1 %2").arg(p + 1).arg(shownName(isInput, p));
+        choices << (DspLinkPlan::make(*m_data, isInput, chIndex, p).isUnlink() ? tr("%1 (已链接)").arg(label) : label);
+    }
+    const int chosen = m_choose ? m_choose(tr("选择链接的通道"), choices) : -1;
+    if (chosen < 0 || chosen >= partners.size())
+        return false;
+    return linkChannel(isInput, chIndex, partners.at(chosen));
+}
+
+bool DspDiagramForm::linkChannel(bool isInput, int chIndex, int other)
+{
+    if (m_data == nullptr || refuseWhenLocked())
+        return false;
     const DspLinkPlan plan = DspLinkPlan::make(*m_data, isInput, chIndex, other);
     if (!plan.refusal().isEmpty()) {
         tip(plan.refusal());
@@ -663,8 +698,8 @@ bool DspDiagramForm::linkChannel(bool isInput, int chIndex)
         return false;
     if (m_offline) {
         plan.apply(*m_data);
-        redrawChannel(isInput, chIndex);
-        redrawChannel(isInput, other);
+        for (const DspLinkPlan::Entry& e : plan.entries())
+            redrawChannel(e.isInput, e.chIndex);
         tip(plan.isUnlink() ? tr("取消链接成功") : tr("链接成功"));
         return true;
     }

@@ -42,6 +42,9 @@ public:
     using Asker = std::function<bool(const QString&)>;
     /// Asks for the administrator code; an empty text is a cancel. The default shows a password entry.
     using CodePrompt = std::function<QString()>;
+    /// Asks which of `choices` to take; the index chosen, or -1 for none. The default shows a QMessageBox with
+    /// one button per choice.
+    using Chooser = std::function<int(const QString& question, const QStringList& choices)>;
 
     /// Block buttons, in their order on the page; each adds one kind (or filter flavour) of block.
     struct BlockButton
@@ -59,6 +62,7 @@ public:
     void setDevice(const QString& devId, const QString& model);
     void setAsker(Asker asker);
     void setCodePrompt(CodePrompt prompt);
+    void setChooser(Chooser chooser);
     void setOffline(bool offline) { m_offline = offline; }
 
     CDeviceDspData* dspData() const { return m_data; }
@@ -96,9 +100,11 @@ public:
     /// Clears the channel's chain.
     bool deleteChannel(bool isInput, int chIndex);
     void expandAll(bool expanded);
-    /// Links (or unlinks, when linked) channel `chIndex` with the next channel of its side (the previous one for
-    /// the last channel).
+    /// Links (or unlinks, when linked) channel `chIndex` with a neighbour of its side; with two neighbours the
+    /// user chooses which one.
     bool linkChannel(bool isInput, int chIndex);
+    /// Links (or unlinks, when linked) channel `chIndex` with channel `partner` of the same side.
+    bool linkChannel(bool isInput, int chIndex, int partner);
     bool setChannelName(bool isInput, int chIndex, const QString& name);
     bool setChannelMute(bool isInput, int chIndex, bool mute);
     bool setChannelInverse(bool isInput, int chIndex, bool inverse);
@@ -175,6 +181,7 @@ private:
     int m_estimate = 0;
     Asker m_ask;
     CodePrompt m_promptCode;
+    Chooser m_choose;
     bool m_diyOpened = false;
 
     struct Selection

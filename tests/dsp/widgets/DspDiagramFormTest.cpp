@@ -319,48 +319,61 @@ TEST_F(DspDiagramTest, ChannelNamesAreCheckedThenSentToTheCommandPort)
     EXPECT_EQ(diagram->inputStrip(1)->shownName(), QStringLiteral("AnalogIn2"));
 }
 
-TEST_F(DspDiagramTest, LinkingNeedsIdenticalNonEmptyChains)
+TEST_F(DspDiagramTest, LinkingAsksForThePartnerBetweenTwoNeighboursAndWaitsForTheDevice)
 {
     load([](CDeviceDspData& d) {
-        addBlocks(d, true, 0, {CBaseItem::KindEq, CBaseItem::KindDelay});
-        addBlocks(d, true, 1, {CBaseItem::KindEq, CBaseItem::KindDelay});
-        addBlocks(d, true, 2, {CBaseItem::KindEq});
-        addBlocks(d, false, 0, {CBaseItem::KindLimit});
+        for (int ch = 0; ch < 3; ++ch)
+            addBlocks(d, true, ch, {CBaseItem::KindEq, CBaseItem::KindDelay});
+        for (int i = 0; i < 2; ++i) { // 0 and 1 linked
+            d.input(0)->block(i)->setGroupId(i);
+            d.input(1)->block(i)->setGroupId(i);
+        }
     });
-    EXPECT_FALSE(diagram->linkChannel(true, 2)); // 2 with 3: 3 is empty
-    EXPECT_EQ(lastTip(), QStringLiteral("没有功能块无法链接"));
-    EXPECT_FALSE(diagram->linkChannel(true, 1)); // 1 with 2
-    EXPECT_EQ(lastTip(), QStringLiteral("通道完全相同才能进行链接"));
-    EXPECT_TRUE(questions.isEmpty());
-    EXPECT_TRUE(tcp->isEmpty());
+    QList<QStringList> offered;
+    int choice = -1;
+    diagram->setChooser([&](const QString& question, const QStringList& choices) {
+        EXPECT_EQ(question, QStringLiteral("选择链接的通道"));
+        offered << choices;
+        return choice;
+    });
+    answer = false;
+    button(QStringLiteral("link:In:0"))->click(); // one neighbour: no choice
+    EXPECT_TRUE(offered.isEmpty());
+    EXPECT_EQ(questions.last(), QStringLiteral("是否取消链接？"));
 
-    button(QStringLiteral("link:In:0"))->click();
+    EXPECT_FALSE(diagram->linkChannel(true, 1)); // cancelled choice
+    ASSERT_EQ(offered.size(), 1);
+    EXPECT_EQ(offered.at(0), QStringList({QStringLiteral("1 AnalogIn1 (已链接)"), QStringLiteral("3 NetIn1")}));
+    EXPECT_EQ(questions.size(), 1);
+    EXPECT_TRUE(nothingSent());
+
+    choice = 1;
+    answer = true;
+    EXPECT_TRUE(diagram->linkChannel(true, 1));
     EXPECT_EQ(questions.last(), QStringLiteral("是否确定链接？"));
     ASSERT_EQ(tcp->size(), 1);
     const QJsonObject req = parse(tcpTexts().at(0));
     EXPECT_EQ(req.value(QStringLiteral("ops")).toString(), QStringLiteral("setBorderProcGroupIdBatch"));
-    const QJsonArray arr = req.value(QStringLiteral("arr")).toArray();
-    ASSERT_EQ(arr.size(), 4);
-    EXPECT_EQ(json(arr.at(0).toObject()),
-              QStringLiteral(R"({"nodeId":"0","portIndex":"0","procIndex":"0","val":"0"})"));
-    EXPECT_EQ(json(arr.at(3).toObject()),
-              QStringLiteral(R"({"nodeId":"0","portIndex":"1","procIndex":"1","val":"1"})"));
-    EXPECT_EQ(dialog->dspData()->input(0)->block(0)->groupId(), -1) << "linked only once the device agrees";
+    QStringList entries;
+    for (const QJsonValue& v : req.value(QStringLiteral("arr")).toArray())
+        entries << json(v.toObject());
+    EXPECT_EQ(entries, QStringList({
+                           QStringLiteral(R"({"nodeId":"0","portIndex":"1","procIndex":"0","val":"0"})"),
+                           QStringLiteral(R"({"nodeId":"0","portIndex":"2","procIndex":"0","val":"0"})"),
+                           QStringLiteral(R"({"nodeId":"0","portIndex":"1","procIndex":"1","val":"1"})"),
+                           QStringLiteral(R"({"nodeId":"0","portIndex":"2","procIndex":"1","val":"1"})"),
+                           QStringLiteral(R"({"nodeId":"0","portIndex":"0","procIndex":"0","val":"-1"})"),
+                           QStringLiteral(R"({"nodeId":"0","portIndex":"0","procIndex":"1","val":"-1"})"),
+                       }));
+    EXPECT_EQ(dialog->dspData()->input(2)->block(0)->groupId(), -1) << "linked only once the device agrees";
 
     dialog->handle_recvTcpMsg(reply(QStringLiteral("setBorderProcGroupIdBatch"), true));
     EXPECT_EQ(lastTip(), QStringLiteral("链接成功"));
-    EXPECT_EQ(dialog->dspData()->input(1)->block(1)->groupId(), 1);
+    EXPECT_EQ(dialog->dspData()->input(2)->block(1)->groupId(), 1);
+    EXPECT_EQ(dialog->dspData()->input(0)->block(1)->groupId(), -1);
 
-    EXPECT_TRUE(diagram->linkChannel(true, 0));
+    EXPECT_TRUE(diagram->linkChannel(true, 2, 1));
     EXPECT_EQ(questions.last(), QStringLiteral("是否取消链接？"));
-    EXPECT_EQ(parse(tcpTexts().last())
-                  .value(QStringLiteral("arr"))
-                  .toArray()
-                  .at(2)
-                  .toObject()
-                  .value(QStringLiteral("val"))
-                  .toString(),
-              QStringLiteral("-1"));
     dialog->handle_recvTcpMsg(reply(QStringLiteral("setBorderProcGroupIdBatch"), false));
     EXPECT_EQ(lastTip(), QStringLiteral("链接失败"));
     EXPECT_EQ(dialog->dspData()->input(1)->block(1)->groupId(), 1);

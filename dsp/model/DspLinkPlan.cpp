@@ -60,13 +60,26 @@ DspLinkPlan DspLinkPlan::make(const CDeviceDspData& data, bool isInput, int chA,
         return plan;
     }
     plan.m_unlink = linked;
+    QSet<int> own;
+    collectGroupIds(a, own);
+    collectGroupIds(b, own);
     QSet<int> used;
+    QVector<Entry> leaving;
     for (int side = 0; side < 2; ++side) {
         const bool in = side == 0;
         const int count = in ? data.inputs().size() : data.outputs().size();
-        for (int c = 0; c < count; ++c)
-            if (!(in == isInput && (c == chA || c == chB)))
-                collectGroupIds(data.channel(in, c), used);
+        for (int c = 0; c < count; ++c) {
+            if (in == isInput && (c == chA || c == chB))
+                continue;
+            const CChainChannel* other = data.channel(in, c);
+            for (int i = 0; i < other->blocks().size(); ++i) {
+                const int id = other->blocks().at(i)->groupId();
+                if (id >= 0 && own.contains(id))
+                    leaving.append({in, c, i, -1});
+                else if (id >= 0)
+                    used.insert(id);
+            }
+        }
     }
     int next = 0;
     for (int i = 0; i < n; ++i) {
@@ -79,7 +92,21 @@ DspLinkPlan DspLinkPlan::make(const CDeviceDspData& data, bool isInput, int chA,
         plan.m_entries.append({isInput, chA, i, id});
         plan.m_entries.append({isInput, chB, i, id});
     }
+    plan.m_entries += leaving;
     return plan;
+}
+
+QVector<int> DspLinkPlan::partners(const CDeviceDspData& data, bool isInput, int chIndex)
+{
+    const int count = isInput ? data.inputs().size() : data.outputs().size();
+    QVector<int> out;
+    if (chIndex < 0 || chIndex >= count)
+        return out;
+    if (chIndex > 0)
+        out.append(chIndex - 1);
+    if (chIndex + 1 < count)
+        out.append(chIndex + 1);
+    return out;
 }
 
 QJsonObject DspLinkPlan::request(const CDeviceDspData& data) const

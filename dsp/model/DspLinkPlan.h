@@ -19,9 +19,12 @@ public:
     };
 
     /// The plan for channels `chA` and `chB` of one side. Already linked channels (every block pair sharing a
-    /// group id) are unlinked; otherwise each block pair gets a group id that no other block uses. Refused when a
-    /// channel is missing, has no blocks, or the chains differ in length or kinds.
+    /// group id) are unlinked; otherwise each block pair gets a group id that no other block uses. Either way,
+    /// blocks of other channels that shared a group id with the two leave it, so no former partner keeps a link
+    /// to nobody. Refused when a channel is missing, has no blocks, or the chains differ in length or kinds.
     static DspLinkPlan make(const CDeviceDspData& data, bool isInput, int chA, int chB);
+    /// The channels `chIndex` may be linked with: its neighbours on the same side, the previous one first.
+    static QVector<int> partners(const CDeviceDspData& data, bool isInput, int chIndex);
 
     QString refusal() const { return m_refusal; }
     bool isUnlink() const { return m_unlink; }
