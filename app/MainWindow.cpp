@@ -774,9 +774,11 @@ void MainWindow::slot_blinkingDev(QString devId)
 {
     m_thread->ticker().startBlink(devId);
     m_devList->setBlinking(devId, true);
+    m_routeForm->setDeviceBlinking(devId, true);
 }
 
 void MainWindow::slot_unBlinkingDev(QString devId)
 {
     m_devList->setBlinking(devId, false);
+    m_routeForm->setDeviceBlinking(devId, false);
 }

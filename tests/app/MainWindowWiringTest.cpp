@@ -1,5 +1,7 @@
+#include "CellRouteForm.h"
 #include "ClockForm.h"
 #include "ClockItemForm.h"
+#include "DevListForm.h"
 #include "DevWin.h"
 #include "McastWin.h"
 #include "ShellTestSupport.h"
@@ -109,6 +111,24 @@ TEST_F(Wiring, OneWindowPerStreamRaisedWhenOpenedAgain)
     EXPECT_EQ(w->mcastWindow(first), nullptr);
     w->slot_showMcastWindow(first);
     EXPECT_NE(w->mcastWindow(first), nullptr) << "it opens again after closing";
+}
+
+TEST_F(Wiring, IdentifyBlinkShowsOnTheListAndTheMatrix)
+{
+    MainWindow* w = window();
+    announce(announcement("MRD-0070", "Desk", "10.0.0.70"));
+    w->slot_recv_addDev("MRD-0070");
+    w->slot_refreshUi();
+    const struct
+    {
+        void (MainWindow::*slot)(QString);
+        bool blinking;
+    } steps[] = {{&MainWindow::slot_blinkingDev, true}, {&MainWindow::slot_unBlinkingDev, false}};
+    for (const auto& s : steps) {
+        (w->*s.slot)("MRD-0070");
+        EXPECT_EQ(w->devListForm()->isBlinking("MRD-0070"), s.blinking);
+        EXPECT_EQ(w->routeForm()->isDeviceBlinking("MRD-0070"), s.blinking);
+    }
 }
 
 } // namespace
