@@ -127,6 +127,17 @@ int main(int argc, char** argv)
     ok &= report("hover",
                  medianMs(501, [&](int i) { form.slot_cellSceneMouseMoved(x0 + (i % 40) * s, y0 + (i % 30) * s); }), 1,
                  "ms");
+    // A 4K view spread over two screens keeps a window as large as what it shows.
+    form.resize(3840, 2160);
+    app.processEvents();
+    form.scrollToRow(form.rowCount() / 2);
+    form.scrollToColumn(form.columnCount() / 2);
+    std::printf("large view: window %d x %d\n", form.window().rows, form.window().cols);
+    ok &= report("window refresh, 3840 x 2160 view", medianMs(21, [&](int) { form.refreshWindow(); }), 5, "ms");
+    ok &= report("scroll to a new block, large view",
+                 medianMs(21, [&](int i) { form.scrollToRow(form.rowCount() / 2 + 10 * (i % 2 + 1)); }), 5, "ms");
+    form.resize(1400, 900);
+    app.processEvents();
     form.scrollToRow(0);
     form.scrollToColumn(0);
     // The same with the repaint it causes (the whole visible window is redrawn).

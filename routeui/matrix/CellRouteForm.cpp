@@ -203,23 +203,27 @@ void CellRouteForm::buildLookup()
     }
 }
 
+MatrixWindow::Span CellRouteForm::wantedRows() const
+{
+    return MatrixWindow::span(m_rows.size(), m_view->verticalScrollBar()->value(), m_view->viewport()->height(), m_size,
+                              MatrixWindow::kMaxRows);
+}
+
+MatrixWindow::Span CellRouteForm::wantedCols() const
+{
+    return MatrixWindow::span(m_cols.size(), m_view->horizontalScrollBar()->value(), m_view->viewport()->width(),
+                              m_size, MatrixWindow::kMaxCols);
+}
+
 void CellRouteForm::refreshWindow()
 {
-    const int rowCount = m_rows.size();
-    const int colCount = m_cols.size();
-    const int blockPx = 10 * m_size;
-    int row0 = 0;
-    int rows = rowCount;
-    if (rowCount >= MatrixWindow::kMaxRows) {
-        row0 = qMin(10 * (m_view->verticalScrollBar()->value() / blockPx), rowCount - 1);
-        rows = qMin(MatrixWindow::kMaxRows, rowCount - row0);
-    }
-    int col0 = 0;
-    int cols = colCount;
-    if (colCount >= MatrixWindow::kMaxCols) {
-        col0 = qMin(10 * (m_view->horizontalScrollBar()->value() / blockPx), colCount - 1);
-        cols = qMin(MatrixWindow::kMaxCols, colCount - col0);
-    }
+    // The window always covers what the view shows, whatever its size, and no more than the blocks around it.
+    const MatrixWindow::Span rowSpan = wantedRows();
+    const MatrixWindow::Span colSpan = wantedCols();
+    const int row0 = rowSpan.first;
+    const int rows = rowSpan.count;
+    const int col0 = colSpan.first;
+    const int cols = colSpan.count;
     const int hoverRow = m_window.hoverRow;
     const int hoverCol = m_window.hoverCol;
     m_window.reset(row0, rows, col0, cols);
@@ -283,10 +287,10 @@ void CellRouteForm::slipUpOrDown()
     const int h = m_view->horizontalScrollBar()->value();
     m_sendStrip->setOffset(v);
     m_recvStrip->setOffset(h);
-    const int blockPx = 10 * m_size;
-    const bool rowsMoved = m_rows.size() >= MatrixWindow::kMaxRows && 10 * (v / blockPx) != m_window.row0;
-    const bool colsMoved = m_cols.size() >= MatrixWindow::kMaxCols && 10 * (h / blockPx) != m_window.col0;
-    if (rowsMoved || colsMoved)
+    const MatrixWindow::Span rowSpan = wantedRows();
+    const MatrixWindow::Span colSpan = wantedCols();
+    if (rowSpan.first != m_window.row0 || rowSpan.count != m_window.rows || colSpan.first != m_window.col0 ||
+        colSpan.count != m_window.cols)
         refreshWindow();
 }
 
@@ -576,6 +580,9 @@ bool CellRouteForm::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_view->viewport() && event->type() == QEvent::Leave)
         clearHover();
+    // A larger view (a portrait screen, a window over two screens) shows more cells: the window grows with it.
+    if (watched == m_view->viewport() && event->type() == QEvent::Resize)
+        slipUpOrDown();
     return QWidget::eventFilter(watched, event);
 }
 

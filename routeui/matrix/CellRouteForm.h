@@ -109,6 +109,8 @@ private:
     void updateScene();
     void findItem(bool send);
     void flipBlink();
+    MatrixWindow::Span wantedRows() const;
+    MatrixWindow::Span wantedCols() const;
     bool prompt(bool ask, const QString& text);
 
     std::unique_ptr<RouteSource> m_source;

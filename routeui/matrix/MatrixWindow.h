@@ -23,9 +23,41 @@ struct WindowCell
 class MatrixWindow
 {
 public:
-    /// Maximum window extent in cells.
+    /// Smallest window extent in cells; a view showing more cells gets a window as large as what it shows.
     static constexpr int kMaxRows = 60;
     static constexpr int kMaxCols = 100;
+    /// The view scrolls the window in blocks of this many cells.
+    static constexpr int kBlock = 10;
+
+    struct Span
+    {
+        int first = 0;
+        int count = 0;
+        bool operator==(const Span& o) const { return first == o.first && count == o.count; }
+    };
+    /// The cells of one axis to keep for a view scrolled to `offsetPx` that shows `viewPx` pixels of
+    /// `cellPx`-sized cells out of `total`: from the block holding the first visible cell to the last visible
+    /// one, rounded out to whole blocks, at least `minCells`. Everything when that covers the whole axis.
+    static Span span(int total, int offsetPx, int viewPx, int cellPx, int minCells)
+    {
+        total = total < 0 ? 0 : total;
+        cellPx = cellPx < 1 ? 1 : cellPx;
+        offsetPx = offsetPx < 0 ? 0 : offsetPx;
+        viewPx = viewPx < 0 ? 0 : viewPx;
+        const long long firstVisible = offsetPx / cellPx;
+        const long long endVisible = (static_cast<long long>(offsetPx) + viewPx + cellPx - 1) / cellPx;
+        long long first = kBlock * (firstVisible / kBlock);
+        long long count = (endVisible - first + kBlock - 1) / kBlock * kBlock;
+        if (count < minCells)
+            count = minCells;
+        if (count >= total)
+            return Span{0, total};
+        if (first > total - 1)
+            first = total - 1;
+        if (first + count > total)
+            count = total - first;
+        return Span{static_cast<int>(first), static_cast<int>(count)};
+    }
 
     int row0 = 0;
     int col0 = 0;

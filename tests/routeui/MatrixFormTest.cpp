@@ -5,8 +5,10 @@
 #include "RouteUiTestSupport.h"
 #include "TestAnnouncement.h"
 
+#include <QGraphicsView>
 #include <QImage>
 #include <QJsonDocument>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTest>
 #include <cstring>
@@ -357,4 +359,54 @@ TEST_F(MatrixFormTest, IdentifiedDeviceBlinksInBothLists)
     ASSERT_GE(row, 0);
     EXPECT_EQ(stripBackground(*form, "send_strip", row), blink);
     EXPECT_NE(stripBackground(*form, "send_strip", 3), blink);
+}
+
+TEST_F(MatrixFormTest, LargeViewPaintsAndClicksItsLastVisibleCell)
+{
+    announceDev("MRD-W1", "Wide1", "192.168.1.20", 64, 64);
+    announceDev("MRD-W2", "Wide2", "192.168.1.21", 64, 64);
+    form->resetData();
+    ASSERT_GT(form->rowCount(), 130);
+    ASSERT_GT(form->columnCount(), 130);
+    auto* view = form->findChild<QGraphicsView*>();
+    ASSERT_NE(view, nullptr);
+    const int s = form->cellSize();
+    struct Case
+    {
+        QSize size;
+        int scrollRow;
+        int scrollCol;
+    };
+    // A wide view over two screens, a portrait screen, and the wide view scrolled off a block boundary.
+    for (const Case& c : {Case{{2000, 1300}, 0, 0}, Case{{1080, 1920}, 0, 0}, Case{{2000, 1300}, 25, 17}}) {
+        SCOPED_TRACE(testing::Message() << c.size.width() << "x" << c.size.height() << " at " << c.scrollRow);
+        form->resize(c.size);
+        form->show();
+        QCoreApplication::processEvents();
+        form->scrollToRow(c.scrollRow);
+        form->scrollToColumn(c.scrollCol);
+        const int v = view->verticalScrollBar()->value();
+        const int h = view->horizontalScrollBar()->value();
+        const QSize shown = view->viewport()->size();
+        int row = qMin(form->rowCount() - 1, (v + shown.height() - 1) / s);
+        int col = qMin(form->columnCount() - 1, (h + shown.width() - 1) / s);
+        ASSERT_TRUE(row - v / s >= 60 || col - h / s >= 100) << "the view must show more than 60 x 100 cells";
+        EXPECT_TRUE(form->window().contains(row, col));
+        EXPECT_LE(form->window().rows, shown.height() / s + 2 * 10 + 1) << "the window stays near what is shown";
+        EXPECT_LE(form->window().cols, qMax(100, shown.width() / s + 2 * 10 + 1));
+
+        const QImage img = view->viewport()->grab().toImage();
+        EXPECT_NE(img.pixelColor(img.width() - 2, img.height() - 2), QColor(0x1A, 0x1B, 0x1F))
+            << "the corner cell is painted, not left as background";
+
+        // Headers take no route: click the last visible channel by channel cell.
+        if (form->rows().at(row).channel == 0)
+            --row;
+        if (form->columns().at(col).channel == 0)
+            --col;
+        QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
+        click(row, col);
+        EXPECT_EQ(spy.count(), 1);
+        EXPECT_EQ(form->cellTag(row, col, 1), "checking");
+    }
 }

@@ -119,3 +119,28 @@ TEST(MatrixAxisTest, FindAndIndexOf)
     EXPECT_EQ(axis.find("  "), -1);
     EXPECT_EQ(axis.label(1), "Stage:CH1");
 }
+
+TEST(MatrixWindowSpanTest, CoversWhatIsShownInWholeBlocks)
+{
+    struct Case
+    {
+        int total, offsetPx, viewPx, cellPx, minCells;
+        MatrixWindow::Span want;
+    };
+    const Case cases[] = {
+        {50, 0, 400, 16, 60, {0, 50}},           // fits: everything
+        {360, 0, 400, 16, 60, {0, 60}},          // small view: the minimum
+        {360, 16 * 9, 400, 16, 60, {0, 60}},     // rows 9..33 shown, still the first block
+        {360, 16 * 19, 960, 16, 60, {10, 70}},   // rows 19..78 shown: 60 would stop at 69
+        {360, 0, 1800, 16, 60, {0, 120}},        // portrait view: 112.5 rows shown
+        {360, 16 * 355, 400, 16, 60, {350, 10}}, // at the end: clipped to the axis
+        {360, 16 * 400, 400, 16, 60, {359, 1}},  // past the end (a stale scroll value)
+        {0, 0, 400, 16, 60, {0, 0}},
+        {360, -50, -10, 0, 60, {0, 60}}, // nonsense input stays in range
+    };
+    for (const Case& c : cases) {
+        const MatrixWindow::Span got = MatrixWindow::span(c.total, c.offsetPx, c.viewPx, c.cellPx, c.minCells);
+        EXPECT_TRUE(got == c.want) << c.total << " " << c.offsetPx << " " << c.viewPx << ": got " << got.first << "+"
+                                   << got.count;
+    }
+}
