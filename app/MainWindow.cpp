@@ -13,6 +13,7 @@
 #include "DevVolumeForm.h"
 #include "DevWin.h"
 #include "DeviceListing.h"
+#include "DeviceSender.h"
 #include "DeviceWindow.h"
 #include "FormNetTitle.h"
 #include "LoadingForm.h"
@@ -129,7 +130,6 @@ MainWindow::MainWindow(const Setup& setup, QWidget* parent)
     connect(m_topMenu, &TopMenuForm::signal_showHelp, this, &MainWindow::slot_showHelpDocument);
     connect(m_topMenu, &TopMenuForm::signal_quit, this, &MainWindow::on_close_bt_clicked);
     connect(m_topMenu, &TopMenuForm::signal_notice, this, &MainWindow::slot_showTips);
-    connect(this, &MainWindow::signal_showTips, this, &MainWindow::slot_showTips, Qt::QueuedConnection);
     connect(this, &MainWindow::signal_gobalTips, this, &MainWindow::slot_gobalTips, Qt::QueuedConnection);
 
     if (setup.startNetwork) {
@@ -262,40 +262,14 @@ QWidget* MainWindow::page(int index) const
 void MainWindow::connectNetwork()
 {
     const auto queued = Qt::QueuedConnection;
-    // The registry and the network thread emit on the network thread; everything reaches the slots queued.
-    connect(m_notifier.get(), &RegistryNotifier::signal_send_addDev, this, &MainWindow::signal_send_addDev);
-    connect(m_notifier.get(), &RegistryNotifier::signal_send_updateDev, this, &MainWindow::signal_send_updateDev);
-    connect(m_notifier.get(), &RegistryNotifier::signal_send_delDev, this, &MainWindow::signal_send_delDev);
-    connect(m_notifier.get(), &RegistryNotifier::signal_send_addMcast, this, &MainWindow::signal_send_addMcast);
-    connect(m_notifier.get(), &RegistryNotifier::signal_send_delMcast, this, &MainWindow::signal_send_delMcast);
-    connect(m_notifier.get(), &RegistryNotifier::signal_refresh_route, this, &MainWindow::signal_refresh_route);
-    connect(m_notifier.get(), &RegistryNotifier::sendBackDataSignal, this, &MainWindow::sendBackDataSignal, queued);
-    connect(m_thread.get(), &MyThread::signal_recv_message, this, &MainWindow::signal_recv_message);
-    connect(m_thread.get(), &MyThread::signal_blinkingDev, this, &MainWindow::signal_blinkingDev);
-    connect(m_thread.get(), &MyThread::signal_unBlinkingDev, this, &MainWindow::signal_unBlinkingDev);
-    connect(m_thread.get(), &MyThread::signal_refreshUi, this, &MainWindow::signal_refreshUi);
-    connect(m_thread.get(), &MyThread::signal_refreshDevInfoUi, this, &MainWindow::signal_refreshDevInfoUi);
-    connect(m_thread.get(), &MyThread::signal_syncCanWork, this, &MainWindow::signal_syncCanWork);
+    // The registry and the network thread emit on the network thread; everything reaches this thread queued.
+    connectNetworkObserver(m_notifier.get(), m_thread.get(), this, this);
     // Channel names read out after the last refresh must still reach the views.
     connect(m_thread.get(), &MyThread::signal_update_chName, this, &MainWindow::setUiRefreshPending, queued);
     connect(m_thread.get(), &MyThread::signal_refreshDevAndChName, this, &MainWindow::setUiRefreshPending, queued);
     // Refused route changes: the lock tip and a refresh that takes the pending marks away.
-    connect(m_thread.get(), &MyThread::signal_showTips, this, &MainWindow::signal_showTips);
-    connect(m_thread.get(), &MyThread::signal_refresh_route, this, &MainWindow::signal_refresh_route);
-
-    connect(this, &MainWindow::signal_send_addDev, this, &MainWindow::slot_recv_addDev, queued);
-    connect(this, &MainWindow::signal_send_updateDev, this, &MainWindow::slot_recv_updateDev, queued);
-    connect(this, &MainWindow::signal_send_delDev, this, &MainWindow::slot_recv_delDev, queued);
-    connect(this, &MainWindow::signal_send_delDev, m_netState, &NetStateForm::slot_removeDevId, queued);
-    connect(this, &MainWindow::signal_send_addMcast, this, &MainWindow::slot_recv_addMcast, queued);
-    connect(this, &MainWindow::signal_send_delMcast, this, &MainWindow::slot_recv_delMcast, queued);
-    connect(this, &MainWindow::signal_refresh_route, this, &MainWindow::slot_refresh_route, queued);
-    connect(this, &MainWindow::signal_recv_message, this, &MainWindow::slot_recv_message, queued);
-    connect(this, &MainWindow::signal_blinkingDev, this, &MainWindow::slot_blinkingDev, queued);
-    connect(this, &MainWindow::signal_unBlinkingDev, this, &MainWindow::slot_unBlinkingDev, queued);
-    connect(this, &MainWindow::signal_refreshUi, this, &MainWindow::slot_refreshUi, queued);
-    connect(this, &MainWindow::signal_refreshDevInfoUi, this, &MainWindow::slot_refreshDevInfoUi, queued);
-    connect(this, &MainWindow::signal_syncCanWork, this, &MainWindow::slot_syncCanWork, queued);
+    connect(m_thread.get(), &MyThread::signal_showTips, this, &MainWindow::slot_showTips, queued);
+    connect(m_thread.get(), &MyThread::signal_refresh_route, this, &MainWindow::slot_refresh_route, queued);
 
     connect(m_netState, &NetStateForm::sendChangedata, this, &MainWindow::recvChangeData);
     connect(this, &MainWindow::sendBackDataSignal, m_netState, &NetStateForm::handleMessage);
@@ -609,6 +583,12 @@ void MainWindow::slot_recv_updateDev(QString devId)
     setUiRefreshPending();
 }
 
+void MainWindow::recvDelDev(const QString& devId)
+{
+    slot_recv_delDev(devId);
+    m_netState->slot_removeDevId(devId);
+}
+
 void MainWindow::slot_recv_delDev(QString devId)
 {
     m_store.removeDevDetail(devId);
@@ -646,11 +626,7 @@ void MainWindow::slot_recv_message(QString msg)
 
 void MainWindow::slot_sendUdp(QString msg, QString devId)
 {
-    const DevDetail_t detail = m_store.getDevDetail(devId, __func__, __LINE__);
-    if (detail.isEmpty() || detail.port <= 0 || detail.port > 65535)
-        return;
-    const QByteArray bytes = msg.toUtf8();
-    libCallUser_sendUdp(bytes.constData(), bytes.size(), detail.ip, uint16_t(detail.port));
+    DeviceSender::sendToDevice(msg, devId);
 }
 
 void MainWindow::slot_showDevWindow(QString devId)
@@ -717,9 +693,7 @@ void MainWindow::recvChangeData(QString str)
 {
     const CommandTranslator translator(
         [this](const QString& devId) { return m_store.getDevDetail(devId, "MainWindow::recvChangeData", __LINE__); });
-    const DeviceRequest request = translator.translate(str);
-    if (request.isValid())
-        libCallUser_sendUdp(request.body.constData(), request.body.size(), request.ip, request.port);
+    DeviceSender::send(translator.translate(str));
 }
 
 void MainWindow::slot_refreshUi()

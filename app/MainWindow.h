@@ -1,5 +1,6 @@
 #pragma once
 #include "FramelessWindow.h"
+#include "NetworkObserver.h"
 
 #include <QMap>
 #include <QString>
@@ -34,9 +35,9 @@ class UserSettings;
 
 /// The one top-level window: title bar, top menu, information panel, the device list and the pages of the
 /// online workspace, the interface dialog and the notices. It keeps the device detail store in step with the
-/// registry's notifications (all delivered queued into this thread), sends the first requests to every new
-/// device and runs the network thread on the address the interface dialog chose.
-class MainWindow : public FramelessWindow
+/// registry's notifications (heard as a NetworkObserver, all delivered queued into this thread), sends the first
+/// requests to every new device and runs the network thread on the address the interface dialog chose.
+class MainWindow : public FramelessWindow, public NetworkObserver
 {
     Q_OBJECT
 public:
@@ -76,21 +77,23 @@ public:
     /// The question on_close_bt_clicked() asks, in the current language.
     static QString quitQuestion();
 
+    // What the network tells (NetworkObserver): each call runs the slot of the same role.
+    void recvAddDev(const QString& devId) override { slot_recv_addDev(devId); }
+    void recvUpdateDev(const QString& devId) override { slot_recv_updateDev(devId); }
+    void recvDelDev(const QString& devId) override;
+    void recvAddMcast(const QString& dstIp) override { slot_recv_addMcast(dstIp); }
+    void recvDelMcast(uint32_t dstIp) override { slot_recv_delMcast(dstIp); }
+    void recvRefreshRoute() override { slot_refresh_route(); }
+    void recvBackData(const QString& msg) override { emit sendBackDataSignal(msg); }
+    void recvMessage(const QString& msg) override { slot_recv_message(msg); }
+    void recvBlinkingDev(const QString& devId) override { slot_blinkingDev(devId); }
+    void recvUnBlinkingDev(const QString& devId) override { slot_unBlinkingDev(devId); }
+    void recvRefreshUi() override { slot_refreshUi(); }
+    void recvRefreshDevInfoUi() override { slot_refreshDevInfoUi(); }
+    void recvSyncCanWork() override { slot_syncCanWork(); }
+
 signals:
-    void signal_send_addDev(QString devId);
-    void signal_send_updateDev(QString devId);
-    void signal_send_delDev(QString devId);
-    void signal_send_addMcast(QString ipAddr);
-    void signal_send_delMcast(uint32_t dstIp);
-    void signal_refresh_route();
-    void signal_recv_message(QString msg);
-    void signal_showTips(QString tips);
     void sendBackDataSignal(QString);
-    void signal_refreshUi();
-    void signal_refreshDevInfoUi();
-    void signal_syncCanWork();
-    void signal_blinkingDev(QString devId);
-    void signal_unBlinkingDev(QString devId);
     void sendSortIndex(int);
     void signal_gobalTips(int errorType, QString msg, bool isShow);
     /// A device's warning changed (type, shown or cleared, text), for the views that mark devices.

@@ -69,6 +69,16 @@ TEST_F(Devices, NotificationsArriveQueuedFromTheRegistry)
     EXPECT_TRUE(DevDetailStore::instance().containsDevId("MRD-0004"));
     w->slot_refreshUi();
     EXPECT_EQ(row(w, 0).value(0), "Queued");
+
+    // Removal reaches the store and the network page, which forgets the device's health.
+    w->netStateForm()->handleMessage(
+        R"({"devId":"MRD-0004","ops":"getDebugInfo","result":"succ","temp":"90000","uptime":"1"})");
+    ASSERT_TRUE(w->netStateForm()->tracker().contains("MRD-0004"));
+    expireAll();
+    userCallLib_timer(20);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(DevDetailStore::instance().containsDevId("MRD-0004"));
+    EXPECT_FALSE(w->netStateForm()->tracker().contains("MRD-0004"));
 }
 
 TEST_F(Devices, OneAddressOneListedDevice)
