@@ -3,6 +3,7 @@
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "ModelTable.h"
+#include "StreamName.h"
 
 #include <QHash>
 #include <algorithm>
@@ -78,8 +79,8 @@ void RegistryRouteSource::buildAxes(MatrixAxis* rows, MatrixAxis* cols)
     });
     for (const McastRecord& s : streams) {
         const int channels = std::min(static_cast<int>(s.stream.chNum), static_cast<int>(DVM_STREAM_CH));
-        rows->appendGroup(true, dvm_ipToString(s.stream.dstIp), textOf(s.name, sizeof s.name), channels,
-                          [](int c) { return QStringLiteral("CH%1").arg(c); });
+        rows->appendGroup(true, dvm_ipToString(s.stream.dstIp), StreamName::shown(textOf(s.name, sizeof s.name)),
+                          channels, [](int c) { return QStringLiteral("CH%1").arg(c); });
     }
 
     QHash<QString, DevDetail_t> details;

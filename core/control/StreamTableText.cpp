@@ -1,5 +1,7 @@
 #include "StreamTableText.h"
 
+#include "StreamName.h"
+
 #include <QJsonArray>
 
 namespace {
@@ -85,7 +87,7 @@ QString StreamTableText::detail(const QJsonObject& entry, bool receive, bool wit
     } else {
         lines << QStringLiteral("srcChIdArr:") + channelList(entry.value(QStringLiteral("srcChIdArr")).toArray());
         if (withName)
-            lines << QStringLiteral("name:") + entry.value(QStringLiteral("name")).toString();
+            lines << QStringLiteral("name:") + StreamName::shown(entry.value(QStringLiteral("name")).toString());
     }
     return lines.join(QStringLiteral("\n\n"));
 }
@@ -134,7 +136,7 @@ QVector<StreamTableText::Entry> StreamTableText::entries(const QJsonObject& devi
             break;
         case McastTx:
             e.text = QStringLiteral("%1,%2").arg(str(sdp.value(QStringLiteral("dstIp"))),
-                                                 o.value(QStringLiteral("name")).toString());
+                                                 StreamName::shown(o.value(QStringLiteral("name")).toString()));
             e.detail = detail(o, false, true);
             break;
         default:

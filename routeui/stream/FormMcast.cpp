@@ -1,12 +1,14 @@
 #include "FormMcast.h"
 
+#include "StreamName.h"
+
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QStringList>
 
 FormMcast::FormMcast(const QString& name, const QString& dstIp, int dstPort, const QVector<int>& channels,
                      QWidget* parent)
-    : QWidget(parent), m_name(new QLabel(name, this)),
+    : QWidget(parent), m_name(new QLabel(StreamName::shown(name), this)),
       m_address(new QLabel(QStringLiteral("%1/%2").arg(dstIp).arg(dstPort), this)), m_channels(new QLabel(this))
 {
     setObjectName(QStringLiteral("FormMcast"));

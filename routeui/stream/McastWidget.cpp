@@ -2,6 +2,7 @@
 
 #include "DevDetailStore.h"
 #include "DevManager.h"
+#include "StreamName.h"
 
 #include <QFormLayout>
 #include <QLabel>
@@ -52,7 +53,7 @@ bool McastWidget::refresh()
         m_channels->setPlainText(QString());
         return false;
     }
-    m_name->setText(cText(rec.name, sizeof rec.name));
+    m_name->setText(StreamName::shown(cText(rec.name, sizeof rec.name)));
     m_devIp->setText(ipText(rec.stream.srcIp));
     m_dst->setText(QStringLiteral("%1/%2").arg(ipText(rec.stream.dstIp)).arg(rec.stream.dstPort));
 

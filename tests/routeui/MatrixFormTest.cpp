@@ -113,6 +113,7 @@ TEST_F(MatrixFormTest, AxesInOrder)
     ASSERT_EQ(form->columnCount(), 10);
     EXPECT_TRUE(form->rows().at(0).multicast);
     EXPECT_EQ(form->rows().at(0).id, "239.1.1.1");
+    EXPECT_EQ(form->rows().at(0).name, "Stage") << "without the CR of the s= line";
     EXPECT_EQ(form->rows().at(2).channel, 2);
     EXPECT_EQ(form->rows().at(3).id, "MRD-A");
     EXPECT_EQ(form->rows().at(12).secondName, "NetOut4");

@@ -71,6 +71,7 @@ TEST(StreamMcastWindow, ShowsTheStreamAndItsSender)
     EXPECT_EQ(win.windowTitle(), QString::fromUtf8("组播流详情"));
     auto* w = win.widget();
     EXPECT_EQ(w->findChild<QLabel*>("devId_lb")->text(), "SND");
+    // The registry keeps the CR of the "s=" line; the window shows the name without it.
     EXPECT_EQ(w->findChild<QLabel*>("name_lb")->text(), "Hall");
     EXPECT_EQ(w->findChild<QLabel*>("devIp_lb")->text(), "10.4.0.8");
     EXPECT_EQ(w->findChild<QLabel*>("dst_lb")->text(), "239.69.7.8/5006");

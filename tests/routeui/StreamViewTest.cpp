@@ -91,7 +91,7 @@ protected:
                          {"idStart", "0"},
                          {"idNext", "3"},
                          {"arr", QJsonArray{txEntry(0, "239.69.10.1", "A", 2), txEntry(1, "239.69.10.2", "B", 1),
-                                            txEntry(2, "239.69.2.2", "C", 3)}}},
+                                            txEntry(2, "239.69.2.2", "C\r", 3)}}},
              true);
         DevDetailStore::instance().addFromRegistry(kDev);
         setFirmware(QStringLiteral("3.1.4.6"));
@@ -166,6 +166,9 @@ TEST_F(StreamViewTest, ListPageShowsTheRegistryTables)
     ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[2]->addressText(), "239.69.2.2/5004");
     EXPECT_EQ(items[2]->channelsText(), "out0,out1,out2");
+    // A name that kept the carriage return of its line end shows without it.
+    EXPECT_EQ(items[2]->name(), "C");
+    EXPECT_EQ(child<QPushButton>("listinfo_mcastArrTx_2")->text(), "239.69.2.2,C");
 }
 
 TEST_F(StreamViewTest, NineChannelsAreRefusedBeforeAnyAddressCheck)
