@@ -10,6 +10,7 @@
 #include <QCoreApplication>
 #include <QEvent>
 #include <QHBoxLayout>
+#include <QLibraryInfo>
 
 TopMenuForm::TopMenuForm(const QString& appDir, const AppConfig& config, UserSettings& settings, QWidget* parent)
     : QWidget(parent), m_settings(settings)
@@ -22,6 +23,10 @@ TopMenuForm::TopMenuForm(const QString& appDir, const AppConfig& config, UserSet
         qCDebug(lcApp) << "no Chinese translation in" << appDir;
     if (!m_enTranslator.load(appDir + QStringLiteral("/qt_en.qm")))
         qCDebug(lcApp) << "no English translation in" << appDir;
+    const QString qtDir = QLibraryInfo::location(QLibraryInfo::TranslationsPath);
+    if (!m_qtCnTranslator.load(QStringLiteral("qtbase_zh_CN"), appDir) &&
+        !m_qtCnTranslator.load(QStringLiteral("qtbase_zh_CN"), qtDir))
+        qCDebug(lcApp) << "no Chinese Qt texts in" << appDir << "or" << qtDir;
 
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(UiScale::px(6), 0, UiScale::px(6), 0);
@@ -54,6 +59,7 @@ TopMenuForm::~TopMenuForm()
 {
     if (m_installed != nullptr)
         QCoreApplication::removeTranslator(m_installed);
+    QCoreApplication::removeTranslator(&m_qtCnTranslator);
 }
 
 StyledButton* TopMenuForm::addButton(const QString& objectName, int role)
@@ -86,6 +92,11 @@ bool TopMenuForm::applyLanguage(bool chinese)
             QCoreApplication::removeTranslator(m_installed);
         QCoreApplication::installTranslator(wanted);
         m_installed = wanted;
+        // Qt's own texts (Yes/No, OK/Cancel) follow, or the questions would mix Chinese with English buttons.
+        if (chinese)
+            QCoreApplication::installTranslator(&m_qtCnTranslator);
+        else
+            QCoreApplication::removeTranslator(&m_qtCnTranslator);
     }
     AppState::setChinese(chinese);
     if (!m_settings.setChinese(chinese))

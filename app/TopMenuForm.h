@@ -13,7 +13,9 @@ class UserSettings;
 /// interface dialog, 2 refresh, 3 firmware upgrade, 4 offline workspace, 10/20/30/40 the pages.
 ///
 /// It also owns the two translators, loaded from "qt_cn.qm" and "qt_en.qm" of the application's folder
-/// at construction; a missing file leaves its translator empty (texts stay as written).
+/// at construction; a missing file leaves its translator empty (texts stay as written). With Chinese it also
+/// installs Qt's own Chinese texts ("qtbase_zh_CN.qm": the standard buttons of questions and dialogs), looked
+/// for beside the executable first, then in Qt's translations folder.
 class TopMenuForm : public QWidget
 {
     Q_OBJECT
@@ -28,6 +30,8 @@ public:
     bool applyLanguage(bool chinese);
     /// True when the translator of that language holds translations.
     bool hasTranslations(bool chinese) const;
+    /// True when Qt's own Chinese texts were found.
+    bool hasQtChineseTranslations() const { return !m_qtCnTranslator.isEmpty(); }
     /// Marks the page button of `index` (10..40) as the current page.
     void setCurrentPage(int index);
     StyledButton* button(const QString& objectName) const;
@@ -62,6 +66,7 @@ private:
     UserSettings& m_settings;
     QTranslator m_cnTranslator;
     QTranslator m_enTranslator;
+    QTranslator m_qtCnTranslator;
     QTranslator* m_installed = nullptr;
     QMap<QString, StyledButton*> m_buttons;
 };
