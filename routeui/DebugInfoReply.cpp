@@ -1,5 +1,7 @@
 #include "DebugInfoReply.h"
 
+#include "ReplyFields.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 
@@ -13,12 +15,6 @@ bool isProcessorReply(const QString& msg)
     return msg.contains(QLatin1String("\"cookie\":\"0\""));
 }
 
-// Values are text on the wire; a number sent as a JSON number is read the same way.
-QString text(const QJsonObject& o, const char* key)
-{
-    return o.value(QLatin1String(key)).toVariant().toString();
-}
-
 } // namespace
 
 DebugInfoReply DebugInfoReply::parse(const QString& msg)
@@ -27,16 +23,15 @@ DebugInfoReply DebugInfoReply::parse(const QString& msg)
     if (isProcessorReply(msg))
         return r;
     const QJsonObject o = QJsonDocument::fromJson(msg.toUtf8()).object();
-    if (o.value(QLatin1String("ops")).toString() != QLatin1String("getDebugInfo") ||
-        o.value(QLatin1String("result")).toString() != QLatin1String("succ"))
+    if (ReplyFields::text(o, "ops") != QLatin1String("getDebugInfo") || !ReplyFields::succeeded(o))
         return r;
-    r.devId = text(o, "devId");
+    r.devId = ReplyFields::text(o, "devId");
     if (r.devId.isEmpty())
         return r;
-    r.devName = text(o, "devName");
-    // Every value is text on the wire; an empty or unreadable number counts as 0.
-    r.temperature = text(o, "temp").trimmed().toDouble() / 1000.0;
-    r.uptimeSeconds = text(o, "uptime").trimmed().toLongLong();
+    r.devName = ReplyFields::text(o, "devName");
+    // An empty or unreadable number counts as 0.
+    r.temperature = ReplyFields::real(o, "temp") / 1000.0;
+    r.uptimeSeconds = ReplyFields::text(o, "uptime").trimmed().toLongLong();
     r.valid = true;
     return r;
 }

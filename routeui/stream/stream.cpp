@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
+#include "DeviceSender.h"
 #include "FormMcast.h"
 #include "FormStream.h"
 #include "FormStreamRoute.h"
@@ -11,6 +12,7 @@
 #include "McastTxFacts.h"
 #include "ReasonText.h"
 #include "RegistryJson.h"
+#include "ReplyFields.h"
 #include "ShowStreamInfoDialog.h"
 #include "StreamTableText.h"
 
@@ -46,17 +48,6 @@ constexpr uint16_t kRoutePort = 9995;
 constexpr int kDeleteSpacingMs = 10;
 constexpr int kRouteSettleMs = 300;
 constexpr int kButtonsPerRow = 8;
-
-QString compact(const QJsonObject& o)
-{
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-
-QString str(const QJsonObject& o, const char* key)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    return v.isString() ? v.toString() : (v.isDouble() ? QString::number(v.toVariant().toLongLong()) : QString());
-}
 
 /// A reply may name the address dotted or as the decimal number the request carried.
 QString decimalIp(const QString& text)
@@ -434,7 +425,7 @@ void stream::on_creat_bt_clicked()
         McastCreateChecks::evaluate(in, dev, McastCreateChecks::addressesInUse(), random);
     switch (out.failure) {
     case McastCreateChecks::None:
-        emit sendChangeData(compact(out.request));
+        emit sendChangeData(ReplyFields::compact(out.request));
         return;
     case McastCreateChecks::WrongIp:
         tip(AppState::pick(QStringLiteral("请输入正确的IP, 范围: 224.0.0.0~239.255.255.255"),
@@ -482,7 +473,7 @@ void stream::on_send_del_bt_1_clicked()
                 continue;
             const QJsonObject request = McastTxFacts::deleteRequest(m_devId, s);
             const QString dstIp = request.value(QStringLiteral("dstIp")).toString();
-            m_sendQueue << compact(request);
+            m_sendQueue << ReplyFields::compact(request);
             if (!m_pendingDel.contains(dstIp))
                 m_pendingDel << dstIp;
             ++queued;
@@ -507,10 +498,10 @@ void stream::sendNextDeletion()
 
 bool stream::replyIsOurs(const QJsonObject& obj) const
 {
-    const QString devId = str(obj, "devId");
+    const QString devId = ReplyFields::text(obj, "devId");
     if (!devId.isEmpty())
         return devId == m_devId;
-    const QString remote = str(obj, "remoteIp");
+    const QString remote = ReplyFields::text(obj, "remoteIp");
     if (remote.isEmpty())
         return true;
     const uint32_t ip = DevDetailStore::instance().getDevDetail(m_devId).ip;
@@ -531,11 +522,11 @@ void stream::refreshData(QString msg)
                      [&msg](const char* ops) { return msg.contains(QLatin1String(ops)); }))
         return;
     const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
-    const QString ops = str(obj, "ops");
+    const QString ops = ReplyFields::text(obj, "ops");
     if (ops.isEmpty() || !replyIsOurs(obj))
         return;
-    const bool succ = str(obj, "result") == QLatin1String("succ");
-    const QString reason = ReasonText::forReason(str(obj, "reason"), AppState::isChinese());
+    const bool succ = ReplyFields::succeeded(obj);
+    const QString reason = ReasonText::forReason(ReplyFields::text(obj, "reason"), AppState::isChinese());
 
     if (ops == QLatin1String("setMcastTx")) {
         if (!succ) {
@@ -551,7 +542,7 @@ void stream::refreshData(QString msg)
             return;
         }
         bool ok = false;
-        const int ch = str(obj, "dstChId").toInt(&ok);
+        const int ch = ReplyFields::text(obj, "dstChId").toInt(&ok);
         // The device's route notice follows its reply; give it time to reach the registry.
         QPointer<stream> self(this);
         QTimer::singleShot(kRouteSettleMs, this, [self, ch, ok] {
@@ -568,7 +559,7 @@ void stream::refreshData(QString msg)
             self->tip(tr("设置成功"));
         });
     } else if (ops == QLatin1String("clrMcastTx")) {
-        const QString dstIp = decimalIp(str(obj, "dstIp"));
+        const QString dstIp = decimalIp(ReplyFields::text(obj, "dstIp"));
         if (!succ)
             tip(reason);
         // Only deletions started here count; a failed one must not end in a success notice.
@@ -585,7 +576,7 @@ void stream::refreshData(QString msg)
             tip(reason);
             return;
         }
-        const int ch = str(obj, "dstChId").toInt();
+        const int ch = ReplyFields::text(obj, "dstChId").toInt();
         if (auto* bt = findChild<QPushButton*>(QStringLiteral("listinfo_rxIdArr_%1").arg(ch))) {
             bt->setText(StreamTableText::rxChText(ch, -1));
             bt->setProperty("rtpChId", -1);
@@ -631,7 +622,7 @@ void stream::onButtonAction(QWidget* button)
             return;
         }
         if (ask(tr("删除通道路由？")))
-            emit sendChangeData(compact(
+            emit sendChangeData(ReplyFields::compact(
                 QJsonObject{{"ops", QStringLiteral("clrRxCh")}, {"devId", m_devId}, {"dstChId", QString::number(id)}}));
         return;
     }
@@ -674,6 +665,10 @@ void stream::on_routeWidget_create()
                           {"dstChId", form->mcastDstChId()}};
     }
     const QByteArray data = QJsonDocument(req).toJson(QJsonDocument::Compact);
-    libCallUser_sendUdp(data.constData(), data.size(), hdr.ip, kRoutePort);
+    if (!DeviceSender::send(data, hdr.ip, kRoutePort)) {
+        // Not sent (no network): keep the form and its entries so the user can try again.
+        tip(tr("创建失败"));
+        return;
+    }
     form->close();
 }

@@ -415,6 +415,19 @@ TEST_F(StreamViewTest, ManualRoutesGoStraightToTheDevice)
                   "sdp":{"srcIp":"255.255.255.255","dstIp":"239.69.7.7","dstPort":"5004","rtpTsOffset":"96",
                          "chNum":"2","sampleByteNum":"3"}})")
                   .object());
+
+    // Without a network nothing leaves: the form stays open for another try and says so.
+    dvm_setSendHook([](void*, const char*, int, uint32_t, uint16_t) { return -1; }, nullptr);
+    QTest::mouseDClick(child<QPushButton>("listinfo_rxIdArr_3"), Qt::LeftButton);
+    form = view->routeForm();
+    ASSERT_NE(form, nullptr);
+    form->findChild<QLineEdit*>("ucast_devId")->setText("SRC-9");
+    form->findChild<QLineEdit*>("ucast_srcChId")->setText("4");
+    ASSERT_TRUE(form->isVisible());
+    emit form->signal_create();
+    EXPECT_EQ(tipTexts().last(), QString::fromUtf8("创建失败"));
+    ASSERT_EQ(view->routeForm(), form);
+    EXPECT_TRUE(form->isVisible());
 }
 
 TEST_F(StreamViewTest, RouteRepliesUpdateTheChannelButton)
