@@ -2,11 +2,14 @@
 
 #include "AppState.h"
 #include "DevDetailStore.h"
-#include "DevManager.h"
+#include "DeviceSender.h"
 #include "FormChannelVoice.h"
 #include "LevelConversion.h"
+#include "LevelNameTips.h"
 #include "ModelTable.h"
+#include "NameRules.h"
 #include "ReasonText.h"
+#include "ReplyFields.h"
 #include "ShowDataThread.h"
 #include "UiScale.h"
 
@@ -21,26 +24,18 @@
 #include <QScrollBar>
 #include <QTabWidget>
 #include <QVBoxLayout>
-
-#include "NameRules.h"
+#include <climits>
 
 namespace {
 
-const QString kSucc = QStringLiteral("succ");
 constexpr int kRowsPerBlock = 32;
+/// Rows are built page by page: the input tab (physical, then network), then the output tab.
+constexpr channelVoice::Side kBuildOrder[channelVoice::SideCount] = {channelVoice::PhyIn, channelVoice::NetIn,
+                                                                     channelVoice::PhyOut, channelVoice::NetOut};
 
-QString text(const QJsonObject& o, const char* key)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    return v.isString() ? v.toString() : v.toVariant().toString();
-}
-
-int number(const QJsonObject& o, const char* key, int fallback = 0)
-{
-    bool ok = false;
-    const int v = text(o, key).trimmed().toInt(&ok);
-    return ok ? v : fallback;
-}
+using ReplyFields::failed;
+using ReplyFields::number;
+using ReplyFields::text;
 
 /// Values of a reply array as texts (devices send strings; numbers are tolerated).
 QStringList texts(const QJsonObject& o, const char* key)
@@ -49,21 +44,8 @@ QStringList texts(const QJsonObject& o, const char* key)
     const QJsonArray arr = o.value(QLatin1String(key)).toArray();
     out.reserve(arr.size());
     for (const QJsonValue& v : arr)
-        out << (v.isString() ? v.toString() : v.toVariant().toString());
+        out << ReplyFields::text(v);
     return out;
-}
-
-/// The reply's "idStart"; false for one no device sends (negative or absurdly large), whose array is ignored.
-bool pageStart(const QJsonObject& o, int* idStart)
-{
-    *idStart = number(o, "idStart", -1);
-    return *idStart >= 0 && *idStart <= (1 << 20);
-}
-
-bool failed(const QJsonObject& o)
-{
-    const QString r = text(o, "result");
-    return !r.isEmpty() && r != kSucc;
 }
 
 bool isOutput(const QJsonObject& o)
@@ -71,14 +53,9 @@ bool isOutput(const QJsonObject& o)
     return number(o, "inOrOut") != 0;
 }
 
-int physicalSlot(channelVoice::Side side)
-{
-    return side == channelVoice::PhyOut ? 1 : 0;
-}
-
 } // namespace
 
-channelVoice::channelVoice(const QString& devId, QWidget* parent) : QWidget(parent), m_devId(devId)
+channelVoice::channelVoice(const QString& devId, QWidget* parent) : QWidget(parent), m_devId(devId), m_paging(devId)
 {
     setObjectName(QStringLiteral("channelVoice"));
     m_poller = new ShowDataThread(this);
@@ -88,6 +65,12 @@ channelVoice::channelVoice(const QString& devId, QWidget* parent) : QWidget(pare
     connect(&m_refresh, &QTimer::timeout, this, [this] {
         readGainsAndMutes();
         m_refresh.start();
+    });
+    m_buildTimer.setSingleShot(true);
+    m_buildTimer.setInterval(0);
+    connect(&m_buildTimer, &QTimer::timeout, this, [this] {
+        if (buildRows(kRowsPerStep))
+            m_buildTimer.start();
     });
     buildUi();
     refreshFromStore();
@@ -117,6 +100,17 @@ FormChannelVoice* channelVoice::row(Side side, int index) const
     if (side < 0 || side >= SideCount || index < 0 || index >= m_rows[side].size())
         return nullptr;
     return m_rows[side].at(index);
+}
+
+bool channelVoice::rowsComplete() const
+{
+    return m_buildOrder >= SideCount;
+}
+
+void channelVoice::finishRows()
+{
+    m_buildTimer.stop();
+    buildRows(INT_MAX);
 }
 
 void channelVoice::setCurrentPage(int page)
@@ -178,91 +172,107 @@ void channelVoice::buildUi()
     layout->addWidget(m_tabs, 1);
 }
 
-void channelVoice::addRows(QVBoxLayout* layout, Side side, const QStringList& names)
+FormChannelVoice* channelVoice::makeRow(Side side, int index, QWidget* parent)
 {
-    const bool physical = side == PhyIn || side == PhyOut;
-    QWidget* host = layout->parentWidget();
-    QWidget* block = nullptr;
-    QVBoxLayout* blockLayout = nullptr;
     FormChannelVoice::Options opt;
     opt.side = sideTag(side);
-    opt.physical = physical;
+    opt.index = index;
+    opt.physical = LevelPaging::isPhysical(side);
     // Amplifier controls belong to the amplifier's outputs.
     opt.amplifier = m_amplifier && side == PhyOut;
-    m_rows[side].reserve(names.size());
-    for (int i = 0; i < names.size(); ++i) {
-        opt.index = i;
-        // Rows live in blocks: a repaint's cost grows with the number of siblings, and a meter update
-        // among thousands of sibling rows would cost the whole list.
-        if (i % kRowsPerBlock == 0) {
-            block = new QWidget(host);
-            blockLayout = new QVBoxLayout(block);
-            blockLayout->setContentsMargins(0, 0, 0, 0);
-            blockLayout->setSpacing(0);
-            layout->addWidget(block);
-        }
-        auto* r = new FormChannelVoice(opt, block);
-        r->setName(names.at(i));
-        if (physical) {
-            const int slot = physicalSlot(side);
-            r->setGain(m_gains[slot].value(i, 0.0));
-            r->setMuted(m_mutes[slot].value(i, 0) != 0);
-            connect(r, &FormChannelVoice::gainEdited, this,
-                    [this, side](int index, double gain) { onGainEdited(side, index, gain); });
-            connect(r, &FormChannelVoice::gainRefused, this, [this] { emit signal_showTips(tr("请输入正确的范围")); });
-            connect(r, &FormChannelVoice::muteEdited, this,
-                    [this, side](int index, bool muted) { onMuteEdited(side, index, muted); });
-        }
-        if (opt.amplifier) {
-            connect(r, &FormChannelVoice::ampGainEdited, this, [this](int index, int step) {
-                sendMessage({{QStringLiteral("ops"), QStringLiteral("setGain")},
-                             {QStringLiteral("id"), QString::number(index)},
-                             {QStringLiteral("val"), QString::number(step)}});
-            });
-            connect(r, &FormChannelVoice::ampPowerEdited, this, [this](int index, bool on) {
-                sendMessage({{QStringLiteral("ops"), QStringLiteral("setPower")},
-                             {QStringLiteral("id"), QString::number(index)},
-                             {QStringLiteral("val"), on ? QStringLiteral("1") : QStringLiteral("0")}});
-            });
-        }
-        connect(r, &FormChannelVoice::nameEdited, this,
-                [this, side](int index, const QString& name) { onNameEdited(side, index, name); });
-        blockLayout->addWidget(r);
-        m_rows[side].append(r);
+    auto* r = new FormChannelVoice(opt, parent);
+    r->setName(m_names[side].value(index));
+    r->setLevel(m_paging.level(side, index));
+    if (opt.physical) {
+        r->setGain(m_paging.gain(side, index));
+        r->setMuted(m_paging.isMuted(side, index));
+        connect(r, &FormChannelVoice::gainEdited, this,
+                [this, side](int i, double gain) { onGainEdited(side, i, gain); });
+        connect(r, &FormChannelVoice::gainRefused, this, [this] { emit signal_showTips(tr("请输入正确的范围")); });
+        connect(r, &FormChannelVoice::muteEdited, this,
+                [this, side](int i, bool muted) { onMuteEdited(side, i, muted); });
     }
+    if (opt.amplifier) {
+        connect(r, &FormChannelVoice::ampGainEdited, this, [this](int i, int step) {
+            sendMessage({{QStringLiteral("ops"), QStringLiteral("setGain")},
+                         {QStringLiteral("id"), QString::number(i)},
+                         {QStringLiteral("val"), QString::number(step)}});
+        });
+        connect(r, &FormChannelVoice::ampPowerEdited, this, [this](int i, bool on) {
+            sendMessage({{QStringLiteral("ops"), QStringLiteral("setPower")},
+                         {QStringLiteral("id"), QString::number(i)},
+                         {QStringLiteral("val"), on ? QStringLiteral("1") : QStringLiteral("0")}});
+        });
+    }
+    connect(r, &FormChannelVoice::nameEdited, this,
+            [this, side](int i, const QString& name) { onNameEdited(side, i, name); });
+    return r;
 }
 
-void channelVoice::rebuildRows()
+bool channelVoice::buildRows(int budget)
 {
-    const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::rebuildRows", __LINE__);
-    const QStringList names[SideCount] = {d.phyRxChNames, d.phyTxChNames, d.rxChNames, d.txChNames};
-    for (auto& rows : m_rows)
-        rows.clear();
-    m_pendingNames.clear();
-    const QString titles[SideCount] = {tr("模拟输入"), tr("模拟输出"), tr("网络输入"), tr("网络输出")};
-    for (int page = 0; page < 2; ++page) {
-        // Replacing the content widget drops the old rows in one go.
-        auto* content = new QWidget;
-        content->setObjectName(page == 0 ? QStringLiteral("input_page") : QStringLiteral("output_page"));
-        auto* layout = new QVBoxLayout(content);
-        layout->setContentsMargins(0, 0, 0, 0);
-        layout->setSpacing(0);
-        const Side sides[2] = {page == 0 ? PhyIn : PhyOut, page == 0 ? NetIn : NetOut};
-        for (const Side side : sides) {
-            if (names[side].isEmpty())
-                continue;
-            auto* title = new QLabel(titles[side], content);
+    static const char* const kTitles[SideCount] = {QT_TR_NOOP("模拟输入"), QT_TR_NOOP("模拟输出"),
+                                                   QT_TR_NOOP("网络输入"), QT_TR_NOOP("网络输出")};
+    while (m_buildOrder < SideCount && budget > 0) {
+        const Side side = kBuildOrder[m_buildOrder];
+        QVBoxLayout* layout = m_pageLayout[LevelPaging::isOutput(side) ? 1 : 0];
+        QVector<FormChannelVoice*>& rows = m_rows[side];
+        const int total = m_names[side].size();
+        if (rows.size() >= total) {
+            ++m_buildOrder;
+            continue;
+        }
+        QWidget* host = layout->parentWidget();
+        if (rows.isEmpty()) {
+            auto* title = new QLabel(tr(kTitles[side]), host);
             title->setObjectName(QStringLiteral("title:") + sideTag(side));
             QFont f = title->font();
             f.setBold(true);
             title->setFont(f);
             title->setContentsMargins(UiScale::px(6), UiScale::px(8), 0, UiScale::px(4));
-            layout->addWidget(title);
-            addRows(layout, side, names[side]);
+            layout->insertWidget(layout->count() - 1, title); // before the closing stretch
+            rows.reserve(total);
         }
-        layout->addStretch(1);
+        for (; budget > 0 && rows.size() < total; --budget) {
+            const int i = rows.size();
+            // Rows live in blocks: a repaint's cost grows with the number of siblings, and a meter update
+            // among thousands of sibling rows would cost the whole list.
+            if (i % kRowsPerBlock == 0) {
+                auto* block = new QWidget(host);
+                m_blockLayout = new QVBoxLayout(block);
+                m_blockLayout->setContentsMargins(0, 0, 0, 0);
+                m_blockLayout->setSpacing(0);
+                layout->insertWidget(layout->count() - 1, block);
+            }
+            FormChannelVoice* r = makeRow(side, i, m_blockLayout->parentWidget());
+            m_blockLayout->addWidget(r);
+            rows.append(r);
+        }
+    }
+    return !rowsComplete();
+}
+
+void channelVoice::rebuildRows()
+{
+    m_buildTimer.stop();
+    for (auto& rows : m_rows)
+        rows.clear();
+    m_pendingNames.clear();
+    m_buildOrder = 0;
+    m_blockLayout = nullptr;
+    for (int page = 0; page < 2; ++page) {
+        // Replacing the content widget drops the old rows in one go.
+        auto* content = new QWidget;
+        content->setObjectName(page == 0 ? QStringLiteral("input_page") : QStringLiteral("output_page"));
+        m_pageLayout[page] = new QVBoxLayout(content);
+        m_pageLayout[page]->setContentsMargins(0, 0, 0, 0);
+        m_pageLayout[page]->setSpacing(0);
+        m_pageLayout[page]->addStretch(1);
         m_scroll[page]->setWidget(content);
     }
+    // The first slice now, so a small device is complete at once; the rest between other events.
+    if (buildRows(kRowsPerStep))
+        m_buildTimer.start();
 }
 
 void channelVoice::refreshFromStore()
@@ -270,37 +280,39 @@ void channelVoice::refreshFromStore()
     const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::refreshFromStore", __LINE__);
     const ModelTable& models = ModelTable::instance();
     const bool amplifier = models.isAmplifier(d.model);
-    m_batch = models.isLevelBatch(d.model);
-    m_levelOffset = LevelConversion::needsLevelOffset(d.firmwareVersion);
+    m_paging.setBatch(models.isLevelBatch(d.model));
+    m_paging.setLevelOffset(LevelConversion::needsLevelOffset(d.firmwareVersion));
 
     const QStringList names[SideCount] = {d.phyRxChNames, d.phyTxChNames, d.rxChNames, d.txChNames};
     bool sameShape = amplifier == m_amplifier;
     for (int s = 0; s < SideCount && sameShape; ++s)
-        sameShape = names[s].size() == m_rows[s].size();
+        sameShape = names[s].size() == m_paging.count(Side(s));
     m_amplifier = amplifier;
-
-    const QVector<double> gains[2] = {d.phyRxGains, d.phyTxGains};
-    const QVector<int> mutes[2] = {d.phyRxMutes, d.phyTxMutes};
-    for (int slot = 0; slot < 2; ++slot) {
-        const int count = names[slot].size();
-        m_gains[slot] = gains[slot];
-        m_gains[slot].resize(count);
-        m_mutes[slot] = mutes[slot];
-        m_mutes[slot].resize(count);
+    for (int s = 0; s < SideCount; ++s)
+        m_names[s] = names[s];
+    if (!sameShape) {
+        const int counts[SideCount] = {int(names[PhyIn].size()), int(names[PhyOut].size()), int(names[NetIn].size()),
+                                       int(names[NetOut].size())};
+        m_paging.setCounts(counts);
     }
+    m_paging.setGains(PhyIn, d.phyRxGains);
+    m_paging.setGains(PhyOut, d.phyTxGains);
+    m_paging.setMutes(PhyIn, d.phyRxMutes);
+    m_paging.setMutes(PhyOut, d.phyTxMutes);
 
     if (!sameShape) {
         rebuildRows();
     } else {
         for (int s = 0; s < SideCount; ++s) {
+            const Side side = Side(s);
             for (int i = 0; i < m_rows[s].size(); ++i) {
                 FormChannelVoice* r = m_rows[s].at(i);
                 // A rename we are waiting for keeps what the user typed.
-                if (!m_pendingNames.contains(sideTag(Side(s)) + QLatin1Char(':') + QString::number(i)))
+                if (!m_pendingNames.contains(sideTag(side) + QLatin1Char(':') + QString::number(i)))
                     r->setName(names[s].at(i));
-                if (s == PhyIn || s == PhyOut) {
-                    r->setGain(m_gains[s].at(i));
-                    r->setMuted(m_mutes[s].at(i) != 0);
+                if (LevelPaging::isPhysical(side)) {
+                    r->setGain(m_paging.gain(side, i));
+                    r->setMuted(m_paging.isMuted(side, i));
                 }
             }
         }
@@ -313,12 +325,12 @@ void channelVoice::updatePollTarget()
     const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::updatePollTarget", __LINE__);
     ShowDataThread::Target t;
     t.devId = d.isEmpty() ? QString() : m_devId;
-    t.batch = m_batch;
+    t.batch = m_paging.isBatch();
     t.ip = d.ip;
-    t.phyIn = m_rows[PhyIn].size();
-    t.phyOut = m_rows[PhyOut].size();
-    t.netIn = m_rows[NetIn].size();
-    t.netOut = m_rows[NetOut].size();
+    t.phyIn = m_paging.count(PhyIn);
+    t.phyOut = m_paging.count(PhyOut);
+    t.netIn = m_paging.count(NetIn);
+    t.netOut = m_paging.count(NetOut);
     m_poller->setTarget(t);
 }
 
@@ -348,12 +360,8 @@ void channelVoice::hideEvent(QHideEvent* event)
 
 void channelVoice::readGainsAndMutes()
 {
-    for (const Side side : {PhyIn, PhyOut}) {
-        if (m_rows[side].isEmpty())
-            continue;
-        requestPage(QStringLiteral("getAllPhyGain"), side, 0);
-        requestPage(QStringLiteral("getAllPhyMute"), side, 0);
-    }
+    for (const LevelPaging::Request& r : m_paging.gainAndMuteRequests())
+        sendRequest(r);
     if (m_amplifier)
         requestAmplifier();
 }
@@ -361,32 +369,18 @@ void channelVoice::readGainsAndMutes()
 void channelVoice::sendMessage(QJsonObject msg)
 {
     msg.insert(QStringLiteral("devId"), m_devId);
-    emit sendChangeData(QString::fromUtf8(QJsonDocument(msg).toJson(QJsonDocument::Compact)));
+    emit sendChangeData(ReplyFields::compact(msg));
 }
 
-void channelVoice::sendToDevice(const QJsonObject& request, uint32_t ip, uint16_t port)
+void channelVoice::sendRequest(const LevelPaging::Request& request)
 {
-    if (ip == 0)
+    if (request.port == 0) {
+        emit sendChangeData(ReplyFields::compact(request.msg));
         return;
-    const QByteArray bytes = QJsonDocument(request).toJson(QJsonDocument::Compact);
-    libCallUser_sendUdp(bytes.constData(), bytes.size(), ip, port);
-}
-
-void channelVoice::requestPage(const QString& ops, Side side, int idStart)
-{
-    sendMessage(
-        {{QStringLiteral("ops"), ops},
-         {QStringLiteral("inOrOut"), (side == PhyOut || side == NetOut) ? QStringLiteral("1") : QStringLiteral("0")},
-         {QStringLiteral("idStart"), QString::number(idStart)}});
-}
-
-void channelVoice::requestBatch(bool input, int idStart)
-{
-    const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::requestBatch", __LINE__);
-    sendToDevice(
-        {{QStringLiteral("ops"), input ? QStringLiteral("getVolumeDbBatchIn") : QStringLiteral("getVolumeDbBatchOut")},
-         {QStringLiteral("idStart"), QString::number(idStart)}},
-        d.ip, kBatchPort);
+    }
+    const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::sendRequest", __LINE__);
+    if (d.ip != 0)
+        DeviceSender::send(QJsonDocument(request.msg).toJson(QJsonDocument::Compact), d.ip, request.port);
 }
 
 void channelVoice::requestAmplifier()
@@ -401,7 +395,7 @@ void channelVoice::requestAmplifier()
     if (moduleIp == 0)
         moduleIp = d.ip;
     store.setReplyAddress(m_devId, moduleIp);
-    sendToDevice({{QStringLiteral("ops"), QStringLiteral("getPowerGainInfo")}}, moduleIp, kAmpModulePort);
+    DeviceSender::send(QByteArrayLiteral(R"({"ops":"getPowerGainInfo"})"), moduleIp, kAmpModulePort);
 }
 
 // ---- Replies --------------------------------------------------------------------------------------------
@@ -415,20 +409,13 @@ void channelVoice::recvBackData(QString msg)
     const QString devId = text(o, "devId");
     if (!devId.isEmpty() && devId != m_devId)
         return;
+    const LevelPaging::Outcome paged = m_paging.handle(o);
+    if (paged.handled) {
+        applyOutcome(paged);
+        return;
+    }
     const QString ops = text(o, "ops");
-    if (ops == QLatin1String("getAllPhyLevel")) {
-        handleLevels(o, false);
-    } else if (ops == QLatin1String("getAllNetLevel")) {
-        handleLevels(o, true);
-    } else if (ops == QLatin1String("getVolumeDbBatchIn")) {
-        handleBatch(o, true);
-    } else if (ops == QLatin1String("getVolumeDbBatchOut")) {
-        handleBatch(o, false);
-    } else if (ops == QLatin1String("getAllPhyGain")) {
-        handleGains(o);
-    } else if (ops == QLatin1String("getAllPhyMute")) {
-        handleMutes(o);
-    } else if (ops == QLatin1String("setPhyGain")) {
+    if (ops == QLatin1String("setPhyGain")) {
         handleSetGain(o);
     } else if (ops == QLatin1String("setPhyMute")) {
         handleSetMute(o);
@@ -445,139 +432,69 @@ void channelVoice::recvBackData(QString msg)
     } else if (ops == QLatin1String("getVersion")) {
         // The firmware version decides the level offset; the dispatcher has stored it by now.
         const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::recvBackData", __LINE__);
-        m_levelOffset = LevelConversion::needsLevelOffset(d.firmwareVersion);
+        m_paging.setLevelOffset(LevelConversion::needsLevelOffset(d.firmwareVersion));
     }
 }
 
-void channelVoice::handleLevels(const QJsonObject& o, bool network)
+void channelVoice::applyOutcome(const LevelPaging::Outcome& out)
 {
-    const bool out = isOutput(o);
-    const Side side = network ? (out ? NetOut : NetIn) : (out ? PhyOut : PhyIn);
-    if (failed(o)) {
-        askRetry(network ? NetLevelQuestion : PhyLevelQuestion, side);
+    if (out.question != LevelPaging::NoQuestion) {
+        askRetry(out.question, out.questionSide);
         return;
     }
-    const QVector<FormChannelVoice*>& rows = m_rows[side];
-    int idStart = 0;
-    if (!pageStart(o, &idStart))
-        return;
-    const QStringList values = texts(o, "arr");
-    for (int i = 0; i < values.size(); ++i) {
-        const int index = idStart + i;
-        if (index >= rows.size())
-            break;
-        rows.at(index)->setLevel(LevelConversion::levelFromText(values.at(i), m_levelOffset));
+    // Rows not built yet take their values from the paging state when they are.
+    for (const LevelPaging::Outcome::Range& range : out.changed) {
+        const QVector<FormChannelVoice*>& rows = m_rows[range.side];
+        const int end = qMin(range.first + range.count, int(rows.size()));
+        for (int i = range.first; i < end; ++i) {
+            FormChannelVoice* r = rows.at(i);
+            if (out.kind == LevelPaging::Levels)
+                r->setLevel(m_paging.level(range.side, i));
+            else if (out.kind == LevelPaging::Gains)
+                r->setGain(m_paging.gain(range.side, i));
+            else
+                r->setMuted(m_paging.isMuted(range.side, i));
+        }
     }
-    const int next = LevelConversion::nextPageStart(idStart, number(o, "idNext"), rows.size());
-    if (next >= 0)
-        requestPage(network ? QStringLiteral("getAllNetLevel") : QStringLiteral("getAllPhyLevel"), side, next);
-}
-
-void channelVoice::handleBatch(const QJsonObject& o, bool input)
-{
-    if (failed(o))
-        return;
-    // The processor numbers its inputs (outputs) physical first, then network: the page's own order.
-    const Side first = input ? PhyIn : PhyOut;
-    const Side second = input ? NetIn : NetOut;
-    const int physical = m_rows[first].size();
-    const int total = physical + m_rows[second].size();
-    int idStart = 0;
-    if (!pageStart(o, &idStart))
-        return;
-    const QStringList values = texts(o, "arr");
-    for (int i = 0; i < values.size(); ++i) {
-        const int index = idStart + i;
-        if (index >= total)
-            break;
-        FormChannelVoice* r = index < physical ? m_rows[first].at(index) : m_rows[second].at(index - physical);
-        r->setLevel(LevelConversion::levelFromText(values.at(i), m_levelOffset));
-    }
-    const int next = LevelConversion::nextPageStart(idStart, number(o, "idNext"), total);
-    if (next >= 0)
-        requestBatch(input, next);
-}
-
-void channelVoice::handleGains(const QJsonObject& o)
-{
-    const Side side = isOutput(o) ? PhyOut : PhyIn;
-    const int slot = physicalSlot(side);
-    handlePhysicalPage(
-        o, PhyGainQuestion, QStringLiteral("getAllPhyGain"),
-        [this, slot](FormChannelVoice* row, int index, const QString& value) {
-            double gain = 0.0;
-            if (!LevelConversion::gainFromText(value, &gain))
-                return;
-            m_gains[slot][index] = gain;
-            row->setGain(gain);
-        },
-        [this, side, slot] {
-            const QVector<double> gains = m_gains[slot];
-            DevDetailStore::instance().updateDevDetail(
-                m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxGains : d.phyRxGains) = gains; });
-        });
-}
-
-void channelVoice::handleMutes(const QJsonObject& o)
-{
-    const Side side = isOutput(o) ? PhyOut : PhyIn;
-    const int slot = physicalSlot(side);
-    handlePhysicalPage(
-        o, PhyMuteQuestion, QStringLiteral("getAllPhyMute"),
-        [this, slot](FormChannelVoice* row, int index, const QString& value) {
-            const int mute = value.trimmed().toInt() != 0 ? 1 : 0;
-            m_mutes[slot][index] = mute;
-            row->setMuted(mute != 0);
-        },
-        [this, side, slot] {
-            const QVector<int> mutes = m_mutes[slot];
-            DevDetailStore::instance().updateDevDetail(
-                m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxMutes : d.phyRxMutes) = mutes; });
-        });
-}
-
-void channelVoice::handlePhysicalPage(const QJsonObject& o, Question retry, const QString& ops,
-                                      const std::function<void(FormChannelVoice*, int, const QString&)>& apply,
-                                      const std::function<void()>& storeSide)
-{
-    const Side side = isOutput(o) ? PhyOut : PhyIn;
-    if (failed(o)) {
-        askRetry(retry, side);
-        return;
-    }
-    const QVector<FormChannelVoice*>& rows = m_rows[side];
-    int idStart = 0;
-    if (!pageStart(o, &idStart))
-        return;
-    const QStringList values = texts(o, "arr");
-    for (int i = 0; i < values.size() && idStart + i < rows.size(); ++i)
-        apply(rows.at(idStart + i), idStart + i, values.at(i));
-    // Later pages are asked for here; the side is stored in the detail record once its last page is in.
-    const int next = LevelConversion::nextPageStart(idStart, number(o, "idNext"), rows.size());
-    if (next >= 0)
-        requestPage(ops, side, next);
-    else
-        storeSide();
-    if (isVisible())
+    for (const LevelPaging::Request& r : out.requests)
+        sendRequest(r);
+    if (out.gainsComplete || out.mutesComplete)
+        storePhysical(out.physicalSide, out.gainsComplete);
+    if (out.gainOrMuteReply && isVisible())
         m_refresh.start();
+}
+
+void channelVoice::storePhysical(Side side, bool gains)
+{
+    if (gains) {
+        const QVector<double> values = m_paging.gains(side);
+        DevDetailStore::instance().updateDevDetail(
+            m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxGains : d.phyRxGains) = values; });
+    } else {
+        const QVector<int> values = m_paging.mutes(side);
+        DevDetailStore::instance().updateDevDetail(
+            m_devId, [&](DevDetail_t& d) { (side == PhyOut ? d.phyTxMutes : d.phyRxMutes) = values; });
+    }
 }
 
 void channelVoice::handleSetGain(const QJsonObject& o)
 {
     const Side side = isOutput(o) ? PhyOut : PhyIn;
-    const int slot = physicalSlot(side);
     const int index = number(o, "id", -1);
-    FormChannelVoice* r = row(side, index);
-    if (!r)
+    if (index < 0 || index >= m_paging.count(side))
         return;
+    FormChannelVoice* r = row(side, index);
     if (failed(o)) {
-        r->setGain(m_gains[slot].at(index));
+        if (r)
+            r->setGain(m_paging.gain(side, index));
         tipReason(o);
         return;
     }
-    double gain = r->gain();
+    double gain = r ? r->gain() : m_paging.gain(side, index);
     LevelConversion::gainFromText(text(o, "val"), &gain);
-    m_gains[slot][index] = gain;
+    m_paging.setGain(side, index, gain);
+    if (r)
+        r->setGain(gain);
     DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) {
         QVector<double>& gains = side == PhyOut ? d.phyTxGains : d.phyRxGains;
         if (index < gains.size())
@@ -588,20 +505,22 @@ void channelVoice::handleSetGain(const QJsonObject& o)
 void channelVoice::handleSetMute(const QJsonObject& o)
 {
     const Side side = isOutput(o) ? PhyOut : PhyIn;
-    const int slot = physicalSlot(side);
     const int index = number(o, "id", -1);
-    FormChannelVoice* r = row(side, index);
-    if (!r)
+    if (index < 0 || index >= m_paging.count(side))
         return;
+    FormChannelVoice* r = row(side, index);
     if (failed(o)) {
-        r->setMuted(m_mutes[slot].at(index) != 0);
+        if (r)
+            r->setMuted(m_paging.isMuted(side, index));
         tipReason(o);
         return;
     }
     const QString val = text(o, "val");
-    const int mute = val.isEmpty() ? (r->isMuted() ? 1 : 0) : (val.toInt() != 0 ? 1 : 0);
-    m_mutes[slot][index] = mute;
-    r->setMuted(mute != 0);
+    const bool shown = r ? r->isMuted() : m_paging.isMuted(side, index);
+    const int mute = val.isEmpty() ? (shown ? 1 : 0) : (val.toInt() != 0 ? 1 : 0);
+    m_paging.setMute(side, index, mute != 0);
+    if (r)
+        r->setMuted(mute != 0);
     DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) {
         QVector<int>& mutes = side == PhyOut ? d.phyTxMutes : d.phyRxMutes;
         if (index < mutes.size())
@@ -638,6 +557,7 @@ void channelVoice::handleAmplifier(const QJsonObject& o)
 {
     if (!m_amplifier || failed(o))
         return;
+    finishRows(); // amplifiers have a handful of outputs
     const QVector<FormChannelVoice*>& rows = m_rows[PhyOut];
     const int steps = number(o, "gainLev", 0);
     if (steps > 0) {
@@ -689,8 +609,9 @@ void channelVoice::onNameEdited(Side side, int index, const QString& typed)
     const NameRules::Result verdict = NameRules::check(typed, r->name());
     if (verdict.verdict != NameRules::Accepted) {
         r->setName(r->name());
-        if (!verdict.tip.isEmpty())
-            emit signal_showTips(verdict.tip);
+        const QString tip = LevelNameTips::tipFor(verdict.verdict);
+        if (!tip.isEmpty())
+            emit signal_showTips(tip);
         return;
     }
     const QString name = verdict.name;
@@ -702,18 +623,18 @@ void channelVoice::onNameEdited(Side side, int index, const QString& typed)
                      {QStringLiteral("name"), name}});
         return;
     }
-    const DevDetail_t d = DevDetailStore::instance().getDevDetail(m_devId, "channelVoice::onNameEdited", __LINE__);
-    sendToDevice(
-        {{QStringLiteral("ops"), side == PhyOut ? QStringLiteral("setPhyChNameTx") : QStringLiteral("setPhyChNameRx")},
-         {QStringLiteral("id"), QString::number(index)},
-         {QStringLiteral("name"), name}},
-        d.ip, uint16_t(d.port));
+    // Physical names go to the device's command port as they stand: there is no command message for them.
+    const QJsonObject request{
+        {QStringLiteral("ops"), side == PhyOut ? QStringLiteral("setPhyChNameTx") : QStringLiteral("setPhyChNameRx")},
+        {QStringLiteral("id"), QString::number(index)},
+        {QStringLiteral("name"), name}};
+    DeviceSender::sendToDevice(ReplyFields::compact(request), m_devId);
 }
 
 void channelVoice::onGainEdited(Side side, int index, double gain)
 {
     sendMessage({{QStringLiteral("ops"), QStringLiteral("setPhyGain")},
-                 {QStringLiteral("inOrOut"), side == PhyOut ? QStringLiteral("1") : QStringLiteral("0")},
+                 {QStringLiteral("inOrOut"), LevelPaging::isOutput(side) ? QStringLiteral("1") : QStringLiteral("0")},
                  {QStringLiteral("id"), QString::number(index)},
                  {QStringLiteral("val"), LevelConversion::valueText(gain)}});
 }
@@ -733,6 +654,14 @@ void channelVoice::jumpTo(bool network)
     const Side side = network ? (page == 0 ? NetIn : NetOut) : (page == 0 ? PhyIn : PhyOut);
     bool ok = false;
     const int channel = field->text().trimmed().toInt(&ok);
+    if (ok && channel >= 1 && channel <= m_paging.count(side)) {
+        // The wanted row may not be built yet.
+        m_buildTimer.stop();
+        while (!row(side, channel - 1) && buildRows(kRowsPerStep)) {
+        }
+        if (!rowsComplete())
+            m_buildTimer.start();
+    }
     FormChannelVoice* r = ok ? row(side, channel - 1) : nullptr;
     if (!r) {
         emit signal_showTips(tr("请输入正确的范围"));
@@ -752,7 +681,7 @@ void channelVoice::askRetry(Question q, Side side)
     m_questionSides[q].insert(side);
     if (m_questions[q])
         return;
-    static const char* const kQuestionTexts[QuestionCount] = {
+    static const char* const kQuestionTexts[LevelPaging::QuestionCount] = {
         QT_TR_NOOP("获取物理通道电平失败，是否重新获取？"), QT_TR_NOOP("获取网络通道电平失败，是否重新获取？"),
         QT_TR_NOOP("获取物理通道增益失败，是否重新获取？"), QT_TR_NOOP("获取静音失败，是否重新获取？")};
     auto* box = new QMessageBox(QMessageBox::Question, tr("提示"), tr(kQuestionTexts[q]),
@@ -773,25 +702,7 @@ void channelVoice::askRetry(Question q, Side side)
 
 void channelVoice::retry(Question q, const QSet<int>& sides)
 {
-    for (const int s : sides) {
-        const Side side = Side(s);
-        switch (q) {
-        case PhyLevelQuestion:
-        case NetLevelQuestion:
-            if (m_batch)
-                requestBatch(side == PhyIn || side == NetIn, 0);
-            else
-                requestPage(q == NetLevelQuestion ? QStringLiteral("getAllNetLevel") : QStringLiteral("getAllPhyLevel"),
-                            side, 0);
-            break;
-        case PhyGainQuestion:
-            requestPage(QStringLiteral("getAllPhyGain"), side, 0);
-            break;
-        case PhyMuteQuestion:
-            requestPage(QStringLiteral("getAllPhyMute"), side, 0);
-            break;
-        default:
-            break;
-        }
-    }
+    for (const int s : sides)
+        for (const LevelPaging::Request& r : m_paging.retryRequests(q, Side(s)))
+            sendRequest(r);
 }

@@ -1,4 +1,6 @@
 #pragma once
+#include "LevelPaging.h"
+
 #include <QJsonObject>
 #include <QPointer>
 #include <QSet>
@@ -7,7 +9,6 @@
 #include <QVector>
 #include <QWidget>
 #include <cstdint>
-#include <functional>
 
 class FormChannelVoice;
 class QLineEdit;
@@ -20,33 +21,40 @@ class ShowDataThread;
 /// The channel-levels page of one device: an input and an output tab, each listing the physical rows and
 /// then the network rows, with live meters, gains, mutes, names and (amplifiers) gain steps and power.
 ///
-/// Rows are built once from the device's detail record and updated in place by replies (`recvBackData`);
-/// they are rebuilt only when the device's channel counts change. While shown, a `ShowDataThread` polls
-/// the levels; later pages of a paged read-out are asked here, on each reply.
+/// The values and the paged read-outs live in a `LevelPaging`; this page shows them and asks what it says.
+/// Rows are built from the device's detail record in slices of kRowsPerStep, one slice per pass of the event
+/// loop, so a device with thousands of channels never freezes the window; a row built late takes its values
+/// from the paging state. Rows are rebuilt only when the device's channel counts change. While shown, a
+/// `ShowDataThread` polls the levels.
 class channelVoice : public QWidget
 {
     Q_OBJECT
 public:
-    enum Side
-    {
-        PhyIn,
-        PhyOut,
-        NetIn,
-        NetOut,
-        SideCount
-    };
+    using Side = LevelPaging::Side;
+    static constexpr Side PhyIn = LevelPaging::PhyIn;
+    static constexpr Side PhyOut = LevelPaging::PhyOut;
+    static constexpr Side NetIn = LevelPaging::NetIn;
+    static constexpr Side NetOut = LevelPaging::NetOut;
+    static constexpr int SideCount = LevelPaging::SideCount;
 
     static constexpr int kRefreshMs = 5000;
-    static constexpr uint16_t kBatchPort = 8999;
     static constexpr uint16_t kAmpModulePort = 12001;
+    /// Rows built per pass of the event loop (about 10 ms each on a desktop, well under the 50 ms a user notices).
+    static constexpr int kRowsPerStep = 32;
 
     explicit channelVoice(const QString& devId, QWidget* parent = nullptr);
     ~channelVoice() override;
 
     QString devId() const { return m_devId; }
-    int rowCount(Side side) const { return m_rows[side].size(); }
-    /// The row of a side's 0-based channel, or null.
+    /// The channels of a side (rows may still be under construction).
+    int rowCount(Side side) const { return m_paging.count(side); }
+    /// The row of a side's 0-based channel, or null (also while that row is not built yet).
     FormChannelVoice* row(Side side, int index) const;
+    /// True once every row is built.
+    bool rowsComplete() const;
+    /// Builds the remaining rows now.
+    void finishRows();
+    const LevelPaging& paging() const { return m_paging; }
     ShowDataThread* pollThread() const { return m_poller; }
     /// Shows the input (0) or output (1) tab.
     void setCurrentPage(int page);
@@ -76,35 +84,22 @@ protected:
     void hideEvent(QHideEvent* event) override;
 
 private:
-    enum Question
-    {
-        PhyLevelQuestion,
-        NetLevelQuestion,
-        PhyGainQuestion,
-        PhyMuteQuestion,
-        QuestionCount
-    };
+    using Question = LevelPaging::Question;
+    static constexpr int QuestionCount = LevelPaging::QuestionCount;
 
     void buildUi();
     void rebuildRows();
-    void addRows(QVBoxLayout* layout, Side side, const QStringList& names);
+    /// Builds up to `budget` rows in page order; false when every row is built.
+    bool buildRows(int budget);
+    FormChannelVoice* makeRow(Side side, int index, QWidget* parent);
     void updatePollTarget();
 
     void sendMessage(QJsonObject msg);
-    void sendToDevice(const QJsonObject& request, uint32_t ip, uint16_t port);
-    void requestPage(const QString& ops, Side side, int idStart);
-    void requestBatch(bool input, int idStart);
+    void sendRequest(const LevelPaging::Request& request);
     void requestAmplifier();
 
-    void handleLevels(const QJsonObject& o, bool network);
-    void handleBatch(const QJsonObject& o, bool input);
-    void handleGains(const QJsonObject& o);
-    void handleMutes(const QJsonObject& o);
-    /// One page of physical gains or mutes: `apply` takes each value for its existing row, the next page is
-    /// asked with `ops`, and `storeSide` runs after the last page; a failure asks the `retry` question.
-    void handlePhysicalPage(const QJsonObject& o, Question retry, const QString& ops,
-                            const std::function<void(FormChannelVoice*, int, const QString&)>& apply,
-                            const std::function<void()>& storeSide);
+    void applyOutcome(const LevelPaging::Outcome& out);
+    void storePhysical(Side side, bool gains);
     void handleSetGain(const QJsonObject& o);
     void handleSetMute(const QJsonObject& o);
     void handleName(const QJsonObject& o, Side side);
@@ -122,13 +117,17 @@ private:
 
     QString m_devId;
     bool m_amplifier = false;
-    bool m_batch = false;
-    bool m_levelOffset = false;
+    LevelPaging m_paging;
 
-    QVector<FormChannelVoice*> m_rows[SideCount];
-    QVector<double> m_gains[2]; ///< physical sides, as read back or confirmed
-    QVector<int> m_mutes[2];
-    QSet<QString> m_pendingNames; ///< "side:index" renames this page sent
+    QStringList m_names[SideCount];
+    QVector<FormChannelVoice*> m_rows[SideCount]; ///< the rows built so far, in channel order
+    QSet<QString> m_pendingNames;                 ///< "side:index" renames this page sent
+
+    /// Where the next built row goes: the side in build order, its page's layout and the open block.
+    int m_buildOrder = 0;
+    QVBoxLayout* m_pageLayout[2] = {nullptr, nullptr};
+    QVBoxLayout* m_blockLayout = nullptr;
+    QTimer m_buildTimer;
 
     QTabWidget* m_tabs = nullptr;
     QScrollArea* m_scroll[2] = {nullptr, nullptr};

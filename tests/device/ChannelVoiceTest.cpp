@@ -78,71 +78,47 @@ TEST_F(ChannelVoiceTest, BuildsNamedRowsFromTheDetailRecord)
     EXPECT_LT(top(netTitle), top(page.row(channelVoice::NetIn, 0)));
 }
 
-TEST_F(ChannelVoiceTest, LevelReplyUpdatesOnlyExistingRows)
+TEST_F(ChannelVoiceTest, RepliesReachTheRowsAndCompleteSidesAreStored)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 0, 0, 0);
+    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 3, 0, 8);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
-    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 6,
-                                {QStringLiteral("-inf"), QStringLiteral("-12.7"), QStringLiteral("5"),
-                                 QStringLiteral("-30"), QStringLiteral("-1"), QStringLiteral("-2")}));
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -120);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->meterValue(), -90);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 1)->meterValue(), -12);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 2)->level(), 5);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 2)->meterValue(), 0);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 3)->meterValue(), -30);
-    // idNext beyond the count: nothing more to ask.
-    EXPECT_EQ(sent.count(), 0);
+    page.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 4, 8,
+                                {QStringLiteral("-inf"), QStringLiteral("5"), QStringLiteral("-30")}));
+    EXPECT_EQ(page.row(channelVoice::NetOut, 4)->meterValue(), -90);
+    EXPECT_EQ(page.row(channelVoice::NetOut, 5)->level(), 5);
+    EXPECT_EQ(page.row(channelVoice::NetOut, 6)->meterValue(), -30);
+    EXPECT_EQ(page.row(channelVoice::NetOut, 3)->meterValue(), -90);
 
-    // Start indexes no device sends are ignored, not wrapped onto other rows.
-    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, -2, 4,
-                                {QStringLiteral("-1"), QStringLiteral("-1"), QStringLiteral("-1")}));
-    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 2147483647, 4, {QStringLiteral("-1")}));
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -120);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 3)->level(), -30);
-    EXPECT_EQ(sent.count(), 0);
-
-    // Another device's reply changes nothing.
     page.recvBackData(
-        pageReply(QStringLiteral("getAllPhyLevel"), QStringLiteral("MRD-9999"), 0, 0, 4,
-                  {QStringLiteral("-1"), QStringLiteral("-1"), QStringLiteral("-1"), QStringLiteral("-1")}));
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -120);
-}
-
-TEST_F(ChannelVoiceTest, LevelPagingAsksTheNextPageOfThatSide)
-{
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 8);
-    channelVoice page(kDev);
-    QSignalSpy sent(&page, &channelVoice::sendChangeData);
-    page.recvBackData(
-        pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 0, 4,
-                  {QStringLiteral("-10"), QStringLiteral("-11"), QStringLiteral("-12"), QStringLiteral("-13")}));
+        pageReply(QStringLiteral("getAllPhyGain"), kDev, 0, 0, 2, {QStringLiteral("15"), QStringLiteral("-inf")}));
+    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:0"))->value(), 120);
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:1"))->text(), QStringLiteral("-60"));
     ASSERT_EQ(sent.count(), 1);
     EXPECT_EQ(sent.at(0).at(0).toString(),
-              QStringLiteral(R"({"devId":"MRD-0001","idStart":"4","inOrOut":"1","ops":"getAllNetLevel"})"));
-
+              QStringLiteral(R"({"devId":"MRD-0001","idStart":"2","inOrOut":"0","ops":"getAllPhyGain"})"));
+    // Not stored before the read-out is complete.
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{0, 0, 0, 0}));
     page.recvBackData(
-        pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 4, 8,
-                  {QStringLiteral("-20"), QStringLiteral("-21"), QStringLiteral("-22"), QStringLiteral("-23")}));
-    EXPECT_EQ(sent.count(), 1);
-    EXPECT_EQ(page.row(channelVoice::NetOut, 7)->meterValue(), -23);
-    EXPECT_EQ(page.row(channelVoice::NetOut, 0)->meterValue(), -10);
-    EXPECT_EQ(page.row(channelVoice::NetIn, 0), nullptr);
+        pageReply(QStringLiteral("getAllPhyGain"), kDev, 0, 2, 4, {QStringLiteral("-3.5"), QStringLiteral("0")}));
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{12, -60, -3.5, 0}));
 
-    // A page that makes no progress is not asked again.
-    page.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 4, 4, {}));
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyMute"), kDev, 1, 0, 3,
+                                {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1")}));
+    EXPECT_TRUE(page.findChild<QAbstractButton*>(QStringLiteral("mute:out:2"))->isChecked());
+    EXPECT_FALSE(page.row(channelVoice::PhyOut, 1)->isMuted());
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyTxMutes, (QVector<int>{1, 0, 1}));
     EXPECT_EQ(sent.count(), 1);
 }
 
-TEST_F(ChannelVoiceTest, OldFirmwareReadsThreeDbHigherUntilTheVersionChanges)
+TEST_F(ChannelVoiceTest, OldFirmwareOffsetFollowsTheStoredVersion)
 {
     addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0, QStringLiteral("3.0.5"));
     channelVoice page(kDev);
-    page.recvBackData(
-        pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 2, {QStringLiteral("-20.6"), QStringLiteral("-inf")}));
+    const QString levels =
+        pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 2, {QStringLiteral("-20.6"), QStringLiteral("-inf")});
+    page.recvBackData(levels);
     EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -17);
-    EXPECT_EQ(page.row(channelVoice::PhyIn, 1)->meterValue(), -90);
 
     // The dispatcher stores a newer version, then the "getVersion" reply reaches the page.
     DevDetailStore::instance().updateDevDetail(kDev,
@@ -150,12 +126,11 @@ TEST_F(ChannelVoiceTest, OldFirmwareReadsThreeDbHigherUntilTheVersionChanges)
     page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVersion")},
                                {QStringLiteral("devId"), kDev},
                                {QStringLiteral("result"), QStringLiteral("succ")}}));
-    page.recvBackData(
-        pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 2, {QStringLiteral("-20.6"), QStringLiteral("-inf")}));
+    page.recvBackData(levels);
     EXPECT_EQ(page.row(channelVoice::PhyIn, 0)->level(), -20);
 }
 
-TEST_F(ChannelVoiceTest, BatchMetersCoverPhysicalThenNetworkRowsAndPageOnPort8999)
+TEST_F(ChannelVoiceTest, BatchMetersPageStraightToPort8999)
 {
     addDevice(kDev, QStringLiteral("MRD-P64"), 2, 1, 3, 1);
     channelVoice page(kDev);
@@ -173,57 +148,27 @@ TEST_F(ChannelVoiceTest, BatchMetersCoverPhysicalThenNetworkRowsAndPageOnPort899
     EXPECT_EQ(out.at(0).port, 8999);
     EXPECT_EQ(out.at(0).ip, kDevIp);
     EXPECT_EQ(compact(out.at(0).msg), QStringLiteral(R"({"idStart":"3","ops":"getVolumeDbBatchIn"})"));
-
-    page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVolumeDbBatchIn")},
-                               {QStringLiteral("devId"), kDev},
-                               {QStringLiteral("idStart"), QStringLiteral("3")},
-                               {QStringLiteral("idNext"), QStringLiteral("9")},
-                               {QStringLiteral("arr"), QJsonArray{"-8", "-9", "-1", "-1", "-1", "-1"}},
-                               {QStringLiteral("result"), QStringLiteral("succ")}}));
-    EXPECT_EQ(page.row(channelVoice::NetIn, 2)->meterValue(), -9);
-    EXPECT_EQ(page.row(channelVoice::PhyOut, 0)->meterValue(), -90);
-    EXPECT_EQ(sentCopy().size(), 1u);
 }
 
-TEST_F(ChannelVoiceTest, GainsArePagedAndStoredAfterTheLastPage)
+TEST_F(ChannelVoiceTest, LargeDevicesBuildRowsInSlicesThatTakeTheValuesAlreadyRead)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 0, 0, 0);
+    const int phy = channelVoice::kRowsPerStep * 3;
+    addDevice(kDev, QStringLiteral("MRD-A16"), phy, 0, 0, 0);
     channelVoice page(kDev);
-    QSignalSpy sent(&page, &channelVoice::sendChangeData);
-    page.recvBackData(
-        pageReply(QStringLiteral("getAllPhyGain"), kDev, 0, 0, 2, {QStringLiteral("15"), QStringLiteral("-inf")}));
-    EXPECT_DOUBLE_EQ(page.row(channelVoice::PhyIn, 0)->gain(), 12.0);
-    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:0"))->value(), 120);
-    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:1"))->text(), QStringLiteral("-60"));
-    EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:1"))->value(), -600);
-    ASSERT_EQ(sent.count(), 1);
-    EXPECT_EQ(sent.at(0).at(0).toString(),
-              QStringLiteral(R"({"devId":"MRD-0001","idStart":"2","inOrOut":"0","ops":"getAllPhyGain"})"));
-    // Not stored before the read-out is complete.
-    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{0, 0, 0, 0}));
+    EXPECT_EQ(page.rowCount(channelVoice::PhyIn), phy);
+    EXPECT_NE(page.row(channelVoice::PhyIn, 0), nullptr);
+    EXPECT_FALSE(page.rowsComplete());
+    EXPECT_EQ(page.row(channelVoice::PhyIn, phy - 1), nullptr);
 
-    page.recvBackData(
-        pageReply(QStringLiteral("getAllPhyGain"), kDev, 0, 2, 4, {QStringLiteral("-3.5"), QStringLiteral("0")}));
-    EXPECT_EQ(sent.count(), 1);
-    EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{12, -60, -3.5, 0}));
-    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("show_val_le:In:2"))->text(), QStringLiteral("-3.5"));
-}
-
-TEST_F(ChannelVoiceTest, MutesArePagedAndStoredPerSide)
-{
-    addDevice(kDev, QStringLiteral("MRD-A16"), 1, 3, 0, 0);
-    channelVoice page(kDev);
-    QSignalSpy sent(&page, &channelVoice::sendChangeData);
-    page.recvBackData(pageReply(QStringLiteral("getAllPhyMute"), kDev, 1, 0, 3,
-                                {QStringLiteral("1"), QStringLiteral("0"), QStringLiteral("1"), QStringLiteral("1")}));
-    EXPECT_EQ(sent.count(), 0);
-    EXPECT_TRUE(page.row(channelVoice::PhyOut, 0)->isMuted());
-    EXPECT_FALSE(page.row(channelVoice::PhyOut, 1)->isMuted());
-    EXPECT_TRUE(page.findChild<QAbstractButton*>(QStringLiteral("mute:out:2"))->isChecked());
-    EXPECT_FALSE(page.row(channelVoice::PhyIn, 0)->isMuted());
-    const DevDetail_t d = DevDetailStore::instance().getDevDetail(kDev);
-    EXPECT_EQ(d.phyTxMutes, (QVector<int>{1, 0, 1}));
-    EXPECT_EQ(d.phyRxMutes, (QVector<int>{0}));
+    // Values of rows not built yet are kept for them.
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, phy - 1, phy, {QStringLiteral("-7")}));
+    page.recvBackData(pageReply(QStringLiteral("getAllPhyMute"), kDev, 0, phy - 1, phy, {QStringLiteral("1")}));
+    QTRY_VERIFY_WITH_TIMEOUT(page.rowsComplete(), 5000);
+    ASSERT_NE(page.row(channelVoice::PhyIn, phy - 1), nullptr);
+    EXPECT_EQ(page.row(channelVoice::PhyIn, phy - 1)->meterValue(), -7);
+    EXPECT_TRUE(page.row(channelVoice::PhyIn, phy - 1)->isMuted());
+    EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:%1").arg(phy - 1))->text(),
+              QStringLiteral("AnalogIn%1").arg(phy));
 }
 
 TEST_F(ChannelVoiceTest, FailedReadOutAsksOnceAndYesRepeatsIt)

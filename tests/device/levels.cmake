@@ -1,6 +1,6 @@
 # Levels page and level overview.
 meridane_add_test(levels_logic_test
-  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LevelConversionTest.cpp
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/LevelConversionTest.cpp ${CMAKE_CURRENT_LIST_DIR}/LevelPagingTest.cpp
   LIBS meridane_core)
 meridane_add_test(levels_widget_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/ChannelVoiceTest.cpp ${CMAKE_CURRENT_LIST_DIR}/ChannelVoiceEditTest.cpp
