@@ -3,13 +3,10 @@
 #include "AppState.h"
 #include "BlockPosition.h"
 #include "CBaseItem.h"
-#include "CDelayItem.h"
 #include "CDeviceDspData.h"
-#include "CHlpfItem.h"
 #include "DevDetailStore.h"
 #include "DspAdminCode.h"
-#include "DspBlockFactory.h"
-#include "DspCpuEstimate.h"
+#include "DspChainEditor.h"
 #include "DspCpuFigures.h"
 #include "DspDiagramRequests.h"
 #include "DspEditRules.h"
@@ -327,8 +324,7 @@ void DspDiagramForm::refreshData()
 
 void DspDiagramForm::updateEstimate()
 {
-    m_estimate =
-        m_data != nullptr ? DspCpuEstimate::estimate(*m_data, ModelTable::instance().dspCpuFactor(m_model)) : 0;
+    m_estimate = chainEditor().estimate();
     DspCpuFigures::instance().setEstimate(m_estimate);
     m_estimateLabel->setText(QStringLiteral("CPU:%1%").arg(m_estimate));
 }
@@ -460,41 +456,10 @@ bool DspDiagramForm::addSelected(int target, double delaySeconds)
 
 bool DspDiagramForm::addBlock(int target, bool isInput, int chIndex, int position, double delaySeconds)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr || refuseWhenLocked())
+    const DspChainEditor::Result r = chainEditor().addBlock(target, isInput, chIndex, position, delaySeconds);
+    if (!shown(r))
         return false;
-    updateEstimate();
-    const QString cpu = DspEditRules::cpuRefusal(m_estimate, isForceAdd());
-    if (!cpu.isEmpty()) {
-        tip(cpu);
-        return false;
-    }
-    const int kind =
-        target == DspEditRules::AddHpf || target == DspEditRules::AddLpf ? int(CBaseItem::KindHlpf) : target;
-    std::unique_ptr<CBaseItem> block(DspBlockFactory::create(kind));
-    if (!block)
-        return false;
-    if (kind == CBaseItem::KindHlpf) {
-        auto* f = static_cast<CHlpfItem*>(block.get());
-        const bool hpf = target != DspEditRules::AddLpf;
-        f->setIsHpf(hpf);
-        f->setFreq0(hpf ? 20 : 20000);
-    } else if (kind == CBaseItem::KindDelay) {
-        static_cast<CDelayItem*>(block.get())->setMaxNum(int(std::lround(m_data->sampleRate() * delaySeconds)));
-    }
-    const ModelTable& models = ModelTable::instance();
-    const QString refusal = DspEditRules::canAddBlock(*m_data, isInput, chIndex, *block, models.automixerLimit(m_model),
-                                                      qint64(delayBudget()));
-    if (!refusal.isEmpty()) {
-        tip(refusal);
-        return false;
-    }
-    const int n = ch->blocks().size();
-    const int index = isInput ? qBound(0, position, n) : DspEditRules::outputInsertIndex(n, position);
-    closeEditors(isInput, chIndex);
-    ch->insertBlock(index, block.release());
-    redrawChannel(isInput, chIndex);
-    updateEstimate();
+    chainChanged(isInput, chIndex);
     return true;
 }
 
@@ -524,101 +489,74 @@ bool DspDiagramForm::toggleBypass(bool isInput, int chIndex, int blockIndex)
 
 bool DspDiagramForm::copyBlock(bool isInput, int chIndex, int blockIndex)
 {
-    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    const CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
-    if (b == nullptr)
-        return false;
-    m_blockClip.reset(b->clone());
-    m_blockClipInput = isInput;
-    m_blockClipCh = chIndex;
-    m_blockClipIndex = blockIndex;
-    tip(tr("复制成功"));
-    return true;
+    return shown(chainEditor().copyBlock(isInput, chIndex, blockIndex));
 }
 
 bool DspDiagramForm::pasteBlock(bool isInput, int chIndex, int blockIndex)
 {
-    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
-    if (b == nullptr || !m_blockClip || refuseWhenLocked())
+    if (!shown(chainEditor().pasteBlock(isInput, chIndex, blockIndex)))
         return false;
-    QString refusal =
-        DspEditRules::canPasteBlock(*m_data, *m_blockClip, m_blockClipInput, m_blockClipCh, m_blockClipIndex, isInput,
-                                    chIndex, blockIndex, qint64(delayBudget()));
-    if (refusal.isEmpty())
-        refusal = DspEditRules::cpuRefusal(m_estimate, isForceAdd());
-    if (!refusal.isEmpty() || !b->copyParamsFrom(*m_blockClip)) {
-        tip(refusal.isEmpty() ? tr("类型不同无法粘贴") : refusal);
-        return false;
-    }
-    closeEditors(isInput, chIndex);
-    redrawChannel(isInput, chIndex);
-    updateEstimate();
-    tip(tr("粘贴成功"));
+    chainChanged(isInput, chIndex);
     return true;
 }
 
 bool DspDiagramForm::deleteBlock(bool isInput, int chIndex, int blockIndex)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr || ch->block(blockIndex) == nullptr || refuseWhenLocked())
+    if (!shown(chainEditor().deleteBlock(isInput, chIndex, blockIndex)))
         return false;
-    closeEditors(isInput, chIndex);
-    ch->removeBlock(blockIndex);
-    redrawChannel(isInput, chIndex);
-    updateEstimate();
+    chainChanged(isInput, chIndex);
     return true;
 }
 
 bool DspDiagramForm::copyChannel(bool isInput, int chIndex)
 {
-    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr)
-        return false;
-    if (isInput)
-        m_channelClip.reset(m_data->input(chIndex)->clone());
-    else
-        m_channelClip.reset(m_data->output(chIndex)->clone());
-    m_channelClipInput = isInput;
-    m_channelClipCh = chIndex;
-    tip(tr("复制成功"));
-    return true;
+    return shown(chainEditor().copyChannel(isInput, chIndex));
 }
 
 bool DspDiagramForm::pasteChannel(bool isInput, int chIndex)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr || !m_channelClip || refuseWhenLocked())
+    if (!shown(chainEditor().pasteChannel(isInput, chIndex)))
         return false;
-    QString refusal = DspEditRules::canPasteChannel(*m_data, m_channelClipInput, m_channelClipCh, isInput, chIndex,
-                                                    qint64(delayBudget()), m_channelClip.get());
-    if (refusal.isEmpty())
-        refusal = DspEditRules::cpuRefusal(m_estimate, isForceAdd());
-    if (!refusal.isEmpty()) {
-        tip(refusal);
-        return false;
-    }
-    closeEditors(isInput, chIndex);
-    ch->copyChainFrom(*m_channelClip);
-    // The copies would otherwise join the source channel's links: a pasted chain starts unlinked.
-    for (CBaseItem* b : ch->blocks())
-        b->setGroupId(-1);
-    redrawChannel(isInput, chIndex);
-    updateEstimate();
-    tip(tr("粘贴成功"));
+    chainChanged(isInput, chIndex);
     return true;
 }
 
 bool DspDiagramForm::deleteChannel(bool isInput, int chIndex)
 {
-    CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    if (ch == nullptr || refuseWhenLocked())
+    if (!shown(chainEditor().deleteChannel(isInput, chIndex)))
         return false;
+    chainChanged(isInput, chIndex);
+    return true;
+}
+
+DspChainEditor& DspDiagramForm::chainEditor()
+{
+    const ModelTable& models = ModelTable::instance();
+    DspChainEditor::Facts facts;
+    facts.automixerLimit = models.automixerLimit(m_model);
+    facts.delayBudget = qint64(delayBudget());
+    facts.cpuFactor = models.dspCpuFactor(m_model);
+    facts.forceAdd = isForceAdd();
+    facts.locked = isLocked();
+    m_editor.setData(m_data);
+    m_editor.setFacts(facts);
+    return m_editor;
+}
+
+bool DspDiagramForm::shown(const DspChainEditor::Result& result)
+{
+    tip(result.message);
+    if (!result.done && m_editor.facts().locked)
+        refreshLockLabel();
+    return result.done;
+}
+
+void DspDiagramForm::chainChanged(bool isInput, int chIndex)
+{
+    // Editors address blocks by position: those of a changed chain may point at another block now.
     closeEditors(isInput, chIndex);
-    ch->clearBlocks();
     redrawChannel(isInput, chIndex);
     updateEstimate();
-    return true;
 }
 
 void DspDiagramForm::showBlockMenu(bool isInput, int chIndex, int blockIndex, const QPoint& globalPos)
@@ -666,7 +604,7 @@ bool DspDiagramForm::linkChannel(bool isInput, int chIndex)
 {
     if (m_data == nullptr || refuseWhenLocked())
         return false;
-    const QVector<int> partners = DspLinkPlan::partners(*m_data, isInput, chIndex);
+    const QVector<int> partners = chainEditor().linkPartners(isInput, chIndex);
     if (partners.isEmpty()) {
         tip(tr("链接失败"));
         return false;
@@ -687,13 +625,9 @@ bool DspDiagramForm::linkChannel(bool isInput, int chIndex)
 
 bool DspDiagramForm::linkChannel(bool isInput, int chIndex, int other)
 {
-    if (m_data == nullptr || refuseWhenLocked())
+    DspLinkPlan plan;
+    if (m_data == nullptr || !shown(chainEditor().planLink(isInput, chIndex, other, &plan)))
         return false;
-    const DspLinkPlan plan = DspLinkPlan::make(*m_data, isInput, chIndex, other);
-    if (!plan.refusal().isEmpty()) {
-        tip(plan.refusal());
-        return false;
-    }
     if (!ask(plan.isUnlink() ? tr("是否取消链接？") : tr("是否确定链接？")))
         return false;
     if (m_offline) {

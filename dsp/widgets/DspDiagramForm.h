@@ -1,4 +1,5 @@
 #pragma once
+#include "DspChainEditor.h"
 #include "DspLinkPlan.h"
 
 #include <QList>
@@ -154,6 +155,12 @@ private:
     void redraw();
     void redrawChannel(bool isInput, int chIndex);
     void updateEstimate();
+    /// The chain editor on the current configuration with the current facts (model limits, lock, forcing).
+    DspChainEditor& chainEditor();
+    /// Shows a result's message (and the lock notice when the lock refused); true when the edit was done.
+    bool shown(const DspChainEditor::Result& result);
+    /// After a done edit of a chain: its editors close, the strip and the estimate follow.
+    void chainChanged(bool isInput, int chIndex);
     void updateForceAdd();
     /// The channel to change, or null when it is missing or the lock refuses (its strip is then redrawn).
     CChainChannel* editableChannel(bool isInput, int chIndex);
@@ -192,13 +199,7 @@ private:
         int position = 0;
     } m_sel;
 
-    std::unique_ptr<CBaseItem> m_blockClip;
-    bool m_blockClipInput = true;
-    int m_blockClipCh = -1;
-    int m_blockClipIndex = -1;
-    std::unique_ptr<CChainChannel> m_channelClip;
-    bool m_channelClipInput = true;
-    int m_channelClipCh = -1;
+    DspChainEditor m_editor; ///< the structural edits and their clipboards
 
     bool m_linkPending = false;
     DspLinkPlan m_pendingLink;

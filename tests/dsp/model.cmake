@@ -12,6 +12,7 @@ meridane_add_test(dsp_model_test
     ${CMAKE_CURRENT_LIST_DIR}/model/DspCpuTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspEditRulesTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspLinkPlanTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspChainEditorTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspMalformedConfigTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspJsonTextTest.cpp
   LIBS meridane_dsp_model)
