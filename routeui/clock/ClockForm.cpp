@@ -9,6 +9,7 @@
 #include "FormClockTitle.h"
 #include "ModelTable.h"
 #include "ReplyDecoders.h"
+#include "ReplyFields.h"
 #include "UiScale.h"
 
 #include <QElapsedTimer>
@@ -270,15 +271,15 @@ void ClockForm::recvChangeData(QString message)
     if (!doc.isObject())
         return;
     const QJsonObject obj = doc.object();
-    if (obj.value(QLatin1String("cookie")).toString() == QLatin1String("0"))
+    if (ReplyFields::text(obj, "cookie") == QLatin1String("0"))
         return;
-    const QString ops = obj.value(QLatin1String("ops")).toString();
-    const QString devId = obj.value(QLatin1String("devId")).toString();
+    const QString ops = ReplyFields::text(obj, "ops");
+    const QString devId = ReplyFields::text(obj, "devId");
 
     if (ops == QLatin1String("clockEvent")) {
         scheduleRefresh();
     } else if (ops == QLatin1String("setPtpPriority")) {
-        if (obj.value(QLatin1String("result")).toString() == QLatin1String("fail")) {
+        if (ReplyFields::text(obj, "result") == QLatin1String("fail")) {
             const QString text = tr("修改失败");
             emit signal_information(text);
             if (m_showDialogs) {
@@ -290,7 +291,7 @@ void ClockForm::recvChangeData(QString message)
         }
         // An unreadable value would show as priority 0: keep the old one instead.
         bool ok = false;
-        const int value = obj.value(QLatin1String("val")).toString().trimmed().toInt(&ok);
+        const int value = ReplyFields::text(obj, "val").trimmed().toInt(&ok);
         if (!ok || devId.isEmpty())
             return;
         if (m_store.updateDevDetail(devId, [value](DevDetail_t& d) { d.ptpPriority = value; }))
