@@ -5,7 +5,7 @@
 #include "Channel.h"
 #include "DevDetailStore.h"
 #include "DevDspTcpSocketThread.h"
-#include "DevManager.h"
+#include "DeviceSender.h"
 #include "DspCpuFigures.h"
 #include "DspDefaultConfig.h"
 #include "DspDiagramForm.h"
@@ -20,6 +20,7 @@
 #include "LogRedaction.h"
 #include "ModelTable.h"
 #include "MySnackbar.h"
+#include "ReplyFields.h"
 #include "StyledButton.h"
 #include "UiScale.h"
 
@@ -40,12 +41,6 @@
 namespace {
 
 const QString kDspUiTag = QStringLiteral("dspUiTag");
-
-QString str(const QJsonObject& o, const char* key)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    return v.isDouble() ? QString::number(v.toDouble()) : v.toString();
-}
 
 QString now()
 {
@@ -68,7 +63,7 @@ DevDspDialog::DevDspDialog(QWidget* parent) : QDialog(parent)
     setObjectName(QStringLiteral("DevDspDialog"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint);
     m_sendUdp = [](const QByteArray& data, uint32_t ip, quint16 port) {
-        return libCallUser_sendUdp(data.constData(), data.size(), ip, port);
+        return DeviceSender::send(data, ip, port) ? int(data.size()) : -1;
     };
     m_clock = [] {
         static QElapsedTimer since;
@@ -611,18 +606,18 @@ void DevDspDialog::handleReply(const QString& msg)
     const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
     if (obj.isEmpty())
         return;
-    const QString tag = str(obj, "uiTag");
-    const QString ops = str(obj, "ops");
+    const QString tag = ReplyFields::text(obj, "uiTag");
+    const QString ops = ReplyFields::text(obj, "ops");
     const bool ours =
         tag == kDspUiTag || tag == QLatin1String("superMatrixUiTag") || ops == QLatin1String("sendUdpToUart");
-    if (!ours || str(obj, "devId") != m_devId)
+    if (!ours || ReplyFields::text(obj, "devId") != m_devId)
         return;
     markReply();
 
     if (ops == QLatin1String("getVersion")) {
         applyVersion(obj);
     } else if (ops == QLatin1String("getCustomStr")) {
-        m_data->info().customStr = str(obj, "str");
+        m_data->info().customStr = ReplyFields::text(obj, "str");
     } else if (ops == QLatin1String("getCpuUsage")) {
         handleCpuReply(obj);
     }
@@ -635,13 +630,13 @@ void DevDspDialog::handleReply(const QString& msg)
 void DevDspDialog::applyVersion(const QJsonObject& obj)
 {
     DspInfo& info = m_data->info();
-    info.model = str(obj, "model");
-    info.dspVer = str(obj, "dspVer");
-    info.version = str(obj, "version");
-    info.chNumIn = str(obj, "chNumIn").toInt();
-    info.chNumOut = str(obj, "chNumOut").toInt();
-    info.memory = str(obj, "memory");
-    info.funcList = str(obj, "funcList").split(QLatin1Char(','));
+    info.model = ReplyFields::text(obj, "model");
+    info.dspVer = ReplyFields::text(obj, "dspVer");
+    info.version = ReplyFields::text(obj, "version");
+    info.chNumIn = ReplyFields::text(obj, "chNumIn").toInt();
+    info.chNumOut = ReplyFields::text(obj, "chNumOut").toInt();
+    info.memory = ReplyFields::text(obj, "memory");
+    info.funcList = ReplyFields::text(obj, "funcList").split(QLatin1Char(','));
     QJsonObject config = request("getConfig");
     sendTcpRequest(DspEnvelope::udp(config));
     m_data->setExtraInCount(info.chNumIn - m_data->localInCount() - m_data->netInCount());
@@ -651,10 +646,10 @@ void DevDspDialog::applyVersion(const QJsonObject& obj)
 
 void DevDspDialog::handleCpuReply(const QJsonObject& obj)
 {
-    m_cpuMain = str(obj, "main").toInt();
+    m_cpuMain = ReplyFields::text(obj, "main").toInt();
     QStringList items;
     for (const QJsonValue& v : obj.value(QStringLiteral("arr")).toArray())
-        items << (v.isDouble() ? QString::number(v.toDouble()) : v.toString());
+        items << ReplyFields::text(v);
     m_cpu->setText(QStringLiteral("CPU:") + items.join(QLatin1Char('-')) + QStringLiteral("(%)"));
     if (items.isEmpty())
         return;

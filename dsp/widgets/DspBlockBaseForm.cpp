@@ -6,6 +6,7 @@
 #include "CDeviceDspData.h"
 #include "DspCpuFigures.h"
 #include "DspEnvelope.h"
+#include "ReplyFields.h"
 #include "UiScale.h"
 
 #include <QCheckBox>
@@ -20,16 +21,6 @@
 #include <QVBoxLayout>
 
 #include <cmath>
-
-namespace {
-
-QString str(const QJsonObject& o, const char* key)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    return v.isDouble() ? QString::number(v.toDouble()) : v.toString();
-}
-
-} // namespace
 
 DspBlockBaseForm::DspBlockBaseForm(CDeviceDspData* data, bool isInput, int chIndex, int blockIndex, QWidget* parent)
     : QWidget(parent, Qt::Window), m_data(data), m_isInput(isInput), m_chIndex(chIndex), m_blockIndex(blockIndex)
@@ -165,7 +156,7 @@ void DspBlockBaseForm::recvMsg(QString msg)
     const QJsonObject reply = QJsonDocument::fromJson(msg.toUtf8()).object();
     if (reply.isEmpty())
         return;
-    const QString ops = str(reply, "ops");
+    const QString ops = ReplyFields::text(reply, "ops");
     if (ops == QLatin1String("getVolumeDb")) {
         const QJsonArray arr = reply.value(QLatin1String(m_isInput ? "inArr" : "outArr")).toArray();
         if (m_chIndex < arr.size())
@@ -173,20 +164,20 @@ void DspBlockBaseForm::recvMsg(QString msg)
         return;
     }
     if (ops == QLatin1String(m_isInput ? "getVolumeDbBatchIn" : "getVolumeDbBatchOut")) {
-        const int start = str(reply, "idStart").toInt();
+        const int start = ReplyFields::text(reply, "idStart").toInt();
         const QJsonArray arr = reply.value(QStringLiteral("arr")).toArray();
         if (m_chIndex >= start && m_chIndex - start < arr.size())
             showLevel(arr.at(m_chIndex - start).toString());
         return;
     }
-    if (str(reply, "blockFlag") == m_blockFlag)
+    if (ReplyFields::text(reply, "blockFlag") == m_blockFlag)
         handleOwnReply(reply);
 }
 
 void DspBlockBaseForm::handleOwnReply(const QJsonObject& reply)
 {
-    const QString ops = str(reply, "ops");
-    const bool succ = str(reply, "result") == QLatin1String("succ");
+    const QString ops = ReplyFields::text(reply, "ops");
+    const bool succ = ReplyFields::text(reply, "result") == QLatin1String("succ");
     if (ops == QLatin1String("setBorderProcBypass")) {
         if (!succ) {
             refreshFromModel();
@@ -194,7 +185,7 @@ void DspBlockBaseForm::handleOwnReply(const QJsonObject& reply)
             return;
         }
         if (CBaseItem* b = block())
-            b->setBypass(str(reply, "val") == QLatin1String("1"));
+            b->setBypass(ReplyFields::text(reply, "val") == QLatin1String("1"));
         refreshFromModel();
         emit signal_updateUI(m_isInput, m_chIndex, m_blockIndex);
     } else if (ops == QLatin1String("setBorderProc")) {

@@ -18,6 +18,7 @@
 #include "FormDspDiagramOutput.h"
 #include "ModelTable.h"
 #include "NameRules.h"
+#include "ReplyFields.h"
 #include "UiScale.h"
 
 #include <QHBoxLayout>
@@ -40,12 +41,6 @@ namespace {
 const QString kSucc = QStringLiteral("succ");
 /// Levels above this count as signal present on the strip's mark.
 constexpr double kSignalDb = -60;
-
-QString str(const QJsonObject& o, const char* key)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    return v.isDouble() ? QString::number(v.toDouble()) : v.toString();
-}
 
 } // namespace
 
@@ -846,8 +841,8 @@ void DspDiagramForm::closeAllEditors()
 void DspDiagramForm::handleMessage(QString msg)
 {
     const QJsonObject reply = QJsonDocument::fromJson(msg.toUtf8()).object();
-    const QString ops = str(reply, "ops");
-    const bool succ = str(reply, "result") == kSucc;
+    const QString ops = ReplyFields::text(reply, "ops");
+    const bool succ = ReplyFields::text(reply, "result") == kSucc;
     if (ops == QLatin1String("setGain")) {
         if (!succ)
             tip(tr("设置增益失败"));
@@ -881,7 +876,7 @@ void DspDiagramForm::handleMessage(QString msg)
             tip(tr("链接失败"));
         }
     } else if (ops == QLatin1String("setBorderProcBypass")) {
-        const QString flag = str(reply, "blockFlag");
+        const QString flag = ReplyFields::text(reply, "blockFlag");
         if (m_pendingBypass.contains(flag)) {
             m_pendingBypass.remove(flag);
             const bool hasEditor = m_editors.value(flag) != nullptr; // an open editor applies and tells itself
@@ -891,7 +886,7 @@ void DspDiagramForm::handleMessage(QString msg)
                         const CChainChannel* ch = m_data->channel(side == 0, c);
                         for (int i = 0; ch != nullptr && i < ch->blocks().size(); ++i)
                             if (BlockPosition::flag(side == 0, c, i) == flag) {
-                                ch->block(i)->setBypass(str(reply, "val") == QLatin1String("1"));
+                                ch->block(i)->setBypass(ReplyFields::text(reply, "val") == QLatin1String("1"));
                                 redrawChannel(side == 0, c);
                             }
                     }
