@@ -20,6 +20,9 @@ struct CtlOptions
     };
 
     Command command = Devices;
+    QString commandName;  ///< the row of CtlCommandTable that runs it: "devices", "route add"
+    QString help;         ///< not empty: --help was asked for; print this and end
+    bool version = false; ///< --version was asked for
     uint32_t ip = 0;      ///< 0 until chosen
     int seconds = -1;     ///< -1: the command's default
     int deviceLifeMs = 0; ///< 0: the registry's default
@@ -42,9 +45,9 @@ struct CtlOptions
     /// The discovery time: how long to listen for the devices a command names (or, for the listings, at all).
     int discoveryMs() const;
 
-    /// Parses the arguments (without the program name). On failure returns false with `error` set.
+    /// Parses the arguments (without the program name) with the parser of the command they name. On failure
+    /// returns false with `error` set.
     static bool parse(const QStringList& args, CtlOptions* out, QString* error);
     /// The exit code of a usage error in `args`: the control commands' own, or the listings' 2.
     static int usageExitCode(const QStringList& args);
-    static QString usage();
 };

@@ -1,12 +1,11 @@
 // meridane-ctl: the headless controller on the same core as the application.
+#include "AppVersion.h"
+#include "CtlCommandTable.h"
 #include "CtlExit.h"
 #include "CtlNetwork.h"
 #include "CtlOptions.h"
 #include "CtlOutput.h"
-#include "CtlRoutes.h"
-#include "CtlSend.h"
 #include "CtlSession.h"
-#include "CtlStreams.h"
 #include "DevManager.h"
 #include "LocalInterfaces.h"
 
@@ -32,7 +31,7 @@ uint32_t onlyAddress()
     return all.size() == 1 ? all.first() : 0;
 }
 
-int runControl(const CtlOptions& options)
+int runControl(const CtlOptions& options, const CtlCommand& command)
 {
     // The texts of the checks and refusals come from the application's catalogues, built into this program.
     QTranslator translator;
@@ -40,26 +39,10 @@ int runControl(const CtlOptions& options)
                                         : QStringLiteral(":/ctl/qm/meridane_en.qm")))
         QCoreApplication::installTranslator(&translator);
 
-    // `send` leaves the devices alone but for the messages it sends; the others need names, versions and locks.
-    CtlNetwork net(options.command != CtlOptions::Send);
+    CtlNetwork net(command.readsDevices);
     if (!net.start(options.ip, options.deviceLifeMs))
         return CtlExit::kUsage;
-    switch (options.command) {
-    case CtlOptions::Send:
-        return CtlSend(net, options).run();
-    case CtlOptions::RouteList:
-        return CtlRoutes(net, options).list();
-    case CtlOptions::RouteAdd:
-        return CtlRoutes(net, options).add(options.args.at(0), options.args.at(1));
-    case CtlOptions::RouteRemove:
-        return CtlRoutes(net, options).remove(options.args.at(0));
-    case CtlOptions::StreamCreate:
-        return CtlStreams(net, options).create(options.args.at(0));
-    case CtlOptions::StreamDelete:
-        return CtlStreams(net, options).remove(options.args.at(0), options.args.at(1));
-    default:
-        return CtlExit::kUsage;
-    }
+    return command.run(net, options);
 }
 
 } // namespace
@@ -68,12 +51,9 @@ int main(int argc, char* argv[])
 {
     CtlOutput::separateFromLogs();
     QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationVersion(AppVersion::version());
     QStringList args = app.arguments();
     args.removeFirst();
-    if (args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"))) {
-        CtlOutput::write(CtlOptions::usage().toUtf8());
-        return 0;
-    }
 
     CtlOptions options;
     QString error;
@@ -81,7 +61,17 @@ int main(int argc, char* argv[])
         CtlOutput::error("meridane-ctl: " + error.toUtf8() + " (see meridane-ctl --help)");
         return CtlOptions::usageExitCode(args);
     }
-    const int setupError = options.isControl() ? CtlExit::kUsage : CtlExit::kListError;
+    if (options.version) {
+        CtlOutput::write(
+            QStringLiteral("meridane-ctl %1 (build %2)\n").arg(AppVersion::version(), AppVersion::buildId()).toUtf8());
+        return CtlExit::kOk;
+    }
+    if (!options.help.isEmpty()) {
+        CtlOutput::write(options.help.toUtf8());
+        return CtlExit::kOk;
+    }
+    const CtlCommand* command = CtlCommandTable::find(options.commandName);
+    const int setupError = command->isControl() ? CtlExit::kUsage : CtlExit::kListError;
     if (options.ip == 0)
         options.ip = onlyAddress();
     if (options.ip == 0) {
@@ -92,8 +82,8 @@ int main(int argc, char* argv[])
         CtlOutput::error("meridane-ctl: no interface of this host carries " + dvm_ipToString(options.ip).toUtf8());
         return setupError;
     }
-    if (options.isControl())
-        return runControl(options);
+    if (command->isControl())
+        return runControl(options, *command);
 
     CtlSession session(options);
     if (!session.start())

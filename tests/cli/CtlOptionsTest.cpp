@@ -1,108 +1,185 @@
 #include "CtlOptions.h"
+#include "CtlCommandTable.h"
 #include "CtlExit.h"
 
+#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 
-CtlOptions parsed(const QStringList& args)
+struct Accepted
 {
-    CtlOptions o;
-    QString error;
-    EXPECT_TRUE(CtlOptions::parse(args, &o, &error)) << error.toStdString();
-    return o;
-}
+    QStringList args;
+    CtlOptions::Command command;
+    QStringList positional;
+    std::function<bool(const CtlOptions&)> holds; ///< the values the case is about
+};
 
-QString refused(const QStringList& args)
+struct Refused
 {
-    CtlOptions o;
-    QString error;
-    EXPECT_FALSE(CtlOptions::parse(args, &o, &error)) << args.join(' ').toStdString();
-    return error;
-}
+    QStringList args;
+    const char* error; ///< a part of the message
+    int exitCode;
+};
+
+struct Help
+{
+    QStringList args;
+    QStringList shows;
+    QStringList hides;
+};
 
 } // namespace
 
-TEST(CtlOptionsTest, ListingsKeepTheirForm)
+TEST(CtlOptionsTest, AcceptedCommandLines)
 {
-    const CtlOptions o = parsed({"--ip", "10.0.0.1", "--seconds", "5", "devices"});
-    EXPECT_EQ(o.command, CtlOptions::Devices);
-    EXPECT_EQ(o.ip, 0x0A000001u);
-    EXPECT_EQ(o.discoveryMs(), 5000);
-    EXPECT_FALSE(o.isControl());
-    EXPECT_EQ(parsed({"watch"}).command, CtlOptions::Watch);
-    EXPECT_EQ(parsed({"streams"}).discoveryMs(), 3000);
-    EXPECT_TRUE(refused({"devices", "extra"}).contains("extra"));
-    EXPECT_TRUE(refused({}).contains("no command"));
+    const Accepted cases[] = {
+        {{"--ip", "10.0.0.1", "--seconds", "5", "devices"},
+         CtlOptions::Devices,
+         {},
+         [](const CtlOptions& o) { return o.ip == 0x0A000001u && o.discoveryMs() == 5000 && !o.isControl(); }},
+        {{"watch", "--device-life-ms", "500"},
+         CtlOptions::Watch,
+         {},
+         [](const CtlOptions& o) { return o.deviceLifeMs == 500 && o.seconds == -1; }},
+        {{"streams"}, CtlOptions::Streams, {}, [](const CtlOptions& o) { return o.discoveryMs() == 3000; }},
+        {{"send", "{\"ops\":\"getIp\"}", "{\"ops\":\"getInfo\"}", "--json"},
+         CtlOptions::Send,
+         {"{\"ops\":\"getIp\"}", "{\"ops\":\"getInfo\"}"},
+         [](const CtlOptions& o) { return o.json && o.isControl() && o.timeoutMs == 2000 && !o.chinese; }},
+        {{"send", "-"}, CtlOptions::Send, {"-"}, [](const CtlOptions& o) { return !o.json; }},
+        // Options stand anywhere: before the command, between its words and between its arguments.
+        {{"--yes", "route", "--lang", "cn", "add", "Stage box:3", "--timeout", "0.5", "Desk:Vocal"},
+         CtlOptions::RouteAdd,
+         {"Stage box:3", "Desk:Vocal"},
+         [](const CtlOptions& o) { return o.yes && o.chinese && o.timeoutMs == 500; }},
+        {{"route", "list", "--timeout=3"},
+         CtlOptions::RouteList,
+         {},
+         [](const CtlOptions& o) { return o.timeoutMs == 3000; }},
+        {{"route", "remove", "Desk:1", "--dry-run"},
+         CtlOptions::RouteRemove,
+         {"Desk:1"},
+         [](const CtlOptions& o) { return o.dryRun; }},
+        {{"stream", "create", "Desk", "--name", "Main", "--channels", "1,2", "--address", "239.1.2.3", "--port", "5006",
+          "--rtp-offset", "3"},
+         CtlOptions::StreamCreate,
+         {"Desk"},
+         [](const CtlOptions& o) {
+             return o.streamName == "Main" && o.channels == "1,2" && o.address == "239.1.2.3" && o.port == "5006" &&
+                    o.rtpOffsetMs == "3";
+         }},
+        // An empty name is the checks' business, not a usage error.
+        {{"stream", "create", "Desk", "--name", "", "--channels", "1"},
+         CtlOptions::StreamCreate,
+         {"Desk"},
+         [](const CtlOptions& o) { return o.streamName.isEmpty() && o.channels == "1"; }},
+        // A value that looks like an option is still the option's value; "--" ends the options.
+        {{"stream", "delete", "Desk", "--", "--odd name"},
+         CtlOptions::StreamDelete,
+         {"Desk", "--odd name"},
+         [](const CtlOptions& o) { return o.help.isEmpty(); }},
+    };
+    for (const Accepted& c : cases) {
+        CtlOptions o;
+        QString error;
+        const std::string line = c.args.join(' ').toStdString();
+        ASSERT_TRUE(CtlOptions::parse(c.args, &o, &error)) << line << ": " << error.toStdString();
+        EXPECT_EQ(o.command, c.command) << line;
+        EXPECT_EQ(o.args, c.positional) << line;
+        EXPECT_TRUE(c.holds(o)) << line;
+    }
 }
 
-TEST(CtlOptionsTest, ControlCommandsAndTheirArguments)
+TEST(CtlOptionsTest, RefusedCommandLinesSayWhyAndExitByTheCommand)
 {
-    CtlOptions o = parsed({"send", R"({"ops":"getIp","devId":"A"})", R"({"ops":"getInfo","devId":"A"})", "--json"});
-    EXPECT_EQ(o.command, CtlOptions::Send);
-    EXPECT_EQ(o.args.size(), 2);
-    EXPECT_TRUE(o.json);
-    EXPECT_TRUE(o.isControl());
-
-    // Options may stand anywhere, also between the arguments.
-    o = parsed({"route", "add", "Stage box:3", "--yes", "Desk:Vocal", "--timeout", "0.5", "--lang", "cn"});
-    EXPECT_EQ(o.command, CtlOptions::RouteAdd);
-    EXPECT_EQ(o.args, QStringList({"Stage box:3", "Desk:Vocal"}));
-    EXPECT_TRUE(o.yes);
-    EXPECT_TRUE(o.chinese);
-    EXPECT_EQ(o.timeoutMs, 500);
-
-    EXPECT_EQ(parsed({"route", "list"}).command, CtlOptions::RouteList);
-    EXPECT_EQ(parsed({"route", "remove", "Desk:1", "--dry-run"}).dryRun, true);
-    o = parsed({"stream", "create", "Desk", "--name", "Main", "--channels", "1,2", "--address", "239.1.2.3", "--port",
-                "5006", "--rtp-offset", "3"});
-    EXPECT_EQ(o.command, CtlOptions::StreamCreate);
-    EXPECT_EQ(o.args, QStringList({"Desk"}));
-    EXPECT_EQ(o.streamName, "Main");
-    EXPECT_EQ(o.channels, "1,2");
-    EXPECT_EQ(o.address, "239.1.2.3");
-    EXPECT_EQ(o.port, "5006");
-    EXPECT_EQ(o.rtpOffsetMs, "3");
-    // An empty name is the checks' business, not a usage error.
-    EXPECT_TRUE(parsed({"stream", "create", "Desk", "--name", "", "--channels", "1"}).streamName.isEmpty());
-    o = parsed({"stream", "delete", "Desk", "Main"});
-    EXPECT_EQ(o.command, CtlOptions::StreamDelete);
-    EXPECT_EQ(o.timeoutMs, 2000);
-    EXPECT_FALSE(o.chinese);
-    EXPECT_EQ(parsed({"send", "-"}).args, QStringList({"-"}));
-}
-
-TEST(CtlOptionsTest, UsageErrorsAreNamed)
-{
-    EXPECT_TRUE(refused({"route"}).contains("list, add, remove"));
-    EXPECT_TRUE(refused({"stream", "rename", "x"}).contains("create, delete"));
-    EXPECT_TRUE(refused({"route", "add", "A:1"}).contains("route add"));
-    EXPECT_TRUE(refused({"route", "remove", "A:1", "B:2"}).contains("route remove"));
-    EXPECT_TRUE(refused({"send"}).contains("send"));
-    EXPECT_TRUE(refused({"send", "-", "{}"}).contains("standard input"));
-    EXPECT_TRUE(refused({"stream", "create", "Desk", "--name", "x"}).contains("--channels"));
-    EXPECT_TRUE(refused({"stream", "delete", "Desk", "x", "--name", "y"}).contains("only for stream create"));
-    EXPECT_TRUE(refused({"devices", "--json"}).contains("only for send, route and stream"));
-    EXPECT_TRUE(refused({"watch", "--timeout", "1"}).contains("--timeout"));
-    for (const char* bad : {"0", "-1", "abc", "7200"})
-        EXPECT_TRUE(refused({"send", "{}", "--timeout", bad}).contains("--timeout")) << bad;
-    EXPECT_TRUE(refused({"send", "{}", "--lang", "fr"}).contains("cn or en"));
-    EXPECT_TRUE(refused({"send", "{}", "--lang"}).contains("--lang"));
-    EXPECT_TRUE(refused({"route", "list", "--frob"}).contains("--frob"));
-    EXPECT_TRUE(refused({"--ip", "10.0.0.300", "route", "list"}).contains("--ip"));
-}
-
-TEST(CtlOptionsTest, UsageExitCodeFollowsTheCommand)
-{
-    EXPECT_EQ(CtlOptions::usageExitCode({"route", "add", "x"}), CtlExit::kUsage);
-    // The value of an option is not taken for the command word.
-    EXPECT_EQ(CtlOptions::usageExitCode({"--ip", "10.0.0.1", "--timeout", "x", "send"}), CtlExit::kUsage);
-    EXPECT_EQ(CtlOptions::usageExitCode({"--seconds", "send", "devices"}), CtlExit::kListError);
-    EXPECT_EQ(CtlOptions::usageExitCode({"stream"}), CtlExit::kUsage);
-    EXPECT_EQ(CtlOptions::usageExitCode({"devices", "--frob"}), CtlExit::kListError);
-    EXPECT_EQ(CtlOptions::usageExitCode({"frobnicate"}), CtlExit::kListError);
-    EXPECT_EQ(CtlOptions::usageExitCode({}), CtlExit::kListError);
+    const int usage = CtlExit::kUsage;
+    const int list = CtlExit::kListError;
+    const Refused cases[] = {
+        {{}, "no command", list},
+        {{"frobnicate"}, "unknown argument: frobnicate", list},
+        {{"devices", "extra"}, "unknown argument: extra", list},
+        {{"devices", "--json"}, "--json is only for route, send and stream", list},
+        {{"watch", "--timeout", "1"}, "--timeout is only for", list},
+        {{"devices", "--frob"}, "unknown argument: --frob", list},
+        {{"--seconds", "x", "devices"}, "--seconds", list},
+        {{"--seconds", "send", "devices"}, "--seconds needs", list}, // "send" is the value, not the command
+        {{"route"}, "route needs one of list, add, remove", usage},
+        {{"stream", "rename", "x"}, "stream needs one of create, delete", usage},
+        {{"route", "add", "A:1"}, "wrong number of arguments for route add", usage},
+        {{"route", "remove", "A:1", "B:2"}, "wrong number of arguments for route remove", usage},
+        {{"route", "list", "x"}, "unknown argument: x", usage},
+        {{"send"}, "wrong number of arguments for send", usage},
+        {{"send", "-", "{}"}, "standard input", usage},
+        {{"stream", "create", "Desk", "--name", "x"}, "needs --name and --channels", usage},
+        {{"stream", "delete", "Desk", "x", "--name", "y"}, "--name is only for stream create", usage},
+        {{"send", "{}", "--timeout", "0"}, "--timeout needs", usage},
+        {{"send", "{}", "--timeout", "-1"}, "--timeout needs", usage},
+        {{"send", "{}", "--timeout", "abc"}, "--timeout needs", usage},
+        {{"send", "{}", "--timeout", "7200"}, "--timeout needs", usage},
+        {{"send", "{}", "--lang", "fr"}, "cn or en", usage},
+        {{"send", "{}", "--lang"}, "--lang", usage},
+        {{"route", "list", "--frob"}, "unknown argument: --frob", usage},
+        {{"--ip", "10.0.0.300", "route", "list"}, "--ip needs an IPv4 address", usage},
+        {{"--ip", "::1", "send", "{}"}, "--ip needs an IPv4 address", usage},
+        {{"--ip", "10.0.0.1", "--timeout", "x", "send"}, "--timeout", usage},
+        {{"send", "{}", "--device-life-ms", "0"}, "--device-life-ms", usage},
+    };
+    for (const Refused& c : cases) {
+        CtlOptions o;
+        QString error;
+        const std::string line = c.args.join(' ').toStdString();
+        EXPECT_FALSE(CtlOptions::parse(c.args, &o, &error)) << line;
+        EXPECT_TRUE(error.contains(c.error)) << line << ": " << error.toStdString();
+        EXPECT_EQ(CtlOptions::usageExitCode(c.args), c.exitCode) << line;
+    }
     // The control commands' usage code differs from every outcome a device can cause.
     for (int code : {CtlExit::kOk, CtlExit::kRefused, CtlExit::kNoReply, CtlExit::kUnknown})
         EXPECT_NE(code, CtlExit::kUsage);
+}
+
+TEST(CtlOptionsTest, HelpPerCommandAndVersion)
+{
+    QStringList everyCommand;
+    for (const CtlCommand& c : CtlCommandTable::all())
+        everyCommand << c.name;
+    const Help cases[] = {
+        {{"--help"}, everyCommand + QStringList{"--ip", "--version"}, {"--rtp-offset"}},
+        {{"-h", "--ip", "10.0.0.1"}, {"route add", "watch"}, {}},
+        {{"devices", "--help"}, {"devices", "--seconds", "--ip"}, {"--json", "--timeout"}},
+        {{"route", "add", "--help"},
+         {"route add SENDER:CH RECEIVER:CH", "--yes", "--dry-run", "4 bad arguments"},
+         {"--channels"}},
+        {{"route", "--help"}, {"route list", "route add", "route remove"}, {"stream create"}},
+        {{"stream", "create", "-h", "Desk"}, {"--rtp-offset", "--channels", "--json"}, {}},
+        {{"send", "--help"}, {"send 'COMMAND-MESSAGE'... | -", "--lang cn|en"}, {"--name"}},
+    };
+    for (const Help& c : cases) {
+        CtlOptions o;
+        QString error;
+        const std::string line = c.args.join(' ').toStdString();
+        ASSERT_TRUE(CtlOptions::parse(c.args, &o, &error)) << line << ": " << error.toStdString();
+        for (const QString& s : c.shows)
+            EXPECT_TRUE(o.help.contains(s)) << line << " lacks " << s.toStdString();
+        for (const QString& s : c.hides)
+            EXPECT_FALSE(o.help.contains(s)) << line << " shows " << s.toStdString();
+    }
+    for (const QStringList& args : {QStringList{"--version"}, QStringList{"--ip", "10.0.0.1", "--version"}}) {
+        CtlOptions o;
+        QString error;
+        ASSERT_TRUE(CtlOptions::parse(args, &o, &error)) << error.toStdString();
+        EXPECT_TRUE(o.version && o.help.isEmpty());
+    }
+}
+
+TEST(CtlOptionsTest, EveryRowAgreesWithItsKindAndOptions)
+{
+    for (const CtlCommand& c : CtlCommandTable::all()) {
+        // The session and the discovery time go by the command's kind; a row that runs must be a control one.
+        CtlOptions kind;
+        kind.command = c.id;
+        EXPECT_EQ(c.isControl(), kind.isControl()) << c.name.toStdString();
+        for (const QString& r : c.required)
+            EXPECT_TRUE(CtlCommandTable::commandsTaking(r).contains(c.name)) << c.name.toStdString();
+    }
 }
