@@ -1,6 +1,7 @@
 #include "DevVolumeForm.h"
 
 #include "LevelConversion.h"
+#include "ReplyFields.h"
 #include "UiScale.h"
 
 #include <QHeaderView>
@@ -14,16 +15,8 @@ namespace {
 
 const QString kNoChannels = QStringLiteral("--");
 
-QString compact(const QJsonObject& o)
-{
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
-
-QString text(const QJsonObject& o, const char* key)
-{
-    const QJsonValue v = o.value(QLatin1String(key));
-    return v.isString() ? v.toString() : v.toVariant().toString();
-}
+using ReplyFields::compact;
+using ReplyFields::text;
 
 } // namespace
 
@@ -180,7 +173,7 @@ void DevVolumeForm::recvBackData(QString msg)
     QStringList values;
     values.reserve(arr.size());
     for (const QJsonValue& v : arr)
-        values << (v.isString() ? v.toString() : v.toVariant().toString());
+        values << ReplyFields::text(v);
     const int level = LevelConversion::meterValue(LevelConversion::maxLevel(values, m_rows.at(row).levelOffset));
     QTableWidgetItem* item = m_table->item(row, column);
     const QString shown = QString::number(level);

@@ -13,6 +13,7 @@
 #include "NameRules.h"
 #include "NewDelayCounter.h"
 #include "ReasonText.h"
+#include "ReplyFields.h"
 #include "StyledButton.h"
 #include "UartTunnelPanel.h"
 #include "UiScale.h"
@@ -35,10 +36,7 @@ namespace {
 
 const QString kSucc = QStringLiteral("succ");
 
-QString text(const QJsonObject& o, const char* key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
+using ReplyFields::text;
 
 } // namespace
 

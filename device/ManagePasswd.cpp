@@ -2,9 +2,9 @@
 
 #include "AppState.h"
 #include "DevDetailStore.h"
-#include "DevManager.h"
 #include "DeviceLog.h"
 #include "DeviceRequests.h"
+#include "DeviceSender.h"
 #include "LockMasks.h"
 #include "LogRedaction.h"
 #include "ModelTable.h"
@@ -235,7 +235,7 @@ void ManagePasswd::send(const QJsonObject& request, uint16_t port)
     }
     const QByteArray bytes = DeviceRequests::compose(request);
     qCDebug(lcDevice).noquote() << "ManagePasswd sends" << LogRedaction::redacted(bytes) << "to port" << port;
-    libCallUser_sendUdp(bytes.constData(), bytes.size(), detail.ip, port);
+    DeviceSender::send(bytes, detail.ip, port);
 }
 
 void ManagePasswd::recvBackData(QString msg)

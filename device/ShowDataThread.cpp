@@ -1,17 +1,13 @@
 #include "ShowDataThread.h"
 
-#include "DevManager.h"
+#include "DeviceSender.h"
+#include "ReplyFields.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMutexLocker>
 
 namespace {
-
-QString compact(const QJsonObject& o)
-{
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
-}
 
 QString levelMessage(const QString& ops, const QString& devId, int inOrOut)
 {
@@ -20,7 +16,7 @@ QString levelMessage(const QString& ops, const QString& devId, int inOrOut)
     o.insert(QStringLiteral("devId"), devId);
     o.insert(QStringLiteral("inOrOut"), QString::number(inOrOut));
     o.insert(QStringLiteral("idStart"), QStringLiteral("0"));
-    return compact(o);
+    return ReplyFields::compact(o);
 }
 
 QString batchRequest(const QString& ops)
@@ -28,7 +24,7 @@ QString batchRequest(const QString& ops)
     QJsonObject o;
     o.insert(QStringLiteral("ops"), ops);
     o.insert(QStringLiteral("idStart"), QStringLiteral("0"));
-    return compact(o);
+    return ReplyFields::compact(o);
 }
 
 } // namespace
@@ -106,8 +102,7 @@ void ShowDataThread::run()
         const QStringList requests = roundRequests(t);
         for (const QString& r : requests) {
             if (t.batch) {
-                const QByteArray bytes = r.toUtf8();
-                libCallUser_sendUdp(bytes.constData(), bytes.size(), t.ip, kBatchPort);
+                DeviceSender::send(r.toUtf8(), t.ip, kBatchPort);
             } else {
                 emit sendRequest(r);
             }
