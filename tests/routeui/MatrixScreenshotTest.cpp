@@ -86,6 +86,24 @@ int main(int argc, char** argv)
         return 1;
     }
     std::printf("%s\n", qPrintable(path));
-    return form.cellTag(form.rows().indexOf("MRD-0000", 3), form.columns().indexOf("MRD-0001", 3), 2) == "checked" ? 0
-                                                                                                                   : 2;
+    if (form.cellTag(form.rows().indexOf("MRD-0000", 3), form.columns().indexOf("MRD-0001", 3), 2) != "checked")
+        return 2;
+
+    // A portrait screen full of routes, one device being identified: every visible cell must be drawn.
+    for (int i = 5; i < 12; ++i) {
+        announceDev(i, 16);
+        for (int c = 0; c < 16; ++c)
+            route(i - 1, c % 8 + (i - 1 < 5 ? 0 : 8 * (c / 8)), i, c);
+    }
+    form.resetData();
+    form.resize(1080, 1920);
+    form.setDeviceBlinking(QStringLiteral("MRD-0002"), true);
+    app.processEvents();
+    const QString portrait = QStringLiteral(MERIDANE_SCREENSHOT_DIR "/matrix-portrait.png");
+    const QImage big = form.grab().toImage();
+    if (!big.save(portrait))
+        return 1;
+    std::printf("%s (%d x %d cells drawn)\n", qPrintable(portrait), form.window().rows, form.window().cols);
+    // The bottom right corner of the grid is a drawn cell, not the empty background.
+    return big.pixelColor(big.width() - 3, big.height() - 3) != QColor(0x1A, 0x1B, 0x1F) ? 0 : 3;
 }
