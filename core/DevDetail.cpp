@@ -2,7 +2,20 @@
 
 #include "DevManager.h"
 
+#include <QJsonArray>
 #include <cstring>
+
+namespace {
+
+template <typename List> QJsonArray arrayOf(const List& values)
+{
+    QJsonArray out;
+    for (const auto& v : values)
+        out.append(v);
+    return out;
+}
+
+} // namespace
 
 QStringList s_dev_detail::numberedNames(const QString& prefix, int count)
 {
@@ -65,4 +78,46 @@ s_dev_detail s_dev_detail::fromRecord(const DevRecord* rec)
 void s_dev_detail::registerMetaType()
 {
     qRegisterMetaType<DevDetail_t>("DevDetail_t");
+}
+
+QJsonObject s_dev_detail::toJson() const
+{
+    return QJsonObject{{"devId", devId},
+                       {"name", name},
+                       {"ip", dvm_ipToString(ip)},
+                       {"port", port},
+                       {"rxChNames", arrayOf(rxChNames)},
+                       {"txChNames", arrayOf(txChNames)},
+                       {"phyRxChNames", arrayOf(phyRxChNames)},
+                       {"phyTxChNames", arrayOf(phyTxChNames)},
+                       {"phyRxGains", arrayOf(phyRxGains)},
+                       {"phyTxGains", arrayOf(phyTxGains)},
+                       {"phyRxMutes", arrayOf(phyRxMutes)},
+                       {"phyTxMutes", arrayOf(phyTxMutes)},
+                       {"sampleRate", sampleRate},
+                       {"sampleByteNum", sampleByteNum},
+                       {"dscp", dscp},
+                       {"model", model},
+                       {"type", type},
+                       {"macText", macText},
+                       {"canWork", canWork},
+                       {"oemCode", oemCode},
+                       {"firmwareVersion", firmwareVersion},
+                       {"firmwareBuild", firmwareBuild},
+                       {"ptpPriority", ptpPriority},
+                       {"ptpDomain", ptpDomain},
+                       {"ptpDscp", ptpDscp},
+                       {"sampleRates", arrayOf(sampleRates)},
+                       {"packetTimeDivs", arrayOf(packetTimeDivs)},
+                       {"isFixedIp", isFixedIp},
+                       {"fixedIp", fixedIp},
+                       {"gateway", gateway},
+                       {"dns", dns},
+                       {"temperature", temperature},
+                       {"customOemType", customOemType},
+                       {"customStr", customStr},
+                       {"routeLock", routeLock},
+                       {"detailLock", detailLock},
+                       {"dspLockLevel", dspLockLevel},
+                       {"passwordSet", passwordSet}};
 }

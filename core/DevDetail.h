@@ -1,6 +1,7 @@
 #pragma once
 #include "DvmTypes.h"
 
+#include <QJsonObject>
 #include <QMetaType>
 #include <QString>
 #include <QStringList>
@@ -73,6 +74,10 @@ struct s_dev_detail
     /// EUI-64 identity loses its two middle filler octets (17 characters). Other lengths keep
     /// all their octets.
     static QString macTextFromClockId(const QString& clockId);
+    /// Every field as JSON under its own name: the address as dotted text (also 0.0.0.0), numbers as JSON
+    /// numbers, lists as arrays. The one form of a detail that the application's state files and scripted
+    /// sessions print.
+    QJsonObject toJson() const;
     /// Registers DevDetail_t for queued signals; call once before connecting (idempotent).
     static void registerMetaType();
 };
