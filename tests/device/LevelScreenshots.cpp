@@ -100,6 +100,8 @@ int main(int argc, char** argv)
     page.recvBackData(
         reply(QStringLiteral("getAllPhyGain"), devId, 0, {"0", "-6.5", "3", "12", "-inf", "0", "-20", "1.5"}));
     page.recvBackData(reply(QStringLiteral("getAllPhyMute"), devId, 0, {"0", "0", "1", "0", "0", "0", "1", "0"}));
+    while (!page.rowsComplete()) // rows are built a slice per pass of the event loop
+        app.processEvents();
     app.processEvents();
     bool ok = save(page, dir + QStringLiteral("/levels_page.png"));
 

@@ -1,5 +1,6 @@
 // Renders the settings window of a device offscreen, once plain and once with the detail lock, so a person
 // can look at the layout. Not a test.
+#include "AppState.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "DevWin.h"
@@ -62,6 +63,8 @@ int main(int argc, char** argv)
     QApplication app(argc, argv);
     const QString dir = QStringLiteral(MERIDANE_SCREENSHOT_DIR);
     QDir().mkpath(dir);
+    // Every optional control shown.
+    AppState::setConfig(AppConfig::fromText(QStringLiteral("Title=Meridane\nCanEditDevType=1\nCanShowVolume=1\n")));
     addDevice("MRD-0001", "Hall Stagebox", "192.168.1.11");
     bool ok = render("MRD-0001", 0, dir + "/settings_window.png");
     ok = render("MRD-0001", 1, dir + "/settings_locked.png") && ok;
