@@ -3,9 +3,10 @@
 #include "CoreLog.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
-#include "LogRedaction.h"
 #include "DeviceRequests.h"
+#include "LogRedaction.h"
 #include "ReplyDecoders.h"
+#include "ReplyFields.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -15,8 +16,6 @@ namespace {
 
 const QString kOps = QStringLiteral("ops");
 const QString kDevId = QStringLiteral("devId");
-const QString kResult = QStringLiteral("result");
-const QString kSucc = QStringLiteral("succ");
 
 /// The four channel-name lists, in the order they are read out.
 struct NameList
@@ -42,16 +41,6 @@ int nameListIndex(const QString& ops)
     return -1;
 }
 
-int intOf(const QJsonValue& v)
-{
-    return v.isDouble() ? v.toInt() : v.toString().toInt();
-}
-
-QString text(const QJsonObject& o, const char* key)
-{
-    return o.value(QLatin1String(key)).toString();
-}
-
 void setEntry(QStringList& list, int id, const QString& name)
 {
     if (id >= 0 && id < list.size())
@@ -66,14 +55,22 @@ struct Rename
     const char* inOrOut; ///< nullptr when the command has one side
 };
 const Rename kRenames[] = {
-    {"getAllPhyVolumeDbTx", "getAllPhyLevel", "1"}, {"getAllPhyVolumeDbRx", "getAllPhyLevel", "0"},
-    {"getAllPhyGainDbTx", "getAllPhyGain", "1"},    {"getAllPhyGainDbRx", "getAllPhyGain", "0"},
-    {"setPhyGainDbTx", "setPhyGain", "1"},          {"setPhyGainDbRx", "setPhyGain", "0"},
-    {"getAllPhyMuteTx", "getAllPhyMute", "1"},      {"getAllPhyMuteRx", "getAllPhyMute", "0"},
-    {"setPhyMuteTx", "setPhyMute", "1"},            {"setPhyMuteRx", "setPhyMute", "0"},
-    {"getAllVolumeDbTx", "getAllNetLevel", "1"},    {"getAllVolumeDbRx", "getAllNetLevel", "0"},
-    {"getUcastStats", "getDelayStatUcast", nullptr}, {"getMcastStats", "getDelayStatMcast", nullptr},
-    {"clrUcastStats", "clrDelayStatUcast", nullptr}, {"clrMcastStats", "clrDelayStatMcast", nullptr},
+    {"getAllPhyVolumeDbTx", "getAllPhyLevel", "1"},
+    {"getAllPhyVolumeDbRx", "getAllPhyLevel", "0"},
+    {"getAllPhyGainDbTx", "getAllPhyGain", "1"},
+    {"getAllPhyGainDbRx", "getAllPhyGain", "0"},
+    {"setPhyGainDbTx", "setPhyGain", "1"},
+    {"setPhyGainDbRx", "setPhyGain", "0"},
+    {"getAllPhyMuteTx", "getAllPhyMute", "1"},
+    {"getAllPhyMuteRx", "getAllPhyMute", "0"},
+    {"setPhyMuteTx", "setPhyMute", "1"},
+    {"setPhyMuteRx", "setPhyMute", "0"},
+    {"getAllVolumeDbTx", "getAllNetLevel", "1"},
+    {"getAllVolumeDbRx", "getAllNetLevel", "0"},
+    {"getUcastStats", "getDelayStatUcast", nullptr},
+    {"getMcastStats", "getDelayStatMcast", nullptr},
+    {"clrUcastStats", "clrDelayStatUcast", nullptr},
+    {"clrMcastStats", "clrDelayStatMcast", nullptr},
 };
 
 } // namespace
@@ -99,9 +96,9 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             d->setDevId(r);
             d->emitMessage(r.obj);
         };
-        for (const char* ops : {"setSampleRate", "setPacketTimeDiv", "setDelayUs", "setPtpPriority", "setPtpDomain",
-                                "setPtpDscp", "setDscp", "clrRxCh", "getInfo", "setGain", "setPower",
-                                "getCfg", "setCfg"})
+        for (const char* ops :
+             {"setSampleRate", "setPacketTimeDiv", "setDelayUs", "setPtpPriority", "setPtpDomain", "setPtpDscp",
+              "setDscp", "clrRxCh", "getInfo", "setGain", "setPower", "getCfg", "setCfg"})
             h.insert(QLatin1String(ops), setDevIdAndEmit);
         for (const char* ops : {"getGpioInfo", "setGpioInfo", "testGpio", "setLock"})
             h.insert(QLatin1String(ops), [](ReplyDispatcher* d, Reply& r) { d->emitMessage(r.obj); });
@@ -115,14 +112,15 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             });
         }
         for (int i = 0; i < kNameListCount; ++i)
-            h.insert(QLatin1String(kNameLists[i].ops), [](ReplyDispatcher* d, Reply& r) { d->handleChannelNamePage(r); });
+            h.insert(QLatin1String(kNameLists[i].ops),
+                     [](ReplyDispatcher* d, Reply& r) { d->handleChannelNamePage(r); });
         h.insert(QStringLiteral("setChNameTx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, false); });
         h.insert(QStringLiteral("setChNameRx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, false); });
         h.insert(QStringLiteral("setPhyChNameTx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, true); });
         h.insert(QStringLiteral("setPhyChNameRx"), [](ReplyDispatcher* d, Reply& r) { d->handleSetChName(r, true); });
         h.insert(QStringLiteral("setDevName"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
-            const QString name = text(r.obj, "name");
+            const QString name = ReplyFields::text(r.obj, "name");
             d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.name = name; });
             d->emitMessage(r.obj);
             if (d->m_sink.refreshDevAndChName)
@@ -130,8 +128,8 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         });
         h.insert(QStringLiteral("setSampleByteNum"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
-            if (text(r.obj, "result") == kSucc) {
-                const int bytes = intOf(r.obj.value(QStringLiteral("sampleByteNum")));
+            if (ReplyFields::succeeded(r.obj)) {
+                const int bytes = ReplyFields::number(r.obj, "sampleByteNum");
                 d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.sampleByteNum = bytes; });
             }
             d->emitMessage(r.obj);
@@ -139,14 +137,14 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         // The stream views list the registry's transmit tables, which no device notice refreshes.
         h.insert(QStringLiteral("setMcastTx"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
-            if (text(r.obj, "result") == kSucc)
+            if (ReplyFields::succeeded(r.obj))
                 dvm_refetchTransmitTables(r.devIp);
             d->emitMessage(r.obj);
         });
         h.insert(QStringLiteral("clrMcastTx"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
-            if (text(r.obj, "result") == kSucc) {
-                const uint32_t dstIp = static_cast<uint32_t>(text(r.obj, "dstIp").toULongLong());
+            if (ReplyFields::succeeded(r.obj)) {
+                const uint32_t dstIp = static_cast<uint32_t>(ReplyFields::text(r.obj, "dstIp").toULongLong());
                 if (McastRecord* m = findMcastByDstIp(dstIp))
                     dvm_setMcastLife(m, 0);
                 dvm_refetchTransmitTables(r.devIp);
@@ -154,11 +152,11 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             d->emitMessage(r.obj);
         });
         h.insert(QStringLiteral("setUcastRx"), [](ReplyDispatcher* d, Reply& r) {
-            if (text(r.obj, "result") == kSucc) {
+            if (ReplyFields::succeeded(r.obj)) {
                 d->emitMessage(r.obj);
                 return;
             }
-            const bool locked = text(r.obj, "reason") == QLatin1String("LOCK_UCAST_MCAST");
+            const bool locked = ReplyFields::text(r.obj, "reason") == QLatin1String("LOCK_UCAST_MCAST");
             if (d->m_sink.showTips)
                 d->m_sink.showTips(locked ? QCoreApplication::translate("MyThread", "设备已加锁")
                                           : QStringLiteral("setRx fail"));
@@ -167,8 +165,9 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         });
         h.insert(QStringLiteral("setMcastRx"), h.value(QStringLiteral("setUcastRx")));
         h.insert(QStringLiteral("getIp"), [](ReplyDispatcher* d, Reply& r) {
-            const int fixed = intOf(r.obj.value(QStringLiteral("fixedIp")));
-            const QString ip = text(r.obj, "ip"), gw = text(r.obj, "gw"), dns = text(r.obj, "dns");
+            const int fixed = ReplyFields::number(r.obj, "fixedIp");
+            const QString ip = ReplyFields::text(r.obj, "ip"), gw = ReplyFields::text(r.obj, "gw"),
+                          dns = ReplyFields::text(r.obj, "dns");
             d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
                 det.isFixedIp = fixed;
                 if (fixed == 1) {
@@ -181,8 +180,8 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             d->emitMessage(r.obj);
         });
         h.insert(QStringLiteral("getDebugInfo"), [](ReplyDispatcher* d, Reply& r) {
-            const QString model = text(r.obj, "model").trimmed();
-            const QString temp = text(r.obj, "temp");
+            const QString model = ReplyFields::text(r.obj, "model").trimmed();
+            const QString temp = ReplyFields::text(r.obj, "temp");
             d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
                 det.model = model;
                 det.temperature = temp;
@@ -202,12 +201,12 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         });
         h.insert(QStringLiteral("reboot"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
-            if (text(r.obj, "result") == kSucc && d->m_sink.rebootConfirmed)
+            if (ReplyFields::succeeded(r.obj) && d->m_sink.rebootConfirmed)
                 d->m_sink.rebootConfirmed(r.devId);
             d->emitMessage(r.obj);
         });
         h.insert(QStringLiteral("getLock"), [](ReplyDispatcher* d, Reply& r) {
-            const ReplyDecoders::DeviceLock lock = ReplyDecoders::deviceLock(text(r.obj, "val"));
+            const ReplyDecoders::DeviceLock lock = ReplyDecoders::deviceLock(ReplyFields::text(r.obj, "val"));
             d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
                 det.routeLock = lock.routeLock;
                 det.detailLock = lock.detailLock;
@@ -219,12 +218,12 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             d->emitMessage(r.obj);
         });
         h.insert(QStringLiteral("getCustomStr"), [](ReplyDispatcher* d, Reply& r) {
-            const QString str = text(r.obj, "str");
+            const QString str = ReplyFields::text(r.obj, "str");
             d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.customStr = str; });
         });
         h.insert(QStringLiteral("getOemData"), [](ReplyDispatcher* d, Reply& r) {
-            if (text(r.obj, "name").trimmed() == QLatin1String("customOemType")) {
-                const QString val = text(r.obj, "val").trimmed();
+            if (ReplyFields::text(r.obj, "name").trimmed() == QLatin1String("customOemType")) {
+                const QString val = ReplyFields::text(r.obj, "val").trimmed();
                 d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.customOemType = val; });
             }
             d->emitMessage(r.obj);
@@ -237,15 +236,16 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
 void ReplyDispatcher::handleSetChName(Reply& r, bool physical)
 {
     const bool tx = r.ops.endsWith(QLatin1String("Tx"));
-    const int id = intOf(r.obj.value(QStringLiteral("id")));
-    const QString name = text(r.obj, "name");
+    const int id = ReplyFields::number(r.obj, "id");
+    const QString name = ReplyFields::text(r.obj, "name");
     if (!physical)
         r.obj.insert(kOps, QStringLiteral("setChName"));
     setDevId(r);
     r.obj.insert(QStringLiteral("inOrOut"), tx ? QStringLiteral("1") : QStringLiteral("0"));
     r.obj.insert(QStringLiteral("ch"), r.obj.value(QStringLiteral("id")));
     m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
-        QStringList& list = physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
+        QStringList& list =
+            physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
         setEntry(list, id, name);
     });
     emitMessage(r.obj);
@@ -261,7 +261,7 @@ void ReplyDispatcher::handleChannelNamePage(Reply& r)
     m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
         for (const QJsonValue& v : arr) {
             const QJsonObject el = v.toObject();
-            setEntry(det.*(nl.names), intOf(el.value(QStringLiteral("id"))), text(el, "name"));
+            setEntry(det.*(nl.names), ReplyFields::number(el, "id"), ReplyFields::text(el, "name"));
         }
     });
 
@@ -269,8 +269,8 @@ void ReplyDispatcher::handleChannelNamePage(Reply& r)
     if (!dvm_copyDevHeader(findDevById(r.devId.toUtf8().constData()), &hdr))
         return;
     const int length = dvm_clampCount(hdr.*(nl.count));
-    const int idStart = intOf(r.obj.value(QStringLiteral("idStart")));
-    const int idNext = intOf(r.obj.value(QStringLiteral("idNext")));
+    const int idStart = ReplyFields::number(r.obj, "idStart");
+    const int idNext = ReplyFields::number(r.obj, "idNext");
     // Ask for the rest only while pages make progress inside the list: a device that repeats or
     // overshoots a page would otherwise keep the chain asking at network speed.
     int next = list;
@@ -293,7 +293,7 @@ void ReplyDispatcher::handleChannelNamePage(Reply& r)
 void ReplyDispatcher::handleDspTagged(Reply& r)
 {
     if (r.ops == QLatin1String("getLock")) {
-        const int level = ReplyDecoders::dspLockLevel(text(r.obj, "val"));
+        const int level = ReplyDecoders::dspLockLevel(ReplyFields::text(r.obj, "val"));
         m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.dspLockLevel = level; });
         return;
     }
@@ -303,10 +303,11 @@ void ReplyDispatcher::handleDspTagged(Reply& r)
         return;
     const bool tx = r.ops.endsWith(QLatin1String("Tx"));
     const bool physical = r.ops.startsWith(QLatin1String("setPhyChName"));
-    const int id = intOf(r.obj.value(QStringLiteral("id")));
-    const QString name = text(r.obj, "name");
+    const int id = ReplyFields::number(r.obj, "id");
+    const QString name = ReplyFields::text(r.obj, "name");
     m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) {
-        QStringList& list = physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
+        QStringList& list =
+            physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
         setEntry(list, id, name);
     });
     if (m_sink.refreshDevAndChName)
@@ -327,7 +328,7 @@ void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp)
 
     if (r.ops == QLatin1String("setIp")) {
         // Answered before the device moves: named by devId, not by address.
-        if (DevRecord* rec = findDevById(text(r.obj, "devId").toUtf8().constData()))
+        if (DevRecord* rec = findDevById(ReplyFields::text(r.obj, "devId").toUtf8().constData()))
             dvm_setDevLife(rec, 0);
         emitMessage(r.obj);
         return;
@@ -352,11 +353,11 @@ void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp)
         r.obj.insert(QStringLiteral("back"), QString::fromUtf8(bytes));
         emitMessage(r.obj);
     } else {
-        const QString uiTag = text(r.obj, "uiTag");
+        const QString uiTag = ReplyFields::text(r.obj, "uiTag");
         if (uiTag == QLatin1String("dspUiTag"))
             handleDspTagged(r);
         if (uiTag == QLatin1String("dspUiTag") || uiTag == QLatin1String("superMatrixUiTag") ||
-            text(r.obj, "cookie") == QLatin1String("0")) {
+            ReplyFields::text(r.obj, "cookie") == QLatin1String("0")) {
             emitMessage(r.obj);
             return;
         }
