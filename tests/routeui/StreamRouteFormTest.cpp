@@ -7,49 +7,53 @@
 #include <QLineEdit>
 #include <QRadioButton>
 #include <QTextBrowser>
+#include <vector>
 
 namespace {
 
 class StreamRouteFormTest : public routeuitest::WidgetTest
 {
-protected:
-    void fill(const char* name, const char* text) { form.findChild<QLineEdit*>(name)->setText(text); }
-    FormStreamRoute form;
 };
 
 } // namespace
 
-TEST_F(StreamRouteFormTest, UnicastFieldsAreCheckedInOrder)
+TEST_F(StreamRouteFormTest, FieldsAreCheckedInOrderForTheChosenMode)
 {
-    EXPECT_EQ(form.mode(), FormStreamRoute::Unicast);
-    EXPECT_EQ(form.validate(), "ucast_devId cannot be empty");
-    fill("ucast_srcChId", "1");
-    fill("ucast_dstChId", "2");
-    EXPECT_EQ(form.validate(), "ucast_devId cannot be empty");
-    fill("ucast_devId", "D");
-    fill("ucast_srcChId", "  ");
-    EXPECT_EQ(form.validate(), "ucast_srcChId cannot be empty");
-    fill("ucast_srcChId", "1");
-    EXPECT_EQ(form.validate(), "");
-    // Multicast fields do not count in unicast mode and the other way round.
-    form.findChild<QRadioButton*>("mcast_rad_bt")->click();
-    EXPECT_EQ(form.mode(), FormStreamRoute::Multicast);
-    EXPECT_EQ(form.validate(), "mcast_dstIp cannot be empty");
-}
-
-TEST_F(StreamRouteFormTest, MulticastFieldsAreCheckedInOrder)
-{
-    form.setMode(FormStreamRoute::Multicast);
-    const char* order[] = {"mcast_dstIp", "mcast_dstPort", "mcast_chNum",  "mcast_sample",
-                           "mcast_rtp",   "mcast_srcChId", "mcast_dstChId"};
-    for (const char* name : order) {
-        EXPECT_EQ(form.validate(), QStringLiteral("%1 cannot be empty").arg(name));
-        fill(name, "1");
+    struct Case
+    {
+        FormStreamRoute::Mode mode;
+        std::vector<const char*> order;
+    };
+    const Case cases[] = {
+        {FormStreamRoute::Unicast, {"ucast_devId", "ucast_srcChId", "ucast_dstChId"}},
+        {FormStreamRoute::Multicast,
+         {"mcast_dstIp", "mcast_dstPort", "mcast_chNum", "mcast_sample", "mcast_rtp", "mcast_srcChId",
+          "mcast_dstChId"}},
+    };
+    for (const Case& c : cases) {
+        FormStreamRoute form;
+        form.setMode(c.mode);
+        for (const char* name : c.order)
+            form.findChild<QLineEdit*>(name)->clear();
+        for (const char* name : c.order) {
+            const QString missing = QStringLiteral("%1 cannot be empty").arg(name);
+            EXPECT_EQ(form.validate(), missing);
+            form.findChild<QLineEdit*>(name)->setText("  "); // blanks count as empty
+            EXPECT_EQ(form.validate(), missing);
+            form.findChild<QLineEdit*>(name)->setText("1");
+        }
+        EXPECT_EQ(form.validate(), "") << c.mode;
+        // The other mode's fields do not count.
+        form.setMode(c.mode == FormStreamRoute::Unicast ? FormStreamRoute::Multicast : FormStreamRoute::Unicast);
+        EXPECT_NE(form.validate(), "");
     }
-    EXPECT_EQ(form.validate(), "");
+    // The channel the view passes in lands in both modes' receive field.
+    FormStreamRoute form;
     form.setDstChId(5);
     EXPECT_EQ(form.mcastDstChId(), "5");
     EXPECT_EQ(form.ucastDstChId(), "5");
+    form.findChild<QRadioButton*>("mcast_rad_bt")->click();
+    EXPECT_EQ(form.mode(), FormStreamRoute::Multicast);
 }
 
 TEST(StreamMcastWindow, ShowsTheStreamAndItsSender)
