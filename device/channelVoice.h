@@ -124,7 +124,7 @@ private:
     QSet<QString> m_pendingNames;                 ///< "side:index" renames this page sent
 
     /// Where the next built row goes: the side in build order, its page's layout and the open block.
-    int m_buildOrder = 0;
+    int m_buildOrder = SideCount; ///< SideCount: nothing left to build
     QVBoxLayout* m_pageLayout[2] = {nullptr, nullptr};
     QVBoxLayout* m_blockLayout = nullptr;
     QTimer m_buildTimer;
