@@ -1,4 +1,6 @@
 // Structural edits of a configuration: adding, deleting, copying, pasting and planning links, with their refusals.
+// The rules themselves are DspEditRules' and DspLinkPlan's; here: what the editor builds, where it inserts, the
+// facts it obeys (CPU, forcing, lock), its clipboards and its messages.
 
 #include "DspChainEditor.h"
 
@@ -12,74 +14,97 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
-
 namespace {
 
-using Result = DspChainEditor::Result;
-
-constexpr int Eq = CBaseItem::KindEq;
-constexpr int Delay = CBaseItem::KindDelay;
-constexpr int Compress = CBaseItem::KindCompress;
-
-/// A chain as short labels: "EQ", "HPF@20", "Delay@24000", ...; "/b" when bypassed, "#g" with a group id.
-QStringList labels(const CChainChannel* ch)
+/// "EQ", "HPF", "LPF", "Delay", "Comp", with "@<freq or samples>" for filters and delays in labels, "/b" when
+/// bypassed and "#<id>" with a group id.
+QString label(const CBaseItem* b)
 {
-    QStringList out;
-    for (const CBaseItem* b : ch->blocks()) {
-        QString l;
-        if (const auto* f = dynamic_cast<const CHlpfItem*>(b))
-            l = QStringLiteral("%1@%2").arg(f->isHpf() ? "HPF" : "LPF").arg(f->freq0());
-        else if (const auto* d = dynamic_cast<const CDelayItem*>(b))
-            l = QStringLiteral("Delay@%1").arg(d->maxNum());
-        else
-            l = b->kind() == Eq ? QStringLiteral("EQ") : QString::number(b->kind());
-        if (b->isBypass())
-            l += QStringLiteral("/b");
-        if (b->groupId() >= 0)
-            l += QStringLiteral("#%1").arg(b->groupId());
-        out << l;
+    QString l;
+    if (const auto* f = dynamic_cast<const CHlpfItem*>(b))
+        l = QStringLiteral("%1@%2").arg(f->isHpf() ? "HPF" : "LPF").arg(f->freq0());
+    else if (const auto* d = dynamic_cast<const CDelayItem*>(b))
+        l = QStringLiteral("Delay@%1").arg(d->maxNum());
+    else
+        l = b->kind() == CBaseItem::KindEq ? QStringLiteral("EQ") : QStringLiteral("Comp");
+    if (b->isBypass())
+        l += QStringLiteral("/b");
+    if (b->groupId() >= 0)
+        l += QStringLiteral("#%1").arg(b->groupId());
+    return l;
+}
+
+/// A channel written "in0" or "out3"; a block "in0.2".
+struct Place
+{
+    bool isInput = true;
+    int ch = 0;
+    int block = 0;
+};
+
+Place place(const QString& text)
+{
+    const bool in = text.startsWith(QLatin1String("in"));
+    const QStringList parts = text.mid(in ? 2 : 3).split(QLatin1Char('.'));
+    return {in, parts.value(0).toInt(), parts.value(1).toInt()};
+}
+
+/// Chains as "in0=EQ/b,Delay;out1=Comp#5": blocks of kinds EQ, HPF, Delay and Comp.
+void build(CDeviceDspData& data, const QString& spec)
+{
+    for (const QString& chain : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        const Place at = place(chain.section(QLatin1Char('='), 0, 0));
+        for (QString token : chain.section(QLatin1Char('='), 1).split(QLatin1Char(','))) {
+            const int group = token.contains(QLatin1Char('#')) ? token.section(QLatin1Char('#'), 1).toInt() : -1;
+            token = token.section(QLatin1Char('#'), 0, 0);
+            const bool bypass = token.endsWith(QLatin1String("/b"));
+            token.remove(QLatin1String("/b"));
+            CBaseItem* b = token == QLatin1String("EQ")      ? DspBlockFactory::create(CBaseItem::KindEq)
+                           : token == QLatin1String("Delay") ? DspBlockFactory::create(CBaseItem::KindDelay)
+                           : token == QLatin1String("Comp")  ? DspBlockFactory::create(CBaseItem::KindCompress)
+                                                             : new CHlpfItem;
+            if (auto* f = dynamic_cast<CHlpfItem*>(b))
+                f->setIsHpf(true);
+            b->setBypass(bypass);
+            b->setGroupId(group);
+            data.channel(at.isInput, at.ch)->appendBlock(b);
+        }
     }
-    return out;
 }
 
-void add(CDeviceDspData& d, bool isInput, int ch, std::initializer_list<int> kinds)
+enum Op
 {
-    for (int kind : kinds)
-        d.channel(isInput, ch)->appendBlock(DspBlockFactory::create(kind));
-}
+    Add,           ///< `target` at `at` (its block part is the position)
+    Delete,        ///< the block at `at`
+    DeleteChannel, ///< the chain of `at`
+    Copy,          ///< the block at `from`
+    Paste,         ///< copy the block at `from`, paste onto `at`
+    PasteChanged,  ///< as Paste, but the source is bypassed between copy and paste
+    PasteChannel,  ///< copy channel `from`, paste onto `at`
+    Link           ///< plan linking `at` with channel `target` of the same side
+};
 
-void addHighPass(CDeviceDspData& d, int ch)
+enum Fact
 {
-    auto* f = new CHlpfItem;
-    f->setIsHpf(true);
-    d.input(ch)->appendBlock(f);
-}
-
-DspChainEditor::Facts facts(double cpuFactor = 1.0, bool force = false, bool locked = false, qint64 delay = 100000)
-{
-    DspChainEditor::Facts f;
-    f.automixerLimit = 2;
-    f.delayBudget = delay;
-    f.cpuFactor = cpuFactor;
-    f.forceAdd = force;
-    f.locked = locked;
-    return f;
-}
-
-constexpr double kFull = 0.005; // a 4 x 4 configuration estimates 99 with this capacity factor
+    Forced = 1,
+    Locked = 2,
+    FullCpu = 4,     ///< a capacity factor that puts 4 x 4 channels at an estimate of 99
+    SmallMemory = 8, ///< 20000 samples of delay memory
+    HalfSecond = 16  ///< a new delay holds 0.5 s
+};
 
 struct EditCase
 {
     const char* name;
-    std::function<void(CDeviceDspData&)> setup;
-    DspChainEditor::Facts facts;
-    std::function<Result(DspChainEditor&)> edit;
+    const char* chains;
+    Op op;
+    const char* at;
+    int target;
+    const char* from;
+    int facts;
     bool done;
-    QString message;
-    bool isInput; ///< the channel whose chain is checked afterwards
-    int ch;
-    QStringList chain;
+    const char* message;
+    const char* after; ///< the chain at `at` afterwards, as labels joined by ","
 };
 
 class DspChainEditorTest : public ::testing::TestWithParam<EditCase>
@@ -91,342 +116,101 @@ TEST_P(DspChainEditorTest, EditIsDoneOrRefusedLeavingTheChainAsExpected)
     const EditCase c = GetParam();
     CDeviceDspData data;
     data.parse(DspDefaultConfig::reply(4, 4, 48000), QStringLiteral("3.2.0"));
-    if (c.setup)
-        c.setup(data);
+    build(data, QLatin1String(c.chains));
     DspChainEditor editor;
     editor.setData(&data);
-    editor.setFacts(c.facts);
-    const Result r = c.edit(editor);
+    DspChainEditor::Facts facts;
+    facts.automixerLimit = 2;
+    facts.delayBudget = (c.facts & SmallMemory) ? 20000 : 100000;
+    facts.cpuFactor = (c.facts & FullCpu) ? 0.005 : 1.0;
+    facts.forceAdd = c.facts & Forced;
+    facts.locked = c.facts & Locked;
+    editor.setFacts(facts);
+
+    const Place at = place(QLatin1String(c.at));
+    const Place from = place(QLatin1String(c.from));
+    DspChainEditor::Result r;
+    switch (c.op) {
+    case Add:
+        r = editor.addBlock(c.target, at.isInput, at.ch, at.block, (c.facts & HalfSecond) ? 0.5 : 0.1);
+        break;
+    case Delete:
+        r = editor.deleteBlock(at.isInput, at.ch, at.block);
+        break;
+    case DeleteChannel:
+        r = editor.deleteChannel(at.isInput, at.ch);
+        break;
+    case Copy:
+        r = editor.copyBlock(from.isInput, from.ch, from.block);
+        break;
+    case Paste:
+    case PasteChanged:
+        editor.copyBlock(from.isInput, from.ch, from.block);
+        if (c.op == PasteChanged)
+            data.channel(from.isInput, from.ch)->block(from.block)->setBypass(true);
+        r = editor.pasteBlock(at.isInput, at.ch, at.block);
+        break;
+    case PasteChannel:
+        editor.copyChannel(from.isInput, from.ch);
+        r = editor.pasteChannel(at.isInput, at.ch);
+        break;
+    case Link:
+        r = editor.planLink(at.isInput, at.ch, c.target, nullptr);
+        break;
+    }
     EXPECT_EQ(r.done, c.done);
-    EXPECT_EQ(r.message, c.message);
-    EXPECT_EQ(labels(data.channel(c.isInput, c.ch)), c.chain);
+    EXPECT_EQ(r.message, QString::fromUtf8(c.message));
+    QStringList chain;
+    if (const CChainChannel* ch = data.channel(at.isInput, at.ch))
+        for (const CBaseItem* b : ch->blocks())
+            chain << label(b);
+    EXPECT_EQ(chain.join(QLatin1Char(',')), QLatin1String(c.after));
 }
 
-const auto none = std::function<void(CDeviceDspData&)>();
+constexpr int Eq = CBaseItem::KindEq;
+constexpr int Delay = CBaseItem::KindDelay;
+constexpr int Comp = CBaseItem::KindCompress;
+constexpr int Hpf = DspEditRules::AddHpf;
+constexpr int Lpf = DspEditRules::AddLpf;
 
 INSTANTIATE_TEST_SUITE_P(
-    Adding, DspChainEditorTest,
-    ::testing::Values(EditCase{"intoAnEmptyChain",
-                               none,
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, true, 0, 0); },
-                               true,
-                               QString(),
-                               true,
-                               0,
-                               {"EQ"}},
-                      EditCase{"secondEqualiser",
-                               [](CDeviceDspData& d) { add(d, true, 2, {Eq}); },
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, true, 2, 1); },
-                               false,
-                               QStringLiteral("只允许添加一个EQ"),
-                               true,
-                               2,
-                               {"EQ"}},
-                      EditCase{"highPassStartsAt20Hz",
-                               none,
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(DspEditRules::AddHpf, true, 0, 0); },
-                               true,
-                               QString(),
-                               true,
-                               0,
-                               {"HPF@20"}},
-                      EditCase{"lowPassBesideAHighPassStartsAt20kHz",
-                               [](CDeviceDspData& d) { addHighPass(d, 0); },
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(DspEditRules::AddLpf, true, 0, 1); },
-                               true,
-                               QString(),
-                               true,
-                               0,
-                               {"HPF@1000", "LPF@20000"}},
-                      EditCase{"secondHighPass",
-                               [](CDeviceDspData& d) { addHighPass(d, 0); },
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(DspEditRules::AddHpf, true, 0, 0); },
-                               false,
-                               QStringLiteral("只允许添加一个HPF"),
-                               true,
-                               0,
-                               {"HPF@1000"}},
-                      EditCase{"halfSecondDelay",
-                               none,
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Delay, true, 1, 0, 0.5); },
-                               true,
-                               QString(),
-                               true,
-                               1,
-                               {"Delay@24000"}},
-                      EditCase{"delayBeyondTheMemory",
-                               none,
-                               facts(1.0, false, false, 20000),
-                               [](DspChainEditor& e) { return e.addBlock(Delay, true, 1, 0, 0.5); },
-                               false,
-                               QStringLiteral("延时时长超过限制,不能添加"),
-                               true,
-                               1,
-                               {}},
-                      EditCase{"inputPositionBeyondTheChainAppends",
-                               [](CDeviceDspData& d) {
-                                   add(d, true, 0, {Eq, Delay});
-                               },
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Compress, true, 0, 9); },
-                               true,
-                               QString(),
-                               true,
-                               0,
-                               {"EQ", "Delay@48000", "5"}},
-                      EditCase{"outputPositionZeroAppends",
-                               [](CDeviceDspData& d) {
-                                   add(d, false, 1, {Delay, Compress});
-                               },
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, false, 1, 0); },
-                               true,
-                               QString(),
-                               false,
-                               1,
-                               {"Delay@48000", "5", "EQ"}},
-                      EditCase{"outputPositionOfTheChainLengthPrepends",
-                               [](CDeviceDspData& d) {
-                                   add(d, false, 1, {Delay, Compress});
-                               },
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, false, 1, 2); },
-                               true,
-                               QString(),
-                               false,
-                               1,
-                               {"EQ", "Delay@48000", "5"}},
-                      EditCase{"fullEstimate",
-                               none,
-                               facts(kFull),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, true, 0, 0); },
-                               false,
-                               QStringLiteral("CPU资源不足"),
-                               true,
-                               0,
-                               {}},
-                      EditCase{"fullEstimateForced",
-                               none,
-                               facts(kFull, true),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, true, 0, 0); },
-                               true,
-                               QString(),
-                               true,
-                               0,
-                               {"EQ"}},
-                      EditCase{"locked",
-                               none,
-                               facts(1.0, true, true),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, true, 0, 0); },
-                               false,
-                               QStringLiteral("控制功能已上锁"),
-                               true,
-                               0,
-                               {}},
-                      EditCase{"missingChannel",
-                               none,
-                               facts(),
-                               [](DspChainEditor& e) { return e.addBlock(Eq, true, 9, 0); },
-                               false,
-                               QString(),
-                               true,
-                               0,
-                               {}}),
+    Edits, DspChainEditorTest,
+    ::testing::Values(
+        EditCase{"addIntoAnEmptyChain", "", Add, "in0.0", Eq, "", 0, true, "", "EQ"},
+        EditCase{"addRefusedByARule", "in2=EQ", Add, "in2.1", Eq, "", 0, false, "只允许添加一个EQ", "EQ"},
+        EditCase{"newHighPassAt20Hz", "", Add, "in0.0", Hpf, "", 0, true, "", "HPF@20"},
+        EditCase{"newLowPassAt20kHz", "in0=HPF", Add, "in0.1", Lpf, "", 0, true, "", "HPF@1000,LPF@20000"},
+        EditCase{"halfSecondDelay", "", Add, "in1.0", Delay, "", HalfSecond, true, "", "Delay@24000"},
+        EditCase{"delayThatTheMemoryCannotHold", "", Add, "in1.0", Delay, "", HalfSecond | SmallMemory, false,
+                 "延时时长超过限制,不能添加", ""},
+        EditCase{"inputPositionBeyondTheChainAppends", "in0=EQ,Delay", Add, "in0.9", Comp, "", 0, true, "",
+                 "EQ,Delay@48000,Comp"},
+        EditCase{"outputPositionZeroAppends", "out1=Delay,Comp", Add, "out1.0", Eq, "", 0, true, "",
+                 "Delay@48000,Comp,EQ"},
+        EditCase{"outputPositionOfTheLengthPrepends", "out1=Delay,Comp", Add, "out1.2", Eq, "", 0, true, "",
+                 "EQ,Delay@48000,Comp"},
+        EditCase{"fullEstimate", "", Add, "in0.0", Eq, "", FullCpu, false, "CPU资源不足", ""},
+        EditCase{"fullEstimateForced", "", Add, "in0.0", Eq, "", FullCpu | Forced, true, "", "EQ"},
+        EditCase{"addWhileLocked", "", Add, "in0.0", Eq, "", Forced | Locked, false, "控制功能已上锁", ""},
+        EditCase{"addToAMissingChannel", "", Add, "in9.0", Eq, "", 0, false, "", ""},
+        EditCase{"deleteBlock", "in0=EQ,Delay", Delete, "in0.0", 0, "", 0, true, "", "Delay@48000"},
+        EditCase{"deleteChannel", "in0=EQ,Delay", DeleteChannel, "in0", 0, "", 0, true, "", ""},
+        EditCase{"deleteWhileLocked", "in0=EQ", DeleteChannel, "in0", 0, "", Locked, false, "控制功能已上锁", "EQ"},
+        EditCase{"copy", "in0=EQ", Copy, "in0", 0, "in0.0", 0, true, "复制成功", "EQ"},
+        EditCase{"pasteOntoTheBlockCopied", "in0=EQ", Paste, "in0.0", 0, "in0.0", 0, false, "不能粘贴给同一功能块",
+                 "EQ"},
+        EditCase{"pasteTakesBypass", "in0=EQ/b;in1=EQ", Paste, "in1.0", 0, "in0.0", 0, true, "粘贴成功", "EQ/b"},
+        EditCase{"pasteGivesTheBlockAsCopied", "in0=EQ;in1=EQ", PasteChanged, "in1.0", 0, "in0.0", 0, true, "粘贴成功",
+                 "EQ"},
+        EditCase{"pasteAtFullEstimate", "in0=EQ;in1=EQ", Paste, "in1.0", 0, "in0.0", FullCpu, false, "CPU资源不足",
+                 "EQ"},
+        EditCase{"pasteChannelRefusedByARule", "in0=EQ", PasteChannel, "out1", 0, "in0", 0, false,
+                 "输入通道不能粘贴给输出通道", ""},
+        EditCase{"pastedChainJoinsNoLink", "in0=EQ#5,Delay#6;in3=Comp", PasteChannel, "in3", 0, "in0", 0, true,
+                 "粘贴成功", "EQ,Delay@48000"},
+        EditCase{"linkWhileLocked", "in0=EQ;in1=EQ", Link, "in0", 1, "", Locked, false, "控制功能已上锁", "EQ"},
+        EditCase{"linkRefusedByThePlan", "in0=EQ", Link, "in0", 1, "", 0, false, "没有功能块无法链接", "EQ"},
+        EditCase{"linkPlanned", "in0=EQ;in1=EQ", Link, "in0", 1, "", 0, true, "", "EQ"}),
     [](const ::testing::TestParamInfo<EditCase>& i) { return std::string(i.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(DeletingAndPasting, DspChainEditorTest,
-                         ::testing::Values(EditCase{"deleteBlock",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq, Delay});
-                                                    },
-                                                    facts(),
-                                                    [](DspChainEditor& e) { return e.deleteBlock(true, 0, 0); },
-                                                    true,
-                                                    QString(),
-                                                    true,
-                                                    0,
-                                                    {"Delay@48000"}},
-                                           EditCase{"deleteChannelKeepsTheChannel",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq, Delay});
-                                                    },
-                                                    facts(),
-                                                    [](DspChainEditor& e) { return e.deleteChannel(true, 0); },
-                                                    true,
-                                                    QString(),
-                                                    true,
-                                                    0,
-                                                    {}},
-                                           EditCase{"deleteWhileLocked",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(1.0, false, true),
-                                                    [](DspChainEditor& e) { return e.deleteChannel(true, 0); },
-                                                    false,
-                                                    QStringLiteral("控制功能已上锁"),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}},
-                                           EditCase{"copyBlock",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(),
-                                                    [](DspChainEditor& e) { return e.copyBlock(true, 0, 0); },
-                                                    true,
-                                                    QStringLiteral("复制成功"),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}},
-                                           EditCase{"pasteWithoutCopy",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(),
-                                                    [](DspChainEditor& e) { return e.pasteBlock(true, 0, 0); },
-                                                    false,
-                                                    QString(),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}},
-                                           EditCase{"pasteOntoTheBlockCopied",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyBlock(true, 0, 0);
-                                                        return e.pasteBlock(true, 0, 0);
-                                                    },
-                                                    false,
-                                                    QStringLiteral("不能粘贴给同一功能块"),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}},
-                                           EditCase{"pasteOntoAnotherKind",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq, Delay});
-                                                    },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyBlock(true, 0, 0);
-                                                        return e.pasteBlock(true, 0, 1);
-                                                    },
-                                                    false,
-                                                    QStringLiteral("类型不同无法粘贴"),
-                                                    true,
-                                                    0,
-                                                    {"EQ", "Delay@48000"}},
-                                           EditCase{"pasteTakesBypassAndParameters",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq});
-                                                        add(d, true, 1, {Eq});
-                                                        d.input(0)->block(0)->setBypass(true);
-                                                    },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyBlock(true, 0, 0);
-                                                        return e.pasteBlock(true, 1, 0);
-                                                    },
-                                                    true,
-                                                    QStringLiteral("粘贴成功"),
-                                                    true,
-                                                    1,
-                                                    {"EQ/b"}},
-                                           EditCase{"pasteGivesTheBlockAsCopiedNotAsItIsNow",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq});
-                                                        add(d, true, 1, {Eq});
-                                                    },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyBlock(true, 0, 0);
-                                                        e.data()->input(0)->block(0)->setBypass(true);
-                                                        return e.pasteBlock(true, 1, 0);
-                                                    },
-                                                    true,
-                                                    QStringLiteral("粘贴成功"),
-                                                    true,
-                                                    1,
-                                                    {"EQ"}},
-                                           EditCase{"pasteAtFullEstimate",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq});
-                                                        add(d, true, 1, {Eq});
-                                                    },
-                                                    facts(kFull),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyBlock(true, 0, 0);
-                                                        return e.pasteBlock(true, 1, 0);
-                                                    },
-                                                    false,
-                                                    QStringLiteral("CPU资源不足"),
-                                                    true,
-                                                    1,
-                                                    {"EQ"}},
-                                           EditCase{"pasteChannelOntoItself",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyChannel(true, 0);
-                                                        return e.pasteChannel(true, 0);
-                                                    },
-                                                    false,
-                                                    QStringLiteral("不能粘贴给同一通道"),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}},
-                                           EditCase{"pasteInputChannelOntoAnOutput",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyChannel(true, 0);
-                                                        return e.pasteChannel(false, 1);
-                                                    },
-                                                    false,
-                                                    QStringLiteral("输入通道不能粘贴给输出通道"),
-                                                    false,
-                                                    1,
-                                                    {}},
-                                           EditCase{"pastedChainJoinsNoLink",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq, Delay});
-                                                        add(d, true, 3, {Compress});
-                                                        d.input(0)->block(0)->setGroupId(5);
-                                                    },
-                                                    facts(),
-                                                    [](DspChainEditor& e) {
-                                                        e.copyChannel(true, 0);
-                                                        return e.pasteChannel(true, 3);
-                                                    },
-                                                    true,
-                                                    QStringLiteral("粘贴成功"),
-                                                    true,
-                                                    3,
-                                                    {"EQ", "Delay@48000"}}),
-                         [](const ::testing::TestParamInfo<EditCase>& i) { return std::string(i.param.name); });
-
-INSTANTIATE_TEST_SUITE_P(Linking, DspChainEditorTest,
-                         ::testing::Values(EditCase{"locked",
-                                                    [](CDeviceDspData& d) {
-                                                        add(d, true, 0, {Eq});
-                                                        add(d, true, 1, {Eq});
-                                                    },
-                                                    facts(1.0, false, true),
-                                                    [](DspChainEditor& e) { return e.planLink(true, 0, 1, nullptr); },
-                                                    false,
-                                                    QStringLiteral("控制功能已上锁"),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}},
-                                           EditCase{"planRefusal",
-                                                    [](CDeviceDspData& d) { add(d, true, 0, {Eq}); },
-                                                    facts(),
-                                                    [](DspChainEditor& e) { return e.planLink(true, 0, 1, nullptr); },
-                                                    false,
-                                                    QStringLiteral("没有功能块无法链接"),
-                                                    true,
-                                                    0,
-                                                    {"EQ"}}),
-                         [](const ::testing::TestParamInfo<EditCase>& i) { return std::string(i.param.name); });
 
 } // namespace

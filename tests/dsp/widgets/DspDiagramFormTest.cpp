@@ -252,25 +252,36 @@ TEST_F(DspDiagramTest, MuteInversionGainAndGroupLeaveAtOnceOverUdp)
     EXPECT_DOUBLE_EQ(data->output(0)->gainDb(), -3.5);
     EXPECT_EQ(data->input(3)->groupId(), 2);
 
-    dialog->recvBackData(reply(QStringLiteral("setMute"), false));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置静音失败"));
-    dialog->recvBackData(reply(QStringLiteral("setGain"), false));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置增益失败"));
-    dialog->recvBackData(reply(QStringLiteral("setInverse"), false));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置反向失败"));
-    dialog->recvBackData(reply(QStringLiteral("setGroupId"), true));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置成功"));
+    const struct
+    {
+        const char* ops;
+        bool succ;
+        const char* tip;
+    } replies[] = {{"setMute", false, "设置静音失败"},
+                   {"setGain", false, "设置增益失败"},
+                   {"setInverse", false, "设置反向失败"},
+                   {"setGroupId", true, "设置成功"},
+                   {"setGroupId", false, "设置失败，请重新设置"}};
+    for (const auto& r : replies) {
+        dialog->recvBackData(reply(QLatin1String(r.ops), r.succ));
+        EXPECT_EQ(lastTip(), QString::fromUtf8(r.tip)) << r.ops;
+    }
 }
 
 TEST_F(DspDiagramTest, ChannelNamesAreCheckedThenSentToTheCommandPort)
 {
     load();
-    EXPECT_FALSE(diagram->setChannelName(true, 0, QStringLiteral("  ")));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置失败,名字不能为空"));
-    EXPECT_FALSE(diagram->setChannelName(true, 0, QStringLiteral("a/b")));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置失败,名字不能有特殊字符"));
-    EXPECT_FALSE(diagram->setChannelName(true, 0, QString(31, QLatin1Char('x'))));
-    EXPECT_EQ(lastTip(), QStringLiteral("设置失败,名字不能太长"));
+    const struct
+    {
+        QString name;
+        const char* tip;
+    } refused[] = {{QStringLiteral("  "), "设置失败,名字不能为空"},
+                   {QStringLiteral("a/b"), "设置失败,名字不能有特殊字符"},
+                   {QString(31, QLatin1Char('x')), "设置失败,名字不能太长"}};
+    for (const auto& r : refused) {
+        EXPECT_FALSE(diagram->setChannelName(true, 0, r.name));
+        EXPECT_EQ(lastTip(), QString::fromUtf8(r.tip)) << r.name.toStdString();
+    }
     EXPECT_EQ(diagram->inputStrip(0)->shownName(), QStringLiteral("AnalogIn1")) << "a refused name is taken back";
     EXPECT_TRUE(udpPort->isEmpty());
 
