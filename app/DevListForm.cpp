@@ -7,7 +7,9 @@
 
 #include <QLabel>
 #include <QTableWidget>
+#include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 DevListForm::DevListForm(const ModelTable& models, QWidget* parent)
     : QWidget(parent), m_models(models), m_caption(new QLabel(this)), m_table(new QTableWidget(0, ColumnCount, this))
@@ -38,22 +40,39 @@ QString DevListForm::typeText(const DevDetail_t& device) const
 
 void DevListForm::refresh(const QVector<DevDetail_t>& devices)
 {
+    m_devices = devices;
+    m_caption->setText(tr("设备列表 (%1)").arg(devices.size()));
+    showRows();
+}
+
+void DevListForm::showRows()
+{
+    // A long list grows by kRowsPerStep rows a turn, so its first showing never holds the window for long;
+    // rows already shown, and a shrinking list, follow at once.
+    const int count = std::min<int>(m_devices.size(), m_table->rowCount() + kRowsPerStep);
     QVector<QStringList> rows;
+    rows.reserve(count);
     m_devIds.clear();
-    rows.reserve(devices.size());
-    for (const DevDetail_t& d : devices) {
+    for (int i = 0; i < count; ++i) {
+        const DevDetail_t& d = m_devices.at(i);
         rows.push_back({d.name, typeText(d), AppVersion::ipv4Text(d.ip), d.macText});
         m_devIds << d.devId;
     }
     ListWidgetHelpers::setRows(m_table, rows);
     paintBlinking();
-    m_caption->setText(tr("设备列表 (%1)").arg(devices.size()));
+    if (count < m_devices.size() && !m_moreQueued) {
+        m_moreQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_moreQueued = false;
+            showRows();
+        });
+    }
 }
 
 void DevListForm::retranslate()
 {
     m_table->setHorizontalHeaderLabels({tr("设备名称"), tr("设备类型"), QStringLiteral("IP"), QStringLiteral("MAC")});
-    m_caption->setText(tr("设备列表 (%1)").arg(m_devIds.size()));
+    m_caption->setText(tr("设备列表 (%1)").arg(m_devices.size()));
 }
 
 void DevListForm::setBlinking(const QString& devId, bool on)

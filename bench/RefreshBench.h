@@ -9,17 +9,20 @@ class RefreshBench
 public:
     struct Result
     {
-        int listed = 0;               ///< devices the store holds after the adds
-        double addAllMs = 0;          ///< all adds, from an empty list
-        Samples addAtFullMs;          ///< one add while devices - 1 are listed (the device removed and added again)
-        double firstRefreshMs = 0;    ///< the first refresh, which creates the rows
-        Samples refreshMs;            ///< later refreshes, nothing changed in between
-        Samples paintMs;              ///< the event processing (layout and paint) after each of those refreshes
-        Samples refreshAfterAddMs;    ///< a refresh after one device left and came back
-        Samples devListMs;            ///< of a refresh, nothing changed: the device list's part alone
-        Samples netStateMs;           ///< of a refresh, nothing changed: the network state page's part alone
-        Samples devListFixedHeaderMs; ///< the device list's part with its header not resizing to contents (diagnosis)
-        Samples netStateQuietMs;      ///< the same with its requests not handed to the main window (no sending)
+        int listed = 0;                ///< devices the store holds after the adds
+        double addAllMs = 0;           ///< all adds, from an empty list
+        Samples addAtFullMs;           ///< one add while devices - 1 are listed (the device removed and added again)
+        double firstRefreshMs = 0;     ///< the first refresh's own call (rows of a long list follow in later steps)
+        double firstLongestStepMs = 0; ///< first refresh until every row is made: the longest the loop was held
+        double firstTotalMs = 0;       ///< first refresh until every row is made, in all
+        int firstSteps = 0;            ///< turns of the event loop that took part in it
+        Samples refreshMs;             ///< later refreshes, nothing changed in between
+        Samples paintMs;               ///< the event processing (layout and paint) after each of those refreshes
+        Samples refreshAfterAddMs;     ///< a refresh after one device left and came back
+        Samples devListMs;             ///< of a refresh, nothing changed: the device list's part alone
+        Samples netStateMs;            ///< of a refresh, nothing changed: the network state page's part alone
+        Samples devListFixedHeaderMs;  ///< the device list's part with its header not resizing to contents (diagnosis)
+        Samples netStateQuietMs;       ///< the same with its requests not handed to the main window (no sending)
     };
 
     /// Needs a QApplication. Resets the registry and the device store before and after.

@@ -16,6 +16,7 @@
 #include <QPointer>
 #include <QScrollBar>
 #include <QSet>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -227,19 +228,26 @@ void NetStateForm::rebuildRows(const QVector<DevDetail_t>& devs)
     }
 
     // Rows at the end come and go; the others are re-filled in place.
-    while (m_rowWidgets.size() > order.size()) {
-        m_rowWidgets.removeLast();
+    while (m_list->count() > order.size()) {
+        if (m_rowWidgets.size() == m_list->count())
+            m_rowWidgets.removeLast();
         delete m_list->takeItem(m_list->count() - 1);
     }
-    while (m_rowWidgets.size() < order.size()) {
-        auto* item = new QListWidgetItem(m_list);
-        auto* row = new NetStateItemForm(m_list);
-        item->setSizeHint(QSize(0, NetStateItemForm::rowHeight()));
-        m_list->setItemWidget(item, row);
-        row->setRightSlack(rowSlack());
-        m_rowWidgets.append(row);
+    // New items in one insertion: the view re-places every row widget at each insertion, so one by one
+    // costs the square of the list's length.
+    if (m_list->count() < order.size()) {
+        const int from = m_list->count();
+        m_list->insertItems(from, QVector<QString>(order.size() - from).toList());
+        for (int k = from; k < order.size(); ++k)
+            m_list->item(k)->setSizeHint(QSize(0, NetStateItemForm::rowHeight()));
+    }
+    for (int k = 0; k < order.size(); ++k) {
+        QListWidgetItem* item = m_list->item(k);
+        if (item->data(Qt::UserRole).toString() != order.at(k))
+            item->setData(Qt::UserRole, order.at(k));
     }
     m_order = order;
+    addRows();
     m_rows.clear();
     m_rows.reserve(order.size());
     QHash<QString, const DevDetail_t*> details;
@@ -254,16 +262,48 @@ void NetStateForm::rebuildRows(const QVector<DevDetail_t>& devs)
         if (dvm_copyDevHeader(rec, &hdr) == 1)
             headers.insert(QString::fromUtf8(hdr.devId), hdr);
     }
-    for (int k = 0; k < order.size(); ++k) {
+    for (int k = 0; k < m_rowWidgets.size(); ++k) {
         const QString& devId = order.at(k);
-        QListWidgetItem* item = m_list->item(k);
-        if (item->data(Qt::UserRole).toString() != devId)
-            item->setData(Qt::UserRole, devId);
         NetStateItemForm* row = m_rowWidgets.at(k);
         m_rows.insert(devId, row);
         const auto h = headers.constFind(devId);
         applyToRow(row, *details.value(devId), h == headers.cend() ? nullptr : &h.value());
     }
+    queueMoreRows();
+}
+
+void NetStateForm::addRows()
+{
+    // Making a row costs a few milliseconds: a long list gets its rows over several turns.
+    const int wanted = std::min<int>(m_order.size(), m_rowWidgets.size() + kRowsPerStep);
+    while (m_rowWidgets.size() < wanted) {
+        auto* row = new NetStateItemForm(m_list);
+        m_list->setItemWidget(m_list->item(m_rowWidgets.size()), row);
+        row->setRightSlack(rowSlack());
+        m_rowWidgets.append(row);
+    }
+}
+
+void NetStateForm::queueMoreRows()
+{
+    if (isBuildingRows() && !m_continueQueued) {
+        m_continueQueued = true;
+        QTimer::singleShot(0, this, &NetStateForm::continueRows);
+    }
+}
+
+void NetStateForm::continueRows()
+{
+    m_continueQueued = false;
+    const int from = m_rowWidgets.size();
+    addRows();
+    // Only the new rows are filled: the others were filled by the refresh that made the order.
+    for (int k = from; k < m_rowWidgets.size(); ++k) {
+        const QString& devId = m_order.at(k);
+        m_rows.insert(devId, m_rowWidgets.at(k));
+        applyToRow(devId);
+    }
+    queueMoreRows();
 }
 
 int NetStateForm::rowSlack() const

@@ -43,10 +43,16 @@ public:
     /// Turns the probe at the end of refresh() on or off (on by default).
     void setProbeOnRefresh(bool on) { m_probeOnRefresh = on; }
 
+    /// Row widgets made in one step: the rest follow in later turns of the event loop, so a first refresh
+    /// of a long list never holds the window for long. Rows already made are re-filled at once.
+    static constexpr int kRowsPerStep = 12;
+    /// True while rows of the last refresh are still to be made.
+    bool isBuildingRows() const { return m_rowWidgets.size() < m_order.size(); }
+
     int sortIndex() const { return m_sortIndex; }
     /// The devIds of the rows, top to bottom.
     QStringList rowDevIds() const { return m_order; }
-    /// The row of a device, or null.
+    /// The row of a device, or null (also while its row is still to be made).
     NetStateItemForm* rowWidget(const QString& devId) const;
     const DeviceHealthTracker& tracker() const { return m_tracker; }
 
@@ -76,6 +82,12 @@ private:
     /// Lays the rows out in the chosen order. Rows are positional and reused: a changed order or device set
     /// re-fills them and adds or drops rows at the end only; unchanged cells are not touched.
     void rebuildRows(const QVector<DevDetail_t>& devs);
+    /// Makes up to kRowsPerStep missing rows (empty, at the end).
+    void addRows();
+    /// Asks for another turn of the event loop while rows are missing.
+    void queueMoreRows();
+    /// Makes and fills the next rows of a long list.
+    void continueRows();
     void applyToRow(const QString& devId);
     void applyToRow(NetStateItemForm* row, const DevDetail_t& d, const DevHeader* hdr);
     void reportWarnings(const QStringList& changedDevIds);
@@ -91,5 +103,6 @@ private:
     QListWidget* m_list = nullptr;
     QHash<QString, NetStateItemForm*> m_rows;
     QVector<NetStateItemForm*> m_rowWidgets; ///< the row of each list position
-    QString m_lastGlobal;                    ///< the notice last reported, so an unchanged one is not sent again
+    bool m_continueQueued = false;
+    QString m_lastGlobal; ///< the notice last reported, so an unchanged one is not sent again
 };

@@ -2,6 +2,7 @@
 #include "DevWin.h"
 #include "DeviceWindow.h"
 #include "ListWidgetHelpers.h"
+#include "NetStateItemForm.h"
 #include "ShellTestSupport.h"
 
 #include <QCoreApplication>
@@ -213,6 +214,51 @@ TEST_F(Devices, RefreshMenuEntryExpiresEveryDevice)
     EXPECT_EQ(back, QStringList{"closeDev"});
     userCallLib_timer(20);
     EXPECT_EQ(findDevById("MRD-0040"), nullptr);
+}
+
+// A long list shows its rows over several turns of the event loop (the window stays responsive), and ends up
+// exactly like a short one: store order, blink, double-click, and a refresh arriving meanwhile.
+TEST_F(Devices, LongListsGrowOverSeveralTurnsAndEndAsShortOnes)
+{
+    const int longList = DevListForm::kRowsPerStep + 20;
+    for (int count : {3, longList}) {
+        SCOPED_TRACE(count);
+        TearDown();
+        SetUp();
+        MainWindow* w = window();
+        QStringList ids;
+        for (int i = 0; i < count; ++i) {
+            ids << QStringLiteral("MRD-%1").arg(i + 0x100, 4, 16, QLatin1Char('0')).toUpper();
+            announce(announcement(ids.last(), QStringLiteral("Box %1").arg(i, 4, 10, QLatin1Char('0')),
+                                  QStringLiteral("10.1.%1.%2").arg(i / 200).arg(i % 200 + 1)));
+            w->slot_recv_addDev(ids.last());
+        }
+        w->slot_blinkingDev(ids.last());
+        w->slot_refreshUi();
+        const bool sliced = count > DevListForm::kRowsPerStep;
+        EXPECT_EQ(w->devListForm()->isAddingRows(), sliced);
+        EXPECT_EQ(w->netStateForm()->isBuildingRows(), count > NetStateForm::kRowsPerStep);
+        EXPECT_EQ(w->devListForm()->table()->rowCount(), std::min(count, DevListForm::kRowsPerStep));
+
+        // A device leaves while rows are still coming.
+        w->slot_recv_delDev(ids.takeFirst());
+        w->slot_refreshUi();
+        for (int turn = 0; turn < 1000 && (w->devListForm()->isAddingRows() || w->netStateForm()->isBuildingRows());
+             ++turn)
+            QCoreApplication::processEvents();
+
+        ASSERT_EQ(w->devListForm()->table()->rowCount(), ids.size());
+        EXPECT_EQ(row(w, 0).value(0), "Box 0001");
+        EXPECT_EQ(row(w, ids.size() - 1).value(0), QStringLiteral("Box %1").arg(count - 1, 4, 10, QLatin1Char('0')));
+        EXPECT_TRUE(w->devListForm()->table()->item(ids.size() - 1, 0)->background() != QBrush())
+            << "the blink shows on a row added in a later turn";
+        EXPECT_EQ(w->netStateForm()->rowDevIds(), ids);
+        NetStateItemForm* last = w->netStateForm()->rowWidget(ids.last());
+        ASSERT_NE(last, nullptr);
+        EXPECT_EQ(last->fields().devId, ids.last());
+        emit w->devListForm()->table()->cellDoubleClicked(ids.size() - 1, 0);
+        EXPECT_NE(w->devWindow(ids.last()), nullptr);
+    }
 }
 
 } // namespace
