@@ -39,6 +39,8 @@
 namespace {
 
 const QString kSucc = QStringLiteral("succ");
+/// The dialog's light label colour is inherited by its questions: they get the dark background it was made for.
+const QString kModalStyle = QStringLiteral("QMessageBox,QInputDialog{background:#262b33;} QLabel{color:#d7dbe2;}");
 /// Levels above this count as signal present on the strip's mark.
 constexpr double kSignalDb = -60;
 
@@ -69,11 +71,13 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
     m_ask = [this](const QString& question) {
         QMessageBox box(QMessageBox::Question, tr("提示"), question, QMessageBox::Yes | QMessageBox::No, this);
         box.setObjectName(QStringLiteral("questionBox"));
+        box.setStyleSheet(kModalStyle);
         return box.exec() == QMessageBox::Yes;
     };
     m_choose = [this](const QString& question, const QStringList& choices) {
         QMessageBox box(QMessageBox::Question, tr("提示"), question, QMessageBox::Cancel, this);
         box.setObjectName(QStringLiteral("chooserBox"));
+        box.setStyleSheet(kModalStyle);
         QList<QAbstractButton*> buttons;
         for (const QString& c : choices)
             buttons << box.addButton(c, QMessageBox::AcceptRole);
@@ -81,7 +85,13 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
         return int(buttons.indexOf(box.clickedButton()));
     };
     m_promptCode = [this] {
-        return QInputDialog::getText(this, QStringLiteral("DIY"), tr("管理员密码"), QLineEdit::Password);
+        QInputDialog input(this);
+        input.setObjectName(QStringLiteral("diyCodeInput"));
+        input.setStyleSheet(kModalStyle);
+        input.setWindowTitle(QStringLiteral("DIY"));
+        input.setLabelText(tr("管理员密码"));
+        input.setTextEchoMode(QLineEdit::Password);
+        return input.exec() == QDialog::Accepted ? input.textValue() : QString();
     };
     buildUi();
 }
@@ -140,6 +150,7 @@ void DspDiagramForm::buildUi()
     m_forceAdd = new QRadioButton(tr("强制添加"), this);
     m_forceAdd->setObjectName(QStringLiteral("diy_rb_forceadd"));
     m_forceAdd->setAutoExclusive(false);
+    m_forceAdd->setStyleSheet(QStringLiteral("QRadioButton{color:#d7dbe2;}"));
     m_diy = new QPushButton(QStringLiteral("DIY"), this);
     m_diy->setObjectName(QStringLiteral("diy_bt"));
     connect(m_diy, &QPushButton::clicked, this, &DspDiagramForm::openDiyEntry);

@@ -4,8 +4,36 @@
 #include "DspBlockBaseForm.h"
 #include "DspDiagramForm.h"
 
+#include <QAbstractButton>
+#include <QApplication>
 #include <QDir>
+#include <QInputDialog>
+#include <QMessageBox>
+#include <QPainter>
 #include <QPixmap>
+#include <QTimer>
+
+namespace {
+
+/// Once the next modal window is up: saves the dialog with the modal window drawn over its middle, then lets
+/// `answer` close the modal window.
+void grabModal(QWidget* under, const QString& file, std::function<void(QWidget*)> answer)
+{
+    QTimer::singleShot(200, [=] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal == nullptr)
+            return;
+        QPixmap shot = under->grab();
+        const QPixmap top = modal->grab();
+        QPainter p(&shot);
+        p.drawPixmap((shot.width() - top.width()) / 2, (shot.height() - top.height()) / 2, top);
+        p.end();
+        shot.save(file);
+        answer(modal);
+    });
+}
+
+} // namespace
 
 using namespace dsptest;
 
@@ -35,6 +63,23 @@ int main(int argc, char** argv)
     dialog.show();
     QDir().mkpath(QStringLiteral(MERIDANE_SCREENSHOT_DIR));
     dialog.grab().save(QStringLiteral(MERIDANE_SCREENSHOT_DIR "/dsp_dialog.png"));
+    const QString dir = QStringLiteral(MERIDANE_SCREENSHOT_DIR);
+    DspDiagramForm* diagram = dialog.diagramForm();
+    // The administrator entry, then the diagram with forcing offered.
+    grabModal(&dialog, dir + QStringLiteral("/dsp_admin_entry.png"), [](QWidget* modal) {
+        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
+            input->setTextValue(QStringLiteral("diy"));
+            input->accept();
+        }
+    });
+    diagram->openDiyEntry();
+    dialog.grab().save(dir + QStringLiteral("/dsp_dialog_forceadd.png"));
+    // Linking a middle channel asks for the partner.
+    grabModal(&dialog, dir + QStringLiteral("/dsp_link_question.png"), [](QWidget* modal) {
+        if (auto* box = qobject_cast<QMessageBox*>(modal))
+            box->button(QMessageBox::Cancel)->click();
+    });
+    diagram->linkChannel(true, 1);
     DspBlockBaseForm* editor = dialog.diagramForm()->showBlockDialog(true, 0, 0);
     editor->grab().save(QStringLiteral(MERIDANE_SCREENSHOT_DIR "/dsp_block_editor.png"));
     return 0;
