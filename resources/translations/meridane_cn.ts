@@ -421,7 +421,49 @@
     </message>
 </context>
 <context>
+    <name>DspBlockBaseForm</name>
+    <message>
+        <source>控制功能已上锁</source>
+        <translation>控制功能已上锁</translation>
+    </message>
+</context>
+<context>
+    <name>DspChainEditor</name>
+    <message>
+        <source>控制功能已上锁</source>
+        <translation>控制功能已上锁</translation>
+    </message>
+    <message>
+        <source>复制成功</source>
+        <translation>复制成功</translation>
+    </message>
+    <message>
+        <source>类型不同无法粘贴</source>
+        <translation>类型不同无法粘贴</translation>
+    </message>
+    <message>
+        <source>粘贴成功</source>
+        <translation>粘贴成功</translation>
+    </message>
+</context>
+<context>
     <name>DspDiagramForm</name>
+    <message>
+        <source>管理员密码</source>
+        <translation>管理员密码</translation>
+    </message>
+    <message>
+        <source>该设备不支持自定义功能!</source>
+        <translation>该设备不支持自定义功能!</translation>
+    </message>
+    <message>
+        <source>选择链接的通道</source>
+        <translation>选择链接的通道</translation>
+    </message>
+    <message>
+        <source>%1 (已链接)</source>
+        <translation>%1 (已链接)</translation>
+    </message>
     <message>
         <source>提示</source>
         <translation>提示</translation>

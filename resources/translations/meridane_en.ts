@@ -421,7 +421,49 @@
     </message>
 </context>
 <context>
+    <name>DspBlockBaseForm</name>
+    <message>
+        <source>控制功能已上锁</source>
+        <translation>Control functions are locked</translation>
+    </message>
+</context>
+<context>
+    <name>DspChainEditor</name>
+    <message>
+        <source>控制功能已上锁</source>
+        <translation>Control functions are locked</translation>
+    </message>
+    <message>
+        <source>复制成功</source>
+        <translation>Copied</translation>
+    </message>
+    <message>
+        <source>类型不同无法粘贴</source>
+        <translation>Cannot paste onto a block of another type</translation>
+    </message>
+    <message>
+        <source>粘贴成功</source>
+        <translation>Pasted</translation>
+    </message>
+</context>
+<context>
     <name>DspDiagramForm</name>
+    <message>
+        <source>管理员密码</source>
+        <translation>Administrator code</translation>
+    </message>
+    <message>
+        <source>该设备不支持自定义功能!</source>
+        <translation>This device does not support custom functions!</translation>
+    </message>
+    <message>
+        <source>选择链接的通道</source>
+        <translation>Choose the channel to link with</translation>
+    </message>
+    <message>
+        <source>%1 (已链接)</source>
+        <translation>%1 (linked)</translation>
+    </message>
     <message>
         <source>提示</source>
         <translation>Notice</translation>
