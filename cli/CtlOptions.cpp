@@ -135,6 +135,17 @@ int CtlOptions::usageExitCode(const QStringList& args)
     return CtlExit::kListError;
 }
 
+QString CtlOptions::helpHint(const QStringList& args)
+{
+    int first = -1, second = -1;
+    locateWords(args, &first, &second);
+    QString words = first >= 0 ? args.at(first) : QString();
+    if (second >= 0 && CtlCommandTable::find(words + QLatin1Char(' ') + args.at(second)))
+        words += QLatin1Char(' ') + args.at(second);
+    const bool known = CtlCommandTable::find(words) || CtlCommandTable::hasSubcommands(words);
+    return known ? QStringLiteral("meridane-ctl %1 --help").arg(words) : QStringLiteral("meridane-ctl --help");
+}
+
 bool CtlOptions::parse(const QStringList& args, CtlOptions* out, QString* error)
 {
     const bool wantsHelp = args.contains(QStringLiteral("--help")) || args.contains(QStringLiteral("-h"));

@@ -50,4 +50,6 @@ struct CtlOptions
     static bool parse(const QStringList& args, CtlOptions* out, QString* error);
     /// The exit code of a usage error in `args`: the control commands' own, or the listings' 2.
     static int usageExitCode(const QStringList& args);
+    /// Where to read about a usage error in `args`: the help of the command they name, else the program's.
+    static QString helpHint(const QStringList& args);
 };

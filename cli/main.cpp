@@ -58,7 +58,7 @@ int main(int argc, char* argv[])
     CtlOptions options;
     QString error;
     if (!CtlOptions::parse(args, &options, &error)) {
-        CtlOutput::error("meridane-ctl: " + error.toUtf8() + " (see meridane-ctl --help)");
+        CtlOutput::error("meridane-ctl: " + error.toUtf8() + " (see " + CtlOptions::helpHint(args).toUtf8() + ")");
         return CtlOptions::usageExitCode(args);
     }
     if (options.version) {

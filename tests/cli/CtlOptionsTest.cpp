@@ -20,6 +20,7 @@ struct Refused
     QStringList args;
     const char* error; ///< a part of the message
     int exitCode;
+    const char* hint = nullptr; ///< where the error line sends the reader, when the case is about it
 };
 
 struct Help
@@ -96,17 +97,17 @@ TEST(CtlOptionsTest, RefusedCommandLinesSayWhyAndExitByTheCommand)
     const int usage = CtlExit::kUsage;
     const int list = CtlExit::kListError;
     const Refused cases[] = {
-        {{}, "no command", list},
-        {{"frobnicate"}, "unknown argument: frobnicate", list},
-        {{"devices", "extra"}, "unknown argument: extra", list},
+        {{}, "no command", list, "meridane-ctl --help"},
+        {{"frobnicate"}, "unknown argument: frobnicate", list, "meridane-ctl --help"},
+        {{"devices", "extra"}, "unknown argument: extra", list, "meridane-ctl devices --help"},
         {{"devices", "--json"}, "--json is only for route, send and stream", list},
         {{"watch", "--timeout", "1"}, "--timeout is only for", list},
         {{"devices", "--frob"}, "unknown argument: --frob", list},
         {{"--seconds", "x", "devices"}, "--seconds", list},
         {{"--seconds", "send", "devices"}, "--seconds needs", list}, // "send" is the value, not the command
-        {{"route"}, "route needs one of list, add, remove", usage},
-        {{"stream", "rename", "x"}, "stream needs one of create, delete", usage},
-        {{"route", "add", "A:1"}, "wrong number of arguments for route add", usage},
+        {{"route"}, "route needs one of list, add, remove", usage, "meridane-ctl route --help"},
+        {{"stream", "rename", "x"}, "stream needs one of create, delete", usage, "meridane-ctl stream --help"},
+        {{"route", "add", "A:1"}, "wrong number of arguments for route add", usage, "meridane-ctl route add --help"},
         {{"route", "remove", "A:1", "B:2"}, "wrong number of arguments for route remove", usage},
         {{"route", "list", "x"}, "unknown argument: x", usage},
         {{"send"}, "wrong number of arguments for send", usage},
@@ -132,6 +133,9 @@ TEST(CtlOptionsTest, RefusedCommandLinesSayWhyAndExitByTheCommand)
         EXPECT_FALSE(CtlOptions::parse(c.args, &o, &error)) << line;
         EXPECT_TRUE(error.contains(c.error)) << line << ": " << error.toStdString();
         EXPECT_EQ(CtlOptions::usageExitCode(c.args), c.exitCode) << line;
+        if (c.hint) {
+            EXPECT_EQ(CtlOptions::helpHint(c.args), c.hint) << line;
+        }
     }
     // The control commands' usage code differs from every outcome a device can cause.
     for (int code : {CtlExit::kOk, CtlExit::kRefused, CtlExit::kNoReply, CtlExit::kUnknown})
