@@ -1,6 +1,7 @@
 #include "RefreshBench.h"
 
 #include "AppState.h"
+#include "ClockForm.h"
 #include "DevDetailStore.h"
 #include "DevListForm.h"
 #include "DevManager.h"
@@ -105,7 +106,7 @@ void measureFirstRefresh(MainWindow& window, RefreshBench::Result& r)
 
 } // namespace
 
-RefreshBench::Result RefreshBench::run(int devices, int repeats)
+RefreshBench::Result RefreshBench::run(int devices, int repeats, int page)
 {
     Result r;
     QTemporaryDir appDir;
@@ -121,7 +122,7 @@ RefreshBench::Result RefreshBench::run(int devices, int repeats)
         dvm_setSendHook(&dropDatagram, nullptr);
         window.resize(1280, 720);
         window.show();
-        window.on_top_btn_click(30);
+        window.on_top_btn_click(page);
         QCoreApplication::processEvents();
 
         dvm_resetForTest();

@@ -3,7 +3,7 @@
 
 /// Times the main window's device handling in this process (offscreen, network thread never started, sent
 /// datagrams dropped): listing `devices` registry devices one by one through slot_recv_addDev, then
-/// slot_refreshUi with all of them listed, on the network page.
+/// slot_refreshUi with all of them listed, on the network page (or another).
 class RefreshBench
 {
 public:
@@ -25,6 +25,7 @@ public:
         Samples netStateQuietMs;       ///< the same with its requests not handed to the main window (no sending)
     };
 
-    /// Needs a QApplication. Resets the registry and the device store before and after.
-    static Result run(int devices, int repeats);
+    /// Needs a QApplication. Resets the registry and the device store before and after. `page` is the page shown
+    /// (10 matrix, 20 clock, 30 network, 40 levels).
+    static Result run(int devices, int repeats, int page = 30);
 };

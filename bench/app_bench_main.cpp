@@ -41,7 +41,10 @@ int main(int argc, char* argv[])
                                         QStringLiteral("n"), QStringLiteral("1024"));
     const QCommandLineOption repeatsOpt(QStringLiteral("repeats"), QStringLiteral("Timed repeats (default 9)."),
                                         QStringLiteral("n"), QStringLiteral("9"));
-    parser.addOptions({appOpt, runsOpt, devicesOpt, repeatsOpt});
+    const QCommandLineOption pageOpt(
+        QStringLiteral("page"), QStringLiteral("Page shown: 10 matrix, 20 clock, 30 network (default), 40 levels."),
+        QStringLiteral("n"), QStringLiteral("30"));
+    parser.addOptions({appOpt, runsOpt, devicesOpt, repeatsOpt, pageOpt});
     parser.process(app);
     const int runs = std::max(0, parser.value(runsOpt).toInt());
     const int devices = std::max(1, std::min(1024, parser.value(devicesOpt).toInt()));
@@ -59,8 +62,10 @@ int main(int argc, char* argv[])
         }
     }
 
-    const RefreshBench::Result r = RefreshBench::run(devices, repeats);
-    std::printf("(b) main window with %d listed devices (%d in the store)\n", devices, r.listed);
+    const int page = parser.value(pageOpt).toInt();
+    const RefreshBench::Result r =
+        RefreshBench::run(devices, repeats, page == 10 || page == 20 || page == 40 ? page : 30);
+    std::printf("(b) main window with %d listed devices (%d in the store), page %d shown\n", devices, r.listed, page);
     std::printf("  %-52s %9.3f ms  (%.3f ms per device)\n", "slot_recv_addDev, all devices from empty", r.addAllMs,
                 r.addAllMs / devices);
     printSamples("slot_recv_addDev, one device at full list", r.addAtFullMs);

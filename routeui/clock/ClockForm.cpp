@@ -21,6 +21,7 @@
 #include <QSet>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace {
 
@@ -140,13 +141,26 @@ void ClockForm::refresh()
         m_list->removeItemWidget(item);
         delete item;
     }
-    while (m_list->count() < n) {
-        const int index = m_list->count();
-        auto* item = new QListWidgetItem(m_list);
-        auto* rowForm = new ClockItemForm(index);
-        item->setSizeHint(QSize(0, UiScale::px(32)));
-        m_list->setItemWidget(item, rowForm);
+    m_builtRows = std::min(m_builtRows, n);
+    // New items in one insertion (the view re-places every row widget at each insertion); the row widgets,
+    // a few milliseconds each, come over several turns so a long list never holds the window for long.
+    if (m_list->count() < n) {
+        const int from = m_list->count();
+        m_list->insertItems(from, QVector<QString>(n - from).toList());
+        for (int index = from; index < n; ++index)
+            m_list->item(index)->setSizeHint(QSize(0, UiScale::px(32)));
+    }
+    for (const int wanted = std::min(n, m_builtRows + kRowsPerStep); m_builtRows < wanted; ++m_builtRows) {
+        auto* rowForm = new ClockItemForm(m_builtRows);
+        m_list->setItemWidget(m_list->item(m_builtRows), rowForm);
         connect(rowForm, &ClockItemForm::signal_changePriority, this, &ClockForm::openPriorityDialog);
+    }
+    if (m_builtRows < n && !m_moreRowsQueued) {
+        m_moreRowsQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_moreRowsQueued = false;
+            refresh();
+        });
     }
     m_rowDevIds = QStringList();
     m_rowDevIds.reserve(n);
@@ -190,8 +204,10 @@ void ClockForm::refresh()
         f.name = QString::fromUtf8(h.name, int(qstrnlen(h.name, sizeof h.name)));
         f.ip = dvm_ipToString(h.ip);
         f.bandwidth = BandwidthFigures::fromRecord(rec).text();
-        row(i)->setFields(f);
-        applyDeviceTip(row(i), d.devId);
+        if (ClockItemForm* r = row(i)) {
+            r->setFields(f);
+            applyDeviceTip(r, d.devId);
+        }
     }
 
     // Warnings of devices no longer listed go with them.

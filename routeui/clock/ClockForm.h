@@ -25,6 +25,9 @@ public:
     /// Replies and clock events arriving within this time are folded into one refresh.
     static constexpr int kRefreshDelayMs = 200;
 
+    /// Row widgets made in one refresh; a longer list gets the rest in later turns of the event loop.
+    static constexpr int kRowsPerStep = 12;
+
     explicit ClockForm(QWidget* parent = nullptr);
     /// A view on another store and model table (tests); both must outlive the view.
     ClockForm(DevDetailStore& store, const ModelTable& models, QWidget* parent = nullptr);
@@ -34,7 +37,9 @@ public:
     /// Asks for a new priority: offline nothing is sent; online a "setPtpPriority" request goes out.
     void setPriority(const QString& devId, const QString& value);
 
-    /// The row widget of a row number (nullptr past the end).
+    /// True while row widgets of the last refresh are still to be made.
+    bool isBuildingRows() const { return m_builtRows < rowCount(); }
+    /// The row widget of a row number (nullptr past the end, or while it is still to be made).
     ClockItemForm* row(int index) const;
     /// The row currently showing a device (nullptr when it has none or it is hidden).
     ClockItemForm* rowOf(const QString& devId) const;
@@ -87,4 +92,6 @@ private:
     std::function<qint64()> m_now;
     bool m_chinese;
     bool m_showDialogs = true;
+    int m_builtRows = 0; ///< rows (from the top) that have their widget
+    bool m_moreRowsQueued = false;
 };

@@ -1,3 +1,4 @@
+#include "ClockForm.h"
 #include "DevListForm.h"
 #include "DevWin.h"
 #include "DeviceWindow.h"
@@ -234,16 +235,19 @@ TEST_F(Devices, LongListsGrowOverSeveralTurnsAndEndAsShortOnes)
             w->slot_recv_addDev(ids.last());
         }
         w->slot_blinkingDev(ids.last());
+        w->on_top_btn_click(20); // the clock page refreshes only while shown
         w->slot_refreshUi();
         const bool sliced = count > DevListForm::kRowsPerStep;
         EXPECT_EQ(w->devListForm()->isAddingRows(), sliced);
         EXPECT_EQ(w->netStateForm()->isBuildingRows(), count > NetStateForm::kRowsPerStep);
+        EXPECT_EQ(w->clockForm()->isBuildingRows(), count > ClockForm::kRowsPerStep);
         EXPECT_EQ(w->devListForm()->table()->rowCount(), std::min(count, DevListForm::kRowsPerStep));
 
         // A device leaves while rows are still coming.
         w->slot_recv_delDev(ids.takeFirst());
         w->slot_refreshUi();
-        for (int turn = 0; turn < 1000 && (w->devListForm()->isAddingRows() || w->netStateForm()->isBuildingRows());
+        for (int turn = 0; turn < 1000 && (w->devListForm()->isAddingRows() || w->netStateForm()->isBuildingRows() ||
+                                           w->clockForm()->isBuildingRows());
              ++turn)
             QCoreApplication::processEvents();
 
@@ -256,6 +260,9 @@ TEST_F(Devices, LongListsGrowOverSeveralTurnsAndEndAsShortOnes)
         NetStateItemForm* last = w->netStateForm()->rowWidget(ids.last());
         ASSERT_NE(last, nullptr);
         EXPECT_EQ(last->fields().devId, ids.last());
+        ClockItemForm* clockRow = w->clockForm()->rowOf(ids.last());
+        ASSERT_NE(clockRow, nullptr);
+        EXPECT_EQ(clockRow->fields().devId, ids.last());
         emit w->devListForm()->table()->cellDoubleClicked(ids.size() - 1, 0);
         EXPECT_NE(w->devWindow(ids.last()), nullptr);
     }
