@@ -1,11 +1,13 @@
 #include "DspChainEditor.h"
 
+#include "BlockPosition.h"
 #include "CBaseItem.h"
 #include "CDelayItem.h"
 #include "CDeviceDspData.h"
 #include "CHlpfItem.h"
 #include "DspBlockFactory.h"
 #include "DspCpuEstimate.h"
+#include "DspCpuFigures.h"
 #include "DspEditRules.h"
 
 #include <QCoreApplication>
@@ -168,6 +170,46 @@ DspChainEditor::Result DspChainEditor::deleteChannel(bool isInput, int chIndex)
         return refused(lockRefusal());
     ch->clearBlocks();
     return done();
+}
+
+DspChainEditor::Result DspChainEditor::planBypass(bool isInput, int chIndex, int blockIndex, bool* bypass) const
+{
+    const CChainChannel* ch = channel(isInput, chIndex);
+    const CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
+    if (b == nullptr)
+        return refused(QString());
+    if (m_facts.locked)
+        return refused(lockRefusal());
+    const bool next = !b->isBypass();
+    if (!next && DspCpuFigures::instance().forbidsEnabling())
+        return refused(QStringLiteral("Cpu is up limit, please reduce functions"));
+    if (bypass != nullptr)
+        *bypass = next;
+    return done();
+}
+
+bool DspChainEditor::applyBypass(const QString& blockFlag, bool bypass, bool* isInput, int* chIndex) const
+{
+    if (m_data == nullptr)
+        return false;
+    for (int side = 0; side < 2; ++side) {
+        const bool in = side == 0;
+        const int count = in ? m_data->inputs().size() : m_data->outputs().size();
+        for (int c = 0; c < count; ++c) {
+            const CChainChannel* ch = m_data->channel(in, c);
+            for (int i = 0; i < ch->blocks().size(); ++i) {
+                if (BlockPosition::flag(in, c, i) != blockFlag)
+                    continue;
+                ch->block(i)->setBypass(bypass);
+                if (isInput != nullptr)
+                    *isInput = in;
+                if (chIndex != nullptr)
+                    *chIndex = c;
+                return true;
+            }
+        }
+    }
+    return false;
 }
 
 QVector<int> DspChainEditor::linkPartners(bool isInput, int chIndex) const

@@ -65,6 +65,13 @@ public:
     /// Clears the channel's chain (the channel stays).
     Result deleteChannel(bool isInput, int chIndex);
 
+    /// Switching a block's bypass: refused while locked, and enabling while the processor's CPU average is above
+    /// its limit. Done gives the new state in `bypass`; nothing changes yet, the device answers first.
+    Result planBypass(bool isInput, int chIndex, int blockIndex, bool* bypass) const;
+    /// Applies the device's consent to a bypass switch of the block with `blockFlag`. False when no block has it;
+    /// otherwise `isInput` and `chIndex` name the channel to redraw.
+    bool applyBypass(const QString& blockFlag, bool bypass, bool* isInput, int* chIndex) const;
+
     /// The channels `chIndex` may be linked with (DspLinkPlan::partners).
     QVector<int> linkPartners(bool isInput, int chIndex) const;
     /// Plans linking (or unlinking) two channels of one side; refused while locked or by the plan's own rules.

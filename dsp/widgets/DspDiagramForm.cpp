@@ -473,15 +473,10 @@ bool DspDiagramForm::addBlock(int target, bool isInput, int chIndex, int positio
 
 bool DspDiagramForm::toggleBypass(bool isInput, int chIndex, int blockIndex)
 {
-    const CChainChannel* ch = m_data != nullptr ? m_data->channel(isInput, chIndex) : nullptr;
-    CBaseItem* b = ch != nullptr ? ch->block(blockIndex) : nullptr;
-    if (b == nullptr || refuseWhenLocked())
+    bool bypass = false;
+    if (m_data == nullptr || !shown(chainEditor().planBypass(isInput, chIndex, blockIndex, &bypass)))
         return false;
-    const bool bypass = !b->isBypass();
-    if (!bypass && DspCpuFigures::instance().forbidsEnabling()) {
-        tip(QStringLiteral("Cpu is up limit, please reduce functions"));
-        return false;
-    }
+    CBaseItem* b = m_data->channel(isInput, chIndex)->block(blockIndex);
     if (m_offline) {
         b->setBypass(bypass);
         redrawChannel(isInput, chIndex);
@@ -891,16 +886,12 @@ void DspDiagramForm::handleMessage(QString msg)
         if (m_pendingBypass.contains(flag)) {
             m_pendingBypass.remove(flag);
             const bool hasEditor = m_editors.value(flag) != nullptr; // an open editor applies and tells itself
-            if (!hasEditor && succ && m_data != nullptr) {
-                for (int side = 0; side < 2; ++side)
-                    for (int c = 0; c < (side == 0 ? m_inputs.size() : m_outputs.size()); ++c) {
-                        const CChainChannel* ch = m_data->channel(side == 0, c);
-                        for (int i = 0; ch != nullptr && i < ch->blocks().size(); ++i)
-                            if (BlockPosition::flag(side == 0, c, i) == flag) {
-                                ch->block(i)->setBypass(ReplyFields::text(reply, "val") == QLatin1String("1"));
-                                redrawChannel(side == 0, c);
-                            }
-                    }
+            bool isInput = true;
+            int chIndex = 0;
+            if (!hasEditor && succ &&
+                chainEditor().applyBypass(flag, ReplyFields::text(reply, "val") == QLatin1String("1"), &isInput,
+                                          &chIndex)) {
+                redrawChannel(isInput, chIndex);
             } else if (!hasEditor && !succ) {
                 tip(QStringLiteral("Set Bypass Failed!"));
             }

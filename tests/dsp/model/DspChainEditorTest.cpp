@@ -4,11 +4,13 @@
 
 #include "DspChainEditor.h"
 
+#include "BlockPosition.h"
 #include "CBaseItem.h"
 #include "CDelayItem.h"
 #include "CDeviceDspData.h"
 #include "CHlpfItem.h"
 #include "DspBlockFactory.h"
+#include "DspCpuFigures.h"
 #include "DspDefaultConfig.h"
 #include "DspEditRules.h"
 
@@ -81,7 +83,9 @@ enum Op
     Paste,         ///< copy the block at `from`, paste onto `at`
     PasteChanged,  ///< as Paste, but the source is bypassed between copy and paste
     PasteChannel,  ///< copy channel `from`, paste onto `at`
-    Link           ///< plan linking `at` with channel `target` of the same side
+    Link,          ///< plan linking `at` with channel `target` of the same side
+    Bypass,        ///< plan switching the bypass of the block at `at`
+    ApplyBypass    ///< the device agreed to bypass (`target` 1) or enable (0) the block at `at`
 };
 
 enum Fact
@@ -90,7 +94,8 @@ enum Fact
     Locked = 2,
     FullCpu = 4,     ///< a capacity factor that puts 4 x 4 channels at an estimate of 99
     SmallMemory = 8, ///< 20000 samples of delay memory
-    HalfSecond = 16  ///< a new delay holds 0.5 s
+    HalfSecond = 16, ///< a new delay holds 0.5 s
+    CpuHigh = 32     ///< the processor's last CPU figures average 95
 };
 
 struct EditCase
@@ -126,6 +131,9 @@ TEST_P(DspChainEditorTest, EditIsDoneOrRefusedLeavingTheChainAsExpected)
     facts.forceAdd = c.facts & Forced;
     facts.locked = c.facts & Locked;
     editor.setFacts(facts);
+    DspCpuFigures::instance().reset();
+    if (c.facts & CpuHigh)
+        DspCpuFigures::instance().update({QStringLiteral("95"), QStringLiteral("95")});
 
     const Place at = place(QLatin1String(c.at));
     const Place from = place(QLatin1String(c.from));
@@ -157,7 +165,18 @@ TEST_P(DspChainEditorTest, EditIsDoneOrRefusedLeavingTheChainAsExpected)
     case Link:
         r = editor.planLink(at.isInput, at.ch, c.target, nullptr);
         break;
+    case Bypass:
+        r = editor.planBypass(at.isInput, at.ch, at.block, nullptr);
+        break;
+    case ApplyBypass: {
+        bool in = !at.isInput;
+        int ch = -1;
+        r.done = editor.applyBypass(BlockPosition::flag(at.isInput, at.ch, at.block), c.target == 1, &in, &ch);
+        EXPECT_EQ(r.done, in == at.isInput && ch == at.ch) << "the channel to redraw";
+        break;
     }
+    }
+    DspCpuFigures::instance().reset();
     EXPECT_EQ(r.done, c.done);
     EXPECT_EQ(r.message, QString::fromUtf8(c.message));
     QStringList chain;
@@ -210,7 +229,14 @@ INSTANTIATE_TEST_SUITE_P(
                  "粘贴成功", "EQ,Delay@48000"},
         EditCase{"linkWhileLocked", "in0=EQ;in1=EQ", Link, "in0", 1, "", Locked, false, "控制功能已上锁", "EQ"},
         EditCase{"linkRefusedByThePlan", "in0=EQ", Link, "in0", 1, "", 0, false, "没有功能块无法链接", "EQ"},
-        EditCase{"linkPlanned", "in0=EQ;in1=EQ", Link, "in0", 1, "", 0, true, "", "EQ"}),
+        EditCase{"linkPlanned", "in0=EQ;in1=EQ", Link, "in0", 1, "", 0, true, "", "EQ"},
+        EditCase{"enableAtTheCpuLimit", "in0=EQ/b", Bypass, "in0.0", 0, "", CpuHigh, false,
+                 "Cpu is up limit, please reduce functions", "EQ/b"},
+        EditCase{"bypassAtTheCpuLimitWaitsForTheDevice", "in0=EQ", Bypass, "in0.0", 0, "", CpuHigh, true, "", "EQ"},
+        EditCase{"bypassWhileLocked", "in0=EQ", Bypass, "in0.0", 0, "", Locked, false, "控制功能已上锁", "EQ"},
+        EditCase{"deviceAgreedToBypass", "out2=EQ,Delay", ApplyBypass, "out2.1", 1, "", 0, true, "",
+                 "EQ,Delay@48000/b"},
+        EditCase{"agreementForAMissingBlock", "out2=EQ", ApplyBypass, "out2.1", 1, "", 0, false, "", "EQ"}),
     [](const ::testing::TestParamInfo<EditCase>& i) { return std::string(i.param.name); });
 
 } // namespace
