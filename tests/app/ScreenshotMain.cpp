@@ -70,5 +70,25 @@ int main(int argc, char* argv[])
                 ++failures;
         }
     }
+    // A long list: what shows while the rows are still being made, and once they all are.
+    for (int i = 0; i < 200; ++i)
+        announce(QStringLiteral("MRD-1%1").arg(i, 3, 16, QLatin1Char('0')).toUpper(),
+                 QStringLiteral("Wall box %1").arg(i, 3, 10, QLatin1Char('0')),
+                 QStringLiteral("192.168.11.%1").arg(i + 1), "MRD-A16", "00-1D-C1-FF-FE-00-01-00");
+    QCoreApplication::processEvents();
+    for (int page : {30, 20}) {
+        window.on_top_btn_click(page);
+        window.slot_refreshUi();
+        QCoreApplication::processEvents();
+        for (const char* when : {"building", "built"}) {
+            const QString file = QStringLiteral("%1/main_en_%2_long_%3.png").arg(outDir).arg(page).arg(when);
+            if (window.grab().save(file))
+                printf("%s\n", qPrintable(file));
+            else
+                ++failures;
+            for (int turn = 0; turn < 500; ++turn)
+                QCoreApplication::processEvents();
+        }
+    }
     return failures == 0 ? 0 : 1;
 }
