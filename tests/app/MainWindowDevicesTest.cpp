@@ -1,6 +1,7 @@
 #include "ClockForm.h"
 #include "DevListForm.h"
 #include "DevWin.h"
+#include "DeviceRequests.h"
 #include "DeviceWindow.h"
 #include "ListWidgetHelpers.h"
 #include "NetStateItemForm.h"
@@ -129,23 +130,19 @@ TEST_F(Devices, ExpansionModulesShowAsPartOfTheirHost)
     EXPECT_EQ(info.chNumTx, 4);
 }
 
-TEST_F(Devices, FirstRequestsLeaveInOrderToTheirPorts)
+TEST_F(Devices, FirstRequestsLeaveForTheNewDevice)
 {
     MainWindow* w = window();
     announce(announcement("MRD-0020", "Req", "10.0.0.20"));
     w->slot_recv_addDev("MRD-0020");
-    ASSERT_EQ(sent.size(), 9u);
-    const uint32_t ip = dvm_parseIp("10.0.0.20");
-    for (const CapturedDatagram& d : sent)
-        EXPECT_EQ(d.ip, ip);
-    EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"getLock"})"));
-    EXPECT_EQ(sent[0].port, 9995);
-    EXPECT_EQ(sent[1].port, 8999);
-    EXPECT_EQ(sent[2].bytes, QByteArray(R"({"isByself":"isByself","new":"","old":"","ops":"setPassword"})"));
-    EXPECT_EQ(sent[3].bytes, QByteArray(R"({"idStart":"0","ops":"getAllChNameRx"})"));
-    EXPECT_EQ(sent[3].port, 9990);
-    EXPECT_EQ(sent[8].bytes, QByteArray(R"({"ops":"getCustomStr"})"));
-    EXPECT_EQ(sent[8].port, 9990);
+    // Their bodies and order are DeviceRequests' matter; here: all of them, to this device's address and ports.
+    const QVector<DeviceRequests::Request> expected = DeviceRequests::firstRequests(dvm_parseIp("10.0.0.20"), 9990);
+    ASSERT_EQ(sent.size(), size_t(expected.size()));
+    for (int i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(sent[size_t(i)].bytes, expected[i].bytes) << i;
+        EXPECT_EQ(sent[size_t(i)].ip, expected[i].ip) << i;
+        EXPECT_EQ(sent[size_t(i)].port, expected[i].port) << i;
+    }
 }
 
 TEST_F(Devices, StatusQueriesAndRawSendsReachOnlyListedDevices)
