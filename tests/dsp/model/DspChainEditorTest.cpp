@@ -52,9 +52,9 @@ Place place(const QString& text)
 }
 
 /// Chains as "in0=EQ/b,Delay;out1=Comp#5": blocks of kinds EQ, HPF, Delay and Comp.
-void build(CDeviceDspData& data, const QString& spec)
+void build(CDeviceDspData& data, const QString& chains)
 {
-    for (const QString& chain : spec.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+    for (const QString& chain : chains.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         const Place at = place(chain.section(QLatin1Char('='), 0, 0));
         for (QString token : chain.section(QLatin1Char('='), 1).split(QLatin1Char(','))) {
             const int group = token.contains(QLatin1Char('#')) ? token.section(QLatin1Char('#'), 1).toInt() : -1;
