@@ -91,6 +91,8 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
         input.setWindowTitle(QStringLiteral("DIY"));
         input.setLabelText(tr("管理员密码"));
         input.setTextEchoMode(QLineEdit::Password);
+        if (auto* edit = input.findChild<QLineEdit*>())
+            edit->setObjectName(QStringLiteral("le_diyCode")); // scripted sessions type the code here
         return input.exec() == QDialog::Accepted ? input.textValue() : QString();
     };
     buildUi();

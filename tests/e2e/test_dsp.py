@@ -101,6 +101,12 @@ class DspDialogTest(e2etest.E2ETestCase):
         channel = next(i for i, c in enumerate(chains) if NOISE_GATE_TYPE not in c)
         self.app.ok({"cmd": "click", "object": "In:%d:0" % channel})
         if "99" in self.app.find("lb_cpuEstimate").get("text", ""):
+            # Forcing is offered only after the administrator entry.
+            self.app.ok({"cmd": "click", "object": "diy_bt"})
+            self.wait(lambda: self.app.find("le_diyCode").get("visible"), REPLY_S, "the administrator code entry")
+            self.app.ok({"cmd": "setText", "object": "le_diyCode", "text": "diy"})
+            self.app.ok({"cmd": "key", "object": "le_diyCode", "key": "Return"})
+            self.wait(lambda: self.app.find("diy_rb_forceadd").get("visible"), REPLY_S, "forcing offered")
             self.app.ok({"cmd": "click", "object": "diy_rb_forceadd"})
         self.app.ok({"cmd": "click", "object": "noisegate_bt"})
         self.wait(lambda: self.app.find("blk_in_%d_%d" % (channel, len(chains[channel]))).get("exists"), REPLY_S,

@@ -7,7 +7,8 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
-#include <QInputDialog>
+#include <QKeyEvent>
+#include <QLineEdit>
 #include <QMessageBox>
 #include <QPainter>
 #include <QPixmap>
@@ -67,12 +68,16 @@ int main(int argc, char** argv)
     DspDiagramForm* diagram = dialog.diagramForm();
     // The administrator entry, then the diagram with forcing offered.
     grabModal(&dialog, dir + QStringLiteral("/dsp_admin_entry.png"), [](QWidget* modal) {
-        if (auto* input = qobject_cast<QInputDialog*>(modal)) {
-            input->setTextValue(QStringLiteral("diy"));
-            input->accept();
+        // As a scripted session does it: the code typed into the named field, then Return.
+        if (auto* edit = modal->findChild<QLineEdit*>(QStringLiteral("le_diyCode"))) {
+            edit->setText(QStringLiteral("diy"));
+            QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+            QCoreApplication::sendEvent(edit, &press);
         }
     });
     diagram->openDiyEntry();
+    if (!diagram->isForceAddOffered())
+        qWarning("the administrator entry did not offer forcing");
     dialog.grab().save(dir + QStringLiteral("/dsp_dialog_forceadd.png"));
     // Linking a middle channel asks for the partner.
     grabModal(&dialog, dir + QStringLiteral("/dsp_link_question.png"), [](QWidget* modal) {
