@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 #include <gtest/gtest.h>
 #include <memory>
+#include <tuple>
 
 namespace {
 
@@ -123,20 +124,24 @@ TEST(ScriptSessionParsing, LinesAreSplitOnlyWhenComplete)
 
 TEST(ScriptSessionParsing, KeysAndAnswers)
 {
+    const struct
+    {
+        const char* chord;
+        int key;
+        Qt::KeyboardModifiers modifiers;
+        const char* text;
+    } keys[] = {{"Ctrl+0", Qt::Key_0, Qt::ControlModifier, ""},
+                {"Ctrl+Alt+1", Qt::Key_1, Qt::ControlModifier | Qt::AltModifier, ""},
+                {"Shift+A", Qt::Key_A, Qt::ShiftModifier, "A"},
+                {"a", Qt::Key_A, Qt::NoModifier, "a"},
+                {"Escape", Qt::Key_Escape, Qt::NoModifier, ""}};
     ScriptSession::KeyChord k;
-    ASSERT_TRUE(ScriptSession::parseKey("Ctrl+0", &k));
-    EXPECT_EQ(k.key, int(Qt::Key_0));
-    EXPECT_EQ(k.modifiers, Qt::ControlModifier);
-    EXPECT_TRUE(k.text.isEmpty());
-    ASSERT_TRUE(ScriptSession::parseKey("Ctrl+Alt+1", &k));
-    EXPECT_EQ(k.key, int(Qt::Key_1));
-    EXPECT_EQ(k.modifiers, Qt::ControlModifier | Qt::AltModifier);
-    ASSERT_TRUE(ScriptSession::parseKey("Shift+A", &k));
-    EXPECT_EQ(k.text, "A");
-    ASSERT_TRUE(ScriptSession::parseKey("a", &k));
-    EXPECT_EQ(k.text, "a");
-    ASSERT_TRUE(ScriptSession::parseKey("Escape", &k));
-    EXPECT_EQ(k.key, int(Qt::Key_Escape));
+    for (const auto& c : keys) {
+        ASSERT_TRUE(ScriptSession::parseKey(QString::fromLatin1(c.chord), &k)) << c.chord;
+        EXPECT_EQ(std::make_tuple(k.key, int(k.modifiers), k.text),
+                  std::make_tuple(c.key, int(c.modifiers), QString::fromLatin1(c.text)))
+            << c.chord;
+    }
     for (const char* bad : {"", "Ctrl+0, Ctrl+1", "NoSuchKey", "Ctrl+"})
         EXPECT_FALSE(ScriptSession::parseKey(QString::fromLatin1(bad), &k)) << bad;
 
