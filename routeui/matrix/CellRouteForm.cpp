@@ -84,8 +84,17 @@ void CellRouteForm::buildUi()
     m_findIn = new QLineEdit(this);
     m_findIn->setObjectName(QStringLiteral("find_InCh_le"));
 
-    m_pbRecvList->setMinimumHeight(m_pbRecvList->fontMetrics().height() * 3 + UiScale::px(8));
     auto* corner = new QWidget(this);
+    corner->setObjectName(QStringLiteral("matrix_corner"));
+    // The corner sits between the dark strips: same colours, and a font sized like theirs so that the
+    // three-line receive button and the search boxes fit the fixed corner at every scale.
+    corner->setStyleSheet(QStringLiteral("QWidget#matrix_corner { background: #1A1B1F; }"
+                                         "QLineEdit, QPushButton { background: #2A2C33; color: #D8D8D8;"
+                                         " border: 1px solid #3C3F48; border-radius: 2px; font-size: %1px; }"
+                                         "QPushButton:hover { background: #353842; }")
+                              .arg(UiScale::fontPx(11)));
+    corner->setAttribute(Qt::WA_StyledBackground, true);
+    m_pbRecvList->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Expanding);
     auto* cornerLayout = new QGridLayout(corner);
     cornerLayout->setContentsMargins(2, 2, 2, 2);
     cornerLayout->setSpacing(2);
