@@ -5,6 +5,7 @@
 
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <QPair>
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,36 @@ inline QByteArray compact(const QJsonObject& o)
     return QJsonDocument(o).toJson(QJsonDocument::Compact);
 }
 
+inline QJsonObject parse(const QByteArray& json)
+{
+    return QJsonDocument::fromJson(json).object();
+}
+
+/// A request: its ops and members.
+inline QJsonObject req(const char* ops, std::initializer_list<QPair<QString, QJsonValue>> members = {})
+{
+    QJsonObject o{{"ops", ops}};
+    for (const auto& m : members)
+        o.insert(m.first, m.second);
+    return o;
+}
+
+/// Every scalar of the tree is text: the devices write numbers as decimal strings.
+inline void expectAllText(const QJsonValue& v, const std::string& where)
+{
+    if (v.isObject()) {
+        const QJsonObject o = v.toObject();
+        for (auto it = o.begin(); it != o.end(); ++it)
+            expectAllText(it.value(), where + "." + it.key().toStdString());
+    } else if (v.isArray()) {
+        const QJsonArray a = v.toArray();
+        for (int i = 0; i < a.size(); ++i)
+            expectAllText(a[i], where + "[" + std::to_string(i) + "]");
+    } else {
+        EXPECT_TRUE(v.isString()) << where;
+    }
+}
+
 inline int num(const QJsonValue& v)
 {
     bool ok = false;
@@ -71,6 +102,7 @@ struct Bench
     /// The replies of device `index` to one request arriving on `on`, parsed.
     QVector<QJsonObject> ask(int index, const QJsonObject& request, SimServices on = SimServiceCommand)
     {
+        EXPECT_FALSE(request.isEmpty()) << "unreadable request";
         QVector<QJsonObject> out;
         for (const QByteArray& r : net->handlers().handleDatagram(*net, index, compact(request), on)) {
             EXPECT_LE(r.size(), kSimMaxDatagramBytes);
