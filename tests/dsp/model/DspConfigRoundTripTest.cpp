@@ -14,7 +14,6 @@
 
 #include <gtest/gtest.h>
 
-#include <functional>
 #include <memory>
 
 namespace {
@@ -54,7 +53,28 @@ protected:
 
 } // namespace
 
-TEST_F(DspConfigRoundTripTest, RealisticConfigurationIsReadWhole)
+TEST_F(DspConfigRoundTripTest, WriterGivesBackTheDeviceFormSaveItsNormalisations)
+{
+    // Every other value, its node order, port counts and its text form (never a JSON number) come back as sent.
+    EXPECT_EQ(dsptest::differences(dsptest::realisticConfig(), first.writeConfig(kFirmware)),
+              QStringList({R"(/groupArr/2/name "" -> "Group3")",
+                           R"(/nodeArr/0/obj/portArr/0/procArr/2/obj/kneeDb "6" -> "0")",
+                           R"(/nodeArr/0/obj/portArr/1/procArr/1/obj/kneeDb "3" -> "0")",
+                           R"(/nodeArr/0/obj/portArr/2/procArr/0/obj/banMask "0x0f" -> "15")",
+                           R"(/nodeArr/1/obj/maskArr/1 "0x10" -> "16")",
+                           R"(/nodeArr/2/obj/maskArr/0 "0xFFFFFFFFFFFFFFFF" -> "18446744073709551615")",
+                           R"(/nodeArr/5/obj/portArr/3/procArr/1/obj/taps "99" -> "3")"}));
+    const QJsonObject written = first.writeConfig(kFirmware);
+    second.parse(wrap(written), kFirmware);
+    EXPECT_EQ(compact(second.writeConfig(kFirmware)), compact(written));
+    ASSERT_NE(second.matrix(), nullptr);
+    EXPECT_TRUE(*second.matrix() == *first.matrix());
+    EXPECT_EQ(second.groups(), first.groups());
+    EXPECT_EQ(second.groupMembers(), first.groupMembers());
+}
+
+// What the model makes of the values (a reader and writer wrong in the same way would pass the test above).
+TEST_F(DspConfigRoundTripTest, ModelHoldsWhatTheDeviceMeant)
 {
     ASSERT_EQ(first.inputs().size(), 16);
     ASSERT_EQ(first.outputs().size(), 16);
@@ -64,18 +84,13 @@ TEST_F(DspConfigRoundTripTest, RealisticConfigurationIsReadWhole)
     EXPECT_EQ(first.matrix()->rows(), 19);
     EXPECT_EQ(first.matrix()->columns(), 16);
     EXPECT_EQ(first.version(), 7);
-    EXPECT_EQ(first.customStr(), "stage left");
-
     EXPECT_EQ(first.inputs().at(0)->name(), "input_1");
     EXPECT_EQ(first.outputs().at(15)->name(), "output_16");
     EXPECT_EQ(kindsOf(*first.inputs().at(0)),
               (QList<int>{CBaseItem::KindHlpf, CBaseItem::KindEq, CBaseItem::KindCompress, CBaseItem::KindHlpf}));
     EXPECT_EQ(kindsOf(*first.inputs().at(2)), (QList<int>{CBaseItem::KindChAec, CBaseItem::KindDucker}));
-    EXPECT_EQ(kindsOf(*first.outputs().at(3)),
-              (QList<int>{CBaseItem::KindFbe, CBaseItem::KindFir, CBaseItem::KindDelay}));
     EXPECT_TRUE(first.inputs().at(0)->block(3)->isBypass());
     EXPECT_EQ(first.inputs().at(0)->block(1)->groupId(), 2);
-    EXPECT_EQ(first.inputs().at(0)->block(1)->core(), 0);
 
     const auto* eq = dynamic_cast<const CEqBlockItem*>(first.inputs().at(0)->block(1));
     ASSERT_NE(eq, nullptr);
@@ -83,134 +98,49 @@ TEST_F(DspConfigRoundTripTest, RealisticConfigurationIsReadWhole)
     EXPECT_DOUBLE_EQ(eq->bands().at(1).freq0(), 250);
     EXPECT_TRUE(eq->bands().at(1).isBypass());
     EXPECT_FALSE(eq->bands().at(2).isBypass());
-
     const auto* aec = dynamic_cast<const CChAecItem*>(first.inputs().at(2)->block(0));
     ASSERT_NE(aec, nullptr);
-    EXPECT_EQ(aec->banMask(), 15); // "0x0f"
+    EXPECT_EQ(aec->banMask(), 15);
     EXPECT_EQ(aec->farCh(), 17);
+    const auto* ducker = dynamic_cast<const CDuckerItem*>(first.inputs().at(2)->block(1));
+    ASSERT_NE(ducker, nullptr);
+    EXPECT_FLOAT_EQ(ducker->trigDb(), -55.5f);
+    EXPECT_EQ(ducker->refCh(), 4);
+    const auto* fir = dynamic_cast<const CFirItem*>(first.outputs().at(0)->block(0));
+    ASSERT_NE(fir, nullptr);
+    EXPECT_EQ(fir->firType(), CFirItem::LowPass);
+    EXPECT_DOUBLE_EQ(fir->freq1(), 5000);
+    // The knee is never sent, but the model keeps what the device reported.
+    const auto* comp = dynamic_cast<const CCompressItem*>(first.inputs().at(0)->block(2));
+    ASSERT_NE(comp, nullptr);
+    EXPECT_EQ(comp->kneeDb(), 6);
 
     const CInputChannel* in1 = first.inputs().at(1);
     EXPECT_TRUE(in1->isMute());
     EXPECT_DOUBLE_EQ(in1->gainDb(), -2.5);
     EXPECT_EQ(in1->core(), 1);
-
     // Gain codes: cell (c, r) carries code c + r.
     EXPECT_DOUBLE_EQ(first.matrix()->gainDb(2, 3), 1.25);
-    EXPECT_DOUBLE_EQ(first.matrix()->gainDb(15, 18), 8.25); // code 33
+    EXPECT_DOUBLE_EQ(first.matrix()->gainDb(15, 18), 8.25);
     EXPECT_TRUE(first.matrix()->isOn(2, 4));
     EXPECT_FALSE(first.matrix()->isOn(2, 3));
     EXPECT_TRUE(first.matrix()->isShare(5));
     EXPECT_FALSE(first.matrix()->isShare(4));
-
-    ASSERT_EQ(first.groups().size(), 4);
-    EXPECT_EQ(first.groups().at(2).name, "Group3");
     EXPECT_TRUE(first.groups().at(1).mute);
     EXPECT_EQ(first.groupMembers().at(2), QVector<int>{0});
     EXPECT_TRUE(first.groupMembers().at(0).isEmpty());
 
     const DspAecChannel* aecCh = first.aecChannels().at(0);
-    EXPECT_TRUE(aecCh->hasAec());
     EXPECT_TRUE(aecCh->hasAns());
     EXPECT_EQ(aecCh->ansLevel(), 3);
     EXPECT_EQ(aecCh->groupId(), 1);
-    EXPECT_EQ(aecCh->nearArr().size(), 16);
     EXPECT_EQ(aecCh->farArr().at(3), 1);
-
     const DspAutomixerChannel* mix = first.automixerChannels().at(0);
-    EXPECT_EQ(mix->mode(), 1);
     EXPECT_DOUBLE_EQ(mix->slope(), 0.75);
     EXPECT_DOUBLE_EQ(mix->trigDb(), -45.5);
     EXPECT_FALSE(mix->nomAttenuate());
     EXPECT_EQ(mix->maskArr(), (QVector<quint64>{5, 16, 255})); // firmware above 3.1.2: masks as sent
     EXPECT_EQ(first.automixerChannels().at(1)->maskArr(), QVector<quint64>{~quint64(0)});
-}
-
-TEST_F(DspConfigRoundTripTest, WriteThenParseGivesTheSameModel)
-{
-    const QJsonObject written = first.writeConfig(kFirmware);
-    second.parse(wrap(written), kFirmware);
-    EXPECT_EQ(compact(second.writeConfig(kFirmware)), compact(written));
-
-    ASSERT_EQ(second.inputs().size(), 16);
-    for (int j = 0; j < 16; ++j) {
-        EXPECT_EQ(kindsOf(*second.inputs().at(j)), kindsOf(*first.inputs().at(j))) << j;
-        EXPECT_EQ(kindsOf(*second.outputs().at(j)), kindsOf(*first.outputs().at(j))) << j;
-        EXPECT_EQ(second.inputs().at(j)->isInverse(), first.inputs().at(j)->isInverse()) << j;
-    }
-    ASSERT_NE(second.matrix(), nullptr);
-    EXPECT_TRUE(*second.matrix() == *first.matrix());
-    EXPECT_EQ(second.groups(), first.groups());
-    EXPECT_EQ(second.groupMembers(), first.groupMembers());
-    EXPECT_EQ(second.automixerChannels().at(0)->maskArr(), first.automixerChannels().at(0)->maskArr());
-    EXPECT_EQ(second.aecChannels().at(0)->nearArr(), first.aecChannels().at(0)->nearArr());
-
-    const auto* fir = dynamic_cast<const CFirItem*>(second.outputs().at(0)->block(0));
-    ASSERT_NE(fir, nullptr);
-    EXPECT_EQ(fir->firType(), CFirItem::LowPass);
-    EXPECT_DOUBLE_EQ(fir->freq1(), 5000);
-    const auto* custom = dynamic_cast<const CFirItem*>(second.outputs().at(3)->block(1));
-    ASSERT_NE(custom, nullptr);
-    EXPECT_EQ(custom->taps(), 3);
-    EXPECT_EQ(custom->arr(), R"(["0.25","0.5","0.25"])");
-    const auto* ducker = dynamic_cast<const CDuckerItem*>(second.inputs().at(2)->block(1));
-    ASSERT_NE(ducker, nullptr);
-    EXPECT_FLOAT_EQ(ducker->trigDb(), -55.5f);
-    EXPECT_EQ(ducker->refCh(), 4);
-    // The knee is never sent, but the model keeps what the device reported.
-    const auto* comp = dynamic_cast<const CCompressItem*>(first.inputs().at(0)->block(2));
-    ASSERT_NE(comp, nullptr);
-    EXPECT_EQ(comp->kneeDb(), 6);
-}
-
-TEST_F(DspConfigRoundTripTest, WriterOrdersNodesAndWritesEveryValueAsText)
-{
-    const QJsonObject written = first.writeConfig(kFirmware);
-    const QJsonArray nodes = written.value("nodeArr").toArray();
-    QStringList types;
-    QStringList portNums;
-    for (const QJsonValue& n : nodes) {
-        types << n.toObject().value("type").toString();
-        portNums << n.toObject().value("portNum").toString();
-    }
-    EXPECT_EQ(types, QStringList({"0", "3", "3", "2", "1", "0"}));
-    EXPECT_EQ(portNums, QStringList({"16", "1", "1", "1", "16", "16"}));
-    EXPECT_EQ(written.value("sampleRate").toString(), "48000");
-
-    // No scalar anywhere is a JSON number or boolean.
-    std::function<void(const QJsonValue&)> check = [&](const QJsonValue& v) {
-        if (v.isObject())
-            for (const QJsonValue& c : v.toObject())
-                check(c);
-        else if (v.isArray())
-            for (const QJsonValue& c : v.toArray())
-                check(c);
-        else
-            EXPECT_TRUE(v.isString()) << v.type();
-    };
-    check(written);
-
-    const QJsonObject port0 =
-        nodes.at(4).toObject().value("obj").toObject().value("portArr").toArray().at(0).toObject();
-    EXPECT_EQ(port0.value("muteArr").toArray().size(), 19);
-    EXPECT_EQ(port0.value("gainArr").toArray().at(7).toString(), "7");
-    EXPECT_EQ(port0.value("muteArr").toArray().at(0).toString(), "0");
-    EXPECT_EQ(port0.value("muteArr").toArray().at(1).toString(), "1");
-
-    // The far reference of the channel AEC (17) lies beyond the 16 inputs: an output.
-    const QJsonObject aecBlock = nodes.at(0)
-                                     .toObject()
-                                     .value("obj")
-                                     .toObject()
-                                     .value("portArr")
-                                     .toArray()
-                                     .at(2)
-                                     .toObject()
-                                     .value("procArr")
-                                     .toArray()
-                                     .at(0)
-                                     .toObject();
-    EXPECT_EQ(aecBlock.value("obj").toObject().value("farFromOut").toString(), "1");
-    EXPECT_EQ(aecBlock.value("type").toString(), "10");
 }
 
 TEST_F(DspConfigRoundTripTest, NumbersUseSixSignificantDigits)

@@ -21,25 +21,23 @@ void makeMixer(CDeviceDspData& data, int in, int out, int sampleRate)
 
 TEST(DspCpuTest, ChannelCountsAndSampleRate)
 {
+    const struct
+    {
+        int channels, sampleRate;
+        double factor;
+        int estimate;
+    } cases[] = {{16, 48000, 1.0, 14}, {16, 48000, 0.4, 35}, {16, 96000, 1.0, 28}, {16, 144000, 1.0, 56},
+                 {8, 192000, 1.0, 28}, {16, 48000, 0, 0},    {16, 48000, -1, 0}};
     CDeviceDspData data;
+    for (const auto& c : cases) {
+        makeMixer(data, c.channels, c.channels, c.sampleRate);
+        EXPECT_EQ(DspCpuEstimate::estimate(data, c.factor), c.estimate) << c.channels << " @ " << c.sampleRate;
+    }
     makeMixer(data, 16, 16, 48000);
     EXPECT_DOUBLE_EQ(DspCpuEstimate::cost(data), 24);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, 1.0), 14);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, 0.4), 35); // 24 / 68
-
-    makeMixer(data, 16, 16, 96000);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, 1.0), 28);
-    makeMixer(data, 16, 16, 144000);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, 1.0), 56);
-    makeMixer(data, 8, 8, 192000);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, 1.0), 28); // 6 / 21.25
-
-    EXPECT_DOUBLE_EQ(DspCpuEstimate::capacityFactor(1.0, 48000), 1.0);
-    EXPECT_DOUBLE_EQ(DspCpuEstimate::capacityFactor(1.0, 48001), 0.5);
-    EXPECT_DOUBLE_EQ(DspCpuEstimate::capacityFactor(1.0, 96001), 0.25);
-    EXPECT_DOUBLE_EQ(DspCpuEstimate::capacityFactor(1.0, 144001), 0.125);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, 0), 0);
-    EXPECT_EQ(DspCpuEstimate::estimate(data, -1), 0);
+    const double factors[][2] = {{48000, 1.0}, {48001, 0.5}, {96001, 0.25}, {144001, 0.125}};
+    for (const auto& f : factors)
+        EXPECT_DOUBLE_EQ(DspCpuEstimate::capacityFactor(1.0, int(f[0])), f[1]) << f[0];
 }
 
 TEST(DspCpuTest, BlocksAndSideChannelsAddTheirCost)
@@ -71,38 +69,23 @@ TEST(DspCpuTest, EstimateStopsAt99)
 
 TEST(DspCpuTest, FiguresAverageRoundsToNearest)
 {
+    const struct
+    {
+        QStringList items;
+        int average, minimum, maximum;
+        bool forbids;
+    } cases[] = {{{"50", "95"}, 73, 50, 95, false},
+                 {{"95", "88"}, 92, 88, 95, true},
+                 {{"90", "90"}, 90, 90, 90, false},
+                 {{" 10", "x", "30"}, 20, 10, 30, false}, // unreadable items do not count
+                 {{}, 0, 100, 0, false}};
     DspCpuFigures f;
-    f.update({"50", "95"});
-    EXPECT_EQ(f.average(), 73);
-    EXPECT_EQ(f.minimum(), 50);
-    EXPECT_EQ(f.maximum(), 95);
-    EXPECT_FALSE(f.forbidsEnabling());
-
-    f.update({"95", "88"});
-    EXPECT_EQ(f.average(), 92);
-    EXPECT_TRUE(f.forbidsEnabling());
-    f.update({"90", "90"});
-    EXPECT_EQ(f.average(), 90);
-    EXPECT_FALSE(f.forbidsEnabling());
-
-    f.update({" 10", "x", "30"}); // unreadable items do not count
-    EXPECT_EQ(f.average(), 20);
-    EXPECT_EQ(f.minimum(), 10);
-    f.update({});
-    EXPECT_EQ(f.average(), 0);
-    EXPECT_EQ(f.minimum(), 100);
-    EXPECT_EQ(f.maximum(), 0);
-}
-
-TEST(DspCpuTest, ProcessWideRecord)
-{
-    DspCpuFigures& f = DspCpuFigures::instance();
-    EXPECT_EQ(&f, &DspCpuFigures::instance());
-    f.update({"91", "91"});
-    f.setEstimate(42);
-    EXPECT_TRUE(DspCpuFigures::instance().forbidsEnabling());
-    EXPECT_EQ(DspCpuFigures::instance().estimate(), 42);
-    f.reset();
-    EXPECT_EQ(DspCpuFigures::instance().average(), 0);
-    EXPECT_EQ(DspCpuFigures::instance().estimate(), 0);
+    for (const auto& c : cases) {
+        f.update(c.items);
+        const std::string at = c.items.join(',').toStdString();
+        EXPECT_EQ(f.average(), c.average) << at;
+        EXPECT_EQ(f.minimum(), c.minimum) << at;
+        EXPECT_EQ(f.maximum(), c.maximum) << at;
+        EXPECT_EQ(f.forbidsEnabling(), c.forbids) << at;
+    }
 }

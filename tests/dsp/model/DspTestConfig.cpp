@@ -152,6 +152,38 @@ QJsonObject realisticConfig()
     return config(nodes, groups);
 }
 
+namespace {
+
+QString text(const QJsonValue& v)
+{
+    const QByteArray t = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(t.mid(1, t.size() - 2));
+}
+
+void diff(const QJsonValue& a, const QJsonValue& b, const QString& path, QStringList& out)
+{
+    if (a.isObject() && b.isObject()) {
+        QStringList keys = a.toObject().keys() + b.toObject().keys();
+        keys.removeDuplicates();
+        for (const QString& k : keys)
+            diff(a.toObject().value(k), b.toObject().value(k), path + "/" + k, out);
+    } else if (a.isArray() && b.isArray() && a.toArray().size() == b.toArray().size()) {
+        for (int i = 0; i < a.toArray().size(); ++i)
+            diff(a.toArray().at(i), b.toArray().at(i), path + "/" + QString::number(i), out);
+    } else if (a != b) {
+        out << path + " " + text(a) + " -> " + text(b);
+    }
+}
+
+} // namespace
+
+QStringList differences(const QJsonValue& a, const QJsonValue& b)
+{
+    QStringList out;
+    diff(a, b, QString(), out);
+    return out;
+}
+
 void setInfo(CDeviceDspData& data, int in, int out)
 {
     data.info().chNumIn = in;

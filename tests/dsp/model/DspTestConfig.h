@@ -4,6 +4,7 @@
 #include <QJsonArray>
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 class CDeviceDspData;
 
@@ -26,6 +27,8 @@ QString reply(const QJsonObject& config);
 /// 16 inputs and 16 outputs with every block kind, one AEC and two automixer channels, four groups and a matrix
 /// with gains, as a device with firmware "3.2.0" sends it.
 QJsonObject realisticConfig();
+/// Every place where `b` differs from `a`, as "/path/to/value old -> new" (values as JSON).
+QStringList differences(const QJsonValue& a, const QJsonValue& b);
 /// A model whose DSP information says `in` x `out` channels.
 void setInfo(CDeviceDspData& data, int in, int out);
 
