@@ -1,14 +1,40 @@
 #include "BandwidthFigures.h"
-#include "ClockTestRegistry.h"
+#include "RegistryFeed.h"
 
 #include <gtest/gtest.h>
 
-using namespace clocktest;
+using namespace regfeed;
 
 namespace {
 
 const QString kRecv = QStringLiteral("10.9.0.11");
 const QString kSend = QStringLiteral("10.9.0.20");
+
+TEST(BandwidthStream, PacketsPerSecondTimesPacketSizeTruncatedPerStream)
+{
+    struct Case
+    {
+        int rate, frames, bytes, channels, load;
+    };
+    // 44100 / 48 = 918 packets: the rate is divided first, as the devices count. No frames, rate or channels:
+    // nothing, not a crash.
+    for (const Case& c : {Case{48000, 48, 3, 8, 1206}, Case{44100, 48, 3, 2, 918 * (3 * 48 * 2 + 54) / 1000},
+                          Case{48000, 0, 3, 8, 0}, Case{0, 48, 3, 8, 0}, Case{48000, 48, 3, 0, 0}})
+        EXPECT_EQ(c.load, BandwidthFigures::streamLoad(c.rate, c.frames, c.bytes, c.channels))
+            << c.rate << "/" << c.frames << "/" << c.channels;
+    EXPECT_EQ(1206, BandwidthFigures::unknownMcastLoad(8, 3));
+    EXPECT_EQ(0, BandwidthFigures::unknownMcastLoad(0, 3));
+
+    struct Text
+    {
+        int rx, tx;
+        const char* text;
+    };
+    for (const Text& t :
+         {Text{1206, 0, "12.1/0.0 Mbps"}, Text{1204, 5, "12.0/0.1 Mbps"}, Text{99999, 4, "1000.0/0.0 Mbps"}})
+        EXPECT_EQ(QString::fromLatin1(t.text), BandwidthFigures::text(t.rx, t.tx));
+    EXPECT_EQ(QStringLiteral("0.0/0.0 Mbps"), BandwidthFigures::fromRecord(nullptr).text()) << "missing device";
+}
 
 class Bandwidth : public ::testing::Test
 {
@@ -22,66 +48,31 @@ protected:
     }
 };
 
-TEST(BandwidthStream, PacketsPerSecondTimesPacketSizeTruncatedPerStream)
-{
-    EXPECT_EQ(1206, BandwidthFigures::streamLoad(48000, 48, 3, 8));
-    // 44100 / 48 = 918 packets: the rate is divided first, as the devices count.
-    EXPECT_EQ(918 * (3 * 48 * 2 + 54) / 1000, BandwidthFigures::streamLoad(44100, 48, 3, 2));
-    EXPECT_EQ(313, BandwidthFigures::streamLoad(44100, 48, 3, 2));
-    EXPECT_EQ(0, BandwidthFigures::streamLoad(48000, 0, 3, 8)) << "no frames: nothing, not a crash";
-    EXPECT_EQ(0, BandwidthFigures::streamLoad(0, 48, 3, 8));
-    EXPECT_EQ(0, BandwidthFigures::streamLoad(48000, 48, 3, 0));
-    EXPECT_EQ(1206, BandwidthFigures::unknownMcastLoad(8, 3));
-    EXPECT_EQ(0, BandwidthFigures::unknownMcastLoad(0, 3));
-}
-
-TEST(BandwidthStream, TextInTenthsOfMegabits)
-{
-    EXPECT_EQ(QStringLiteral("12.1/0.0 Mbps"), BandwidthFigures::text(1206, 0));
-    EXPECT_EQ(QStringLiteral("12.0/0.1 Mbps"), BandwidthFigures::text(1204, 5));
-    EXPECT_EQ(QStringLiteral("1000.0/0.0 Mbps"), BandwidthFigures::text(99999, 4));
-    EXPECT_EQ(QStringLiteral("0.0/0.0 Mbps"), BandwidthFigures().text());
-}
-
-TEST_F(Bandwidth, OneUnicastStreamOfEightChannelsFromA48FrameSender)
-{
-    // The receiver's own format differs from the sender's: the sender's is what arrives.
-    announce(kRecv, kRecv, QJsonObject{{"ucastNumRx", "1"}, {"pFrameNum", "12"}, {"sampleByteNum", "4"}});
-    announce(kSend, kSend, QJsonObject{{"sampleRate", "48000"}, {"pFrameNum", "48"}, {"sampleByteNum", "3"}});
-    ASSERT_EQ(1, tablePage(kRecv, "getAllUcastRx", 0, 1, QJsonArray{rxEntry(0, sdp(kSend, kRecv, 8, 3), 8)}));
-    const BandwidthFigures f = figures(kRecv);
-    EXPECT_EQ(1206, f.rx);
-    EXPECT_EQ(0, f.tx);
-    EXPECT_EQ(QStringLiteral("12.1/0.0 Mbps"), f.text());
-}
-
 TEST_F(Bandwidth, UnicastStreamsCountOnlyWithUsedChannelsALiveSenderAndWithinTheCount)
 {
-    announce(kRecv, kRecv, QJsonObject{{"ucastNumRx", "3"}});
-    announce(kSend, kSend, QJsonObject{{"sampleRate", "44100"}, {"pFrameNum", "48"}, {"sampleByteNum", "3"}});
-    const QJsonArray page{rxEntry(0, sdp(kSend, kRecv, 2, 3), 2), rxEntry(1, sdp(kSend, kRecv, 8, 3), 0),
-                          rxEntry(2, sdp("10.9.0.99", kRecv, 8, 3), 8), rxEntry(3, sdp(kSend, kRecv, 2, 3), 2)};
+    // The receiver's own format differs from the sender's: the sender's is what arrives.
+    announce(kRecv, kRecv, kRecv, QJsonObject{{"ucastNumRx", "3"}, {"pFrameNum", "12"}, {"sampleByteNum", "4"}});
+    announce(kSend, kSend, kSend, QJsonObject{{"sampleRate", "44100"}, {"pFrameNum", "48"}, {"sampleByteNum", "3"}});
+    const QJsonArray page{rxEntry(0, sdp(kSend, kRecv, 2), 2), rxEntry(1, sdp(kSend, kRecv, 8), 0),
+                          rxEntry(2, sdp("10.9.0.99", kRecv, 8), 8), rxEntry(3, sdp(kSend, kRecv, 2), 2)};
     ASSERT_EQ(1, tablePage(kRecv, "getAllUcastRx", 0, 4, page));
     // Only entry 0 counts: 1 has no used channel, 2's sender is unknown, 3 lies beyond the announced count.
     EXPECT_EQ(313, figures(kRecv).rx);
+    EXPECT_EQ(0, figures(kRecv).tx);
 
     // Two streams are truncated one by one (626), not summed first (627).
     ASSERT_EQ(1, tablePage(kRecv, "getAllUcastRx", 0, 2,
-                           QJsonArray{rxEntry(0, sdp(kSend, kRecv, 2, 3), 2), rxEntry(1, sdp(kSend, kRecv, 2, 3), 2)}));
+                           QJsonArray{rxEntry(0, sdp(kSend, kRecv, 2), 2), rxEntry(1, sdp(kSend, kRecv, 2), 2)}));
     EXPECT_EQ(626, figures(kRecv).rx);
 }
 
 TEST_F(Bandwidth, MulticastReceiveUsesTheAnnouncedStreamOrAssumesOneMillisecond)
 {
-    ASSERT_EQ(1, sapStream("0.25"));
-    McastRecord m;
-    ASSERT_EQ(1, dvm_copyMcast(findMcastByDstIp(dvm_parseIp("239.69.1.10")), &m));
-    ASSERT_EQ(12, m.frames);
-
-    announce(kRecv, kRecv, QJsonObject{{"mcastNumRx", "3"}});
-    const QJsonArray page{rxEntry(0, sdp("10.9.0.50", "239.69.1.10", 8, 3), 8),
-                          rxEntry(1, sdp("10.9.0.51", "239.69.1.99", 8, 3), 8),
-                          rxEntry(2, sdp("10.9.0.52", "239.69.1.98", 0, 3), 0)};
+    ASSERT_EQ(1, sapStream("10.9.0.50", "Stage", "239.69.1.10", 2, 5004, "0.25"));
+    announce(kRecv, kRecv, kRecv, QJsonObject{{"mcastNumRx", "3"}});
+    const QJsonArray page{rxEntry(0, sdp("10.9.0.50", "239.69.1.10", 8), 8),
+                          rxEntry(1, sdp("10.9.0.51", "239.69.1.99", 8), 8),
+                          rxEntry(2, sdp("10.9.0.52", "239.69.1.98", 0), 0)};
     ASSERT_EQ(1, tablePage(kRecv, "getAllMcastRx", 0, 3, page));
     // Known: 48000/12 x (2 x 3 x 12 + 54) / 1000 = 504 from the announcement, not the entry's 8 channels.
     // Unknown: (8 x 3 x 48000 + 54000) / 1000 = 1206. No channels: nothing.
@@ -92,29 +83,18 @@ TEST_F(Bandwidth, MulticastReceiveUsesTheAnnouncedStreamOrAssumesOneMillisecond)
 
 TEST_F(Bandwidth, TransmitUsesTheDevicesOwnFormat)
 {
-    announce(kSend, kSend,
-             QJsonObject{{"ucastNumTx", "2"},
-                         {"mcastNumTx", "2"},
-                         {"sampleRate", "48000"},
-                         {"pFrameNum", "48"},
-                         {"sampleByteNum", "3"}});
+    announce(kSend, kSend, kSend,
+             QJsonObject{{"ucastNumTx", "2"}, {"mcastNumTx", "2"}, {"pFrameNum", "48"}, {"sampleByteNum", "3"}});
     ASSERT_EQ(1, tablePage(kSend, "getAllUcastTx", 0, 2,
-                           QJsonArray{txEntry(0, sdp(kSend, kRecv, 4, 3), 4), txEntry(1, sdp(kSend, kRecv, 8, 3), 0)}));
+                           QJsonArray{txEntry(0, sdp(kSend, kRecv, 4), 4), txEntry(1, sdp(kSend, kRecv, 8), 0)}));
     ASSERT_EQ(1, tablePage(kSend, "getAllMcastTx", 0, 2,
-                           QJsonArray{txEntry(0, sdp(kSend, "239.69.2.1", 2, 3), 0),
-                                      txEntry(1, sdp(kSend, "239.69.2.2", 0, 3), 0)}));
+                           QJsonArray{txEntry(0, sdp(kSend, "239.69.2.1", 2), 0),
+                                      txEntry(1, sdp(kSend, "239.69.2.2", 0), 0)}));
     // Unicast by used channels: 1000 x (3 x 48 x 4 + 54) / 1000 = 630; multicast by channel count: 342.
     const BandwidthFigures f = figures(kSend);
     EXPECT_EQ(0, f.rx);
     EXPECT_EQ(630 + 342, f.tx);
     EXPECT_EQ(QStringLiteral("0.0/9.7 Mbps"), f.text());
-}
-
-TEST_F(Bandwidth, MissingDeviceGivesZeros)
-{
-    const BandwidthFigures f = BandwidthFigures::fromRecord(nullptr);
-    EXPECT_EQ(0, f.rx);
-    EXPECT_EQ(0, f.tx);
 }
 
 } // namespace

@@ -5,32 +5,25 @@
 
 namespace {
 
-TEST(ClockEventLog, LineDropsRoutingMembersAndKeepsTheRest)
+TEST(ClockEventLog, LineOnlyForTheDevicesClockEventsWithoutRoutingMembers)
 {
     const QJsonObject msg{
         {"ops", "clockEvent"}, {"remoteIp", "10.9.0.11"}, {"event", "masterOffset"}, {"state", "2"}, {"offset", "-31"}};
-    EXPECT_EQ(QStringLiteral(R"({"event":"masterOffset","offset":"-31","state":"2"})"),
-              ClockEventLog::eventLine(msg, QStringLiteral("10.9.0.11")));
-}
-
-TEST(ClockEventLog, OtherDevicesAndOtherMessagesGiveNoLine)
-{
-    const QJsonObject msg{{"ops", "clockEvent"}, {"remoteIp", "10.9.0.11"}, {"event", "adjustFreq"}};
-    EXPECT_TRUE(ClockEventLog::eventLine(msg, QStringLiteral("10.9.0.12")).isEmpty());
-    EXPECT_TRUE(ClockEventLog::eventLine(msg, QString()).isEmpty());
     QJsonObject other = msg;
     other.insert("ops", "getVersion");
-    EXPECT_TRUE(ClockEventLog::eventLine(other, QStringLiteral("10.9.0.11")).isEmpty());
-    other.remove("ops");
-    EXPECT_TRUE(ClockEventLog::eventLine(other, QStringLiteral("10.9.0.11")).isEmpty());
-}
-
-TEST(ClockEventLog, LinesAreSeparatedByLineBreaks)
-{
-    ClockEventLog log;
-    EXPECT_EQ(0, log.append(QStringLiteral("a")));
-    EXPECT_EQ(0, log.append(QStringLiteral("bc")));
-    EXPECT_EQ(QStringLiteral("a\nbc"), log.text());
+    QJsonObject noOps = msg;
+    noOps.remove("ops");
+    struct Case
+    {
+        QJsonObject msg;
+        const char* ip;
+        const char* line;
+    };
+    for (const Case& c :
+         {Case{msg, "10.9.0.11", R"({"event":"masterOffset","offset":"-31","state":"2"})"}, Case{msg, "10.9.0.12", ""},
+          Case{msg, "", ""}, Case{other, "10.9.0.11", ""}, Case{noOps, "10.9.0.11", ""}})
+        EXPECT_EQ(ClockEventLog::eventLine(c.msg, QString::fromLatin1(c.ip)), QString::fromLatin1(c.line))
+            << c.ip << " " << c.line;
 }
 
 TEST(ClockEventLog, NeverHoldsMoreThanTheLimitAndDropsTheOldestFirst)
@@ -42,23 +35,23 @@ TEST(ClockEventLog, NeverHoldsMoreThanTheLimitAndDropsTheOldestFirst)
     int cutSum = 0;
     for (int i = 0; i < 4000; ++i) {
         const QString l = line.arg(i);
-        total += (i ? 1 : 0) + l.size();
+        total += (i ? 1 : 0) + l.size(); // lines are separated by line breaks
         cutSum += log.append(l);
         ASSERT_LE(log.text().size(), 100000);
+        if (i == 1) {
+            ASSERT_EQ(log.text(), line.arg(0) + '\n' + line.arg(1));
+        }
     }
     EXPECT_EQ(100000, log.text().size());
     EXPECT_EQ(total - 100000, cutSum) << "every cut character is reported";
     EXPECT_TRUE(log.text().endsWith(line.arg(3999)));
     EXPECT_FALSE(log.text().contains(line.arg(0)));
-}
 
-TEST(ClockEventLog, ALineLongerThanTheLimitKeepsItsEnd)
-{
-    ClockEventLog log(10);
-    log.append(QStringLiteral("old"));
-    const int cut = log.append(QStringLiteral("0123456789ABCDEF"));
-    EXPECT_EQ(QStringLiteral("6789ABCDEF"), log.text());
-    EXPECT_EQ(3 + 1 + 16 - 10, cut);
+    // A line longer than the limit keeps its end.
+    ClockEventLog small(10);
+    small.append(QStringLiteral("old"));
+    EXPECT_EQ(3 + 1 + 16 - 10, small.append(QStringLiteral("0123456789ABCDEF")));
+    EXPECT_EQ(QStringLiteral("6789ABCDEF"), small.text());
 }
 
 } // namespace

@@ -1,5 +1,4 @@
 #include "Clock.h"
-#include "ClockTestRegistry.h"
 #include "DevDetailStore.h"
 #include "LockOverlays.h"
 #include "ModelTable.h"
@@ -24,7 +23,7 @@ protected:
     void SetUp() override
     {
         dvm_resetForTest();
-        clocktest::announce("D-1", "10.9.0.1");
+        regfeed::announce("D-1", "D-1-name", "10.9.0.1");
         ASSERT_EQ(DevDetailStore::Added, store.addFromRegistry("D-1"));
     }
     void TearDown() override { dvm_resetForTest(); }
@@ -68,14 +67,11 @@ TEST_F(ClockLogPageTest, ViewNeverHoldsMoreThanTheBoundAndKeepsTheNewest)
 
 TEST_F(ClockLogPageTest, LockOverlaysFollowTheDetailLock)
 {
-    page.refreshLock();
-    EXPECT_EQ(0, page.lockOverlays()->level());
-    store.updateDevDetail("D-1", [](DevDetail_t& d) { d.detailLock = 2; });
-    page.refreshLock();
-    EXPECT_EQ(2, page.lockOverlays()->level());
-    store.updateDevDetail("D-1", [](DevDetail_t& d) { d.detailLock = 0; });
-    page.refreshLock();
-    EXPECT_EQ(0, page.lockOverlays()->level());
+    for (int level : {0, 2, 0}) {
+        store.updateDevDetail("D-1", [&](DevDetail_t& d) { d.detailLock = level; });
+        page.refreshLock();
+        EXPECT_EQ(level, page.lockOverlays()->level());
+    }
 }
 
 } // namespace

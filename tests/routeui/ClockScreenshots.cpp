@@ -2,23 +2,20 @@
 // against this process's registry and detail store only.
 #include "Clock.h"
 #include "ClockForm.h"
-#include "ClockTestRegistry.h"
 #include "DevDetailStore.h"
+#include "RegistryFeed.h"
 
 #include <QApplication>
 #include <QDir>
 #include <cstdio>
 
-using namespace clocktest;
+using namespace regfeed;
 
 namespace {
 
 void add(const QString& devId, const QString& name, const QString& ip, const QJsonObject& extra)
 {
-    QJsonObject o = testAnnouncement(devId, name, ip);
-    for (auto it = extra.begin(); it != extra.end(); ++it)
-        o.insert(it.key(), it.value());
-    feedMcast(o, ip);
+    announce(devId, name, ip, extra);
     DevDetailStore::instance().addFromRegistry(devId);
 }
 
@@ -46,15 +43,15 @@ int main(int argc, char** argv)
     add("MRV-VSC-0005", "Studio PC", "10.9.0.14", QJsonObject{{"model", "MRV-VSC"}, {"mcastNumTx", "1"}});
     add("MRA-4-0006", "Amplifier", "10.9.0.15", QJsonObject{{"model", "MRA-4"}, {"gmClkId", gm}});
 
-    tablePage("10.9.0.10", "getAllUcastTx", 0, 1, QJsonArray{txEntry(0, sdp("10.9.0.10", "10.9.0.11", 8, 3), 8)});
-    tablePage("10.9.0.11", "getAllUcastRx", 0, 1, QJsonArray{rxEntry(0, sdp("10.9.0.10", "10.9.0.11", 8, 3), 8)});
-    tablePage("10.9.0.12", "getAllMcastRx", 0, 1, QJsonArray{rxEntry(0, sdp("10.9.0.14", "239.69.1.1", 2, 3), 2)});
-    tablePage("10.9.0.14", "getAllMcastTx", 0, 1, QJsonArray{txEntry(0, sdp("10.9.0.14", "239.69.1.1", 2, 3), 0)});
-    clockEvent("10.9.0.11", QJsonObject{{"event", "masterOffset"}, {"state", "2"}});
-    clockEvent("10.9.0.12", QJsonObject{{"event", "masterOffset"}, {"state", "2"}});
-    clockEvent("10.9.0.13", QJsonObject{{"event", "masterOffset"}, {"state", "1"}});
-    clockEvent("10.9.0.11", QJsonObject{{"event", "adjustFreq"}, {"ppm", "-3"}});
-    clockEvent("10.9.0.13", QJsonObject{{"event", "adjustFreq"}, {"ppm", "41"}});
+    tablePage("10.9.0.10", "getAllUcastTx", 0, 1, QJsonArray{txEntry(0, sdp("10.9.0.10", "10.9.0.11", 8), 8)});
+    tablePage("10.9.0.11", "getAllUcastRx", 0, 1, QJsonArray{rxEntry(0, sdp("10.9.0.10", "10.9.0.11", 8), 8)});
+    tablePage("10.9.0.12", "getAllMcastRx", 0, 1, QJsonArray{rxEntry(0, sdp("10.9.0.14", "239.69.1.1", 2), 2)});
+    tablePage("10.9.0.14", "getAllMcastTx", 0, 1, QJsonArray{txEntry(0, sdp("10.9.0.14", "239.69.1.1", 2), 0)});
+    feedMcast(QJsonObject{{"event", "masterOffset"}, {"state", "2"}}, "10.9.0.11");
+    feedMcast(QJsonObject{{"event", "masterOffset"}, {"state", "2"}}, "10.9.0.12");
+    feedMcast(QJsonObject{{"event", "masterOffset"}, {"state", "1"}}, "10.9.0.13");
+    feedMcast(QJsonObject{{"event", "adjustFreq"}, {"ppm", "-3"}}, "10.9.0.11");
+    feedMcast(QJsonObject{{"event", "adjustFreq"}, {"ppm", "41"}}, "10.9.0.13");
     DevDetailStore& store = DevDetailStore::instance();
     store.updateDevDetail("MRD-A16-0001", [](DevDetail_t& d) { d.ptpPriority = 100; });
     store.updateDevDetail("MRD-A16-0002", [](DevDetail_t& d) { d.ptpPriority = 128; });

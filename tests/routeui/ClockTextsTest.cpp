@@ -1,70 +1,104 @@
 #include "ClockTexts.h"
 
 #include <gtest/gtest.h>
+#include <vector>
 
 namespace {
 
 const QString kOwn = QStringLiteral("00-1D-C1-FF-FE-00-00-0A");
 const QString kOther = QStringLiteral("00-1D-C1-FF-FE-00-00-0B");
 
-TEST(ClockTexts, GrandmasterIsLockedMasterWhateverItsServoSays)
+TEST(ClockTexts, RoleAndSyncByClockIdentityServoStateAndDomain)
 {
-    for (int state : {0, 1, 2, 4, -1}) {
-        const ClockTexts::Status s = ClockTexts::status(kOwn, kOwn, state, false);
-        EXPECT_TRUE(s.master) << state;
-        EXPECT_TRUE(s.locked) << state;
-        EXPECT_EQ(QStringLiteral("Master"), ClockTexts::roleText(s, 0, false));
-        EXPECT_EQ(QStringLiteral("locked"), ClockTexts::syncText(s, false));
-        EXPECT_EQ(QStringLiteral("主"), ClockTexts::roleText(s, 0, true));
-        EXPECT_EQ(QStringLiteral("已同步"), ClockTexts::syncText(s, true));
-    }
-}
-
-TEST(ClockTexts, SlaveIsLockedOnlyInServoStateTwo)
-{
-    EXPECT_EQ(QStringLiteral("locked"), ClockTexts::syncText(ClockTexts::status(kOwn, kOther, 2, false), false));
-    for (int state : {0, 1, 3, 4}) {
-        const ClockTexts::Status s = ClockTexts::status(kOwn, kOther, state, false);
-        EXPECT_FALSE(s.master);
-        EXPECT_EQ(QStringLiteral("unlock"), ClockTexts::syncText(s, false)) << state;
-        EXPECT_EQ(QStringLiteral("未同步"), ClockTexts::syncText(s, true)) << state;
-        EXPECT_EQ(QStringLiteral("Slave"), ClockTexts::roleText(s, 0, false));
-        EXPECT_EQ(QStringLiteral("从"), ClockTexts::roleText(s, 0, true));
-    }
-}
-
-TEST(ClockTexts, VirtualSoundCardIsAlwaysALockedSlave)
-{
-    const ClockTexts::Status s = ClockTexts::status(kOwn, kOwn, 0, true);
-    EXPECT_FALSE(s.master);
-    EXPECT_TRUE(s.locked);
-}
-
-TEST(ClockTexts, DeviceWithoutClockIdentityIsNoMaster)
-{
-    const ClockTexts::Status s = ClockTexts::status(QString(), QString(), 0, false);
-    EXPECT_FALSE(s.master);
-    EXPECT_FALSE(s.locked);
-}
-
-TEST(ClockTexts, DomainAboveZeroFollowsTheRole)
-{
-    const ClockTexts::Status master = ClockTexts::status(kOwn, kOwn, 0, false);
-    const ClockTexts::Status slave = ClockTexts::status(kOwn, kOther, 2, false);
-    EXPECT_EQ(QStringLiteral("Master (1)"), ClockTexts::roleText(master, 1, false));
-    EXPECT_EQ(QStringLiteral("从 (127)"), ClockTexts::roleText(slave, 127, true));
-    EXPECT_EQ(QStringLiteral("Slave"), ClockTexts::roleText(slave, 0, false));
-    EXPECT_EQ(QStringLiteral("Slave"), ClockTexts::roleText(slave, -3, false));
+    struct Case
+    {
+        const char* name;
+        QString own, gm;
+        std::vector<int> states;
+        bool virtualCard;
+        int domain;
+        bool master, locked;
+        const char *role, *sync, *roleZh, *syncZh;
+    };
+    const Case cases[] = {
+        {"grandmaster whatever its servo says",
+         kOwn,
+         kOwn,
+         {0, 1, 2, 4, -1},
+         false,
+         0,
+         true,
+         true,
+         "Master",
+         "locked",
+         "主",
+         "已同步"},
+        {"slave locked in state two", kOwn, kOther, {2}, false, 0, false, true, "Slave", "locked", "从", "已同步"},
+        {"slave otherwise unlocked",
+         kOwn,
+         kOther,
+         {0, 1, 3, 4},
+         false,
+         0,
+         false,
+         false,
+         "Slave",
+         "unlock",
+         "从",
+         "未同步"},
+        {"virtual card is a locked slave", kOwn, kOwn, {0}, true, 0, false, true, "Slave", "locked", "从", "已同步"},
+        {"no clock identity is no master", "", "", {0}, false, 0, false, false, "Slave", "unlock", "从", "未同步"},
+        {"domain follows the master",
+         kOwn,
+         kOwn,
+         {0},
+         false,
+         1,
+         true,
+         true,
+         "Master (1)",
+         "locked",
+         "主 (1)",
+         "已同步"},
+        {"domain follows the slave",
+         kOwn,
+         kOther,
+         {2},
+         false,
+         127,
+         false,
+         true,
+         "Slave (127)",
+         "locked",
+         "从 (127)",
+         "已同步"},
+        {"negative domain shows none", kOwn, kOther, {2}, false, -3, false, true, "Slave", "locked", "从", "已同步"},
+    };
+    for (const Case& c : cases)
+        for (int state : c.states) {
+            SCOPED_TRACE(testing::Message() << c.name << ", state " << state);
+            const ClockTexts::Status s = ClockTexts::status(c.own, c.gm, state, c.virtualCard);
+            EXPECT_EQ(s.master, c.master);
+            EXPECT_EQ(s.locked, c.locked);
+            EXPECT_EQ(ClockTexts::roleText(s, c.domain, false), QString::fromUtf8(c.role));
+            EXPECT_EQ(ClockTexts::syncText(s, false), QString::fromUtf8(c.sync));
+            EXPECT_EQ(ClockTexts::roleText(s, c.domain, true), QString::fromUtf8(c.roleZh));
+            EXPECT_EQ(ClockTexts::syncText(s, true), QString::fromUtf8(c.syncZh));
+        }
 }
 
 TEST(ClockTexts, PriorityRangeAndUnsupportedModels)
 {
-    EXPECT_EQ(QStringLiteral("0"), ClockTexts::priorityText(0, true));
-    EXPECT_EQ(QStringLiteral("255"), ClockTexts::priorityText(255, true));
-    EXPECT_EQ(QStringLiteral("—"), ClockTexts::priorityText(256, true));
-    EXPECT_EQ(QStringLiteral("—"), ClockTexts::priorityText(-1, true));
-    EXPECT_EQ(QStringLiteral("NA"), ClockTexts::priorityText(128, false));
-    EXPECT_EQ(QStringLiteral("NA"), ClockTexts::priorityText(256, false)) << "NA wins over the range";
+    struct Case
+    {
+        int value;
+        bool supported;
+        const char* text;
+    };
+    // "NA" wins over the range check.
+    for (const Case& c : {Case{0, true, "0"}, Case{255, true, "255"}, Case{256, true, "—"}, Case{-1, true, "—"},
+                          Case{128, false, "NA"}, Case{256, false, "NA"}})
+        EXPECT_EQ(ClockTexts::priorityText(c.value, c.supported), QString::fromUtf8(c.text)) << c.value;
 }
 
 } // namespace

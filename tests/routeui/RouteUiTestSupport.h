@@ -1,10 +1,8 @@
 #pragma once
 // Widgets need a QApplication; devices enter the registry as their announcements would bring them.
-#include "DevManager.h"
+#include "RegistryFeed.h"
 
 #include <QApplication>
-#include <QByteArray>
-#include <QString>
 #include <gtest/gtest.h>
 
 namespace routeuitest {
@@ -28,16 +26,10 @@ protected:
     WidgetTest() { app(); }
 };
 
-inline void announce(const QString& devId, const QString& name, const QString& ip,
-                     const QString& model = QStringLiteral("MRD-A16"))
+/// A device with a 0.25 ms packet and 2 ms latency, as the network page tests read it.
+inline void announce(const QString& devId, const QString& name, const QString& ip)
 {
-    const QByteArray msg = QStringLiteral(R"({"ops":"iAmVeranto","devId":"%1","name":"%2","ip":"%3","port":"9990",)"
-                                          R"("chNumRx":"2","chNumTx":"2","phyChNumRx":"0","phyChNumTx":"0",)"
-                                          R"("canWork":"1","model":"%4","myClkId":"00-1D-C1-FF-FE-12-34-56",)"
-                                          R"("sampleRate":"48000","pFrameNum":"12","delayUs":"2000"})")
-                               .arg(devId, name, ip, model)
-                               .toUtf8();
-    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
+    regfeed::announce(devId, name, ip, QJsonObject{{"pFrameNum", "12"}, {"delayUs", "2000"}});
 }
 
 } // namespace routeuitest
