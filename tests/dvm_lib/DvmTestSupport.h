@@ -53,17 +53,6 @@ protected:
             n += m.value(QLatin1String("ops")).toString() == QLatin1String(ops);
         return n;
     }
-    /// Sent requests with this "ops".
-    std::vector<SentDatagram> sentOps(const char* ops) const
-    {
-        std::vector<SentDatagram> out;
-        for (const SentDatagram& d : sent) {
-            if (d.msg.value(QLatin1String("ops")).toString() == QLatin1String(ops))
-                out.push_back(d);
-        }
-        return out;
-    }
-
     static uint32_t ipOf(const char* dotted) { return dvm_parseIp(dotted); }
 
     /// A complete announcement; every value as text, counts 0 unless overridden.
