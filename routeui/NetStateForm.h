@@ -45,7 +45,7 @@ public:
 
     /// Row widgets made in one step: the rest follow in later turns of the event loop, so a first refresh
     /// of a long list never holds the window for long. Rows already made are re-filled at once.
-    static constexpr int kRowsPerStep = 12;
+    static constexpr int kRowsPerStep = 6;
     /// True while rows of the last refresh are still to be made.
     bool isBuildingRows() const { return m_rowWidgets.size() < m_order.size(); }
 

@@ -26,7 +26,7 @@ public:
     static constexpr int kRefreshDelayMs = 200;
 
     /// Row widgets made in one refresh; a longer list gets the rest in later turns of the event loop.
-    static constexpr int kRowsPerStep = 12;
+    static constexpr int kRowsPerStep = 6;
 
     explicit ClockForm(QWidget* parent = nullptr);
     /// A view on another store and model table (tests); both must outlive the view.
