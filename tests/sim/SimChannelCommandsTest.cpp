@@ -10,14 +10,6 @@ using namespace simtest;
 
 namespace {
 
-QJsonObject req(const char* ops, std::initializer_list<QPair<QString, QJsonValue>> members = {})
-{
-    QJsonObject o{{"ops", ops}};
-    for (const auto& m : members)
-        o.insert(m.first, m.second);
-    return o;
-}
-
 /// Two devices: the second receives channels 0 and 1 of the first on its network channels 2 and 5.
 QVector<SimDeviceConfig> pair(const char* model = "MRD-A16")
 {

@@ -4,31 +4,12 @@
 
 using namespace simtest;
 
-namespace {
-
-// Every value on the wire is a string; nested objects and arrays hold strings too.
-void expectAllStrings(const QJsonValue& v, const std::string& where)
-{
-    if (v.isObject()) {
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it)
-            expectAllStrings(it.value(), where + "." + it.key().toStdString());
-    } else if (v.isArray()) {
-        for (const QJsonValue& e : v.toArray())
-            expectAllStrings(e, where + "[]");
-    } else {
-        EXPECT_TRUE(v.isString()) << where;
-    }
-}
-
-} // namespace
-
 TEST(SimDevice, AnnouncementCarriesEveryFieldAsText)
 {
     auto net = generated(3); // the last one is of the "MRP-" family
     const SimDevice& d = net->device(1);
     const QJsonObject a = d.announcement();
-    expectAllStrings(a, "iAmVeranto");
+    expectAllText(a, "iAmVeranto");
     EXPECT_EQ(a.value("ops").toString(), QStringLiteral("iAmVeranto"));
     EXPECT_EQ(a.value("ip").toString(), QStringLiteral("10.0.0.2"));
     EXPECT_EQ(a.value("devId").toString(), QStringLiteral("MD0A000002"));
@@ -74,7 +55,7 @@ TEST(SimDevice, PagesCarryTheRouteTables)
     }
 
     const QJsonObject urx = d.pageReply(SimTable::UcastRx, 0, 8);
-    expectAllStrings(urx, "getAllUcastRx");
+    expectAllText(urx, "getAllUcastRx");
     const QJsonArray urxArr = urx.value("arr").toArray();
     ASSERT_EQ(urxArr.size(), 1);
     const QJsonObject s = urxArr[0].toObject();

@@ -53,22 +53,6 @@ double decodeGain(int code)
     return 0;
 }
 
-/// Every scalar of the tree is text: the devices write numbers as decimal strings.
-void expectAllText(const QJsonValue& v, const std::string& where)
-{
-    if (v.isObject()) {
-        const QJsonObject o = v.toObject();
-        for (auto it = o.begin(); it != o.end(); ++it)
-            expectAllText(it.value(), where + "." + it.key().toStdString());
-    } else if (v.isArray()) {
-        const QJsonArray a = v.toArray();
-        for (int i = 0; i < a.size(); ++i)
-            expectAllText(a[i], where + "[" + std::to_string(i) + "]");
-    } else {
-        EXPECT_TRUE(v.isString()) << where;
-    }
-}
-
 struct Shape
 {
     const char* model;

@@ -11,14 +11,6 @@ using namespace simtest;
 
 namespace {
 
-QJsonObject req(const char* ops, std::initializer_list<QPair<QString, QJsonValue>> members = {})
-{
-    QJsonObject o{{"ops", ops}};
-    for (const auto& m : members)
-        o.insert(m.first, m.second);
-    return o;
-}
-
 QJsonObject sdp(const char* dstIp, const char* port = "5004", const char* chNum = "2")
 {
     return QJsonObject{{"srcIp", "10.0.0.1"}, {"dstIp", dstIp},       {"dstPort", port},

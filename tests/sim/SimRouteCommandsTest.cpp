@@ -6,14 +6,6 @@ using namespace simtest;
 
 namespace {
 
-QJsonObject req(const char* ops, std::initializer_list<QPair<QString, QJsonValue>> members = {})
-{
-    QJsonObject o{{"ops", ops}};
-    for (const auto& m : members)
-        o.insert(m.first, m.second);
-    return o;
-}
-
 QVector<SimDeviceConfig> network()
 {
     QVector<SimDeviceConfig> c{bare("10.0.0.1", 8), bare("10.0.0.2", 8), bare("10.0.0.3", 8)};
