@@ -1,8 +1,8 @@
 #include "DevWin.h"
+#include "DeviceTestSupport.h"
 #include "DeviceWindow.h"
 #include "LoadingForm.h"
 #include "ManagePasswd.h"
-#include "SettingsTestSupport.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -10,23 +10,23 @@
 #include <QPointer>
 #include <QTest>
 
-using namespace settingstest;
+using namespace devicetest;
 
 namespace {
 
-class SettingsFrameTest : public ::testing::Test
+class SettingsFrameTest : public DeviceTest
 {
 protected:
     void SetUp() override
     {
-        app();
-        resetAll();
+        DeviceTest::SetUp();
+        AppState::setChinese(false);
         addDevice(dev);
     }
     void TearDown() override
     {
         delete frame.data();
-        resetAll();
+        DeviceTest::TearDown();
     }
     void open()
     {
@@ -186,15 +186,6 @@ TEST_F(SettingsFrameTest, CtrlEightOnlineNeedsItsSwitch)
             EXPECT_EQ(custom.at(0).at(0).toString(), dev.devId);
         }
     }
-}
-
-TEST_F(SettingsFrameTest, RelaysPageMessagesAndTips)
-{
-    open();
-    QSignalSpy relayed(frame.data(), &DevWin::sendDataSignal);
-    emit frame->deviceWindow()->sendChangeData(R"({"devId":"MRD-0001","ops":"getIp"})");
-    ASSERT_EQ(relayed.count(), 1);
-    EXPECT_EQ(relayed.at(0).at(0).toString(), R"({"devId":"MRD-0001","ops":"getIp"})");
 }
 
 } // namespace

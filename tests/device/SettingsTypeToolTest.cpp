@@ -1,21 +1,20 @@
+#include "DeviceTestSupport.h"
 #include "ExternalToolRunner.h"
 #include "FormEditDevTypeDialog.h"
-#include "SettingsTestSupport.h"
 
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QLineEdit>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace settingstest;
+using namespace devicetest;
 
 namespace {
 
-class SettingsTypeToolTest : public WidgetFixture
+class SettingsTypeToolTest : public ::testing::Test
 {
 protected:
     void SetUp() override
@@ -23,9 +22,6 @@ protected:
         app();
         ASSERT_TRUE(dir.isValid());
         ASSERT_TRUE(QDir(dir.path()).mkpath("tools"));
-        dialog.setToolDirectory(dir.path());
-        dialog.setPolling(10, 50);
-        dialog.setDevInfo("MRD-0001", "192.168.1.11", "00:1D:C1:12:34:56");
     }
     void TearDown() override
     {
@@ -52,65 +48,75 @@ protected:
             return {};
         return QString::fromUtf8(f.readAll()).split('\n', Qt::SkipEmptyParts);
     }
-    void enterType(const QString& type)
+    static void enterType(FormEditDevTypeDialog& d, const QString& type)
     {
-        auto* edit = dialog.findChild<QLineEdit*>("type_le");
+        auto* edit = d.findChild<QLineEdit*>("type_le");
         edit->clear();
         QTest::keyClicks(edit, type);
     }
 
     QTemporaryDir dir;
-    FormEditDevTypeDialog dialog;
 };
 
-TEST_F(SettingsTypeToolTest, SuccessRunsBothStepsAndReboots)
+TEST_F(SettingsTypeToolTest, BothStepsMustSucceedBeforeTheReboot)
 {
-    writeTool("echo 'write succ'");
-    QSignalSpy sent(&dialog, &FormEditDevTypeDialog::sendChangeData);
-    enterType("STAGE_A-16");
-    dialog.on_ok_bt_clicked();
-    EXPECT_EQ(runs(), (QStringList{"1p 2 @ MRD-0001 192.168.1.11", "6p 2 @ 192.168.1.11 STAGE_A-16 123456"}));
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("修改成功并重启，请刷新列表"));
-    ASSERT_EQ(sent.count(), 1);
-    EXPECT_EQ(sent.at(0).at(0).toString(), R"({"devId":"MRD-0001","ops":"reboot"})");
-}
-
-TEST_F(SettingsTypeToolTest, WithoutMacOnlyTheFirstStepRuns)
-{
-    writeTool("echo succ");
-    dialog.setDevInfo("MRD-0001", "192.168.1.11", "00:1D:C1:00:00:00");
-    QSignalSpy sent(&dialog, &FormEditDevTypeDialog::sendChangeData);
-    enterType("T1");
-    dialog.on_ok_bt_clicked();
-    EXPECT_EQ(runs(), (QStringList{"1p 2 @ MRD-0001 192.168.1.11"}));
-    EXPECT_EQ(sent.count(), 1);
-}
-
-TEST_F(SettingsTypeToolTest, SilentToolFailsAndIsKilled)
-{
-    writeTool("exec sleep 20");
-    QSignalSpy sent(&dialog, &FormEditDevTypeDialog::sendChangeData);
-    enterType("T1");
-    QElapsedTimer t;
-    t.start();
-    dialog.on_ok_bt_clicked();
-    EXPECT_LT(t.elapsed(), 5000) << "gave up after the polling rounds";
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("修改失败"));
-    EXPECT_EQ(runs().size(), 1) << "no second step after a failed first";
-    EXPECT_EQ(sent.count(), 0);
-    EXPECT_TRUE(dialog.findChild<QPushButton*>("ok_bt")->isEnabled()) << "inputs usable again";
-}
-
-TEST_F(SettingsTypeToolTest, SecondStepMustSucceedToo)
-{
-    // Succeeds only for the first step.
-    writeTool("case \"$1\" in 1p) echo succ ;; *) echo fail ;; esac");
-    QSignalSpy sent(&dialog, &FormEditDevTypeDialog::sendChangeData);
-    enterType("T2");
-    dialog.on_ok_bt_clicked();
-    EXPECT_EQ(runs().size(), 2);
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("修改失败"));
-    EXPECT_EQ(sent.count(), 0);
+    const QString kFirst = QStringLiteral("1p 2 @ MRD-0001 192.168.1.11");
+    const struct
+    {
+        const char* what;
+        const char* tool; ///< script body, or null for no tool at all
+        const char* mac;
+        const char* type;
+        QStringList runs;
+        const char* status; ///< null: not checked
+        bool reboot;
+    } cases[] = {
+        {"both succeed",
+         "echo 'write succ'",
+         "00:1D:C1:12:34:56",
+         "STAGE_A-16",
+         {kFirst, "6p 2 @ 192.168.1.11 STAGE_A-16 123456"},
+         "修改成功并重启，请刷新列表",
+         true},
+        {"no mac: only the first step", "echo succ", "00:1D:C1:00:00:00", "T1", {kFirst}, nullptr, true},
+        {"second step fails",
+         R"(case "$1" in 1p) echo succ ;; *) echo fail ;; esac)",
+         "00:1D:C1:12:34:56",
+         "T2",
+         {kFirst, "6p 2 @ 192.168.1.11 T2 123456"},
+         "修改失败",
+         false},
+        {"silent tool is killed", "exec sleep 20", "00:1D:C1:12:34:56", "T1", {kFirst}, "修改失败", false},
+        {"missing tool", nullptr, "00:1D:C1:12:34:56", "T1", {}, "修改失败", false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(argLog());
+        QFile::remove(dir.path() + "/tools/Quill");
+        if (c.tool)
+            writeTool(QString::fromUtf8(c.tool));
+        FormEditDevTypeDialog dialog;
+        dialog.setToolDirectory(dir.path());
+        dialog.setPolling(10, 50);
+        dialog.setDevInfo("MRD-0001", "192.168.1.11", QLatin1String(c.mac));
+        QSignalSpy sent(&dialog, &FormEditDevTypeDialog::sendChangeData);
+        QSignalSpy tips(&dialog, &FormEditDevTypeDialog::signal_showTips);
+        enterType(dialog, QLatin1String(c.type));
+        QElapsedTimer t;
+        t.start();
+        dialog.on_ok_bt_clicked();
+        EXPECT_LT(t.elapsed(), 5000) << "gives up after the polling rounds";
+        EXPECT_EQ(runs(), c.runs);
+        if (c.status) {
+            EXPECT_EQ(dialog.statusText(), QString::fromUtf8(c.status));
+        }
+        ASSERT_EQ(sent.count(), c.reboot ? 1 : 0);
+        if (c.reboot) {
+            EXPECT_EQ(sent.at(0).at(0).toString(), R"({"devId":"MRD-0001","ops":"reboot"})");
+        }
+        EXPECT_TRUE(dialog.findChild<QPushButton*>("ok_bt")->isEnabled()) << "inputs usable again";
+        EXPECT_EQ(tips.count() == 1 && lastText(tips).contains("Quill"), c.tool == nullptr) << "names what is missing";
+    }
 }
 
 TEST_F(SettingsTypeToolTest, WindowsNameIsFoundFirst)
@@ -123,22 +129,12 @@ TEST_F(SettingsTypeToolTest, WindowsNameIsFoundFirst)
     EXPECT_TRUE(out.contains("succ"));
 }
 
-TEST_F(SettingsTypeToolTest, MissingToolSaysSo)
-{
-    QSignalSpy tips(&dialog, &FormEditDevTypeDialog::signal_showTips);
-    QSignalSpy sent(&dialog, &FormEditDevTypeDialog::sendChangeData);
-    enterType("T1");
-    dialog.on_ok_bt_clicked();
-    EXPECT_EQ(dialog.statusText(), QStringLiteral("修改失败"));
-    ASSERT_EQ(tips.count(), 1);
-    EXPECT_TRUE(tips.at(0).at(0).toString().contains("Quill"));
-    EXPECT_EQ(sent.count(), 0);
-}
-
 TEST_F(SettingsTypeToolTest, TypeFieldTakesOnlyTwelveSafeCharacters)
 {
     writeTool("echo succ");
-    enterType("ab.c d/e_F-1234567890");
+    FormEditDevTypeDialog dialog;
+    dialog.setToolDirectory(dir.path());
+    enterType(dialog, "ab.c d/e_F-1234567890");
     EXPECT_EQ(dialog.findChild<QLineEdit*>("type_le")->text(), "abcde_F-1234");
     // An empty type does nothing at all.
     dialog.findChild<QLineEdit*>("type_le")->clear();

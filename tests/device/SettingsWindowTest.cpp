@@ -3,10 +3,9 @@
 #include "DevDspDialog.h"
 #include "DevWin.h"
 #include "DeviceAddressPanel.h"
+#include "DeviceTestSupport.h"
 #include "DeviceWindow.h"
 #include "LoadingForm.h"
-#include "SettingsTestSupport.h"
-#include "UartTunnelPanel.h"
 
 #include <QComboBox>
 #include <QGroupBox>
@@ -19,22 +18,33 @@
 #include <QTableWidget>
 #include <QTest>
 
-using namespace settingstest;
+using namespace devicetest;
 
 namespace {
 
-class SettingsWindowTest : public ::testing::Test
+const char* const kIpReply = R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"192.168.1.11",)"
+                             R"("gw":"192.168.1.1","dns":"192.168.1.1"})";
+
+class SettingsWindowTest : public DeviceTest
 {
 protected:
     void SetUp() override
     {
-        app();
-        resetAll();
+        DeviceTest::SetUp();
+        AppState::setChinese(false);
     }
     void TearDown() override
     {
+        close();
+        DeviceTest::TearDown();
+    }
+    void close()
+    {
         delete frame.data();
-        resetAll();
+        reset();
+        AppState::setChinese(false);
+        questions.clear();
+        answer = true;
     }
 
     /// Opens the window of `dev`; questions are answered with `answer` and recorded.
@@ -68,7 +78,7 @@ protected:
         c->setCurrentIndex(i);
         emit c->activated(i);
     }
-    QString lastTip() const { return tips->isEmpty() ? QString() : tips->last().at(0).toString(); }
+    void click(const char* button) { child<QPushButton>(button)->click(); }
 
     TestDevice dev;
     QPointer<DevWin> frame;
@@ -91,116 +101,110 @@ TEST_F(SettingsWindowTest, OpeningAsksTheDeviceForItsState)
         EXPECT_EQ(o.value(QStringLiteral("devId")).toString(), dev.devId);
     }
     EXPECT_EQ(ops, (QStringList{"getIp", "getDebugInfo", "getVersion"}));
-    EXPECT_EQ(frame->deviceWindow()->findChild<QLineEdit*>("devName_le")->text(), dev.name);
-    EXPECT_EQ(frame->deviceWindow()->findChild<QComboBox*>("PacketTimeDiv_comb")->currentText(), "0.25 ms");
-    EXPECT_EQ(frame->deviceWindow()->findChild<QComboBox*>("netdelay_comb")->currentText(), "3 ms");
-    EXPECT_EQ(frame->deviceWindow()->findChild<QComboBox*>("combo_sampleByteNum")->currentText(), "24 Bits");
+    page = frame->deviceWindow();
+    EXPECT_EQ(child<QLineEdit>("devName_le")->text(), dev.name);
+    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "0.25 ms");
+    EXPECT_EQ(child<QComboBox>("netdelay_comb")->currentText(), "3 ms");
+    EXPECT_EQ(child<QComboBox>("combo_sampleByteNum")->currentText(), "24 Bits");
 }
 
-TEST_F(SettingsWindowTest, PacketTimeNeedsFourPacketsOfNetworkDelay)
-{
-    open(); // 3 ms delay
-    choose("PacketTimeDiv_comb", "1 ms");
-    EXPECT_EQ(lastTip(), QStringLiteral("网络延时不能小于包时间的4倍,请先修改网络延时"));
-    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "0.25 ms") << "returns to the confirmed value";
-    EXPECT_TRUE(questions.isEmpty());
-    EXPECT_EQ(sent->count(), 0);
-
-    delete frame.data();
-    resetAll();
-    TestDevice four;
-    four.delayUs = 4000;
-    open(four);
-    choose("PacketTimeDiv_comb", "1 ms");
-    ASSERT_EQ(questions.size(), 1);
-    EXPECT_EQ(questions.at(0), QStringLiteral("重启设备才可生效，是否修改并重启？"));
-    const QVector<QJsonObject> set = messages(*sent, "setPacketTimeDiv");
-    ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(set.at(0).value("val").toString(), "1000");
-
-    reply(R"({"ops":"setPacketTimeDiv","devId":"MRD-0001","result":"succ"})");
-    EXPECT_EQ(messages(*sent, "reboot").size(), 1);
-    EXPECT_DOUBLE_EQ(page->audioFormat()->confirmedPacketUs(), 1000.0);
-    EXPECT_EQ(child<QComboBox>("PacketTimeDiv_comb")->currentText(), "1 ms");
-}
-
-TEST_F(SettingsWindowTest, RefusedChangesReturnTheComboToTheConfirmedValue)
+TEST_F(SettingsWindowTest, AudioFormatChangesAreCheckedAskedSentAndConfirmedOrUndone)
 {
     const struct
     {
+        const char* what;
+        int pFrameNum;
+        int delayUs;
         const char* combo;
         const char* choice;
-        const char* failure; ///< the device's answer; null: the user says no to the question
+        bool answer;         ///< to the question, when one is asked
+        const char* refusal; ///< tip of a local refusal (nothing sent), or null
+        bool asks;           ///< the question whether to change and reboot
+        const char* sentKey; ///< field of the request carrying the value, or null when nothing is sent
+        const char* sentVal;
+        const char* reply; ///< the device's answer (result and extra fields), or null
         const char* tip;
+        bool reboot;
         const char* confirmed;
     } cases[] = {
-        {"samplerate_comb", "44100", nullptr, nullptr, "48000"},
-        {"PacketTimeDiv_comb", "0.5 ms", nullptr, nullptr, "1 ms"},
-        {"samplerate_comb", "44100",
-         R"({"ops":"setSampleRate","devId":"MRD-0001","result":"fail","reason":"no free sdpId"})", "Reach Stream Limit",
-         "48000"},
-        {"PacketTimeDiv_comb", "0.5 ms",
-         R"({"ops":"setPacketTimeDiv","devId":"MRD-0001","result":"fail","reason":"busy"})", "busy", "1 ms"},
+        {"packet time needs four packets of delay", 12, 3000, "PacketTimeDiv_comb", "1 ms", true,
+         "网络延时不能小于包时间的4倍,请先修改网络延时", false, nullptr, nullptr, nullptr, nullptr, false, "0.25 ms"},
+        {"packet time asks, sends and reboots", 12, 4000, "PacketTimeDiv_comb", "1 ms", true, nullptr, true, "val",
+         "1000", R"("result":"succ")", nullptr, true, "1 ms"},
+        {"packet time declined", 48, 8000, "PacketTimeDiv_comb", "0.5 ms", false, nullptr, true, nullptr, nullptr,
+         nullptr, nullptr, false, "1 ms"},
+        {"packet time refused", 48, 8000, "PacketTimeDiv_comb", "0.5 ms", true, nullptr, true, "val", "2000",
+         R"("result":"fail","reason":"busy")", "busy", false, "1 ms"},
+        {"sample rate declined", 48, 8000, "samplerate_comb", "44100", false, nullptr, true, nullptr, nullptr, nullptr,
+         nullptr, false, "48000"},
+        {"sample rate without streams", 48, 8000, "samplerate_comb", "44100", true, nullptr, true, "val", "44100",
+         R"("result":"fail","reason":"no free sdpId")", "Reach Stream Limit", false, "48000"},
+        {"sample rate reboots", 12, 3000, "samplerate_comb", "96000", true, nullptr, true, "val", "96000",
+         R"("result":"succ")", nullptr, true, "96000"},
+        {"delay must hold four packets", 48, 8000, "netdelay_comb", "3 ms", true, "网络延时不能小于包时间的4倍", false,
+         nullptr, nullptr, nullptr, nullptr, false, "8 ms"},
+        {"delay set", 48, 8000, "netdelay_comb", "4 ms", true, nullptr, false, "us", "4000", R"("result":"succ")",
+         "Set successfully", false, "4 ms"},
         // The English interface shows a lock refusal as the device's reason itself.
-        {"netdelay_comb", "4 ms",
-         R"({"ops":"setDelayUs","devId":"MRD-0001","result":"fail","reason":"LOCK_UCAST_MCAST"})", "LOCK_UCAST_MCAST",
-         "8 ms"},
-        {"combo_sampleByteNum", "32 Bits", R"({"ops":"setSampleByteNum","devId":"MRD-0001","result":"fail"})",
-         "Set Sample Bit Depth Failed!", "24 Bits"},
+        {"delay locked", 48, 8000, "netdelay_comb", "4 ms", true, nullptr, false, "us", "4000",
+         R"("result":"fail","reason":"LOCK_UCAST_MCAST")", "LOCK_UCAST_MCAST", false, "8 ms"},
+        {"bit depth set", 12, 3000, "combo_sampleByteNum", "16 Bits", true, nullptr, false, "sampleByteNum", "2",
+         R"("result":"succ","sampleByteNum":"2")", "Set Sample Bit Depth Succ!", false, "16 Bits"},
+        {"bit depth refused", 12, 3000, "combo_sampleByteNum", "32 Bits", true, nullptr, false, "sampleByteNum", "4",
+         R"("result":"fail")", "Set Sample Bit Depth Failed!", false, "24 Bits"},
     };
-    TestDevice s;
-    s.pFrameNum = 48; // 1 ms packets
-    s.delayUs = 8000;
-    open(s);
     for (const auto& c : cases) {
-        SCOPED_TRACE(std::string(c.combo) + " " + (c.failure ? c.failure : "declined"));
-        answer = c.failure != nullptr;
-        sent->clear();
-        tips->clear();
+        SCOPED_TRACE(c.what);
+        TestDevice d;
+        d.pFrameNum = c.pFrameNum;
+        d.delayUs = c.delayUs;
+        open(d);
+        answer = c.answer;
         choose(c.combo, QString::fromUtf8(c.choice));
-        if (c.failure) {
-            EXPECT_EQ(sent->count(), 1);
-            reply(QString::fromUtf8(c.failure));
-            EXPECT_EQ(lastTip(), QString::fromUtf8(c.tip));
-        } else {
-            EXPECT_EQ(sent->count(), 0);
+        EXPECT_EQ(lastText(*tips), c.refusal ? QString::fromUtf8(c.refusal) : QString());
+        EXPECT_EQ(questions,
+                  c.asks ? QStringList{QStringLiteral("重启设备才可生效，是否修改并重启？")} : QStringList());
+        const QVector<QJsonObject> set = messages(*sent);
+        ASSERT_EQ(set.size(), c.sentKey ? 1 : 0);
+        if (c.sentKey) {
+            EXPECT_EQ(set.at(0).value(QLatin1String(c.sentKey)).toString(), QLatin1String(c.sentVal));
+            const QString ops = set.at(0).value(QStringLiteral("ops")).toString();
+            reply(QStringLiteral(R"({"ops":"%1","devId":"MRD-0001",%2})").arg(ops, QLatin1String(c.reply)));
+            if (c.tip) {
+                EXPECT_EQ(lastText(*tips), QString::fromUtf8(c.tip));
+            }
+        }
+        // Reboot only after the device agreed.
+        const QVector<QJsonObject> reboot = messages(*sent, "reboot");
+        ASSERT_EQ(reboot.size(), c.reboot ? 1 : 0);
+        if (c.reboot) {
+            EXPECT_EQ(compact(reboot.at(0)), R"({"devId":"MRD-0001","ops":"reboot"})");
         }
         EXPECT_EQ(child<QComboBox>(c.combo)->currentText(), QString::fromUtf8(c.confirmed));
-        EXPECT_TRUE(messages(*sent, "reboot").isEmpty());
+        close();
     }
 }
 
-TEST_F(SettingsWindowTest, NetworkDelayMustHoldFourPackets)
+TEST_F(SettingsWindowTest, SampleRateIsStoredAndTheRebootAnswerClosesTheWindow)
 {
-    TestDevice s;
-    s.pFrameNum = 48; // 1 ms packets
-    s.delayUs = 8000;
-    open(s);
-    choose("netdelay_comb", "3 ms");
-    EXPECT_EQ(lastTip(), QStringLiteral("网络延时不能小于包时间的4倍"));
-    EXPECT_EQ(child<QComboBox>("netdelay_comb")->currentText(), "8 ms");
-    EXPECT_EQ(sent->count(), 0);
-
-    choose("netdelay_comb", "4 ms");
-    QVector<QJsonObject> set = messages(*sent, "setDelayUs");
-    ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(set.at(0).value("us").toString(), "4000");
-    AppState::setChinese(true);
-    reply(R"({"ops":"setDelayUs","devId":"MRD-0001","result":"succ"})");
-    EXPECT_EQ(lastTip(), QStringLiteral("设置成功"));
-    EXPECT_EQ(page->audioFormat()->confirmedDelayUs(), 4000);
-    // The new delay now bounds the packet time: 2 ms packets need 8 ms.
-    choose("PacketTimeDiv_comb", "0.5 ms");
-    EXPECT_EQ(messages(*sent, "setPacketTimeDiv").size(), 1);
+    open();
+    choose("samplerate_comb", "96000");
+    reply(R"({"ops":"setSampleRate","devId":"MRD-0001","result":"succ"})");
+    EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).sampleRate, 96000);
+    QSignalSpy closing(page, &DeviceWindow::closeSignal);
+    reply(R"({"ops":"reboot","devId":"MRD-0001","result":"succ"})");
+    EXPECT_EQ(lastText(*tips), QStringLiteral("设置成功，即将重启"));
+    EXPECT_TRUE(closing.wait(3000));
 }
 
 TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
 {
     open();
     auto* edit = child<QLineEdit>("devName_le");
-    edit->setText("Stage.Left");
+    QTest::keyClicks(edit, "ab.");
+    EXPECT_EQ(page->nameHint(), QStringLiteral("提示:名字不能有特殊字符"));
     emit edit->editingFinished();
-    EXPECT_EQ(lastTip(), QStringLiteral("设置失败，不能包含特殊字符"));
+    EXPECT_EQ(lastText(*tips), QStringLiteral("设置失败，不能包含特殊字符"));
     EXPECT_EQ(edit->text(), dev.name);
     EXPECT_EQ(sent->count(), 0);
 
@@ -213,7 +217,7 @@ TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
 
     reply(R"({"ops":"setDevName","devId":"MRD-0001","result":"fail","reason":"mismatch"})");
     EXPECT_EQ(edit->text(), dev.name);
-    EXPECT_EQ(lastTip(), "Password error");
+    EXPECT_EQ(lastText(*tips), "Password error");
     EXPECT_TRUE(frame->loadingForm()->isHidden());
 
     QSignalSpy retitled(page, &DeviceWindow::refreshTitleSignal);
@@ -222,7 +226,7 @@ TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
     reply(R"({"ops":"setDevName","devId":"MRD-0001","result":"succ","name":"Stage Right"})");
     ASSERT_EQ(retitled.count(), 1);
     EXPECT_EQ(frame->titleText(), QStringLiteral("设备(Stage Right)"));
-    EXPECT_EQ(lastTip(), "Set successfully");
+    EXPECT_EQ(lastText(*tips), "Set successfully");
     // Re-sending the confirmed name is no change.
     sent->clear();
     emit edit->editingFinished();
@@ -239,92 +243,36 @@ TEST_F(SettingsWindowTest, OfflineRenameIsStoredAtOnce)
     EXPECT_EQ(sent->count(), 0);
     EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).name, "Virtual One");
     EXPECT_EQ(frame->titleText(), QStringLiteral("设备(Virtual One) 离线模式"));
-    EXPECT_EQ(lastTip(), "Set successfully");
-}
-
-TEST_F(SettingsWindowTest, NameFieldShowsLiveHints)
-{
-    open();
-    auto* edit = child<QLineEdit>("devName_le");
-    QTest::keyClicks(edit, "ab.");
-    EXPECT_EQ(page->nameHint(), QStringLiteral("提示:名字不能有特殊字符"));
-    edit->clear();
-    QTest::keyClicks(edit, QString(31, QLatin1Char('n')));
-    EXPECT_EQ(page->nameHint(), QStringLiteral("提示:名字不能太长"));
-    QTest::keyClick(edit, Qt::Key_Backspace);
-    EXPECT_TRUE(page->nameHint().isEmpty());
-}
-
-TEST_F(SettingsWindowTest, SampleRateAsksThenRebootsOnSuccess)
-{
-    open();
-    choose("samplerate_comb", "96000");
-    QVector<QJsonObject> set = messages(*sent, "setSampleRate");
-    ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(set.at(0).value("val").toString(), "96000");
-    EXPECT_TRUE(messages(*sent, "reboot").isEmpty()) << "reboot only after the device agreed";
-
-    reply(R"({"ops":"setSampleRate","devId":"MRD-0001","result":"succ"})");
-    const QVector<QJsonObject> reboot = messages(*sent, "reboot");
-    ASSERT_EQ(reboot.size(), 1);
-    EXPECT_EQ(json(reboot.at(0)), R"({"devId":"MRD-0001","ops":"reboot"})");
-    EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).sampleRate, 96000);
-    EXPECT_EQ(child<QComboBox>("samplerate_comb")->currentText(), "96000");
-
-    QSignalSpy closing(page, &DeviceWindow::closeSignal);
-    reply(R"({"ops":"reboot","devId":"MRD-0001","result":"succ"})");
-    EXPECT_EQ(lastTip(), QStringLiteral("设置成功，即将重启"));
-    EXPECT_TRUE(closing.wait(3000));
-}
-
-TEST_F(SettingsWindowTest, SampleBitDepth)
-{
-    open();
-    choose("combo_sampleByteNum", "32 Bits");
-    const QVector<QJsonObject> set = messages(*sent, "setSampleByteNum");
-    ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(set.at(0).value("sampleByteNum").toString(), "4");
-    choose("combo_sampleByteNum", "16 Bits");
-    reply(R"({"ops":"setSampleByteNum","devId":"MRD-0001","result":"succ","sampleByteNum":"2"})");
-    EXPECT_EQ(lastTip(), "Set Sample Bit Depth Succ!");
-    EXPECT_EQ(child<QComboBox>("combo_sampleByteNum")->currentText(), "16 Bits");
+    EXPECT_EQ(lastText(*tips), "Set successfully");
 }
 
 TEST_F(SettingsWindowTest, AddressChangeFromTheFieldsTheDeviceReported)
 {
     open();
-    reply(R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"192.168.1.11",)"
-          R"("gw":"192.168.1.1","dns":"192.168.1.1"})");
+    reply(kIpReply);
     EXPECT_EQ(child<QComboBox>("ipMode_comb")->currentIndex(), 1);
-    EXPECT_EQ(child<QLineEdit>("ip_le")->text(), "192.168.1.11");
     EXPECT_EQ(child<QLineEdit>("gateway_le")->text(), "192.168.1.1");
-
-    child<QPushButton>("changeIp_bt")->click();
-    EXPECT_EQ(lastTip(), QStringLiteral("IP地址未修改"));
-    EXPECT_EQ(sent->count(), 0);
-
-    child<QLineEdit>("mask_le")->setText("255.0.255.0");
-    child<QPushButton>("changeIp_bt")->click();
-    EXPECT_EQ(lastTip(), QStringLiteral("请输入正确的子网掩码，范围0-255"));
+    click("changeIp_bt");
+    EXPECT_EQ(lastText(*tips), QStringLiteral("IP地址未修改"));
     EXPECT_EQ(sent->count(), 0);
 
     child<QLineEdit>("mask_le")->setText("255.255.0.0");
     child<QLineEdit>("ip_le")->setText("192.168.0.0"); // the network address: asks first
     answer = false;
-    child<QPushButton>("changeIp_bt")->click();
+    click("changeIp_bt");
     EXPECT_EQ(questions.value(0), QStringLiteral("ip地址和子网掩码可能不匹配，是否确认修改？"));
     EXPECT_EQ(sent->count(), 0);
 
     child<QLineEdit>("ip_le")->setText("192.168.4.40");
-    child<QPushButton>("changeIp_bt")->click();
+    click("changeIp_bt");
     const QVector<QJsonObject> set = messages(*sent, "setIp");
     ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(json(set.at(0)), R"({"devId":"MRD-0001","dns":"192.168.1.1","gateway":"192.168.1.1",)"
-                               R"("ip":"192.168.4.40/16","isFixedIp":"1","ops":"setIp"})");
+    EXPECT_EQ(compact(set.at(0)), R"({"devId":"MRD-0001","dns":"192.168.1.1","gateway":"192.168.1.1",)"
+                                  R"("ip":"192.168.4.40/16","isFixedIp":"1","ops":"setIp"})");
 
     QSignalSpy closed(frame.data(), &DevWin::devWinClosed);
     reply(R"({"ops":"setIp","devId":"MRD-0001","result":"succ"})");
-    EXPECT_EQ(lastTip(), QStringLiteral("设置成功，即将关闭窗口"));
+    EXPECT_EQ(lastText(*tips), QStringLiteral("设置成功，即将关闭窗口"));
     ASSERT_TRUE(closed.wait(3000));
     EXPECT_EQ(closed.at(0).at(0).toString(), dev.devId);
 }
@@ -340,44 +288,40 @@ TEST_F(SettingsWindowTest, ThreeInterfaceModelSendsOneRequestPerInterface)
     EXPECT_EQ(child<QLineEdit>("mask_le")->text(), "255.255.255.0") << "mask from the reply's prefix";
     child<QLineEdit>("ip2_le")->setText("10.0.1.5");
     child<QLineEdit>("ip3_le")->setText("10.0.2.5");
-    child<QPushButton>("changeIp_bt")->click();
+    click("changeIp_bt");
     const QVector<QJsonObject> set = messages(*sent, "setIp");
     ASSERT_EQ(set.size(), 3);
-    EXPECT_EQ(set.at(1).value("devId").toString(), "MRD-0001:2");
-    EXPECT_EQ(set.at(1).value("gateway").toString(), "10.0.1.1");
-    EXPECT_EQ(set.at(2).value("ip").toString(), "10.0.2.5/24");
+    EXPECT_EQ(set.at(2).value("devId").toString(), "MRD-0001:3");
 }
 
 TEST_F(SettingsWindowTest, AutomaticAddressAndReset)
 {
     open();
-    reply(R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"192.168.1.11",)"
-          R"("gw":"192.168.1.1","dns":"192.168.1.1"})");
+    reply(kIpReply);
     auto* mode = child<QComboBox>("ipMode_comb");
-    answer = false;
-    mode->setCurrentIndex(0);
-    emit mode->activated(0);
-    EXPECT_EQ(questions.value(0), QStringLiteral("是否切换到自动ip？"));
-    EXPECT_EQ(mode->currentIndex(), 1) << "no: back to manual";
-    EXPECT_EQ(sent->count(), 0);
-
-    answer = true;
-    mode->setCurrentIndex(0);
-    emit mode->activated(0);
+    for (const bool yes : {false, true}) {
+        answer = yes;
+        mode->setCurrentIndex(0);
+        emit mode->activated(0);
+        if (!yes) {
+            EXPECT_EQ(mode->currentIndex(), 1) << "no: back to manual";
+        }
+    }
+    EXPECT_EQ(questions, (QStringList{QStringLiteral("是否切换到自动ip？"), QStringLiteral("是否切换到自动ip？")}));
     QVector<QJsonObject> set = messages(*sent, "setIp");
-    ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(json(set.at(0)), R"({"devId":"MRD-0001","isFixedIp":"0","ops":"setIp"})");
-    EXPECT_EQ(lastTip(), "Please close the page and refresh the device.");
+    ASSERT_EQ(set.size(), 1) << "only the second answer was yes";
+    EXPECT_EQ(compact(set.at(0)), R"({"devId":"MRD-0001","isFixedIp":"0","ops":"setIp"})");
+    EXPECT_EQ(lastText(*tips), "Please close the page and refresh the device.");
 
     sent->clear();
     questions.clear();
     page->addressPanel()->setRandomSource([] { return 100u; });
-    child<QPushButton>("pb_resetip")->click();
+    click("pb_resetip");
     EXPECT_EQ(questions.value(0), QStringLiteral("设置固定IP地址为:169.254.102.102/16, 是否确认？"));
     set = messages(*sent, "setIp");
     ASSERT_EQ(set.size(), 1);
     EXPECT_EQ(set.at(0).value("ip").toString(), "169.254.102.102/16");
-    EXPECT_EQ(lastTip(), QStringLiteral("重置IP后，请手动刷新设备列表"));
+    EXPECT_EQ(lastText(*tips), QStringLiteral("重置IP后，请手动刷新设备列表"));
 }
 
 TEST_F(SettingsWindowTest, ChannelNamesAreCheckedSentAndRestored)
@@ -386,24 +330,21 @@ TEST_F(SettingsWindowTest, ChannelNamesAreCheckedSentAndRestored)
     auto* table = child<QTableWidget>("channel_table");
     ASSERT_EQ(table->rowCount(), 4);
     EXPECT_EQ(table->item(0, 0)->text(), "Mic 1");
-    EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
-
     table->item(3, 0)->setText("Mix.R");
-    EXPECT_EQ(lastTip(), QStringLiteral("设置失败，不能包含特殊字符"));
+    EXPECT_EQ(lastText(*tips), QStringLiteral("设置失败，不能包含特殊字符"));
     EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
     EXPECT_EQ(sent->count(), 0);
 
     table->item(3, 0)->setText("Main R");
     const QVector<QJsonObject> set = messages(*sent, "setChName");
     ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(json(set.at(0)), R"({"ch":"1","devId":"MRD-0001","inOrOut":"1","name":"Main R","ops":"setChName"})");
+    EXPECT_EQ(compact(set.at(0)), R"({"ch":"1","devId":"MRD-0001","inOrOut":"1","name":"Main R","ops":"setChName"})");
     reply(R"({"ops":"setChName","devId":"MRD-0001","inOrOut":"1","ch":"1","id":"1","result":"fail","reason":"busy"})");
     EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
-    EXPECT_EQ(lastTip(), "busy");
+    EXPECT_EQ(lastText(*tips), "busy");
 
     table->item(0, 0)->setText("Vocal");
     reply(R"({"ops":"setChName","devId":"MRD-0001","inOrOut":"0","ch":"0","name":"Vocal","result":"succ"})");
-    EXPECT_EQ(table->item(0, 0)->text(), "Vocal");
     EXPECT_EQ(page->channelTable()->confirmedName(0, 0), "Vocal");
 }
 
@@ -411,11 +352,10 @@ TEST_F(SettingsWindowTest, TunnelSendsTheCommandAndLogsTheAnswer)
 {
     open();
     child<QLineEdit>("uart_le")->setText("AT+VER?");
-    child<QPushButton>("uart_send_bt")->click();
+    click("uart_send_bt");
     const QVector<QJsonObject> set = messages(*sent, "sendUdpToUart");
     ASSERT_EQ(set.size(), 1);
-    EXPECT_EQ(json(set.at(0)), R"({"cmd":"AT+VER?","devId":"MRD-0001","ops":"sendUdpToUart"})");
-
+    EXPECT_EQ(compact(set.at(0)), R"({"cmd":"AT+VER?","devId":"MRD-0001","ops":"sendUdpToUart"})");
     reply(R"({"ops":"sendUdpToUart","devId":"MRD-0001","back":"VER 1.2\r\nOK\r\n"})");
     reply(R"({"ops":"sendUdpToUart","devId":"MRD-0001","back":"READY"})");
     EXPECT_EQ(child<QPlainTextEdit>("uart_log_te")->toPlainText(), "VER 1.2\nOK\nREADY");
@@ -438,7 +378,6 @@ TEST_F(SettingsWindowTest, DebugInfoAndVersionFillTheIdentity)
     reply(R"({"ops":"getVersion","devId":"MRD-0001","result":"succ"})");
     auto* rates = child<QComboBox>("samplerate_comb");
     EXPECT_EQ(rates->count(), 2);
-    EXPECT_EQ(rates->itemText(1), "192000");
     EXPECT_EQ(rates->currentText(), "48000");
     EXPECT_TRUE(child<QLabel>("version_label")->text().contains("3.0.0"));
 }
@@ -476,9 +415,26 @@ TEST_F(SettingsWindowTest, FeatureSwitchesOfferTheTypeToolAndTheLevels)
         open();
         EXPECT_EQ(!child<QPushButton>("pb_edit_type")->isHidden(), c.typeTool);
         EXPECT_EQ(!child<QPushButton>("page_bt_levels")->isHidden(), c.levels);
-        delete frame.data();
-        resetAll();
+        close();
     }
+}
+
+TEST_F(SettingsWindowTest, PageButtons)
+{
+    open();
+    click("page_bt_levels");
+    EXPECT_EQ(page->currentPage(), DeviceWindow::LevelsPage);
+    click("page_bt_delay");
+    EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
+    click("page_bt_clock");
+    EXPECT_EQ(lastText(*tips), QStringLiteral("暂不可用"));
+    EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
+    EXPECT_TRUE(child<QPushButton>("page_bt_delay")->isChecked());
+    tips->clear();
+    page->on_dsp_bt_clicked();
+    EXPECT_EQ(lastText(*tips), QStringLiteral("暂不可用"));
+    click("page_bt_config");
+    EXPECT_EQ(page->currentPage(), DeviceWindow::ConfigPage);
 }
 
 TEST_F(SettingsWindowTest, ProcessorPageButtonOpensTheProcessorDialog)
@@ -487,28 +443,9 @@ TEST_F(SettingsWindowTest, ProcessorPageButtonOpensTheProcessorDialog)
     processor.model = QStringLiteral("MRD-P64");
     processor.ip = QStringLiteral("127.0.0.2"); // loopback: the dialog's link may try to connect
     open(processor);
-    child<QPushButton>("page_bt_dsp")->click();
+    click("page_bt_dsp");
     EXPECT_NE(page->findChild<DevDspDialog*>(), nullptr);
     EXPECT_TRUE(tips->isEmpty());
-    EXPECT_EQ(page->currentPage(), DeviceWindow::ConfigPage);
-}
-
-TEST_F(SettingsWindowTest, PageButtons)
-{
-    open();
-    child<QPushButton>("page_bt_levels")->click();
-    EXPECT_EQ(page->currentPage(), DeviceWindow::LevelsPage);
-    child<QPushButton>("page_bt_delay")->click();
-    EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
-    child<QPushButton>("page_bt_clock")->click();
-    EXPECT_EQ(lastTip(), QStringLiteral("暂不可用"));
-    EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
-    EXPECT_TRUE(child<QPushButton>("page_bt_delay")->isChecked());
-    tips->clear();
-    child<QPushButton>("dsp_bt");
-    page->on_dsp_bt_clicked();
-    EXPECT_EQ(lastTip(), QStringLiteral("暂不可用"));
-    child<QPushButton>("page_bt_config")->click();
     EXPECT_EQ(page->currentPage(), DeviceWindow::ConfigPage);
 }
 
