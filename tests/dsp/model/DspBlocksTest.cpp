@@ -16,6 +16,7 @@
 #include "DspTestConfig.h"
 
 #include <QJsonArray>
+#include <QJsonDocument>
 
 #include <gtest/gtest.h>
 
@@ -62,25 +63,23 @@ TEST(DspBlocksTest, KindsAndJsonTypesMapBothWays)
 
 TEST(DspBlocksTest, DefaultsOfNewBlocks)
 {
-    unique_ptr<CBaseItem> b(DspBlockFactory::create(CBaseItem::KindDucker));
-    const QJsonObject ducker = b->paramsJson(8);
-    EXPECT_EQ(ducker.value("trigDb").toString(), "-60");
-    EXPECT_EQ(ducker.value("duckDb").toString(), "-40");
-    EXPECT_EQ(ducker.value("holdMs").toString(), "2000");
-    EXPECT_EQ(ducker.value("refCh").toString(), "-1");
-    EXPECT_FALSE(b->isBypass());
-    EXPECT_EQ(b->groupId(), -1);
-    EXPECT_EQ(b->core(), -1);
-
-    b.reset(DspBlockFactory::create(CBaseItem::KindFir));
-    const QJsonObject fir = b->paramsJson(8);
-    EXPECT_EQ(fir.value("attDb").toString(), "21");
-    EXPECT_EQ(fir.value("taps").toString(), "127");
-    EXPECT_EQ(fir.value("maxTaps").toString(), "512");
-    b.reset(DspBlockFactory::create(CBaseItem::KindNoiseGate));
-    EXPECT_EQ(b->paramsJson(8).value("trigDb").toString(), "-90");
-    b.reset(DspBlockFactory::create(CBaseItem::KindDelay));
-    EXPECT_EQ(b->paramsJson(8).value("maxNum").toString(), "48000");
+    const struct
+    {
+        int kind;
+        const char* key;
+        const char* value;
+    } cases[] = {{CBaseItem::KindDucker, "trigDb", "-60"},  {CBaseItem::KindDucker, "duckDb", "-40"},
+                 {CBaseItem::KindDucker, "holdMs", "2000"}, {CBaseItem::KindDucker, "refCh", "-1"},
+                 {CBaseItem::KindFir, "attDb", "21"},       {CBaseItem::KindFir, "taps", "127"},
+                 {CBaseItem::KindFir, "maxTaps", "512"},    {CBaseItem::KindNoiseGate, "trigDb", "-90"},
+                 {CBaseItem::KindDelay, "maxNum", "48000"}};
+    for (const auto& c : cases) {
+        unique_ptr<CBaseItem> b(DspBlockFactory::create(c.kind));
+        EXPECT_EQ(b->paramsJson(8).value(QLatin1String(c.key)).toString(), c.value) << c.kind << " " << c.key;
+        EXPECT_FALSE(b->isBypass());
+        EXPECT_EQ(b->groupId(), -1);
+        EXPECT_EQ(b->core(), -1);
+    }
 }
 
 TEST(DspBlocksTest, NewEqualiserBandsComeFromTheThirdOctaveTable)
@@ -272,35 +271,32 @@ TEST(DspBlocksTest, RequestsAddressTheBlockPosition)
     CHlpfItem hpf;
     hpf.setIsHpf(true);
     hpf.setFreq0(20);
-    const QJsonObject req = hpf.setBorderProcRequest(pos, 2);
-    EXPECT_EQ(req.value("uiTag").toString(), "dspUiTag");
-    EXPECT_EQ(req.value("ops").toString(), "setBorderProc");
-    EXPECT_EQ(req.value("nodeId").toString(), "5");
-    EXPECT_EQ(req.value("portIndex").toString(), "3");
-    EXPECT_EQ(req.value("procIndex").toString(), "1");
-    EXPECT_EQ(req.value("blockFlag").toString(), "bf_out_ch_3_1");
-    EXPECT_EQ(req.value("obj").toObject().value("isHpf").toString(), "1");
-    EXPECT_EQ(req.value("obj").toObject().value("freq0").toString(), "20");
-    EXPECT_FALSE(req.contains("val"));
-
-    const QJsonObject bypass = hpf.setBorderProcBypassRequest(pos, true);
-    EXPECT_EQ(bypass.value("ops").toString(), "setBorderProcBypass");
-    EXPECT_EQ(bypass.value("val").toString(), "1");
-    EXPECT_FALSE(bypass.contains("obj"));
+    const auto text = [](const QJsonObject& o) {
+        return QJsonDocument(o).toJson(QJsonDocument::Compact).toStdString();
+    };
+    EXPECT_EQ(text(hpf.setBorderProcRequest(pos, 2)),
+              R"({"blockFlag":"bf_out_ch_3_1","nodeId":"5","obj":{"freq0":"20","isHpf":"1","order":"1","type":"0"},)"
+              R"("ops":"setBorderProc","portIndex":"3","procIndex":"1","uiTag":"dspUiTag"})");
+    EXPECT_EQ(text(hpf.setBorderProcBypassRequest(pos, true)),
+              R"({"blockFlag":"bf_out_ch_3_1","nodeId":"5","ops":"setBorderProcBypass","portIndex":"3",)"
+              R"("procIndex":"1","uiTag":"dspUiTag","val":"1"})");
     EXPECT_EQ(hpf.setBorderProcBypassRequest(pos, false).value("val").toString(), "0");
     EXPECT_EQ(hpf.toJson(2).keys(), QStringList({"bypass", "core", "groupId", "obj", "type"}));
 }
 
 TEST(DspBlocksTest, StatusGainRoundsToHalfDecibels)
 {
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(1.0), 0);
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.5), -6.0);  // -6.02: x - g = 0.02
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.3), -10.5); // -10.46: x - g = 0.46
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.1), -20);
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.89), -1.0); // -1.01: x - g = 0.01 -> x = -1
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0.91), -1.0); // -0.82: x - g = 0.82 -> x - 1
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(2.0), 6);     // 6.02: x - g = 0.98 -> x - 1
+    // x = 20 log10(gain) rounded to half decibels towards the lower step where x - g is at least 0.5.
+    const double cases[][2] = {{1.0, 0},
+                               {0.5, -6.0},
+                               {0.3, -10.5},
+                               {0.1, -20},
+                               {0.89, -1.0},
+                               {0.91, -1.0},
+                               {2.0, 6},
+                               {0, BorderProcStatus::MinDb},
+                               {-1, BorderProcStatus::MinDb}};
+    for (const auto& c : cases)
+        EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(c[0]), c[1]) << c[0];
     EXPECT_EQ(BorderProcStatus::meterDb(0.3), -10);
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(0), BorderProcStatus::MinDb);
-    EXPECT_DOUBLE_EQ(BorderProcStatus::roundedDb(-1), BorderProcStatus::MinDb);
 }
