@@ -4,7 +4,7 @@
 #include "DeviceListing.h"
 #include "McastCreateTexts.h"
 #include "ModelTable.h"
-#include "TestAnnouncement.h"
+#include "StoreTestSupport.h"
 
 #include <QJsonDocument>
 #include <cstring>
@@ -13,13 +13,9 @@
 
 namespace {
 
-void announce(const QString& devId, const QString& ip, const char* mcastNumTx = "4")
+void announce(const QString& devId, const QString& ip)
 {
-    QJsonObject o = testAnnouncement(devId, devId + "-name", ip);
-    o.insert("chNumTx", "8");
-    o.insert("mcastNumTx", mcastNumTx);
-    const QByteArray msg = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
+    storetest::announce(devId, ip, {{"chNumTx", "8"}, {"mcastNumTx", "4"}});
 }
 
 void txStream(const char* devId, int slot, const char* name, const char* dstIp, std::initializer_list<int> chans)

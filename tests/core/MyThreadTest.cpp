@@ -1,5 +1,5 @@
-#include "DevManager.h"
 #include "MyThread.h"
+#include "DevManager.h"
 #include "QtTestApp.h"
 #include "RegistryNotifier.h"
 

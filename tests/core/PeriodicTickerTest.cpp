@@ -1,17 +1,12 @@
-#include "DevManager.h"
 #include "PeriodicTicker.h"
+#include "DevManager.h"
+#include "StoreTestSupport.h"
 
-#include <QByteArray>
 #include <gtest/gtest.h>
 
 namespace {
 
-void announce(const char* devId, const char* ip)
-{
-    const QByteArray msg = QByteArray(R"({"ops":"iAmVeranto","devId":")") + devId + R"(","name":"n","ip":")" + ip +
-                           R"(","port":"9990"})";
-    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
-}
+using storetest::announce;
 
 class PeriodicTickerTest : public ::testing::Test
 {

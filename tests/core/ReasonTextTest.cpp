@@ -1,5 +1,5 @@
-#include "LogRedaction.h"
 #include "ReasonText.h"
+#include "LogRedaction.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,7 +1,7 @@
+#include "ReplyDispatcher.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "ReplyDecoders.h"
-#include "ReplyDispatcher.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -44,7 +44,10 @@ protected:
         dvm_setSendHook(nullptr, nullptr);
         dvm_resetForTest();
     }
-    void reply(const QByteArray& text, uint32_t from = kDevIp) { dispatcher.dispatch(text.constData(), text.size(), from); }
+    void reply(const QByteArray& text, uint32_t from = kDevIp)
+    {
+        dispatcher.dispatch(text.constData(), text.size(), from);
+    }
     QJsonObject lastMessage() const { return QJsonDocument::fromJson(messages.back().toUtf8()).object(); }
     DevDetail_t detail() const { return store.getDevDetail("DEV1"); }
 
@@ -146,7 +149,8 @@ TEST_F(ReplyDispatcherTest, DetailFieldsFollowTheReplies)
     EXPECT_EQ(detail().detailLock, 2);
     EXPECT_EQ(detail().customStr, "Hall B");
 
-    reply(R"({"ops":"getVersion","oemCode":" ","version":"1.4.2-20260101\n","ptpPriority":"128","sampleRateArr":"48000"})");
+    reply(
+        R"({"ops":"getVersion","oemCode":" ","version":"1.4.2-20260101\n","ptpPriority":"128","sampleRateArr":"48000"})");
     EXPECT_EQ(detail().oemCode, "000000");
     EXPECT_EQ(detail().firmwareVersion, "1.4.2");
     EXPECT_EQ(detail().firmwareBuild, "20260101");

@@ -1,7 +1,7 @@
 #include "RouteFacts.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
-#include "TestAnnouncement.h"
+#include "StoreTestSupport.h"
 
 #include <QJsonDocument>
 #include <cstring>
@@ -9,31 +9,13 @@
 
 namespace {
 
-void announce(const QString& devId, const QString& name, const QString& ip, const QJsonObject& extra = {})
+void announce(const QString& devId, const QString& name, const QString& ip, QJsonObject extra = {})
 {
-    QJsonObject o = testAnnouncement(devId, name, ip);
-    o.insert("chNumTx", "4");
-    o.insert("chNumRx", "4");
-    o.insert("ucastNumTx", "2");
-    o.insert("mcastNumRx", "2");
-    for (auto it = extra.begin(); it != extra.end(); ++it)
-        o.insert(it.key(), it.value());
-    const QByteArray msg = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
-}
-
-void announceStream(const QString& group, int port, int rate)
-{
-    QByteArray p("\x20\x00\x12\x34\x0A\x00\x00\x63", 8);
-    p.append("application/sdp", 16);
-    p += QStringLiteral("v=0\r\no=- 1 1 IN IP4 10.0.0.99\r\ns=Stage\r\nc=IN IP4 %1/32\r\nt=0 0\r\n"
-                        "m=audio %2 RTP/AVP 96\r\na=rtpmap:96 L24/%3/2\r\na=ptime:1\r\n"
-                        "a=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-12-34-56:0\r\na=mediaclk:direct=0\r\n")
-             .arg(group)
-             .arg(port)
-             .arg(rate)
-             .toUtf8();
-    userCallLib_handleUdp_sap(p.constData(), p.size(), dvm_parseIp("10.0.0.99"), 9875);
+    for (const char* key : {"chNumTx", "chNumRx"})
+        extra.insert(key, extra.value(key).toString("4"));
+    extra.insert("ucastNumTx", "2");
+    extra.insert("mcastNumRx", "2");
+    storetest::announce(devId, ip, extra, name);
 }
 
 DevTables& tables(const char* devId)
@@ -158,7 +140,7 @@ TEST_F(RouteFactsTest, MissingDevicesAreReportedAsUnknown)
 
 TEST_F(RouteFactsTest, MulticastFactsComeFromTheStreamAndTheReceiver)
 {
-    announceStream("239.1.2.3", 5006, 96000);
+    storetest::announceStream("Stage", "239.1.2.3", 2, 5006, 96000, "10.0.0.99");
     RouteFacts::Cell c = unicast(2, 3);
     c.multicast = true;
     c.sendId = "239.1.2.3";

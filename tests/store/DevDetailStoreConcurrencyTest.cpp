@@ -34,7 +34,7 @@ bool inNameOrder(const QVector<DevDetail_t>& list)
 TEST(DevDetailStoreConcurrencyTest, ReadersSeeWholeDetailsWhileOneThreadWrites)
 {
     dvm_resetForTest();
-    storetest::announce({"MREA-3", "module", "10.1.0.3"});
+    storetest::announce("MREA-3", "10.1.0.3");
     DevDetailStore store;
     constexpr int kDevs = 40;
     std::atomic<bool> done{false};

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 using storetest::announce;
-using storetest::Announce;
 
 namespace {
 
@@ -77,31 +76,28 @@ TEST_F(DevDetailStoreTest, OneAddressOneListedDevice)
 
 TEST_F(DevDetailStoreTest, RegistryDevicesSharingAnAddress)
 {
-    announce({"dev-1", "first", "10.0.0.5"});
-    announce({"dev-2", "second", "10.0.0.5"});
+    announce("dev-1", "10.0.0.5", {{"chNumRx", "2"}});
+    announce("dev-2", "10.0.0.5");
     EXPECT_EQ(store.addFromRegistry("dev-1"), DevDetailStore::Added);
     EXPECT_EQ(store.addFromRegistry("dev-2"), DevDetailStore::AddressTaken);
     EXPECT_EQ(store.addFromRegistry("dev-3"), DevDetailStore::NotInRegistry);
     EXPECT_EQ(idsOf(store.devDetails()), QStringList({"dev-1"}));
     const DevDetail_t d = store.getDevDetail("dev-1");
     EXPECT_EQ(d.ip, dvm_parseIp("10.0.0.5"));
-    EXPECT_EQ(d.macText, "00:1D:C1:12:34:56");
+    EXPECT_EQ(d.macText, "00:1D:C1:00:00:0B");
     EXPECT_EQ(d.rxChNames.size(), 2);
 }
 
 TEST_F(DevDetailStoreTest, CanWorkAndMacFollowTheRegistry)
 {
-    announce({"dev-1", "a", "10.0.0.1"});
-    announce({"dev-2", "b", "10.0.0.2"});
+    announce("dev-1", "10.0.0.1");
+    announce("dev-2", "10.0.0.2");
     store.addFromRegistry("dev-1");
     store.addFromRegistry("dev-2");
     store.insertDevDetail(detail("gone", "c", 99)); // not in the registry: left alone
     EXPECT_EQ(store.syncCanWork(), 0);
 
-    Announce changed{"dev-2", "b", "10.0.0.2"};
-    changed.canWork = 0;
-    changed.myClkId = "00-1D-C1-AB-CD-EF";
-    announce(changed);
+    announce("dev-2", "10.0.0.2", {{"canWork", "0"}, {"myClkId", "00-1D-C1-AB-CD-EF"}});
     EXPECT_EQ(store.syncCanWork(), 1);
     EXPECT_FALSE(store.getDevDetail("dev-2").canWork);
     EXPECT_TRUE(store.getDevDetail("dev-1").canWork);
@@ -142,45 +138,45 @@ TEST_F(DevDetailStoreTest, StreamsInNameOrderKeyedByDestination)
 
 TEST_F(DevDetailStoreTest, ModuleMapsFollowLiveRegistryModules)
 {
-    Announce host{"MRH2-0A4D0015", "host", "10.0.0.1"};
-    Announce modA{"MREA-0A4D0015", "modA", "10.0.0.2"};
-    modA.chNumRx = 16;
-    modA.chNumTx = 8;
-    Announce modB{"MREB-0A4D0015", "modB", "10.0.0.3"};
-    Announce other{"MRD-0A4D0015", "plain", "10.0.0.4"}; // not a host: no module look-up
+    const QString host = "MRH2-0A4D0015";
+    const QString other = "MRD-0A4D0015"; // not a host: no module look-up
     dvm_setAnnounceLifeMs(50);
-    for (const Announce& a : {host, modA, modB, other})
-        announce(a);
-    store.addFromRegistry(host.devId);
-    store.addFromRegistry(other.devId);
+    auto announceAll = [&](bool withB) {
+        announce(host, "10.0.0.1");
+        announce("MREA-0A4D0015", "10.0.0.2", {{"chNumRx", "16"}, {"chNumTx", "8"}});
+        if (withB)
+            announce("MREB-0A4D0015", "10.0.0.3");
+        announce(other, "10.0.0.4");
+    };
+    announceAll(true);
+    store.addFromRegistry(host);
+    store.addFromRegistry(other);
     store.rebuildModuleMaps();
 
-    const DevDetailStore::ModuleInfo a = store.module(0, host.devId);
+    const DevDetailStore::ModuleInfo a = store.module(0, host);
     EXPECT_EQ(a.ip, dvm_parseIp("10.0.0.2"));
     EXPECT_EQ(a.chNumRx, 16);
     EXPECT_EQ(a.chNumTx, 8);
-    EXPECT_EQ(store.module(1, host.devId).ip, dvm_parseIp("10.0.0.3"));
+    EXPECT_EQ(store.module(1, host).ip, dvm_parseIp("10.0.0.3"));
     EXPECT_EQ(store.moduleMap(0).size(), 1);
     EXPECT_TRUE(store.moduleMap(2).isEmpty());
-    EXPECT_EQ(store.devIdForReplyAddress(dvm_parseIp("10.0.0.2")), host.devId);
+    EXPECT_EQ(store.devIdForReplyAddress(dvm_parseIp("10.0.0.2")), host);
 
     // Module B stops announcing: its entry goes at the next rebuild, module A's stays.
     userCallLib_timer(20);
-    announce(host);
-    announce(modA);
-    announce(other);
+    announceAll(false);
     userCallLib_timer(40); // module B has aged out
     ASSERT_EQ(findDevById("MREB-0A4D0015"), nullptr);
     store.rebuildModuleMaps();
-    EXPECT_EQ(store.module(1, host.devId).ip, 0u);
-    EXPECT_EQ(store.module(0, host.devId).ip, dvm_parseIp("10.0.0.2"));
+    EXPECT_EQ(store.module(1, host).ip, 0u);
+    EXPECT_EQ(store.module(0, host).ip, dvm_parseIp("10.0.0.2"));
 
     // The host leaves the list: its entries go, addresses recorded for others stay.
     store.setReplyAddress("MRD-0A4D0015", dvm_parseIp("10.0.9.9"));
-    store.removeDevDetail(host.devId);
+    store.removeDevDetail(host);
     store.rebuildModuleMaps();
     EXPECT_TRUE(store.moduleMap(1).isEmpty());
-    EXPECT_EQ(store.module(0, host.devId).ip, 0u);
+    EXPECT_EQ(store.module(0, host).ip, 0u);
     EXPECT_EQ(store.devIdForReplyAddress(dvm_parseIp("10.0.9.9")), "MRD-0A4D0015");
     EXPECT_EQ(store.devIdForReplyAddress(0), "");
 }

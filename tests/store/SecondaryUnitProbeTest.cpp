@@ -55,7 +55,7 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(SecondaryUnitProbeTest, RecordsOnlyDevicesTheRegistryHolds)
 {
     dvm_resetForTest();
-    storetest::announce({"MRP-00112233", "main", "10.0.0.1"});
+    storetest::announce("MRP-00112233", "10.0.0.1");
     DevDetailStore store;
     const auto known =
         SecondaryUnitProbe::parse("iAmMeridane!\nhostname=SMRP-00112233\nip=10.0.1.1\n", ModelTable::instance());
