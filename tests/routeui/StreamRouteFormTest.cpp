@@ -11,9 +11,7 @@
 
 namespace {
 
-class StreamRouteFormTest : public routeuitest::WidgetTest
-{
-};
+using StreamRouteFormTest = routeuitest::WidgetTest;
 
 } // namespace
 
@@ -61,15 +59,7 @@ TEST(StreamMcastWindow, ShowsTheStreamAndItsSender)
     routeuitest::app();
     dvm_resetForTest();
     routeuitest::announce("SND", "Sender", "10.4.0.8");
-    const std::string sdp = "v=0\r\no=- 1 1 IN IP4 10.4.0.8\r\ns=Hall\r\nc=IN IP4 239.69.7.8/32\r\nt=0 0\r\n"
-                            "m=audio 5006 RTP/AVP 96\r\na=rtpmap:96 "
-                            "L24/48000/"
-                            "2\r\na=recvonly\r\na=ptime:1\r\na=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-00-00-0A:"
-                            "0\r\na=mediaclk:direct=0\r\n";
-    std::string sap("\x20\x00\x12\x34\x0A\x04\x00\x08", 8);
-    sap.append("application/sdp", 16);
-    sap += sdp;
-    ASSERT_EQ(userCallLib_handleUdp_sap(sap.c_str(), int(sap.size()), dvm_parseIp("10.4.0.8"), 9875), 1);
+    ASSERT_EQ(regfeed::sapStream("10.4.0.8", "Hall", "239.69.7.8", 2, 5006), 1);
 
     McastWin win(dvm_parseIp("239.69.7.8"));
     EXPECT_EQ(win.windowTitle(), QString::fromUtf8("组播流详情"));

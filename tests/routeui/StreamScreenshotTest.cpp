@@ -1,50 +1,21 @@
 // Renders the stream view of one device into screenshots/stream_view.png (list page) and stream_create.png
 // (creation page) for a look by eye. Not a unit test: runs offscreen against this process's registry only.
 #include "DevDetailStore.h"
-#include "DevManager.h"
-#include "TestAnnouncement.h"
+#include "RegistryFeed.h"
 #include "stream.h"
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QLineEdit>
 #include <QListWidget>
 #include <cstdio>
 
+using namespace regfeed;
+
 namespace {
 
 const QString kIp = QStringLiteral("10.9.0.20");
-
-void feed(const QJsonObject& o, bool ucast)
-{
-    const QByteArray b = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    if (ucast)
-        userCallLib_handleUdp_ucast(b.constData(), b.size(), dvm_parseIp(kIp), 9990);
-    else
-        userCallLib_handleUdp_mcast(b.constData(), b.size(), dvm_parseIp(kIp), 9996);
-}
-
-QJsonObject sdp(const QString& src, const QString& dst, int ch)
-{
-    return QJsonObject{{"srcIp", src},         {"dstIp", dst},      {"dstPort", "5004"}, {"chNum", QString::number(ch)},
-                       {"sampleByteNum", "3"}, {"rtpTsOffset", "0"}};
-}
-
-QJsonArray chans(int first, int n)
-{
-    QJsonArray a;
-    for (int i = 0; i < 8; ++i)
-        a.append(QString::number(i < n ? first + i : -1));
-    return a;
-}
-
-QJsonObject page(const char* ops, int next, const QJsonArray& arr)
-{
-    return QJsonObject{{"ops", ops}, {"idStart", "0"}, {"idNext", QString::number(next)}, {"arr", arr}};
-}
 
 bool save(QWidget& w, const QString& dir, const QString& file)
 {
@@ -63,45 +34,26 @@ int main(int argc, char** argv)
     const QString dir = QStringLiteral(MERIDANE_SCREENSHOT_DIR);
     QDir().mkpath(dir);
 
-    QJsonObject ann = testAnnouncement("MRD-A16-0020", "Stage box", kIp);
-    for (const char* k : {"chNumRx", "chNumTx"})
-        ann.insert(k, "16");
+    QJsonObject counts{{"chNumRx", "16"}, {"chNumTx", "16"}};
     for (const char* k : {"ucastNumRx", "ucastNumTx", "mcastNumRx", "mcastNumTx"})
-        ann.insert(k, "2");
-    feed(ann, false);
+        counts.insert(k, "2");
+    announce("MRD-A16-0020", "Stage box", kIp, counts);
     QJsonArray rx;
     for (int ch : {0, 1, 2, 5})
         rx.append(QJsonObject{{"id", QString::number(ch)}, {"rtpChId", QString::number(ch + 8)}});
-    feed(page("getAllRxCh", 16, rx), true);
-    feed(page("getAllRtpCh", 16,
+    tablePage(kIp, "getAllRxCh", 0, 16, rx);
+    tablePage(kIp, "getAllRtpCh", 0, 16,
               QJsonArray{QJsonObject{{"id", "8"}, {"srcDevId", "MRD-A16-0001"}, {"srcChId", "0"}},
                          QJsonObject{{"id", "9"}, {"srcDevId", "MRD-A16-0001"}, {"srcChId", "1"}},
-                         QJsonObject{{"id", "10"}, {"srcDevId", "MRV-VSC-0005"}, {"srcChId", "0"}}}),
-         true);
-    feed(page("getAllUcastRx", 2,
-              QJsonArray{QJsonObject{
-                  {"id", "0"}, {"sdp", sdp("10.9.0.10", kIp, 2)}, {"rtpChIdArr", chans(8, 2)}, {"active", "1"}}}),
-         true);
-    feed(page("getAllMcastRx", 2,
-              QJsonArray{QJsonObject{{"id", "0"},
-                                     {"sdp", sdp("10.9.0.14", "239.69.1.1", 1)},
-                                     {"rtpChIdArr", chans(10, 1)},
-                                     {"active", "0"}}}),
-         true);
-    feed(page("getAllUcastTx", 2,
-              QJsonArray{QJsonObject{
-                  {"id", "0"}, {"sdp", sdp(kIp, "10.9.0.11", 2)}, {"srcChIdArr", chans(0, 2)}, {"name", ""}}}),
-         true);
-    feed(page("getAllMcastTx", 2,
-              QJsonArray{QJsonObject{{"id", "0"},
-                                     {"sdp", sdp(kIp, "239.69.20.1", 4)},
-                                     {"srcChIdArr", chans(0, 4)},
-                                     {"name", "Front of house"}},
-                         QJsonObject{{"id", "1"},
-                                     {"sdp", sdp(kIp, "239.69.20.2", 2)},
-                                     {"srcChIdArr", chans(4, 2)},
-                                     {"name", "Monitor"}}}),
-         true);
+                         QJsonObject{{"id", "10"}, {"srcDevId", "MRV-VSC-0005"}, {"srcChId", "0"}}});
+    tablePage(kIp, "getAllUcastRx", 0, 2, QJsonArray{rxEntry(0, sdp("10.9.0.10", kIp, 2), 2, 8)});
+    QJsonObject idle = rxEntry(0, sdp("10.9.0.14", "239.69.1.1", 1), 1, 10);
+    idle.insert("active", "0");
+    tablePage(kIp, "getAllMcastRx", 0, 2, QJsonArray{idle});
+    tablePage(kIp, "getAllUcastTx", 0, 2, QJsonArray{txEntry(0, sdp(kIp, "10.9.0.11", 2), 2, "")});
+    tablePage(kIp, "getAllMcastTx", 0, 2,
+              QJsonArray{txEntry(0, sdp(kIp, "239.69.20.1", 4), 4, "Front of house"),
+                         txEntry(1, sdp(kIp, "239.69.20.2", 2), 2, "Monitor", 4)});
     DevDetailStore::instance().addFromRegistry("MRD-A16-0020");
     DevDetailStore::instance().updateDevDetail("MRD-A16-0020",
                                                [](DevDetail_t& d) { d.firmwareVersion = QStringLiteral("3.1.5.0"); });

@@ -5,7 +5,6 @@
 #include "FormStreamRoute.h"
 #include "LockOverlays.h"
 #include "RouteUiTestSupport.h"
-#include "TestAnnouncement.h"
 #include "stream.h"
 
 #include <QCheckBox>
@@ -38,29 +37,20 @@ int captureSend(void* ctx, const char* data, int length, uint32_t ip, uint16_t p
     return length;
 }
 
-void feed(const QJsonObject& o, bool ucast)
+QJsonObject tx(int id, const QString& dstIp, const QString& name, int chans)
 {
-    const QByteArray b = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    if (ucast)
-        userCallLib_handleUdp_ucast(b.constData(), b.size(), dvm_parseIp(kIp), 9990);
-    else
-        userCallLib_handleUdp_mcast(b.constData(), b.size(), dvm_parseIp(kIp), 9996);
+    return regfeed::txEntry(id, regfeed::sdp(kIp, dstIp, chans), chans, name);
 }
 
-QJsonObject txEntry(int id, const QString& dstIp, const QString& name, int chans)
+/// The device's multicast transmit table, of the streams A, B and C (whose name kept its CR) in this order.
+void mcastTable(const QList<int>& ids)
 {
+    const QJsonObject all[] = {tx(0, "239.69.10.1", "A", 2), tx(1, "239.69.10.2", "B", 1),
+                               tx(2, "239.69.2.2", "C\r", 3)};
     QJsonArray arr;
-    for (int i = 0; i < 8; ++i)
-        arr.append(QString::number(i < chans ? i : -1));
-    return QJsonObject{{"id", QString::number(id)},
-                       {"sdp", QJsonObject{{"srcIp", kIp},
-                                           {"dstIp", dstIp},
-                                           {"dstPort", "5004"},
-                                           {"chNum", QString::number(chans)},
-                                           {"sampleByteNum", "3"},
-                                           {"rtpTsOffset", "0"}}},
-                       {"srcChIdArr", arr},
-                       {"name", name}};
+    for (int id : ids)
+        arr.append(all[id]);
+    regfeed::tablePage(kIp, "getAllMcastTx", 0, 3, arr);
 }
 
 QJsonObject msgOf(const QString& text)
@@ -77,22 +67,10 @@ protected:
         DevDetailStore::instance().removeDevDetail(kDev);
         AppState::setChinese(true);
         AppState::setMode(0);
-        QJsonObject ann = testAnnouncement(kDev, QStringLiteral("Stage box"), kIp);
-        ann.insert("chNumRx", "4");
-        ann.insert("chNumTx", "10");
-        ann.insert("mcastNumTx", "3");
-        feed(ann, false);
-        feed(QJsonObject{{"ops", "getAllRxCh"},
-                         {"idStart", "0"},
-                         {"idNext", "4"},
-                         {"arr", QJsonArray{QJsonObject{{"id", "1"}, {"rtpChId", "6"}}}}},
-             true);
-        feed(QJsonObject{{"ops", "getAllMcastTx"},
-                         {"idStart", "0"},
-                         {"idNext", "3"},
-                         {"arr", QJsonArray{txEntry(0, "239.69.10.1", "A", 2), txEntry(1, "239.69.10.2", "B", 1),
-                                            txEntry(2, "239.69.2.2", "C\r", 3)}}},
-             true);
+        regfeed::announce(kDev, QStringLiteral("Stage box"), kIp,
+                          QJsonObject{{"chNumRx", "4"}, {"chNumTx", "10"}, {"mcastNumTx", "3"}});
+        regfeed::tablePage(kIp, "getAllRxCh", 0, 4, QJsonArray{QJsonObject{{"id", "1"}, {"rtpChId", "6"}}});
+        mcastTable({0, 1, 2});
         DevDetailStore::instance().addFromRegistry(kDev);
         setFirmware(QStringLiteral("3.1.4.6"));
         dvm_setSendHook(&captureSend, &sent);
@@ -142,6 +120,17 @@ protected:
         return out;
     }
 
+    /// Selects every stream for deletion, says yes and waits for the requests, which follow 10 ms apart.
+    QStringList deleteAll()
+    {
+        child<QListWidget>("send_listWidget")->selectAll();
+        view->on_send_del_bt_1_clicked();
+        EXPECT_EQ(sends->size(), 1);
+        for (int i = 0; i < 50 && sends->size() < 3; ++i)
+            QTest::qWait(10);
+        return view->pendingDeletions();
+    }
+
     QJsonObject lastSent() const { return sends->isEmpty() ? QJsonObject() : msgOf(sends->last().at(0).toString()); }
 
     std::vector<Sent> sent;
@@ -171,49 +160,49 @@ TEST_F(StreamViewTest, ListPageShowsTheRegistryTables)
     EXPECT_EQ(child<QPushButton>("listinfo_mcastArrTx_2")->text(), "239.69.2.2,C");
 }
 
-TEST_F(StreamViewTest, NineChannelsAreRefusedBeforeAnyAddressCheck)
+TEST_F(StreamViewTest, CustomAddressFailuresShowTheirTextsAndTheEdgesAreSent)
 {
     child<QRadioButton>("byself_rad_bt")->click();
     ASSERT_EQ(infos.size(), 1); // the custom-address hint
-    child<QLineEdit>("ip_le_0")->setText("240");
-    child<QLineEdit>("stream_name_le")->setText("Nine");
-    checkChannels(9);
-    view->on_creat_bt_clicked();
-    ASSERT_EQ(infos.size(), 2);
-    EXPECT_EQ(infos.last(), QString::fromUtf8("单个组播流最多支持8个通道"));
-    EXPECT_TRUE(tips->isEmpty());
-    EXPECT_TRUE(sends->isEmpty());
-
-    AppState::setChinese(false);
-    view->on_creat_bt_clicked();
-    EXPECT_EQ(infos.last(), "A single multicast stream supports up to 8 channels maximum");
-}
-
-TEST_F(StreamViewTest, CustomAddressRangeAndPortEdges)
-{
-    child<QRadioButton>("byself_rad_bt")->click();
     child<QLineEdit>("stream_name_le")->setText("Custom");
-    checkChannels(2);
-    auto tryAddress = [&](const char* a, const char* port) {
-        const QStringList parts = QString::fromLatin1(a).split('.');
+    struct Case
+    {
+        const char *address, *port;
+        int channels;
+        bool chinese;
+        const char* info; // shown in a box
+        const char* tip;  // shown as a notice
+    };
+    const Case cases[] = {
+        // Nine channels are refused before any address check.
+        {"240.0.0.1", "5004", 9, true, "单个组播流最多支持8个通道", nullptr},
+        {"240.0.0.1", "5004", 9, false, "A single multicast stream supports up to 8 channels maximum", nullptr},
+        {"240.0.0.1", "5004", 2, true, nullptr, "请输入正确的IP, 范围: 224.0.0.0~239.255.255.255"},
+        {"239.1.2.3", "65535", 2, true, nullptr, "请输入正确的端口，范围: 1024~65534"},
+        {"239.1.2.3", "1024", 2, true, nullptr, nullptr},
+        {"224.0.0.0", "65534", 2, true, nullptr, nullptr},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << c.address << ":" << c.port << " " << c.channels);
+        AppState::setChinese(c.chinese);
+        const QStringList parts = QString::fromLatin1(c.address).split('.');
         for (int i = 0; i < 4; ++i)
             child<QLineEdit>(QStringLiteral("ip_le_%1").arg(i))->setText(parts[i]);
-        child<QLineEdit>("port_le")->setText(port);
+        child<QLineEdit>("port_le")->setText(c.port);
+        for (int ch = 0; ch < 10; ++ch)
+            child<QCheckBox>(QStringLiteral("channel_cb:%1").arg(ch))->setChecked(ch < c.channels);
+        infos.clear();
         tips->clear();
         sends->clear();
         view->on_creat_bt_clicked();
-    };
-    tryAddress("240.0.0.1", "5004");
-    EXPECT_EQ(tipTexts(), QStringList{QString::fromUtf8("请输入正确的IP, 范围: 224.0.0.0~239.255.255.255")});
-    tryAddress("239.1.2.3", "65535");
-    EXPECT_EQ(tipTexts(), QStringList{QString::fromUtf8("请输入正确的端口，范围: 1024~65534")});
-    tryAddress("239.1.2.3", "1024");
-    ASSERT_EQ(sends->size(), 1);
-    EXPECT_EQ(lastSent()["sdp"].toObject()["dstIp"].toString(), "239.1.2.3");
-    EXPECT_EQ(lastSent()["sdp"].toObject()["dstPort"].toString(), "1024");
-    tryAddress("224.0.0.0", "65534");
-    ASSERT_EQ(sends->size(), 1);
-    EXPECT_EQ(lastSent()["sdp"].toObject()["dstPort"].toString(), "65534");
+        EXPECT_EQ(infos, c.info ? QStringList{QString::fromUtf8(c.info)} : QStringList());
+        EXPECT_EQ(tipTexts(), c.tip ? QStringList{QString::fromUtf8(c.tip)} : QStringList());
+        ASSERT_EQ(sends->size(), c.info || c.tip ? 0 : 1);
+        if (!c.info && !c.tip) {
+            EXPECT_EQ(lastSent()["sdp"].toObject()["dstIp"].toString(), c.address);
+            EXPECT_EQ(lastSent()["sdp"].toObject()["dstPort"].toString(), c.port);
+        }
+    }
 }
 
 TEST_F(StreamViewTest, AutomaticAddressAvoidsStreamsInUse)
@@ -286,34 +275,41 @@ TEST_F(StreamViewTest, DeletingThreeStreamsSendsThreeRequestsAndOneNotice)
     EXPECT_TRUE(sends->isEmpty());
 
     answer = true;
-    view->on_send_del_bt_1_clicked();
-    EXPECT_EQ(sends->size(), 1); // the rest follow 10 ms apart
-    for (int i = 0; i < 50 && sends->size() < 3; ++i)
-        QTest::qWait(10);
+    const QStringList dstIps = deleteAll();
     ASSERT_EQ(sends->size(), 3);
-    QStringList dstIps;
-    for (const QList<QVariant>& args : *sends) {
-        const QJsonObject o = msgOf(args.at(0).toString());
+    for (int i = 0; i < 3; ++i) {
+        const QJsonObject o = msgOf(sends->at(i).at(0).toString());
         EXPECT_EQ(o["ops"].toString(), "clrMcastTx");
         EXPECT_EQ(o["devId"].toString(), kDev);
-        dstIps << o["dstIp"].toString();
+        EXPECT_EQ(o["dstIp"].toString(), dstIps.value(i));
     }
     EXPECT_EQ(msgOf(sends->at(0).at(0).toString())["name"].toString(), "A");
     EXPECT_EQ(dstIps,
               (QStringList{QString::number(dvm_parseIp("239.69.10.1")), QString::number(dvm_parseIp("239.69.10.2")),
                            QString::number(dvm_parseIp("239.69.2.2"))}));
-    EXPECT_EQ(view->pendingDeletions(), dstIps);
 
     const QString reply = R"({"ops":"clrMcastTx","devId":"S1","result":"succ","dstIp":"%1"})";
     tips->clear();
     view->refreshData(reply.arg(dstIps[1]));
     view->refreshData(reply.arg(dstIps[0]));
-    EXPECT_TRUE(tips->isEmpty());
     view->refreshData(reply.arg(dstIps[0])); // a repeated reply changes nothing
     EXPECT_TRUE(tips->isEmpty());
     view->refreshData(reply.arg(dstIps[2]));
     EXPECT_EQ(tipTexts(), QStringList{QString::fromUtf8("删除成功")});
     EXPECT_TRUE(view->pendingDeletions().isEmpty());
+}
+
+TEST_F(StreamViewTest, AFailedDeletionIsNotReportedAsSuccess)
+{
+    const QStringList pending = deleteAll();
+    ASSERT_EQ(pending.size(), 3);
+    const QString reply = R"({"ops":"clrMcastTx","devId":"S1","result":"%1","reason":"x","dstIp":"%2"})";
+    view->refreshData(reply.arg("succ", pending[0]));
+    view->refreshData(reply.arg("fail", pending[1]));
+    view->refreshData(reply.arg("succ", pending[2]));
+    EXPECT_TRUE(view->pendingDeletions().isEmpty());
+    EXPECT_EQ(tips->size(), 1); // only the failure's reason
+    EXPECT_FALSE(tipTexts().contains(QString::fromUtf8("删除成功")));
 }
 
 TEST_F(StreamViewTest, RouteNoticesRebuildTheListOnlyWhenTheTablesChanged)
@@ -325,40 +321,12 @@ TEST_F(StreamViewTest, RouteNoticesRebuildTheListOnlyWhenTheTablesChanged)
     EXPECT_TRUE(list->item(1)->isSelected()) << "the user's selection survives";
 
     // The transmit tables fetched again unchanged, then without one stream.
-    feed(QJsonObject{{"ops", "getAllMcastTx"},
-                     {"idStart", "0"},
-                     {"idNext", "3"},
-                     {"arr", QJsonArray{txEntry(0, "239.69.10.1", "A", 2), txEntry(1, "239.69.10.2", "B", 1),
-                                        txEntry(2, "239.69.2.2", "C\r", 3)}}},
-         true);
+    mcastTable({0, 1, 2});
     view->refreshData(QStringLiteral("refreshRoute"));
     EXPECT_TRUE(list->item(1)->isSelected()) << "same tables: no rebuild";
-    feed(QJsonObject{{"ops", "getAllMcastTx"},
-                     {"idStart", "0"},
-                     {"idNext", "3"},
-                     {"arr", QJsonArray{txEntry(0, "239.69.10.1", "A", 2), txEntry(2, "239.69.2.2", "C\r", 3)}}},
-         true);
+    mcastTable({0, 2});
     view->refreshData(QStringLiteral("refreshRoute"));
     EXPECT_EQ(list->count(), 2) << "a removed stream leaves the list";
-}
-
-TEST_F(StreamViewTest, AFailedDeletionIsNotReportedAsSuccess)
-{
-    child<QListWidget>("send_listWidget")->selectAll();
-    view->on_send_del_bt_1_clicked();
-    for (int i = 0; i < 50 && sends->size() < 3; ++i)
-        QTest::qWait(10);
-    const QStringList pending = view->pendingDeletions();
-    ASSERT_EQ(pending.size(), 3);
-    view->refreshData(
-        QStringLiteral(R"({"ops":"clrMcastTx","devId":"S1","result":"succ","dstIp":"%1"})").arg(pending[0]));
-    view->refreshData(QStringLiteral(R"({"ops":"clrMcastTx","devId":"S1","result":"fail","reason":"x","dstIp":"%1"})")
-                          .arg(pending[1]));
-    view->refreshData(
-        QStringLiteral(R"({"ops":"clrMcastTx","devId":"S1","result":"succ","dstIp":"%1"})").arg(pending[2]));
-    EXPECT_TRUE(view->pendingDeletions().isEmpty());
-    EXPECT_FALSE(tipTexts().contains(QString::fromUtf8("删除成功")));
-    EXPECT_EQ(tips->size(), 1); // only the failure's reason
 }
 
 TEST_F(StreamViewTest, RoutedReceiveChannelIsClearedAfterQuestion)
@@ -434,11 +402,7 @@ TEST_F(StreamViewTest, RouteRepliesUpdateTheChannelButton)
 {
     view->refreshData(R"({"ops":"setUcastRx","result":"fail","remoteIp":"10.3.0.5","dstChId":"0"})");
     EXPECT_EQ(tipTexts().last(), QString::fromUtf8("创建失败"));
-    feed(QJsonObject{{"ops", "getAllRxCh"},
-                     {"idStart", "0"},
-                     {"idNext", "4"},
-                     {"arr", QJsonArray{QJsonObject{{"id", "0"}, {"rtpChId", "9"}}}}},
-         true);
+    regfeed::tablePage(kIp, "getAllRxCh", 0, 4, QJsonArray{QJsonObject{{"id", "0"}, {"rtpChId", "9"}}});
     view->refreshData(R"({"ops":"setUcastRx","result":"succ","remoteIp":"10.3.0.5","dstChId":"0"})");
     QSignalSpy wait(view.get(), &stream::signal_showTips);
     ASSERT_TRUE(wait.wait(2000));
