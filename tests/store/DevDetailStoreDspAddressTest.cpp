@@ -9,21 +9,14 @@
 TEST(DevDetailStoreDspAddressTest, KeptPerDeviceUntilForgottenOrCleared)
 {
     DevDetailStore store;
-    EXPECT_EQ(store.dspAddress("MRD-M8-1"), 0u);
-
     store.setDspAddress("MRD-M8-1", 0xC0A80A05u);
     store.setDspAddress("MRD-M16-2", 0xC0A80A06u);
-    EXPECT_EQ(store.dspAddress("MRD-M8-1"), 0xC0A80A05u);
-    EXPECT_EQ(store.dspAddress("MRD-M16-2"), 0xC0A80A06u);
-    EXPECT_EQ(store.dspAddress("mrd-m8-1"), 0u); // devIds are case-sensitive
-
     store.setDspAddress("MRD-M8-1", 0xC0A80A07u); // a new address replaces the old
     EXPECT_EQ(store.dspAddress("MRD-M8-1"), 0xC0A80A07u);
-
-    store.setDspAddress("MRD-M8-1", 0); // 0 forgets
+    EXPECT_EQ(store.dspAddress("mrd-m8-1"), 0u); // devIds are case-sensitive
+    store.setDspAddress("MRD-M8-1", 0);          // 0 forgets
     EXPECT_EQ(store.dspAddress("MRD-M8-1"), 0u);
     EXPECT_EQ(store.dspAddress("MRD-M16-2"), 0xC0A80A06u);
-
     store.clear();
     EXPECT_EQ(store.dspAddress("MRD-M16-2"), 0u);
 }

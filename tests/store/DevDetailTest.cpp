@@ -82,27 +82,15 @@ TEST(DevDetailTest, HostileCountsAndUnterminatedTextsAreBounded)
     EXPECT_EQ(d.name, QString(DVM_NAME_LEN, QLatin1Char('x')));
 }
 
-TEST(DevDetailTest, JsonWritesTheAddressDottedFirstOctetFirst)
+TEST(DevDetailTest, JsonWritesTheAddressDottedFirstOctetFirstAndListsAsArrays)
 {
-    const struct
-    {
-        uint32_t ip;
-        const char* text;
-    } cases[] = {{0x0A4D000Bu, "10.77.0.11"},
-                 {0xC0A80001u, "192.168.0.1"},
-                 {0xFFFFFFFFu, "255.255.255.255"},
-                 {0x00000001u, "0.0.0.1"},
-                 {0u, "0.0.0.0"}};
-    for (const auto& c : cases) {
-        DevDetail_t d;
-        d.ip = c.ip;
-        EXPECT_EQ(d.toJson().value("ip").toString(), c.text) << c.text;
-    }
     DevDetail_t d;
+    d.ip = 0xC0A80001u;
     d.phyRxGains = {-3.5, 0};
     d.phyRxMutes = {1, 0};
     d.rxChNames = QStringList{"NetIn1", "Vocal"};
     const QJsonObject o = d.toJson();
+    EXPECT_EQ(o.value("ip").toString(), "192.168.0.1");
     EXPECT_EQ(o.value("phyRxGains").toArray(), QJsonArray({-3.5, 0}));
     EXPECT_EQ(o.value("phyRxMutes").toArray(), QJsonArray({1, 0}));
     EXPECT_EQ(o.value("rxChNames").toArray(), QJsonArray({"NetIn1", "Vocal"}));
