@@ -1,5 +1,7 @@
 #include "ScriptSession.h"
 
+#include "DevManager.h"
+
 #include "CellRouteForm.h"
 #include "DevDetailStore.h"
 #include "LevelMeter.h"
@@ -14,7 +16,6 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
-#include <QHostAddress>
 #include <QJsonDocument>
 #include <QKeyEvent>
 #include <QKeySequence>
@@ -51,63 +52,6 @@ void writeStdout(const QByteArray& line)
     fwrite(line.constData(), 1, size_t(line.size()), stdout);
     fflush(stdout);
     funlockfile(stdout);
-}
-
-QJsonArray toArray(const QStringList& list)
-{
-    return QJsonArray::fromStringList(list);
-}
-
-template <typename T> QJsonArray toArray(const QVector<T>& values)
-{
-    QJsonArray out;
-    for (const T& v : values)
-        out.append(v);
-    return out;
-}
-
-QJsonObject detailJson(const DevDetail_t& d)
-{
-    QJsonObject o;
-    o.insert("devId", d.devId);
-    o.insert("name", d.name);
-    o.insert("ip", QHostAddress(d.ip).toString());
-    o.insert("port", d.port);
-    o.insert("rxChNames", toArray(d.rxChNames));
-    o.insert("txChNames", toArray(d.txChNames));
-    o.insert("phyRxChNames", toArray(d.phyRxChNames));
-    o.insert("phyTxChNames", toArray(d.phyTxChNames));
-    o.insert("phyRxGains", toArray(d.phyRxGains));
-    o.insert("phyTxGains", toArray(d.phyTxGains));
-    o.insert("phyRxMutes", toArray(d.phyRxMutes));
-    o.insert("phyTxMutes", toArray(d.phyTxMutes));
-    o.insert("sampleRate", d.sampleRate);
-    o.insert("sampleByteNum", d.sampleByteNum);
-    o.insert("dscp", d.dscp);
-    o.insert("model", d.model);
-    o.insert("type", d.type);
-    o.insert("macText", d.macText);
-    o.insert("canWork", d.canWork);
-    o.insert("oemCode", d.oemCode);
-    o.insert("firmwareVersion", d.firmwareVersion);
-    o.insert("firmwareBuild", d.firmwareBuild);
-    o.insert("ptpPriority", d.ptpPriority);
-    o.insert("ptpDomain", d.ptpDomain);
-    o.insert("ptpDscp", d.ptpDscp);
-    o.insert("sampleRates", toArray(d.sampleRates));
-    o.insert("packetTimeDivs", toArray(d.packetTimeDivs));
-    o.insert("isFixedIp", d.isFixedIp);
-    o.insert("fixedIp", d.fixedIp);
-    o.insert("gateway", d.gateway);
-    o.insert("dns", d.dns);
-    o.insert("temperature", d.temperature);
-    o.insert("customOemType", d.customOemType);
-    o.insert("customStr", d.customStr);
-    o.insert("routeLock", d.routeLock);
-    o.insert("detailLock", d.detailLock);
-    o.insert("dspLockLevel", d.dspLockLevel);
-    o.insert("passwordSet", d.passwordSet);
-    return o;
 }
 
 QJsonObject describeWidget(QWidget* w)
@@ -550,7 +494,7 @@ QJsonObject ScriptSession::cmdDevices(const QJsonObject&)
     for (const DevDetail_t& d : DevDetailStore::instance().devDetails())
         list.append(QJsonObject{{"devId", d.devId},
                                 {"name", d.name},
-                                {"ip", QHostAddress(d.ip).toString()},
+                                {"ip", dvm_ipToString(d.ip)},
                                 {"model", d.model},
                                 {"sampleRate", d.sampleRate}});
     return success({{"devices", list}});
@@ -562,7 +506,7 @@ QJsonObject ScriptSession::cmdDetail(const QJsonObject& cmd)
     const DevDetail_t d = DevDetailStore::instance().getDevDetail(devId, "ScriptSession", __LINE__);
     if (d.isEmpty())
         return failure(QStringLiteral("no device \"%1\"").arg(devId));
-    return success({{"detail", detailJson(d)}});
+    return success({{"detail", d.toJson()}});
 }
 
 QJsonObject ScriptSession::cmdOpen(const QJsonObject& cmd)

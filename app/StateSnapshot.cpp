@@ -18,33 +18,13 @@ QString ipText(uint32_t ip)
     return ip == 0 ? QString() : dvm_ipToString(ip);
 }
 
-QJsonObject deviceJson(const DevDetail_t& d)
-{
-    QJsonObject o;
-    o.insert(QStringLiteral("devId"), d.devId);
-    o.insert(QStringLiteral("name"), d.name);
-    o.insert(QStringLiteral("ip"), ipText(d.ip));
-    o.insert(QStringLiteral("rxChNames"), toArray(d.rxChNames));
-    o.insert(QStringLiteral("txChNames"), toArray(d.txChNames));
-    o.insert(QStringLiteral("phyRxChNames"), toArray(d.phyRxChNames));
-    o.insert(QStringLiteral("phyTxChNames"), toArray(d.phyTxChNames));
-    o.insert(QStringLiteral("model"), d.model);
-    o.insert(QStringLiteral("type"), d.type);
-    o.insert(QStringLiteral("macText"), d.macText);
-    o.insert(QStringLiteral("firmwareVersion"), d.firmwareVersion);
-    o.insert(QStringLiteral("temperature"), d.temperature);
-    o.insert(QStringLiteral("routeLock"), d.routeLock);
-    o.insert(QStringLiteral("passwordSet"), d.passwordSet);
-    return o;
-}
-
 } // namespace
 
 QJsonObject StateSnapshot::toJson(const Input& input)
 {
     QJsonArray devices;
     for (const DevDetail_t& d : input.devices)
-        devices.append(deviceJson(d));
+        devices.append(d.toJson());
     QJsonObject units;
     for (auto it = input.secondaryUnits.cbegin(); it != input.secondaryUnits.cend(); ++it)
         units.insert(it.key(), ipText(it.value()));

@@ -80,7 +80,7 @@ TEST(StateSnapshot, CarriesWindowStateAndEveryDeviceInListOrder)
     EXPECT_EQ(beta.value("passwordSet").toInt(), 1);
 }
 
-TEST(StateSnapshot, NoAddressIsEmptyTextNotZeros)
+TEST(StateSnapshot, NoBoundAddressIsEmptyTextAndDevicesKeepTheDottedForm)
 {
     StateSnapshot::Input in;
     in.devices = {device("MD-1", "Unaddressed", 0)};
@@ -88,7 +88,7 @@ TEST(StateSnapshot, NoAddressIsEmptyTextNotZeros)
     EXPECT_EQ(o.value("boundIp").toString("missing"), "");
     EXPECT_FALSE(o.value("dialogVisible").toBool(true));
     EXPECT_EQ(o.value("addresses").toArray(), QJsonArray());
-    EXPECT_EQ(o.value("devices").toArray()[0].toObject().value("ip").toString("missing"), "");
+    EXPECT_EQ(o.value("devices").toArray()[0].toObject().value("ip").toString("missing"), "0.0.0.0");
     EXPECT_TRUE(o.value("secondaryUnits").toObject().isEmpty());
 }
 
