@@ -44,38 +44,24 @@ SimDeviceConfig described()
     return c;
 }
 
-struct ServiceFixture
+/// The described device alone, on a clock the test moves.
+struct ServiceFixture : Bench
 {
-    qint64 now = 500000;
-    std::unique_ptr<SimNetwork> net;
-
     explicit ServiceFixture(const SimDeviceConfig& config = described(), int pageSize = 8)
+        : Bench({config}, options(pageSize))
+    {
+    }
+
+    static SimNetwork::Options options(int pageSize)
     {
         SimNetwork::Options o;
         o.pageSize = pageSize;
-        net = std::make_unique<SimNetwork>(o);
-        net->setClock([this] { return now; });
-        QString error;
-        EXPECT_TRUE(net->build({config}, &error)) << error.toStdString();
+        return o;
     }
 
-    /// Every reply of one request on one service, parsed.
-    QVector<QJsonObject> ask(const QByteArray& request, SimServices on)
-    {
-        QVector<QJsonObject> out;
-        for (const QByteArray& r : net->handlers().handleDatagram(*net, 0, request, on)) {
-            EXPECT_LE(r.size(), kSimMaxDatagramBytes);
-            out.append(QJsonDocument::fromJson(r).object());
-        }
-        return out;
-    }
-
-    QJsonObject one(const QByteArray& request, SimServices on)
-    {
-        const QVector<QJsonObject> r = ask(request, on);
-        EXPECT_EQ(r.size(), 1) << request.toStdString();
-        return r.isEmpty() ? QJsonObject() : r.first();
-    }
+    QVector<QJsonObject> ask(const QByteArray& request, SimServices on) { return Bench::ask(0, parse(request), on); }
+    QJsonObject one(const QByteArray& request, SimServices on) { return Bench::one(0, parse(request), on); }
+    QJsonObject one(const QJsonObject& request, SimServices on) { return Bench::one(0, request, on); }
 };
 
 struct ReplyCase
@@ -148,32 +134,6 @@ TEST_P(SimServiceReply, CarriesTheDeviceValues)
 
 INSTANTIATE_TEST_SUITE_P(Commands, SimServiceReply, ::testing::ValuesIn(kReplies));
 
-TEST(SimDeviceServices, EachCommandIsAnsweredOnlyOnItsPorts)
-{
-    ServiceFixture f;
-    const struct
-    {
-        const char* request;
-        SimServices on;
-    } rows[] = {
-        {R"({"ops":"getLock"})", SimServiceLock | SimServiceDsp},
-        {R"({"ops":"setLock","password":"s3cret","val":"0x0"})", SimServiceLock | SimServiceDsp},
-        {R"({"ops":"setPassword","old":"x","new":"y"})", SimServiceSettings},
-        {R"({"ops":"getVersion"})", SimServiceCommand | SimServiceSettings},
-        {R"({"ops":"getDebugInfo"})", SimServiceSettings},
-        {R"({"ops":"getOemData","name":"customOemType"})", SimServiceSettings},
-        {R"({"ops":"getIp"})", SimServiceSettings},
-        {R"({"ops":"getCustomStr"})", SimServiceCommand},
-        {R"({"ops":"getAllChNameRx","idStart":"0"})", SimServiceCommand},
-        {R"({"ops":"getAllPhyChNameTx","idStart":"0"})", SimServiceCommand},
-        {R"({"ops":"getAllRxCh","idStart":"0"})", SimServiceCommand},
-    };
-    for (const auto& row : rows)
-        for (SimServiceFlag s : {SimServiceCommand, SimServiceSettings, SimServiceLock, SimServiceDsp})
-            EXPECT_EQ(f.ask(row.request, s).size(), row.on.testFlag(s) ? 1 : 0)
-                << row.request << " on service " << unsigned(s);
-}
-
 TEST(SimDeviceServices, NamePagesWalkTheWholeListWithinOneDatagram)
 {
     SimDeviceConfig c = bare("10.0.0.1", 64);
@@ -189,7 +149,7 @@ TEST(SimDeviceServices, NamePagesWalkTheWholeListWithinOneDatagram)
         int pages = 0;
         do {
             const QJsonObject page =
-                f.one(compact({{"ops", ops}, {"idStart", QString::number(start)}}), SimServiceCommand);
+                f.one(QJsonObject{{"ops", ops}, {"idStart", QString::number(start)}}, SimServiceCommand);
             const QJsonArray arr = page.value("arr").toArray();
             for (const QJsonValue& e : arr) {
                 EXPECT_EQ(num(e.toObject().value("id")), seen.size()) << ops.toStdString();
@@ -221,68 +181,58 @@ TEST(SimDeviceServices, NamePagesWalkTheWholeListWithinOneDatagram)
 TEST(SimDeviceServices, PasswordGuardsLocksAndIsNeverSentBack)
 {
     ServiceFixture f;
-    auto setPassword = [&f](const QString& oldPw, const QString& newPw) {
-        return f.one(compact({{"ops", "setPassword"}, {"old", oldPw}, {"new", newPw}, {"isByself", "isByself"}}),
-                     SimServiceSettings);
+    auto setPassword = [](const QString& oldPw, const QString& newPw) {
+        return req("setPassword", {{"old", oldPw}, {"new", newPw}, {"isByself", "isByself"}});
     };
-    auto setLock = [&f](const QString& pw, const char* val, bool dsp) {
-        QJsonObject req{{"ops", "setLock"}, {"password", pw}, {"val", val}};
-        if (dsp)
-            req.insert("uiTag", "dspUiTag");
-        return f.one(compact(req), dsp ? SimServiceDsp : SimServiceLock);
+    auto setLock = [](const QString& pw, const char* val) { return req("setLock", {{"password", pw}, {"val", val}}); };
+    QJsonObject setDspLock = setLock("n3w-pass", "65567");
+    setDspLock.insert("uiTag", "dspUiTag");
+    const struct
+    {
+        QJsonObject request;
+        SimServiceFlag on;
+        const char* result;   ///< "succ", "fail", or "mismatch": refused for a wrong password
+        const char* password; ///< the one that matches afterwards
+        const char* lock;
+        const char* dspLock;
+    } steps[] = {
+        {setPassword("guess", "mine"), SimServiceSettings, "mismatch", "s3cret", "0x10003", "0x1f"},
+        {setLock("guess", "0x0"), SimServiceLock, "mismatch", "s3cret", "0x10003", "0x1f"},
+        {setPassword("s3cret", "n3w-pass"), SimServiceSettings, "succ", "n3w-pass", "0x10003", "0x1f"},
+        {setLock("s3cret", "0x3"), SimServiceLock, "mismatch", "n3w-pass", "0x10003", "0x1f"},
+        // Device and DSP locks are separate masks, both behind the same password.
+        {setLock("n3w-pass", "0x3"), SimServiceLock, "succ", "n3w-pass", "0x3", "0x1f"},
+        {setDspLock, SimServiceDsp, "succ", "n3w-pass", "0x3", "0x1001f"},
+        {setLock("n3w-pass", "0xZZ"), SimServiceLock, "fail", "n3w-pass", "0x3", "0x1001f"},
+        {setLock("n3w-pass", "0x100000000"), SimServiceLock, "fail", "n3w-pass", "0x3", "0x1001f"},
+        // An oversized new password is refused rather than cut.
+        {setPassword("n3w-pass", QString(64, 'p')), SimServiceSettings, "fail", "n3w-pass", "0x3", "0x1001f"},
+        // Cleared: the discovery probe (empty texts) then succeeds, and so does any setLock.
+        {setPassword("n3w-pass", ""), SimServiceSettings, "succ", "", "0x3", "0x1001f"},
+        {setPassword("", ""), SimServiceSettings, "succ", "", "0x3", "0x1001f"},
+        {setLock("", "0x0"), SimServiceLock, "succ", "", "0x0", "0x1001f"},
     };
-    auto lockVal = [&f](bool dsp) {
-        return f
-            .one(dsp ? R"({"ops":"getLock","uiTag":"dspUiTag"})" : R"({"ops":"getLock"})",
-                 dsp ? SimServiceDsp : SimServiceLock)
-            .value("val")
-            .toString();
-    };
-
-    // A wrong old password changes nothing.
-    QJsonObject r = setPassword(QStringLiteral("guess"), QStringLiteral("mine"));
-    EXPECT_EQ(r.value("result").toString(), QStringLiteral("fail"));
-    EXPECT_EQ(r.value("reason").toString(), QStringLiteral("mismatch"));
-    EXPECT_TRUE(f.net->device(0).passwordMatches(QStringLiteral("s3cret")));
-
-    r = setLock(QStringLiteral("guess"), "0x0", false);
-    EXPECT_EQ(r.value("reason").toString(), QStringLiteral("mismatch"));
-    EXPECT_EQ(lockVal(false), QStringLiteral("0x10003"));
-
-    // The right one sets a new password; the answer shows only that one was given.
-    r = setPassword(QStringLiteral("s3cret"), QStringLiteral("n3w-pass"));
-    EXPECT_EQ(r.value("result").toString(), QStringLiteral("succ"));
-    EXPECT_FALSE(r.value("new").toString().isEmpty());
-    EXPECT_FALSE(compact(r).contains("n3w-pass"));
-    EXPECT_FALSE(compact(r).contains("s3cret"));
-    EXPECT_TRUE(f.net->device(0).passwordMatches(QStringLiteral("n3w-pass")));
-
-    // Device and DSP locks are separate masks, both behind the same password.
-    EXPECT_EQ(setLock(QStringLiteral("s3cret"), "0x3", false).value("reason").toString(), QStringLiteral("mismatch"));
-    r = setLock(QStringLiteral("n3w-pass"), "0x3", false);
-    EXPECT_EQ(r.value("result").toString(), QStringLiteral("succ"));
-    EXPECT_EQ(r.value("val").toString(), QStringLiteral("0x3"));
-    EXPECT_EQ(setLock(QStringLiteral("n3w-pass"), "65567", true).value("result").toString(), QStringLiteral("succ"));
-    EXPECT_EQ(lockVal(false), QStringLiteral("0x3"));
-    EXPECT_EQ(lockVal(true), QStringLiteral("0x1001f"));
-    EXPECT_EQ(setLock(QStringLiteral("n3w-pass"), "0xZZ", false).value("result").toString(), QStringLiteral("fail"));
-    EXPECT_EQ(setLock(QStringLiteral("n3w-pass"), "0x100000000", false).value("result").toString(),
-              QStringLiteral("fail"));
-    EXPECT_EQ(lockVal(false), QStringLiteral("0x3"));
-
-    // An oversized new password is refused rather than cut.
-    EXPECT_EQ(setPassword(QStringLiteral("n3w-pass"), QString(64, QLatin1Char('p'))).value("result").toString(),
-              QStringLiteral("fail"));
-    EXPECT_TRUE(f.net->device(0).passwordMatches(QStringLiteral("n3w-pass")));
-
-    // Clearing the password: the discovery probe (empty texts) then succeeds, and so does any setLock.
-    EXPECT_EQ(setPassword(QStringLiteral("n3w-pass"), QString()).value("result").toString(), QStringLiteral("succ"));
-    r = setPassword(QString(), QString());
-    EXPECT_EQ(r.value("result").toString(), QStringLiteral("succ"));
-    EXPECT_EQ(r.value("new").toString(), QString());
-    EXPECT_FALSE(f.net->device(0).hasPassword());
-    EXPECT_EQ(setLock(QString(), "0x0", false).value("result").toString(), QStringLiteral("succ"));
-    EXPECT_EQ(lockVal(false), QStringLiteral("0x0"));
+    for (const auto& step : steps) {
+        const std::string what = compact(step.request).toStdString();
+        const QJsonObject r = f.one(step.request, step.on);
+        const bool mismatch = QLatin1String(step.result) == QLatin1String("mismatch");
+        EXPECT_EQ(r.value("result").toString(), mismatch ? "fail" : step.result) << what;
+        if (mismatch) {
+            EXPECT_EQ(r.value("reason").toString(), "mismatch") << what;
+        }
+        if (step.request.value("ops") == "setPassword") {
+            EXPECT_FALSE(compact(r).contains("n3w-pass") || compact(r).contains("s3cret")) << what;
+            if (QLatin1String(step.result) == QLatin1String("succ")) {
+                EXPECT_EQ(r.value("new").toString().isEmpty(), step.request.value("new").toString().isEmpty()) << what;
+            }
+        }
+        EXPECT_TRUE(*step.password ? f.net->device(0).passwordMatches(QLatin1String(step.password))
+                                   : !f.net->device(0).hasPassword())
+            << what;
+        EXPECT_EQ(f.one(R"({"ops":"getLock"})", SimServiceLock).value("val").toString(), step.lock) << what;
+        EXPECT_EQ(f.one(R"({"ops":"getLock","uiTag":"dspUiTag"})", SimServiceDsp).value("val").toString(), step.dspLock)
+            << what;
+    }
 }
 
 TEST(SimDeviceServices, TemperatureVariesWithinItsJitterAndUptimeCounts)
