@@ -1,5 +1,5 @@
+#include "DeviceTestSupport.h"
 #include "FormChannelVoice.h"
-#include "LevelTestSupport.h"
 #include "channelVoice.h"
 
 #include <QAbstractButton>
@@ -9,34 +9,13 @@
 #include <QSlider>
 #include <QTest>
 
-using namespace levelstest;
+using namespace devicetest;
 
 namespace {
 
 const QString kDev = QStringLiteral("MRD-0001");
 
-QString tipOf(const QSignalSpy& tips)
-{
-    return tips.isEmpty() ? QString() : tips.last().at(0).toString();
-}
-
-int withOpsCount(const QSignalSpy& spy, const QString& ops)
-{
-    int n = 0;
-    for (const QList<QVariant>& args : spy)
-        n += parse(args.at(0).toString()).value(QStringLiteral("ops")).toString() == ops ? 1 : 0;
-    return n;
-}
-
-QString reply(std::initializer_list<QPair<QString, QJsonValue>> fields)
-{
-    QJsonObject o;
-    for (const auto& f : fields)
-        o.insert(f.first, f.second);
-    return compact(o);
-}
-
-class ChannelVoiceEditTest : public LevelsTest
+class ChannelVoiceEditTest : public DeviceTest
 {
 protected:
     void edit(QLineEdit* field, const QString& text)
@@ -50,7 +29,7 @@ protected:
 
 TEST_F(ChannelVoiceEditTest, SliderMoveSendsGainInDb)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 0, 0);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     auto* slider = page.findChild<QSlider*>(QStringLiteral("change_value_slider:out:1"));
@@ -79,7 +58,7 @@ TEST_F(ChannelVoiceEditTest, SliderMoveSendsGainInDb)
 
 TEST_F(ChannelVoiceEditTest, ValueFieldSendsInRangeAndRefusesOutside)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
     channelVoice page(kDev);
     page.show();
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
@@ -88,17 +67,14 @@ TEST_F(ChannelVoiceEditTest, ValueFieldSendsInRangeAndRefusesOutside)
     ASSERT_NE(field, nullptr);
 
     edit(field, QStringLiteral("13"));
-    EXPECT_EQ(tipOf(tips), QStringLiteral("请输入正确的范围"));
+    EXPECT_EQ(lastText(tips), QStringLiteral("请输入正确的范围"));
     EXPECT_EQ(field->text(), QStringLiteral("0"));
-    EXPECT_EQ(withOpsCount(sent, QStringLiteral("setPhyGain")), 0);
+    EXPECT_EQ(messages(sent, QStringLiteral("setPhyGain")).size(), 0);
 
     edit(field, QStringLiteral("-7.5"));
-    QJsonObject gain;
-    for (const auto& args : sent) {
-        const QJsonObject o = parse(args.at(0).toString());
-        if (o.value(QStringLiteral("ops")).toString() == QStringLiteral("setPhyGain"))
-            gain = o;
-    }
+    const QVector<QJsonObject> gains = messages(sent, QStringLiteral("setPhyGain"));
+    ASSERT_EQ(gains.size(), 1);
+    const QJsonObject gain = gains.at(0);
     EXPECT_EQ(gain.value(QStringLiteral("val")).toString(), QStringLiteral("-7.5"));
     EXPECT_EQ(gain.value(QStringLiteral("inOrOut")).toString(), QStringLiteral("0"));
     EXPECT_EQ(page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:0"))->value(), -75);
@@ -106,30 +82,30 @@ TEST_F(ChannelVoiceEditTest, ValueFieldSendsInRangeAndRefusesOutside)
 
 TEST_F(ChannelVoiceEditTest, FailedGainRestoresTheConfirmedValueSuccessStoresIt)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
     channelVoice page(kDev);
     QSignalSpy tips(&page, &channelVoice::signal_showTips);
     auto* slider = page.findChild<QSlider*>(QStringLiteral("change_value_slider:In:1"));
     slider->setValue(-200);
-    page.recvBackData(reply({{"ops", "setPhyGain"},
-                             {"devId", kDev},
-                             {"inOrOut", "0"},
-                             {"id", "1"},
-                             {"result", "fail"},
-                             {"reason", "LOCK_UCAST_MCAST"}}));
+    page.recvBackData(compact({{"ops", "setPhyGain"},
+                               {"devId", kDev},
+                               {"inOrOut", "0"},
+                               {"id", "1"},
+                               {"result", "fail"},
+                               {"reason", "LOCK_UCAST_MCAST"}}));
     EXPECT_EQ(slider->value(), 0);
     EXPECT_DOUBLE_EQ(page.row(channelVoice::PhyIn, 1)->gain(), 0.0);
-    EXPECT_EQ(tipOf(tips), QStringLiteral("设置失败,设备已上锁"));
+    EXPECT_EQ(lastText(tips), QStringLiteral("设置失败,设备已上锁"));
 
     slider->setValue(-35);
-    page.recvBackData(reply(
+    page.recvBackData(compact(
         {{"ops", "setPhyGain"}, {"devId", kDev}, {"inOrOut", "0"}, {"id", "1"}, {"val", "-3.5"}, {"result", "succ"}}));
     EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxGains, (QVector<double>{0, -3.5}));
 }
 
 TEST_F(ChannelVoiceEditTest, MuteButtonSendsAndReplyConfirmsOrRestores)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 3, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 3, 0, 0, 0);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     QSignalSpy tips(&page, &channelVoice::signal_showTips);
@@ -139,27 +115,27 @@ TEST_F(ChannelVoiceEditTest, MuteButtonSendsAndReplyConfirmsOrRestores)
     ASSERT_EQ(sent.count(), 1);
     EXPECT_EQ(sent.at(0).at(0).toString(),
               QStringLiteral(R"({"devId":"MRD-0001","id":"2","inOrOut":"0","ops":"setPhyMute","val":"1"})"));
-    page.recvBackData(reply(
+    page.recvBackData(compact(
         {{"ops", "setPhyMute"}, {"devId", kDev}, {"inOrOut", "0"}, {"id", "2"}, {"val", "1"}, {"result", "succ"}}));
-    EXPECT_EQ(tipOf(tips), QStringLiteral("设置成功"));
+    EXPECT_EQ(lastText(tips), QStringLiteral("设置成功"));
     EXPECT_EQ(DevDetailStore::instance().getDevDetail(kDev).phyRxMutes, (QVector<int>{0, 0, 1}));
 
     mute->click();
     EXPECT_EQ(parse(sent.at(1).at(0).toString()).value(QStringLiteral("val")).toString(), QStringLiteral("0"));
-    page.recvBackData(reply({{"ops", "setPhyMute"},
-                             {"devId", kDev},
-                             {"inOrOut", "0"},
-                             {"id", "2"},
-                             {"result", "fail"},
-                             {"reason", "busy"}}));
+    page.recvBackData(compact({{"ops", "setPhyMute"},
+                               {"devId", kDev},
+                               {"inOrOut", "0"},
+                               {"id", "2"},
+                               {"result", "fail"},
+                               {"reason", "busy"}}));
     EXPECT_TRUE(mute->isChecked());
     EXPECT_TRUE(page.row(channelVoice::PhyIn, 2)->isMuted());
-    EXPECT_EQ(tipOf(tips), QStringLiteral("busy"));
+    EXPECT_EQ(lastText(tips), QStringLiteral("busy"));
 }
 
 TEST_F(ChannelVoiceEditTest, NetworkNameGoesAsCommandMessagePhysicalNameStraightToTheDevice)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 3, 0, 0, 2);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 3, 0, 0, 2);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     QSignalSpy tips(&page, &channelVoice::signal_showTips);
@@ -168,37 +144,37 @@ TEST_F(ChannelVoiceEditTest, NetworkNameGoesAsCommandMessagePhysicalNameStraight
     ASSERT_EQ(sent.count(), 1);
     EXPECT_EQ(sent.at(0).at(0).toString(),
               QStringLiteral(R"({"ch":"1","devId":"MRD-0001","inOrOut":"1","name":"Stage Left","ops":"setChName"})"));
-    page.recvBackData(reply({{"ops", "setChName"},
-                             {"devId", kDev},
-                             {"inOrOut", "1"},
-                             {"ch", "1"},
-                             {"name", "Stage Left"},
-                             {"result", "succ"}}));
-    EXPECT_EQ(tipOf(tips), QStringLiteral("设置成功"));
+    page.recvBackData(compact({{"ops", "setChName"},
+                               {"devId", kDev},
+                               {"inOrOut", "1"},
+                               {"ch", "1"},
+                               {"name", "Stage Left"},
+                               {"result", "succ"}}));
+    EXPECT_EQ(lastText(tips), QStringLiteral("设置成功"));
     EXPECT_EQ(page.row(channelVoice::NetOut, 1)->name(), QStringLiteral("Stage Left"));
 
     edit(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:2")), QStringLiteral("Vox_1"));
     EXPECT_EQ(sent.count(), 1);
-    const std::vector<Sent> out = sentCopy();
+    const std::vector<Sent> out = sentOps();
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(compact(out.at(0).msg), QStringLiteral(R"({"id":"2","name":"Vox_1","ops":"setPhyChNameRx"})"));
     EXPECT_EQ(out.at(0).ip, kDevIp);
     EXPECT_EQ(out.at(0).port, 9990);
 
     // Refused by the device: the stored name comes back, with the reason.
-    page.recvBackData(reply({{"ops", "setPhyChNameRx"},
-                             {"devId", kDev},
-                             {"inOrOut", "0"},
-                             {"ch", "2"},
-                             {"result", "fail"},
-                             {"reason", "mismatch"}}));
+    page.recvBackData(compact({{"ops", "setPhyChNameRx"},
+                               {"devId", kDev},
+                               {"inOrOut", "0"},
+                               {"ch", "2"},
+                               {"result", "fail"},
+                               {"reason", "mismatch"}}));
     EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:2"))->text(), QStringLiteral("AnalogIn3"));
-    EXPECT_EQ(tipOf(tips), QStringLiteral("密码错误"));
+    EXPECT_EQ(lastText(tips), QStringLiteral("密码错误"));
 }
 
 TEST_F(ChannelVoiceEditTest, BadNamesAreRefusedLocallyInThePagesOwnWords)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 1, 0, 1, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 1, 0, 1, 0);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     QSignalSpy tips(&page, &channelVoice::signal_showTips);
@@ -218,21 +194,21 @@ TEST_F(ChannelVoiceEditTest, BadNamesAreRefusedLocallyInThePagesOwnWords)
         const QString before = field->text();
         edit(field, c.typed);
         EXPECT_EQ(field->text(), before);
-        EXPECT_EQ(tipOf(tips), c.tip ? QString::fromUtf8(c.tip) : QString());
+        EXPECT_EQ(lastText(tips), c.tip ? QString::fromUtf8(c.tip) : QString());
     }
     EXPECT_EQ(sent.count(), 0);
-    EXPECT_TRUE(sentCopy().empty());
+    EXPECT_TRUE(sentOps().empty());
 }
 
 TEST_F(ChannelVoiceEditTest, AmplifierControlsAndModuleRequests)
 {
-    const DevDetail_t d = addDevice(kDev, QStringLiteral("MRA-4"), 0, 4, 0, 0);
+    const DevDetail_t d = insertDevice(kDev, QStringLiteral("MRA-4"), 0, 4, 0, 0);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     QSignalSpy tips(&page, &channelVoice::signal_showTips);
     page.readGainsAndMutes();
-    EXPECT_EQ(withOpsCount(sent, QStringLiteral("getInfo")), 1);
-    const std::vector<Sent> out = sentCopy();
+    EXPECT_EQ(messages(sent, QStringLiteral("getInfo")).size(), 1);
+    const std::vector<Sent> out = sentOps();
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out.at(0).msg.value(QStringLiteral("ops")).toString(), QStringLiteral("getPowerGainInfo"));
     EXPECT_EQ(out.at(0).port, 12001);
@@ -243,13 +219,13 @@ TEST_F(ChannelVoiceEditTest, AmplifierControlsAndModuleRequests)
     auto* power = page.findChild<QAbstractButton*>(QStringLiteral("bt0:out:2"));
     auto* steps = page.findChild<QComboBox*>(QStringLiteral("gainLev:out:2"));
     ASSERT_TRUE(power && steps);
-    page.recvBackData(reply({{"ops", "getPowerGainInfo"},
-                             {"devId", kDev},
-                             {"result", "succ"},
-                             {"gainLev", "4"},
-                             {"powerGainArr", QJsonArray{"0", "1", "3", "2"}},
-                             {"powerArr", QJsonArray{"1", "1", "1", "0"}},
-                             {"powerOn", "1"}}));
+    page.recvBackData(compact({{"ops", "getPowerGainInfo"},
+                               {"devId", kDev},
+                               {"result", "succ"},
+                               {"gainLev", "4"},
+                               {"powerGainArr", QJsonArray{"0", "1", "3", "2"}},
+                               {"powerArr", QJsonArray{"1", "1", "1", "0"}},
+                               {"powerOn", "1"}}));
     EXPECT_EQ(steps->count(), 4);
     EXPECT_EQ(steps->currentIndex(), 3);
     EXPECT_TRUE(power->isChecked());
@@ -258,20 +234,20 @@ TEST_F(ChannelVoiceEditTest, AmplifierControlsAndModuleRequests)
     power->click();
     EXPECT_EQ(sent.last().at(0).toString(),
               QStringLiteral(R"({"devId":"MRD-0001","id":"2","ops":"setPower","val":"0"})"));
-    page.recvBackData(reply({{"ops", "setPower"}, {"devId", kDev}, {"result", "succ"}}));
-    EXPECT_EQ(tipOf(tips), QStringLiteral("设置成功"));
+    page.recvBackData(compact({{"ops", "setPower"}, {"devId", kDev}, {"result", "succ"}}));
+    EXPECT_EQ(lastText(tips), QStringLiteral("设置成功"));
     emit steps->activated(1);
     EXPECT_EQ(sent.last().at(0).toString(),
               QStringLiteral(R"({"devId":"MRD-0001","id":"2","ops":"setGain","val":"1"})"));
 
     // The master switch off shows every channel off.
-    page.recvBackData(reply({{"ops", "getInfo"}, {"devId", kDev}, {"result", "succ"}, {"powerOn", "0"}}));
+    page.recvBackData(compact({{"ops", "getInfo"}, {"devId", kDev}, {"result", "succ"}, {"powerOn", "0"}}));
     EXPECT_FALSE(page.findChild<QAbstractButton*>(QStringLiteral("bt0:out:0"))->isChecked());
 }
 
 TEST_F(ChannelVoiceEditTest, JumpFieldRefusesChannelsThatDoNotExist)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 40, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 40, 0, 0, 0);
     channelVoice page(kDev);
     page.resize(600, 300);
     page.show();
@@ -280,7 +256,7 @@ TEST_F(ChannelVoiceEditTest, JumpFieldRefusesChannelsThatDoNotExist)
     ASSERT_NE(jump, nullptr);
     jump->setText(QStringLiteral("41"));
     emit jump->returnPressed();
-    EXPECT_EQ(tipOf(tips), QStringLiteral("请输入正确的范围"));
+    EXPECT_EQ(lastText(tips), QStringLiteral("请输入正确的范围"));
     jump->setText(QStringLiteral("40"));
     emit jump->returnPressed();
     EXPECT_EQ(tips.count(), 1);

@@ -1,6 +1,6 @@
 #include "channelVoice.h"
+#include "DeviceTestSupport.h"
 #include "FormChannelVoice.h"
-#include "LevelTestSupport.h"
 #include "ShowDataThread.h"
 
 #include <QAbstractButton>
@@ -11,24 +11,13 @@
 #include <QSlider>
 #include <QTest>
 
-using namespace levelstest;
+using namespace devicetest;
 
 namespace {
 
 const QString kDev = QStringLiteral("MRD-0001");
 
-QVector<QJsonObject> withOps(const QSignalSpy& spy, const QString& ops)
-{
-    QVector<QJsonObject> out;
-    for (const QList<QVariant>& args : spy) {
-        const QJsonObject o = parse(args.at(0).toString());
-        if (o.value(QStringLiteral("ops")).toString() == ops)
-            out << o;
-    }
-    return out;
-}
-
-class ChannelVoiceTest : public LevelsTest
+class ChannelVoiceTest : public DeviceTest
 {
 protected:
     QList<QMessageBox*> questions(channelVoice& page)
@@ -43,7 +32,7 @@ protected:
 
 TEST_F(ChannelVoiceTest, BuildsNamedRowsFromTheDetailRecord)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 2, 3, 5);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 4, 2, 3, 5);
     channelVoice page(kDev);
     EXPECT_EQ(page.rowCount(channelVoice::PhyIn), 4);
     EXPECT_EQ(page.rowCount(channelVoice::PhyOut), 2);
@@ -80,7 +69,7 @@ TEST_F(ChannelVoiceTest, BuildsNamedRowsFromTheDetailRecord)
 
 TEST_F(ChannelVoiceTest, RepliesReachTheRowsAndCompleteSidesAreStored)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 4, 3, 0, 8);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 4, 3, 0, 8);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     page.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kDev, 1, 4, 8,
@@ -113,7 +102,7 @@ TEST_F(ChannelVoiceTest, RepliesReachTheRowsAndCompleteSidesAreStored)
 
 TEST_F(ChannelVoiceTest, OldFirmwareOffsetFollowsTheStoredVersion)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0, QStringLiteral("3.0.5"));
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0, QStringLiteral("3.0.5"));
     channelVoice page(kDev);
     const QString levels =
         pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 2, {QStringLiteral("-20.6"), QStringLiteral("-inf")});
@@ -132,7 +121,7 @@ TEST_F(ChannelVoiceTest, OldFirmwareOffsetFollowsTheStoredVersion)
 
 TEST_F(ChannelVoiceTest, BatchMetersPageStraightToPort8999)
 {
-    addDevice(kDev, QStringLiteral("MRD-P64"), 2, 1, 3, 1);
+    insertDevice(kDev, QStringLiteral("MRD-P64"), 2, 1, 3, 1);
     channelVoice page(kDev);
     EXPECT_TRUE(page.pollThread()->target().batch);
     page.recvBackData(compact({{QStringLiteral("ops"), QStringLiteral("getVolumeDbBatchIn")},
@@ -143,7 +132,7 @@ TEST_F(ChannelVoiceTest, BatchMetersPageStraightToPort8999)
                                {QStringLiteral("result"), QStringLiteral("succ")}}));
     EXPECT_EQ(page.row(channelVoice::PhyIn, 1)->meterValue(), -6);
     EXPECT_EQ(page.row(channelVoice::NetIn, 0)->meterValue(), -7);
-    const std::vector<Sent> out = sentCopy();
+    const std::vector<Sent> out = sentOps();
     ASSERT_EQ(out.size(), 1u);
     EXPECT_EQ(out.at(0).port, 8999);
     EXPECT_EQ(out.at(0).ip, kDevIp);
@@ -153,7 +142,7 @@ TEST_F(ChannelVoiceTest, BatchMetersPageStraightToPort8999)
 TEST_F(ChannelVoiceTest, LargeDevicesBuildRowsInSlicesThatTakeTheValuesAlreadyRead)
 {
     const int phy = channelVoice::kRowsPerStep * 3;
-    addDevice(kDev, QStringLiteral("MRD-A16"), phy, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), phy, 0, 0, 0);
     channelVoice page(kDev);
     EXPECT_EQ(page.rowCount(channelVoice::PhyIn), phy);
     EXPECT_NE(page.row(channelVoice::PhyIn, 0), nullptr);
@@ -173,7 +162,7 @@ TEST_F(ChannelVoiceTest, LargeDevicesBuildRowsInSlicesThatTakeTheValuesAlreadyRe
 
 TEST_F(ChannelVoiceTest, FailedReadOutAsksOnceAndYesRepeatsIt)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 0, 0);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     page.recvBackData(pageReply(QStringLiteral("getAllPhyGain"), kDev, 1, 0, 0, {}, QStringLiteral("fail")));
@@ -192,7 +181,7 @@ TEST_F(ChannelVoiceTest, FailedReadOutAsksOnceAndYesRepeatsIt)
 
 TEST_F(ChannelVoiceTest, EachReadOutHasItsOwnQuestionAndNoStopsTheNagging)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 2, 2);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 2, 2, 2);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     page.recvBackData(pageReply(QStringLiteral("getAllPhyLevel"), kDev, 0, 0, 0, {}, QStringLiteral("fail")));
@@ -219,7 +208,7 @@ TEST_F(ChannelVoiceTest, EachReadOutHasItsOwnQuestionAndNoStopsTheNagging)
     for (QMessageBox* box : questions(page))
         if (box->text().contains(QStringLiteral("网络通道电平")))
             box->button(QMessageBox::Yes)->click();
-    const QVector<QJsonObject> net = withOps(sent, QStringLiteral("getAllNetLevel"));
+    const QVector<QJsonObject> net = messages(sent, QStringLiteral("getAllNetLevel"));
     ASSERT_EQ(net.size(), 1);
     EXPECT_EQ(net.at(0).value(QStringLiteral("idStart")).toString(), QStringLiteral("0"));
     EXPECT_EQ(net.at(0).value(QStringLiteral("inOrOut")).toString(), QStringLiteral("0"));
@@ -227,20 +216,20 @@ TEST_F(ChannelVoiceTest, EachReadOutHasItsOwnQuestionAndNoStopsTheNagging)
 
 TEST_F(ChannelVoiceTest, ShowingStartsPollingAndReadsGainsAndMutesHidingStops)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 1, 1);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 1, 1);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     page.show();
     EXPECT_TRUE(page.pollThread()->isRunning());
     // Only the side with physical channels is read.
-    const QVector<QJsonObject> gains = withOps(sent, QStringLiteral("getAllPhyGain"));
+    const QVector<QJsonObject> gains = messages(sent, QStringLiteral("getAllPhyGain"));
     ASSERT_EQ(gains.size(), 1);
     EXPECT_EQ(gains.at(0).value(QStringLiteral("inOrOut")).toString(), QStringLiteral("0"));
-    EXPECT_EQ(withOps(sent, QStringLiteral("getAllPhyMute")).size(), 1);
+    EXPECT_EQ(messages(sent, QStringLiteral("getAllPhyMute")).size(), 1);
 
     // The poller's requests arrive through the page, repeatedly.
-    QTRY_VERIFY_WITH_TIMEOUT(withOps(sent, QStringLiteral("getAllNetLevel")).size() >= 4, 10000);
-    EXPECT_TRUE(withOps(sent, QStringLiteral("getAllPhyLevel")).size() >= 1);
+    QTRY_VERIFY_WITH_TIMEOUT(messages(sent, QStringLiteral("getAllNetLevel")).size() >= 4, 10000);
+    EXPECT_TRUE(messages(sent, QStringLiteral("getAllPhyLevel")).size() >= 1);
 
     page.hide();
     EXPECT_FALSE(page.pollThread()->isRunning());
@@ -252,31 +241,31 @@ TEST_F(ChannelVoiceTest, ShowingStartsPollingAndReadsGainsAndMutesHidingStops)
 
 TEST_F(ChannelVoiceTest, GainsAndMutesAreReadAgainWhileShown)
 {
-    addDevice(kDev, QStringLiteral("MRA-4"), 0, 2, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRA-4"), 0, 2, 0, 0);
     channelVoice page(kDev);
     page.setRefreshInterval(50);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
     page.show();
-    ASSERT_EQ(withOps(sent, QStringLiteral("getAllPhyGain")).size(), 1);
+    ASSERT_EQ(messages(sent, QStringLiteral("getAllPhyGain")).size(), 1);
     // A handled reply restarts the wait; the re-read comes all the same.
     page.recvBackData(
         pageReply(QStringLiteral("getAllPhyGain"), kDev, 1, 0, 2, {QStringLiteral("1"), QStringLiteral("2")}));
-    QTRY_VERIFY_WITH_TIMEOUT(withOps(sent, QStringLiteral("getAllPhyGain")).size() >= 3, 10000);
-    EXPECT_GE(withOps(sent, QStringLiteral("getAllPhyMute")).size(), 2);
-    EXPECT_GE(withOps(sent, QStringLiteral("getInfo")).size(), 2);
-    for (const QJsonObject& o : withOps(sent, QStringLiteral("getAllPhyGain")))
+    QTRY_VERIFY_WITH_TIMEOUT(messages(sent, QStringLiteral("getAllPhyGain")).size() >= 3, 10000);
+    EXPECT_GE(messages(sent, QStringLiteral("getAllPhyMute")).size(), 2);
+    EXPECT_GE(messages(sent, QStringLiteral("getInfo")).size(), 2);
+    for (const QJsonObject& o : messages(sent, QStringLiteral("getAllPhyGain")))
         EXPECT_EQ(o.value(QStringLiteral("inOrOut")).toString(), QStringLiteral("1"));
 
     page.hide();
     QCoreApplication::processEvents();
-    const int after = withOps(sent, QStringLiteral("getAllPhyGain")).size();
+    const int after = messages(sent, QStringLiteral("getAllPhyGain")).size();
     QTest::qWait(300);
-    EXPECT_EQ(withOps(sent, QStringLiteral("getAllPhyGain")).size(), after);
+    EXPECT_EQ(messages(sent, QStringLiteral("getAllPhyGain")).size(), after);
 }
 
 TEST_F(ChannelVoiceTest, OfflineModeDoesNotPoll)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
     AppState::setMode(AppState::kOfflineMode);
     channelVoice page(kDev);
     QSignalSpy sent(&page, &channelVoice::sendChangeData);
@@ -289,7 +278,7 @@ TEST_F(ChannelVoiceTest, OfflineModeDoesNotPoll)
 
 TEST_F(ChannelVoiceTest, NewChannelCountsRebuildRowsOtherwiseRowsStay)
 {
-    addDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
+    insertDevice(kDev, QStringLiteral("MRD-A16"), 2, 0, 0, 0);
     channelVoice page(kDev);
     FormChannelVoice* first = page.row(channelVoice::PhyIn, 0);
     DevDetailStore::instance().updateDevDetail(kDev,

@@ -1,32 +1,34 @@
+#include "DeviceTestSupport.h"
 #include "LockOverlays.h"
-#include "LockTestSupport.h"
 #include "NewDelayCounter.h"
 
 #include <QTimer>
+
+using namespace devicetest;
 
 namespace {
 
 const char* const kIp = "192.168.10.21";
 
-class DelayCounterLockTest : public lockstest::DeviceTest
+class DelayCounterLockTest : public DeviceTest
 {
 };
 
 TEST_F(DelayCounterLockTest, PageFollowsTheStoredDetailLock)
 {
-    addDevice("D1", kIp, "MRD-A16");
+    announce("D1", kIp, "MRD-A16");
     NewDelayCounter page(QStringLiteral("D1"));
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x2"}});
+    fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x2"}});
     page.show();
     EXPECT_TRUE(page.lockOverlays()->translucent()->isVisible());
 
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x10002"}});
+    fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x10002"}});
     page.refreshLock();
     EXPECT_FALSE(page.lockOverlays()->translucent()->isVisible());
     EXPECT_TRUE(page.lockOverlays()->transparent()->isVisible());
 
     // "0x0" clears the overlay at the next periodic re-read.
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x0"}});
+    fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x0"}});
     EXPECT_TRUE(page.lockOverlays()->transparent()->isVisible());
     auto* lockTimer = page.findChild<QTimer*>(QStringLiteral("lock_timer"));
     ASSERT_NE(lockTimer, nullptr);
@@ -37,8 +39,8 @@ TEST_F(DelayCounterLockTest, PageFollowsTheStoredDetailLock)
     EXPECT_FALSE(page.lockOverlays()->transparent()->isVisible());
 
     // A "setLock" answer re-reads the lock at once.
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x3"}});
-    page.recvRequest(lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
+    fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x3"}});
+    page.recvRequest(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
     EXPECT_TRUE(page.lockOverlays()->translucent()->isVisible());
 }
 

@@ -1,5 +1,5 @@
 #include "ActiveStreamList.h"
-#include "LockTestSupport.h"
+#include "DeviceTestSupport.h"
 #include "NewDelayCounter.h"
 
 #include <QComboBox>
@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTimer>
+
+using namespace devicetest;
 
 namespace {
 
@@ -50,27 +52,27 @@ QJsonObject stats(const char* ops, const char* sdpId, const char* result, int to
                        {"exceedDelay", "6"}};
 }
 
-class DelayCounterPageTest : public lockstest::DeviceTest
+class DelayCounterPageTest : public DeviceTest
 {
 protected:
     /// A sender with one named unicast stream, and a receiver with three unicast and two multicast
     /// receive streams of which unicast 0 and 2 and multicast 1 are active.
     void buildNetwork()
     {
-        addDevice("S1", kTxIp, "MRD-A16", QJsonObject{{"ucastNumTx", "1"}});
-        addDevice("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "3"}, {"mcastNumRx", "2"}});
-        reply(kTxIp, page("getAllUcastTx", 0, 1,
-                          QJsonArray{QJsonObject{{"id", "0"},
-                                                 {"sdp", sdp(kTxIp, kRxIp)},
-                                                 {"srcChIdArr", QJsonArray{"0", "1"}},
-                                                 {"name", "StageLeft"}}}));
-        reply(kRxIp, page("getAllUcastRx", 0, 3,
-                          QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp)), rxEntry(1, sdp("192.168.10.50", kRxIp)),
-                                     rxEntry(2, sdp("192.168.10.99", kRxIp))}));
-        reply(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"0", "2"}));
-        reply(kRxIp, page("getAllMcastRx", 0, 2,
-                          QJsonArray{rxEntry(0, sdp(kTxIp, "239.69.1.1")), rxEntry(1, sdp(kTxIp, "239.69.1.2"))}));
-        reply(kRxIp, page("getAllActiveMcastId", 0, 2, QJsonArray{"1"}));
+        announce("S1", kTxIp, "MRD-A16", QJsonObject{{"ucastNumTx", "1"}});
+        announce("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "3"}, {"mcastNumRx", "2"}});
+        fromDevice(kTxIp, page("getAllUcastTx", 0, 1,
+                               QJsonArray{QJsonObject{{"id", "0"},
+                                                      {"sdp", sdp(kTxIp, kRxIp)},
+                                                      {"srcChIdArr", QJsonArray{"0", "1"}},
+                                                      {"name", "StageLeft"}}}));
+        fromDevice(kRxIp, page("getAllUcastRx", 0, 3,
+                               QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp)), rxEntry(1, sdp("192.168.10.50", kRxIp)),
+                                          rxEntry(2, sdp("192.168.10.99", kRxIp))}));
+        fromDevice(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"0", "2"}));
+        fromDevice(kRxIp, page("getAllMcastRx", 0, 2,
+                               QJsonArray{rxEntry(0, sdp(kTxIp, "239.69.1.1")), rxEntry(1, sdp(kTxIp, "239.69.1.2"))}));
+        fromDevice(kRxIp, page("getAllActiveMcastId", 0, 2, QJsonArray{"1"}));
     }
 
     static QJsonObject message(const QVariant& v) { return QJsonDocument::fromJson(v.toString().toUtf8()).object(); }
@@ -84,7 +86,7 @@ protected:
     /// A reply as the device sends it, through the registry and the dispatcher, to the page.
     void deliver(NewDelayCounter& p, const QJsonObject& deviceReply)
     {
-        for (const QString& m : reply(kRxIp, deviceReply))
+        for (const QString& m : fromDevice(kRxIp, deviceReply))
             p.recvRequest(m);
     }
 };
@@ -110,8 +112,8 @@ TEST_F(DelayCounterPageTest, ActiveStreamsAreListedWithTheirLabels)
 
 TEST_F(DelayCounterPageTest, NoActiveStreamShowsSoAndSendsNothing)
 {
-    addDevice("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "2"}});
-    reply(kRxIp, page("getAllUcastRx", 0, 2, QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp))}));
+    announce("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "2"}});
+    fromDevice(kRxIp, page("getAllUcastRx", 0, 2, QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp))}));
     NewDelayCounter p(QStringLiteral("D1"));
     QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
     p.show();
@@ -157,18 +159,11 @@ TEST_F(DelayCounterPageTest, RepliesOfTheChosenStreamAreShown)
     NewDelayCounter p(QStringLiteral("D1"));
     p.show();
     deliver(p, stats("getUcastStats", "0", "succ", 800));
-    EXPECT_EQ(field(p, "total_le"), QStringLiteral("800"));
-    EXPECT_EQ(field(p, "in125_le"), QStringLiteral("400"));
-    EXPECT_EQ(field(p, "in250_le"), QStringLiteral("200"));
-    EXPECT_EQ(field(p, "in500_le"), QStringLiteral("100"));
-    EXPECT_EQ(field(p, "in1ms_le"), QStringLiteral("4"));
-    EXPECT_EQ(field(p, "in2ms_le"), QStringLiteral("3"));
-    EXPECT_EQ(field(p, "in4ms_le"), QStringLiteral("2"));
-    EXPECT_EQ(field(p, "out4ms_le"), QStringLiteral("1"));
-    EXPECT_EQ(field(p, "avgUs_le"), QStringLiteral("210"));
-    EXPECT_EQ(field(p, "maxUs_le"), QStringLiteral("4300"));
-    EXPECT_EQ(field(p, "notContinue_le"), QStringLiteral("5"));
-    EXPECT_EQ(field(p, "exceedDelay_le"), QStringLiteral("6"));
+    const char* const shown[][2] = {{"total", "800"}, {"in125", "400"},  {"in250", "200"},     {"in500", "100"},
+                                    {"in1ms", "4"},   {"in2ms", "3"},    {"in4ms", "2"},       {"out4ms", "1"},
+                                    {"avgUs", "210"}, {"maxUs", "4300"}, {"notContinue", "5"}, {"exceedDelay", "6"}};
+    for (const auto& f : shown)
+        EXPECT_EQ(field(p, (QByteArray(f[0]) + "_le").constData()), QLatin1String(f[1])) << f[0];
     EXPECT_DOUBLE_EQ(p.shownStats().share(0), 0.5);
 
     // Answers about another stream, another kind or another device leave the fields alone.
@@ -176,7 +171,7 @@ TEST_F(DelayCounterPageTest, RepliesOfTheChosenStreamAreShown)
     deliver(p, stats("getMcastStats", "0", "succ", 60));
     QJsonObject other = stats("getDelayStatUcast", "0", "succ", 70);
     other.insert("devId", "S1");
-    p.recvRequest(lockstest::compact(other));
+    p.recvRequest(compact(other));
     // A failed read keeps what was shown.
     deliver(p, stats("getUcastStats", "0", "fail", 0));
     EXPECT_EQ(field(p, "total_le"), QStringLiteral("800"));
@@ -243,14 +238,14 @@ TEST_F(DelayCounterPageTest, ChoiceFollowsStreamsThatStartAndStop)
     ASSERT_EQ(field(p, "total_le"), QStringLiteral("100"));
 
     // Unicast 0 stops: the choice stays on unicast 2 and its values stay.
-    reply(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"2"}));
+    fromDevice(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"2"}));
     click(p, "refresh_bt");
     ASSERT_EQ(combo(p)->count(), 2);
     EXPECT_EQ(combo(p)->currentText(), QStringLiteral("ucast:2 192.168.10.99->192.168.10.21"));
     EXPECT_EQ(field(p, "total_le"), QStringLiteral("100"));
 
     // Unicast 2 stops too: its values are no longer shown.
-    reply(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{}));
+    fromDevice(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{}));
     click(p, "refresh_bt");
     ASSERT_EQ(combo(p)->count(), 1);
     EXPECT_EQ(combo(p)->currentText(), QStringLiteral("mcast:1 239.69.1.2"));

@@ -1,12 +1,12 @@
 #include "DevVolumeForm.h"
-#include "LevelTestSupport.h"
+#include "DeviceTestSupport.h"
 
 #include <QHeaderView>
 #include <QSignalSpy>
 #include <QTableWidget>
 #include <QTest>
 
-using namespace levelstest;
+using namespace devicetest;
 
 namespace {
 
@@ -14,14 +14,14 @@ const QString kA = QStringLiteral("MRD-000A");
 const QString kB = QStringLiteral("MRD-000B");
 const QString kC = QStringLiteral("MRD-000C");
 
-class DevVolumeFormTest : public LevelsTest
+class DevVolumeFormTest : public DeviceTest
 {
 protected:
     void SetUp() override
     {
-        LevelsTest::SetUp();
-        devices = {addDevice(kA, QStringLiteral("MRD-A16"), 4, 2, 8, 8),
-                   addDevice(kB, QStringLiteral("MRD-A16"), 0, 0, 2, 2, QStringLiteral("3.0.5"), kDevIp + 1)};
+        DeviceTest::SetUp();
+        devices = {insertDevice(kA, QStringLiteral("MRD-A16"), 4, 2, 8, 8),
+                   insertDevice(kB, QStringLiteral("MRD-A16"), 0, 0, 2, 2, QStringLiteral("3.0.5"), kDevIp + 1)};
         form.stopPolling();
     }
 
@@ -112,7 +112,7 @@ TEST_F(DevVolumeFormTest, SameListKeepsRowsChangedListKeepsLevels)
     EXPECT_EQ(nameItem->text(), QStringLiteral("Renamed"));
     EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), QStringLiteral("-33"));
 
-    const DevDetail_t c = addDevice(kC, QStringLiteral("MRD-A16"), 1, 1, 1, 1, QStringLiteral("3.0.6"), kDevIp + 2);
+    const DevDetail_t c = insertDevice(kC, QStringLiteral("MRD-A16"), 1, 1, 1, 1, QStringLiteral("3.0.6"), kDevIp + 2);
     form.setDevices({c, devices.at(1)});
     EXPECT_EQ(form.devIds(), (QStringList{kC, kB}));
     EXPECT_EQ(form.rowOf(kA), -1);

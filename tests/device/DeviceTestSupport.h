@@ -73,9 +73,11 @@ inline void announce(const QString& devId, const QString& ip, const QString& mod
     ASSERT_EQ(DevDetailStore::instance().addFromRegistry(devId), DevDetailStore::Added);
 }
 
+constexpr uint32_t kDevIp = 0xC0A8010B; // 192.168.1.11
+
 /// Lists a device straight in the detail store with channel counts (physical in/out, network in/out).
 inline DevDetail_t insertDevice(const QString& devId, const QString& model, int phyIn, int phyOut, int netIn,
-                                int netOut, const QString& firmware = QStringLiteral("3.0.6"), uint32_t ip = 0xC0A8010B)
+                                int netOut, const QString& firmware = QStringLiteral("3.0.6"), uint32_t ip = kDevIp)
 {
     DevDetail_t d;
     d.devId = devId;

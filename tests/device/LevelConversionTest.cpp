@@ -93,27 +93,35 @@ INSTANTIATE_TEST_SUITE_P(Gains, GainTextTest,
                                            GainCase{"5.5", 5.5, 55, "5.5"}, GainCase{"-3.25", -3.25, -33, "-3.25"},
                                            GainCase{"1.23456789", 1.23456789, 12, "1.23457"}));
 
-TEST(LevelConversion, GainTextThatIsNoNumberIsRefused)
+TEST(LevelConversion, ParsersRefuseWhatIsOutOfRangeAndKeepTheOldValue)
 {
-    double gain = 4.0;
-    EXPECT_FALSE(lc::gainFromText(QStringLiteral("loud"), &gain));
-    EXPECT_FALSE(lc::gainFromText(QString(), &gain));
-    EXPECT_FALSE(lc::gainFromText(QStringLiteral("nan"), &gain));
-    EXPECT_DOUBLE_EQ(gain, 4.0);
-}
-
-TEST(LevelConversion, ValueFieldAcceptsOnlyTheSliderRange)
-{
-    double gain = 0.0;
-    EXPECT_TRUE(lc::gainFromField(QStringLiteral("-60"), &gain));
-    EXPECT_DOUBLE_EQ(gain, -60.0);
-    EXPECT_TRUE(lc::gainFromField(QStringLiteral(" 12 "), &gain));
-    EXPECT_DOUBLE_EQ(gain, 12.0);
-    EXPECT_FALSE(lc::gainFromField(QStringLiteral("12.1"), &gain));
-    EXPECT_FALSE(lc::gainFromField(QStringLiteral("-60.01"), &gain));
-    EXPECT_FALSE(lc::gainFromField(QStringLiteral("-inf"), &gain));
-    EXPECT_FALSE(lc::gainFromField(QStringLiteral("x"), &gain));
-    EXPECT_DOUBLE_EQ(gain, 12.0);
+    using Parse = bool (*)(const QString&, double*);
+    const Parse gain = [](const QString& t, double* v) { return lc::gainFromText(t, v); };
+    const Parse field = [](const QString& t, double* v) { return lc::gainFromField(t, v); };
+    const Parse priority = [](const QString& t, double* v) {
+        int p = int(*v);
+        const bool ok = lc::priorityFromText(t, &p);
+        *v = p;
+        return ok;
+    };
+    const struct
+    {
+        Parse parse;
+        const char* text;
+        bool ok;
+        double value; ///< starts at 4
+    } cases[] = {{gain, "loud", false, 4},    {gain, "", false, 4},         {gain, "nan", false, 4},
+                 {field, "-60", true, -60},   {field, " 12 ", true, 12},    {field, "12.1", false, 4},
+                 {field, "-60.01", false, 4}, {field, "-inf", false, 4},    {field, "x", false, 4},
+                 {priority, "0", true, 0},    {priority, "255", true, 255}, {priority, " 128 ", true, 128},
+                 {priority, "256", false, 4}, {priority, "-1", false, 4},   {priority, "", false, 4},
+                 {priority, "abc", false, 4}, {priority, "12.5", false, 4}, {priority, "1e2", false, 4}};
+    for (const auto& c : cases) {
+        const char* kind = c.parse == gain ? "gain " : c.parse == field ? "field " : "priority ";
+        double v = 4;
+        EXPECT_EQ(c.parse(QString::fromLatin1(c.text), &v), c.ok) << kind << c.text;
+        EXPECT_DOUBLE_EQ(v, c.value) << kind << c.text;
+    }
 }
 
 TEST(LevelConversion, SliderPositionStaysInRange)
@@ -137,22 +145,6 @@ TEST(LevelConversion, Paging)
     EXPECT_EQ(lc::nextPageStart(0, 0, 64), -1);
     EXPECT_EQ(lc::nextPageStart(0, -3, 64), -1);
     EXPECT_EQ(lc::nextPageStart(0, 4, 0), -1);
-}
-
-TEST(LevelConversion, PriorityRange)
-{
-    int p = -1;
-    EXPECT_TRUE(lc::priorityFromText(QStringLiteral("0"), &p));
-    EXPECT_EQ(p, 0);
-    EXPECT_TRUE(lc::priorityFromText(QStringLiteral("255"), &p));
-    EXPECT_EQ(p, 255);
-    EXPECT_TRUE(lc::priorityFromText(QStringLiteral(" 128 "), &p));
-    EXPECT_EQ(p, 128);
-    for (const char* bad : {"256", "-1", "", "abc", "12.5", "1e2"}) {
-        p = 7;
-        EXPECT_FALSE(lc::priorityFromText(QString::fromLatin1(bad), &p)) << bad;
-        EXPECT_EQ(p, 7) << bad;
-    }
 }
 
 } // namespace

@@ -1,10 +1,10 @@
-#include "LevelTestSupport.h"
+#include "DeviceTestSupport.h"
 #include "ShowDataThread.h"
 
 #include <QSignalSpy>
 #include <QTest>
 
-using namespace levelstest;
+using namespace devicetest;
 
 namespace {
 
@@ -21,7 +21,7 @@ ShowDataThread::Target target(bool batch = false)
     return t;
 }
 
-class LevelPollThreadTest : public LevelsTest
+class LevelPollThreadTest : public DeviceTest
 {
 };
 
@@ -40,47 +40,47 @@ TEST_F(LevelPollThreadTest, RoundAsksEverySideThatHasChannels)
     EXPECT_TRUE(ShowDataThread::roundRequests(ShowDataThread::Target()).isEmpty());
 }
 
+// Command-layer models hand their requests on as signals; batch models send straight to the meter port.
 TEST_F(LevelPollThreadTest, RunningItKeepsAskingStoppedItFallsSilent)
 {
-    ShowDataThread poller;
-    poller.setTarget(target());
-    QSignalSpy spy(&poller, &ShowDataThread::sendRequest);
-    poller.startThread();
-    EXPECT_TRUE(poller.isRunning());
-    // Several rounds of three requests each.
-    QTRY_VERIFY_WITH_TIMEOUT(spy.count() >= 9, 10000);
-    EXPECT_TRUE(sentCopy().empty());
+    for (const bool batch : {false, true}) {
+        SCOPED_TRACE(batch ? "batch" : "command layer");
+        sent.clear();
+        ShowDataThread poller;
+        poller.setTarget(target(batch));
+        QSignalSpy spy(&poller, &ShowDataThread::sendRequest);
+        const auto asked = [&] { return batch ? int(sentOps().size()) : spy.count(); };
+        poller.startThread();
+        EXPECT_TRUE(poller.isRunning());
+        // Several rounds.
+        QTRY_VERIFY_WITH_TIMEOUT(asked() >= 6, 10000);
+        poller.stopThread();
+        EXPECT_FALSE(poller.isRunning());
+        QCoreApplication::processEvents();
+        EXPECT_EQ(batch ? spy.count() : int(sentOps().size()), 0);
+        for (const Sent& s : sentOps()) {
+            EXPECT_EQ(s.port, 8999);
+            EXPECT_EQ(s.ip, kDevIp);
+        }
+        if (batch) {
+            EXPECT_EQ(sentOps().at(0).msg.value(QStringLiteral("ops")).toString(), "getVolumeDbBatchIn");
+            EXPECT_EQ(sentOps().at(1).msg.value(QStringLiteral("ops")).toString(), "getVolumeDbBatchOut");
+        }
+        const int after = asked();
+        QTest::qWait(700);
+        EXPECT_EQ(asked(), after);
 
-    poller.stopThread();
-    EXPECT_FALSE(poller.isRunning());
-    QCoreApplication::processEvents();
-    const int after = spy.count();
-    QTest::qWait(700);
-    EXPECT_EQ(spy.count(), after);
-
-    // It can be started again.
-    poller.startThread();
-    QTRY_VERIFY_WITH_TIMEOUT(spy.count() > after, 10000);
-    poller.stopThread();
-}
-
-TEST_F(LevelPollThreadTest, BatchTargetSendsToPort8999AndEmitsNothing)
-{
-    ShowDataThread poller;
-    poller.setTarget(target(true));
-    QSignalSpy spy(&poller, &ShowDataThread::sendRequest);
-    poller.startThread();
-    QTRY_VERIFY_WITH_TIMEOUT(sentCopy().size() >= 4, 10000);
-    poller.stopThread();
-    const std::vector<Sent> out = sentCopy();
-    for (const Sent& s : out) {
-        EXPECT_EQ(s.port, 8999);
-        EXPECT_EQ(s.ip, kDevIp);
+        // It can be started again, and picks up a new target while running.
+        poller.startThread();
+        ShowDataThread::Target t = target(batch);
+        t.devId = QStringLiteral("MRD-0002");
+        t.ip = kDevIp + 1;
+        poller.setTarget(t);
+        QTRY_VERIFY_WITH_TIMEOUT(batch ? sentOps().back().ip == kDevIp + 1
+                                       : spy.last().at(0).toString().contains(QStringLiteral("MRD-0002")),
+                                 10000);
+        poller.stopThread();
     }
-    EXPECT_EQ(out.at(0).msg.value(QStringLiteral("ops")).toString(), QStringLiteral("getVolumeDbBatchIn"));
-    EXPECT_EQ(out.at(1).msg.value(QStringLiteral("ops")).toString(), QStringLiteral("getVolumeDbBatchOut"));
-    QCoreApplication::processEvents();
-    EXPECT_EQ(spy.count(), 0);
 }
 
 TEST_F(LevelPollThreadTest, StopWithoutStartAndDestroyWhileRunningReturn)
@@ -97,19 +97,6 @@ TEST_F(LevelPollThreadTest, StopWithoutStartAndDestroyWhileRunningReturn)
     running->startThread();
     delete running; // the destructor stops and waits
     EXPECT_TRUE(finished);
-}
-
-TEST_F(LevelPollThreadTest, NewTargetIsPickedUpWhileRunning)
-{
-    ShowDataThread poller;
-    poller.setTarget(target());
-    QSignalSpy spy(&poller, &ShowDataThread::sendRequest);
-    poller.startThread();
-    ShowDataThread::Target t = target();
-    t.devId = QStringLiteral("MRD-0002");
-    poller.setTarget(t);
-    QTRY_VERIFY_WITH_TIMEOUT(!spy.isEmpty() && spy.last().at(0).toString().contains(QStringLiteral("MRD-0002")), 10000);
-    poller.stopThread();
 }
 
 } // namespace

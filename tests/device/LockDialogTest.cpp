@@ -1,4 +1,4 @@
-#include "LockTestSupport.h"
+#include "DeviceTestSupport.h"
 #include "ManageLock.h"
 #include "ManagePasswd.h"
 
@@ -7,12 +7,14 @@
 #include <QPushButton>
 #include <QSignalSpy>
 
+using namespace devicetest;
+
 namespace {
 
 const char* const kIp = "192.168.10.21";
 const char* const kDspNames[] = {"dsp_normal_cb", "dsp_readOnly_cb", "dspD_readOnly_cb", "dsp_unvisable_cb"};
 
-class LockDialogTest : public lockstest::DeviceTest
+class LockDialogTest : public DeviceTest
 {
 protected:
     QCheckBox* box(ManageLock& d, const char* name) { return d.findChild<QCheckBox*>(QLatin1String(name)); }
@@ -21,9 +23,9 @@ protected:
 
 TEST_F(LockDialogTest, OpensWithTheStoredLevelsOfAProcessorDevice)
 {
-    addDevice("D1", kIp, "MRD-P64");
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x10003"}});
-    reply(kIp, QJsonObject{{"ops", "getLock"}, {"uiTag", "dspUiTag"}, {"val", "0x1"}});
+    announce("D1", kIp, "MRD-P64");
+    fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x10003"}});
+    fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"uiTag", "dspUiTag"}, {"val", "0x1"}});
 
     ManageLock d(QStringLiteral("D1"));
     d.show();
@@ -48,7 +50,7 @@ TEST_F(LockDialogTest, OpensWithTheStoredLevelsOfAProcessorDevice)
 
 TEST_F(LockDialogTest, DevicesWithoutProcessorShowNoProcessorControls)
 {
-    addDevice("A1", kIp, "MRD-A16");
+    announce("A1", kIp, "MRD-A16");
     ManageLock d(QStringLiteral("A1"));
     d.show();
     int hidden = 0;
@@ -67,7 +69,7 @@ TEST_F(LockDialogTest, DevicesWithoutProcessorShowNoProcessorControls)
 
 TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
 {
-    addDevice("D1", kIp, "MRD-M16");
+    announce("D1", kIp, "MRD-M16");
     ManageLock d(QStringLiteral("D1"));
     d.show();
     QSignalSpy lockMode(&d, &ManageLock::signal_lockMode);
@@ -91,7 +93,7 @@ TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
     // Answers reach the password dialog through the lock dialog; both close on success.
     for (const QJsonObject& r : {QJsonObject{{"ops", "setLock"}, {"result", "succ"}},
                                  QJsonObject{{"ops", "setLock"}, {"uiTag", "dspUiTag"}, {"result", "succ"}}}) {
-        for (const QString& m : reply(kIp, r))
+        for (const QString& m : fromDevice(kIp, r))
             d.recvBackData(m);
     }
     ASSERT_EQ(info.count(), 1);
@@ -106,14 +108,14 @@ TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
 
 TEST_F(LockDialogTest, PasswordButtonSetsTheFirstPasswordAndChangesLaterOnes)
 {
-    addDevice("D1", kIp, "MRD-A16");
+    announce("D1", kIp, "MRD-A16");
     ManageLock d(QStringLiteral("D1"));
     d.show();
     click(d, "passwd_bt");
     ASSERT_NE(d.passwordDialog(), nullptr);
     EXPECT_EQ(d.passwordDialog()->mode(), ManagePasswd::SetPassword);
 
-    reply(kIp, QJsonObject{{"ops", "setPassword"}, {"result", "succ"}, {"old", ""}, {"new", "x"}});
+    fromDevice(kIp, QJsonObject{{"ops", "setPassword"}, {"result", "succ"}, {"old", ""}, {"new", "x"}});
     ASSERT_EQ(DevDetailStore::instance().getDevDetail("D1").passwordSet, 1);
     click(d, "passwd_bt");
     EXPECT_EQ(d.passwordDialog()->mode(), ManagePasswd::ChangePassword);

@@ -1,4 +1,4 @@
-#include "LockTestSupport.h"
+#include "DeviceTestSupport.h"
 #include "ManagePasswd.h"
 
 #include <QCheckBox>
@@ -7,6 +7,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+using namespace devicetest;
 
 namespace {
 
@@ -18,7 +20,7 @@ void collectLog(QtMsgType, const QMessageLogContext&, const QString& text)
     g_logLines << text;
 }
 
-class PasswdDialogTest : public lockstest::DeviceTest
+class PasswdDialogTest : public DeviceTest
 {
 protected:
     QLineEdit* edit(ManagePasswd& d, const char* name) { return d.findChild<QLineEdit*>(QLatin1String(name)); }
@@ -34,7 +36,7 @@ protected:
 
 TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
 {
-    addDevice("D1", kIp, "MRD-M8");
+    announce("D1", kIp, "MRD-M8");
     struct Case
     {
         ManagePasswd::Mode mode;
@@ -73,7 +75,7 @@ TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
 
 TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
 {
-    addDevice("D1", kIp, "MRD-A16");
+    announce("D1", kIp, "MRD-A16");
     ManagePasswd enter(QStringLiteral("D1"), ManagePasswd::EnterPassword);
     EXPECT_NE(edit(enter, "passwd_le"), nullptr);
     EXPECT_EQ(edit(enter, "new_le"), nullptr);
@@ -97,7 +99,7 @@ TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
 
 TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
 {
-    addDevice("D1", kIp, "MRD-M8"); // its processor takes lock requests on 9995
+    announce("D1", kIp, "MRD-M8"); // its processor takes lock requests on 9995
     QLoggingCategory::setFilterRules(QStringLiteral("meridane.*=true"));
     g_logLines.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectLog);
@@ -114,7 +116,7 @@ TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
     EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"setLock","password":"Op3nSesame","val":"0x3"})"));
     EXPECT_EQ(sent[1].bytes,
               QByteArray(R"({"ops":"setLock","password":"Op3nSesame","uiTag":"dspUiTag","val":"0x1001f"})"));
-    for (const lockstest::Sent& s : sent) {
+    for (const Sent& s : sent) {
         EXPECT_EQ(s.ip, dvm_parseIp(kIp));
         EXPECT_EQ(s.port, 9995);
     }
@@ -127,8 +129,8 @@ TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
 
 TEST_F(PasswdDialogTest, ProcessorLockGoesToThePortOfItsModel)
 {
-    addDevice("P1", "192.168.10.30", "MRD-P64");
-    addDevice("A1", "192.168.10.31", "MRD-A16");
+    announce("P1", "192.168.10.30", "MRD-P64");
+    announce("A1", "192.168.10.31", "MRD-A16");
     ManagePasswd p(QStringLiteral("P1"), ManagePasswd::EnterPassword);
     p.setLevels(0, 2, 2);
     edit(p, "passwd_le")->setText(QStringLiteral("pw"));
@@ -152,7 +154,7 @@ TEST_F(PasswdDialogTest, ProcessorLockGoesToThePortOfItsModel)
 TEST_F(PasswdDialogTest, WrongPasswordKeepsTheDialogOpenWithTheReasonInEnglish)
 {
     AppState::setChinese(false);
-    addDevice("A1", kIp, "MRD-A16");
+    announce("A1", kIp, "MRD-A16");
     ManagePasswd d(QStringLiteral("A1"), ManagePasswd::EnterPassword);
     d.show();
     QSignalSpy info(&d, &ManagePasswd::signal_information);
@@ -160,7 +162,7 @@ TEST_F(PasswdDialogTest, WrongPasswordKeepsTheDialogOpenWithTheReasonInEnglish)
     clickOk(d);
 
     const QStringList toWindows =
-        reply(kIp, QJsonObject{{"ops", "setLock"}, {"result", "fail"}, {"reason", "mismatch"}});
+        fromDevice(kIp, QJsonObject{{"ops", "setLock"}, {"result", "fail"}, {"reason", "mismatch"}});
     ASSERT_EQ(toWindows.size(), 1);
     d.recvBackData(toWindows[0]);
     ASSERT_EQ(info.count(), 1);
@@ -173,7 +175,7 @@ TEST_F(PasswdDialogTest, WrongPasswordKeepsTheDialogOpenWithTheReasonInEnglish)
 
 TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
 {
-    addDevice("D1", kIp, "MRD-M8");
+    announce("D1", kIp, "MRD-M8");
     ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
     d.show();
     QSignalSpy info(&d, &ManagePasswd::signal_information);
@@ -182,16 +184,16 @@ TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
     sent.clear();
 
     // Another device's answer and an answer nobody asked for change nothing.
-    d.recvBackData(lockstest::compact({{"ops", "setLock"}, {"devId", "OTHER"}, {"result", "succ"}}));
-    d.recvBackData(lockstest::compact({{"ops", "setPassword"}, {"devId", "D1"}, {"result", "succ"}}));
+    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "OTHER"}, {"result", "succ"}}));
+    d.recvBackData(compact({{"ops", "setPassword"}, {"devId", "D1"}, {"result", "succ"}}));
     // The device lock answered; the processor lock has not.
-    for (const QString& m : reply(kIp, QJsonObject{{"ops", "setLock"}, {"result", "succ"}}))
+    for (const QString& m : fromDevice(kIp, QJsonObject{{"ops", "setLock"}, {"result", "succ"}}))
         d.recvBackData(m);
     EXPECT_EQ(info.count(), 0);
     EXPECT_TRUE(d.isWaiting());
     EXPECT_TRUE(sent.empty());
 
-    for (const QString& m : reply(kIp, QJsonObject{{"ops", "setLock"}, {"uiTag", "dspUiTag"}, {"result", "succ"}}))
+    for (const QString& m : fromDevice(kIp, QJsonObject{{"ops", "setLock"}, {"uiTag", "dspUiTag"}, {"result", "succ"}}))
         d.recvBackData(m);
     ASSERT_EQ(info.count(), 1);
     EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设置成功"), true));
@@ -206,25 +208,24 @@ TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
 
 TEST_F(PasswdDialogTest, ProcessorRefusalFailsTheWholeChange)
 {
-    addDevice("D1", kIp, "MRD-P64");
+    announce("D1", kIp, "MRD-P64");
     ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
     QSignalSpy info(&d, &ManagePasswd::signal_information);
     edit(d, "passwd_le")->setText(QStringLiteral("pw"));
     clickOk(d);
-    d.recvBackData(
-        lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"uiTag", "dspUiTag"}, {"result", "fail"}}));
+    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"uiTag", "dspUiTag"}, {"result", "fail"}}));
     ASSERT_EQ(info.count(), 1);
     // No reason given: still a failure text, never an empty notice.
     EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设置失败"), false));
     // A late success of the device lock no longer counts as the change succeeding.
-    d.recvBackData(lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
+    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
     EXPECT_EQ(info.count(), 1);
     EXPECT_EQ(sentOps("getLock").size(), 0u);
 }
 
 TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
 {
-    addDevice("D1", kIp, "MRD-A16");
+    announce("D1", kIp, "MRD-A16");
     {
         ManagePasswd d(QStringLiteral("D1"), ManagePasswd::SetPassword);
         edit(d, "new_le")->setText(QStringLiteral("first"));
@@ -247,7 +248,7 @@ TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
     EXPECT_EQ(sent[0].msg.value("new"), QStringLiteral("second"));
 
     const QStringList toWindows =
-        reply(kIp, QJsonObject{{"ops", "setPassword"}, {"result", "succ"}, {"old", "first"}, {"new", "second"}});
+        fromDevice(kIp, QJsonObject{{"ops", "setPassword"}, {"result", "succ"}, {"old", "first"}, {"new", "second"}});
     ASSERT_EQ(toWindows.size(), 1);
     d.recvBackData(toWindows[0]);
     ASSERT_EQ(info.count(), 1);
@@ -258,7 +259,7 @@ TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
 
 TEST_F(PasswdDialogTest, SilentDeviceTimesOut)
 {
-    addDevice("D1", kIp, "MRD-A16");
+    announce("D1", kIp, "MRD-A16");
     ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
     d.setReplyTimeoutMs(30);
     QSignalSpy info(&d, &ManagePasswd::signal_information);
@@ -268,7 +269,7 @@ TEST_F(PasswdDialogTest, SilentDeviceTimesOut)
     EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设备超时未响应"), false));
     EXPECT_FALSE(d.isWaiting());
     // A reply after giving up is not taken for the answer.
-    d.recvBackData(lockstest::compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
+    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
     EXPECT_EQ(info.count(), 1);
     EXPECT_EQ(sentOps("getLock").size(), 0u);
 }

@@ -37,12 +37,4 @@ TEST(PasswdRules, ChangeNeedsTheOldPasswordButDoesNotJudgeIt)
               PasswordRules::Ok);
 }
 
-TEST(PasswdRules, EachFaultHasItsTip)
-{
-    EXPECT_EQ(PasswordRules::text(PasswordRules::Empty), QStringLiteral("密码不能为空"));
-    EXPECT_EQ(PasswordRules::text(PasswordRules::Mismatch), QStringLiteral("两次密码输入不一致"));
-    EXPECT_EQ(PasswordRules::text(PasswordRules::Blank), QStringLiteral("密码中不能有空格"));
-    EXPECT_TRUE(PasswordRules::text(PasswordRules::Ok).isEmpty());
-}
-
 } // namespace
