@@ -103,11 +103,34 @@ TEST_F(DspBlockingExchangeTest, ReturnsTheReplyAssembledFromSeveralWrites)
     EXPECT_EQ(server.request(), request.toUtf8());
 }
 
-TEST_F(DspBlockingExchangeTest, SilenceEndsInTheTimeoutText)
+struct FailureCase
 {
-    ScriptedServer server([](QTcpSocket&, const QByteArray&) {});
-    EXPECT_EQ(DspBlockingExchange::request(kLoopback, QStringLiteral("{}"), 1000, 200, server.port()),
-              QStringLiteral("Timeout waiting for data"));
+    const char* name;
+    ScriptedServer::Script script;
+    bool chinese;
+    int waitMs;
+    QString text;
+};
+
+TEST_F(DspBlockingExchangeTest, FailuresEndInTheirTexts)
+{
+    const FailureCase cases[] = {
+        {"silence", [](QTcpSocket&, const QByteArray&) {}, false, 200, QStringLiteral("Timeout waiting for data")},
+        {"zeroLength", [](QTcpSocket& s, const QByteArray&) { s.write(QByteArray(4, '\0')); }, false, 2000,
+         QStringLiteral("tcp read data, parse length error")},
+        {"closedBeforeTheReplyIsWhole",
+         [](QTcpSocket& s, const QByteArray&) {
+             s.write(DspTcpFramer::frame("{\"ops\":\"cut\"}").left(8));
+             s.waitForBytesWritten(1000);
+             s.disconnectFromHost();
+         },
+         true, 2000, QStringLiteral("tcp 读取数据长度错误 ")}};
+    for (const FailureCase& c : cases) {
+        AppState::setChinese(c.chinese);
+        ScriptedServer server(c.script);
+        EXPECT_EQ(DspBlockingExchange::request(kLoopback, QStringLiteral("{}"), 1000, c.waitMs, server.port()), c.text)
+            << c.name;
+    }
     AppState::setChinese(true);
     EXPECT_EQ(DspBlockingExchange::timeoutText(), QStringLiteral("等待数据超时 "));
 }
@@ -123,29 +146,6 @@ TEST_F(DspBlockingExchangeTest, NoListenerEndsInTheConnectionFailureText)
     AppState::setChinese(true);
     EXPECT_EQ(DspBlockingExchange::request(kLoopback, QStringLiteral("{}"), 1000, 1000, port),
               QStringLiteral("连接失败，请关闭设备详情窗口重新打开"));
-    AppState::setChinese(false);
-    EXPECT_EQ(DspBlockingExchange::request(kLoopback, QStringLiteral("{}"), 1000, 1000, port),
-              DspBlockingExchange::connectFailedText());
-    EXPECT_FALSE(DspBlockingExchange::connectFailedText().isEmpty());
-}
-
-TEST_F(DspBlockingExchangeTest, ZeroLengthReplyIsTheParseLengthError)
-{
-    ScriptedServer server([](QTcpSocket& socket, const QByteArray&) { socket.write(QByteArray(4, '\0')); });
-    EXPECT_EQ(DspBlockingExchange::request(kLoopback, QStringLiteral("{}"), 1000, 2000, server.port()),
-              QStringLiteral("tcp read data, parse length error"));
-}
-
-TEST_F(DspBlockingExchangeTest, CloseBeforeTheReplyIsWholeIsTheReadLengthError)
-{
-    ScriptedServer server([](QTcpSocket& socket, const QByteArray&) {
-        socket.write(DspTcpFramer::frame("{\"ops\":\"cut\"}").left(8));
-        socket.waitForBytesWritten(1000);
-        socket.disconnectFromHost();
-    });
-    AppState::setChinese(true);
-    EXPECT_EQ(DspBlockingExchange::request(kLoopback, QStringLiteral("{}"), 1000, 2000, server.port()),
-              QStringLiteral("tcp 读取数据长度错误 "));
 }
 
 } // namespace

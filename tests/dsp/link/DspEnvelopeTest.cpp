@@ -5,46 +5,44 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
-TEST(DspEnvelopeTest, TcpPutsTheDeviceIdFirstWithCommaSpace)
+TEST(DspEnvelopeTest, TcpPutsTheDeviceIdFirstAndStaysValidJson)
 {
-    EXPECT_EQ(DspEnvelope::tcp(QStringLiteral("A1"), QStringLiteral(R"({"ops":"setMute"})")),
-              QStringLiteral(R"({"devId":"A1", "ops":"setMute"})"));
-    const QString config =
-        DspEnvelope::tcp(QStringLiteral("MRD-0001"), QStringLiteral(R"({"ops":"getConfig","uiTag":"dspUiTag"})"));
-    EXPECT_EQ(config, QStringLiteral(R"({"devId":"MRD-0001", "ops":"getConfig","uiTag":"dspUiTag"})"));
-    // Keys sorting before "devId" still follow it.
-    EXPECT_EQ(DspEnvelope::tcp(QStringLiteral("A1"), QStringLiteral(R"({"a":"1","config":{"x":"2"}})")),
-              QStringLiteral(R"({"devId":"A1", "a":"1","config":{"x":"2"}})"));
-}
-
-TEST(DspEnvelopeTest, TcpTextStaysValidJsonForAwkwardInput)
-{
-    // An identifier with a quote is escaped, and an empty request leaves no dangling comma.
-    const QString quoted = DspEnvelope::tcp(QStringLiteral("a\"b"), QStringLiteral(R"({"ops":"x"})"));
-    QJsonParseError error;
-    const QJsonObject parsed = QJsonDocument::fromJson(quoted.toUtf8(), &error).object();
-    ASSERT_EQ(error.error, QJsonParseError::NoError) << quoted.toStdString();
-    EXPECT_EQ(parsed.value(QStringLiteral("devId")).toString(), QStringLiteral("a\"b"));
-    EXPECT_EQ(parsed.value(QStringLiteral("ops")).toString(), QStringLiteral("x"));
-
-    EXPECT_EQ(DspEnvelope::tcp(QStringLiteral("A1"), QStringLiteral("{}")), QStringLiteral(R"({"devId":"A1"})"));
-    EXPECT_EQ(DspEnvelope::tcp(QStringLiteral("A1"), QStringLiteral(" { } ")), QStringLiteral(R"({"devId":"A1"})"));
+    const struct
+    {
+        const char *devId, *request, *text;
+    } cases[] = {
+        {"A1", R"({"ops":"setMute"})", R"({"devId":"A1", "ops":"setMute"})"},
+        {"A1", R"({"a":"1","config":{"x":"2"}})", R"({"devId":"A1", "a":"1","config":{"x":"2"}})"}, // keys before devId
+        {"A1", "{}", R"({"devId":"A1"})"},                                                          // no dangling comma
+        {"A1", " { } ", R"({"devId":"A1"})"},
+        {"a\"b", R"({"ops":"x"})", R"({"devId":"a\"b", "ops":"x"})"}, // the quote is escaped
+    };
+    for (const auto& c : cases) {
+        const QString text = DspEnvelope::tcp(QString::fromUtf8(c.devId), QString::fromUtf8(c.request));
+        EXPECT_EQ(text, QString::fromUtf8(c.text)) << c.request;
+        QJsonParseError error;
+        QJsonDocument::fromJson(text.toUtf8(), &error);
+        EXPECT_EQ(error.error, QJsonParseError::NoError) << text.toStdString();
+    }
 }
 
 TEST(DspEnvelopeTest, UdpIsCompactWithSortedKeys)
 {
-    QJsonObject request;
-    request.insert(QStringLiteral("uiTag"), QStringLiteral("dspUiTag"));
-    request.insert(QStringLiteral("ops"), QStringLiteral("getVersion"));
-    request.insert(QStringLiteral("cookie"), QStringLiteral("0"));
+    const QJsonObject request{{"uiTag", "dspUiTag"}, {"ops", "getVersion"}, {"cookie", "0"}};
     EXPECT_EQ(DspEnvelope::udp(request), QStringLiteral(R"({"cookie":"0","ops":"getVersion","uiTag":"dspUiTag"})"));
 }
 
 TEST(DspEnvelopeTest, OnlyThePolledRequestsAreQuiet)
 {
-    EXPECT_TRUE(DspEnvelope::isPolledQuiet(QStringLiteral(R"({"ops":"getAutomixActive"})")));
-    EXPECT_TRUE(DspEnvelope::isPolledQuiet(QStringLiteral(R"({"ops":"getAutomixVolumeDbPost","uiTag":"dspUiTag"})")));
-    EXPECT_TRUE(DspEnvelope::isPolledQuiet(QStringLiteral(R"({"ops":"getBorderProcStatus"})")));
-    EXPECT_FALSE(DspEnvelope::isPolledQuiet(QStringLiteral(R"({"ops":"getVolumeDb"})")));
-    EXPECT_FALSE(DspEnvelope::isPolledQuiet(QStringLiteral(R"({"ops":"setAutomixActive"})")));
+    const struct
+    {
+        const char* request;
+        bool quiet;
+    } cases[] = {{R"({"ops":"getAutomixActive"})", true},
+                 {R"({"ops":"getAutomixVolumeDbPost","uiTag":"dspUiTag"})", true},
+                 {R"({"ops":"getBorderProcStatus"})", true},
+                 {R"({"ops":"getVolumeDb"})", false},
+                 {R"({"ops":"setAutomixActive"})", false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(DspEnvelope::isPolledQuiet(QString::fromUtf8(c.request)), c.quiet) << c.request;
 }

@@ -97,10 +97,7 @@ template <typename Edit> QString configReply(int inputs, int outputs, Edit edit,
     CDeviceDspData data;
     data.parse(DspDefaultConfig::reply(inputs, outputs, sampleRate), QStringLiteral("3.2.0"));
     edit(data);
-    QJsonObject reply;
-    reply.insert(QStringLiteral("ops"), QStringLiteral("getConfig"));
-    reply.insert(QStringLiteral("result"), QStringLiteral("succ"));
-    reply.insert(QStringLiteral("config"), data.writeConfig(QStringLiteral("3.2.0")));
+    const QJsonObject reply{{"ops", "getConfig"}, {"result", "succ"}, {"config", data.writeConfig("3.2.0")}};
     return json(reply);
 }
 
@@ -118,18 +115,17 @@ inline void addBlocks(CDeviceDspData& data, bool isInput, int ch, std::initializ
 /// The device's answer to the version request.
 inline QString versionReply(int chNumIn, int chNumOut, const QString& devId = kDevId)
 {
-    QJsonObject o;
-    o.insert(QStringLiteral("uiTag"), QStringLiteral("dspUiTag"));
-    o.insert(QStringLiteral("ops"), QStringLiteral("getVersion"));
-    o.insert(QStringLiteral("devId"), devId);
-    o.insert(QStringLiteral("result"), QStringLiteral("succ"));
-    o.insert(QStringLiteral("model"), QStringLiteral("DSP-2C"));
-    o.insert(QStringLiteral("dspVer"), QStringLiteral("1.4"));
-    o.insert(QStringLiteral("version"), QStringLiteral("3.2.0"));
-    o.insert(QStringLiteral("chNumIn"), QString::number(chNumIn));
-    o.insert(QStringLiteral("chNumOut"), QString::number(chNumOut));
-    o.insert(QStringLiteral("memory"), QStringLiteral("64M"));
-    o.insert(QStringLiteral("funcList"), QStringLiteral("eq,,delay"));
+    const QJsonObject o{{"uiTag", "dspUiTag"},
+                        {"ops", "getVersion"},
+                        {"devId", devId},
+                        {"result", "succ"},
+                        {"model", "DSP-2C"},
+                        {"dspVer", "1.4"},
+                        {"version", "3.2.0"},
+                        {"chNumIn", QString::number(chNumIn)},
+                        {"chNumOut", QString::number(chNumOut)},
+                        {"memory", "64M"},
+                        {"funcList", "eq,,delay"}};
     return json(o);
 }
 
