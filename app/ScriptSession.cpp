@@ -875,6 +875,16 @@ QJsonObject ScriptSession::cmdScreenshot(const QJsonObject& cmd)
     if (file.isEmpty())
         return failure(QStringLiteral("\"file\" missing"));
     QWidget* target = cmd.value("window").toBool() ? w->window() : w;
+    // An optional size shows the window as a user's screen would, e.g. 1920 x 1080.
+    const int width = cmd.value("width").toInt(0);
+    const int height = cmd.value("height").toInt(0);
+    if (width > 0 && height > 0) {
+        if (width > 8192 || height > 8192)
+            return failure(QStringLiteral("size above 8192 x 8192"));
+        target->resize(width, height);
+        for (int turn = 0; turn < 20; ++turn)
+            QCoreApplication::processEvents();
+    }
     const QPixmap image = target->grab();
     if (!QDir().mkpath(QFileInfo(file).absolutePath()) || !image.save(file, "PNG"))
         return failure(QStringLiteral("cannot write \"%1\"").arg(file));

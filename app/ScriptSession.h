@@ -51,7 +51,8 @@ class QWidget;
 /// - {"cmd":"messages","ops":X,"devId":D,"last":K}: "count" of the main window's bus messages with that ops and
 ///   devId (either left out: any), the "messages" [{ms, msg}] of the last K (default 10), and "nowMs".
 /// - {"cmd":"send","msg":{...}}: the main window's recvChangeData with the message as compact JSON.
-/// - {"cmd":"screenshot","object":N,"file":F,"window":bool}: the widget (or its window) as a PNG; width, height.
+/// - {"cmd":"screenshot","object":N,"file":F,"window":bool,"width":W,"height":H}: the widget (or its window),
+///   resized first when W and H are given, as a PNG; answers width, height.
 /// - {"cmd":"quit"}: the application quits after the answer.
 /// Times ("ms", "nowMs") are milliseconds since the session started. Widgets must be visible, and enabled for
 /// anything that acts on them. Passwords are never written: not from password fields, not from messages.

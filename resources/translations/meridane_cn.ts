@@ -75,11 +75,11 @@
     <name>CellRouteForm</name>
     <message>
         <source>Find sender</source>
-        <translation>Find sender</translation>
+        <translation>查找发送</translation>
     </message>
     <message>
         <source>Find receiver</source>
-        <translation>Find receiver</translation>
+        <translation>查找接收</translation>
     </message>
     <message>
         <source>Information</source>
