@@ -1,5 +1,6 @@
 #include "StreamTableText.h"
 
+#include "ReplyFields.h"
 #include "StreamName.h"
 
 #include <QJsonArray>
@@ -21,11 +22,6 @@ const SectionInfo kSections[StreamTableText::SectionCount] = {
     {"ucastArrTx(dstIp)", "ucastArrTx", "ucastTx"},
     {"mcastArrTx(dstIp,name)", "mcastArrTx", "mcastTx"},
 };
-
-QString str(const QJsonValue& v)
-{
-    return v.isString() ? v.toString() : QString::number(v.toVariant().toLongLong());
-}
 
 QString channelList(const QJsonArray& arr)
 {
@@ -74,12 +70,12 @@ QString StreamTableText::rxChText(int ch, int rtpChId)
 QString StreamTableText::detail(const QJsonObject& entry, bool receive, bool withName)
 {
     const QJsonObject sdp = entry.value(QStringLiteral("sdp")).toObject();
-    QStringList lines{QStringLiteral("srcIp:") + str(sdp.value(QStringLiteral("srcIp"))),
-                      QStringLiteral("dstIp:") + str(sdp.value(QStringLiteral("dstIp"))),
-                      QStringLiteral("dstPort:") + str(sdp.value(QStringLiteral("dstPort"))),
-                      QStringLiteral("chNum:") + str(sdp.value(QStringLiteral("chNum"))),
-                      QStringLiteral("sampleByteNum:") + str(sdp.value(QStringLiteral("sampleByteNum"))),
-                      QStringLiteral("rtpTsOffset:") + str(sdp.value(QStringLiteral("rtpTsOffset")))};
+    QStringList lines{QStringLiteral("srcIp:") + ReplyFields::text(sdp.value(QStringLiteral("srcIp"))),
+                      QStringLiteral("dstIp:") + ReplyFields::text(sdp.value(QStringLiteral("dstIp"))),
+                      QStringLiteral("dstPort:") + ReplyFields::text(sdp.value(QStringLiteral("dstPort"))),
+                      QStringLiteral("chNum:") + ReplyFields::text(sdp.value(QStringLiteral("chNum"))),
+                      QStringLiteral("sampleByteNum:") + ReplyFields::text(sdp.value(QStringLiteral("sampleByteNum"))),
+                      QStringLiteral("rtpTsOffset:") + ReplyFields::text(sdp.value(QStringLiteral("rtpTsOffset")))};
     if (receive) {
         lines << QStringLiteral("rtpChIdArr:") + channelList(entry.value(QStringLiteral("rtpChIdArr")).toArray());
         lines << (entry.value(QStringLiteral("active")).toBool() ? QStringLiteral("active:true")
@@ -127,15 +123,15 @@ QVector<StreamTableText::Entry> StreamTableText::entries(const QJsonObject& devi
         case McastRx:
             e.text = QStringLiteral("%1,%2")
                          .arg(o.value(QStringLiteral("active")).toBool() ? 1 : 0)
-                         .arg(str(sdp.value(QStringLiteral("srcIp"))));
+                         .arg(ReplyFields::text(sdp.value(QStringLiteral("srcIp"))));
             e.detail = detail(o, true);
             break;
         case UcastTx:
-            e.text = str(sdp.value(QStringLiteral("dstIp")));
+            e.text = ReplyFields::text(sdp.value(QStringLiteral("dstIp")));
             e.detail = detail(o, false);
             break;
         case McastTx:
-            e.text = QStringLiteral("%1,%2").arg(str(sdp.value(QStringLiteral("dstIp"))),
+            e.text = QStringLiteral("%1,%2").arg(ReplyFields::text(sdp.value(QStringLiteral("dstIp"))),
                                                  StreamName::shown(o.value(QStringLiteral("name")).toString()));
             e.detail = detail(o, false, true);
             break;
