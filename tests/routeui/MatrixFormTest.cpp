@@ -1,9 +1,7 @@
 #include "CellRouteForm.h"
 #include "DevDetailStore.h"
-#include "DevManager.h"
 #include "RegistryRouteSource.h"
 #include "RouteUiTestSupport.h"
-#include "TestAnnouncement.h"
 
 #include <QGraphicsView>
 #include <QImage>
@@ -17,12 +15,9 @@ namespace {
 
 void announceDev(const QString& devId, const QString& name, const QString& ip, int tx, int rx)
 {
-    QJsonObject o = testAnnouncement(devId, name, ip);
-    o.insert("chNumTx", QString::number(tx));
-    o.insert("chNumRx", QString::number(rx));
-    o.insert("mcastNumRx", "2");
-    const QByteArray msg = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
+    regfeed::announce(
+        devId, name, ip,
+        QJsonObject{{"chNumTx", QString::number(tx)}, {"chNumRx", QString::number(rx)}, {"mcastNumRx", "2"}});
     DevDetailStore::instance().addFromRegistry(devId);
     // Slots are reused between tests and these tests write tables directly: start from empty tables.
     DevTables& t = findDevById(devId.toUtf8().constData())->tables;
@@ -33,16 +28,7 @@ void announceDev(const QString& devId, const QString& name, const QString& ip, i
 
 void announceStream(const QString& group, int channels, int port)
 {
-    QByteArray p("\x20\x00\x12\x34\xC0\xA8\x01\x32", 8);
-    p.append("application/sdp", 16);
-    p += QStringLiteral("v=0\r\no=- 1 1 IN IP4 192.168.1.50\r\ns=Stage\r\nc=IN IP4 %1/32\r\nt=0 0\r\n"
-                        "m=audio %3 RTP/AVP 96\r\na=rtpmap:96 L24/48000/%2\r\na=ptime:1\r\n"
-                        "a=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-12-34-56:0\r\na=mediaclk:direct=0\r\n")
-             .arg(group)
-             .arg(channels)
-             .arg(port)
-             .toUtf8();
-    userCallLib_handleUdp_sap(p.constData(), p.size(), dvm_parseIp("192.168.1.50"), 9875);
+    regfeed::sapStream("192.168.1.50", "Stage", group, channels, port);
 }
 
 DevRecord* rec(const char* devId)
@@ -205,10 +191,14 @@ TEST_F(MatrixFormTest, ExpandedSetsSurviveRebuildAndTitlesFollow)
     EXPECT_FALSE(form->isSendExpanded("239.1.1.1"));
 }
 
-TEST_F(MatrixFormTest, RoutedCellClickClearsEvenAtDifferentRates)
+TEST_F(MatrixFormTest, AtDifferentRatesARoutedCellClearsAndAFreeOneIsRefused)
 {
     DevDetailStore::instance().updateDevDetail("MRD-B", [](DevDetail_t& d) { d.sampleRate = 96000; });
     QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
+    click(4, 7);
+    EXPECT_EQ(spy.count(), 0);
+    EXPECT_EQ(prompts, QStringList{"I:采样率不同不能创建路由"});
+    EXPECT_EQ(form->cellTag(4, 7, 1), "");
     click(5, 6);
     ASSERT_EQ(spy.count(), 1);
     EXPECT_EQ(spy.at(0).at(0).toString(), R"({"dstChId":"0","ops":"clrRxCh"})");
@@ -242,16 +232,6 @@ TEST_F(MatrixFormTest, FreeCellClickAsksAndSends)
     ASSERT_EQ(prompts.size(), 2);
     EXPECT_EQ(prompts.at(1), "A:Current receiving channel already has a route:Alpha:NetOut2,Whether to replace?");
     EXPECT_EQ(spy.count(), 2);
-}
-
-TEST_F(MatrixFormTest, DifferentRatesRefuseNewRoute)
-{
-    DevDetailStore::instance().updateDevDetail("MRD-B", [](DevDetail_t& d) { d.sampleRate = 96000; });
-    QSignalSpy spy(form.get(), &CellRouteForm::signal_sendUdp);
-    click(4, 7);
-    EXPECT_EQ(spy.count(), 0);
-    EXPECT_EQ(prompts, QStringList{"I:采样率不同不能创建路由"});
-    EXPECT_EQ(form->cellTag(4, 7, 1), "");
 }
 
 TEST_F(MatrixFormTest, OldFirmwareRefusesOtherPort)

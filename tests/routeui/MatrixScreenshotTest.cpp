@@ -2,13 +2,11 @@
 // fails when a routed cell is not drawn with its mark.
 #include "CellRouteForm.h"
 #include "DevDetailStore.h"
-#include "DevManager.h"
-#include "TestAnnouncement.h"
+#include "RegistryFeed.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QImage>
-#include <QJsonDocument>
 #include <QPixmap>
 #include <cstdio>
 #include <cstring>
@@ -17,26 +15,10 @@ namespace {
 void announceDev(int i, int ch)
 {
     const QString devId = QStringLiteral("MRD-%1").arg(i, 4, 10, QLatin1Char('0'));
-    const QString ip = QStringLiteral("192.168.1.%1").arg(10 + i);
-    QJsonObject o = testAnnouncement(devId, QStringLiteral("Stagebox %1").arg(i + 1), ip);
-    o.insert("chNumTx", QString::number(ch));
-    o.insert("chNumRx", QString::number(ch));
-    o.insert("mcastNumRx", "4");
-    const QByteArray msg = QJsonDocument(o).toJson(QJsonDocument::Compact);
-    userCallLib_handleUdp_mcast(msg.constData(), msg.size(), dvm_parseIp(ip), 9996);
+    regfeed::announce(
+        devId, QStringLiteral("Stagebox %1").arg(i + 1), QStringLiteral("192.168.1.%1").arg(10 + i),
+        QJsonObject{{"chNumTx", QString::number(ch)}, {"chNumRx", QString::number(ch)}, {"mcastNumRx", "4"}});
     DevDetailStore::instance().addFromRegistry(devId);
-}
-
-void announceStream(const QString& name, const QString& group)
-{
-    QByteArray p("\x20\x00\x12\x34\xC0\xA8\x01\x0A", 8);
-    p.append("application/sdp", 16);
-    p += QStringLiteral("v=0\r\no=- 1 1 IN IP4 192.168.1.10\r\ns=%1\r\nc=IN IP4 %2/32\r\nt=0 0\r\n"
-                        "m=audio 5004 RTP/AVP 96\r\na=rtpmap:96 L24/48000/2\r\na=ptime:1\r\n"
-                        "a=ts-refclk:ptp=IEEE1588-2008:00-1D-C1-FF-FE-12-34-56:0\r\na=mediaclk:direct=0\r\n")
-             .arg(name, group)
-             .toUtf8();
-    userCallLib_handleUdp_sap(p.constData(), p.size(), dvm_parseIp("192.168.1.10"), 9875);
 }
 
 void route(int rx, int dstCh, int tx, int srcCh)
@@ -55,7 +37,7 @@ int main(int argc, char** argv)
     dvm_resetForTest();
     for (int i = 0; i < 5; ++i)
         announceDev(i, 8);
-    announceStream("Program", "239.69.1.1");
+    regfeed::sapStream("192.168.1.10", "Program", "239.69.1.1");
     for (int c = 0; c < 8; ++c)
         route(1, c, 0, c); // box 1 -> box 2, one to one
     route(2, 0, 3, 5);

@@ -10,5 +10,5 @@ target_include_directories(matrix_form_test PRIVATE ${CMAKE_CURRENT_SOURCE_DIR})
 # Not a test: draws the matrix with routes into screenshots/matrix.png for a look by eye.
 add_executable(matrix_screenshot MatrixScreenshotTest.cpp)
 target_link_libraries(matrix_screenshot PRIVATE meridane_routeui Qt5::Widgets)
-target_include_directories(matrix_screenshot PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+target_include_directories(matrix_screenshot PRIVATE ${PROJECT_SOURCE_DIR}/tests/support ${CMAKE_CURRENT_SOURCE_DIR})
 target_compile_definitions(matrix_screenshot PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
