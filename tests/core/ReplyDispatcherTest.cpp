@@ -3,6 +3,7 @@
 #include "DevManager.h"
 #include "ReplyDecoders.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <gtest/gtest.h>
@@ -86,16 +87,6 @@ TEST_F(ReplyDispatcherTest, RepliesAreAttributedByAddressOrDropped)
     EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1") << "module address attributed to its host";
 }
 
-TEST_F(ReplyDispatcherTest, TaggedRepliesAreForwardedUnchanged)
-{
-    reply(R"({"ops":"setDelayUs","uiTag":"superMatrixUiTag"})");
-    reply(R"({"ops":"getVolumeDb","cookie":"0"})");
-    reply(R"({"ops":"getLock","uiTag":"dspUiTag","val":"0x3"})");
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(lastMessage().value("ops").toString(), "getLock");
-    EXPECT_EQ(detail().dspLockLevel, 1);
-}
-
 TEST_F(ReplyDispatcherTest, TunnelReturnReachesTheWindowsTwice)
 {
     reply("OK\r\n");
@@ -142,36 +133,48 @@ TEST_F(ReplyDispatcherTest, RewritesIntoTheWindowsVocabulary)
 
 TEST_F(ReplyDispatcherTest, DetailFieldsFollowTheReplies)
 {
-    reply(R"({"ops":"getLock","val":"0x10001"})");
-    reply(R"({"ops":"getCustomStr","str":"Hall B"})");
-    EXPECT_TRUE(messages.empty()) << "neither is emitted";
-    EXPECT_EQ(detail().routeLock, 1);
-    EXPECT_EQ(detail().detailLock, 2);
-    EXPECT_EQ(detail().customStr, "Hall B");
-
-    reply(
-        R"({"ops":"getVersion","oemCode":" ","version":"1.4.2-20260101\n","ptpPriority":"128","sampleRateArr":"48000"})");
-    EXPECT_EQ(detail().oemCode, "000000");
-    EXPECT_EQ(detail().firmwareVersion, "1.4.2");
-    EXPECT_EQ(detail().firmwareBuild, "20260101");
-    EXPECT_EQ(detail().ptpPriority, 128);
-    EXPECT_EQ(detail().sampleRates, QStringList{"48000"}) << "no comma: the current rate";
-
-    reply(R"({"ops":"getIp","fixedIp":"0","ip":"1.2.3.4"})");
-    EXPECT_TRUE(detail().fixedIp.isEmpty()) << "address taken only for a fixed address";
-    reply(R"({"ops":"getIp","fixedIp":"1","ip":"10.77.0.11","gw":"10.77.0.1","dns":"10.77.0.1"})");
-    EXPECT_EQ(detail().fixedIp, "10.77.0.11");
-
-    reply(R"({"ops":"setPassword","result":"succ","old":"","new":""})");
-    EXPECT_EQ(detail().passwordSet, 0);
-    reply(R"({"ops":"setPassword","result":"fail","reason":"mismatch"})");
-    EXPECT_EQ(detail().passwordSet, 1);
-
-    reply(R"({"ops":"setSampleByteNum","result":"fail","sampleByteNum":"4"})");
-    EXPECT_EQ(detail().sampleByteNum, 0);
-    reply(R"({"ops":"getDebugInfo","result":"succ","model":" MRD-A16 ","temp":"45000"})");
-    EXPECT_EQ(detail().model, "MRD-A16");
-    EXPECT_EQ(detail().temperature, "45000");
+    const struct
+    {
+        const char* reply;
+        QJsonObject detail; ///< fields of the detail afterwards
+        bool emitted;
+    } steps[] = {
+        {R"({"ops":"getLock","val":"0x10001"})", {{"routeLock", 1}, {"detailLock", 2}}, false},
+        {R"({"ops":"getCustomStr","str":"Hall B"})", {{"customStr", "Hall B"}}, false},
+        {R"({"ops":"getVersion","oemCode":" ","version":"1.4.2-20260101\n","ptpPriority":"128","sampleRateArr":"48000"})",
+         {{"oemCode", "000000"},
+          {"firmwareVersion", "1.4.2"},
+          {"firmwareBuild", "20260101"},
+          {"ptpPriority", 128},
+          {"sampleRates", QJsonArray{"48000"}}}, // no comma: the current rate
+         true},
+        // The address is taken only for a fixed address.
+        {R"({"ops":"getIp","fixedIp":"0","ip":"1.2.3.4"})", {{"fixedIp", ""}}, true},
+        {R"({"ops":"getIp","fixedIp":"1","ip":"10.77.0.11","gw":"10.77.0.1","dns":"10.77.0.1"})",
+         {{"fixedIp", "10.77.0.11"}},
+         true},
+        {R"({"ops":"setPassword","result":"succ","old":"","new":""})", {{"passwordSet", 0}}, true},
+        {R"({"ops":"setPassword","result":"fail","reason":"mismatch"})", {{"passwordSet", 1}}, true},
+        {R"({"ops":"setSampleByteNum","result":"fail","sampleByteNum":"4"})", {{"sampleByteNum", 0}}, true},
+        {R"({"ops":"getDebugInfo","result":"succ","model":" MRD-A16 ","temp":"45000"})",
+         {{"model", "MRD-A16"}, {"temperature", "45000"}},
+         true},
+        // Tagged replies reach the windows unchanged, and still update the detail.
+        {R"({"ops":"getLock","uiTag":"dspUiTag","val":"0x3"})", {{"dspLockLevel", 1}}, true},
+        {R"({"ops":"setDelayUs","uiTag":"superMatrixUiTag"})", {}, true},
+        {R"({"ops":"getVolumeDb","cookie":"0"})", {}, true},
+    };
+    for (const auto& s : steps) {
+        const size_t before = messages.size();
+        reply(s.reply);
+        EXPECT_EQ(messages.size(), before + (s.emitted ? 1 : 0)) << s.reply;
+        const QJsonObject d = detail().toJson();
+        for (auto it = s.detail.begin(); it != s.detail.end(); ++it)
+            EXPECT_EQ(d.value(it.key()), it.value()) << s.reply << " " << it.key().toStdString();
+    }
+    QJsonObject tagged = lastMessage();
+    tagged.remove("devId"); // filled in when missing
+    EXPECT_EQ(tagged, QJsonDocument::fromJson(steps[11].reply).object()) << "tagged: forwarded unchanged";
 }
 
 TEST_F(ReplyDispatcherTest, RouteRefusalsBecomeTipsNotMessages)
@@ -256,9 +259,7 @@ TEST(ReplyDecoders, LockMasks)
     const auto lock = ReplyDecoders::deviceLock("2");
     EXPECT_EQ(lock.routeLock, 0);
     EXPECT_EQ(lock.detailLock, 1);
-    EXPECT_EQ(ReplyDecoders::dspLockLevel("0x0"), 0);
-    EXPECT_EQ(ReplyDecoders::dspLockLevel("3"), 1);
-    EXPECT_EQ(ReplyDecoders::dspLockLevel("0x1"), 2);
-    EXPECT_EQ(ReplyDecoders::dspLockLevel("0x10003"), 3);
-    EXPECT_EQ(ReplyDecoders::dspLockLevel("0x2"), 0);
+    const std::pair<const char*, int> dsp[] = {{"0x0", 0}, {"3", 1}, {"0x1", 2}, {"0x10003", 3}, {"0x2", 0}};
+    for (const auto& c : dsp)
+        EXPECT_EQ(ReplyDecoders::dspLockLevel(c.first), c.second) << c.first;
 }
