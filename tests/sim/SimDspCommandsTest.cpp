@@ -48,6 +48,33 @@ struct DspBench : Bench
     }
 };
 
+/// The address of one block: node, chain (port) and place in the chain, with more members.
+QJsonObject at(int node, int port, int proc, std::initializer_list<QPair<QString, QJsonValue>> members = {})
+{
+    QJsonObject o{
+        {"nodeId", QString::number(node)}, {"portIndex", QString::number(port)}, {"procIndex", QString::number(proc)}};
+    for (const auto& m : members)
+        o.insert(m.first, m.second);
+    return o;
+}
+
+QJsonObject blockReq(const char* ops, int node, int port, int proc,
+                     std::initializer_list<QPair<QString, QJsonValue>> members = {})
+{
+    QJsonObject o = at(node, port, proc, members);
+    o.insert("ops", ops);
+    return o;
+}
+
+/// Channel entries {index, val} of a channel settings request.
+QJsonArray entries(std::initializer_list<std::pair<const char*, const char*>> list)
+{
+    QJsonArray a;
+    for (const auto& e : list)
+        a.append(QJsonObject{{"index", e.first}, {"val", e.second}});
+    return a;
+}
+
 void expectTagged(const QJsonObject& r, const QString& devId)
 {
     EXPECT_EQ(r.value("uiTag").toString(), "dspUiTag");
@@ -71,12 +98,10 @@ TEST(SimDspCommands, VersionOnTheDspPortDescribesTheProcessor)
         EXPECT_FALSE(r.value(key).toString().isEmpty()) << key;
 
     // The processor firmware is part of the description, so older firmware can be simulated too.
-    QString error;
-    std::optional<SimDeviceConfig> older =
-        SimDeviceConfig::fromJson({{"ip", "10.0.0.9"}, {"model", "MRD-M8"}, {"dspVersion", "3.1.0"}}, 0, &error);
-    ASSERT_TRUE(older) << error.toStdString();
-    EXPECT_EQ(SimDeviceConfig::fromJson(older->toJson(), 0, &error)->dspVersion, "3.1.0");
-    Bench o({*older});
+    SimDeviceConfig older = bare("10.0.0.9");
+    older.model = "MRD-M8";
+    older.dspVersion = "3.1.0";
+    Bench o({older});
     EXPECT_EQ(o.one(0, {{"ops", "getVersion"}}, SimServiceDsp).value("version").toString(), "3.1.0");
 
     // The device version on 9994 is untouched, and a model without a processor stays silent on 8999.
@@ -134,18 +159,15 @@ TEST(SimDspCommands, MetersCpuAndCustomStringAreTagged)
     EXPECT_EQ(n.value("result").toString(), "succ");
 }
 
-TEST(SimDspCommands, SetBorderProcChangesTheStoredBlockOnly)
+TEST(SimDspCommands, BlockChangesTouchTheStoredBlockOnly)
 {
     DspBench b;
     const QJsonObject before = b.block(0, 0, 2); // a compressor
     ASSERT_EQ(before.value("type").toString(), "2");
     const QJsonObject neighbour = b.block(0, 0, 3);
-    QJsonObject r = b.dsp({{"ops", "setBorderProc"},
-                           {"nodeId", "0"},
-                           {"portIndex", "0"},
-                           {"procIndex", "2"},
-                           {"blockFlag", "bf_in_ch_0_2"},
-                           {"obj", QJsonObject{{"trigDb", "-12"}, {"ratio", "4"}}}});
+    QJsonObject r =
+        b.dsp(blockReq("setBorderProc", 0, 0, 2,
+                       {{"blockFlag", "bf_in_ch_0_2"}, {"obj", QJsonObject{{"trigDb", "-12"}, {"ratio", "4"}}}}));
     EXPECT_EQ(r.value("result").toString(), "succ");
     EXPECT_EQ(r.value("blockFlag").toString(), "bf_in_ch_0_2");
     const QJsonObject after = b.block(0, 0, 2).value("obj").toObject();
@@ -155,141 +177,84 @@ TEST(SimDspCommands, SetBorderProcChangesTheStoredBlockOnly)
     EXPECT_EQ(b.block(0, 0, 3), neighbour);
 
     // An output block: the output node follows the inputs, two automixers, the AEC and the matrix.
-    r = b.dsp({{"ops", "setBorderProcBypass"},
-               {"nodeId", "5"},
-               {"portIndex", "0"},
-               {"procIndex", "1"},
-               {"blockFlag", "bf_out_ch_0_1"},
-               {"val", "1"}});
-    EXPECT_EQ(r.value("result").toString(), "succ");
+    r = b.dsp(blockReq("setBorderProcBypass", 5, 0, 1, {{"blockFlag", "bf_out_ch_0_1"}, {"val", "1"}}));
     EXPECT_EQ(r.value("val").toString(), "1");
     EXPECT_EQ(b.block(5, 0, 1).value("bypass").toString(), "1");
 
-    const QJsonObject saved = b.stored();
-    const QJsonObject bad[] = {
-        // The mixer and matrix nodes (1 to 4) hold no chains.
-        {{"ops", "setBorderProc"}, {"nodeId", "1"}, {"portIndex", "0"}, {"procIndex", "0"}, {"obj", QJsonObject()}},
-        {{"ops", "setBorderProc"}, {"nodeId", "4"}, {"portIndex", "0"}, {"procIndex", "0"}, {"obj", QJsonObject()}},
-        {{"ops", "setBorderProc"}, {"nodeId", "0"}, {"portIndex", "64"}, {"procIndex", "0"}, {"obj", QJsonObject()}},
-        {{"ops", "setBorderProc"}, {"nodeId", "0"}, {"portIndex", "0"}, {"procIndex", "9"}, {"obj", QJsonObject()}},
-        {{"ops", "setBorderProc"}, {"portIndex", "0"}, {"procIndex", "0"}, {"obj", QJsonObject()}},
-        {{"ops", "setBorderProc"}, {"nodeId", "0"}, {"portIndex", "0"}, {"procIndex", "0"}, {"obj", "x"}},
-        {{"ops", "setBorderProcBypass"}, {"nodeId", "0"}, {"portIndex", "0"}, {"procIndex", "0"}, {"val", "2"}},
-        {{"ops", "setBorderProcBypass"}, {"nodeId", "6"}, {"portIndex", "0"}, {"procIndex", "0"}, {"val", "1"}},
-    };
-    for (const QJsonObject& req : bad)
-        EXPECT_EQ(b.dsp(req).value("result").toString(), "fail") << compact(req).toStdString();
-    EXPECT_EQ(b.stored(), saved);
-}
-
-TEST(SimDspCommands, EqBandsChangeOneAtATime)
-{
-    DspBench b;
-    const QJsonObject eq = b.block(0, 0, 1).value("obj").toObject();
-    const QJsonObject r = b.dsp({{"ops", "setBorderEq"},
-                                 {"nodeId", "0"},
-                                 {"portIndex", "0"},
-                                 {"procIndex", "1"},
-                                 {"eqIndex", "2"},
-                                 {"obj", QJsonObject{{"dbGain", "4.5"}}}});
-    EXPECT_EQ(r.value("result").toString(), "succ");
+    // One equaliser band at a time.
     const QJsonArray bands = b.block(0, 0, 1).value("obj").toObject().value("eqArr").toArray();
-    EXPECT_EQ(bands[2].toObject().value("dbGain").toString(), "4.5");
-    EXPECT_EQ(bands[2].toObject().value("freq0"), eq.value("eqArr").toArray()[2].toObject().value("freq0"));
-    EXPECT_EQ(bands[1], eq.value("eqArr").toArray()[1]);
-    EXPECT_EQ(b.dsp({{"ops", "setBorderEqBypass"},
-                     {"nodeId", "0"},
-                     {"portIndex", "0"},
-                     {"procIndex", "1"},
-                     {"eqIndex", "4"},
-                     {"val", "1"}})
-                  .value("result")
-                  .toString(),
-              "succ");
+    r = b.dsp(blockReq("setBorderEq", 0, 0, 1, {{"eqIndex", "2"}, {"obj", QJsonObject{{"dbGain", "4.5"}}}}));
+    EXPECT_EQ(r.value("result").toString(), "succ");
+    const QJsonArray changed = b.block(0, 0, 1).value("obj").toObject().value("eqArr").toArray();
+    EXPECT_EQ(changed[2].toObject().value("dbGain").toString(), "4.5");
+    EXPECT_EQ(changed[2].toObject().value("freq0"), bands[2].toObject().value("freq0"));
+    EXPECT_EQ(changed[1], bands[1]);
+    EXPECT_EQ(
+        b.dsp(blockReq("setBorderEqBypass", 0, 0, 1, {{"eqIndex", "4"}, {"val", "1"}})).value("result").toString(),
+        "succ");
     EXPECT_EQ(b.block(0, 0, 1).value("obj").toObject().value("bypassArr").toArray()[4].toString(), "1");
-    // Past the last band, or a block that is no equaliser.
-    EXPECT_EQ(b.dsp({{"ops", "setBorderEq"},
-                     {"nodeId", "0"},
-                     {"portIndex", "0"},
-                     {"procIndex", "1"},
-                     {"eqIndex", "5"},
-                     {"obj", QJsonObject()}})
-                  .value("reason")
-                  .toString(),
-              "out of range");
-    EXPECT_EQ(b.dsp({{"ops", "setBorderEq"},
-                     {"nodeId", "0"},
-                     {"portIndex", "0"},
-                     {"procIndex", "2"},
-                     {"eqIndex", "0"},
-                     {"obj", QJsonObject()}})
-                  .value("result")
-                  .toString(),
-              "fail");
+
+    const QJsonObject saved = b.stored();
+    const struct
+    {
+        const char* why;
+        QJsonObject request;
+    } bad[] = {
+        {"mixer node holds no chains", blockReq("setBorderProc", 1, 0, 0, {{"obj", QJsonObject()}})},
+        {"matrix node holds no chains", blockReq("setBorderProc", 4, 0, 0, {{"obj", QJsonObject()}})},
+        {"no such chain", blockReq("setBorderProc", 0, 64, 0, {{"obj", QJsonObject()}})},
+        {"no such block", blockReq("setBorderProc", 0, 0, 9, {{"obj", QJsonObject()}})},
+        {"no node", req("setBorderProc", {{"portIndex", "0"}, {"procIndex", "0"}, {"obj", QJsonObject()}})},
+        {"obj not an object", blockReq("setBorderProc", 0, 0, 0, {{"obj", "x"}})},
+        {"bypass not 0 or 1", blockReq("setBorderProcBypass", 0, 0, 0, {{"val", "2"}})},
+        {"no such node", blockReq("setBorderProcBypass", 6, 0, 0, {{"val", "1"}})},
+        {"past the last band", blockReq("setBorderEq", 0, 0, 1, {{"eqIndex", "5"}, {"obj", QJsonObject()}})},
+        {"no equaliser", blockReq("setBorderEq", 0, 0, 2, {{"eqIndex", "0"}, {"obj", QJsonObject()}})},
+    };
+    for (const auto& c : bad)
+        EXPECT_EQ(b.dsp(c.request).value("result").toString(), "fail") << c.why;
+    EXPECT_EQ(b.dsp(bad[8].request).value("reason").toString(), "out of range");
+    EXPECT_EQ(b.stored(), saved);
 }
 
 TEST(SimDspCommands, BorderProcStatusGivesAMovingLinearGain)
 {
     DspBench b;
-    const QJsonObject status{{"ops", "getBorderProcStatus"},
-                             {"nodeId", "0"},
-                             {"portIndex", "0"},
-                             {"procIndex", "2"},
-                             {"blockFlag", "bf_in_ch_0_2"}};
     QSet<double> gains;
     for (int step = 0; step < 8; ++step, b.now += 500) {
-        const QJsonObject r = b.dsp(status);
+        const QJsonObject r = b.dsp(blockReq("getBorderProcStatus", 0, 0, 2, {{"blockFlag", "bf_in_ch_0_2"}}));
         EXPECT_EQ(r.value("blockFlag").toString(), "bf_in_ch_0_2");
         const double g = r.value("obj").toObject().value("gain").toString().toDouble();
         EXPECT_TRUE(g >= 0.5 && g <= 1.0) << g;
         gains.insert(g);
     }
     EXPECT_GT(gains.size(), 3);
-    QJsonObject bad = status;
-    bad.insert("procIndex", "99");
-    EXPECT_EQ(b.dsp(bad).value("result").toString(), "fail");
+    EXPECT_EQ(b.dsp(blockReq("getBorderProcStatus", 0, 0, 99)).value("result").toString(), "fail");
 }
 
 TEST(SimDspCommands, ChannelSettingsApplyWhollyOrNotAtAll)
 {
     DspBench b;
-    EXPECT_EQ(b.dsp({{"ops", "setMute"},
-                     {"inArr", QJsonArray{QJsonObject{{"index", "3"}, {"val", "1"}},
-                                          QJsonObject{{"index", "5"}, {"val", "1"}}}}})
-                  .value("result")
-                  .toString(),
-              "succ");
+    EXPECT_EQ(b.dsp(req("setMute", {{"inArr", entries({{"3", "1"}, {"5", "1"}})}})).value("result").toString(), "succ");
     EXPECT_EQ(b.channel(true, 3).value("mute").toString(), "1");
     EXPECT_EQ(b.channel(true, 5).value("mute").toString(), "1");
     EXPECT_EQ(b.channel(false, 3).value("mute").toString(), "0");
-
-    const QJsonObject r =
-        b.dsp({{"ops", "setGain"}, {"outArr", QJsonArray{QJsonObject{{"index", "63"}, {"val", "-7.5"}}}}});
-    EXPECT_EQ(r.value("result").toString(), "succ");
+    const QJsonObject r = b.dsp(req("setGain", {{"outArr", entries({{"63", "-7.5"}})}}));
     EXPECT_TRUE(r.value("outArr").isArray());
     EXPECT_EQ(b.channel(false, 63).value("gainDb").toString(), "-7.5");
-    b.dsp({{"ops", "setInverse"}, {"outArr", QJsonArray{QJsonObject{{"index", "0"}, {"val", "1"}}}}});
+    b.dsp(req("setInverse", {{"outArr", entries({{"0", "1"}})}}));
     EXPECT_EQ(b.channel(false, 0).value("inverse").toString(), "1");
-    b.dsp({{"ops", "setGroupId"}, {"inArr", QJsonArray{QJsonObject{{"index", "10"}, {"val", "15"}}}}});
+    b.dsp(req("setGroupId", {{"inArr", entries({{"10", "15"}})}}));
     EXPECT_EQ(b.channel(true, 10).value("groupId").toString(), "15");
 
     // One bad entry refuses the whole request: the good entry before it is not applied.
     const QJsonObject saved = b.stored();
-    const QJsonArray badEntries[] = {
-        QJsonArray{QJsonObject{{"index", "1"}, {"val", "1"}}, QJsonObject{{"index", "64"}, {"val", "1"}}},
-        QJsonArray{QJsonObject{{"index", "1"}, {"val", "1"}}, QJsonObject{{"index", "2"}, {"val", "yes"}}},
-        QJsonArray{QJsonObject{{"index", "-1"}, {"val", "0"}}}};
-    for (const QJsonArray& entries : badEntries)
-        EXPECT_EQ(b.dsp({{"ops", "setMute"}, {"inArr", entries}}).value("result").toString(), "fail");
-    EXPECT_EQ(b.dsp({{"ops", "setGain"}, {"inArr", QJsonArray{QJsonObject{{"index", "1"}, {"val", "nan"}}}}})
-                  .value("result")
-                  .toString(),
-              "fail");
-    EXPECT_EQ(b.dsp({{"ops", "setGroupId"}, {"inArr", QJsonArray{QJsonObject{{"index", "1"}, {"val", "16"}}}}})
-                  .value("result")
-                  .toString(),
-              "fail");
-    EXPECT_EQ(b.dsp({{"ops", "setMute"}}).value("result").toString(), "fail");
+    for (const QJsonObject& bad :
+         {req("setMute", {{"inArr", entries({{"1", "1"}, {"64", "1"}})}}),
+          req("setMute", {{"inArr", entries({{"1", "1"}, {"2", "yes"}})}}),
+          req("setMute", {{"inArr", entries({{"-1", "0"}})}}), req("setGain", {{"inArr", entries({{"1", "nan"}})}}),
+          req("setGroupId", {{"inArr", entries({{"1", "16"}})}}), req("setMute")})
+        EXPECT_EQ(b.dsp(bad).value("result").toString(), "fail") << compact(bad).toStdString();
     EXPECT_EQ(b.stored(), saved);
 }
 
@@ -300,44 +265,28 @@ TEST(SimDspCommands, DspLockRefusesEveryChangeButNotReads)
     SimDspConfig::current(dev);
     const QJsonObject saved = b.stored();
     dev.setDspLockMask(0x1f);
-    const QJsonArray one{QJsonObject{{"index", "0"}, {"val", "1"}}};
+    const QJsonArray one = entries({{"0", "1"}});
     const QJsonObject changes[] = {
-        {{"ops", "setBorderProc"},
-         {"nodeId", "0"},
-         {"portIndex", "0"},
-         {"procIndex", "0"},
-         {"obj", QJsonObject{{"freq0", "90"}}}},
-        {{"ops", "setBorderProcBypass"}, {"nodeId", "0"}, {"portIndex", "0"}, {"procIndex", "0"}, {"val", "1"}},
-        {{"ops", "setBorderEq"},
-         {"nodeId", "0"},
-         {"portIndex", "0"},
-         {"procIndex", "1"},
-         {"eqIndex", "0"},
-         {"obj", QJsonObject{{"dbGain", "1"}}}},
-        {{"ops", "setMute"}, {"inArr", one}},
-        {{"ops", "setInverse"}, {"inArr", one}},
-        {{"ops", "setGain"}, {"inArr", one}},
-        {{"ops", "setGroupId"}, {"inArr", one}},
+        req("setMute", {{"inArr", one}}),
+        blockReq("setBorderProc", 0, 0, 0, {{"obj", QJsonObject{{"freq0", "90"}}}}),
+        blockReq("setBorderProcBypass", 0, 0, 0, {{"val", "1"}}),
+        blockReq("setBorderEq", 0, 0, 1, {{"eqIndex", "0"}, {"obj", QJsonObject{{"dbGain", "1"}}}}),
+        req("setInverse", {{"inArr", one}}),
+        req("setGain", {{"inArr", one}}),
+        req("setGroupId", {{"inArr", one}}),
     };
-    for (const QJsonObject& req : changes) {
-        const QJsonObject r = b.dsp(req);
-        EXPECT_EQ(r.value("result").toString(), "fail") << compact(req).toStdString();
-        EXPECT_EQ(r.value("reason").toString(), "LOCK_UCAST_MCAST");
-    }
-    QJsonObject store =
-        b.tcp({{"ops", "setConfig"}, {"uiTag", "dspUiTag"}, {"config", SimDspConfig::generate(dev.config())}});
-    EXPECT_EQ(store.value("reason").toString(), "LOCK_UCAST_MCAST");
-    store = b.tcp(
-        {{"ops", "setBorderProcGroupIdBatch"},
-         {"arr", QJsonArray{QJsonObject{{"nodeId", "0"}, {"portIndex", "0"}, {"procIndex", "0"}, {"val", "1"}}}}});
-    EXPECT_EQ(store.value("reason").toString(), "LOCK_UCAST_MCAST");
+    for (const QJsonObject& r : changes)
+        EXPECT_EQ(b.dsp(r).value("reason").toString(), "LOCK_UCAST_MCAST") << compact(r).toStdString();
+    for (const QJsonObject& r : {req("setConfig", {{"config", SimDspConfig::generate(dev.config())}}),
+                                 req("setBorderProcGroupIdBatch", {{"arr", QJsonArray{at(0, 0, 0, {{"val", "1"}})}}})})
+        EXPECT_EQ(b.tcp(r).value("reason").toString(), "LOCK_UCAST_MCAST") << compact(r).toStdString();
     EXPECT_EQ(b.stored(), saved);
     EXPECT_EQ(dev.state().dsp.savedCount, 0);
     // Reads go on, and the lock itself can be lifted on the same port.
-    EXPECT_EQ(b.dsp({{"ops", "getCpuUsage"}}).value("result").toString(), "succ");
-    EXPECT_EQ(b.tcp({{"ops", "getConfig"}}).value("result").toString(), "succ");
-    EXPECT_EQ(b.dsp({{"ops", "setLock"}, {"password", ""}, {"val", "0x0"}}).value("result").toString(), "succ");
-    EXPECT_EQ(b.dsp(changes[3]).value("result").toString(), "succ");
+    EXPECT_EQ(b.dsp(req("getCpuUsage")).value("result").toString(), "succ");
+    EXPECT_EQ(b.tcp(req("getConfig")).value("result").toString(), "succ");
+    EXPECT_EQ(b.dsp(req("setLock", {{"password", ""}, {"val", "0x0"}})).value("result").toString(), "succ");
+    EXPECT_EQ(b.dsp(changes[0]).value("result").toString(), "succ");
 }
 
 TEST(SimDspCommands, TcpConfigRoundTripAndGroupLinks)
@@ -351,7 +300,7 @@ TEST(SimDspCommands, TcpConfigRoundTripAndGroupLinks)
     QJsonObject config = r.value("config").toObject();
     EXPECT_EQ(config, b.stored());
 
-    // A saved chain comes back exactly as sent: drop every block of input 0.
+    // A saved chain comes back exactly as sent: input 0 without any block.
     QJsonArray nodes = config.value("nodeArr").toArray();
     QJsonObject inputs = nodes[0].toObject();
     QJsonObject obj = inputs.value("obj").toObject();
@@ -374,19 +323,14 @@ TEST(SimDspCommands, TcpConfigRoundTripAndGroupLinks)
               "channel count mismatch");
     EXPECT_EQ(b.stored(), config);
 
-    r = b.tcp(
-        {{"ops", "setBorderProcGroupIdBatch"},
-         {"uiTag", "dspUiTag"},
-         {"arr", QJsonArray{QJsonObject{{"nodeId", "0"}, {"portIndex", "1"}, {"procIndex", "0"}, {"val", "3"}},
-                            QJsonObject{{"nodeId", "0"}, {"portIndex", "7"}, {"procIndex", "0"}, {"val", "3"}}}}});
+    r = b.tcp(req("setBorderProcGroupIdBatch",
+                  {{"arr", QJsonArray{at(0, 1, 0, {{"val", "3"}}), at(0, 7, 0, {{"val", "3"}})}}}));
     EXPECT_EQ(r.value("result").toString(), "succ");
     EXPECT_EQ(b.block(0, 1, 0).value("groupId").toString(), "3");
     EXPECT_EQ(b.block(0, 7, 0).value("groupId").toString(), "3");
     const QJsonObject linked = b.stored();
-    r = b.tcp(
-        {{"ops", "setBorderProcGroupIdBatch"},
-         {"arr", QJsonArray{QJsonObject{{"nodeId", "0"}, {"portIndex", "2"}, {"procIndex", "0"}, {"val", "4"}},
-                            QJsonObject{{"nodeId", "0"}, {"portIndex", "0"}, {"procIndex", "0"}, {"val", "4"}}}}});
+    r = b.tcp(req("setBorderProcGroupIdBatch",
+                  {{"arr", QJsonArray{at(0, 2, 0, {{"val", "4"}}), at(0, 0, 0, {{"val", "4"}})}}}));
     EXPECT_EQ(r.value("result").toString(), "fail");
     EXPECT_EQ(r.value("reason").toString(), "out of range");
     EXPECT_EQ(b.stored(), linked) << "the valid first entry is not applied either";
