@@ -54,12 +54,18 @@ struct Read
 struct StreamCase
 {
     const char* name;
-    QList<Read> reads;
     int cap;    ///< largest payload; 0 for the default
     int errors; ///< length errors reported over all reads
     bool broken;
     int bufferedAtEnd;
+    QList<Read> reads;
 };
+
+// A call, not a braced list, so that the cases stay short.
+StreamCase streamCase(const char* name, int cap, int errors, bool broken, int bufferedAtEnd, QList<Read> reads)
+{
+    return {name, cap, errors, broken, bufferedAtEnd, std::move(reads)};
+}
 
 class DspTcpFramerStreamTest : public ::testing::TestWithParam<StreamCase>
 {
@@ -96,55 +102,27 @@ const QByteArray kAll = stream(kMessages);
 INSTANTIATE_TEST_SUITE_P(
     Decisions, DspTcpFramerStreamTest,
     ::testing::Values(
-        StreamCase{"wholeMessage", {{kOne, {kMessages[0]}}}, 0, 0, false, 0},
-        StreamCase{"severalInOneRead", {{kAll, kMessages}}, 0, 0, false, 0},
-        StreamCase{"headerOfThreeThenOneByte",
-                   {{kOne.left(3), {}}, {kOne.mid(3, 1), {}}, {kOne.mid(4), {kMessages[0]}}},
-                   0,
-                   0,
-                   false,
-                   0},
-        StreamCase{"headerStartsAtTheEndOfTheLastMessagesRead",
-                   {{kTwo.left(6), {kMessages[2]}}, {kTwo.mid(6, 2), {}}, {kTwo.mid(8), {kMessages[1]}}},
-                   0,
-                   0,
-                   false,
-                   0},
-        StreamCase{"payloadSplitIsDeliveredOnItsLastByte",
-                   {{kOne.left(10), {}}, {kOne.mid(10, 5), {}}, {kOne.mid(15), {kMessages[0]}}},
-                   0,
-                   0,
-                   false,
-                   0},
-        StreamCase{"readEndingInsideTheNextMessageKeepsItsTail",
-                   {{kAll.left(kOne.size() + 6), {kMessages[0]}}, {kAll.mid(kOne.size() + 6), kMessages.mid(1)}},
-                   0,
-                   0,
-                   false,
-                   0},
-        StreamCase{"zeroCountIsAnEmptyFrame",
+        streamCase("wholeMessage", 0, 0, false, 0, {{kOne, {kMessages[0]}}}),
+        streamCase("severalInOneRead", 0, 0, false, 0, {{kAll, kMessages}}),
+        streamCase("headerOfThreeThenOneByte", 0, 0, false, 0,
+                   {{kOne.left(3), {}}, {kOne.mid(3, 1), {}}, {kOne.mid(4), {kMessages[0]}}}),
+        streamCase("headerStartsAtTheEndOfTheLastMessagesRead", 0, 0, false, 0,
+                   {{kTwo.left(6), {kMessages[2]}}, {kTwo.mid(6, 2), {}}, {kTwo.mid(8), {kMessages[1]}}}),
+        streamCase("payloadSplitIsDeliveredOnItsLastByte", 0, 0, false, 0,
+                   {{kOne.left(10), {}}, {kOne.mid(10, 5), {}}, {kOne.mid(15), {kMessages[0]}}}),
+        streamCase("readEndingInsideTheNextMessageKeepsItsTail", 0, 0, false, 0,
+                   {{kAll.left(kOne.size() + 6), {kMessages[0]}}, {kAll.mid(kOne.size() + 6), kMessages.mid(1)}}),
+        streamCase("zeroCountIsAnEmptyFrame", 0, 3, false, 0,
                    {{header(0) + kOne + header(0) + header(0) + DspTcpFramer::frame(kMessages[2]),
-                     {kMessages[0], kMessages[2]}}},
-                   0,
-                   3,
-                   false,
-                   0},
-        StreamCase{"zeroCountAloneThenAMessage", {{header(0), {}}, {kOne, {kMessages[0]}}}, 0, 1, false, 0},
-        StreamCase{"countAboveTheCapBreaksAfterTheMessagesBeforeIt",
+                     {kMessages[0], kMessages[2]}}}),
+        streamCase("zeroCountAloneThenAMessage", 0, 1, false, 0, {{header(0), {}}, {kOne, {kMessages[0]}}}),
+        streamCase("countAboveTheCapBreaksAfterTheMessagesBeforeIt", 16, 1, true, 0,
                    {{DspTcpFramer::frame("ok") + header(17) + QByteArray(17, 'b') + DspTcpFramer::frame("x"),
                      {QByteArray("ok")}},
-                    {DspTcpFramer::frame("y"), {}}},
-                   16,
-                   1,
-                   true,
-                   0},
-        StreamCase{"hugeClaimIsNeverHeld", {{header(0xFFFFFFFFu) + QByteArray(1000, 'z'), {}}}, 0, 1, true, 0},
-        StreamCase{"exactlyTheDefaultCapIsHeldAsFarAsItArrived",
-                   {{header(16 * 1024 * 1024) + QByteArray(1000, 'z'), {}}},
-                   0,
-                   0,
-                   false,
-                   1000}),
+                    {DspTcpFramer::frame("y"), {}}}),
+        streamCase("hugeClaimIsNeverHeld", 0, 1, true, 0, {{header(0xFFFFFFFFu) + QByteArray(1000, 'z'), {}}}),
+        streamCase("exactlyTheDefaultCapIsHeldAsFarAsItArrived", 0, 0, false, 1000,
+                   {{header(16 * 1024 * 1024) + QByteArray(1000, 'z'), {}}})),
     [](const ::testing::TestParamInfo<StreamCase>& i) { return std::string(i.param.name); });
 
 TEST(DspTcpFramerTest, EverySplitOfTheStreamGivesTheSameMessages)

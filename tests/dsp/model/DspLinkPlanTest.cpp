@@ -11,21 +11,16 @@
 
 namespace {
 
-/// One input channel: its block kinds and their group ids (-1 none).
-struct Chain
-{
-    QList<int> kinds;
-    QList<int> groups;
-};
-
+/// Inputs of a 4 x 4 configuration written "EQ#0,Delay;EQ" (channels split by ";", "#<id>" a group id); the same
+/// form without kinds ("0,1;-1") lists every input's group ids after the plan is applied.
 struct LinkCase
 {
     const char* name;
-    QList<Chain> inputs; ///< of a 4 x 4 configuration; missing channels are empty
+    const char* inputs;
     int chA, chB;
-    QString refusal;
+    const char* refusal;
     bool unlink;
-    QList<QList<int>> groupsAfter; ///< every input's group ids once the plan is applied
+    const char* groupsAfter;
 };
 
 class DspLinkPlanTest : public ::testing::TestWithParam<LinkCase>
@@ -37,61 +32,43 @@ TEST_P(DspLinkPlanTest, PlanRefusesOrLeavesEveryLinkPaired)
     const LinkCase c = GetParam();
     CDeviceDspData data;
     data.parse(DspDefaultConfig::reply(4, 4, 48000), QStringLiteral("3.2.0"));
-    for (int ch = 0; ch < c.inputs.size(); ++ch)
-        for (int i = 0; i < c.inputs[ch].kinds.size(); ++i) {
-            CBaseItem* b = DspBlockFactory::create(c.inputs[ch].kinds[i]);
-            b->setGroupId(c.inputs[ch].groups.value(i, -1));
+    const QStringList inputs = QString::fromUtf8(c.inputs).split(';');
+    for (int ch = 0; ch < inputs.size(); ++ch)
+        for (const QString& token : inputs[ch].split(',', Qt::SkipEmptyParts)) {
+            CBaseItem* b =
+                DspBlockFactory::create(token.startsWith("EQ") ? int(CBaseItem::KindEq) : int(CBaseItem::KindDelay));
+            b->setGroupId(token.contains('#') ? token.section('#', 1).toInt() : -1);
             data.input(ch)->appendBlock(b);
         }
     const DspLinkPlan plan = DspLinkPlan::make(data, true, c.chA, c.chB);
-    EXPECT_EQ(plan.refusal(), c.refusal);
-    if (!c.refusal.isEmpty()) {
+    EXPECT_EQ(plan.refusal(), QString::fromUtf8(c.refusal));
+    if (*c.refusal != 0) {
         EXPECT_TRUE(plan.entries().isEmpty());
         return;
     }
     EXPECT_EQ(plan.isUnlink(), c.unlink);
     plan.apply(data);
-    for (int ch = 0; ch < c.groupsAfter.size(); ++ch) {
-        QList<int> groups;
+    QStringList after;
+    for (int ch = 0; ch < 4; ++ch) {
+        QStringList groups;
         for (const CBaseItem* b : data.input(ch)->blocks())
-            groups << b->groupId();
-        EXPECT_EQ(groups, c.groupsAfter[ch]) << "input " << ch;
+            groups << QString::number(b->groupId());
+        after << groups.join(',');
     }
+    EXPECT_EQ(after.join(';'), QString::fromUtf8(c.groupsAfter));
 }
-
-constexpr int Eq = CBaseItem::KindEq;
-constexpr int Delay = CBaseItem::KindDelay;
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, DspLinkPlanTest,
-    ::testing::Values(
-        LinkCase{"emptyChain", {{{Eq}, {}}}, 0, 1, QStringLiteral("没有功能块无法链接"), false, {}},
-        LinkCase{"differentChains",
-                 {{{Eq, Delay}, {}}, {{Eq}, {}}},
-                 0,
-                 1,
-                 QStringLiteral("通道完全相同才能进行链接"),
-                 false,
-                 {}},
-        LinkCase{"sameChannel", {{{Eq}, {}}}, 0, 0, QStringLiteral("链接失败"), false, {}},
-        LinkCase{"missingChannel", {{{Eq}, {}}}, 0, 7, QStringLiteral("链接失败"), false, {}},
-        LinkCase{"link", {{{Eq, Delay}, {}}, {{Eq, Delay}, {}}}, 0, 1, QString(), false, {{0, 1}, {0, 1}}},
-        LinkCase{"idsInUseElsewhereAreSkipped",
-                 {{{Eq}, {}}, {{Eq}, {}}, {{Eq}, {0}}, {{Eq}, {0}}},
-                 0,
-                 1,
-                 QString(),
-                 false,
-                 {{1}, {1}, {0}, {0}}},
-        LinkCase{"unlink", {{{Eq}, {3}}, {{Eq}, {3}}}, 0, 1, QString(), true, {{-1}, {-1}}},
-        // 1 is linked with 0; linking it with 2 takes 0 out of the link instead of leaving it linked to nobody.
-        LinkCase{"relinkFreesTheFormerPartner",
-                 {{{Eq}, {5}}, {{Eq}, {5}}, {{Eq}, {}}},
-                 1,
-                 2,
-                 QString(),
-                 false,
-                 {{-1}, {0}, {0}}}),
+    ::testing::Values(LinkCase{"emptyChain", "EQ", 0, 1, "没有功能块无法链接", false, ""},
+                      LinkCase{"differentChains", "EQ,Delay;EQ", 0, 1, "通道完全相同才能进行链接", false, ""},
+                      LinkCase{"sameChannel", "EQ", 0, 0, "链接失败", false, ""},
+                      LinkCase{"missingChannel", "EQ", 0, 7, "链接失败", false, ""},
+                      LinkCase{"link", "EQ,Delay;EQ,Delay", 0, 1, "", false, "0,1;0,1;;"},
+                      LinkCase{"idsInUseElsewhereAreSkipped", "EQ;EQ;EQ#0;EQ#0", 0, 1, "", false, "1;1;0;0"},
+                      LinkCase{"unlink", "EQ#3;EQ#3", 0, 1, "", true, "-1;-1;;"},
+                      // 1 is linked with 0; linking it with 2 takes 0 out of the link instead of leaving it alone.
+                      LinkCase{"relinkFreesTheFormerPartner", "EQ#5;EQ#5;EQ", 1, 2, "", false, "-1;0;0;"}),
     [](const ::testing::TestParamInfo<LinkCase>& i) { return std::string(i.param.name); });
 
 TEST(DspLinkPlanPartners, NeighboursOnTheSameSide)
