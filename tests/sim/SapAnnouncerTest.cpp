@@ -9,24 +9,16 @@ TEST(SapAnnouncer, SdpDescribesTheStreamForAes67Receivers)
     const SimDevice& d = net->device(0);
     const SimTxStream& s = d.mcastTx()[0];
     const QString sdp = QString::fromUtf8(SapAnnouncer::sdpText(d, s));
-    const QStringList lines = sdp.split(QStringLiteral("\r\n"));
-    ASSERT_EQ(lines.size(), 14) << sdp.toStdString();
-    EXPECT_TRUE(lines.last().isEmpty()) << "the last line ends in CRLF too";
-    EXPECT_FALSE(sdp.contains(QRegularExpression(QStringLiteral("[^\r]\n"))));
-    EXPECT_EQ(lines[0], QStringLiteral("v=0"));
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^o=- \\d+ \\d+ IN IP4 10\\.0\\.0\\.1$")).match(lines[1]).hasMatch())
-        << lines[1].toStdString();
-    EXPECT_EQ(lines[2], QStringLiteral("s=SIM-01 stream 1"));
-    EXPECT_EQ(lines[3], QStringLiteral("c=IN IP4 239.69.0.1/32"));
-    EXPECT_EQ(lines[4], QStringLiteral("t=0 0"));
-    EXPECT_EQ(lines[5], QStringLiteral("a=clock-domain:PTPv2 0"));
-    EXPECT_EQ(lines[6], QStringLiteral("m=audio 5004 RTP/AVP 96"));
-    EXPECT_EQ(lines[7], QStringLiteral("a=rtpmap:96 L24/48000/2"));
-    EXPECT_EQ(lines[8], QStringLiteral("a=sendonly"));
-    EXPECT_EQ(lines[9], QStringLiteral("a=ptime:1"));
-    EXPECT_EQ(lines[10], QStringLiteral("a=ts-refclk:ptp=IEEE1588-2008:") + d.gmClkId() + QStringLiteral(":0"));
-    EXPECT_EQ(lines[11], QStringLiteral("a=mediaclk:direct=%1").arg(s.sdp.rtpTsOffset));
-    EXPECT_EQ(lines[12], QStringLiteral("a=source-filter: incl IN IP4 239.69.0.1 10.0.0.1"));
+    // The origin line carries session numbers of the device's choosing; every other line is fixed.
+    const QRegularExpression origin(QStringLiteral("(?<=^v=0\r\n)o=- \\d+ \\d+ IN IP4 10\\.0\\.0\\.1\r\n"));
+    EXPECT_TRUE(origin.match(sdp).hasMatch()) << sdp.toStdString();
+    EXPECT_EQ(QString(sdp).remove(origin),
+              QStringLiteral("v=0\r\ns=SIM-01 stream 1\r\nc=IN IP4 239.69.0.1/32\r\nt=0 0\r\na=clock-domain:PTPv2 0\r\n"
+                             "m=audio 5004 RTP/AVP 96\r\na=rtpmap:96 L24/48000/2\r\na=sendonly\r\na=ptime:1\r\n"
+                             "a=ts-refclk:ptp=IEEE1588-2008:%1:0\r\na=mediaclk:direct=%2\r\n"
+                             "a=source-filter: incl IN IP4 239.69.0.1 10.0.0.1\r\n")
+                  .arg(d.gmClkId())
+                  .arg(s.sdp.rtpTsOffset));
     EXPECT_EQ(d.gmClkId().size(), 23);
 }
 
@@ -46,10 +38,13 @@ TEST(SapAnnouncer, FormatFollowsTheDevice)
     EXPECT_TRUE(sdp.contains(QStringLiteral("\r\ns=Bühne\r\n")));
     EXPECT_TRUE(sdp.contains(QStringLiteral("\r\nm=audio 6000 RTP/AVP 96\r\n")));
     EXPECT_TRUE(sdp.contains(QStringLiteral("\r\na=mediaclk:direct=42\r\n")));
-    EXPECT_EQ(SapAnnouncer::ptimeText(48, 48000), QStringLiteral("1"));
-    EXPECT_EQ(SapAnnouncer::ptimeText(6, 48000), QStringLiteral("0.125"));
-    EXPECT_EQ(SapAnnouncer::ptimeText(12, 48000), QStringLiteral("0.25"));
-    EXPECT_EQ(SapAnnouncer::ptimeText(96, 96000), QStringLiteral("1"));
+    const struct
+    {
+        int frames, rate;
+        const char* ptime;
+    } ptimes[] = {{48, 48000, "1"}, {6, 48000, "0.125"}, {12, 48000, "0.25"}, {96, 96000, "1"}};
+    for (const auto& p : ptimes)
+        EXPECT_EQ(SapAnnouncer::ptimeText(p.frames, p.rate), QLatin1String(p.ptime)) << p.frames << "/" << p.rate;
 }
 
 TEST(SapAnnouncer, PacketHasTheSapHeader)

@@ -113,31 +113,37 @@ TEST(SimSettingsCommands, SampleRateAndPacketTimeWaitForTheRebootThatAppliesThem
 
 TEST(SimSettingsCommands, ImmediateSettingsAreCheckedAndReported)
 {
+    // Each setting: its member, a good value, refused values; it shows in the announcement or in getVersion.
+    const struct
+    {
+        const char* ops;
+        const char* member;
+        SimServiceFlag on;
+        const char* good;
+        std::initializer_list<const char*> bad;
+        const char* shownAs;
+        bool inAnnouncement;
+    } cases[] = {
+        {"setSampleByteNum", "sampleByteNum", SimServiceCommand, "4", {"1", "5", "x", ""}, "sampleByteNum", true},
+        {"setDelayUs", "us", SimServiceCommand, "3000", {"-1"}, "delayUs", true},
+        {"setDscp", "dscp", SimServiceCommand, "46", {"64"}, "dscp", true},
+        {"setPtpPriority", "val", SimServiceSettings, "7", {}, "ptpPriority", false},
+        {"setPtpDomain", "val", SimServiceSettings, "5", {"128"}, "ptpDomain", false},
+        {"setPtpDscp", "val", SimServiceSettings, "40", {}, "ptpDscp", false},
+    };
     Bench b({device()});
-    const SimDevice& dev = b.net->device(0);
-    const QJsonObject depth = b.one(0, req("setSampleByteNum", {{"sampleByteNum", "4"}}));
-    EXPECT_EQ(depth.value("result").toString(), "succ");
-    EXPECT_EQ(depth.value("sampleByteNum").toString(), "4");
-    EXPECT_EQ(dev.announcement().value("sampleByteNum").toString(), "4");
-    for (const char* bad : {"1", "5", "x", ""})
-        EXPECT_EQ(b.result(0, req("setSampleByteNum", {{"sampleByteNum", bad}})), "fail") << bad;
-    EXPECT_EQ(dev.config().sampleByteNum, 4);
-
-    EXPECT_EQ(b.result(0, req("setDelayUs", {{"us", "3000"}})), "succ");
-    EXPECT_EQ(b.result(0, req("setDelayUs", {{"us", "-1"}})), "fail");
-    EXPECT_EQ(b.result(0, req("setDscp", {{"dscp", "46"}})), "succ");
-    EXPECT_EQ(b.result(0, req("setDscp", {{"dscp", "64"}})), "fail");
-    EXPECT_EQ(dev.announcement().value("delayUs").toString(), "3000");
-    EXPECT_EQ(dev.announcement().value("dscp").toString(), "46");
-
-    EXPECT_EQ(b.result(0, req("setPtpPriority", {{"val", "7"}}), SimServiceSettings), "succ");
-    EXPECT_EQ(b.result(0, req("setPtpDomain", {{"val", "128"}}), SimServiceSettings), "fail");
-    EXPECT_EQ(b.result(0, req("setPtpDomain", {{"val", "5"}}), SimServiceSettings), "succ");
-    EXPECT_EQ(b.result(0, req("setPtpDscp", {{"val", "40"}}), SimServiceSettings), "succ");
-    const QJsonObject v = b.one(0, req("getVersion"));
-    EXPECT_EQ(v.value("ptpPriority").toString(), "7");
-    EXPECT_EQ(v.value("ptpDomain").toString(), "5");
-    EXPECT_EQ(v.value("ptpDscp").toString(), "40");
+    auto shown = [&b](const auto& c) {
+        const QJsonObject from = c.inAnnouncement ? b.net->device(0).announcement() : b.one(0, req("getVersion"));
+        return from.value(QLatin1String(c.shownAs)).toString();
+    };
+    for (const auto& c : cases) {
+        const QJsonObject r = b.one(0, req(c.ops, {{c.member, c.good}}), c.on);
+        EXPECT_EQ(r.value("result").toString(), "succ") << c.ops;
+        EXPECT_EQ(r.value(QLatin1String(c.member)).toString(), c.good) << c.ops;
+        for (const char* bad : c.bad)
+            EXPECT_EQ(b.result(0, req(c.ops, {{c.member, bad}}), c.on), "fail") << c.ops << " " << bad;
+        EXPECT_EQ(shown(c), c.good) << c.ops;
+    }
     EXPECT_TRUE(b.ask(0, req("setPtpPriority", {{"val", "1"}})).isEmpty()) << "9994 only";
 }
 
