@@ -49,26 +49,21 @@ TEST(DspJsonTextTest, ValuesReadLikeTheConfigurationWants)
         "sp":" 12 ","neg":"-0x5","bad":"12abc","inf":"inf","huge":"1e400","t":true,"one":"1","zero":"0",
         "s":"caf\u00e9 \"q\"","obj":{"x":"1"},"arr":["a","b","c"],"esc\u0041":"k"})"));
     const DspJsonValue r = tree.root();
-    int i = 0;
-    EXPECT_TRUE(r.readInt(QLatin1String("i"), &i));
-    EXPECT_EQ(i, 42);
-    EXPECT_TRUE(r.readInt(QLatin1String("n"), &i));
-    EXPECT_EQ(i, -7);
-    EXPECT_TRUE(r.readInt(QLatin1String("h"), &i));
-    EXPECT_EQ(i, 31);
-    EXPECT_TRUE(r.readInt(QLatin1String("sp"), &i));
-    EXPECT_EQ(i, 12);
-    EXPECT_TRUE(r.readInt(QLatin1String("e"), &i)); // a whole number in exponent form
-    EXPECT_EQ(i, 1000);
-    i = 5;
-    EXPECT_FALSE(r.readInt(QLatin1String("bad"), &i));
-    EXPECT_FALSE(r.readInt(QLatin1String("big"), &i));
-    EXPECT_FALSE(r.readInt(QLatin1String("f"), &i));
-    EXPECT_FALSE(r.readInt(QLatin1String("missing"), &i));
-    EXPECT_EQ(i, 5);
-    EXPECT_TRUE(r.readInt(QLatin1String("neg"), &i)); // C notation takes a signed hexadecimal too
-    EXPECT_EQ(i, -5);
-
+    // Whole numbers in decimal, exponent or C hexadecimal (signed too) form, blanks around allowed; a failed read
+    // leaves the target as it was.
+    const struct
+    {
+        const char* key;
+        bool ok;
+        int value;
+    } ints[] = {{"i", true, 42},   {"n", true, -7},        {"h", true, 31},     {"sp", true, 12},
+                {"e", true, 1000}, {"neg", true, -5},      {"bad", false, 123}, {"big", false, 123},
+                {"f", false, 123}, {"missing", false, 123}};
+    for (const auto& c : ints) {
+        int i = 123;
+        EXPECT_EQ(r.readInt(QLatin1String(c.key), &i), c.ok) << c.key;
+        EXPECT_EQ(i, c.value) << c.key;
+    }
     quint64 u = 0;
     EXPECT_TRUE(r[QLatin1String("big")].toUInt64(&u));
     EXPECT_EQ(u, ~quint64(0));
@@ -83,15 +78,16 @@ TEST(DspJsonTextTest, ValuesReadLikeTheConfigurationWants)
     EXPECT_FALSE(r.readDouble(QLatin1String("huge"), &d));
     EXPECT_DOUBLE_EQ(d, 2.5);
 
-    bool b = false;
-    EXPECT_TRUE(r.readBool(QLatin1String("t"), &b));
-    EXPECT_TRUE(b);
-    EXPECT_TRUE(r.readBool(QLatin1String("zero"), &b));
-    EXPECT_FALSE(b);
-    EXPECT_TRUE(r.readBool(QLatin1String("one"), &b));
-    EXPECT_TRUE(b);
-    EXPECT_FALSE(r.readBool(QLatin1String("missing"), &b));
-
+    const struct
+    {
+        const char* key;
+        bool ok, value;
+    } bools[] = {{"t", true, true}, {"zero", true, false}, {"one", true, true}, {"missing", false, true}};
+    for (const auto& c : bools) {
+        bool b = true;
+        EXPECT_EQ(r.readBool(QLatin1String(c.key), &b), c.ok) << c.key;
+        EXPECT_EQ(b, c.value) << c.key;
+    }
     EXPECT_EQ(r[QLatin1String("s")].toString(), QString::fromUtf8("café \"q\""));
     EXPECT_EQ(r[QLatin1String("escA")].toString(), "k"); // escaped member names are found too
     EXPECT_EQ(r[QLatin1String("arr")].size(), 3);

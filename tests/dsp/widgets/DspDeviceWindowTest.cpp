@@ -47,12 +47,6 @@ TEST_F(DspDeviceWindowTest, OneDialogPerWindowReceivingTheProcessorReplies)
 
     window.recvBackData(versionReply(4, 4));
     EXPECT_EQ(dialog->dspData()->info().chNumIn, 4);
-    // Untagged replies are the device's own and stay away from the processor dialog.
-    QJsonObject untagged = parse(versionReply(6, 6));
-    untagged.remove(QStringLiteral("uiTag"));
-    window.recvBackData(json(untagged));
-    EXPECT_EQ(dialog->dspData()->info().chNumIn, 4);
-
     dialog->close(); // stops the link thread and frees the configuration
     EXPECT_EQ(dialog->dspData(), nullptr);
 }
