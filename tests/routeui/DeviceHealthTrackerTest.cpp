@@ -4,69 +4,77 @@
 
 namespace {
 
+using H = DeviceHealthTracker;
 const QString kDev = QStringLiteral("MRD-0001");
-const QString kName = QStringLiteral("Stage left");
 
-DebugInfoReply answer(const QString& devId, double celsius, qint64 uptime = 10, const QString& name = kName)
+DebugInfoReply answer(const QString& devId, double celsius, const QString& name = QStringLiteral("Stage left"))
 {
     DebugInfoReply r;
     r.valid = true;
     r.devId = devId;
     r.devName = name;
     r.temperature = celsius;
-    r.uptimeSeconds = uptime;
+    r.uptimeSeconds = 10;
     return r;
 }
 
-TEST(DeviceHealthTracker, TemperatureThresholds)
+TEST(DeviceHealthTracker, WarningsAndTheirTextsInBothLanguages)
 {
-    EXPECT_EQ(DeviceHealthTracker::warningForTemperature(85.5), DeviceHealthTracker::TemperatureAbnormal);
-    EXPECT_EQ(DeviceHealthTracker::warningForTemperature(85.0), DeviceHealthTracker::TemperatureHigh);
-    EXPECT_EQ(DeviceHealthTracker::warningForTemperature(81.0), DeviceHealthTracker::TemperatureHigh);
-    EXPECT_EQ(DeviceHealthTracker::warningForTemperature(80.001), DeviceHealthTracker::TemperatureHigh);
-    EXPECT_EQ(DeviceHealthTracker::warningForTemperature(80.0), DeviceHealthTracker::NoWarning);
-    EXPECT_EQ(DeviceHealthTracker::warningForTemperature(-10.0), DeviceHealthTracker::NoWarning);
+    struct Case
+    {
+        double celsius; // below -100: three unanswered polls instead of a reply
+        bool chinese;
+        H::Warning warning;
+        const char* message;
+    };
+    const Case cases[] = {
+        {85.5, true, H::TemperatureAbnormal, "Stage left 温度异常，请检查设备"},
+        {90.0, false, H::TemperatureAbnormal, "Stage left temperature is abnormal, please check the equipment"},
+        {85.0, true, H::TemperatureHigh, "Stage left 温度过高，请注意散热"},
+        {81.0, false, H::TemperatureHigh,
+         "Stage left temperature is too high, please pay attention to heat dissipation"},
+        {80.001, false, H::TemperatureHigh, nullptr},
+        {80.0, false, H::NoWarning, ""},
+        {-10.0, false, H::NoWarning, ""},
+        {-999, true, H::CommunicationLost, "Stage left通信异常，请检查网络连接"},
+        {-999, false, H::CommunicationLost,
+         "Stage left communication is abnormal, please check the network connection"},
+    };
+    for (const Case& c : cases) {
+        H t;
+        t.setChinese(c.chinese);
+        if (c.celsius < -100) {
+            for (int i = 0; i < 3; ++i)
+                t.countPoll(kDev, QStringLiteral("Stage left"));
+        } else {
+            EXPECT_EQ(H::warningForTemperature(c.celsius), c.warning) << c.celsius;
+            EXPECT_TRUE(t.takeReply(answer(kDev, c.celsius), QStringLiteral("Listed")));
+            EXPECT_EQ(t.health(kDev).temperatureText, DebugInfoReply::temperatureText(c.celsius));
+        }
+        EXPECT_EQ(t.health(kDev).warning, c.warning) << c.celsius;
+        if (c.message) {
+            EXPECT_EQ(t.health(kDev).message, QString::fromUtf8(c.message)) << c.celsius;
+        }
+    }
 }
 
-TEST(DeviceHealthTracker, TemperatureMessagesInBothLanguages)
+TEST(DeviceHealthTracker, MessagesFollowTheLanguageAndTheListedName)
 {
-    DeviceHealthTracker t;
+    H t;
     t.setChinese(true);
-    EXPECT_TRUE(t.takeReply(answer(kDev, 85.5), kName));
-    EXPECT_EQ(t.health(kDev).warning, DeviceHealthTracker::TemperatureAbnormal);
-    EXPECT_EQ(t.health(kDev).message, QStringLiteral("Stage left 温度异常，请检查设备"));
-    EXPECT_EQ(t.health(kDev).temperatureText, QStringLiteral("85.5℃"));
-
-    EXPECT_TRUE(t.takeReply(answer(kDev, 81.0), kName));
-    EXPECT_EQ(t.health(kDev).message, QStringLiteral("Stage left 温度过高，请注意散热"));
-
+    t.takeReply(answer(kDev, 81.0), QStringLiteral("Listed"));
     t.setChinese(false);
     EXPECT_EQ(t.health(kDev).message,
               QStringLiteral("Stage left temperature is too high, please pay attention to heat dissipation"));
-    EXPECT_TRUE(t.takeReply(answer(kDev, 90.0), kName));
-    EXPECT_EQ(t.health(kDev).message, QStringLiteral("Stage left temperature is abnormal, please check the equipment"));
-
-    EXPECT_TRUE(t.takeReply(answer(kDev, 80.0), kName));
-    EXPECT_EQ(t.health(kDev).warning, DeviceHealthTracker::NoWarning);
-
-    t.setChinese(true);
-    for (int i = 0; i < 3; ++i)
-        t.countPoll(kDev, kName);
-    EXPECT_EQ(t.health(kDev).message, QStringLiteral("Stage left通信异常，请检查网络连接"));
-}
-
-TEST(DeviceHealthTracker, ReplyWithoutNameUsesListedName)
-{
-    DeviceHealthTracker t;
-    t.setChinese(false);
-    t.takeReply(answer(kDev, 86.0, 1, QString()), QStringLiteral("Listed"));
+    // A reply without a name uses the listed one; an invalid reply is not taken.
+    t.takeReply(answer(kDev, 86.0, QString()), QStringLiteral("Listed"));
     EXPECT_EQ(t.health(kDev).message, QStringLiteral("Listed temperature is abnormal, please check the equipment"));
-    EXPECT_FALSE(t.takeReply(DebugInfoReply(), kName));
+    EXPECT_FALSE(t.takeReply(DebugInfoReply(), QStringLiteral("Listed")));
 }
 
 TEST(DeviceHealthTracker, GlobalWarningPrefersTheWorstThenListOrder)
 {
-    DeviceHealthTracker t;
+    H t;
     const QString a = QStringLiteral("A"), b = QStringLiteral("B"), c = QStringLiteral("C");
     EXPECT_TRUE(t.globalWarningDevId({a, b, c}).isEmpty());
 

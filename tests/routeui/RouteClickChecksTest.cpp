@@ -5,28 +5,40 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QMap>
-#include <functional>
 #include <gtest/gtest.h>
 
 namespace {
 using Facts = RouteClickChecks::Facts;
 using Step = RouteClickChecks::Step;
 
-/// A plain unicast click; `multicast` makes it a stream row whose packet time (48 frames against 1 ms of the
-/// receiver's buffer: 4 x 48 > 48) asks first.
-Facts facts(bool multicast)
+/// A plain click changed by `changes`, words of: "stream" (a stream row whose packet time, 48 frames against 1 ms
+/// of the receiver's buffer, asks first), "fits" (4 ms of buffer), "routed", "active" (the channel has a feed),
+/// "label" (of its unicast source), "busy" (no transmit slot), "far" (another network), "unknown" (sender),
+/// "rxRate"/"txRate" (differ), "own" (stream sent by the receiver), "oldFw", "port" (5006), "vsc".
+Facts facts(const QString& changes)
 {
+    const QStringList c = changes.split(' ', Qt::SkipEmptyParts);
     Facts f;
-    f.senderKnown = f.receiverKnown = true;
-    f.senderSampleRate = f.receiverSampleRate = 48000;
-    f.senderIp = dvm_parseIp(multicast ? "192.168.1.50" : "192.168.1.10");
+    f.senderKnown = !c.contains("unknown");
+    f.receiverKnown = true;
+    f.senderSampleRate = c.contains("txRate") ? 44100 : 48000;
+    f.receiverSampleRate = c.contains("rxRate") ? 96000 : 48000;
+    f.multicast = c.contains("stream");
     f.receiverIp = dvm_parseIp("192.168.1.11");
-    if (multicast) {
-        f.multicast = true;
+    f.senderIp = c.contains("own") ? f.receiverIp : dvm_parseIp(f.multicast ? "192.168.1.50" : "192.168.1.10");
+    if (c.contains("far"))
+        f.receiverIp = dvm_parseIp("10.0.0.1");
+    f.routed = c.contains("routed");
+    f.rxChannelActive = c.contains("active");
+    f.streamSlotFree = !c.contains("busy");
+    if (c.contains("label"))
+        f.existingSourceLabel = QStringLiteral("Alpha:NetOut1");
+    if (f.multicast) {
         f.streamFrames = 48;
-        f.receiverDelayUs = 1000;
-        f.receiverFirmware = QStringLiteral("3.2.0.0");
-        f.streamPort = 5004;
+        f.receiverDelayUs = c.contains("fits") ? 4000 : 1000;
+        f.receiverFirmware = QString::fromLatin1(c.contains("oldFw") ? "3.1.10.0" : "3.2.0.0");
+        f.streamPort = c.contains("port") ? 5006 : 5004;
+        f.receiverIsVirtualCard = c.contains("vsc");
     }
     return f;
 }
@@ -46,92 +58,26 @@ QStringList shape(const RouteClickChecks::Plan& p)
 
 TEST(RouteClickChecksTest, ChecksInOrder)
 {
-    struct Case
-    {
-        const char* name;
-        bool multicast;
-        std::function<void(Facts&)> change;
-        QStringList expected;
-    };
-    const auto fits = [](Facts& f) { f.receiverDelayUs = 4000; }; // 4 x 48 = 192 frames
-    const Case cases[] = {
-        {"plain", false, [](Facts&) {}, {"setUcastRx"}},
-        {"missing sender", false, [](Facts& f) { f.senderKnown = false; }, {"none"}},
-        {"rate stops before the network question",
-         false,
-         [](Facts& f) {
-             f.receiverSampleRate = 96000;
-             f.receiverIp = dvm_parseIp("10.0.0.1");
-         },
-         {"I:采样率不同不能创建路由", "none"}},
-        {"routed ignores rate",
-         false,
-         [](Facts& f) {
-             f.receiverSampleRate = 96000;
-             f.routed = true;
-         },
-         {"clrRxCh"}},
-        {"all questions",
-         false,
-         [](Facts& f) {
-             f.receiverIp = dvm_parseIp("10.0.0.1");
-             f.streamSlotFree = false;
-             f.rxChannelActive = true;
-             f.existingSourceLabel = QStringLiteral("Alpha:NetOut1");
-         },
-         {"A:two device n", "A:The device s", "A:Current rece", "setUcastRx"}},
-        {"routed skips replace",
-         false,
-         [](Facts& f) {
-             f.routed = f.rxChannelActive = true;
-             f.streamSlotFree = false;
-         },
-         {"A:The device s", "clrRxCh"}},
-        {"stream fits", true, fits, {"setMcastRx"}},
-        {"packet time", true, [](Facts&) {}, {"A:Packet time ", "setMcastRx"}},
-        {"stream rate", true, [](Facts& f) { f.senderSampleRate = 44100; }, {"I:采样率不同不能创建路由", "none"}},
-        {"own stream", true, [](Facts& f) { f.senderIp = f.receiverIp; }, {"I:组播由本设备创建，不能创", "none"}},
+    const std::pair<const char*, QStringList> cases[] = {
+        {"", {"setUcastRx"}},
+        {"unknown", {"none"}},
+        {"rxRate far", {"I:采样率不同不能创建路由", "none"}}, // the rate stops before the network question
+        {"rxRate routed", {"clrRxCh"}},
+        {"far busy active label", {"A:two device n", "A:The device s", "A:Current rece", "setUcastRx"}},
+        {"routed active busy", {"A:The device s", "clrRxCh"}}, // a routed cell is cleared, not replaced
+        {"stream fits", {"setMcastRx"}},
+        {"stream", {"A:Packet time ", "setMcastRx"}},
+        {"stream txRate", {"I:采样率不同不能创建路由", "none"}},
+        {"stream own", {"I:组播由本设备创建，不能创", "none"}},
         // Text comparison: "3.1.10.0" sorts below "3.1.4.6".
-        {"old firmware off port",
-         true,
-         [&](Facts& f) {
-             fits(f);
-             f.receiverFirmware = QStringLiteral("3.1.10.0");
-             f.streamPort = 5006;
-         },
-         {"I:Receiving mu", "none"}},
-        {"old firmware on 5004",
-         true,
-         [&](Facts& f) {
-             fits(f);
-             f.receiverFirmware = QStringLiteral("3.1.10.0");
-         },
-         {"setMcastRx"}},
-        {"virtual card after question",
-         true,
-         [](Facts& f) { f.receiverIsVirtualCard = true; },
-         {"A:Packet time ", "I:虚拟声卡不能作为接收设备", "none"}},
-        {"routed stream clears",
-         true,
-         [](Facts& f) {
-             f.routed = true;
-             f.senderSampleRate = 44100;
-             f.senderIp = f.receiverIp;
-         },
-         {"clrRxCh"}},
-        {"replace multicast",
-         true,
-         [&](Facts& f) {
-             fits(f);
-             f.rxChannelActive = true;
-         },
-         {"A:Current rece", "setMcastRx"}},
+        {"stream fits oldFw port", {"I:Receiving mu", "none"}},
+        {"stream fits oldFw", {"setMcastRx"}},
+        {"stream vsc", {"A:Packet time ", "I:虚拟声卡不能作为接收设备", "none"}},
+        {"stream routed txRate own", {"clrRxCh"}},
+        {"stream fits active", {"A:Current rece", "setMcastRx"}},
     };
-    for (const Case& c : cases) {
-        Facts f = facts(c.multicast);
-        c.change(f);
-        EXPECT_EQ(shape(RouteClickChecks::plan(f)), c.expected) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(shape(RouteClickChecks::plan(facts(c.first))), c.second) << c.first;
 }
 
 TEST(RouteClickChecksTest, ReplaceQuestionFollowsLanguageAndSource)
@@ -148,9 +94,7 @@ TEST(RouteClickChecksTest, ReplaceQuestionFollowsLanguageAndSource)
         {true, false, "", "Current receiving channel already has a mcast route, Whether to replace?"},
     };
     for (const Case& c : cases) {
-        Facts f = facts(c.multicast);
-        f.receiverDelayUs = 4000;
-        f.rxChannelActive = true;
+        Facts f = facts(c.multicast ? "stream fits active" : "active");
         f.chinese = c.chinese;
         f.existingSourceLabel = QString::fromUtf8(c.label);
         EXPECT_EQ(RouteClickChecks::plan(f).steps.value(0).text, QString::fromUtf8(c.text));
