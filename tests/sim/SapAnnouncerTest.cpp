@@ -38,13 +38,10 @@ TEST(SapAnnouncer, FormatFollowsTheDevice)
     EXPECT_TRUE(sdp.contains(QStringLiteral("\r\ns=Bühne\r\n")));
     EXPECT_TRUE(sdp.contains(QStringLiteral("\r\nm=audio 6000 RTP/AVP 96\r\n")));
     EXPECT_TRUE(sdp.contains(QStringLiteral("\r\na=mediaclk:direct=42\r\n")));
-    const struct
-    {
-        int frames, rate;
-        const char* ptime;
-    } ptimes[] = {{48, 48000, "1"}, {6, 48000, "0.125"}, {12, 48000, "0.25"}, {96, 96000, "1"}};
-    for (const auto& p : ptimes)
-        EXPECT_EQ(SapAnnouncer::ptimeText(p.frames, p.rate), QLatin1String(p.ptime)) << p.frames << "/" << p.rate;
+    EXPECT_EQ(SapAnnouncer::ptimeText(48, 48000), QStringLiteral("1"));
+    EXPECT_EQ(SapAnnouncer::ptimeText(6, 48000), QStringLiteral("0.125"));
+    EXPECT_EQ(SapAnnouncer::ptimeText(12, 48000), QStringLiteral("0.25"));
+    EXPECT_EQ(SapAnnouncer::ptimeText(96, 96000), QStringLiteral("1"));
 }
 
 TEST(SapAnnouncer, PacketHasTheSapHeader)
