@@ -143,35 +143,33 @@ TEST(DspBlocksTest, KneeIsAlwaysSentAsZero)
 
 TEST(DspBlocksTest, FirPassBandByType)
 {
-    // Low-pass: the upper edge travels as "freq0".
-    unique_ptr<CBaseItem> low = parsed(5, QJsonObject{{"firType", "0"}, {"freq0", "5000"}, {"freq1", "777"}});
-    EXPECT_DOUBLE_EQ(as<CFirItem>(low)->freq0(), CFirItem::LowPassLowerEdge);
-    EXPECT_DOUBLE_EQ(as<CFirItem>(low)->freq1(), 5000);
-    QJsonObject out = low->paramsJson(2);
-    EXPECT_EQ(out.value("freq0").toString(), "5000");
-    EXPECT_EQ(out.value("freq1").toString(), "20001");
-    EXPECT_TRUE(out.value("arr").toArray().isEmpty());
-    unique_ptr<CBaseItem> again = parsed(5, out);
-    EXPECT_EQ(as<CFirItem>(again)->firType(), CFirItem::LowPass);
-    EXPECT_DOUBLE_EQ(as<CFirItem>(again)->freq1(), 5000);
-
-    unique_ptr<CBaseItem> high = parsed(5, QJsonObject{{"firType", "1"}, {"freq0", "120"}, {"freq1", "300"}});
-    EXPECT_DOUBLE_EQ(as<CFirItem>(high)->freq0(), 120);
-    EXPECT_DOUBLE_EQ(as<CFirItem>(high)->freq1(), CFirItem::OpenUpperEdge);
-    out = high->paramsJson(2);
-    EXPECT_EQ(out.value("freq0").toString(), "120");
-    EXPECT_EQ(out.value("freq1").toString(), "20001");
-
-    // Band-pass of no width is widened by 0.1 Hz when written.
-    unique_ptr<CBaseItem> band = parsed(5, QJsonObject{{"firType", "2"}, {"freq0", "1000"}, {"freq1", "1000"}});
-    out = band->paramsJson(2);
-    EXPECT_EQ(out.value("freq0").toString(), "1000");
-    EXPECT_EQ(out.value("freq1").toString(), "1000.1");
-    as<CFirItem>(band)->setFreq1(999); // below the lower edge
-    EXPECT_EQ(band->paramsJson(2).value("freq1").toString(), "999.1");
-    EXPECT_DOUBLE_EQ(as<CFirItem>(band)->freq1(), 999); // the model keeps its value
-    as<CFirItem>(band)->setFreq1(2000);
-    EXPECT_EQ(band->paramsJson(2).value("freq1").toString(), "2000");
+    // Low-pass: the upper edge travels as "freq0"; high-pass: the upper edge is open; a band-pass of no width (or
+    // upside down) is widened by 0.1 Hz when written, while the model keeps its value.
+    const struct
+    {
+        const char *type, *freq0, *freq1;
+        double modelFreq0, modelFreq1;
+        const char *sentFreq0, *sentFreq1;
+    } cases[] = {{"0", "5000", "777", CFirItem::LowPassLowerEdge, 5000, "5000", "20001"},
+                 {"1", "120", "300", 120, CFirItem::OpenUpperEdge, "120", "20001"},
+                 {"2", "1000", "1000", 1000, 1000, "1000", "1000.1"},
+                 {"2", "1000", "999", 1000, 999, "1000", "999.1"},
+                 {"2", "1000", "2000", 1000, 2000, "1000", "2000"}};
+    for (const auto& c : cases) {
+        unique_ptr<CBaseItem> fir = parsed(5, QJsonObject{{"firType", c.type}, {"freq0", c.freq0}, {"freq1", c.freq1}});
+        const std::string at = std::string(c.type) + " " + c.freq0 + "-" + c.freq1;
+        EXPECT_DOUBLE_EQ(as<CFirItem>(fir)->freq0(), c.modelFreq0) << at;
+        EXPECT_DOUBLE_EQ(as<CFirItem>(fir)->freq1(), c.modelFreq1) << at;
+        const QJsonObject out = fir->paramsJson(2);
+        EXPECT_EQ(out.value("freq0").toString(), c.sentFreq0) << at;
+        EXPECT_EQ(out.value("freq1").toString(), c.sentFreq1) << at;
+        EXPECT_TRUE(out.value("arr").toArray().isEmpty()) << at;
+        if (c.type[0] != '2') { // what was sent reads back the same (a widened band keeps its widening)
+            unique_ptr<CBaseItem> again = parsed(5, out);
+            EXPECT_DOUBLE_EQ(as<CFirItem>(again)->freq0(), c.modelFreq0) << at;
+            EXPECT_DOUBLE_EQ(as<CFirItem>(again)->freq1(), c.modelFreq1) << at;
+        }
+    }
 
     // Custom: the taps are the coefficients; the other fields are not read.
     const QJsonObject custom{{"firType", "3"},
@@ -183,7 +181,7 @@ TEST(DspBlocksTest, FirPassBandByType)
     EXPECT_EQ(as<CFirItem>(c)->taps(), 3);
     EXPECT_EQ(as<CFirItem>(c)->winType(), 0);
     EXPECT_EQ(as<CFirItem>(c)->maxTaps(), 256);
-    out = c->paramsJson(2);
+    const QJsonObject out = c->paramsJson(2);
     EXPECT_EQ(out.value("taps").toString(), "3");
     EXPECT_EQ(out.value("arr").toArray(), custom.value("arr").toArray());
     EXPECT_DOUBLE_EQ(c->cpuCost(), 8.0);

@@ -76,7 +76,7 @@ protected:
 
 TEST_F(DspDiagramTest, AddingThroughTheButtonsChangesOnlyTheModel)
 {
-    load();
+    load([](CDeviceDspData& d) { addBlocks(d, false, 1, {CBaseItem::KindDelay, CBaseItem::KindCompress}); });
     button(QStringLiteral("eq_bt"))->click();
     EXPECT_EQ(lastTip(), QStringLiteral("请先选择添加位置"));
     ASSERT_NE(button(QStringLiteral("In:1:0")), nullptr);
@@ -92,6 +92,14 @@ TEST_F(DspDiagramTest, AddingThroughTheButtonsChangesOnlyTheModel)
     EXPECT_EQ(static_cast<CDelayItem*>(dialog->dspData()->input(1)->blocks().last())->maxNum(), 24000);
     button(QStringLiteral("eq_bt"))->click();
     EXPECT_EQ(lastTip(), QStringLiteral("只允许添加一个EQ")) << "the editor's refusal is shown";
+
+    // Output positions count from the end: "Out:1:0" is after the last block, "Out:1:2" before the first.
+    ASSERT_NE(button(QStringLiteral("Out:1:2")), nullptr);
+    button(QStringLiteral("Out:1:0"))->click();
+    button(QStringLiteral("eq_bt"))->click();
+    button(QStringLiteral("limit_bt"))->click(); // the next one goes after the one added
+    EXPECT_EQ(kinds(false, 1),
+              (QList<int>{CBaseItem::KindDelay, CBaseItem::KindCompress, CBaseItem::KindEq, CBaseItem::KindLimit}));
     EXPECT_TRUE(nothingSent()) << "structural edits wait for the save";
 }
 
@@ -165,18 +173,6 @@ TEST_F(DspDiagramTest, EstimateFollowsTheChains)
     EXPECT_EQ(diagram->cpuEstimate(), 40);
     diagram->deleteChannel(false, 0);
     EXPECT_EQ(diagram->cpuEstimate(), 39);
-}
-
-TEST_F(DspDiagramTest, OutputPositionsCountFromTheEnd)
-{
-    load([](CDeviceDspData& d) { addBlocks(d, false, 1, {CBaseItem::KindDelay, CBaseItem::KindCompress}); });
-    ASSERT_NE(button(QStringLiteral("Out:1:0")), nullptr) << "the add button after the last block";
-    ASSERT_NE(button(QStringLiteral("Out:1:2")), nullptr) << "the add button before the first block";
-    button(QStringLiteral("Out:1:0"))->click();
-    button(QStringLiteral("eq_bt"))->click();
-    EXPECT_EQ(kinds(false, 1), (QList<int>{CBaseItem::KindDelay, CBaseItem::KindCompress, CBaseItem::KindEq}));
-    button(QStringLiteral("limit_bt"))->click();
-    EXPECT_EQ(kinds(false, 1).last(), int(CBaseItem::KindLimit)) << "the next one goes after the one added";
 }
 
 TEST_F(DspDiagramTest, SaveSendsTheWholeConfigurationOverTcp)
