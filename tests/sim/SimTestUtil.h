@@ -119,6 +119,28 @@ struct Bench
         return r.isEmpty() ? QJsonObject() : r.first();
     }
 
+    /// Every entry of a dense paged list of device `index`, walking the pages the way the controller does, up to
+    /// the empty last page; a page that skips or repeats an entry fails the test.
+    QJsonArray walk(int index, const QString& ops, SimServices on = SimServiceCommand, int* pages = nullptr)
+    {
+        QJsonArray all;
+        for (int start = 0, n = 0; n < 1000; ++n) {
+            const QJsonObject page = one(index, {{"ops", ops}, {"idStart", QString::number(start)}}, on);
+            EXPECT_EQ(num(page.value("idStart")), start) << ops.toStdString();
+            for (const QJsonValue& v : page.value("arr").toArray())
+                all.append(v);
+            const int next = num(page.value("idNext"));
+            if (pages)
+                ++*pages;
+            if (next == start || next != all.size()) {
+                EXPECT_EQ(next, all.size()) << ops.toStdString() << ": a page skipped or repeated an entry";
+                break;
+            }
+            start = next;
+        }
+        return all;
+    }
+
     /// "result" of the one reply.
     QString result(int index, const QJsonObject& request, SimServices on = SimServiceCommand)
     {
