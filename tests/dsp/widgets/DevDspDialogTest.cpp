@@ -253,15 +253,8 @@ TEST_F(DspDialogTest, SeparateProcessorAddressFallsBackToTheDevice)
 
     dialog.reset();
     resetAll();
-    addDevice(mixer);
     DevDetailStore::instance().setDspAddress(kDevId, 0xC0A8010C);
-    dialog = std::make_unique<DevDspDialog>();
-    dialog->setLinkEnabled(false);
-    dialog->setUdpSender([this](const QByteArray& d, uint32_t ip, quint16 port) {
-        sent.append({QString::fromUtf8(d), ip, port});
-        return 0;
-    });
-    dialog->initOnlineUi(kDevId);
+    open(mixer);
     EXPECT_EQ(dialog->dspHost(), 0xC0A8010Cu);
     sent.clear();
     dialog->sendUdpRequest(QStringLiteral("{}"), 9990);
