@@ -151,26 +151,56 @@ TEST_F(PasswdDialogTest, ProcessorLockGoesToThePortOfItsModel)
     EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"setLock","password":"pw","val":"0x0"})"));
 }
 
-TEST_F(PasswdDialogTest, WrongPasswordKeepsTheDialogOpenWithTheReasonInEnglish)
+TEST_F(PasswdDialogTest, FailedChangeKeepsTheDialogOpenAndIgnoresLateSuccess)
 {
-    AppState::setChinese(false);
-    announce("A1", kIp, "MRD-A16");
-    ManagePasswd d(QStringLiteral("A1"), ManagePasswd::EnterPassword);
-    d.show();
-    QSignalSpy info(&d, &ManagePasswd::signal_information);
-    edit(d, "passwd_le")->setText(QStringLiteral("wrong"));
-    clickOk(d);
-
-    const QStringList toWindows =
-        fromDevice(kIp, QJsonObject{{"ops", "setLock"}, {"result", "fail"}, {"reason", "mismatch"}});
-    ASSERT_EQ(toWindows.size(), 1);
-    d.recvBackData(toWindows[0]);
-    ASSERT_EQ(info.count(), 1);
-    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("Password error"), false));
-    EXPECT_TRUE(d.isVisible());
-    EXPECT_FALSE(d.isWaiting());
-    EXPECT_TRUE(d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->isEnabled());
-    EXPECT_EQ(sentOps("getLock").size(), 0u);
+    const struct
+    {
+        const char* what;
+        const char* model;
+        bool chinese;
+        QJsonObject answer; ///< from the device; empty: it stays silent
+        const char* notice;
+    } cases[] = {
+        {"wrong password, reason in English",
+         "MRD-A16",
+         false,
+         {{"ops", "setLock"}, {"result", "fail"}, {"reason", "mismatch"}},
+         "Password error"},
+        // No reason given: still a failure text, never an empty notice.
+        {"processor refusal fails the whole change",
+         "MRD-P64",
+         true,
+         {{"ops", "setLock"}, {"uiTag", "dspUiTag"}, {"result", "fail"}},
+         "设置失败"},
+        {"silent device", "MRD-A16", true, {}, "设备超时未响应"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        reset();
+        AppState::setChinese(c.chinese);
+        announce("D1", kIp, c.model);
+        ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+        d.setReplyTimeoutMs(30);
+        d.show();
+        QSignalSpy info(&d, &ManagePasswd::signal_information);
+        edit(d, "passwd_le")->setText(QStringLiteral("pw"));
+        clickOk(d);
+        if (c.answer.isEmpty()) {
+            ASSERT_TRUE(info.wait(2000));
+        } else {
+            for (const QString& m : fromDevice(kIp, c.answer))
+                d.recvBackData(m);
+        }
+        ASSERT_EQ(info.count(), 1);
+        EXPECT_EQ(last(info), std::make_pair(QString::fromUtf8(c.notice), false));
+        EXPECT_TRUE(d.isVisible());
+        EXPECT_FALSE(d.isWaiting());
+        EXPECT_TRUE(d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->isEnabled());
+        // A late success of the device lock no longer counts as the change succeeding.
+        d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
+        EXPECT_EQ(info.count(), 1);
+        EXPECT_EQ(sentOps("getLock").size(), 0u);
+    }
 }
 
 TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
@@ -206,23 +236,6 @@ TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
     EXPECT_EQ(sent[1].port, 9995);
 }
 
-TEST_F(PasswdDialogTest, ProcessorRefusalFailsTheWholeChange)
-{
-    announce("D1", kIp, "MRD-P64");
-    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
-    QSignalSpy info(&d, &ManagePasswd::signal_information);
-    edit(d, "passwd_le")->setText(QStringLiteral("pw"));
-    clickOk(d);
-    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"uiTag", "dspUiTag"}, {"result", "fail"}}));
-    ASSERT_EQ(info.count(), 1);
-    // No reason given: still a failure text, never an empty notice.
-    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设置失败"), false));
-    // A late success of the device lock no longer counts as the change succeeding.
-    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
-    EXPECT_EQ(info.count(), 1);
-    EXPECT_EQ(sentOps("getLock").size(), 0u);
-}
-
 TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
 {
     announce("D1", kIp, "MRD-A16");
@@ -255,23 +268,6 @@ TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
     EXPECT_EQ(last(info), std::make_pair(QStringLiteral("修改密码成功"), true));
     EXPECT_FALSE(d.isVisible());
     EXPECT_EQ(DevDetailStore::instance().getDevDetail("D1").passwordSet, 1);
-}
-
-TEST_F(PasswdDialogTest, SilentDeviceTimesOut)
-{
-    announce("D1", kIp, "MRD-A16");
-    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
-    d.setReplyTimeoutMs(30);
-    QSignalSpy info(&d, &ManagePasswd::signal_information);
-    edit(d, "passwd_le")->setText(QStringLiteral("pw"));
-    clickOk(d);
-    ASSERT_TRUE(info.wait(2000));
-    EXPECT_EQ(last(info), std::make_pair(QStringLiteral("设备超时未响应"), false));
-    EXPECT_FALSE(d.isWaiting());
-    // A reply after giving up is not taken for the answer.
-    d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
-    EXPECT_EQ(info.count(), 1);
-    EXPECT_EQ(sentOps("getLock").size(), 0u);
 }
 
 } // namespace
