@@ -1,5 +1,7 @@
 #include "SimTestUtil.h"
 
+#include <tuple>
+
 using namespace simtest;
 
 namespace {

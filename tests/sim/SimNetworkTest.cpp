@@ -163,7 +163,6 @@ TEST(SimNetwork, ReroutingReplacesTheOldRoute)
 {
     auto net = generated(3);
     const QString a = net->device(0).devId();
-    const QString b = net->device(1).devId();
     const QString c = net->device(2).devId();
     // Device 3 takes rx 0 and 1 from device 2; move both to device 1.
     ASSERT_TRUE(net->route(c, 0, a, 3).ok());
@@ -174,7 +173,6 @@ TEST(SimNetwork, ReroutingReplacesTheOldRoute)
     EXPECT_EQ(usedCount(net->device(1).ucastTx()), 0);
     EXPECT_EQ(net->device(2).rtpChannels()[net->device(2).rxChMap()[1]].srcDevId, a);
     expectConsistent(*net);
-    Q_UNUSED(b);
 }
 
 TEST(SimNetwork, UnicastRouteOverAMulticastChannel)
@@ -279,20 +277,19 @@ TEST(SimNetwork, MulticastSubscriptions)
 
 TEST(SimNetwork, BuildReportsBadReferences)
 {
-    QString error;
-    SimDeviceConfig a = bare("10.0.4.1");
-    a.routes = {{0, QStringLiteral("MISSING"), 0}};
-    SimNetwork net({});
-    EXPECT_FALSE(net.build({a}, &error));
-    EXPECT_TRUE(error.contains(QStringLiteral("MISSING")));
-
-    SimDeviceConfig b = bare("10.0.4.2");
-    b.mcastRx = {{ip("239.5.5.5"), {0}}};
-    SimNetwork net2({});
-    EXPECT_FALSE(net2.build({b}, &error));
-
-    SimNetwork net3({});
-    EXPECT_FALSE(net3.build({bare("10.0.4.3"), bare("10.0.4.3")}, &error));
+    SimDeviceConfig missingSource = bare("10.0.4.1");
+    missingSource.routes = {{0, QStringLiteral("MISSING"), 0}};
+    SimDeviceConfig missingGroup = bare("10.0.4.2");
+    missingGroup.mcastRx = {{ip("239.5.5.5"), {0}}};
+    const QVector<SimDeviceConfig> bad[] = {{missingSource}, {missingGroup}, {bare("10.0.4.3"), bare("10.0.4.3")}};
+    for (const QVector<SimDeviceConfig>& configs : bad) {
+        QString error;
+        EXPECT_FALSE(SimNetwork({}).build(configs, &error)) << configs.first().ip;
+        EXPECT_FALSE(error.isEmpty());
+        if (&configs == &bad[0]) {
+            EXPECT_TRUE(error.contains(QStringLiteral("MISSING"))) << "the error names what is missing";
+        }
+    }
 }
 
 TEST(SimNetwork, DumpHasTheControllerShape)
