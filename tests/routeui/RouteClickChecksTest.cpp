@@ -18,6 +18,10 @@ using Step = RouteClickChecks::Step;
 Facts facts(const QString& changes)
 {
     const QStringList c = changes.split(' ', Qt::SkipEmptyParts);
+    const QStringList words{"stream",  "fits",   "routed", "active", "label", "busy", "far",
+                            "unknown", "rxRate", "txRate", "own",    "oldFw", "port", "vsc"};
+    for (const QString& w : c)
+        EXPECT_TRUE(words.contains(w)) << "unknown change " << w.toStdString();
     Facts f;
     f.senderKnown = !c.contains("unknown");
     f.receiverKnown = true;
