@@ -35,6 +35,16 @@ QVector<SimDeviceConfig> network()
     return {bare("10.0.0.1", 8), bare("10.0.0.2", 8), bare("10.0.0.3", 16)};
 }
 
+/// `o` with `key` set to `value`, or removed when `value` is undefined.
+QJsonObject with(QJsonObject o, const char* key, const QJsonValue& value = QJsonValue::Undefined)
+{
+    if (value.isUndefined())
+        o.remove(QLatin1String(key));
+    else
+        o.insert(QLatin1String(key), value);
+    return o;
+}
+
 quint32 group(const char* text)
 {
     return ip(text);
@@ -95,14 +105,7 @@ TEST(SimMcastCommands, CreationRefusesBadBodiesAndFullTables)
 {
     Bench b(network());
     const QJsonObject before = b.net->dump();
-    QJsonObject noSdp = createReq("x", "239.1.1.1");
-    noSdp.remove("sdp");
-    QJsonObject noChannels = createReq("x", "239.1.1.1");
-    noChannels.remove("srcChIdArr");
-    QJsonObject badOffset = createReq("x", "239.1.1.1");
-    badOffset["sdp"] = QJsonObject{{"dstIp", "239.1.1.1"}, {"dstPort", "5004"}, {"rtpTsOffset", "-1"}};
-    QJsonObject noPort = createReq("x", "239.1.1.1");
-    noPort["sdp"] = QJsonObject{{"dstIp", "239.1.1.1"}};
+    const QJsonObject good = createReq("x", "239.1.1.1");
     const QVector<QPair<const char*, QJsonObject>> bad{
         {"empty name", createReq("  ", "239.1.1.1")},
         {"line break would end the SDP name line", createReq("a\r\nc=IN IP4 1.2.3.4", "239.1.1.1")},
@@ -113,10 +116,11 @@ TEST(SimMcastCommands, CreationRefusesBadBodiesAndFullTables)
         {"nine channels", createReq("x", "239.1.1.1", {"0", "1", "2", "3", "4", "5", "6", "7", "0"})},
         {"channel out of range", createReq("x", "239.1.1.1", {"8"})},
         {"channel not a number", createReq("x", "239.1.1.1", {"one"})},
-        {"no sdp", noSdp},
-        {"no srcChIdArr", noChannels},
-        {"offset not unsigned", badOffset},
-        {"no port", noPort},
+        {"no sdp", with(good, "sdp")},
+        {"no srcChIdArr", with(good, "srcChIdArr")},
+        {"offset not unsigned",
+         with(good, "sdp", QJsonObject{{"dstIp", "239.1.1.1"}, {"dstPort", "5004"}, {"rtpTsOffset", "-1"}})},
+        {"no port", with(good, "sdp", QJsonObject{{"dstIp", "239.1.1.1"}})},
     };
     for (const auto& c : bad) {
         const QJsonObject a = b.one(0, c.second);
@@ -253,18 +257,11 @@ TEST(SimMcastCommands, JoiningRefusals)
     EXPECT_EQ(b.result(0, createReq("Other", "239.69.1.3")), "succ") << "creation is not a route change";
 
     const QJsonObject before = b.net->dump();
-    QJsonObject noSdp = joinReq(sdp("239.69.1.2"), 0, 0);
-    noSdp.remove("sdp");
-    QJsonObject sdpText = joinReq(sdp("239.69.1.2"), 0, 0);
-    sdpText["sdp"] = "v=0";
-    QJsonObject missingMember = joinReq(sdp("239.69.1.2"), 0, 0);
-    QJsonObject partial = sdp("239.69.1.2");
-    partial.remove("rtpTsOffset");
-    missingMember["sdp"] = partial;
+    const QJsonObject good = joinReq(sdp("239.69.1.2"), 0, 0);
     const QVector<QPair<const char*, QJsonObject>> bad{
-        {"no sdp", noSdp},
-        {"sdp not an object", sdpText},
-        {"missing member", missingMember},
+        {"no sdp", with(good, "sdp")},
+        {"sdp not an object", with(good, "sdp", "v=0")},
+        {"missing member", with(good, "sdp", with(sdp("239.69.1.2"), "rtpTsOffset"))},
         {"unicast group", joinReq(sdp("10.0.0.9"), 0, 0)},
         {"port 0", joinReq(sdp("239.69.1.2", "0"), 0, 0)},
         {"port too large", joinReq(sdp("239.69.1.2", "65536"), 0, 0)},
