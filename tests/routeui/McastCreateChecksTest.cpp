@@ -9,11 +9,11 @@ namespace {
 
 using C = McastCreateChecks;
 
-/// `spec` is "name|channels|a.b.c.d|port" with "auto" in front of the address for automatic mode, where only
+/// `line` is "name|channels|a.b.c.d|port" with "auto" in front of the address for automatic mode, where only
 /// the first two parts count.
-C::Input input(const char* spec)
+C::Input input(const char* line)
 {
-    const QStringList f = QString::fromUtf8(spec).split('|');
+    const QStringList f = QString::fromUtf8(line).split('|');
     C::Input in;
     in.name = f[0];
     for (int i = 0; i < f[1].toInt(); ++i)
@@ -52,7 +52,7 @@ TEST(McastCreateChecks, ChecksInOrder)
 {
     struct Case
     {
-        const char* spec;
+        const char* line;
         C::Failure failure;
     };
     const Case cases[] = {
@@ -82,7 +82,7 @@ TEST(McastCreateChecks, ChecksInOrder)
     };
     for (const Case& c : cases) {
         Script s{{0u}};
-        EXPECT_EQ(C::evaluate(input(c.spec), device(), {}, std::ref(s)).failure, c.failure) << c.spec;
+        EXPECT_EQ(C::evaluate(input(c.line), device(), {}, std::ref(s)).failure, c.failure) << c.line;
     }
 }
 
