@@ -41,8 +41,10 @@ TEST(SimRouteCommands, TheRouteLockRefusesEveryRouteChange)
 TEST(SimRouteCommands, UnlockedRouteRequestsApplyThroughTheNetwork)
 {
     Bench b(network());
-    const QJsonObject set =
-        b.one(2, req("setUcastRx", {{"srcDevId", "MD0A000002"}, {"srcChId", "3"}, {"dstChId", "5"}}));
+    auto route = [](const char* srcDevId, const char* srcCh, const char* dstCh) {
+        return req("setUcastRx", {{"srcDevId", srcDevId}, {"srcChId", srcCh}, {"dstChId", dstCh}});
+    };
+    const QJsonObject set = b.one(2, route("MD0A000002", "3", "5"));
     EXPECT_EQ(set.value("result").toString(), "succ");
     EXPECT_EQ(set.value("srcDevId").toString(), "MD0A000002");
     const SimDevice& rx = b.net->device(2);
@@ -52,23 +54,21 @@ TEST(SimRouteCommands, UnlockedRouteRequestsApplyThroughTheNetwork)
     EXPECT_EQ(rx.rtpChannels()[rtp].srcChId, 3);
     EXPECT_TRUE(b.net->device(1).ucastTx()[0].used) << "the sender's side follows";
 
-    // The network's refusals come back as the reason.
-    EXPECT_EQ(b.one(2, req("setUcastRx", {{"srcDevId", "MD0A0000FF"}, {"srcChId", "0"}, {"dstChId", "0"}}))
-                  .value("result")
-                  .toString(),
-              "fail");
-    EXPECT_EQ(b.result(2, req("setUcastRx", {{"srcDevId", "MD0A000003"}, {"srcChId", "0"}, {"dstChId", "0"}})), "fail")
-        << "no route to itself";
-    EXPECT_EQ(b.result(2, req("setUcastRx", {{"srcDevId", "MD0A000002"}, {"srcChId", "0"}, {"dstChId", "8"}})), "fail");
-    EXPECT_EQ(b.result(2, req("setUcastRx", {{"srcDevId", "MD0A000002"}, {"srcChId", "x"}, {"dstChId", "1"}})), "fail");
+    // The network's refusals come back with their reason.
+    for (const QJsonObject& bad :
+         {route("MD0A0000FF", "0", "0"), route("MD0A000003", "0", "0") /* itself */, route("MD0A000002", "0", "8"),
+          route("MD0A000002", "x", "1"), req("clrRxCh", {{"dstChId", "99"}})}) {
+        const QJsonObject r = b.one(2, bad);
+        EXPECT_EQ(r.value("result").toString(), "fail") << compact(bad).toStdString();
+        EXPECT_FALSE(r.value("reason").toString().isEmpty()) << compact(bad).toStdString();
+    }
+    EXPECT_EQ(b.one(2, req("setMcastRx", {{"srcChId", "0"}, {"dstChId", "1"}})).value("reason").toString(),
+              "invalid sdp")
+        << "a join needs the stream's description";
 
     EXPECT_EQ(b.result(2, req("clrRxCh", {{"dstChId", "5"}})), "succ");
     EXPECT_LT(rx.rxChMap()[5], 0);
     EXPECT_FALSE(b.net->device(1).ucastTx()[0].used);
-    EXPECT_EQ(b.result(2, req("clrRxCh", {{"dstChId", "99"}})), "fail");
-    EXPECT_EQ(b.one(2, req("setMcastRx", {{"srcChId", "0"}, {"dstChId", "1"}})).value("reason").toString(),
-              "invalid sdp")
-        << "a join needs the stream's description";
 }
 
 TEST(SimRouteCommands, DelayStatisticsGrowUntilCleared)
