@@ -15,11 +15,12 @@ namespace {
 
 [[maybe_unused]] ::testing::Environment* const g_app = ::testing::AddGlobalTestEnvironment(new QtApp);
 
-/// A framed client of the service, reading with its own simple reassembly.
+/// A framed client of the service.
 struct Client
 {
     QTcpSocket socket;
-    QByteArray buffer;
+    SimDspFramer framer; // its own framing is checked byte by byte in the logic tests
+    QList<QByteArray> replies;
 
     bool connectTo(quint32 address)
     {
@@ -33,21 +34,11 @@ struct Client
     /// The next whole reply, or nullopt after `ms`.
     std::optional<QJsonObject> next(int ms = 3000)
     {
-        auto whole = [this] {
-            buffer += socket.readAll();
-            if (buffer.size() < 4)
-                return false;
-            const quint32 n =
-                quint8(buffer[0]) | quint8(buffer[1]) << 8 | quint8(buffer[2]) << 16 | quint32(quint8(buffer[3])) << 24;
-            return quint32(buffer.size()) >= 4 + n;
-        };
-        if (!pumpUntil(whole, ms))
+        if (!pumpUntil([this] { return framer.feed(socket.readAll(), &replies) && !replies.isEmpty(); }, ms))
             return std::nullopt;
-        const int n = quint8(buffer[0]) | quint8(buffer[1]) << 8 | quint8(buffer[2]) << 16;
-        const QByteArray payload = buffer.mid(4, n);
-        buffer.remove(0, 4 + n);
+        const QByteArray payload = replies.takeFirst();
         EXPECT_EQ(QJsonDocument::fromJson(payload).toJson(QJsonDocument::Compact), payload) << "compact JSON";
-        return QJsonDocument::fromJson(payload).object();
+        return parse(payload);
     }
 
     bool closedByPeer(int ms = 3000)
