@@ -194,11 +194,7 @@ INSTANTIATE_TEST_SUITE_P(Models, SimDspConfigShapes,
 
 TEST(SimDspConfig, GainCodesCoverTheRangeAndRefuseBeyond)
 {
-    EXPECT_EQ(SimDspConfig::gainCode(0), 0);
-    EXPECT_EQ(SimDspConfig::gainCode(12), 48);
-    EXPECT_EQ(SimDspConfig::gainCode(0.25), 1);
-    EXPECT_EQ(SimDspConfig::gainCode(-0.25), 49);
-    EXPECT_EQ(SimDspConfig::gainCode(-48), 240);
+    // Every code stands for its own gain (decoded independently of the encoder); beyond the range there is none.
     EXPECT_EQ(SimDspConfig::gainCode(12.25), 0);
     EXPECT_EQ(SimDspConfig::gainCode(-48.25), 0);
     for (int code = 0; code <= 240; ++code)
