@@ -14,12 +14,12 @@ AddressChecks::Input good()
 {
     AddressChecks::Input in;
     in.isFixedIp = 1;
-    in.ip = QStringLiteral("192.168.1.20");
-    in.mask = QStringLiteral("255.255.255.0");
-    in.gateway = QStringLiteral("192.168.1.1");
-    in.dns = QStringLiteral("8.8.8.8");
-    in.ip2 = QStringLiteral("192.168.2.20");
-    in.ip3 = QStringLiteral("192.168.3.20");
+    in.ip = "192.168.1.20";
+    in.mask = "255.255.255.0";
+    in.gateway = "192.168.1.1";
+    in.dns = "8.8.8.8";
+    in.ip2 = "192.168.2.20";
+    in.ip3 = "192.168.3.20";
     return in;
 }
 
@@ -27,9 +27,9 @@ AddressChecks::Current was()
 {
     AddressChecks::Current c;
     c.isFixedIp = 1;
-    c.ip = QStringLiteral("192.168.1.10");
-    c.gateway = QStringLiteral("192.168.1.1");
-    c.dns = QStringLiteral("8.8.8.8");
+    c.ip = "192.168.1.10";
+    c.gateway = "192.168.1.1";
+    c.dns = "8.8.8.8";
     return c;
 }
 
@@ -51,7 +51,7 @@ TEST_P(AddressRefusal, StopsAtTheFirstFailedCheck)
     const RefusalCase& c = GetParam();
     AddressChecks::Input in = good();
     c.edit(in);
-    const AddressChecks::Outcome out = AddressChecks::evaluate(in, was(), QStringLiteral("D1"), c.interfaces);
+    const AddressChecks::Outcome out = AddressChecks::evaluate(in, was(), "D1", c.interfaces);
     EXPECT_EQ(out.stage, AddressChecks::Refused);
     EXPECT_EQ(out.tip, c.tip);
     EXPECT_EQ(out.focus, c.focus);
@@ -59,60 +59,53 @@ TEST_P(AddressRefusal, StopsAtTheFirstFailedCheck)
 }
 
 using In = AddressChecks::Input;
-const QString kIpTip = QStringLiteral("请输入正确的IP，范围0-255");
-const QString kMaskTip = QStringLiteral("请输入正确的子网掩码，范围0-255");
+const QString kIpTip = "请输入正确的IP，范围0-255";
+const QString kMaskTip = "请输入正确的子网掩码，范围0-255";
 
 INSTANTIATE_TEST_SUITE_P(
     Checks, AddressRefusal,
     ::testing::Values(
         // Empty fields, in the order address, mask, DNS, gateway: each empties the later ones too.
-        RefusalCase{"allEmpty", [](In& i) { i.ip = i.mask = i.dns = i.gateway = QString(); }, 1,
-                    QStringLiteral("ip不能为空"), AddressChecks::IpField},
-        RefusalCase{"maskBeforeDns", [](In& i) { i.mask = i.dns = i.gateway = QStringLiteral(" "); }, 1,
-                    QStringLiteral("子网掩码不能为空"), AddressChecks::MaskField},
-        RefusalCase{"dnsBeforeGateway", [](In& i) { i.dns = i.gateway = QString(); }, 1, QStringLiteral("DNS不能为空"),
-                    AddressChecks::DnsField},
-        RefusalCase{"gateway", [](In& i) { i.gateway = QString(); }, 1, QStringLiteral("网关不能为空"),
-                    AddressChecks::GatewayField},
-        // The first octet is judged before the shape of the rest.
-        RefusalCase{"firstOctet0", [](In& i) { i.ip = QStringLiteral("0.1.2.3"); }, 1, QStringLiteral("Valid: 1-223"),
+        RefusalCase{"allEmpty", [](In& i) { i.ip = i.mask = i.dns = i.gateway = QString(); }, 1, "ip不能为空",
                     AddressChecks::IpField},
-        RefusalCase{"firstOctet224", [](In& i) { i.ip = QStringLiteral("224.1.2.300"); }, 1,
-                    QStringLiteral("Valid: 1-223"), AddressChecks::IpField},
-        RefusalCase{"threeParts", [](In& i) { i.ip = QStringLiteral("10.1.2"); }, 1, kIpTip, AddressChecks::IpField},
-        RefusalCase{"partOver255", [](In& i) { i.ip = QStringLiteral("10.1.256.3"); }, 1, kIpTip,
-                    AddressChecks::IpField},
-        RefusalCase{"emptyPart", [](In& i) { i.ip = QStringLiteral("10..2.3"); }, 1, kIpTip, AddressChecks::IpField},
-        RefusalCase{"signedPart", [](In& i) { i.ip = QStringLiteral("10.+1.2.3"); }, 1, kIpTip, AddressChecks::IpField},
-        // The further interfaces are checked only on three-interface models, and before the mask.
-        RefusalCase{"ip2", [](In& i) { i.ip2 = QStringLiteral("10.0.0"), i.mask = QStringLiteral("1.2.3"); }, 3,
-                    QStringLiteral("请输入正确的IP2，范围0-255"), AddressChecks::Ip2Field},
-        RefusalCase{"ip3", [](In& i) { i.ip3 = QString(); }, 3, QStringLiteral("请输入正确的IP3，范围0-255"),
-                    AddressChecks::Ip3Field},
-        RefusalCase{"maskShape", [](In& i) { i.mask = QStringLiteral("255.255.0"), i.dns = QStringLiteral("x"); }, 1,
-                    kMaskTip, AddressChecks::MaskField},
-        RefusalCase{"dnsShape", [](In& i) { i.dns = QStringLiteral("8.8.8.888"); }, 1,
-                    QStringLiteral("请输入正确的DNS，范围0-255"), AddressChecks::DnsField},
-        RefusalCase{"gatewayShape", [](In& i) { i.gateway = QStringLiteral("192.168.1"); }, 1,
-                    QStringLiteral("请输入正确的网关，范围0-255"), AddressChecks::GatewayField},
-        // A mask whose one bits are not leading is no mask: refused after the shape checks, focus on it.
-        RefusalCase{"holeyMask", [](In& i) { i.mask = QStringLiteral("255.0.255.0"); }, 1, kMaskTip,
+        RefusalCase{"maskBeforeDns", [](In& i) { i.mask = i.dns = i.gateway = " "; }, 1, "子网掩码不能为空",
                     AddressChecks::MaskField},
-        RefusalCase{"holeyMaskAfterGateway",
-                    [](In& i) { i.mask = QStringLiteral("255.255.255.1"), i.gateway = QStringLiteral("1.2"); }, 1,
-                    QStringLiteral("请输入正确的网关，范围0-255"), AddressChecks::GatewayField}),
+        RefusalCase{"dnsBeforeGateway", [](In& i) { i.dns = i.gateway = QString(); }, 1, "DNS不能为空",
+                    AddressChecks::DnsField},
+        RefusalCase{"gateway", [](In& i) { i.gateway = QString(); }, 1, "网关不能为空", AddressChecks::GatewayField},
+        // The first octet is judged before the shape of the rest.
+        RefusalCase{"firstOctet0", [](In& i) { i.ip = "0.1.2.3"; }, 1, "Valid: 1-223", AddressChecks::IpField},
+        RefusalCase{"firstOctet224", [](In& i) { i.ip = "224.1.2.300"; }, 1, "Valid: 1-223", AddressChecks::IpField},
+        RefusalCase{"threeParts", [](In& i) { i.ip = "10.1.2"; }, 1, kIpTip, AddressChecks::IpField},
+        RefusalCase{"partOver255", [](In& i) { i.ip = "10.1.256.3"; }, 1, kIpTip, AddressChecks::IpField},
+        RefusalCase{"emptyPart", [](In& i) { i.ip = "10..2.3"; }, 1, kIpTip, AddressChecks::IpField},
+        RefusalCase{"signedPart", [](In& i) { i.ip = "10.+1.2.3"; }, 1, kIpTip, AddressChecks::IpField},
+        // The further interfaces are checked only on three-interface models, and before the mask.
+        RefusalCase{"ip2", [](In& i) { i.ip2 = "10.0.0", i.mask = "1.2.3"; }, 3, "请输入正确的IP2，范围0-255",
+                    AddressChecks::Ip2Field},
+        RefusalCase{"ip3", [](In& i) { i.ip3 = QString(); }, 3, "请输入正确的IP3，范围0-255", AddressChecks::Ip3Field},
+        RefusalCase{"maskShape", [](In& i) { i.mask = "255.255.0", i.dns = "x"; }, 1, kMaskTip,
+                    AddressChecks::MaskField},
+        RefusalCase{"dnsShape", [](In& i) { i.dns = "8.8.8.888"; }, 1, "请输入正确的DNS，范围0-255",
+                    AddressChecks::DnsField},
+        RefusalCase{"gatewayShape", [](In& i) { i.gateway = "192.168.1"; }, 1, "请输入正确的网关，范围0-255",
+                    AddressChecks::GatewayField},
+        // A mask whose one bits are not leading is no mask: refused after the shape checks, focus on it.
+        RefusalCase{"holeyMask", [](In& i) { i.mask = "255.0.255.0"; }, 1, kMaskTip, AddressChecks::MaskField},
+        RefusalCase{"holeyMaskAfterGateway", [](In& i) { i.mask = "255.255.255.1", i.gateway = "1.2"; }, 1,
+                    "请输入正确的网关，范围0-255", AddressChecks::GatewayField}),
     [](const ::testing::TestParamInfo<RefusalCase>& info) { return std::string(info.param.label); });
 
 TEST(AddressChecks, PrefixLengthOfMasks)
 {
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("255.255.255.0")), 24);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("255.255.240.0")), 20);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("255.255.255.255")), 32);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("0.0.0.0")), 0);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("255.255.255.254")), 31);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("0.255.255.255")), -1);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("255.255.255.0.0")), -1);
-    EXPECT_EQ(AddressChecks::prefixLength(QStringLiteral("255.255.a.0")), -1);
+    EXPECT_EQ(AddressChecks::prefixLength("255.255.255.0"), 24);
+    EXPECT_EQ(AddressChecks::prefixLength("255.255.240.0"), 20);
+    EXPECT_EQ(AddressChecks::prefixLength("255.255.255.255"), 32);
+    EXPECT_EQ(AddressChecks::prefixLength("0.0.0.0"), 0);
+    EXPECT_EQ(AddressChecks::prefixLength("255.255.255.254"), 31);
+    EXPECT_EQ(AddressChecks::prefixLength("0.255.255.255"), -1);
+    EXPECT_EQ(AddressChecks::prefixLength("255.255.255.0.0"), -1);
+    EXPECT_EQ(AddressChecks::prefixLength("255.255.a.0"), -1);
     for (int p = 0; p <= 32; ++p)
         EXPECT_EQ(AddressChecks::prefixLength(AddressChecks::maskForPrefix(p)), p) << p;
     EXPECT_TRUE(AddressChecks::maskForPrefix(33).isEmpty());
@@ -121,8 +114,8 @@ TEST(AddressChecks, PrefixLengthOfMasks)
 TEST(AddressChecks, SendsTheAddressWithItsPrefixLength)
 {
     AddressChecks::Input in = good();
-    in.mask = QStringLiteral("255.255.252.0");
-    const AddressChecks::Outcome out = AddressChecks::evaluate(in, was(), QStringLiteral("D1"), 1);
+    in.mask = "255.255.252.0";
+    const AddressChecks::Outcome out = AddressChecks::evaluate(in, was(), "D1", 1);
     ASSERT_EQ(out.stage, AddressChecks::Ready);
     EXPECT_FALSE(out.mismatch);
     EXPECT_EQ(out.prefixLength, 22);
@@ -134,24 +127,24 @@ TEST(AddressChecks, SendsTheAddressWithItsPrefixLength)
 TEST(AddressChecks, UnchangedSettingsSendNothing)
 {
     AddressChecks::Input in = good();
-    in.ip = QStringLiteral(" 192.168.1.10 ");
+    in.ip = " 192.168.1.10 ";
     AddressChecks::Current cur = was();
-    cur.ip = QStringLiteral("192.168.1.10/24"); // a prefix on the confirmed side does not count as a change
-    AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, QStringLiteral("D1"), 1);
+    cur.ip = "192.168.1.10/24"; // a prefix on the confirmed side does not count as a change
+    AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, "D1", 1);
     EXPECT_EQ(out.stage, AddressChecks::Unchanged);
-    EXPECT_EQ(out.tip, QStringLiteral("IP地址未修改"));
+    EXPECT_EQ(out.tip, "IP地址未修改");
     EXPECT_TRUE(out.requests.isEmpty());
 
     // The mode alone is a change.
     in.isFixedIp = 0;
-    out = AddressChecks::evaluate(in, cur, QStringLiteral("D1"), 1);
+    out = AddressChecks::evaluate(in, cur, "D1", 1);
     EXPECT_EQ(out.stage, AddressChecks::Ready);
-    EXPECT_EQ(out.requests.at(0).value(QStringLiteral("isFixedIp")).toString(), QStringLiteral("0"));
+    EXPECT_EQ(out.requests.at(0).value("isFixedIp").toString(), "0");
 
     // The mask is not part of the comparison.
     in.isFixedIp = 1;
-    in.mask = QStringLiteral("255.255.0.0");
-    EXPECT_EQ(AddressChecks::evaluate(in, cur, QStringLiteral("D1"), 1).stage, AddressChecks::Unchanged);
+    in.mask = "255.255.0.0";
+    EXPECT_EQ(AddressChecks::evaluate(in, cur, "D1", 1).stage, AddressChecks::Unchanged);
 }
 
 TEST(AddressChecks, MismatchIsAQuestionAskedBeforeTheUnchangedCheck)
@@ -159,29 +152,29 @@ TEST(AddressChecks, MismatchIsAQuestionAskedBeforeTheUnchangedCheck)
     AddressChecks::Input in = good();
     AddressChecks::Current cur = was();
     // The subnet's broadcast address: still a valid quad, so only a question.
-    in.ip = cur.ip = QStringLiteral("192.168.1.255");
-    AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, QStringLiteral("D1"), 1);
+    in.ip = cur.ip = "192.168.1.255";
+    AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, "D1", 1);
     EXPECT_TRUE(out.mismatch);
     EXPECT_EQ(out.stage, AddressChecks::Unchanged);
 
-    in.ip = QStringLiteral("10.0.0.0");
-    in.mask = QStringLiteral("255.0.0.0");
-    out = AddressChecks::evaluate(in, was(), QStringLiteral("D1"), 1);
+    in.ip = "10.0.0.0";
+    in.mask = "255.0.0.0";
+    out = AddressChecks::evaluate(in, was(), "D1", 1);
     EXPECT_TRUE(out.mismatch);
     EXPECT_EQ(out.stage, AddressChecks::Ready);
 
-    in.mask = QStringLiteral("255.255.255.254"); // point-to-point: both addresses are hosts
-    EXPECT_FALSE(AddressChecks::evaluate(in, was(), QStringLiteral("D1"), 1).mismatch);
-    in.mask = QStringLiteral("0.0.0.0");
-    EXPECT_TRUE(AddressChecks::evaluate(in, was(), QStringLiteral("D1"), 1).mismatch);
+    in.mask = "255.255.255.254"; // point-to-point: both addresses are hosts
+    EXPECT_FALSE(AddressChecks::evaluate(in, was(), "D1", 1).mismatch);
+    in.mask = "0.0.0.0";
+    EXPECT_TRUE(AddressChecks::evaluate(in, was(), "D1", 1).mismatch);
 }
 
 TEST(AddressChecks, ThreeInterfacesDeriveGatewaysAndDevIds)
 {
     AddressChecks::Input in = good();
-    in.gateway = QStringLiteral("10.4.255.1");
-    in.mask = QStringLiteral("255.255.0.0");
-    const AddressChecks::Outcome out = AddressChecks::evaluate(in, was(), QStringLiteral("BR-7"), 3);
+    in.gateway = "10.4.255.1";
+    in.mask = "255.255.0.0";
+    const AddressChecks::Outcome out = AddressChecks::evaluate(in, was(), "BR-7", 3);
     ASSERT_EQ(out.stage, AddressChecks::Ready);
     ASSERT_EQ(out.requests.size(), 3);
     EXPECT_EQ(json(out.requests.at(0)), QStringLiteral(R"({"devId":"BR-7","dns":"8.8.8.8","gateway":"10.4.255.1",)"
@@ -194,23 +187,23 @@ TEST(AddressChecks, ThreeInterfacesDeriveGatewaysAndDevIds)
 
     // Only ip2 edited: still a change on a three-interface device.
     AddressChecks::Current cur = was();
-    cur.ip2 = QStringLiteral("192.168.2.21");
+    cur.ip2 = "192.168.2.21";
     cur.ip3 = in.ip3;
     in = good();
     in.ip = cur.ip;
-    EXPECT_EQ(AddressChecks::evaluate(in, cur, QStringLiteral("BR-7"), 3).stage, AddressChecks::Ready);
+    EXPECT_EQ(AddressChecks::evaluate(in, cur, "BR-7", 3).stage, AddressChecks::Ready);
     cur.ip2 = in.ip2;
-    EXPECT_EQ(AddressChecks::evaluate(in, cur, QStringLiteral("BR-7"), 3).stage, AddressChecks::Unchanged);
+    EXPECT_EQ(AddressChecks::evaluate(in, cur, "BR-7", 3).stage, AddressChecks::Unchanged);
 }
 
 TEST(AddressChecks, AutomaticAddressRequests)
 {
-    QVector<QJsonObject> r = AddressChecks::autoIpRequests(QStringLiteral("D1"), 1);
+    QVector<QJsonObject> r = AddressChecks::autoIpRequests("D1", 1);
     ASSERT_EQ(r.size(), 1);
     EXPECT_EQ(json(r.at(0)), QStringLiteral(R"({"devId":"D1","isFixedIp":"0","ops":"setIp"})"));
-    r = AddressChecks::autoIpRequests(QStringLiteral("D1"), 3);
+    r = AddressChecks::autoIpRequests("D1", 3);
     ASSERT_EQ(r.size(), 3);
-    EXPECT_EQ(r.at(2).value(QStringLiteral("devId")).toString(), QStringLiteral("D1:3"));
+    EXPECT_EQ(r.at(2).value("devId").toString(), "D1:3");
 }
 
 TEST(AddressChecks, ResetAddressStaysInTwoTo253)
@@ -219,10 +212,10 @@ TEST(AddressChecks, ResetAddressStaysInTwoTo253)
     const QVector<uint32_t> draws = {0, 251, 252, 503, 0xFFFFFFFFu, 1};
     int next = 0;
     auto source = [&] { return draws.at(next++ % draws.size()); };
-    EXPECT_EQ(AddressChecks::resetAddress(source), QStringLiteral("169.254.2.253/16"));
-    EXPECT_EQ(AddressChecks::resetAddress(source), QStringLiteral("169.254.2.253/16"));
+    EXPECT_EQ(AddressChecks::resetAddress(source), "169.254.2.253/16");
+    EXPECT_EQ(AddressChecks::resetAddress(source), "169.254.2.253/16");
     // 0xFFFFFFFF % 252 = 3
-    EXPECT_EQ(AddressChecks::resetAddress(source), QStringLiteral("169.254.5.3/16"));
+    EXPECT_EQ(AddressChecks::resetAddress(source), "169.254.5.3/16");
 
     uint32_t state = 12345;
     auto lcg = [&] { return state = state * 1103515245u + 12345u; };
@@ -236,7 +229,7 @@ TEST(AddressChecks, ResetAddressStaysInTwoTo253)
             ASSERT_LE(v, 253) << qPrintable(a);
         }
     }
-    EXPECT_EQ(json(AddressChecks::resetRequest(QStringLiteral("D1"), QStringLiteral("169.254.7.9/16"))),
+    EXPECT_EQ(json(AddressChecks::resetRequest("D1", "169.254.7.9/16")),
               QStringLiteral(R"({"devId":"D1","dns":"114.114.114.114","gateway":"169.254.0.1",)"
                              R"("ip":"169.254.7.9/16","isFixedIp":"1","ops":"setIp"})"));
 }

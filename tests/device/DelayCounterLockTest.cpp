@@ -17,7 +17,7 @@ class DelayCounterLockTest : public DeviceTest
 TEST_F(DelayCounterLockTest, PageFollowsTheStoredDetailLock)
 {
     announce("D1", kIp, "MRD-A16");
-    NewDelayCounter page(QStringLiteral("D1"));
+    NewDelayCounter page("D1");
     fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x2"}});
     page.show();
     EXPECT_TRUE(page.lockOverlays()->translucent()->isVisible());
@@ -30,7 +30,7 @@ TEST_F(DelayCounterLockTest, PageFollowsTheStoredDetailLock)
     // "0x0" clears the overlay at the next periodic re-read.
     fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x0"}});
     EXPECT_TRUE(page.lockOverlays()->transparent()->isVisible());
-    auto* lockTimer = page.findChild<QTimer*>(QStringLiteral("lock_timer"));
+    auto* lockTimer = page.findChild<QTimer*>("lock_timer");
     ASSERT_NE(lockTimer, nullptr);
     EXPECT_TRUE(lockTimer->isActive());
     EXPECT_EQ(lockTimer->interval(), 1000);

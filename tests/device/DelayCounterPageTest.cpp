@@ -33,23 +33,16 @@ QJsonObject rxEntry(int id, const QJsonObject& stream)
         {"id", QString::number(id)}, {"sdp", stream}, {"rtpChIdArr", QJsonArray{"0", "1"}}, {"active", "0"}};
 }
 
+/// Delay statistics with the given total; the first buckets are halves of it, the rest fixed.
 QJsonObject stats(const char* ops, const char* sdpId, const char* result, int total)
 {
-    return QJsonObject{{"ops", ops},
-                       {"sdpId", sdpId},
-                       {"result", result},
-                       {"total", QString::number(total)},
-                       {"in125", QString::number(total / 2)},
-                       {"in250", QString::number(total / 4)},
-                       {"in500", QString::number(total / 8)},
-                       {"in1ms", "4"},
-                       {"in2ms", "3"},
-                       {"in4ms", "2"},
-                       {"out4ms", "1"},
-                       {"avgUs", "210"},
-                       {"maxUs", "4300"},
-                       {"notContinue", "5"},
-                       {"exceedDelay", "6"}};
+    QJsonObject o{{"ops", ops}, {"sdpId", sdpId}, {"result", result}};
+    const char* const keys[] = {"total", "in125",  "in250", "in500", "in1ms",       "in2ms",
+                                "in4ms", "out4ms", "avgUs", "maxUs", "notContinue", "exceedDelay"};
+    const int values[] = {total, total / 2, total / 4, total / 8, 4, 3, 2, 1, 210, 4300, 5, 6};
+    for (int i = 0; i < 12; ++i)
+        o.insert(QLatin1String(keys[i]), QString::number(values[i]));
+    return o;
 }
 
 class DelayCounterPageTest : public DeviceTest
@@ -80,7 +73,7 @@ protected:
     {
         return p.findChild<QLineEdit*>(QLatin1String(name))->text();
     }
-    static QComboBox* combo(NewDelayCounter& p) { return p.findChild<QComboBox*>(QStringLiteral("comboBox")); }
+    static QComboBox* combo(NewDelayCounter& p) { return p.findChild<QComboBox*>("comboBox"); }
     static void click(NewDelayCounter& p, const char* name) { p.findChild<QPushButton*>(QLatin1String(name))->click(); }
 
     /// A reply as the device sends it, through the registry and the dispatcher, to the page.
@@ -94,42 +87,42 @@ protected:
 TEST_F(DelayCounterPageTest, ActiveStreamsAreListedWithTheirLabels)
 {
     buildNetwork();
-    const QVector<ActiveStreamList::Entry> streams = ActiveStreamList::forDevice(QStringLiteral("D1"));
+    const QVector<ActiveStreamList::Entry> streams = ActiveStreamList::forDevice("D1");
     ASSERT_EQ(streams.size(), 3);
-    EXPECT_EQ(streams[0].text, QStringLiteral("ucast:StageLeft 192.168.10.40->192.168.10.21"));
+    EXPECT_EQ(streams[0].text, "ucast:StageLeft 192.168.10.40->192.168.10.21");
     EXPECT_EQ(streams[0].sdpId, 0);
     EXPECT_FALSE(streams[0].multicast);
     // No name known for the sender's stream: the stream id stands in.
-    EXPECT_EQ(streams[1].text, QStringLiteral("ucast:2 192.168.10.99->192.168.10.21"));
+    EXPECT_EQ(streams[1].text, "ucast:2 192.168.10.99->192.168.10.21");
     EXPECT_EQ(streams[1].sdpId, 2);
-    EXPECT_EQ(streams[2].text, QStringLiteral("mcast:1 239.69.1.2"));
+    EXPECT_EQ(streams[2].text, "mcast:1 239.69.1.2");
     EXPECT_TRUE(streams[2].multicast);
     EXPECT_EQ(streams[2].sdpId, 1);
 
-    EXPECT_TRUE(ActiveStreamList::forDevice(QStringLiteral("S1")).isEmpty());
-    EXPECT_TRUE(ActiveStreamList::forDevice(QStringLiteral("nobody")).isEmpty());
+    EXPECT_TRUE(ActiveStreamList::forDevice("S1").isEmpty());
+    EXPECT_TRUE(ActiveStreamList::forDevice("nobody").isEmpty());
 }
 
 TEST_F(DelayCounterPageTest, NoActiveStreamShowsSoAndSendsNothing)
 {
     announce("D1", kRxIp, "MRD-A16", QJsonObject{{"ucastNumRx", "2"}});
     fromDevice(kRxIp, page("getAllUcastRx", 0, 2, QJsonArray{rxEntry(0, sdp(kTxIp, kRxIp))}));
-    NewDelayCounter p(QStringLiteral("D1"));
+    NewDelayCounter p("D1");
     QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
     p.show();
     click(p, "refresh_bt");
     click(p, "clear_bt");
-    QMetaObject::invokeMethod(p.findChild<QTimer*>(QStringLiteral("poll_timer")), "timeout");
+    QMetaObject::invokeMethod(p.findChild<QTimer*>("poll_timer"), "timeout");
     EXPECT_EQ(sends.count(), 0);
     ASSERT_EQ(combo(p)->count(), 1);
-    EXPECT_EQ(combo(p)->itemText(0), QStringLiteral("暂无活跃通道"));
-    EXPECT_FALSE(p.findChild<QPushButton*>(QStringLiteral("clear_bt"))->isEnabled());
+    EXPECT_EQ(combo(p)->itemText(0), "暂无活跃通道");
+    EXPECT_FALSE(p.findChild<QPushButton*>("clear_bt")->isEnabled());
 }
 
 TEST_F(DelayCounterPageTest, OpeningAndChoosingAskForTheStreamOfItsKind)
 {
     buildNetwork();
-    NewDelayCounter p(QStringLiteral("D1"));
+    NewDelayCounter p("D1");
     QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
     EXPECT_EQ(sends.count(), 0); // nothing until the page is shown
     p.show();
@@ -146,7 +139,7 @@ TEST_F(DelayCounterPageTest, OpeningAndChoosingAskForTheStreamOfItsKind)
 
     click(p, "refresh_bt");
     ASSERT_EQ(sends.count(), 3);
-    EXPECT_EQ(message(sends.last().at(0)).value("ops"), QStringLiteral("getDelayStatMcast"));
+    EXPECT_EQ(message(sends.last().at(0)).value("ops"), "getDelayStatMcast");
     click(p, "clear_bt");
     ASSERT_EQ(sends.count(), 4);
     EXPECT_EQ(message(sends.last().at(0)),
@@ -156,7 +149,7 @@ TEST_F(DelayCounterPageTest, OpeningAndChoosingAskForTheStreamOfItsKind)
 TEST_F(DelayCounterPageTest, RepliesOfTheChosenStreamAreShown)
 {
     buildNetwork();
-    NewDelayCounter p(QStringLiteral("D1"));
+    NewDelayCounter p("D1");
     p.show();
     deliver(p, stats("getUcastStats", "0", "succ", 800));
     const char* const shown[][2] = {{"total", "800"}, {"in125", "400"},  {"in250", "200"},     {"in500", "100"},
@@ -174,40 +167,40 @@ TEST_F(DelayCounterPageTest, RepliesOfTheChosenStreamAreShown)
     p.recvRequest(compact(other));
     // A failed read keeps what was shown.
     deliver(p, stats("getUcastStats", "0", "fail", 0));
-    EXPECT_EQ(field(p, "total_le"), QStringLiteral("800"));
+    EXPECT_EQ(field(p, "total_le"), "800");
 }
 
 TEST_F(DelayCounterPageTest, ClearingShowsTheResetValuesOrSaysItFailed)
 {
     buildNetwork();
-    NewDelayCounter p(QStringLiteral("D1"));
+    NewDelayCounter p("D1");
     QSignalSpy tips(&p, &NewDelayCounter::signal_showTips);
     p.show();
     combo(p)->setCurrentIndex(2);
     p.on_comboBox_activated(2);
     deliver(p, stats("getMcastStats", "1", "succ", 1600));
-    ASSERT_EQ(field(p, "total_le"), QStringLiteral("1600"));
+    ASSERT_EQ(field(p, "total_le"), "1600");
 
     click(p, "clear_bt");
     QJsonObject failed{{"ops", "clrMcastStats"}, {"sdpId", "1"}, {"result", "fail"}, {"reason", "busy"}};
     deliver(p, failed);
     ASSERT_EQ(tips.count(), 1);
-    EXPECT_EQ(tips.last().at(0).toString(), QStringLiteral("清除失败"));
-    EXPECT_EQ(field(p, "total_le"), QStringLiteral("1600"));
-    EXPECT_EQ(field(p, "in125_le"), QStringLiteral("800"));
+    EXPECT_EQ(tips.last().at(0).toString(), "清除失败");
+    EXPECT_EQ(field(p, "total_le"), "1600");
+    EXPECT_EQ(field(p, "in125_le"), "800");
 
     deliver(p, stats("clrMcastStats", "1", "succ", 0));
     EXPECT_EQ(tips.count(), 1);
-    EXPECT_EQ(field(p, "total_le"), QStringLiteral("0"));
-    EXPECT_EQ(field(p, "in125_le"), QStringLiteral("0"));
+    EXPECT_EQ(field(p, "total_le"), "0");
+    EXPECT_EQ(field(p, "in125_le"), "0");
 }
 
 TEST_F(DelayCounterPageTest, PollsWhileVisibleAndNeverOffline)
 {
     buildNetwork();
-    NewDelayCounter p(QStringLiteral("D1"));
+    NewDelayCounter p("D1");
     QSignalSpy sends(&p, &NewDelayCounter::sendChangeData);
-    auto* poll = p.findChild<QTimer*>(QStringLiteral("poll_timer"));
+    auto* poll = p.findChild<QTimer*>("poll_timer");
     ASSERT_NE(poll, nullptr);
     EXPECT_FALSE(poll->isActive());
     p.show();
@@ -219,7 +212,7 @@ TEST_F(DelayCounterPageTest, PollsWhileVisibleAndNeverOffline)
     EXPECT_FALSE(poll->isActive());
 
     AppState::setMode(AppState::kOfflineMode);
-    NewDelayCounter offline(QStringLiteral("D1"));
+    NewDelayCounter offline("D1");
     QSignalSpy offlineSends(&offline, &NewDelayCounter::sendChangeData);
     offline.show();
     click(offline, "refresh_bt");
@@ -230,26 +223,26 @@ TEST_F(DelayCounterPageTest, PollsWhileVisibleAndNeverOffline)
 TEST_F(DelayCounterPageTest, ChoiceFollowsStreamsThatStartAndStop)
 {
     buildNetwork();
-    NewDelayCounter p(QStringLiteral("D1"));
+    NewDelayCounter p("D1");
     p.show();
     combo(p)->setCurrentIndex(1); // unicast 2
     p.on_comboBox_activated(1);
     deliver(p, stats("getUcastStats", "2", "succ", 100));
-    ASSERT_EQ(field(p, "total_le"), QStringLiteral("100"));
+    ASSERT_EQ(field(p, "total_le"), "100");
 
     // Unicast 0 stops: the choice stays on unicast 2 and its values stay.
     fromDevice(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{"2"}));
     click(p, "refresh_bt");
     ASSERT_EQ(combo(p)->count(), 2);
-    EXPECT_EQ(combo(p)->currentText(), QStringLiteral("ucast:2 192.168.10.99->192.168.10.21"));
-    EXPECT_EQ(field(p, "total_le"), QStringLiteral("100"));
+    EXPECT_EQ(combo(p)->currentText(), "ucast:2 192.168.10.99->192.168.10.21");
+    EXPECT_EQ(field(p, "total_le"), "100");
 
     // Unicast 2 stops too: its values are no longer shown.
     fromDevice(kRxIp, page("getAllActiveUcastId", 0, 3, QJsonArray{}));
     click(p, "refresh_bt");
     ASSERT_EQ(combo(p)->count(), 1);
-    EXPECT_EQ(combo(p)->currentText(), QStringLiteral("mcast:1 239.69.1.2"));
-    EXPECT_EQ(field(p, "total_le"), QStringLiteral("0"));
+    EXPECT_EQ(combo(p)->currentText(), "mcast:1 239.69.1.2");
+    EXPECT_EQ(field(p, "total_le"), "0");
 }
 
 } // namespace

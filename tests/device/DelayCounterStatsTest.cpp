@@ -8,22 +8,11 @@ namespace {
 
 QJsonObject statsReply()
 {
-    return QJsonObject{{"ops", "getDelayStatUcast"},
-                       {"devId", "D1"},
-                       {"sdpId", "2"},
-                       {"result", "succ"},
-                       {"total", "1000"},
-                       {"in125", "500"},
-                       {"in250", "250"},
-                       {"in500", "125"},
-                       {"in1ms", "60"},
-                       {"in2ms", "40"},
-                       {"in4ms", "20"},
-                       {"out4ms", "5"},
-                       {"avgUs", "180.5"},
-                       {"maxUs", "4100"},
-                       {"notContinue", "3"},
-                       {"exceedDelay", "7"}};
+    return QJsonDocument::fromJson(
+               R"({"ops":"getDelayStatUcast","devId":"D1","sdpId":"2","result":"succ","total":"1000","in125":"500",)"
+               R"("in250":"250","in500":"125","in1ms":"60","in2ms":"40","in4ms":"20","out4ms":"5","avgUs":"180.5",)"
+               R"("maxUs":"4100","notContinue":"3","exceedDelay":"7"})")
+        .object();
 }
 
 TEST(DelayCounterStats, TwelveValuesAreReadByTheirKeys)
@@ -33,8 +22,8 @@ TEST(DelayCounterStats, TwelveValuesAreReadByTheirKeys)
     for (int f = 0; f < DelayStats::FieldCount; ++f)
         EXPECT_DOUBLE_EQ(s.value(DelayStats::Field(f)), expected[f])
             << DelayStats::key(DelayStats::Field(f)).toStdString();
-    EXPECT_EQ(s.text(DelayStats::Total), QStringLiteral("1000"));
-    EXPECT_EQ(s.text(DelayStats::AvgUs), QStringLiteral("180.5"));
+    EXPECT_EQ(s.text(DelayStats::Total), "1000");
+    EXPECT_EQ(s.text(DelayStats::AvgUs), "180.5");
 }
 
 TEST(DelayCounterStats, UnreadableValuesReadAsZero)
@@ -72,31 +61,27 @@ TEST(DelayCounterStats, BarsAreSharesOfTheTotal)
 
 TEST(DelayCounterStats, RequestsNameTheStreamKind)
 {
-    const QJsonObject get =
-        QJsonDocument::fromJson(DelayStats::getRequest(QStringLiteral("D1"), false, 3).toUtf8()).object();
+    const QJsonObject get = QJsonDocument::fromJson(DelayStats::getRequest("D1", false, 3).toUtf8()).object();
     EXPECT_EQ(get, (QJsonObject{{"ops", "getDelayStatUcast"}, {"devId", "D1"}, {"sdpId", "3"}}));
-    const QJsonObject clr =
-        QJsonDocument::fromJson(DelayStats::clearRequest(QStringLiteral("D1"), true, 0).toUtf8()).object();
+    const QJsonObject clr = QJsonDocument::fromJson(DelayStats::clearRequest("D1", true, 0).toUtf8()).object();
     EXPECT_EQ(clr, (QJsonObject{{"ops", "clrDelayStatMcast"}, {"devId", "D1"}, {"sdpId", "0"}}));
 
     bool multicast = false, clear = false;
-    ASSERT_TRUE(DelayStats::isStatsOps(QStringLiteral("clrDelayStatMcast"), &multicast, &clear));
+    ASSERT_TRUE(DelayStats::isStatsOps("clrDelayStatMcast", &multicast, &clear));
     EXPECT_TRUE(multicast);
     EXPECT_TRUE(clear);
-    ASSERT_TRUE(DelayStats::isStatsOps(QStringLiteral("getDelayStatUcast"), &multicast, &clear));
+    ASSERT_TRUE(DelayStats::isStatsOps("getDelayStatUcast", &multicast, &clear));
     EXPECT_FALSE(multicast);
     EXPECT_FALSE(clear);
     // The device's own command names are rewritten before a window sees them.
-    EXPECT_FALSE(DelayStats::isStatsOps(QStringLiteral("getUcastStats"), &multicast, &clear));
+    EXPECT_FALSE(DelayStats::isStatsOps("getUcastStats", &multicast, &clear));
 }
 
 TEST(DelayCounterStats, StreamChoiceTexts)
 {
-    EXPECT_EQ(
-        DelayStats::unicastEntryText(QStringLiteral("Stage"), dvm_parseIp("192.168.1.10"), dvm_parseIp("192.168.1.20")),
-        QStringLiteral("ucast:Stage 192.168.1.10->192.168.1.20"));
-    EXPECT_EQ(DelayStats::multicastEntryText(QStringLiteral("Hall"), dvm_parseIp("239.69.1.2")),
-              QStringLiteral("mcast:Hall 239.69.1.2"));
+    EXPECT_EQ(DelayStats::unicastEntryText("Stage", dvm_parseIp("192.168.1.10"), dvm_parseIp("192.168.1.20")),
+              "ucast:Stage 192.168.1.10->192.168.1.20");
+    EXPECT_EQ(DelayStats::multicastEntryText("Hall", dvm_parseIp("239.69.1.2")), "mcast:Hall 239.69.1.2");
 }
 
 } // namespace

@@ -10,9 +10,9 @@ using namespace devicetest;
 
 namespace {
 
-const QString kA = QStringLiteral("MRD-000A");
-const QString kB = QStringLiteral("MRD-000B");
-const QString kC = QStringLiteral("MRD-000C");
+const QString kA = "MRD-000A";
+const QString kB = "MRD-000B";
+const QString kC = "MRD-000C";
 
 class DevVolumeFormTest : public DeviceTest
 {
@@ -20,8 +20,8 @@ protected:
     void SetUp() override
     {
         DeviceTest::SetUp();
-        devices = {insertDevice(kA, QStringLiteral("MRD-A16"), 4, 2, 8, 8),
-                   insertDevice(kB, QStringLiteral("MRD-A16"), 0, 0, 2, 2, QStringLiteral("3.0.5"), kDevIp + 1)};
+        devices = {insertDevice(kA, "MRD-A16", 4, 2, 8, 8),
+                   insertDevice(kB, "MRD-A16", 0, 0, 2, 2, "3.0.5", kDevIp + 1)};
         form.stopPolling();
     }
 
@@ -33,12 +33,12 @@ TEST_F(DevVolumeFormTest, ListsDevicesWithTheFiveColumns)
 {
     QTableWidget* t = form.table();
     ASSERT_EQ(t->columnCount(), 5);
-    EXPECT_EQ(t->horizontalHeaderItem(0)->text(), QStringLiteral("设备名称"));
-    EXPECT_EQ(t->horizontalHeaderItem(4)->text(), QStringLiteral("网络输出(dBFS)"));
+    EXPECT_EQ(t->horizontalHeaderItem(0)->text(), "设备名称");
+    EXPECT_EQ(t->horizontalHeaderItem(4)->text(), "网络输出(dBFS)");
     form.setDevices(devices);
     EXPECT_EQ(form.devIds(), (QStringList{kA, kB}));
-    EXPECT_EQ(form.cellText(kA, DevVolumeForm::NameColumn), QStringLiteral("Dev MRD-000A"));
-    EXPECT_EQ(form.cellText(kB, DevVolumeForm::PhyInColumn), QStringLiteral("--"));
+    EXPECT_EQ(form.cellText(kA, DevVolumeForm::NameColumn), "Dev MRD-000A");
+    EXPECT_EQ(form.cellText(kB, DevVolumeForm::PhyInColumn), "--");
 }
 
 TEST_F(DevVolumeFormTest, PollingRoundAsksEachSideThatHasChannels)
@@ -74,52 +74,46 @@ TEST_F(DevVolumeFormTest, PollsOnItsTimerUntilStopped)
 TEST_F(DevVolumeFormTest, SuccessfulReplyShowsTheLoudestChannel)
 {
     form.setDevices(devices);
-    form.recvBackData(
-        pageReply(QStringLiteral("getAllPhyLevel"), kA, 1, 0, 2, {QStringLiteral("-40.5"), QStringLiteral("-12.9")}));
-    EXPECT_EQ(form.cellText(kA, DevVolumeForm::PhyOutColumn), QStringLiteral("-12"));
-    form.recvBackData(
-        pageReply(QStringLiteral("getAllNetLevel"), kA, 0, 0, 8, {QStringLiteral("-inf"), QStringLiteral("-inf")}));
-    EXPECT_EQ(form.cellText(kA, DevVolumeForm::NetInColumn), QStringLiteral("-90"));
-    form.recvBackData(
-        pageReply(QStringLiteral("getAllNetLevel"), kA, 1, 0, 8, {QStringLiteral("4"), QStringLiteral("-3")}));
-    EXPECT_EQ(form.cellText(kA, DevVolumeForm::NetOutColumn), QStringLiteral("0"));
+    form.recvBackData(pageReply("getAllPhyLevel", kA, 1, 0, 2, {"-40.5", "-12.9"}));
+    EXPECT_EQ(form.cellText(kA, DevVolumeForm::PhyOutColumn), "-12");
+    form.recvBackData(pageReply("getAllNetLevel", kA, 0, 0, 8, {"-inf", "-inf"}));
+    EXPECT_EQ(form.cellText(kA, DevVolumeForm::NetInColumn), "-90");
+    form.recvBackData(pageReply("getAllNetLevel", kA, 1, 0, 8, {"4", "-3"}));
+    EXPECT_EQ(form.cellText(kA, DevVolumeForm::NetOutColumn), "0");
     // Old firmware reads 3 dB higher.
-    form.recvBackData(
-        pageReply(QStringLiteral("getAllNetLevel"), kB, 1, 0, 2, {QStringLiteral("-20"), QStringLiteral("-30")}));
-    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetOutColumn), QStringLiteral("-17"));
+    form.recvBackData(pageReply("getAllNetLevel", kB, 1, 0, 2, {"-20", "-30"}));
+    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetOutColumn), "-17");
 
     // Failures, other commands and unknown devices change nothing.
-    form.recvBackData(
-        pageReply(QStringLiteral("getAllPhyLevel"), kA, 1, 0, 2, {QStringLiteral("-1")}, QStringLiteral("fail")));
-    form.recvBackData(pageReply(QStringLiteral("getAllPhyGain"), kA, 1, 0, 2, {QStringLiteral("-1")}));
-    form.recvBackData(
-        pageReply(QStringLiteral("getAllPhyLevel"), QStringLiteral("MRD-0FF"), 1, 0, 2, {QStringLiteral("-1")}));
-    form.recvBackData(QStringLiteral("closeDev"));
-    EXPECT_EQ(form.cellText(kA, DevVolumeForm::PhyOutColumn), QStringLiteral("-12"));
-    EXPECT_EQ(form.cellText(kA, DevVolumeForm::PhyInColumn), QStringLiteral("--"));
+    form.recvBackData(pageReply("getAllPhyLevel", kA, 1, 0, 2, {"-1"}, "fail"));
+    form.recvBackData(pageReply("getAllPhyGain", kA, 1, 0, 2, {"-1"}));
+    form.recvBackData(pageReply("getAllPhyLevel", "MRD-0FF", 1, 0, 2, {"-1"}));
+    form.recvBackData("closeDev");
+    EXPECT_EQ(form.cellText(kA, DevVolumeForm::PhyOutColumn), "-12");
+    EXPECT_EQ(form.cellText(kA, DevVolumeForm::PhyInColumn), "--");
 }
 
 TEST_F(DevVolumeFormTest, SameListKeepsRowsChangedListKeepsLevels)
 {
     form.setDevices(devices);
     // kB runs old firmware: 3 dB are added.
-    form.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kB, 0, 0, 2, {QStringLiteral("-36")}));
+    form.recvBackData(pageReply("getAllNetLevel", kB, 0, 0, 2, {"-36"}));
     QTableWidgetItem* nameItem = form.table()->item(form.rowOf(kA), DevVolumeForm::NameColumn);
 
-    devices[0].name = QStringLiteral("Renamed");
+    devices[0].name = "Renamed";
     form.setDevices(devices);
     EXPECT_EQ(form.table()->item(form.rowOf(kA), DevVolumeForm::NameColumn), nameItem);
-    EXPECT_EQ(nameItem->text(), QStringLiteral("Renamed"));
-    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), QStringLiteral("-33"));
+    EXPECT_EQ(nameItem->text(), "Renamed");
+    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), "-33");
 
-    const DevDetail_t c = insertDevice(kC, QStringLiteral("MRD-A16"), 1, 1, 1, 1, QStringLiteral("3.0.6"), kDevIp + 2);
+    const DevDetail_t c = insertDevice(kC, "MRD-A16", 1, 1, 1, 1, "3.0.6", kDevIp + 2);
     form.setDevices({c, devices.at(1)});
     EXPECT_EQ(form.devIds(), (QStringList{kC, kB}));
     EXPECT_EQ(form.rowOf(kA), -1);
-    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), QStringLiteral("-33"));
-    EXPECT_EQ(form.cellText(kC, DevVolumeForm::NetInColumn), QStringLiteral("--"));
-    form.recvBackData(pageReply(QStringLiteral("getAllNetLevel"), kB, 0, 0, 2, {QStringLiteral("-47")}));
-    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), QStringLiteral("-44"));
+    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), "-33");
+    EXPECT_EQ(form.cellText(kC, DevVolumeForm::NetInColumn), "--");
+    form.recvBackData(pageReply("getAllNetLevel", kB, 0, 0, 2, {"-47"}));
+    EXPECT_EQ(form.cellText(kB, DevVolumeForm::NetInColumn), "-44");
 }
 
 TEST_F(DevVolumeFormTest, DoubleClickAsksForTheDeviceWindow)

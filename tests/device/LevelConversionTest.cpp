@@ -49,17 +49,16 @@ TEST(LevelConversion, FirmwareOffsetWhenTheVersionSortsBefore306AsText)
     EXPECT_FALSE(lc::needsLevelOffset(QStringLiteral("  ")));
 
     // Same device values, old and current firmware: 3 dB apart.
-    const QString v = QStringLiteral("-40.2");
-    EXPECT_EQ(lc::levelFromText(v, lc::needsLevelOffset(QStringLiteral("3.0.5"))) -
-                  lc::levelFromText(v, lc::needsLevelOffset(QStringLiteral("3.0.6"))),
+    const QString v = "-40.2";
+    EXPECT_EQ(lc::levelFromText(v, lc::needsLevelOffset("3.0.5")) - lc::levelFromText(v, lc::needsLevelOffset("3.0.6")),
               3);
 }
 
 TEST(LevelConversion, MaxLevelOfAnArray)
 {
-    EXPECT_EQ(lc::maxLevel({QStringLiteral("-inf"), QStringLiteral("-30.5"), QStringLiteral("-12")}, false), -12);
-    EXPECT_EQ(lc::maxLevel({QStringLiteral("-inf"), QStringLiteral("-inf")}, false), -120);
-    EXPECT_EQ(lc::maxLevel({QStringLiteral("-50"), QStringLiteral("-40")}, true), -37);
+    EXPECT_EQ(lc::maxLevel({"-inf", "-30.5", "-12"}, false), -12);
+    EXPECT_EQ(lc::maxLevel({"-inf", "-inf"}, false), -120);
+    EXPECT_EQ(lc::maxLevel({"-50", "-40"}, true), -37);
     EXPECT_EQ(lc::maxLevel({}, false), lc::kSilentLevel);
 }
 

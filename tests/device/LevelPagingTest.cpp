@@ -8,7 +8,7 @@
 namespace {
 
 using Side = LevelPaging::Side;
-const QString kDev = QStringLiteral("MRD-0001");
+const QString kDev = "MRD-0001";
 const char* const kTags[LevelPaging::SideCount] = {"In", "out", "netIn", "netOut"};
 
 QString compact(const QJsonObject& o)

@@ -11,7 +11,7 @@ namespace {
 ShowDataThread::Target target(bool batch = false)
 {
     ShowDataThread::Target t;
-    t.devId = QStringLiteral("MRD-0001");
+    t.devId = "MRD-0001";
     t.batch = batch;
     t.ip = kDevIp;
     t.phyIn = 2;
@@ -63,8 +63,8 @@ TEST_F(LevelPollThreadTest, RunningItKeepsAskingStoppedItFallsSilent)
             EXPECT_EQ(s.ip, kDevIp);
         }
         if (batch) {
-            EXPECT_EQ(sentOps().at(0).msg.value(QStringLiteral("ops")).toString(), "getVolumeDbBatchIn");
-            EXPECT_EQ(sentOps().at(1).msg.value(QStringLiteral("ops")).toString(), "getVolumeDbBatchOut");
+            EXPECT_EQ(sentOps().at(0).msg.value("ops").toString(), "getVolumeDbBatchIn");
+            EXPECT_EQ(sentOps().at(1).msg.value("ops").toString(), "getVolumeDbBatchOut");
         }
         const int after = asked();
         QTest::qWait(700);
@@ -73,12 +73,11 @@ TEST_F(LevelPollThreadTest, RunningItKeepsAskingStoppedItFallsSilent)
         // It can be started again, and picks up a new target while running.
         poller.startThread();
         ShowDataThread::Target t = target(batch);
-        t.devId = QStringLiteral("MRD-0002");
+        t.devId = "MRD-0002";
         t.ip = kDevIp + 1;
         poller.setTarget(t);
-        QTRY_VERIFY_WITH_TIMEOUT(batch ? sentOps().back().ip == kDevIp + 1
-                                       : spy.last().at(0).toString().contains(QStringLiteral("MRD-0002")),
-                                 10000);
+        QTRY_VERIFY_WITH_TIMEOUT(
+            batch ? sentOps().back().ip == kDevIp + 1 : spy.last().at(0).toString().contains("MRD-0002"), 10000);
         poller.stopThread();
     }
 }

@@ -27,7 +27,7 @@ TEST_F(LockDialogTest, OpensWithTheStoredLevelsOfAProcessorDevice)
     fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"val", "0x10003"}});
     fromDevice(kIp, QJsonObject{{"ops", "getLock"}, {"uiTag", "dspUiTag"}, {"val", "0x1"}});
 
-    ManageLock d(QStringLiteral("D1"));
+    ManageLock d("D1");
     d.show();
     EXPECT_TRUE(box(d, "dev_unvisable_cb")->isChecked());
     EXPECT_TRUE(box(d, "devRoute_readOnly_cb")->isChecked());
@@ -51,7 +51,7 @@ TEST_F(LockDialogTest, OpensWithTheStoredLevelsOfAProcessorDevice)
 TEST_F(LockDialogTest, DevicesWithoutProcessorShowNoProcessorControls)
 {
     announce("A1", kIp, "MRD-A16");
-    ManageLock d(QStringLiteral("A1"));
+    ManageLock d("A1");
     d.show();
     int hidden = 0;
     const QList<QWidget*> children = d.findChildren<QWidget*>();
@@ -70,7 +70,7 @@ TEST_F(LockDialogTest, DevicesWithoutProcessorShowNoProcessorControls)
 TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
 {
     announce("D1", kIp, "MRD-M16");
-    ManageLock d(QStringLiteral("D1"));
+    ManageLock d("D1");
     d.show();
     QSignalSpy lockMode(&d, &ManageLock::signal_lockMode);
     QSignalSpy info(&d, &ManageLock::signal_information);
@@ -84,11 +84,11 @@ TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
     ManagePasswd* passwd = d.passwordDialog();
     ASSERT_NE(passwd, nullptr);
     EXPECT_EQ(passwd->mode(), ManagePasswd::EnterPassword);
-    passwd->findChild<QLineEdit*>(QStringLiteral("passwd_le"))->setText(QStringLiteral("pw"));
+    passwd->findChild<QLineEdit*>("passwd_le")->setText("pw");
     click(*passwd, "ok_bt");
     ASSERT_EQ(sentOps("setLock").size(), 2u);
-    EXPECT_EQ(sentOps("setLock")[0].msg.value("val"), QStringLiteral("0x10003"));
-    EXPECT_EQ(sentOps("setLock")[1].msg.value("val"), QStringLiteral("0x1f"));
+    EXPECT_EQ(sentOps("setLock")[0].msg.value("val"), "0x10003");
+    EXPECT_EQ(sentOps("setLock")[1].msg.value("val"), "0x1f");
 
     // Answers reach the password dialog through the lock dialog; both close on success.
     for (const QJsonObject& r : {QJsonObject{{"ops", "setLock"}, {"result", "succ"}},
@@ -97,7 +97,7 @@ TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
             d.recvBackData(m);
     }
     ASSERT_EQ(info.count(), 1);
-    EXPECT_EQ(info.last().at(0).toString(), QStringLiteral("设置成功"));
+    EXPECT_EQ(info.last().at(0).toString(), "设置成功");
     EXPECT_TRUE(info.last().at(1).toBool());
     EXPECT_EQ(d.result(), QDialog::Accepted);
     EXPECT_FALSE(d.isVisible());
@@ -109,7 +109,7 @@ TEST_F(LockDialogTest, OkAsksForThePasswordThatAppliesTheChosenLevels)
 TEST_F(LockDialogTest, PasswordButtonSetsTheFirstPasswordAndChangesLaterOnes)
 {
     announce("D1", kIp, "MRD-A16");
-    ManageLock d(QStringLiteral("D1"));
+    ManageLock d("D1");
     d.show();
     click(d, "passwd_bt");
     ASSERT_NE(d.passwordDialog(), nullptr);

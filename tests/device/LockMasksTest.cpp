@@ -51,9 +51,9 @@ TEST(LockMasks, LevelsOutsideTheirRangeLockNothing)
 
 TEST(LockMasks, MaskTextIsLowerCaseWithoutLeadingZeros)
 {
-    EXPECT_EQ(LockMasks::maskText(0xABCDEFu), QStringLiteral("0xabcdef"));
-    EXPECT_EQ(LockMasks::maskText(0x0000001Fu), QStringLiteral("0x1f"));
-    EXPECT_EQ(LockMasks::maskText(0xFFFFFFFFu), QStringLiteral("0xffffffff"));
+    EXPECT_EQ(LockMasks::maskText(0xABCDEFu), "0xabcdef");
+    EXPECT_EQ(LockMasks::maskText(0x0000001Fu), "0x1f");
+    EXPECT_EQ(LockMasks::maskText(0xFFFFFFFFu), "0xffffffff");
 }
 
 } // namespace

@@ -28,12 +28,12 @@ TEST_P(NameRulesCheck, JudgesTheTrimmedText)
     EXPECT_EQ(NameRules::liveHint(c.text), c.hint);
 }
 
-const QString kEmptyTip = QStringLiteral("设置失败,名字不能为空");
-const QString kSpecialTip = QStringLiteral("设置失败，不能包含特殊字符");
-const QString kLongTip = QStringLiteral("设置失败，长度不能过长");
-const QString kEmptyHint = QStringLiteral("提示:名字不能为空");
-const QString kSpecialHint = QStringLiteral("提示:名字不能有特殊字符");
-const QString kLongHint = QStringLiteral("提示:名字不能太长");
+const QString kEmptyTip = "设置失败,名字不能为空";
+const QString kSpecialTip = "设置失败，不能包含特殊字符";
+const QString kLongTip = "设置失败，长度不能过长";
+const QString kEmptyHint = "提示:名字不能为空";
+const QString kSpecialHint = "提示:名字不能有特殊字符";
+const QString kLongHint = "提示:名字不能太长";
 
 INSTANTIATE_TEST_SUITE_P(
     Names, NameRulesCheck,
@@ -48,13 +48,13 @@ INSTANTIATE_TEST_SUITE_P(
                                {},
                                {}},
                       NameCase{"dashUnderscoreBlank", "Stage Left-1_A", "old", NameRules::Accepted, {}, {}},
-                      NameCase{"chineseLetters", QStringLiteral("舞台 左"), "old", NameRules::Accepted, {}, {}},
+                      NameCase{"chineseLetters", "舞台 左", "old", NameRules::Accepted, {}, {}},
                       NameCase{"dot", "Stage.1", "old", NameRules::SpecialChar, kSpecialTip, kSpecialHint},
                       NameCase{"slash", "a/b", "old", NameRules::SpecialChar, kSpecialTip, kSpecialHint},
                       NameCase{"tab", "a\tb", "old", NameRules::SpecialChar, kSpecialTip, kSpecialHint},
                       // A special character wins over the length: the user fixes the character first.
-                      NameCase{"longAndSpecial", QString(31, QLatin1Char('c')) + QStringLiteral("."), "old",
-                               NameRules::SpecialChar, kSpecialTip, kSpecialHint},
+                      NameCase{"longAndSpecial", QString(31, QLatin1Char('c')) + ".", "old", NameRules::SpecialChar,
+                               kSpecialTip, kSpecialHint},
                       NameCase{"empty", "", "old", NameRules::Empty, kEmptyTip, kEmptyHint},
                       NameCase{"blanksOnly", "   ", "old", NameRules::Empty, kEmptyTip, kEmptyHint},
                       NameCase{"unchanged", " Mixer ", "Mixer", NameRules::Unchanged, {}, {}},

@@ -24,7 +24,7 @@ class PasswdDialogTest : public DeviceTest
 {
 protected:
     QLineEdit* edit(ManagePasswd& d, const char* name) { return d.findChild<QLineEdit*>(QLatin1String(name)); }
-    void clickOk(ManagePasswd& d) { d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->click(); }
+    void clickOk(ManagePasswd& d) { d.findChild<QPushButton*>("ok_bt")->click(); }
 
     /// The last notice as (text, success).
     static std::pair<QString, bool> last(const QSignalSpy& spy)
@@ -55,7 +55,7 @@ TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
         {ManagePasswd::ChangePassword, nullptr, "", "abc", "abc", "密码不能为空"},
     };
     for (const Case& c : cases) {
-        ManagePasswd d(QStringLiteral("D1"), c.mode);
+        ManagePasswd d("D1", c.mode);
         QSignalSpy info(&d, &ManagePasswd::signal_information);
         if (c.passwd)
             edit(d, "passwd_le")->setText(QString::fromUtf8(c.passwd));
@@ -76,10 +76,10 @@ TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
 TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
 {
     announce("D1", kIp, "MRD-A16");
-    ManagePasswd enter(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    ManagePasswd enter("D1", ManagePasswd::EnterPassword);
     EXPECT_NE(edit(enter, "passwd_le"), nullptr);
     EXPECT_EQ(edit(enter, "new_le"), nullptr);
-    ManagePasswd change(QStringLiteral("D1"), ManagePasswd::ChangePassword);
+    ManagePasswd change("D1", ManagePasswd::ChangePassword);
     for (const char* name : {"old_le", "new_le", "confirm_le"}) {
         QLineEdit* e = edit(change, name);
         ASSERT_NE(e, nullptr) << name;
@@ -87,12 +87,12 @@ TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
     }
     EXPECT_EQ(edit(change, "passwd_le"), nullptr);
     // The show-text toggle belongs to its own field only.
-    change.findChild<QCheckBox*>(QStringLiteral("show_new_cb"))->setChecked(true);
+    change.findChild<QCheckBox*>("show_new_cb")->setChecked(true);
     EXPECT_EQ(edit(change, "new_le")->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(edit(change, "old_le")->echoMode(), QLineEdit::Password);
-    change.findChild<QCheckBox*>(QStringLiteral("show_new_cb"))->setChecked(false);
+    change.findChild<QCheckBox*>("show_new_cb")->setChecked(false);
     EXPECT_EQ(edit(change, "new_le")->echoMode(), QLineEdit::Password);
-    ManagePasswd set(QStringLiteral("D1"), ManagePasswd::SetPassword);
+    ManagePasswd set("D1", ManagePasswd::SetPassword);
     EXPECT_EQ(edit(set, "old_le"), nullptr);
     EXPECT_NE(edit(set, "confirm_le"), nullptr);
 }
@@ -100,13 +100,13 @@ TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
 TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
 {
     announce("D1", kIp, "MRD-M8"); // its processor takes lock requests on 9995
-    QLoggingCategory::setFilterRules(QStringLiteral("meridane.*=true"));
+    QLoggingCategory::setFilterRules("meridane.*=true");
     g_logLines.clear();
     const QtMessageHandler previous = qInstallMessageHandler(collectLog);
 
-    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    ManagePasswd d("D1", ManagePasswd::EnterPassword);
     d.setLevels(1, 1, 3);
-    edit(d, "passwd_le")->setText(QStringLiteral("Op3nSesame"));
+    edit(d, "passwd_le")->setText("Op3nSesame");
     clickOk(d);
 
     qInstallMessageHandler(previous);
@@ -121,31 +121,31 @@ TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
         EXPECT_EQ(s.port, 9995);
     }
     EXPECT_TRUE(d.isWaiting());
-    EXPECT_FALSE(d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->isEnabled());
+    EXPECT_FALSE(d.findChild<QPushButton*>("ok_bt")->isEnabled());
     ASSERT_FALSE(g_logLines.isEmpty()); // the requests were logged, so the check below saw them
     for (const QString& line : g_logLines)
-        EXPECT_FALSE(line.contains(QStringLiteral("Op3nSesame"))) << line.toStdString();
+        EXPECT_FALSE(line.contains("Op3nSesame")) << line.toStdString();
 }
 
 TEST_F(PasswdDialogTest, ProcessorLockGoesToThePortOfItsModel)
 {
     announce("P1", "192.168.10.30", "MRD-P64");
     announce("A1", "192.168.10.31", "MRD-A16");
-    ManagePasswd p(QStringLiteral("P1"), ManagePasswd::EnterPassword);
+    ManagePasswd p("P1", ManagePasswd::EnterPassword);
     p.setLevels(0, 2, 2);
-    edit(p, "passwd_le")->setText(QStringLiteral("pw"));
+    edit(p, "passwd_le")->setText("pw");
     clickOk(p);
     ASSERT_EQ(sent.size(), 2u);
     EXPECT_EQ(sent[0].port, 9995);
-    EXPECT_EQ(sent[0].msg.value("val"), QStringLiteral("0x10002"));
+    EXPECT_EQ(sent[0].msg.value("val"), "0x10002");
     EXPECT_EQ(sent[1].port, 8999);
-    EXPECT_EQ(sent[1].msg.value("val"), QStringLiteral("0x1"));
+    EXPECT_EQ(sent[1].msg.value("val"), "0x1");
 
     // No processor, no processor lock.
     sent.clear();
-    ManagePasswd a(QStringLiteral("A1"), ManagePasswd::EnterPassword);
+    ManagePasswd a("A1", ManagePasswd::EnterPassword);
     a.setLevels(0, 0, 3);
-    edit(a, "passwd_le")->setText(QStringLiteral("pw"));
+    edit(a, "passwd_le")->setText("pw");
     clickOk(a);
     ASSERT_EQ(sent.size(), 1u);
     EXPECT_EQ(sent[0].bytes, QByteArray(R"({"ops":"setLock","password":"pw","val":"0x0"})"));
@@ -179,11 +179,11 @@ TEST_F(PasswdDialogTest, FailedChangeKeepsTheDialogOpenAndIgnoresLateSuccess)
         reset();
         AppState::setChinese(c.chinese);
         announce("D1", kIp, c.model);
-        ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+        ManagePasswd d("D1", ManagePasswd::EnterPassword);
         d.setReplyTimeoutMs(30);
         d.show();
         QSignalSpy info(&d, &ManagePasswd::signal_information);
-        edit(d, "passwd_le")->setText(QStringLiteral("pw"));
+        edit(d, "passwd_le")->setText("pw");
         clickOk(d);
         if (c.answer.isEmpty()) {
             ASSERT_TRUE(info.wait(2000));
@@ -195,7 +195,7 @@ TEST_F(PasswdDialogTest, FailedChangeKeepsTheDialogOpenAndIgnoresLateSuccess)
         EXPECT_EQ(last(info), std::make_pair(QString::fromUtf8(c.notice), false));
         EXPECT_TRUE(d.isVisible());
         EXPECT_FALSE(d.isWaiting());
-        EXPECT_TRUE(d.findChild<QPushButton*>(QStringLiteral("ok_bt"))->isEnabled());
+        EXPECT_TRUE(d.findChild<QPushButton*>("ok_bt")->isEnabled());
         // A late success of the device lock no longer counts as the change succeeding.
         d.recvBackData(compact({{"ops", "setLock"}, {"devId", "D1"}, {"result", "succ"}}));
         EXPECT_EQ(info.count(), 1);
@@ -206,10 +206,10 @@ TEST_F(PasswdDialogTest, FailedChangeKeepsTheDialogOpenAndIgnoresLateSuccess)
 TEST_F(PasswdDialogTest, SuccessNeedsEveryAnswerThenAsksForTheLocksAndCloses)
 {
     announce("D1", kIp, "MRD-M8");
-    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::EnterPassword);
+    ManagePasswd d("D1", ManagePasswd::EnterPassword);
     d.show();
     QSignalSpy info(&d, &ManagePasswd::signal_information);
-    edit(d, "passwd_le")->setText(QStringLiteral("pw"));
+    edit(d, "passwd_le")->setText("pw");
     clickOk(d);
     sent.clear();
 
@@ -240,25 +240,25 @@ TEST_F(PasswdDialogTest, SettingAndChangingThePassword)
 {
     announce("D1", kIp, "MRD-A16");
     {
-        ManagePasswd d(QStringLiteral("D1"), ManagePasswd::SetPassword);
-        edit(d, "new_le")->setText(QStringLiteral("first"));
-        edit(d, "confirm_le")->setText(QStringLiteral("first"));
+        ManagePasswd d("D1", ManagePasswd::SetPassword);
+        edit(d, "new_le")->setText("first");
+        edit(d, "confirm_le")->setText("first");
         clickOk(d);
         ASSERT_EQ(sent.size(), 1u);
         EXPECT_EQ(sent[0].bytes, QByteArray(R"({"isByself":"isByself","new":"first","old":"","ops":"setPassword"})"));
         EXPECT_EQ(sent[0].port, 9994);
     }
     sent.clear();
-    ManagePasswd d(QStringLiteral("D1"), ManagePasswd::ChangePassword);
+    ManagePasswd d("D1", ManagePasswd::ChangePassword);
     d.show();
     QSignalSpy info(&d, &ManagePasswd::signal_information);
-    edit(d, "old_le")->setText(QStringLiteral("first"));
-    edit(d, "new_le")->setText(QStringLiteral("second"));
-    edit(d, "confirm_le")->setText(QStringLiteral("second"));
+    edit(d, "old_le")->setText("first");
+    edit(d, "new_le")->setText("second");
+    edit(d, "confirm_le")->setText("second");
     clickOk(d);
     ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].msg.value("old"), QStringLiteral("first"));
-    EXPECT_EQ(sent[0].msg.value("new"), QStringLiteral("second"));
+    EXPECT_EQ(sent[0].msg.value("old"), "first");
+    EXPECT_EQ(sent[0].msg.value("new"), "second");
 
     const QStringList toWindows =
         fromDevice(kIp, QJsonObject{{"ops", "setPassword"}, {"result", "succ"}, {"old", "first"}, {"new", "second"}});

@@ -69,7 +69,7 @@ TEST_F(SettingsFrameTest, HeartbeatAsksForTheVersionAndTurnsTheTitleRedAfterElev
 {
     open();
     QSignalSpy beats(frame.data(), &DevWin::sendSignal);
-    EXPECT_EQ(titleLabel(), QStringLiteral("设备(Stage Left)"));
+    EXPECT_EQ(titleLabel(), "设备(Stage Left)");
 
     frame->recvBackData(R"({"ops":"getVersion","devId":"MRD-0001","result":"succ"})");
     nowMs += 10999;
@@ -82,14 +82,14 @@ TEST_F(SettingsFrameTest, HeartbeatAsksForTheVersionAndTurnsTheTitleRedAfterElev
     nowMs += 1;
     frame->heartbeat();
     EXPECT_FALSE(frame->isOnline());
-    EXPECT_EQ(titleLabel(), QStringLiteral("设备(Stage Left)  disconnected"));
+    EXPECT_EQ(titleLabel(), "设备(Stage Left)  disconnected");
     EXPECT_TRUE(frame->findChild<QLabel*>("title_label")->styleSheet().contains("#ff4d4f"));
 
     frame->recvBackData(R"({"ops":"getVersion","devId":"MRD-0001","result":"succ"})");
     EXPECT_FALSE(frame->isOnline()) << "judged at the heartbeat, not on arrival";
     frame->heartbeat();
     EXPECT_TRUE(frame->isOnline());
-    EXPECT_EQ(titleLabel(), QStringLiteral("设备(Stage Left)"));
+    EXPECT_EQ(titleLabel(), "设备(Stage Left)");
 }
 
 TEST_F(SettingsFrameTest, NoHeartbeatOffline)
@@ -102,7 +102,7 @@ TEST_F(SettingsFrameTest, NoHeartbeatOffline)
     frame->heartbeat();
     EXPECT_EQ(beats.count(), 0);
     EXPECT_TRUE(frame->isOnline());
-    EXPECT_TRUE(titleLabel().endsWith(QStringLiteral(" 离线模式")));
+    EXPECT_TRUE(titleLabel().endsWith(" 离线模式"));
     QCoreApplication::processEvents();
     EXPECT_EQ(sent.count(), 0) << "no device requests offline";
 }
@@ -120,10 +120,10 @@ TEST_F(SettingsFrameTest, LoadingOverlayReportsTheTimeOut)
     AppState::setChinese(true);
     emit frame->deviceWindow()->signal_showLoading(1);
     ASSERT_TRUE(dialog.wait(3000));
-    EXPECT_EQ(dialog.at(1).at(0).toString(), QStringLiteral("设备超时未响应"));
+    EXPECT_EQ(dialog.at(1).at(0).toString(), "设备超时未响应");
 
     // The awaited reply ends the wait without a message.
-    emit frame->deviceWindow()->signal_showLoading(1, QStringLiteral("custom"));
+    emit frame->deviceWindow()->signal_showLoading(1, "custom");
     emit frame->deviceWindow()->signal_hideLoading();
     EXPECT_TRUE(frame->loadingForm()->isHidden());
     EXPECT_FALSE(dialog.wait(1500));

@@ -60,7 +60,7 @@ protected:
 
 TEST_F(SettingsTypeToolTest, BothStepsMustSucceedBeforeTheReboot)
 {
-    const QString kFirst = QStringLiteral("1p 2 @ MRD-0001 192.168.1.11");
+    const QString kFirst = "1p 2 @ MRD-0001 192.168.1.11";
     const struct
     {
         const char* what;

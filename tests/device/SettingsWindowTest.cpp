@@ -97,8 +97,8 @@ TEST_F(SettingsWindowTest, OpeningAsksTheDeviceForItsState)
     QCoreApplication::processEvents();
     QStringList ops;
     for (const QJsonObject& o : messages(spy)) {
-        ops.append(o.value(QStringLiteral("ops")).toString());
-        EXPECT_EQ(o.value(QStringLiteral("devId")).toString(), dev.devId);
+        ops.append(o.value("ops").toString());
+        EXPECT_EQ(o.value("devId").toString(), dev.devId);
     }
     EXPECT_EQ(ops, (QStringList{"getIp", "getDebugInfo", "getVersion"}));
     page = frame->deviceWindow();
@@ -168,7 +168,7 @@ TEST_F(SettingsWindowTest, AudioFormatChangesAreCheckedAskedSentAndConfirmedOrUn
         ASSERT_EQ(set.size(), c.sentKey ? 1 : 0);
         if (c.sentKey) {
             EXPECT_EQ(set.at(0).value(QLatin1String(c.sentKey)).toString(), QLatin1String(c.sentVal));
-            const QString ops = set.at(0).value(QStringLiteral("ops")).toString();
+            const QString ops = set.at(0).value("ops").toString();
             reply(QStringLiteral(R"({"ops":"%1","devId":"MRD-0001",%2})").arg(ops, QLatin1String(c.reply)));
             if (c.tip) {
                 EXPECT_EQ(lastText(*tips), QString::fromUtf8(c.tip));
@@ -193,7 +193,7 @@ TEST_F(SettingsWindowTest, SampleRateIsStoredAndTheRebootAnswerClosesTheWindow)
     EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).sampleRate, 96000);
     QSignalSpy closing(page, &DeviceWindow::closeSignal);
     reply(R"({"ops":"reboot","devId":"MRD-0001","result":"succ"})");
-    EXPECT_EQ(lastText(*tips), QStringLiteral("设置成功，即将重启"));
+    EXPECT_EQ(lastText(*tips), "设置成功，即将重启");
     EXPECT_TRUE(closing.wait(3000));
 }
 
@@ -202,9 +202,9 @@ TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
     open();
     auto* edit = child<QLineEdit>("devName_le");
     QTest::keyClicks(edit, "ab.");
-    EXPECT_EQ(page->nameHint(), QStringLiteral("提示:名字不能有特殊字符"));
+    EXPECT_EQ(page->nameHint(), "提示:名字不能有特殊字符");
     emit edit->editingFinished();
-    EXPECT_EQ(lastText(*tips), QStringLiteral("设置失败，不能包含特殊字符"));
+    EXPECT_EQ(lastText(*tips), "设置失败，不能包含特殊字符");
     EXPECT_EQ(edit->text(), dev.name);
     EXPECT_EQ(sent->count(), 0);
 
@@ -225,7 +225,7 @@ TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
     emit edit->editingFinished();
     reply(R"({"ops":"setDevName","devId":"MRD-0001","result":"succ","name":"Stage Right"})");
     ASSERT_EQ(retitled.count(), 1);
-    EXPECT_EQ(frame->titleText(), QStringLiteral("设备(Stage Right)"));
+    EXPECT_EQ(frame->titleText(), "设备(Stage Right)");
     EXPECT_EQ(lastText(*tips), "Set successfully");
     // Re-sending the confirmed name is no change.
     sent->clear();
@@ -242,7 +242,7 @@ TEST_F(SettingsWindowTest, OfflineRenameIsStoredAtOnce)
     emit edit->editingFinished();
     EXPECT_EQ(sent->count(), 0);
     EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).name, "Virtual One");
-    EXPECT_EQ(frame->titleText(), QStringLiteral("设备(Virtual One) 离线模式"));
+    EXPECT_EQ(frame->titleText(), "设备(Virtual One) 离线模式");
     EXPECT_EQ(lastText(*tips), "Set successfully");
 }
 
@@ -253,14 +253,14 @@ TEST_F(SettingsWindowTest, AddressChangeFromTheFieldsTheDeviceReported)
     EXPECT_EQ(child<QComboBox>("ipMode_comb")->currentIndex(), 1);
     EXPECT_EQ(child<QLineEdit>("gateway_le")->text(), "192.168.1.1");
     click("changeIp_bt");
-    EXPECT_EQ(lastText(*tips), QStringLiteral("IP地址未修改"));
+    EXPECT_EQ(lastText(*tips), "IP地址未修改");
     EXPECT_EQ(sent->count(), 0);
 
     child<QLineEdit>("mask_le")->setText("255.255.0.0");
     child<QLineEdit>("ip_le")->setText("192.168.0.0"); // the network address: asks first
     answer = false;
     click("changeIp_bt");
-    EXPECT_EQ(questions.value(0), QStringLiteral("ip地址和子网掩码可能不匹配，是否确认修改？"));
+    EXPECT_EQ(questions.value(0), "ip地址和子网掩码可能不匹配，是否确认修改？");
     EXPECT_EQ(sent->count(), 0);
 
     child<QLineEdit>("ip_le")->setText("192.168.4.40");
@@ -272,7 +272,7 @@ TEST_F(SettingsWindowTest, AddressChangeFromTheFieldsTheDeviceReported)
 
     QSignalSpy closed(frame.data(), &DevWin::devWinClosed);
     reply(R"({"ops":"setIp","devId":"MRD-0001","result":"succ"})");
-    EXPECT_EQ(lastText(*tips), QStringLiteral("设置成功，即将关闭窗口"));
+    EXPECT_EQ(lastText(*tips), "设置成功，即将关闭窗口");
     ASSERT_TRUE(closed.wait(3000));
     EXPECT_EQ(closed.at(0).at(0).toString(), dev.devId);
 }
@@ -280,7 +280,7 @@ TEST_F(SettingsWindowTest, AddressChangeFromTheFieldsTheDeviceReported)
 TEST_F(SettingsWindowTest, ThreeInterfaceModelSendsOneRequestPerInterface)
 {
     TestDevice s;
-    s.model = QStringLiteral("MRN-3");
+    s.model = "MRN-3";
     open(s);
     EXPECT_FALSE(child<QLineEdit>("ip2_le")->isHidden());
     reply(R"({"ops":"getIp","devId":"MRD-0001","result":"succ","fixedIp":"1","ip":"10.0.0.5/24",)"
@@ -307,7 +307,7 @@ TEST_F(SettingsWindowTest, AutomaticAddressAndReset)
             EXPECT_EQ(mode->currentIndex(), 1) << "no: back to manual";
         }
     }
-    EXPECT_EQ(questions, (QStringList{QStringLiteral("是否切换到自动ip？"), QStringLiteral("是否切换到自动ip？")}));
+    EXPECT_EQ(questions, (QStringList{"是否切换到自动ip？", "是否切换到自动ip？"}));
     QVector<QJsonObject> set = messages(*sent, "setIp");
     ASSERT_EQ(set.size(), 1) << "only the second answer was yes";
     EXPECT_EQ(compact(set.at(0)), R"({"devId":"MRD-0001","isFixedIp":"0","ops":"setIp"})");
@@ -317,11 +317,11 @@ TEST_F(SettingsWindowTest, AutomaticAddressAndReset)
     questions.clear();
     page->addressPanel()->setRandomSource([] { return 100u; });
     click("pb_resetip");
-    EXPECT_EQ(questions.value(0), QStringLiteral("设置固定IP地址为:169.254.102.102/16, 是否确认？"));
+    EXPECT_EQ(questions.value(0), "设置固定IP地址为:169.254.102.102/16, 是否确认？");
     set = messages(*sent, "setIp");
     ASSERT_EQ(set.size(), 1);
     EXPECT_EQ(set.at(0).value("ip").toString(), "169.254.102.102/16");
-    EXPECT_EQ(lastText(*tips), QStringLiteral("重置IP后，请手动刷新设备列表"));
+    EXPECT_EQ(lastText(*tips), "重置IP后，请手动刷新设备列表");
 }
 
 TEST_F(SettingsWindowTest, ChannelNamesAreCheckedSentAndRestored)
@@ -331,7 +331,7 @@ TEST_F(SettingsWindowTest, ChannelNamesAreCheckedSentAndRestored)
     ASSERT_EQ(table->rowCount(), 4);
     EXPECT_EQ(table->item(0, 0)->text(), "Mic 1");
     table->item(3, 0)->setText("Mix.R");
-    EXPECT_EQ(lastText(*tips), QStringLiteral("设置失败，不能包含特殊字符"));
+    EXPECT_EQ(lastText(*tips), "设置失败，不能包含特殊字符");
     EXPECT_EQ(table->item(3, 0)->text(), "Mix R");
     EXPECT_EQ(sent->count(), 0);
 
@@ -365,7 +365,7 @@ TEST_F(SettingsWindowTest, DebugInfoAndVersionFillTheIdentity)
 {
     open();
     reply(R"({"ops":"getDebugInfo","devId":"MRD-0001","result":"succ","model":" MRD-A16 ","temp":"41500"})");
-    EXPECT_EQ(child<QLabel>("devInfo_label")->text(), QStringLiteral("MRD-A16(Stagebox A16, 41.5 °C)"));
+    EXPECT_EQ(child<QLabel>("devInfo_label")->text(), "MRD-A16(Stagebox A16, 41.5 °C)");
     EXPECT_TRUE(page->debugInfoReceived());
     reply(
         R"({"ops":"getCfg","devId":"MRD-0001","result":"succ","cfg":"a=1\nchNum_dspFromNet = 8\nchNum_dspToNet=4\n"})");
@@ -427,12 +427,12 @@ TEST_F(SettingsWindowTest, PageButtons)
     click("page_bt_delay");
     EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
     click("page_bt_clock");
-    EXPECT_EQ(lastText(*tips), QStringLiteral("暂不可用"));
+    EXPECT_EQ(lastText(*tips), "暂不可用");
     EXPECT_EQ(page->currentPage(), DeviceWindow::DelayPage);
     EXPECT_TRUE(child<QPushButton>("page_bt_delay")->isChecked());
     tips->clear();
     page->on_dsp_bt_clicked();
-    EXPECT_EQ(lastText(*tips), QStringLiteral("暂不可用"));
+    EXPECT_EQ(lastText(*tips), "暂不可用");
     click("page_bt_config");
     EXPECT_EQ(page->currentPage(), DeviceWindow::ConfigPage);
 }
@@ -440,8 +440,8 @@ TEST_F(SettingsWindowTest, PageButtons)
 TEST_F(SettingsWindowTest, ProcessorPageButtonOpensTheProcessorDialog)
 {
     TestDevice processor;
-    processor.model = QStringLiteral("MRD-P64");
-    processor.ip = QStringLiteral("127.0.0.2"); // loopback: the dialog's link may try to connect
+    processor.model = "MRD-P64";
+    processor.ip = "127.0.0.2"; // loopback: the dialog's link may try to connect
     open(processor);
     click("page_bt_dsp");
     EXPECT_NE(page->findChild<DevDspDialog*>(), nullptr);
