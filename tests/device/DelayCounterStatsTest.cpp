@@ -1,5 +1,4 @@
 #include "DelayStats.h"
-#include "DevManager.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>
@@ -59,13 +58,8 @@ TEST(DelayCounterStats, BarsAreSharesOfTheTotal)
     EXPECT_DOUBLE_EQ(DelayStats::fromReply(r).share(0), 1.0);
 }
 
-TEST(DelayCounterStats, RequestsNameTheStreamKind)
+TEST(DelayCounterStats, StatsCommandsAreKnownByTheirWindowNames)
 {
-    const QJsonObject get = QJsonDocument::fromJson(DelayStats::getRequest("D1", false, 3).toUtf8()).object();
-    EXPECT_EQ(get, (QJsonObject{{"ops", "getDelayStatUcast"}, {"devId", "D1"}, {"sdpId", "3"}}));
-    const QJsonObject clr = QJsonDocument::fromJson(DelayStats::clearRequest("D1", true, 0).toUtf8()).object();
-    EXPECT_EQ(clr, (QJsonObject{{"ops", "clrDelayStatMcast"}, {"devId", "D1"}, {"sdpId", "0"}}));
-
     bool multicast = false, clear = false;
     ASSERT_TRUE(DelayStats::isStatsOps("clrDelayStatMcast", &multicast, &clear));
     EXPECT_TRUE(multicast);
@@ -75,13 +69,6 @@ TEST(DelayCounterStats, RequestsNameTheStreamKind)
     EXPECT_FALSE(clear);
     // The device's own command names are rewritten before a window sees them.
     EXPECT_FALSE(DelayStats::isStatsOps("getUcastStats", &multicast, &clear));
-}
-
-TEST(DelayCounterStats, StreamChoiceTexts)
-{
-    EXPECT_EQ(DelayStats::unicastEntryText("Stage", dvm_parseIp("192.168.1.10"), dvm_parseIp("192.168.1.20")),
-              "ucast:Stage 192.168.1.10->192.168.1.20");
-    EXPECT_EQ(DelayStats::multicastEntryText("Hall", dvm_parseIp("239.69.1.2")), "mcast:Hall 239.69.1.2");
 }
 
 } // namespace

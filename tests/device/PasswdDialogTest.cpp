@@ -37,34 +37,27 @@ protected:
 TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
 {
     announce("D1", kIp, "MRD-M8");
-    struct Case
+    using Typed = std::vector<std::pair<const char*, const char*>>;
+    const struct
     {
         ManagePasswd::Mode mode;
-        const char* passwd;
-        const char* old;
-        const char* newPw;
-        const char* confirm;
+        Typed typed;
         const char* tip;
+    } cases[] = {
+        {ManagePasswd::EnterPassword, {}, "密码不能为空"},
+        {ManagePasswd::EnterPassword, {{"passwd_le", "secret "}}, "密码中不能有空格"},
+        {ManagePasswd::SetPassword, {{"new_le", "abc"}, {"confirm_le", "abd"}}, "两次密码输入不一致"},
+        {ManagePasswd::SetPassword, {}, "密码不能为空"},
+        {ManagePasswd::ChangePassword,
+         {{"old_le", "old"}, {"new_le", "a b"}, {"confirm_le", "a b"}},
+         "密码中不能有空格"},
+        {ManagePasswd::ChangePassword, {{"new_le", "abc"}, {"confirm_le", "abc"}}, "密码不能为空"},
     };
-    const Case cases[] = {
-        {ManagePasswd::EnterPassword, "", nullptr, nullptr, nullptr, "密码不能为空"},
-        {ManagePasswd::EnterPassword, "secret ", nullptr, nullptr, nullptr, "密码中不能有空格"},
-        {ManagePasswd::SetPassword, nullptr, nullptr, "abc", "abd", "两次密码输入不一致"},
-        {ManagePasswd::SetPassword, nullptr, nullptr, "", "", "密码不能为空"},
-        {ManagePasswd::ChangePassword, nullptr, "old", "a b", "a b", "密码中不能有空格"},
-        {ManagePasswd::ChangePassword, nullptr, "", "abc", "abc", "密码不能为空"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& c : cases) {
         ManagePasswd d("D1", c.mode);
         QSignalSpy info(&d, &ManagePasswd::signal_information);
-        if (c.passwd)
-            edit(d, "passwd_le")->setText(QString::fromUtf8(c.passwd));
-        if (c.old)
-            edit(d, "old_le")->setText(QString::fromUtf8(c.old));
-        if (c.newPw) {
-            edit(d, "new_le")->setText(QString::fromUtf8(c.newPw));
-            edit(d, "confirm_le")->setText(QString::fromUtf8(c.confirm));
-        }
+        for (const auto& field : c.typed)
+            edit(d, field.first)->setText(QString::fromUtf8(field.second));
         clickOk(d);
         ASSERT_EQ(info.count(), 1) << c.tip;
         EXPECT_EQ(last(info), std::make_pair(QString::fromUtf8(c.tip), false));
@@ -76,25 +69,27 @@ TEST_F(PasswdDialogTest, RefusedPasswordsSendNothing)
 TEST_F(PasswdDialogTest, FieldsMatchTheModeAndHideTheirText)
 {
     announce("D1", kIp, "MRD-A16");
-    ManagePasswd enter("D1", ManagePasswd::EnterPassword);
-    EXPECT_NE(edit(enter, "passwd_le"), nullptr);
-    EXPECT_EQ(edit(enter, "new_le"), nullptr);
-    ManagePasswd change("D1", ManagePasswd::ChangePassword);
-    for (const char* name : {"old_le", "new_le", "confirm_le"}) {
-        QLineEdit* e = edit(change, name);
-        ASSERT_NE(e, nullptr) << name;
-        EXPECT_EQ(e->echoMode(), QLineEdit::Password) << name;
+    const std::pair<ManagePasswd::Mode, QStringList> modes[] = {
+        {ManagePasswd::EnterPassword, {"passwd_le"}},
+        {ManagePasswd::SetPassword, {"new_le", "confirm_le"}},
+        {ManagePasswd::ChangePassword, {"old_le", "new_le", "confirm_le"}}};
+    for (const auto& m : modes) {
+        ManagePasswd d("D1", m.first);
+        for (const char* name : {"passwd_le", "old_le", "new_le", "confirm_le"}) {
+            QLineEdit* e = edit(d, name);
+            ASSERT_EQ(e != nullptr, m.second.contains(QLatin1String(name))) << name << " in mode " << m.first;
+            if (e) {
+                EXPECT_EQ(e->echoMode(), QLineEdit::Password) << name;
+            }
+        }
     }
-    EXPECT_EQ(edit(change, "passwd_le"), nullptr);
     // The show-text toggle belongs to its own field only.
+    ManagePasswd change("D1", ManagePasswd::ChangePassword);
     change.findChild<QCheckBox*>("show_new_cb")->setChecked(true);
     EXPECT_EQ(edit(change, "new_le")->echoMode(), QLineEdit::Normal);
     EXPECT_EQ(edit(change, "old_le")->echoMode(), QLineEdit::Password);
     change.findChild<QCheckBox*>("show_new_cb")->setChecked(false);
     EXPECT_EQ(edit(change, "new_le")->echoMode(), QLineEdit::Password);
-    ManagePasswd set("D1", ManagePasswd::SetPassword);
-    EXPECT_EQ(edit(set, "old_le"), nullptr);
-    EXPECT_NE(edit(set, "confirm_le"), nullptr);
 }
 
 TEST_F(PasswdDialogTest, EnteredPasswordSendsBothLocksSortedAndNeverLogsIt)
