@@ -48,7 +48,7 @@ inline QVector<QJsonObject> messages(const QSignalSpy& spy, const QString& ops =
     QVector<QJsonObject> out;
     for (const QList<QVariant>& args : spy) {
         const QJsonObject o = parse(args.at(0));
-        if (ops.isEmpty() || o.value(QStringLiteral("ops")).toString() == ops)
+        if (ops.isEmpty() || o.value("ops").toString() == ops)
             out.append(o);
     }
     return out;
@@ -65,7 +65,7 @@ inline void announce(const QString& devId, const QString& ip, const QString& mod
                      const QJsonObject& overrides = QJsonObject(), const QString& name = QString())
 {
     QJsonObject a = testAnnouncement(devId, name.isEmpty() ? QStringLiteral("Dev ") + devId : name, ip);
-    a.insert(QStringLiteral("model"), model);
+    a.insert("model", model);
     for (auto it = overrides.begin(); it != overrides.end(); ++it)
         a.insert(it.key(), it.value());
     const QByteArray bytes = QJsonDocument(a).toJson(QJsonDocument::Compact);
@@ -77,19 +77,19 @@ constexpr uint32_t kDevIp = 0xC0A8010B; // 192.168.1.11
 
 /// Lists a device straight in the detail store with channel counts (physical in/out, network in/out).
 inline DevDetail_t insertDevice(const QString& devId, const QString& model, int phyIn, int phyOut, int netIn,
-                                int netOut, const QString& firmware = QStringLiteral("3.0.6"), uint32_t ip = kDevIp)
+                                int netOut, const QString& firmware = "3.0.6", uint32_t ip = kDevIp)
 {
     DevDetail_t d;
     d.devId = devId;
-    d.name = QStringLiteral("Dev ") + devId;
+    d.name = "Dev " + devId;
     d.ip = ip;
     d.port = 9990;
     d.model = model;
     d.firmwareVersion = firmware;
-    d.phyRxChNames = DevDetail_t::numberedNames(QStringLiteral("AnalogIn"), phyIn);
-    d.phyTxChNames = DevDetail_t::numberedNames(QStringLiteral("AnalogOut"), phyOut);
-    d.rxChNames = DevDetail_t::numberedNames(QStringLiteral("NetIn"), netIn);
-    d.txChNames = DevDetail_t::numberedNames(QStringLiteral("NetOut"), netOut);
+    d.phyRxChNames = DevDetail_t::numberedNames("AnalogIn", phyIn);
+    d.phyTxChNames = DevDetail_t::numberedNames("AnalogOut", phyOut);
+    d.rxChNames = DevDetail_t::numberedNames("NetIn", netIn);
+    d.txChNames = DevDetail_t::numberedNames("NetOut", netOut);
     d.phyRxGains = QVector<double>(phyIn, 0.0);
     d.phyTxGains = QVector<double>(phyOut, 0.0);
     d.phyRxMutes = QVector<int>(phyIn, 0);
@@ -115,28 +115,28 @@ inline QStringList fromDevice(const QString& ip, const QJsonObject& obj)
 
 /// A paged reply as the dispatcher hands it on.
 inline QString pageReply(const QString& ops, const QString& devId, int inOrOut, int idStart, int idNext,
-                         const QStringList& values, const QString& result = QStringLiteral("succ"))
+                         const QStringList& values, const QString& result = "succ")
 {
-    return compact({{QStringLiteral("ops"), ops},
-                    {QStringLiteral("devId"), devId},
-                    {QStringLiteral("inOrOut"), QString::number(inOrOut)},
-                    {QStringLiteral("idStart"), QString::number(idStart)},
-                    {QStringLiteral("idNext"), QString::number(idNext)},
-                    {QStringLiteral("arr"), QJsonArray::fromStringList(values)},
-                    {QStringLiteral("result"), result}});
+    return compact({{"ops", ops},
+                    {"devId", devId},
+                    {"inOrOut", QString::number(inOrOut)},
+                    {"idStart", QString::number(idStart)},
+                    {"idNext", QString::number(idNext)},
+                    {"arr", QJsonArray::fromStringList(values)},
+                    {"result", result}});
 }
 
 /// A device as the settings window tests open it: two network channels each way, 0.25 ms packets, 3 ms delay.
 struct TestDevice
 {
-    QString devId = QStringLiteral("MRD-0001");
-    QString name = QStringLiteral("Stage Left");
-    QString ip = QStringLiteral("192.168.1.11");
-    QString model = QStringLiteral("MRD-A16");
+    QString devId = "MRD-0001";
+    QString name = "Stage Left";
+    QString ip = "192.168.1.11";
+    QString model = "MRD-A16";
     int pFrameNum = 12; ///< 0.25 ms at 48 kHz
     int delayUs = 3000;
-    QStringList rxNames = {QStringLiteral("Mic 1"), QStringLiteral("Mic 2")};
-    QStringList txNames = {QStringLiteral("Mix L"), QStringLiteral("Mix R")};
+    QStringList rxNames = {"Mic 1", "Mic 2"};
+    QStringList txNames = {"Mix L", "Mix R"};
     int detailLock = 0;
 };
 
@@ -154,10 +154,9 @@ inline void addDevice(const TestDevice& d)
     DevDetailStore::instance().updateDevDetail(d.devId, [&](DevDetail_t& det) {
         det.rxChNames = d.rxNames;
         det.txChNames = d.txNames;
-        det.sampleRates = QStringList{QStringLiteral("44100"), QStringLiteral("48000"), QStringLiteral("96000")};
-        det.packetTimeDivs =
-            QStringList{QStringLiteral("1000"), QStringLiteral("2000"), QStringLiteral("4000"), QStringLiteral("8000")};
-        det.firmwareVersion = QStringLiteral("2.4.1");
+        det.sampleRates = QStringList{"44100", "48000", "96000"};
+        det.packetTimeDivs = QStringList{"1000", "2000", "4000", "8000"};
+        det.firmwareVersion = "2.4.1";
         det.sampleByteNum = 3;
         det.detailLock = d.detailLock;
     });
@@ -166,9 +165,9 @@ inline void addDevice(const TestDevice& d)
 /// A configuration file that turns on the named switches.
 inline AppConfig configWith(std::initializer_list<AppConfig::Switch> on)
 {
-    QString text = QStringLiteral("Title=Meridane\n");
+    QString text = "Title=Meridane\n";
     for (const AppConfig::Switch s : on)
-        text += AppConfig::switchKey(s) + QStringLiteral("=1\n");
+        text += AppConfig::switchKey(s) + "=1\n";
     return AppConfig::fromText(text);
 }
 

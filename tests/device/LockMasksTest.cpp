@@ -49,11 +49,4 @@ TEST(LockMasks, LevelsOutsideTheirRangeLockNothing)
     EXPECT_EQ(LockMasks::dspMask(-1), 0u);
 }
 
-TEST(LockMasks, MaskTextIsLowerCaseWithoutLeadingZeros)
-{
-    EXPECT_EQ(LockMasks::maskText(0xABCDEFu), "0xabcdef");
-    EXPECT_EQ(LockMasks::maskText(0x0000001Fu), "0x1f");
-    EXPECT_EQ(LockMasks::maskText(0xFFFFFFFFu), "0xffffffff");
-}
-
 } // namespace
