@@ -124,49 +124,52 @@ TEST(AddressChecks, SendsTheAddressWithItsPrefixLength)
                                                        R"("ip":"192.168.1.20/22","isFixedIp":"1","ops":"setIp"})"));
 }
 
-TEST(AddressChecks, UnchangedSettingsSendNothing)
+TEST(AddressChecks, ChangeAndMismatchAreJudgedOnTheAddressesAndModeOnly)
 {
-    AddressChecks::Input in = good();
-    in.ip = " 192.168.1.10 ";
-    AddressChecks::Current cur = was();
-    cur.ip = "192.168.1.10/24"; // a prefix on the confirmed side does not count as a change
-    AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, "D1", 1);
-    EXPECT_EQ(out.stage, AddressChecks::Unchanged);
-    EXPECT_EQ(out.tip, "IP地址未修改");
-    EXPECT_TRUE(out.requests.isEmpty());
-
-    // The mode alone is a change.
-    in.isFixedIp = 0;
-    out = AddressChecks::evaluate(in, cur, "D1", 1);
-    EXPECT_EQ(out.stage, AddressChecks::Ready);
-    EXPECT_EQ(out.requests.at(0).value("isFixedIp").toString(), "0");
-
-    // The mask is not part of the comparison.
-    in.isFixedIp = 1;
-    in.mask = "255.255.0.0";
-    EXPECT_EQ(AddressChecks::evaluate(in, cur, "D1", 1).stage, AddressChecks::Unchanged);
-}
-
-TEST(AddressChecks, MismatchIsAQuestionAskedBeforeTheUnchangedCheck)
-{
-    AddressChecks::Input in = good();
-    AddressChecks::Current cur = was();
-    // The subnet's broadcast address: still a valid quad, so only a question.
-    in.ip = cur.ip = "192.168.1.255";
-    AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, "D1", 1);
-    EXPECT_TRUE(out.mismatch);
-    EXPECT_EQ(out.stage, AddressChecks::Unchanged);
-
-    in.ip = "10.0.0.0";
-    in.mask = "255.0.0.0";
-    out = AddressChecks::evaluate(in, was(), "D1", 1);
-    EXPECT_TRUE(out.mismatch);
-    EXPECT_EQ(out.stage, AddressChecks::Ready);
-
-    in.mask = "255.255.255.254"; // point-to-point: both addresses are hosts
-    EXPECT_FALSE(AddressChecks::evaluate(in, was(), "D1", 1).mismatch);
-    in.mask = "0.0.0.0";
-    EXPECT_TRUE(AddressChecks::evaluate(in, was(), "D1", 1).mismatch);
+    using Cur = AddressChecks::Current;
+    const struct
+    {
+        const char* what;
+        std::function<void(In&, Cur&)> edit;
+        int interfaces;
+        AddressChecks::Stage stage;
+        bool mismatch;
+    } cases[] = {
+        // A prefix on the confirmed side and blanks on the typed side are no change.
+        {"same address", [](In& i, Cur& c) { i.ip = " 192.168.1.10 ", c.ip = "192.168.1.10/24"; }, 1,
+         AddressChecks::Unchanged, false},
+        {"mode alone is a change", [](In& i, Cur& c) { i.ip = c.ip, i.isFixedIp = 0; }, 1, AddressChecks::Ready, false},
+        {"mask is no change", [](In& i, Cur& c) { i.ip = c.ip, i.mask = "255.255.0.0"; }, 1, AddressChecks::Unchanged,
+         false},
+        // The subnet's broadcast address: still a valid quad, so only a question, asked before the unchanged check.
+        {"broadcast address", [](In& i, Cur& c) { i.ip = c.ip = "192.168.1.255"; }, 1, AddressChecks::Unchanged, true},
+        {"network address", [](In& i, Cur&) { i.ip = "10.0.0.0", i.mask = "255.0.0.0"; }, 1, AddressChecks::Ready,
+         true},
+        // Point-to-point: both addresses are hosts.
+        {"point to point", [](In& i, Cur&) { i.ip = "10.0.0.0", i.mask = "255.255.255.254"; }, 1, AddressChecks::Ready,
+         false},
+        {"zero mask", [](In& i, Cur&) { i.ip = "10.0.0.0", i.mask = "0.0.0.0"; }, 1, AddressChecks::Ready, true},
+        // Only ip2 edited: still a change on a three-interface device.
+        {"second interface", [](In& i, Cur& c) { i.ip = c.ip, c.ip2 = "192.168.2.21", c.ip3 = i.ip3; }, 3,
+         AddressChecks::Ready, false},
+        {"three interfaces same", [](In& i, Cur& c) { i.ip = c.ip, c.ip2 = i.ip2, c.ip3 = i.ip3; }, 3,
+         AddressChecks::Unchanged, false},
+    };
+    for (const auto& c : cases) {
+        AddressChecks::Input in = good();
+        AddressChecks::Current cur = was();
+        c.edit(in, cur);
+        const AddressChecks::Outcome out = AddressChecks::evaluate(in, cur, "D1", c.interfaces);
+        EXPECT_EQ(out.stage, c.stage) << c.what;
+        EXPECT_EQ(out.mismatch, c.mismatch) << c.what;
+        if (c.stage == AddressChecks::Unchanged) {
+            EXPECT_EQ(out.tip, "IP地址未修改") << c.what;
+            EXPECT_TRUE(out.requests.isEmpty()) << c.what;
+        } else {
+            ASSERT_EQ(out.requests.size(), c.interfaces) << c.what;
+            EXPECT_EQ(out.requests.at(0).value("isFixedIp").toString(), QString::number(in.isFixedIp)) << c.what;
+        }
+    }
 }
 
 TEST(AddressChecks, ThreeInterfacesDeriveGatewaysAndDevIds)
@@ -184,16 +187,6 @@ TEST(AddressChecks, ThreeInterfacesDeriveGatewaysAndDevIds)
                                                        R"("ip":"192.168.2.20/16","isFixedIp":"1","ops":"setIp"})"));
     EXPECT_EQ(json(out.requests.at(2)), QStringLiteral(R"({"devId":"BR-7:3","dns":"8.8.8.8","gateway":"10.4.1.1",)"
                                                        R"("ip":"192.168.3.20/16","isFixedIp":"1","ops":"setIp"})"));
-
-    // Only ip2 edited: still a change on a three-interface device.
-    AddressChecks::Current cur = was();
-    cur.ip2 = "192.168.2.21";
-    cur.ip3 = in.ip3;
-    in = good();
-    in.ip = cur.ip;
-    EXPECT_EQ(AddressChecks::evaluate(in, cur, "BR-7", 3).stage, AddressChecks::Ready);
-    cur.ip2 = in.ip2;
-    EXPECT_EQ(AddressChecks::evaluate(in, cur, "BR-7", 3).stage, AddressChecks::Unchanged);
 }
 
 TEST(AddressChecks, AutomaticAddressRequests)
