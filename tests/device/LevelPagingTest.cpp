@@ -16,31 +16,26 @@ QString compact(const QJsonObject& o)
     return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
 }
 
-/// "In:-5,-6 out:-120 ..." for the sides that have channels.
-QString levels(const LevelPaging& p)
+/// "In:-5,-6 out:-120 ..." for the sides that have channels: levels, or on physical sides gains or mutes.
+enum class Dump
+{
+    Levels,
+    Gains,
+    Mutes
+};
+QString dump(const LevelPaging& p, Dump what)
 {
     QStringList out;
-    for (int s = 0; s < LevelPaging::SideCount; ++s) {
+    for (int s = 0; s < (what == Dump::Levels ? LevelPaging::SideCount : 2); ++s) {
         QStringList v;
         for (int i = 0; i < p.count(Side(s)); ++i)
-            v << QString::number(p.level(Side(s), i));
+            v << QString::number(what == Dump::Levels  ? p.level(Side(s), i)
+                                 : what == Dump::Gains ? p.gain(Side(s), i)
+                                                       : (p.isMuted(Side(s), i) ? 1 : 0));
         if (!v.isEmpty())
-            out << QLatin1String(kTags[s]) + QLatin1Char(':') + v.join(QLatin1Char(','));
+            out << QLatin1String(kTags[s]) + ':' + v.join(',');
     }
-    return out.join(QLatin1Char(' '));
-}
-
-QString physical(const LevelPaging& p, bool gains)
-{
-    QStringList out;
-    for (const Side s : {LevelPaging::PhyIn, LevelPaging::PhyOut}) {
-        QStringList v;
-        for (int i = 0; i < p.count(s); ++i)
-            v << (gains ? QString::number(p.gain(s, i)) : QString::number(p.isMuted(s, i) ? 1 : 0));
-        if (!v.isEmpty())
-            out << QLatin1String(kTags[s]) + QLatin1Char(':') + v.join(QLatin1Char(','));
-    }
-    return out.join(QLatin1Char(' '));
+    return out.join(' ');
 }
 
 /// Requests as "port:json" ("0:" for command messages), joined by ";".
@@ -90,11 +85,11 @@ TEST_P(LevelPagingReplyTest, AppliesThePageAndAsksWhatFollows)
     ASSERT_FALSE(reply.isEmpty());
     const LevelPaging::Outcome out = p.handle(reply);
     if (c.levels) {
-        EXPECT_EQ(levels(p), QLatin1String(c.levels));
+        EXPECT_EQ(dump(p, Dump::Levels), QLatin1String(c.levels));
     }
     const bool gains = QByteArray(c.reply).contains("getAllPhyGain");
     if (c.physical) {
-        EXPECT_EQ(physical(p, gains), QLatin1String(c.physical));
+        EXPECT_EQ(dump(p, gains ? Dump::Gains : Dump::Mutes), QLatin1String(c.physical));
     }
     EXPECT_EQ(changed(out), QLatin1String(c.changed));
     EXPECT_EQ(requests(out.requests), QLatin1String(c.requests));
