@@ -32,9 +32,9 @@ struct CommandRow
         } kind = Text;
     };
 
-    QString ops;     ///< command message "ops"
-    QString txOps;   ///< device request "ops" ("inOrOut" 1, or the only one)
-    QString rxOps;   ///< device request "ops" for "inOrOut" 0; empty when the row has one
+    QString ops;   ///< command message "ops"
+    QString txOps; ///< device request "ops" ("inOrOut" 1, or the only one)
+    QString rxOps; ///< device request "ops" for "inOrOut" 0; empty when the row has one
     PortKind portKind = CommandPort;
     uint16_t port = 0;
     BodyKind body = Fields;

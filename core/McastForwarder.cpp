@@ -31,7 +31,8 @@ McastForward forwardMcastDatagram(const char* data, int length, uint32_t srcIp)
         out.kind = McastForward::ClockEvent;
         out.text = QString::fromUtf8(QJsonDocument(obj).toJson(QJsonDocument::Compact));
     } else if (ops == QLatin1String("devReqGuiBlink")) {
-        qCDebug(lcNet) << "MainWindow" << "handleUdpMcast => ops:" << ops << LogRedaction::redacted(obj);
+        qCDebug(lcNet) << "MainWindow"
+                       << "handleUdpMcast => ops:" << ops << LogRedaction::redacted(obj);
         out.kind = McastForward::Blink;
         out.text = obj.value(QStringLiteral("devId")).toString();
     }

@@ -57,13 +57,12 @@ MyThread::MyThread(QObject* parent) : MyThread(DevDetailStore::instance(), paren
 
 MyThread::MyThread(DevDetailStore& store, QObject* parent)
     : QThread(parent),
-      m_dispatcher(store,
-                   ReplyDispatcher::Sink{[this](const QString& m) { emit signal_recv_message(m); },
-                                         [this](const QString& m) { emit signal_refreshDevAndChName(m); },
-                                         [this](int rxTx) { emit signal_update_chName(rxTx); },
-                                         [this](const QString& t) { emit signal_showTips(t); },
-                                         [this]() { emit signal_refresh_route(); },
-                                         [this](const QString& devId) { m_ticker.startReboot(devId); }})
+      m_dispatcher(store, ReplyDispatcher::Sink{[this](const QString& m) { emit signal_recv_message(m); },
+                                                [this](const QString& m) { emit signal_refreshDevAndChName(m); },
+                                                [this](int rxTx) { emit signal_update_chName(rxTx); },
+                                                [this](const QString& t) { emit signal_showTips(t); },
+                                                [this]() { emit signal_refresh_route(); },
+                                                [this](const QString& devId) { m_ticker.startReboot(devId); }})
 {
     dvm_setSendHook(&sendHook, this);
 }

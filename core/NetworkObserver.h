@@ -34,5 +34,4 @@ public:
 
 /// Connects every signal of the notifier and the thread to the observer, queued into the
 /// thread of `context`. The connections end when `context` is destroyed.
-void connectNetworkObserver(RegistryNotifier* notifier, MyThread* thread, NetworkObserver* observer,
-                            QObject* context);
+void connectNetworkObserver(RegistryNotifier* notifier, MyThread* thread, NetworkObserver* observer, QObject* context);

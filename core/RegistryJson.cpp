@@ -14,12 +14,10 @@ QString text(const char* field, size_t size)
 
 bool isZero(const StreamDesc& s)
 {
-    return s.srcIp == 0 && s.dstIp == 0 && s.dstPort == 0 && s.chNum == 0 && s.sampleByteNum == 0 &&
-           s.rtpTsOffset == 0;
+    return s.srcIp == 0 && s.dstIp == 0 && s.dstPort == 0 && s.chNum == 0 && s.sampleByteNum == 0 && s.rtpTsOffset == 0;
 }
 
-template <typename Entry, typename Getter>
-QJsonArray channelArray(const Entry& e, Getter get, bool* any)
+template <typename Entry, typename Getter> QJsonArray channelArray(const Entry& e, Getter get, bool* any)
 {
     QJsonArray arr;
     for (int i = 0; i < DVM_STREAM_CH; ++i) {
@@ -44,10 +42,8 @@ QJsonArray rxStreams(const RxStreamEntry* entries, int count)
         const QJsonArray chans = channelArray(e, &RxStreamEntry::rtpChId, &any);
         if (!any && isZero(e.stream) && !e.active)
             continue;
-        out.append(QJsonObject{{"id", id},
-                               {"sdp", RegistryJson::stream(e.stream)},
-                               {"rtpChIdArr", chans},
-                               {"active", e.active != 0}});
+        out.append(QJsonObject{
+            {"id", id}, {"sdp", RegistryJson::stream(e.stream)}, {"rtpChIdArr", chans}, {"active", e.active != 0}});
     }
     return out;
 }

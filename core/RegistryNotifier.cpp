@@ -44,7 +44,8 @@ void RegistryNotifier::dispatch(const QJsonObject& msg)
          [](RegistryNotifier* n, const QJsonObject& m) { emit n->signal_send_addMcast(sdpDstIp(m)); }},
         {QStringLiteral("delMcast"),
          [](RegistryNotifier* n, const QJsonObject& m) { emit n->signal_send_delMcast(dvm_parseIp(sdpDstIp(m))); }},
-        {QStringLiteral("updateRoute"), [](RegistryNotifier* n, const QJsonObject&) { emit n->signal_refresh_route(); }},
+        {QStringLiteral("updateRoute"),
+         [](RegistryNotifier* n, const QJsonObject&) { emit n->signal_refresh_route(); }},
         {QStringLiteral("updateActive"),
          [](RegistryNotifier* n, const QJsonObject&) { emit n->sendBackDataSignal(QStringLiteral("refreshRoute")); }},
     };

@@ -6,9 +6,10 @@ uint32_t lockMask(const QString& val)
 {
     const QString text = val.trimmed();
     bool ok = false;
-    const qulonglong v = text.contains(QLatin1String("0x"), Qt::CaseInsensitive)
-                             ? text.mid(text.indexOf(QLatin1String("0x"), 0, Qt::CaseInsensitive) + 2).toULongLong(&ok, 16)
-                             : text.toULongLong(&ok, 10);
+    const qulonglong v =
+        text.contains(QLatin1String("0x"), Qt::CaseInsensitive)
+            ? text.mid(text.indexOf(QLatin1String("0x"), 0, Qt::CaseInsensitive) + 2).toULongLong(&ok, 16)
+            : text.toULongLong(&ok, 10);
     return ok ? static_cast<uint32_t>(v) : 0u;
 }
 
@@ -56,9 +57,8 @@ void applyVersion(const QJsonObject& reply, int currentSampleRate, DevDetail_t& 
     d.ptpDomain = reply.value(QStringLiteral("ptpDomain")).toString().toInt();
     d.ptpDscp = reply.value(QStringLiteral("ptpDscp")).toString().toInt();
     const QString rates = reply.value(QStringLiteral("sampleRateArr")).toString();
-    d.sampleRates = rates.contains(QLatin1Char(','))
-                        ? rates.split(QLatin1Char(','))
-                        : QStringList{QString::number(currentSampleRate)};
+    d.sampleRates = rates.contains(QLatin1Char(',')) ? rates.split(QLatin1Char(','))
+                                                     : QStringList{QString::number(currentSampleRate)};
     d.packetTimeDivs = reply.value(QStringLiteral("packetTimeDivArr")).toString().split(QLatin1Char(','));
 }
 

@@ -53,8 +53,8 @@ int NetStateItemForm::columnWidth(Column column)
 
 void NetStateItemForm::layOutColumns(QBoxLayout* layout, const QVector<QWidget*>& cells, int extraRight)
 {
-    ListWidgetHelpers::layOutColumns(layout, cells.mid(0, ColumnCount), NameColumn,
-                                     [](int c) { return columnWidth(Column(c)); }, extraRight);
+    ListWidgetHelpers::layOutColumns(
+        layout, cells.mid(0, ColumnCount), NameColumn, [](int c) { return columnWidth(Column(c)); }, extraRight);
 }
 
 int NetStateItemForm::scrollBarWidth()

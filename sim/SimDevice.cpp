@@ -329,10 +329,10 @@ QJsonObject SimDevice::dumpJson() const
     QJsonArray rtpCh;
     for (int id = 0; id < m_rtpChannels.size(); ++id)
         if (m_rtpChannels[id].isUsed())
-            rtpCh.append(QJsonObject{{QStringLiteral("id"), id},
-                                     {QStringLiteral("srcDevId"),
-                                      m_rtpChannels[id].multicast ? QString() : m_rtpChannels[id].srcDevId},
-                                     {QStringLiteral("srcChId"), m_rtpChannels[id].srcChId}});
+            rtpCh.append(QJsonObject{
+                {QStringLiteral("id"), id},
+                {QStringLiteral("srcDevId"), m_rtpChannels[id].multicast ? QString() : m_rtpChannels[id].srcDevId},
+                {QStringLiteral("srcChId"), m_rtpChannels[id].srcChId}});
     auto rxTable = [](const std::vector<SimRxStream>& t) {
         QJsonArray a;
         for (int id = 0; id < int(t.size()); ++id)

@@ -6,7 +6,6 @@
 class CDynamicsItem : public CBaseItem
 {
 public:
-
     double trigDb() const { return m_trigDb; }
     void setTrigDb(double value) { m_trigDb = value; }
     double ratio() const { return m_ratio; }

@@ -102,8 +102,8 @@ int ClockItemForm::fontPixels()
 
 void ClockItemForm::layOutColumns(QBoxLayout* layout, const QVector<QWidget*>& cells, int extraRight)
 {
-    ListWidgetHelpers::layOutColumns(layout, cells.mid(0, ColumnCount), NameColumn,
-                                     [](int c) { return columnWidth(Column(c)); }, extraRight);
+    ListWidgetHelpers::layOutColumns(
+        layout, cells.mid(0, ColumnCount), NameColumn, [](int c) { return columnWidth(Column(c)); }, extraRight);
 }
 
 void ClockItemForm::setFields(const Fields& f)

@@ -1,5 +1,5 @@
-#include "DevManager.h"
 #include "McastForwarder.h"
+#include "DevManager.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>

@@ -17,7 +17,8 @@ struct TextCase
 };
 
 class ReplyFieldsText : public ::testing::TestWithParam<TextCase>
-{};
+{
+};
 
 TEST_P(ReplyFieldsText, ReadsStringsAndNumbersAlike)
 {
