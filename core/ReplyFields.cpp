@@ -1,5 +1,6 @@
 #include "ReplyFields.h"
 
+#include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonValue>
 #include <cmath>
@@ -28,6 +29,16 @@ QString text(const QJsonValue& v)
 QString text(const QJsonObject& o, const char* key)
 {
     return text(o.value(QLatin1String(key)));
+}
+
+QStringList texts(const QJsonObject& o, const char* key)
+{
+    QStringList out;
+    const QJsonArray arr = o.value(QLatin1String(key)).toArray();
+    out.reserve(arr.size());
+    for (const QJsonValue& v : arr)
+        out << text(v);
+    return out;
 }
 
 int number(const QJsonObject& o, const char* key, int fallback)

@@ -1,6 +1,7 @@
 #pragma once
 #include <QJsonObject>
 #include <QString>
+#include <QStringList>
 
 /// Readers of the fields of a device's reply or a command message. Devices send every scalar as
 /// text, but some firmware and our own windows send numbers; these readers accept both, so no
@@ -11,6 +12,9 @@ namespace ReplyFields {
 /// a boolean as "true"/"false"; empty when absent or not a scalar.
 QString text(const QJsonObject& o, const char* key);
 QString text(const QJsonValue& v);
+
+/// The items of an array field as texts (devices send strings; numbers are read alike); empty when absent.
+QStringList texts(const QJsonObject& o, const char* key);
 
 /// The field as an integer; `fallback` when absent or not a whole number.
 int number(const QJsonObject& o, const char* key, int fallback = 0);

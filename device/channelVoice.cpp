@@ -37,17 +37,6 @@ using ReplyFields::failed;
 using ReplyFields::number;
 using ReplyFields::text;
 
-/// Values of a reply array as texts (devices send strings; numbers are tolerated).
-QStringList texts(const QJsonObject& o, const char* key)
-{
-    QStringList out;
-    const QJsonArray arr = o.value(QLatin1String(key)).toArray();
-    out.reserve(arr.size());
-    for (const QJsonValue& v : arr)
-        out << ReplyFields::text(v);
-    return out;
-}
-
 bool isOutput(const QJsonObject& o)
 {
     return number(o, "inOrOut") != 0;
@@ -565,11 +554,11 @@ void channelVoice::handleAmplifier(const QJsonObject& o)
             r->setAmpGainSteps(steps);
     }
     for (const char* key : {"gainArr", "powerGainArr"}) {
-        const QStringList values = texts(o, key);
+        const QStringList values = ReplyFields::texts(o, key);
         for (int i = 0; i < values.size() && i < rows.size(); ++i)
             rows.at(i)->setAmpGainStep(values.at(i).toInt());
     }
-    const QStringList power = texts(o, "powerArr");
+    const QStringList power = ReplyFields::texts(o, "powerArr");
     for (int i = 0; i < power.size() && i < rows.size(); ++i)
         rows.at(i)->setAmpPower(power.at(i).toInt() != 0);
     // "powerOn" is the amplifier's master switch: off means every channel is off.

@@ -7,17 +7,6 @@
 
 namespace {
 
-/// Values of a reply array as texts (devices send strings; numbers are tolerated).
-QStringList texts(const QJsonObject& o, const char* key)
-{
-    QStringList out;
-    const QJsonArray arr = o.value(QLatin1String(key)).toArray();
-    out.reserve(arr.size());
-    for (const QJsonValue& v : arr)
-        out << ReplyFields::text(v);
-    return out;
-}
-
 /// The reply's "idStart"; false for one no device sends (negative or absurdly large), whose array is ignored.
 bool pageStart(const QJsonObject& o, int* idStart)
 {
@@ -112,7 +101,7 @@ void LevelPaging::handleLevels(const QJsonObject& o, bool network, Outcome* out)
     if (!pageStart(o, &idStart))
         return;
     QVector<int>& levels = m_levels[side];
-    const QStringList values = texts(o, "arr");
+    const QStringList values = ReplyFields::texts(o, "arr");
     int n = 0;
     for (; n < values.size() && idStart + n < levels.size(); ++n)
         levels[idStart + n] = LevelConversion::levelFromText(values.at(n), m_levelOffset);
@@ -137,7 +126,7 @@ void LevelPaging::handleBatch(const QJsonObject& o, bool input, Outcome* out)
     int idStart = 0;
     if (!pageStart(o, &idStart))
         return;
-    const QStringList values = texts(o, "arr");
+    const QStringList values = ReplyFields::texts(o, "arr");
     int n = 0;
     for (; n < values.size() && idStart + n < total; ++n) {
         const int index = idStart + n;
@@ -173,7 +162,7 @@ void LevelPaging::handlePhysical(const QJsonObject& o, bool gains, Outcome* out)
     if (!pageStart(o, &idStart))
         return;
     const int slot = physicalSlot(side);
-    const QStringList values = texts(o, "arr");
+    const QStringList values = ReplyFields::texts(o, "arr");
     int n = 0;
     for (; n < values.size() && idStart + n < count(side); ++n) {
         if (gains) {
