@@ -155,7 +155,7 @@ int main(int argc, char** argv)
     AppState::setChinese(true);
     g_dir = argc > 1 ? QString::fromLocal8Bit(argv[1]) : QStringLiteral(MERIDANE_SCREENSHOT_DIR);
     QDir().mkpath(g_dir);
-    // Levels first: drawn after a closed settings window, the page came out without rows.
+    // Levels first: the settings device takes the same address, and the store lists one device per address.
     bool ok = levelPages();
     ok = settings() && ok;
     ok = lockAndDelay() && ok;
