@@ -157,6 +157,10 @@ void channelVoice::buildUi()
         m_scroll[page]->setWidgetResizable(true);
         m_scroll[page]->setFrameShape(QFrame::NoFrame);
         m_tabs->addTab(m_scroll[page], page == 0 ? tr("输入") : tr("输出"));
+        connect(m_scroll[page]->verticalScrollBar(), &QScrollBar::valueChanged, this,
+                [this, page] { showVisibleBlocks(page); });
+        connect(m_scroll[page]->verticalScrollBar(), &QScrollBar::rangeChanged, this,
+                [this, page] { showVisibleBlocks(page); });
     }
     layout->addWidget(m_tabs, 1);
 }
@@ -228,6 +232,10 @@ bool channelVoice::buildRows(int budget)
             // among thousands of sibling rows would cost the whole list.
             if (i % kRowsPerBlock == 0) {
                 auto* block = new QWidget(host);
+                QSizePolicy policy = block->sizePolicy();
+                policy.setRetainSizeWhenHidden(true);
+                block->setSizePolicy(policy);
+                m_blocks[LevelPaging::isOutput(side) ? 1 : 0].append(block);
                 m_blockLayout = new QVBoxLayout(block);
                 m_blockLayout->setContentsMargins(0, 0, 0, 0);
                 m_blockLayout->setSpacing(0);
@@ -238,7 +246,28 @@ bool channelVoice::buildRows(int budget)
             rows.append(r);
         }
     }
+    if (rowsComplete()) {
+        showVisibleBlocks(0);
+        showVisibleBlocks(1);
+    }
     return !rowsComplete();
+}
+
+void channelVoice::showVisibleBlocks(int page)
+{
+    // While rows are still being built every block is shown: a block must be laid out once, visible, before
+    // its hidden size can be kept.
+    if (!rowsComplete())
+        return;
+    const QWidget* viewport = m_scroll[page]->viewport();
+    const int top = m_scroll[page]->verticalScrollBar()->value();
+    const int margin = viewport->height() / 2;
+    for (QWidget* block : qAsConst(m_blocks[page])) {
+        const QRect g = block->geometry();
+        const bool near = g.bottom() >= top - margin && g.top() <= top + viewport->height() + margin;
+        if (near != !block->isHidden())
+            block->setVisible(near);
+    }
 }
 
 void channelVoice::rebuildRows()
@@ -249,6 +278,8 @@ void channelVoice::rebuildRows()
     m_pendingNames.clear();
     m_buildOrder = 0;
     m_blockLayout = nullptr;
+    m_blocks[0].clear();
+    m_blocks[1].clear();
     for (int page = 0; page < 2; ++page) {
         // Replacing the content widget drops the old rows in one go.
         auto* content = new QWidget;

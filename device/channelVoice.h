@@ -91,6 +91,9 @@ private:
     void rebuildRows();
     /// Builds up to `budget` rows in page order; false when every row is built.
     bool buildRows(int budget);
+    /// Shows only the row blocks near the visible part of a page, so showing the page touches a few hundred
+    /// widgets instead of every row. Hidden blocks keep their place in the layout.
+    void showVisibleBlocks(int page);
     FormChannelVoice* makeRow(Side side, int index, QWidget* parent);
     void updatePollTarget();
 
@@ -127,6 +130,7 @@ private:
     int m_buildOrder = SideCount; ///< SideCount: nothing left to build
     QVBoxLayout* m_pageLayout[2] = {nullptr, nullptr};
     QVBoxLayout* m_blockLayout = nullptr;
+    QVector<QWidget*> m_blocks[2];
     QTimer m_buildTimer;
 
     QTabWidget* m_tabs = nullptr;

@@ -7,6 +7,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
 #include <QTest>
@@ -150,6 +152,32 @@ TEST_F(ChannelVoiceTest, LargeDevicesBuildRowsInSlicesThatTakeTheValuesAlreadyRe
     EXPECT_TRUE(page.row(channelVoice::PhyIn, phy - 1)->isMuted());
     EXPECT_EQ(page.findChild<QLineEdit*>(QStringLiteral("ChannelName:In:%1").arg(phy - 1))->text(),
               QStringLiteral("AnalogIn%1").arg(phy));
+}
+
+TEST_F(ChannelVoiceTest, OnlyRowsNearTheViewAreShownAndScrollingShowsTheRest)
+{
+    const int phy = 256;
+    insertDevice(kDev, "MRD-A16", phy, 0, 0, 0);
+    channelVoice page(kDev);
+    page.resize(900, 500);
+    page.show();
+    QTRY_VERIFY_WITH_TIMEOUT(page.rowsComplete(), 5000);
+    QCoreApplication::processEvents();
+    FormChannelVoice* first = page.row(channelVoice::PhyIn, 0);
+    FormChannelVoice* last = page.row(channelVoice::PhyIn, phy - 1);
+    ASSERT_TRUE(first && last);
+    EXPECT_TRUE(first->isVisible());
+    EXPECT_FALSE(last->isVisible()); // showing the page again must not pay for every row
+
+    auto* scroll = page.findChild<QScrollArea*>(QStringLiteral("input_scroll"));
+    ASSERT_NE(scroll, nullptr);
+    const int rangeBefore = scroll->verticalScrollBar()->maximum();
+    scroll->verticalScrollBar()->setValue(rangeBefore);
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(last->isVisible());
+    EXPECT_FALSE(first->isVisible());
+    // Hidden rows keep their place: the list is as long as before.
+    EXPECT_EQ(scroll->verticalScrollBar()->maximum(), rangeBefore);
 }
 
 TEST_F(ChannelVoiceTest, EachFailedReadOutAsksOnceYesRepeatsItNoStopsTheNagging)
