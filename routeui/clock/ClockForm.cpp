@@ -150,18 +150,7 @@ void ClockForm::refresh()
         for (int index = from; index < n; ++index)
             m_list->item(index)->setSizeHint(QSize(0, UiScale::px(32)));
     }
-    for (const int wanted = std::min(n, m_builtRows + kRowsPerStep); m_builtRows < wanted; ++m_builtRows) {
-        auto* rowForm = new ClockItemForm(m_builtRows);
-        m_list->setItemWidget(m_list->item(m_builtRows), rowForm);
-        connect(rowForm, &ClockItemForm::signal_changePriority, this, &ClockForm::openPriorityDialog);
-    }
-    if (m_builtRows < n && !m_moreRowsQueued) {
-        m_moreRowsQueued = true;
-        QTimer::singleShot(0, this, [this] {
-            m_moreRowsQueued = false;
-            refresh();
-        });
-    }
+    attachRows(n);
     m_rowDevIds = QStringList();
     m_rowDevIds.reserve(n);
 
@@ -170,9 +159,7 @@ void ClockForm::refresh()
     for (int i = 0; i < n; ++i) {
         const DevDetail_t& d = devs.at(i);
         QListWidgetItem* item = m_list->item(i);
-        const DevRecord* rec = findDevById(d.devId.toUtf8().constData());
-        DevHeader h;
-        if (!dvm_copyDevHeader(rec, &h)) {
+        if (!fillRow(i, d)) {
             m_rowDevIds.append(QString());
             if (!item->isHidden())
                 item->setHidden(true);
@@ -183,31 +170,6 @@ void ClockForm::refresh()
             item->setHidden(false);
         if (online && versionDue(d.devId, now))
             emit changeData(compact(QJsonObject{{"ops", "getVersion"}, {"devId", d.devId}}));
-
-        const QString model =
-            d.model.isEmpty() ? QString::fromUtf8(h.model, int(qstrnlen(h.model, sizeof h.model))) : d.model;
-        const ClockTexts::Status st =
-            ClockTexts::status(QString::fromUtf8(h.myClkId, int(qstrnlen(h.myClkId, sizeof h.myClkId))),
-                               QString::fromUtf8(h.gmClkId, int(qstrnlen(h.gmClkId, sizeof h.gmClkId))), rec->ptpState,
-                               m_models.isVirtualSoundCard(model));
-        const bool canEdit = m_models.supportsPriority(model);
-        ClockItemForm::Fields f;
-        f.type = m_models.deviceTypeText(model);
-        if (f.type.isEmpty())
-            f.type = d.type.isEmpty() ? model : d.type;
-        f.devId = d.devId;
-        f.role = ClockTexts::roleText(st, d.ptpDomain, m_chinese);
-        f.sync = ClockTexts::syncText(st, m_chinese);
-        f.ppm = QString::number(rec->ppm);
-        f.priority = ClockTexts::priorityText(d.ptpPriority, canEdit);
-        f.canEdit = canEdit;
-        f.name = QString::fromUtf8(h.name, int(qstrnlen(h.name, sizeof h.name)));
-        f.ip = dvm_ipToString(h.ip);
-        f.bandwidth = BandwidthFigures::fromRecord(rec).text();
-        if (ClockItemForm* r = row(i)) {
-            r->setFields(f);
-            applyDeviceTip(r, d.devId);
-        }
     }
 
     // Warnings of devices no longer listed go with them.
@@ -222,6 +184,68 @@ void ClockForm::refresh()
         for (auto it = m_lastVersionAsk.begin(); it != m_lastVersionAsk.end();)
             it = listed.contains(it.key()) ? std::next(it) : m_lastVersionAsk.erase(it);
     }
+}
+
+void ClockForm::attachRows(int n)
+{
+    for (const int wanted = std::min(n, m_builtRows + kRowsPerStep); m_builtRows < wanted; ++m_builtRows) {
+        auto* rowForm = new ClockItemForm(m_builtRows);
+        m_list->setItemWidget(m_list->item(m_builtRows), rowForm);
+        connect(rowForm, &ClockItemForm::signal_changePriority, this, &ClockForm::openPriorityDialog);
+    }
+    if (m_builtRows < n && !m_moreRowsQueued) {
+        m_moreRowsQueued = true;
+        QTimer::singleShot(0, this, [this] {
+            m_moreRowsQueued = false;
+            buildMoreRows();
+        });
+    }
+}
+
+void ClockForm::buildMoreRows()
+{
+    const int n = std::min(m_list->count(), int(m_rowDevIds.size()));
+    const int from = m_builtRows;
+    attachRows(n);
+    for (int i = from; i < m_builtRows; ++i) {
+        const QString& devId = m_rowDevIds.at(i);
+        if (!devId.isEmpty())
+            fillRow(i, m_store.getDevDetail(devId, "ClockForm::buildMoreRows", __LINE__));
+    }
+}
+
+bool ClockForm::fillRow(int index, const DevDetail_t& d)
+{
+    const DevRecord* rec = findDevById(d.devId.toUtf8().constData());
+    DevHeader h;
+    if (d.isEmpty() || !dvm_copyDevHeader(rec, &h))
+        return false;
+    ClockItemForm* r = row(index);
+    if (r == nullptr)
+        return true; // its widget comes in a later turn, filled then
+    const QString model =
+        d.model.isEmpty() ? QString::fromUtf8(h.model, int(qstrnlen(h.model, sizeof h.model))) : d.model;
+    const ClockTexts::Status st =
+        ClockTexts::status(QString::fromUtf8(h.myClkId, int(qstrnlen(h.myClkId, sizeof h.myClkId))),
+                           QString::fromUtf8(h.gmClkId, int(qstrnlen(h.gmClkId, sizeof h.gmClkId))), rec->ptpState,
+                           m_models.isVirtualSoundCard(model));
+    const bool canEdit = m_models.supportsPriority(model);
+    ClockItemForm::Fields f;
+    f.type = m_models.deviceTypeText(model);
+    if (f.type.isEmpty())
+        f.type = d.type.isEmpty() ? model : d.type;
+    f.devId = d.devId;
+    f.role = ClockTexts::roleText(st, d.ptpDomain, m_chinese);
+    f.sync = ClockTexts::syncText(st, m_chinese);
+    f.ppm = QString::number(rec->ppm);
+    f.priority = ClockTexts::priorityText(d.ptpPriority, canEdit);
+    f.canEdit = canEdit;
+    f.name = QString::fromUtf8(h.name, int(qstrnlen(h.name, sizeof h.name)));
+    f.ip = dvm_ipToString(h.ip);
+    f.bandwidth = BandwidthFigures::fromRecord(rec).text();
+    r->setFields(f);
+    applyDeviceTip(r, d.devId);
+    return true;
 }
 
 void ClockForm::slot_deviceTips(QString devId, int type, bool isShow, QString msg)

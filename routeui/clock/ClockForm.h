@@ -1,5 +1,6 @@
 #pragma once
 #include "ClockItemForm.h"
+#include "DevDetail.h"
 
 #include <QHash>
 #include <QString>
@@ -80,6 +81,11 @@ private:
     void scheduleRefresh();
     bool versionDue(const QString& devId, qint64 now);
     void applyDeviceTip(ClockItemForm* row, const QString& devId);
+    /// Gives the next rows their widget and fills only those: the rest of the list is already current.
+    void buildMoreRows();
+    void attachRows(int count);
+    /// The row's texts from the device's detail and record; false when the registry no longer holds it.
+    bool fillRow(int index, const DevDetail_t& d);
 
     DevDetailStore& m_store;
     const ModelTable& m_models;
