@@ -19,10 +19,12 @@ void ListWidgetHelpers::applyListStyle(QTableWidget* table)
     // Sized once per change by setRows: resizing to contents at every cell write is quadratic.
     table->horizontalHeader()->setSectionResizeMode(QHeaderView::Interactive);
     table->setStyleSheet(QStringLiteral("QTableWidget{background:#1e242c;color:#d8dee6;border:none;font-size:%1px;"
-                                        "selection-background-color:#0a5a8a;}")
+                                        "selection-background-color:#0a5a8a;}"
+                                        "QTableCornerButton::section{background:#262e38;border:none;}")
                              .arg(UiScale::fontPx(12)));
     // The header's own sheet: a table's sheet does not reach the header sections under every style.
-    table->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView::section{background:#262e38;color:#9fb0c3;"
+    table->horizontalHeader()->setStyleSheet(QStringLiteral("QHeaderView{background:#262e38;}"
+                                                            "QHeaderView::section{background:#262e38;color:#9fb0c3;"
                                                             "border:none;padding:%1px;font-size:%2px;}")
                                                  .arg(UiScale::px(4))
                                                  .arg(UiScale::fontPx(12)));
