@@ -14,7 +14,10 @@ PageForm::PageForm(QWidget* parent) : QWidget(parent), m_titleBar(new QWidget(th
     m_titleBar->setStyleSheet(QStringLiteral("QWidget#pageTitleBar{background:#262e38;}"
                                              "QLabel{color:#9fb0c3;font-size:%1px;}")
                                   .arg(UiScale::fontPx(12)));
-    new QHBoxLayout(m_titleBar);
+    // No vertical margins: the style's default margins would leave the fixed-height bar too little room and clip
+    // the captions to a line.
+    auto* titleLayout = new QHBoxLayout(m_titleBar);
+    titleLayout->setContentsMargins(UiScale::px(8), 0, UiScale::px(8), 0);
     m_layout->setContentsMargins(0, 0, 0, 0);
     m_layout->setSpacing(0);
     m_layout->addWidget(m_titleBar);
