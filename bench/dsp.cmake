@@ -6,3 +6,13 @@ list(APPEND MERIDANE_BENCH_COMMANDS COMMAND meridane-dsp-bench)
 list(APPEND MERIDANE_BENCH_TARGETS meridane-dsp-bench)
 add_test(NAME dsp_bench_smoke COMMAND meridane-dsp-bench --rounds 2)
 set_tests_properties(dsp_bench_smoke PROPERTIES LABELS bench TIMEOUT 120)
+
+# The equaliser editor: curves computed and handed to the chart, and one drag step.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/eq_bench_main.cpp)
+  add_executable(meridane-eq-bench eq_bench_main.cpp)
+  target_link_libraries(meridane-eq-bench PRIVATE meridane_dsp_widgets Qt5::Charts)
+  list(APPEND MERIDANE_BENCH_COMMANDS COMMAND meridane-eq-bench)
+  list(APPEND MERIDANE_BENCH_TARGETS meridane-eq-bench)
+  add_test(NAME eq_bench_smoke COMMAND meridane-eq-bench --rounds 2)
+  set_tests_properties(eq_bench_smoke PROPERTIES LABELS bench TIMEOUT 120 ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+endif()

@@ -14,7 +14,9 @@ const int kJsonTypeOfKind[CBaseItem::KindCount] = {7, 0, 4, 1, 3, 2, 6, 5, 9, 8,
 const char* const kPrefixOfKind[CBaseItem::KindCount] = {"NoiseGate", "Eq",  "Hlpf",      "Delay",  "Fbe",   "Compress",
                                                          "Limit",     "Fir", "SignalGen", "Expand", "ChAec", "Ducker"};
 
-QJsonObject requestHead(const BlockPosition& pos, const QString& ops)
+} // namespace
+
+QJsonObject CBaseItem::requestHead(const BlockPosition& pos, const QString& ops)
 {
     QJsonObject req;
     req.insert(QStringLiteral("uiTag"), QStringLiteral("dspUiTag"));
@@ -25,8 +27,6 @@ QJsonObject requestHead(const BlockPosition& pos, const QString& ops)
     req.insert(QStringLiteral("blockFlag"), pos.blockFlag);
     return req;
 }
-
-} // namespace
 
 CBaseItem::~CBaseItem() = default;
 
@@ -87,6 +87,11 @@ QJsonObject CBaseItem::setBorderProcBypassRequest(const BlockPosition& pos, bool
     QJsonObject req = requestHead(pos, QStringLiteral("setBorderProcBypass"));
     req.insert(QStringLiteral("val"), flag(bypass));
     return req;
+}
+
+QJsonObject CBaseItem::statusRequest(const BlockPosition& pos)
+{
+    return requestHead(pos, QStringLiteral("getBorderProcStatus"));
 }
 
 QString CBaseItem::describe() const

@@ -67,6 +67,10 @@ public:
     QJsonObject setBorderProcRequest(const BlockPosition& pos, int inputCount) const;
     /// The request that switches this block's bypass on the device ("val" "1" bypass on, "0" off).
     QJsonObject setBorderProcBypassRequest(const BlockPosition& pos, bool bypass) const;
+    /// {"uiTag","ops","nodeId","portIndex","procIndex","blockFlag"}: the head every block request starts with.
+    static QJsonObject requestHead(const BlockPosition& pos, const QString& ops);
+    /// The poll of the gain a dynamics block applies right now ("getBorderProcStatus").
+    static QJsonObject statusRequest(const BlockPosition& pos);
     /// Copies bypass and parameters from a block of the same class. Returns false, copying nothing, for another
     /// class (an EQ block also refuses one with another band count).
     virtual bool copyParamsFrom(const CBaseItem& other) = 0;

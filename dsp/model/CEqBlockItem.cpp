@@ -1,9 +1,11 @@
 #include "CEqBlockItem.h"
+#include "BlockPosition.h"
 
 #include "DspJsonText.h"
 #include "DspJsonValue.h"
 #include "DspJsonWriter.h"
 
+#include <QJsonObject>
 #include <QStringList>
 
 using namespace DspJsonText;
@@ -107,4 +109,25 @@ QString CEqBlockItem::describeParams() const
     for (const CEqItem& b : m_bands)
         parts.append(b.describe());
     return QStringLiteral("bandNum=%1, bands=[%2]").arg(m_bands.size()).arg(parts.join(QStringLiteral(", ")));
+}
+
+QJsonObject CEqBlockItem::setBorderEqRequest(const BlockPosition& pos, int index) const
+{
+    const CEqItem* b = band(index);
+    if (b == nullptr)
+        return QJsonObject();
+    QJsonObject req = requestHead(pos, QStringLiteral("setBorderEq"));
+    req.insert(QStringLiteral("eqIndex"), QString::number(index));
+    req.insert(QStringLiteral("obj"), b->toJson());
+    return req;
+}
+
+QJsonObject CEqBlockItem::setBorderEqBypassRequest(const BlockPosition& pos, int index, bool bypass) const
+{
+    if (band(index) == nullptr)
+        return QJsonObject();
+    QJsonObject req = requestHead(pos, QStringLiteral("setBorderEqBypass"));
+    req.insert(QStringLiteral("eqIndex"), QString::number(index));
+    req.insert(QStringLiteral("val"), bypass ? QStringLiteral("1") : QStringLiteral("0"));
+    return req;
 }

@@ -28,6 +28,12 @@ public:
     CEqItem* band(int index);
     const CEqItem* band(int index) const;
 
+    /// "setBorderEq" for band `index`: the block's position, "eqIndex" and the band as "obj"; empty when the block
+    /// has no such band.
+    QJsonObject setBorderEqRequest(const BlockPosition& pos, int index) const;
+    /// "setBorderEqBypass" for band `index` with "val" "1" (bypassed) or "0"; empty when there is no such band.
+    QJsonObject setBorderEqBypassRequest(const BlockPosition& pos, int index, bool bypass) const;
+
     CBaseItem* clone() const override;
     void writeParamsTo(DspJsonWriter& obj, int inputCount) const override;
     /// Rebuilds the bands from "eqArr" (band count = its length, bounded) and "bypassArr".

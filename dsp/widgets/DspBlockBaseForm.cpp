@@ -59,6 +59,7 @@ DspBlockBaseForm::DspBlockBaseForm(CDeviceDspData* data, bool isInput, int chInd
     m_layout = new QVBoxLayout(this);
     m_layout->addLayout(top);
     resize(UiScale::px(640), UiScale::px(360));
+    track(m_blockIndex);
     refreshFromModel();
 }
 
@@ -93,17 +94,45 @@ QString DspBlockBaseForm::titleSuffix(int kind)
     }
 }
 
+bool DspBlockBaseForm::pollsStatus(int kind)
+{
+    return kind == CBaseItem::KindCompress || kind == CBaseItem::KindExpand || kind == CBaseItem::KindLimit ||
+           kind == CBaseItem::KindNoiseGate || kind == CBaseItem::KindDucker;
+}
+
+bool DspBlockBaseForm::shows(bool isInput, int chIndex, int blockIndex) const
+{
+    return isInput == m_isInput && chIndex == m_chIndex && blockIndex == m_blockIndex;
+}
+
 CBaseItem* DspBlockBaseForm::block() const
+{
+    return blockAt(m_blockIndex);
+}
+
+CBaseItem* DspBlockBaseForm::blockAt(int blockIndex) const
 {
     if (m_data == nullptr)
         return nullptr;
     const CChainChannel* ch = m_data->channel(m_isInput, m_chIndex);
-    return ch != nullptr ? ch->block(m_blockIndex) : nullptr;
+    return ch != nullptr ? ch->block(blockIndex) : nullptr;
+}
+
+BlockPosition DspBlockBaseForm::positionOf(int blockIndex) const
+{
+    if (m_data == nullptr)
+        return BlockPosition::make(m_isInput, m_chIndex, blockIndex, 0, 0);
+    return BlockPosition::of(*m_data, m_isInput, m_chIndex, blockIndex);
 }
 
 void DspBlockBaseForm::setBody(QWidget* body)
 {
     m_layout->addWidget(body, 1);
+}
+
+void DspBlockBaseForm::setCommonBypassVisible(bool visible)
+{
+    m_bypass->setVisible(visible);
 }
 
 void DspBlockBaseForm::refreshFromModel()
@@ -114,13 +143,67 @@ void DspBlockBaseForm::refreshFromModel()
     m_bypass->setEnabled(b != nullptr);
 }
 
+DspBlockBaseForm::Tracked& DspBlockBaseForm::track(int blockIndex)
+{
+    const QString flag = BlockPosition::flag(m_isInput, m_chIndex, blockIndex);
+    auto it = m_tracked.find(flag);
+    if (it == m_tracked.end()) {
+        Tracked t;
+        t.blockIndex = blockIndex;
+        if (const CBaseItem* b = blockAt(blockIndex))
+            t.accepted.reset(b->clone());
+        it = m_tracked.insert(flag, t);
+    }
+    return it.value();
+}
+
 void DspBlockBaseForm::sendParams()
 {
-    const CBaseItem* b = block();
-    if (m_offline || b == nullptr)
+    sendParams(m_blockIndex);
+}
+
+void DspBlockBaseForm::sendParams(int blockIndex)
+{
+    const CBaseItem* b = blockAt(blockIndex);
+    if (b == nullptr)
         return;
-    const BlockPosition pos = BlockPosition::of(*m_data, m_isInput, m_chIndex, m_blockIndex);
-    emit signal_sendMsg(DspEnvelope::udp(b->setBorderProcRequest(pos, m_data->info().chNumIn)));
+    sendChange(blockIndex, b->setBorderProcRequest(positionOf(blockIndex), m_data->info().chNumIn));
+}
+
+void DspBlockBaseForm::sendChange(int blockIndex, const QJsonObject& request)
+{
+    if (blockAt(blockIndex) == nullptr || request.isEmpty())
+        return;
+    if (m_offline) {
+        emit signal_updateUI(m_isInput, m_chIndex, blockIndex);
+        return;
+    }
+    ++track(blockIndex).pending;
+    emit signal_sendMsg(DspEnvelope::udp(request));
+}
+
+void DspBlockBaseForm::settle(Tracked& tracked, bool accepted)
+{
+    // An answer to nothing this editor sent changes nothing here.
+    if (tracked.pending == 0)
+        return;
+    --tracked.pending;
+    tracked.refused = !accepted;
+    if (tracked.pending > 0)
+        return;
+    CBaseItem* b = blockAt(tracked.blockIndex);
+    if (b == nullptr || !tracked.accepted)
+        return;
+    if (accepted) {
+        tracked.accepted->copyParamsFrom(*b);
+        return;
+    }
+    // The device kept what it had: so does the model, and the controls show it again.
+    const bool bypass = b->isBypass();
+    b->copyParamsFrom(*tracked.accepted);
+    b->setBypass(bypass);
+    refreshFromModel();
+    emit signal_updateUI(m_isInput, m_chIndex, tracked.blockIndex);
 }
 
 bool DspBlockBaseForm::refuseWhenLocked()
@@ -134,7 +217,12 @@ bool DspBlockBaseForm::refuseWhenLocked()
 
 void DspBlockBaseForm::onBypassClicked(bool bypass)
 {
-    CBaseItem* b = block();
+    sendBypass(m_blockIndex, bypass);
+}
+
+void DspBlockBaseForm::sendBypass(int blockIndex, bool bypass)
+{
+    CBaseItem* b = blockAt(blockIndex);
     if (b == nullptr || refuseWhenLocked())
         return;
     if (b->isBypass() && !bypass && DspCpuFigures::instance().forbidsEnabling()) {
@@ -144,11 +232,12 @@ void DspBlockBaseForm::onBypassClicked(bool bypass)
     }
     if (m_offline) {
         b->setBypass(bypass);
-        emit signal_updateUI(m_isInput, m_chIndex, m_blockIndex);
+        refreshFromModel();
+        emit signal_updateUI(m_isInput, m_chIndex, blockIndex);
         return;
     }
-    const BlockPosition pos = BlockPosition::of(*m_data, m_isInput, m_chIndex, m_blockIndex);
-    emit signal_sendMsg(DspEnvelope::udp(b->setBorderProcBypassRequest(pos, bypass)));
+    track(blockIndex);
+    emit signal_sendMsg(DspEnvelope::udp(b->setBorderProcBypassRequest(positionOf(blockIndex), bypass)));
 }
 
 void DspBlockBaseForm::recvMsg(QString msg)
@@ -170,11 +259,12 @@ void DspBlockBaseForm::recvMsg(QString msg)
             showLevel(arr.at(m_chIndex - start).toString());
         return;
     }
-    if (ReplyFields::text(reply, "blockFlag") == m_blockFlag)
-        handleOwnReply(reply);
+    auto it = m_tracked.find(ReplyFields::text(reply, "blockFlag"));
+    if (it != m_tracked.end())
+        handleOwnReply(reply, it.value());
 }
 
-void DspBlockBaseForm::handleOwnReply(const QJsonObject& reply)
+void DspBlockBaseForm::handleOwnReply(const QJsonObject& reply, Tracked& tracked)
 {
     const QString ops = ReplyFields::text(reply, "ops");
     const bool succ = ReplyFields::text(reply, "result") == QLatin1String("succ");
@@ -184,21 +274,26 @@ void DspBlockBaseForm::handleOwnReply(const QJsonObject& reply)
             emit signal_showTips(QStringLiteral("Set Bypass Failed!"), false);
             return;
         }
-        if (CBaseItem* b = block())
-            b->setBypass(ReplyFields::text(reply, "val") == QLatin1String("1"));
+        const bool bypass = ReplyFields::text(reply, "val") == QLatin1String("1");
+        if (CBaseItem* b = blockAt(tracked.blockIndex))
+            b->setBypass(bypass);
+        if (tracked.accepted)
+            tracked.accepted->setBypass(bypass);
         refreshFromModel();
-        emit signal_updateUI(m_isInput, m_chIndex, m_blockIndex);
-    } else if (ops == QLatin1String("setBorderProc")) {
-        if (!succ) {
+        emit signal_updateUI(m_isInput, m_chIndex, tracked.blockIndex);
+    } else if (ops == QLatin1String("setBorderProc") || ops == QLatin1String("setBorderEq") ||
+               ops == QLatin1String("setBorderEqBypass")) {
+        if (!succ)
             emit signal_showTips(QStringLiteral("Set Failed!"), false);
-            return;
-        }
-        emit signal_updateUI(m_isInput, m_chIndex, m_blockIndex);
-    } else if (ops == QLatin1String("getBorderProcStatus")) {
+        settle(tracked, succ);
+        if (succ)
+            emit signal_updateUI(m_isInput, m_chIndex, tracked.blockIndex);
+    } else if (ops == QLatin1String("getBorderProcStatus") && tracked.blockIndex == m_blockIndex) {
         const double gain =
             reply.value(QStringLiteral("obj")).toObject().value(QStringLiteral("gain")).toString().toDouble();
         m_statusDb = BorderProcStatus::roundedDb(gain);
         m_status->setText(QStringLiteral("%1 dB").arg(BorderProcStatus::meterDb(gain)));
+        emit signal_statusGain(m_statusDb);
     }
 }
 
@@ -218,7 +313,11 @@ void DspBlockBaseForm::showLevel(const QString& levelText)
 
 void DspBlockBaseForm::getVolumeTimeout()
 {
-    // Kind editors poll their own status here; the common part has nothing to ask.
+    const CBaseItem* b = block();
+    if (m_offline || b == nullptr || !pollsStatus(b->kind()))
+        return;
+    track(m_blockIndex);
+    emit signal_sendMsg(DspEnvelope::udp(CBaseItem::statusRequest(positionOf(m_blockIndex))));
 }
 
 void DspBlockBaseForm::closeEvent(QCloseEvent* event)

@@ -2,7 +2,10 @@
 #include <QString>
 #include <QWidget>
 
+#include <QHash>
+
 #include <functional>
+#include <memory>
 
 class CBaseItem;
 class CDeviceDspData;
@@ -11,6 +14,7 @@ class QJsonObject;
 class QLabel;
 class QProgressBar;
 class QVBoxLayout;
+struct BlockPosition;
 
 /// What every block editor shares: the bypass switch (refused while the processor is locked or its CPU is at its
 /// limit), the
@@ -47,6 +51,12 @@ public:
     double statusDb() const { return m_statusDb; }
     /// The title suffix of a block kind: "-EQ & Xover", "-Delay", ...; empty for an unknown kind.
     static QString titleSuffix(int kind);
+    /// True for the kinds whose editors poll the device for the gain they apply (dynamics blocks).
+    static bool pollsStatus(int kind);
+    /// True when this editor shows block `blockIndex` of the channel (an EQ editor also shows the filters).
+    virtual bool shows(bool isInput, int chIndex, int blockIndex) const;
+    CDeviceDspData* data() const { return m_data; }
+    bool isOffline() const { return m_offline; }
 
 signals:
     void signal_sendMsg(QString msg);
@@ -54,6 +64,8 @@ signals:
     void signal_close(QString blockFlag);
     void signal_syncLinkChannel(bool isInput, int chIndex, int blockIndex);
     void signal_updateUI(bool isInput, int chIndex, int blockIndex);
+    /// The gain the block applies right now (dB, rounded), from the device's status poll.
+    void signal_statusGain(double db);
 
 public slots:
     /// Every reply of the device.
@@ -66,15 +78,44 @@ public slots:
 protected:
     /// Puts the kind's own controls under the common part.
     void setBody(QWidget* body);
-    /// Sends the block's parameters after a change (nothing offline).
+    /// After the model of the editor's block changed: sends its parameters ("setBorderProc"); offline it tells
+    /// the diagram instead (signal_updateUI) and sends nothing.
     void sendParams();
+    /// The same for another block of the same channel (the filters beside an equaliser).
+    void sendParams(int blockIndex);
+    /// Sends a request that changes block `blockIndex` (for example one equaliser band); offline only
+    /// signal_updateUI. A refusal shows "Set Failed!" and puts the block back to what the device last accepted.
+    void sendChange(int blockIndex, const QJsonObject& request);
+    /// Switches the bypass of block `blockIndex` under the lock and CPU rules; the model follows the reply.
+    void sendBypass(int blockIndex, bool bypass);
+    /// Remembers block `blockIndex` as the device has it now, so a refused change can be taken back; the editor's
+    /// own block is watched from the start, other blocks it changes must be watched before their first change.
+    void watchBlock(int blockIndex) { track(blockIndex); }
+    /// Where block `blockIndex` of the editor's channel sits on the device.
+    BlockPosition positionOf(int blockIndex) const;
+    /// Block `blockIndex` of the editor's channel; nullptr when there is none.
+    CBaseItem* blockAt(int blockIndex) const;
+    /// Shows or hides the common bypass switch (an editor of several blocks draws its own).
+    void setCommonBypassVisible(bool visible);
     /// When locked: tells so, shows the model's values again and returns true; the change must not be made.
     bool refuseWhenLocked();
     void closeEvent(QCloseEvent* event) override;
 
 private:
+    /// What the device holds of one block the editor changes: the parameters it last accepted, and the
+    /// changes still waiting for their answer.
+    struct Tracked
+    {
+        int blockIndex = -1;
+        std::shared_ptr<CBaseItem> accepted;
+        int pending = 0;
+        bool refused = false;
+    };
+
     void onBypassClicked(bool bypass);
-    void handleOwnReply(const QJsonObject& reply);
+    void handleOwnReply(const QJsonObject& reply, Tracked& tracked);
+    Tracked& track(int blockIndex);
+    void settle(Tracked& tracked, bool accepted);
     void showLevel(const QString& levelText);
 
     CDeviceDspData* m_data;
@@ -92,4 +133,6 @@ private:
     QLabel* m_level = nullptr;
     QLabel* m_status = nullptr;
     QVBoxLayout* m_layout = nullptr;
+    /// By blockFlag.
+    QHash<QString, Tracked> m_tracked;
 };

@@ -12,3 +12,20 @@ add_executable(dsp_screenshots ${CMAKE_CURRENT_LIST_DIR}/widgets/DspScreenshots.
 target_link_libraries(dsp_screenshots PRIVATE meridane_dsp_widgets GTest::gtest Qt5::Test)
 target_include_directories(dsp_screenshots PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
 target_compile_definitions(dsp_screenshots PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+
+# The equaliser editor and the dynamics editors, each with a screenshot program for a person to look at.
+foreach(editor Eq Dynamics)
+  string(TOLOWER ${editor} lower)
+  if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/widgets/Dsp${editor}EditorTest.cpp)
+    meridane_add_test(dsp_${lower}_editor_test
+      SOURCES ${CMAKE_CURRENT_LIST_DIR}/widgets/Dsp${editor}EditorTest.cpp
+      LIBS meridane_dsp_widgets)
+  endif()
+  if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/widgets/Dsp${editor}Screenshots.cpp)
+    add_executable(dsp_${lower}_screenshots ${CMAKE_CURRENT_LIST_DIR}/widgets/Dsp${editor}Screenshots.cpp)
+    target_link_libraries(dsp_${lower}_screenshots PRIVATE meridane_dsp_widgets GTest::gtest Qt5::Test)
+    target_include_directories(dsp_${lower}_screenshots PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+    target_compile_definitions(dsp_${lower}_screenshots
+      PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
+  endif()
+endforeach()
