@@ -2,6 +2,7 @@
 // diagram's bookkeeping of open editors.
 #include "DspWidgetTestSupport.h"
 
+#include "CLimitItem.h"
 #include "DspBlockBaseForm.h"
 #include "DspDiagramForm.h"
 
@@ -183,6 +184,71 @@ TEST_F(DspEditorTest, StatusGainOfDynamicsBlocksIsShownInHalfDecibels)
                                {{"blockFlag", "bf_in_ch_2_1"}, {"obj", QJsonObject{{"gain", "0.5"}}}}));
     EXPECT_DOUBLE_EQ(editor->statusDb(), -6.0); // 20 log10(0.5) = -6.02
     EXPECT_EQ(editor->findChild<QLabel*>(QStringLiteral("lb_statusGain"))->text(), QStringLiteral("-6 dB"));
+}
+
+/// An editor that changes its limiter's threshold the way every kind editor changes its parameters.
+class LimitProbe : public DspBlockBaseForm
+{
+public:
+    using DspBlockBaseForm::DspBlockBaseForm;
+    void change(double db)
+    {
+        static_cast<CLimitItem*>(block())->setLimitDb(db);
+        sendParams();
+    }
+};
+
+// Each row: a change sent (threshold) or a reply ("+" accepted, "-" refused), and the threshold the model
+// holds afterwards. The device keeps what it last accepted; so must the model once nothing is pending.
+TEST_F(DspEditorTest, RefusedChangesReturnTheModelToWhatTheDeviceLastAccepted)
+{
+    struct Step
+    {
+        const char* action;
+        double modelAfter;
+    };
+    const Step steps[] = {{"-10", -10}, {"-", -20}, {"-5", -5}, {"+", -5}, {"-1", -1}, {"-", -5},
+                          {"-3", -3},   {"-2", -2}, {"-", -2},  {"+", -2}, {"-7", -7}, {"+", -7}};
+    LimitProbe probe(dialog->dspData(), true, 2, 0);
+    QSignalSpy probeTips(&probe, &DspBlockBaseForm::signal_showTips);
+    QStringList sentOps;
+    QObject::connect(&probe, &DspBlockBaseForm::signal_sendMsg,
+                     [&](const QString& m) { sentOps << parse(m)["ops"].toString(); });
+    auto limit = [&] { return static_cast<CLimitItem*>(dialog->dspData()->input(2)->block(0))->limitDb(); };
+    for (const Step& st : steps) {
+        const QString a = QLatin1String(st.action);
+        if (a == QLatin1String("+") || a == QLatin1String("-"))
+            probe.recvMsg(
+                reply(QStringLiteral("setBorderProc"), a == QLatin1String("+"), {{"blockFlag", "bf_in_ch_2_0"}}));
+        else
+            probe.change(a.toDouble());
+        EXPECT_DOUBLE_EQ(limit(), st.modelAfter) << "after " << st.action;
+    }
+    EXPECT_EQ(sentOps.count(QStringLiteral("setBorderProc")), 6);
+    EXPECT_EQ(probeTips.count(), 3) << "each refusal says so";
+    EXPECT_EQ(probeTips.last().at(0).toString(), QStringLiteral("Set Failed!"));
+
+    // A refusal of nothing this editor sent leaves the model alone.
+    probe.recvMsg(reply(QStringLiteral("setBorderProc"), false, {{"blockFlag", "bf_in_ch_2_0"}}));
+    EXPECT_DOUBLE_EQ(limit(), -7);
+
+    // Offline the model keeps the change and nothing leaves.
+    probe.setOffline(true);
+    probe.change(-9);
+    EXPECT_DOUBLE_EQ(limit(), -9);
+    EXPECT_EQ(sentOps.count(QStringLiteral("setBorderProc")), 6);
+}
+
+TEST_F(DspEditorTest, OnlyDynamicsEditorsPollTheirBlocksStatus)
+{
+    LimitProbe limiter(dialog->dspData(), true, 2, 0);
+    QStringList polls;
+    for (DspBlockBaseForm* e : {static_cast<DspBlockBaseForm*>(&limiter), editor})
+        QObject::connect(e, &DspBlockBaseForm::signal_sendMsg,
+                         [&](const QString& m) { polls << parse(m)["blockFlag"].toString(); });
+    limiter.getVolumeTimeout();
+    editor->getVolumeTimeout();
+    EXPECT_EQ(polls, QStringList{QStringLiteral("bf_in_ch_2_0")}) << "the equaliser has no status";
 }
 
 } // namespace
