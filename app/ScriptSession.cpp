@@ -15,6 +15,7 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDir>
+#include <QDoubleSpinBox>
 #include <QFileInfo>
 #include <QJsonDocument>
 #include <QKeyEvent>
@@ -27,6 +28,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QSocketNotifier>
+#include <QSpinBox>
 #include <QStackedWidget>
 #include <QTableWidget>
 #include <QTextEdit>
@@ -236,6 +238,7 @@ void ScriptSession::init()
         {"find", &ScriptSession::cmdFind},
         {"windows", &ScriptSession::cmdWindows},
         {"setText", &ScriptSession::cmdSetText},
+        {"setValue", &ScriptSession::cmdSetValue},
         {"setCell", &ScriptSession::cmdSetCell},
         {"activate", &ScriptSession::cmdActivate},
         {"selectRow", &ScriptSession::cmdSelectRow},
@@ -575,6 +578,43 @@ QJsonObject ScriptSession::cmdSetText(const QJsonObject& cmd)
         guarded->setText(text);
         emit guarded->editingFinished();
     });
+    return success();
+}
+
+QJsonObject ScriptSession::cmdSetValue(const QJsonObject& cmd)
+{
+    QString error;
+    QWidget* w = usableWidget(cmd, &error);
+    if (w == nullptr)
+        return failure(error);
+    if (!cmd.value("value").isDouble())
+        return failure(QStringLiteral("\"value\" missing or not a number"));
+    const double value = cmd.value("value").toDouble();
+    QPointer<QWidget> guarded(w);
+    // As a user would leave it: the value set, then the edit finished (spin boxes only).
+    if (auto* spin = qobject_cast<QDoubleSpinBox*>(w)) {
+        defer([guarded, spin, value] {
+            if (guarded != nullptr) {
+                spin->setValue(value);
+                emit spin->editingFinished();
+            }
+        });
+    } else if (auto* ispin = qobject_cast<QSpinBox*>(w)) {
+        defer([guarded, ispin, value] {
+            if (guarded != nullptr) {
+                ispin->setValue(int(value));
+                emit ispin->editingFinished();
+            }
+        });
+    } else if (auto* slider = qobject_cast<QAbstractSlider*>(w)) {
+        defer([guarded, slider, value] {
+            if (guarded != nullptr)
+                slider->setValue(int(value));
+        });
+    } else {
+        return failure(QStringLiteral("\"%1\" is a %2, not a spin box or slider")
+                           .arg(w->objectName(), w->metaObject()->className()));
+    }
     return success();
 }
 

@@ -39,6 +39,7 @@ class QWidget;
 ///   a hidden match is described when no match is visible; none at all: ok false with "exists" false.
 /// - {"cmd":"windows"}: "windows", the visible windows from the top down.
 /// - {"cmd":"setText","object":N,"text":T}: a line edit's text, then editingFinished.
+/// - {"cmd":"setValue","object":N,"value":V}: a spin box's value (then editingFinished) or a slider's position.
 /// - {"cmd":"setCell","object":N,"row":R,"col":C,"text":T}: an editable table cell's text (itemChanged fires).
 /// - {"cmd":"activate","object":N,"index":I}: a combo box's index, then activated(int), activated(QString) and
 ///   textActivated(QString), as a choice in its list does.
@@ -164,6 +165,7 @@ private:
     QJsonObject cmdFind(const QJsonObject& cmd);
     QJsonObject cmdWindows(const QJsonObject& cmd);
     QJsonObject cmdSetText(const QJsonObject& cmd);
+    QJsonObject cmdSetValue(const QJsonObject& cmd);
     QJsonObject cmdSetCell(const QJsonObject& cmd);
     QJsonObject cmdActivate(const QJsonObject& cmd);
     QJsonObject cmdSelectRow(const QJsonObject& cmd);

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QDoubleSpinBox>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -13,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
+#include <QSlider>
 #include <QTableWidget>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -317,8 +319,14 @@ TEST_F(ScriptSessionRun, EditsActAsAUserWould)
     auto* off = new QPushButton("off", &w);
     off->setObjectName("off_bt");
     off->setEnabled(false);
+    auto* freq = new QDoubleSpinBox(&w);
+    freq->setObjectName("freq_sb");
+    freq->setRange(20, 20000);
+    auto* slider = new QSlider(&w);
+    slider->setObjectName("thr_slider");
+    slider->setRange(0, 1000);
     for (QWidget* c : {static_cast<QWidget*>(name), static_cast<QWidget*>(combo), static_cast<QWidget*>(table),
-                       static_cast<QWidget*>(off)})
+                       static_cast<QWidget*>(off), static_cast<QWidget*>(freq), static_cast<QWidget*>(slider)})
         layout->addWidget(c);
     QObject::connect(name, &QLineEdit::editingFinished, &w, [&] { finished.append(name->text()); });
     QSignalSpy activated(combo, QOverload<int>::of(&QComboBox::activated));
@@ -332,7 +340,13 @@ TEST_F(ScriptSessionRun, EditsActAsAUserWould)
     EXPECT_TRUE(run(R"({"id":3,"cmd":"setCell","object":"channel_table","row":1,"col":0,"text":"Ambience"})")
                     .value("ok")
                     .toBool());
+    QSignalSpy freqDone(freq, &QDoubleSpinBox::editingFinished);
+    EXPECT_TRUE(run(R"({"id":10,"cmd":"setValue","object":"freq_sb","value":1250.5})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"id":11,"cmd":"setValue","object":"thr_slider","value":580})").value("ok").toBool());
     settle();
+    EXPECT_DOUBLE_EQ(freq->value(), 1250.5);
+    EXPECT_EQ(freqDone.size(), 1);
+    EXPECT_EQ(slider->value(), 580);
     EXPECT_EQ(finished, QStringList{"Lectern"});
     ASSERT_EQ(activated.size(), 1);
     EXPECT_EQ(activated[0][0].toInt(), 2);
@@ -350,7 +364,9 @@ TEST_F(ScriptSessionRun, EditsActAsAUserWould)
                             R"({"id":6,"cmd":"setCell","object":"channel_table","row":5,"col":0,"text":"x"})",
                             R"({"id":7,"cmd":"activate","object":"samplerate_comb","index":3})",
                             R"({"id":8,"cmd":"click","object":"off_bt"})",
-                            R"({"id":9,"cmd":"setText","object":"samplerate_comb","text":"x"})"}) {
+                            R"({"id":9,"cmd":"setText","object":"samplerate_comb","text":"x"})",
+                            R"({"id":12,"cmd":"setValue","object":"devName_le","value":1})",
+                            R"({"id":13,"cmd":"setValue","object":"freq_sb","value":"x"})"}) {
         const QJsonObject a = run(bad);
         EXPECT_FALSE(a.value("ok").toBool()) << bad;
         EXPECT_FALSE(a.value("error").toString().isEmpty()) << bad;
