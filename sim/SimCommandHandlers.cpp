@@ -87,7 +87,8 @@ QVector<QJsonObject> getLock(const SimRequest& req)
 {
     const SimDevice& dev = req.network.device(req.deviceIndex);
     QJsonObject r = withTags(req, succ(req));
-    r.insert(QStringLiteral("val"), SimDeviceConfig::maskText(isDspRequest(req) ? dev.dspLockMask() : dev.lockMask()));
+    r.insert(QStringLiteral("val"),
+             SimDeviceConfig::maskText(isDspRequest(req) ? dev.dspLockMaskShown() : dev.lockMask()));
     return {r};
 }
 

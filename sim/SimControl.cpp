@@ -72,6 +72,10 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return stateOf(req);
     if (cmd == QLatin1String("dspService"))
         return switchDspService(req);
+    if (cmd == QLatin1String("dspLock"))
+        return lockDsp(req);
+    if (cmd == QLatin1String("dspConfig"))
+        return dspConfigOf(req);
     if (cmd == QLatin1String("quit")) {
         // Queued so the answer is written before the event loop ends.
         QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
@@ -237,6 +241,35 @@ QJsonObject SimControl::switchDspService(const QJsonObject& req)
     m_network.device(i).state().dsp.serviceOn = on.toBool();
     SimDspService::applySwitch(m_network, i);
     return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("on"), on.toBool()}};
+}
+
+QJsonObject SimControl::lockDsp(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    const std::optional<quint32> mask = SimDeviceConfig::parseMask(req.value(QLatin1String("mask")).toString());
+    if (!mask)
+        return fail(QStringLiteral("\"mask\" must be a lock mask text such as \"1\" or \"0\""));
+    SimDevice& dev = m_network.device(i);
+    if (req.value(QLatin1String("unseen")).toBool())
+        dev.lockDspUnseen(*mask);
+    else
+        dev.setDspLockMask(*mask);
+    return QJsonObject{{QStringLiteral("ok"), true}};
+}
+
+QJsonObject SimControl::dspConfigOf(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& dev = m_network.device(i);
+    if (!dev.config().hasDsp())
+        return fail(QStringLiteral("%1 has no signal processor").arg(devId));
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("config"), SimDspConfig::current(dev)}};
 }
 
 void SimControl::feed(const QByteArray& bytes)

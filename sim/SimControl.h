@@ -39,6 +39,11 @@ private:
     QJsonValue dspSummary(int index);
     /// {"cmd":"dspService","devId":D,"on":false} stops the device's DSP TCP service, "on":true restarts it.
     QJsonObject switchDspService(const QJsonObject& req);
+    /// {"cmd":"dspLock","devId":D,"mask":"1","unseen":true}: locks the processor; "unseen" keeps the reads of the
+    /// lock answering the old mask, so a controller's next change meets a lock it does not know of.
+    QJsonObject lockDsp(const QJsonObject& req);
+    /// {"cmd":"dspConfig","devId":D}: the processor's whole configuration as "getConfig" would answer it.
+    QJsonObject dspConfigOf(const QJsonObject& req);
 
     SimNetwork& m_network;
     QByteArray m_pending;

@@ -83,7 +83,15 @@ public:
     quint32 lockMask() const { return m_lock; }
     void setLockMask(quint32 mask) { m_lock = mask; }
     quint32 dspLockMask() const { return m_dspLock; }
-    void setDspLockMask(quint32 mask) { m_dspLock = mask; }
+    void setDspLockMask(quint32 mask)
+    {
+        m_dspLock = mask;
+        m_dspLockShown = mask;
+    }
+    /// What a read of the processor lock answers: normally the lock itself; after lockDspUnseen() the lock as it
+    /// was, as when another controller locked the processor a moment ago and this one has not read it yet.
+    quint32 dspLockMaskShown() const { return m_dspLockShown; }
+    void lockDspUnseen(quint32 mask) { m_dspLock = mask; }
 
     /// Millidegrees Celsius reported by "getDebugInfo": temp plus a uniform variation of up to jitter.
     int temperatureBase() const { return m_temp; }
@@ -144,6 +152,7 @@ private:
     QString m_password;
     quint32 m_lock = 0;
     quint32 m_dspLock = 0;
+    quint32 m_dspLockShown = 0;
     int m_temp = 45000;
     int m_tempJitter = 0;
     qint64 m_uptimeBase = 0;
