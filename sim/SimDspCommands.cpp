@@ -2,6 +2,8 @@
 
 #include "SimCommandHandlers.h"
 #include "SimDspConfig.h"
+#include "SimDspGain.h"
+#include "SimDspParams.h"
 #include "SimLevels.h"
 #include "SimNetwork.h"
 #include "SimReply.h"
@@ -139,17 +141,41 @@ Replies getCpuUsage(const SimRequest& req)
     return {r};
 }
 
-/// The gain a dynamics block applies right now: linear, between 0.5 and 1.0.
+/// The level channel `index` of the processor's inputs (or outputs) shows in getVolumeDb: the physical channels
+/// first, then the network ones. -infinity for silence or a channel the device does not have.
+double channelLevel(const SimDevice& dev, bool input, int index, qint64 now)
+{
+    const SimMeter phy = input ? SimMeter::PhyRx : SimMeter::PhyTx;
+    const SimMeter net = input ? SimMeter::NetRx : SimMeter::NetTx;
+    const int phyCount = SimLevels::count(dev, phy);
+    if (index < 0)
+        return -INFINITY;
+    if (index < phyCount)
+        return SimLevels::level(dev, phy, index, now);
+    if (index - phyCount < SimLevels::count(dev, net))
+        return SimLevels::level(dev, net, index - phyCount, now);
+    return -INFINITY;
+}
+
+/// The gain a block applies right now, linear: dynamics blocks follow their channel's level (the ducker its
+/// reference channel's), every other block and a bypassed one give 1.
 Replies getBorderProcStatus(const SimRequest& req)
 {
     const std::optional<Position> p = position(req.message);
-    if (!p || !SimDspConfig::block(config(req), p->nodeId, p->portIndex, p->procIndex))
+    const std::optional<QJsonObject> block =
+        p ? SimDspConfig::block(config(req), p->nodeId, p->portIndex, p->procIndex) : std::nullopt;
+    if (!block)
         return {withPosition(req, fail(req, QStringLiteral("out of range")))};
-    const double phase = p->portIndex * 0.9 + p->procIndex * 0.4;
-    const double t = double(req.network.nowMs() % 4000) / 4000.0;
-    const double gain = 0.75 + 0.25 * std::sin(2 * kPi * t + phase);
+    const SimDevice& dev = deviceOf(req);
+    const qint64 now = req.network.nowMs();
+    // Chains live only on the input node (first) and the output node; a block found elsewhere is an output's.
+    const bool input = p->nodeId == 0;
+    const int refCh = SimCommandHandlers::readInt(block->value(QLatin1String("obj")).toObject(), "refCh").value_or(-1);
+    const double gainDb =
+        SimDspGain::gainDb(*block, channelLevel(dev, input, p->portIndex, now), channelLevel(dev, true, refCh, now));
     QJsonObject r = withPosition(req, succ(req));
-    r.insert(QStringLiteral("obj"), QJsonObject{{QStringLiteral("gain"), QString::number(gain, 'f', 3)}});
+    r.insert(QStringLiteral("obj"),
+             QJsonObject{{QStringLiteral("gain"), QString::number(SimDspGain::linear(gainDb), 'f', 3)}});
     return {r};
 }
 
@@ -163,6 +189,11 @@ Replies setBorderProc(const SimRequest& req)
         return {withPosition(req, fail(req, QStringLiteral("out of range")))};
     if (!obj.isObject())
         return {withPosition(req, fail(req, QStringLiteral("invalid obj")))};
+    const QString problem =
+        SimDspParams::check(*SimDspConfig::block(config(req), p->nodeId, p->portIndex, p->procIndex), obj.toObject(),
+                            SimDspConfig::channelCount(config(req), true));
+    if (!problem.isEmpty())
+        return {withPosition(req, fail(req, problem))};
     // Members the request leaves out keep their stored values.
     SimDspConfig::editBlock(config(req), p->nodeId, p->portIndex, p->procIndex, [&obj](QJsonObject& block) {
         QJsonObject params = block.value(QLatin1String("obj")).toObject();
@@ -209,6 +240,8 @@ SimHandler eqBandSetter(bool bypass)
             r = fail(req, QStringLiteral("out of range"));
         else if (bypass ? !val : !obj.isObject())
             r = fail(req, bypass ? QStringLiteral("invalid val") : QStringLiteral("invalid obj"));
+        else if (!bypass && !SimDspParams::checkBand(obj.toObject()).isEmpty())
+            r = fail(req, SimDspParams::checkBand(obj.toObject()));
         else {
             SimDspConfig::editBlock(config(req), p->nodeId, p->portIndex, p->procIndex, [&](QJsonObject& b) {
                 QJsonObject o = b.value(QLatin1String("obj")).toObject();

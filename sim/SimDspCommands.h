@@ -8,8 +8,10 @@ class SimNetwork;
 
 /// The signal processor's commands on port 8999 of the DSP models: version, meters, CPU load, block and
 /// channel changes over UDP; the configuration itself (getConfig, setConfig, group links, factory
-/// configuration) over the TCP service. Every reply carries the request's "uiTag" and "cookie". While bit 0 of
-/// the DSP lock mask is set every change is refused with "LOCK_UCAST_MCAST", the reason locks give elsewhere.
+/// configuration) over the TCP service. Block and band changes are checked against the parameters the block's kind
+/// knows and their ranges (SimDspParams) and refused whole; the status poll reports the gain a dynamics block
+/// applies to its channel's simulated level (SimDspGain). Every reply carries the request's "uiTag" and "cookie". While
+/// bit 0 of the DSP lock mask is set every change is refused with "LOCK_UCAST_MCAST", the reason locks give elsewhere.
 /// Other models do not answer.
 class SimDspCommands
 {

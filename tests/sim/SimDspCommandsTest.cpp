@@ -217,18 +217,176 @@ TEST(SimDspCommands, BlockChangesTouchTheStoredBlockOnly)
     EXPECT_EQ(b.stored(), saved);
 }
 
-TEST(SimDspCommands, BorderProcStatusGivesAMovingLinearGain)
+struct ParamCase
+{
+    const char* what;
+    const char* ops; ///< setBorderProc, or setBorderEq on band 0
+    int port;        ///< input chain
+    int proc;
+    QJsonObject obj;
+    const char* badKey; ///< null: accepted; else the key the refusal names
+};
+
+// Input chains of the generated P64: 0 filter, EQ, compressor, gate; 1 filter, EQ, delay (max 4800), limiter;
+// 2 FIR, expander, feedback eliminator; 3 FIR, ducker, signal generator.
+const ParamCase kParamCases[] = {
+    {"compressor",
+     "setBorderProc",
+     0,
+     2,
+     {{"trigDb", "-12.5"}, {"ratio", "128"}, {"attackMs", "1"}, {"releaseMs", "10000"}},
+     nullptr},
+    {"compressor threshold above 0", "setBorderProc", 0, 2, {{"trigDb", "0.1"}}, "trigDb"},
+    {"compressor ratio below 1", "setBorderProc", 0, 2, {{"ratio", "0.5"}}, "ratio"},
+    {"compressor attack 0", "setBorderProc", 0, 2, {{"attackMs", "0"}}, "attackMs"},
+    {"compressor release too long", "setBorderProc", 0, 2, {{"releaseMs", "10001"}}, "releaseMs"},
+    {"compressor with a limiter's key", "setBorderProc", 0, 2, {{"limitDb", "-3"}}, "limitDb"},
+    {"one bad value spoils the change", "setBorderProc", 0, 2, {{"trigDb", "-10"}, {"ratio", "200"}}, "ratio"},
+    {"not a number", "setBorderProc", 0, 2, {{"trigDb", "loud"}}, "trigDb"},
+    {"gate", "setBorderProc", 0, 3, {{"trigDb", "-100"}, {"openMs", "0"}, {"closeMs", "1000"}}, nullptr},
+    {"gate threshold below -100", "setBorderProc", 0, 3, {{"trigDb", "-101"}}, "trigDb"},
+    {"gate open time", "setBorderProc", 0, 3, {{"openMs", "1001"}}, "openMs"},
+    {"filter", "setBorderProc", 0, 0, {{"isHpf", "1"}, {"order", "8"}, {"type", "2"}, {"freq0", "120.5"}}, nullptr},
+    {"filter order 9", "setBorderProc", 0, 0, {{"order", "9"}}, "order"},
+    {"filter order 0", "setBorderProc", 0, 0, {{"order", "0"}}, "order"},
+    {"filter order not whole", "setBorderProc", 0, 0, {{"order", "2.5"}}, "order"},
+    {"filter type 3", "setBorderProc", 0, 0, {{"type", "3"}}, "type"},
+    {"filter frequency", "setBorderProc", 0, 0, {{"freq0", "24001"}}, "freq0"},
+    {"filter direction not a flag", "setBorderProc", 0, 0, {{"isHpf", "yes"}}, "isHpf"},
+    {"limiter", "setBorderProc", 1, 3, {{"limitDb", "-100"}}, nullptr},
+    {"limiter above 0", "setBorderProc", 1, 3, {{"limitDb", "1"}}, "limitDb"},
+    {"delay up to its maximum", "setBorderProc", 1, 2, {{"delayNum", "4800"}}, nullptr},
+    {"delay past its maximum", "setBorderProc", 1, 2, {{"delayNum", "4801"}}, "delayNum"},
+    {"expander", "setBorderProc", 2, 1, {{"trigDb", "0"}, {"ratio", "1"}}, nullptr},
+    {"expander threshold", "setBorderProc", 2, 1, {{"trigDb", "-100.5"}}, "trigDb"},
+    {"ducker",
+     "setBorderProc",
+     3,
+     1,
+     {{"trigDb", "-60"}, {"duckDb", "-80"}, {"attackMs", "1"}, {"holdMs", "50000"}, {"refCh", "63"}},
+     nullptr},
+    {"ducker without reference", "setBorderProc", 3, 1, {{"refCh", "-1"}}, nullptr},
+    {"ducker trigger", "setBorderProc", 3, 1, {{"trigDb", "-61"}}, "trigDb"},
+    {"ducker depth", "setBorderProc", 3, 1, {{"duckDb", "-81"}}, "duckDb"},
+    {"ducker attack 0", "setBorderProc", 3, 1, {{"attackMs", "0"}}, "attackMs"},
+    {"ducker hold", "setBorderProc", 3, 1, {{"holdMs", "50001"}}, "holdMs"},
+    {"ducker reference past the inputs", "setBorderProc", 3, 1, {{"refCh", "64"}}, "refCh"},
+    {"ducker reference below -1", "setBorderProc", 3, 1, {{"refCh", "-2"}}, "refCh"},
+    {"band", "setBorderEq", 0, 1, {{"type", "9"}, {"freq0", "24000"}, {"dbGain", "-48"}, {"qBwS", "0.017"}}, nullptr},
+    {"band frequency below 1", "setBorderEq", 0, 1, {{"freq0", "0.5"}}, "freq0"},
+    {"band gain above 24", "setBorderEq", 0, 1, {{"dbGain", "24.1"}}, "dbGain"},
+    {"band gain below -48", "setBorderEq", 0, 1, {{"dbGain", "-48.1"}}, "dbGain"},
+    {"band Q below 0.017", "setBorderEq", 0, 1, {{"qBwS", "0.01"}}, "qBwS"},
+    {"band type 10", "setBorderEq", 0, 1, {{"type", "10"}}, "type"},
+    {"band with an unknown key", "setBorderEq", 0, 1, {{"gain", "1"}}, "gain"},
+    {"EQ block with too few bands", "setBorderProc", 0, 1, {{"eqArr", QJsonArray{QJsonObject()}}}, "eqArr"},
+    {"EQ block with a bad band",
+     "setBorderProc",
+     0,
+     1,
+     {{"eqArr", QJsonArray{QJsonObject{{"freq0", "0"}}, QJsonObject(), QJsonObject(), QJsonObject(), QJsonObject()}}},
+     "freq0"},
+};
+
+TEST(SimDspCommands, BlockParametersAreCheckedPerKind)
+{
+    for (const ParamCase& c : kParamCases) {
+        SCOPED_TRACE(c.what);
+        DspBench b;
+        SimDspConfig::current(b.net->device(DspBench::kDsp));
+        const QJsonObject saved = b.stored();
+        QJsonObject request = blockReq(c.ops, 0, c.port, c.proc, {{"obj", c.obj}});
+        const bool band = QLatin1String(c.ops) == QLatin1String("setBorderEq");
+        if (band)
+            request.insert("eqIndex", "0");
+        const QJsonObject r = b.dsp(request);
+        if (c.badKey) {
+            EXPECT_EQ(r.value("result").toString(), "fail");
+            EXPECT_TRUE(r.value("reason").toString().contains(QLatin1String(c.badKey)))
+                << r.value("reason").toString().toStdString();
+            EXPECT_EQ(b.stored(), saved);
+            continue;
+        }
+        EXPECT_EQ(r.value("result").toString(), "succ") << r.value("reason").toString().toStdString();
+        // The next configuration read shows the texts as they were sent.
+        const QJsonObject config = b.tcp(req("getConfig")).value("config").toObject();
+        QJsonObject params = SimDspConfig::block(config, 0, c.port, c.proc)->value("obj").toObject();
+        if (band)
+            params = params.value("eqArr").toArray()[0].toObject();
+        for (auto it = c.obj.begin(); it != c.obj.end(); ++it)
+            EXPECT_EQ(params.value(it.key()), it.value()) << it.key().toStdString();
+    }
+}
+
+struct StatusCase
+{
+    const char* what;
+    int type;
+    bool bypass;
+    double offset; ///< threshold ("trigDb" or "limitDb") relative to input 0's level
+    double ratio;  ///< compressor and expander
+    double duckDb; ///< ducker, whose reference is input 0 itself (or none with refCh -1)
+    int refCh;
+    double gainDb; ///< expected
+};
+
+const StatusCase kStatusCases[] = {
+    {"compressor 2:1, 12 dB over", 2, false, -12, 2, 0, 0, -6},
+    {"compressor 4:1, 12 dB over", 2, false, -12, 4, 0, 0, -9},
+    {"compressor under its threshold", 2, false, 6, 4, 0, 0, 0},
+    {"bypassed compressor", 2, true, -12, 4, 0, 0, 0},
+    {"limiter 6 dB over", 6, false, -6, 0, 0, 0, -6},
+    {"limiter under its threshold", 6, false, 3, 0, 0, 0, 0},
+    {"expander 2:1, 6 dB under", 8, false, 6, 2, 0, 0, -6},
+    {"expander stops at -60 dB", 8, false, 6, 128, 0, 0, -60},
+    {"expander over its threshold", 8, false, -6, 2, 0, 0, 0},
+    {"gate closed", 7, false, 3, 0, 0, 0, -60},
+    {"gate open", 7, false, -3, 0, 0, 0, 0},
+    {"ducker triggered", 11, false, -10, 0, -20, 0, -20},
+    {"ducker not triggered", 11, false, 10, 0, -20, 0, 0},
+    {"ducker without reference", 11, false, -10, 0, -20, -1, 0},
+    {"equaliser", 0, false, 0, 0, 0, 0, 0},
+};
+
+TEST(SimDspCommands, BorderProcStatusFollowsTheChannelLevel)
 {
     DspBench b;
-    QSet<double> gains;
-    for (int step = 0; step < 8; ++step, b.now += 500) {
+    SimDevice& dev = b.net->device(DspBench::kDsp);
+    b.now = 1234;
+    const QString levelText = b.dsp(req("getVolumeDb")).value("inArr").toArray()[0].toString();
+    const double level = levelText.toDouble();
+    ASSERT_TRUE(level > -40 && level < -10) << levelText.toStdString();
+    const auto place = [&](int type, bool bypass, double threshold, double ratio, double duckDb, int refCh) {
+        QJsonObject obj;
+        if (type == 6)
+            obj = {{"limitDb", QString::number(threshold, 'f', 1)}};
+        else if (type != 0)
+            obj = {{"trigDb", QString::number(threshold, 'f', 1)},
+                   {"ratio", QString::number(ratio)},
+                   {"duckDb", QString::number(duckDb)},
+                   {"refCh", QString::number(refCh)}};
+        SimDspConfig::current(dev);
+        SimDspConfig::editBlock(dev.state().dsp.config, 0, 0, 2, [&](QJsonObject& block) {
+            block = {{"type", QString::number(type)}, {"bypass", bypass ? "1" : "0"}, {"obj", obj}};
+        });
         const QJsonObject r = b.dsp(blockReq("getBorderProcStatus", 0, 0, 2, {{"blockFlag", "bf_in_ch_0_2"}}));
         EXPECT_EQ(r.value("blockFlag").toString(), "bf_in_ch_0_2");
-        const double g = r.value("obj").toObject().value("gain").toString().toDouble();
-        EXPECT_TRUE(g >= 0.5 && g <= 1.0) << g;
-        gains.insert(g);
+        const QString gain = r.value("obj").toObject().value("gain").toString();
+        EXPECT_EQ(gain.section('.', 1).size(), 3) << gain.toStdString();
+        return gain.toDouble();
+    };
+    for (const StatusCase& c : kStatusCases) {
+        SCOPED_TRACE(c.what);
+        const double gain = place(c.type, c.bypass, level + c.offset, c.ratio, c.duckDb, c.refCh);
+        EXPECT_NEAR(gain, std::pow(10.0, c.gainDb / 20), 0.01);
     }
-    EXPECT_GT(gains.size(), 3);
+    // A lower threshold takes more off.
+    double previous = 1.01;
+    for (double offset : {-3.0, -6.0, -9.0, -12.0}) {
+        const double gain = place(2, false, level + offset, 2, 0, 0);
+        EXPECT_LT(gain, previous) << offset;
+        previous = gain;
+    }
     EXPECT_EQ(b.dsp(blockReq("getBorderProcStatus", 0, 0, 99)).value("result").toString(), "fail");
 }
 
