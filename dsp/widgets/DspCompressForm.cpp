@@ -46,12 +46,14 @@ void DspCompressForm::build()
     m_ratioLabel->setObjectName(QStringLiteral("ratio_label"));
     m_ratioLabel->setAlignment(Qt::AlignCenter);
     m_ratioLabel->setMinimumWidth(UiScale::px(56));
+    m_ratioLabel->setStyleSheet(QStringLiteral("background:#2a2f38;border:1px solid #3a414d;padding:2px;"));
     auto* box = new QVBoxLayout(ratio);
     box->setContentsMargins(0, 0, 0, 0);
     box->addWidget(caption);
     box->addWidget(m_ratio, 1, Qt::AlignHCenter);
-    box->addWidget(m_ratioLabel);
-    box->addSpacing(UiScale::px(22)); // level with the spin boxes' unit row
+    box->addWidget(m_ratioLabel, 0, Qt::AlignHCenter);
+    // An empty unit row keeps the slider level with its neighbours.
+    box->addWidget(new QLabel(QStringLiteral(" "), ratio));
     addColumn(ratio);
     connect(m_ratio, &QSlider::valueChanged, this, &DspCompressForm::onRatio);
 

@@ -36,6 +36,7 @@ DspDynamicsChart::DspDynamicsChart(QWidget* parent) : QChartView(parent)
     chart->setBackgroundBrush(QColor(0x1e, 0x22, 0x29));
     chart->legend()->hide();
     chart->setMargins(QMargins(2, 2, 2, 2));
+    chart->setBackgroundRoundness(0);
 
     auto* diagonal = new QLineSeries(chart);
     diagonal->append(DynamicsRules::kFloorDb, DynamicsRules::kFloorDb);
@@ -62,6 +63,8 @@ DspDynamicsChart::DspDynamicsChart(QWidget* parent) : QChartView(parent)
     }
     setChart(chart);
     setRenderHint(QPainter::Antialiasing);
+    setFrameShape(QFrame::NoFrame);
+    setBackgroundBrush(chart->backgroundBrush());
     setMinimumSize(UiScale::px(260), UiScale::px(240));
 }
 
