@@ -85,6 +85,8 @@ DspDynamicsForm::DspDynamicsForm(CDeviceDspData* data, bool isInput, int chIndex
     row->addLayout(m_columns);
     if (withChart) {
         m_chart = new DspDynamicsChart(body);
+        // A transfer curve reads best with both level axes at the same scale.
+        m_chart->setMaximumWidth(UiScale::px(380));
         row->addWidget(m_chart, 1);
     } else {
         row->addStretch(1);
