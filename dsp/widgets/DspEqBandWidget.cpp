@@ -52,7 +52,7 @@ DspEqBandWidget::DspEqBandWidget(int band, QWidget* parent) : QWidget(parent), m
     for (QWidget* w : {static_cast<QWidget*>(m_title), static_cast<QWidget*>(m_type), static_cast<QWidget*>(m_freq),
                        static_cast<QWidget*>(m_gain), static_cast<QWidget*>(m_q), static_cast<QWidget*>(m_bypass)})
         w->setFixedHeight(DspEqStyle::rowHeight());
-    setFixedWidth(UiScale::px(92));
+    setFixedWidth(UiScale::px(104));
 }
 
 QDoubleSpinBox* DspEqBandWidget::addSpin(const QString& name, double min, double max, int decimals, Field field)
@@ -80,9 +80,9 @@ QString DspEqBandWidget::typeName(int type)
     case 0:
         return QStringLiteral("PEQ");
     case 1:
-        return QStringLiteral("Low Shelf");
+        return QStringLiteral("Lo Shelf");
     case 2:
-        return QStringLiteral("High Shelf");
+        return QStringLiteral("Hi Shelf");
     default:
         return QStringLiteral("Type %1").arg(type);
     }

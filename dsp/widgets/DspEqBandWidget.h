@@ -26,7 +26,7 @@ public:
     int band() const { return m_band; }
     /// Shows the band's values without reporting them.
     void showBand(const CEqItem& item);
-    /// The label a band type is listed with: "PEQ", "Low Shelf", "High Shelf", other codes "Type N".
+    /// The label a band type is listed with: "PEQ", "Lo Shelf", "Hi Shelf", other codes "Type N".
     static QString typeName(int type);
     /// True when `value` for `field` is not what the band holds (numbers within 1e-6 count as equal).
     static bool differs(const CEqItem& item, Field field, double value);

@@ -120,7 +120,7 @@ DspEqHlpBlockForm::DspEqHlpBlockForm(CDeviceDspData* data, bool isInput, int chI
         layout->addWidget(scroll);
     }
     setBody(body);
-    resize(UiScale::px(1100), UiScale::px(720));
+    resize(UiScale::px(1220), UiScale::px(720));
     refreshFromModel();
 }
 

@@ -30,11 +30,11 @@ DspEqSingleForm::DspEqSingleForm(CDeviceDspData* data, bool isInput, int chIndex
     m_controls->setEnabled(eqBlock() != nullptr && eqBlock()->band(band) != nullptr);
     layout->addWidget(m_controls, 0, Qt::AlignTop);
     m_chart = new DspEqChartView(DspEqChartView::Magnitude, body);
-    m_chart->setMinimumSize(UiScale::px(420), UiScale::px(220));
+    m_chart->setMinimumSize(UiScale::px(560), UiScale::px(280));
     connect(m_chart, &DspEqChartView::eq_drag_moved, this, &DspEqSingleForm::slot_eqDragMoved);
     layout->addWidget(m_chart, 1);
     setBody(body);
-    resize(UiScale::px(620), UiScale::px(300));
+    resize(UiScale::px(780), UiScale::px(350));
     refreshFromModel();
 }
 

@@ -14,6 +14,7 @@ QString DspEqStyle::controls()
         "QLabel{color:#d7dbe2;}"
         "QComboBox,QDoubleSpinBox{background:#2a2f38;color:#e4e7ec;border:1px solid #3e4551;border-radius:3px;"
         "padding:1px 4px;}"
+        "QComboBox{padding:1px 2px;}"
         "QComboBox:disabled,QDoubleSpinBox:disabled,QPushButton:disabled{color:#6b7280;}"
         "QComboBox QAbstractItemView{background:#2a2f38;color:#e4e7ec;selection-background-color:#2f6db5;}"
         "QPushButton{background:#2a2f38;color:#e4e7ec;border:1px solid #3e4551;border-radius:3px;padding:2px 10px;}"
