@@ -29,6 +29,10 @@ struct CtlCommand
     /// print the registry after listening.
     int (*run)(CtlNetwork& net, const CtlOptions& options) = nullptr;
 
+    /// Runs the command without the network when these options need none (a file instead of a device);
+    /// returns -1 to have it run on the network. Null for commands that always need it.
+    int (*runLocal)(const CtlOptions& options) = nullptr;
+
     bool isControl() const { return run != nullptr; }
     QString firstWord() const { return name.section(QLatin1Char(' '), 0, 0); }
 };

@@ -16,7 +16,9 @@ struct CtlOptions
         RouteAdd,
         RouteRemove,
         StreamCreate,
-        StreamDelete
+        StreamDelete,
+        DspGet,
+        DspResponse
     };
 
     Command command = Devices;
@@ -39,8 +41,11 @@ struct CtlOptions
     QString address;      ///< stream create --address: empty for an automatic one
     QString port;         ///< stream create --port: empty for the default
     QString rtpOffsetMs;  ///< stream create --rtp-offset
+    QString configFile;   ///< dsp response --config: a configuration file instead of a device
+    bool phase = false;   ///< dsp response --phase
+    int eqIndex = -1;     ///< dsp response --eq: chain index of the EQ block; -1 for the first
 
-    /// True for send, route and stream: they talk to devices and have their own exit codes.
+    /// True for send, route, stream and dsp: they talk to devices and have their own exit codes.
     bool isControl() const { return command >= Send; }
     /// The discovery time: how long to listen for the devices a command names (or, for the listings, at all).
     int discoveryMs() const;

@@ -71,6 +71,11 @@ int main(int argc, char* argv[])
         return CtlExit::kOk;
     }
     const CtlCommand* command = CtlCommandTable::find(options.commandName);
+    if (command->runLocal) {
+        const int code = command->runLocal(options);
+        if (code >= 0)
+            return code;
+    }
     const int setupError = command->isControl() ? CtlExit::kUsage : CtlExit::kListError;
     if (options.ip == 0)
         options.ip = onlyAddress();
