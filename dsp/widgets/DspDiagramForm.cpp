@@ -6,13 +6,14 @@
 #include "CDeviceDspData.h"
 #include "DevDetailStore.h"
 #include "DspAdminCode.h"
+#include "DspBlockBaseForm.h"
 #include "DspChainEditor.h"
 #include "DspCpuFigures.h"
 #include "DspDiagramRequests.h"
 #include "DspEditRules.h"
+#include "DspEditorFactory.h"
 #include "DspEnvelope.h"
 #include "DspFirmware.h"
-#include "DspPlaceholderEditor.h"
 #include "DspSideChannelStrip.h"
 #include "FormDspDiagramInput.h"
 #include "FormDspDiagramOutput.h"
@@ -790,12 +791,17 @@ DspBlockBaseForm* DspDiagramForm::showBlockDialog(bool isInput, int chIndex, int
     if (b == nullptr)
         return nullptr;
     const QString flag = BlockPosition::flag(isInput, chIndex, blockIndex);
-    if (DspBlockBaseForm* open = m_editors.value(flag)) {
-        open->raise();
-        open->activateWindow();
-        return open;
+    // One editor may show several blocks (the equaliser shows the channel's filters too): raise it.
+    for (const QPointer<DspBlockBaseForm>& open : qAsConst(m_editors)) {
+        if (open && open->shows(isInput, chIndex, blockIndex)) {
+            open->raise();
+            open->activateWindow();
+            return open;
+        }
     }
-    auto* editor = new DspPlaceholderEditor(m_data, isInput, chIndex, blockIndex, this);
+    DspBlockBaseForm* editor = DspEditorFactory::create(m_data, isInput, chIndex, blockIndex, this);
+    if (editor == nullptr)
+        return nullptr;
     editor->setOffline(m_offline);
     editor->setLockCheck([this] { return isLocked(); });
     editor->setWindowTitle(shownName(isInput, chIndex) + DspBlockBaseForm::titleSuffix(b->kind()));

@@ -251,4 +251,19 @@ TEST_F(DspEditorTest, OnlyDynamicsEditorsPollTheirBlocksStatus)
     EXPECT_EQ(polls, QStringList{QStringLiteral("bf_in_ch_2_0")}) << "the equaliser has no status";
 }
 
+TEST_F(DspEditorTest, TheEqualiserEditorAlsoStandsForItsChannelsFilters)
+{
+    editor->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    addBlocks(*dialog->dspData(), true, 2, {CBaseItem::KindHlpf, CBaseItem::KindCompress});
+    DspBlockBaseForm* filters = diagram->showBlockDialog(true, 2, 2);
+    ASSERT_NE(filters, nullptr);
+    EXPECT_EQ(filters->windowTitle(), QStringLiteral("NetIn1-EQ & Xover"));
+    EXPECT_EQ(diagram->showBlockDialog(true, 2, 1), filters) << "the equaliser of that channel is the same editor";
+    DspBlockBaseForm* comp = diagram->showBlockDialog(true, 2, 3);
+    EXPECT_NE(comp, filters);
+    EXPECT_EQ(comp->windowTitle(), QStringLiteral("NetIn1-Compress"));
+    EXPECT_EQ(diagram->editorCount(), 2);
+}
+
 } // namespace
