@@ -54,7 +54,7 @@ SimDevice::SimDevice(const SimDeviceConfig& config, quint16 defaultPort)
       m_gmClkId(config.myClkId), m_rxChMap(config.chNumRx, -1), m_rtpChannels(config.chNumRx),
       m_ucastRx(config.ucastNumRx), m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx),
       m_mcastTx(config.mcastNumTx), m_password(config.password), m_lock(config.lock), m_dspLock(config.dspLock),
-      m_temp(config.temp), m_tempJitter(config.tempJitter), m_uptimeBase(config.uptime)
+      m_dspLockShown(config.dspLock), m_temp(config.temp), m_tempJitter(config.tempJitter), m_uptimeBase(config.uptime)
 {
     m_names[static_cast<int>(SimNameList::Rx)] = namesFor(config.rxChNames, config.chNumRx, "NetIn");
     m_names[static_cast<int>(SimNameList::Tx)] = namesFor(config.txChNames, config.chNumTx, "NetOut");
