@@ -117,6 +117,10 @@ struct BandFieldCase
     double expected;     ///< the band's value afterwards
     bool sent;
 };
+void PrintTo(const BandFieldCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DspEqBandFieldTest : public DspEqEditorTest, public ::testing::WithParamInterface<BandFieldCase>
 {
@@ -202,6 +206,10 @@ struct FilterCase
     double expected;
     QVector<int> orders; ///< the order box's choices afterwards, or empty
 };
+void PrintTo(const FilterCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DspEqFilterTest : public DspEqEditorTest, public ::testing::WithParamInterface<FilterCase>
 {
@@ -275,6 +283,10 @@ struct BypassCase
     bool locked;
     QString tip; ///< empty: the switch is sent
 };
+void PrintTo(const BypassCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DspEqBypassTest : public DspEqEditorTest, public ::testing::WithParamInterface<BypassCase>
 {
@@ -358,6 +370,10 @@ struct RefusalCase
     const char* ops;
     int blockIndex;
 };
+void PrintTo(const RefusalCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DspEqRefusalTest : public DspEqEditorTest, public ::testing::WithParamInterface<RefusalCase>
 {
@@ -413,6 +429,10 @@ struct DragCase
     const char* ops;
     int blockIndex;
 };
+void PrintTo(const DragCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DspEqDragTest : public DspEqEditorTest, public ::testing::WithParamInterface<DragCase>
 {
@@ -511,6 +531,10 @@ struct CurveCase
     bool hpfBypass;
     bool bandBypass;
 };
+void PrintTo(const CurveCase& c, std::ostream* os)
+{
+    *os << c.name;
+}
 
 class DspEqCurveTest : public DspEqEditorTest, public ::testing::WithParamInterface<CurveCase>
 {
