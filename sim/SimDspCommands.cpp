@@ -50,8 +50,10 @@ SimHandler dspOnly(SimHandler handler)
 SimHandler change(SimHandler handler)
 {
     return dspOnly([handler](const SimRequest& req) -> Replies {
+        // The refusal names the block it refuses, as every block reply does.
         if (deviceOf(req).dspLockMask() & 1u)
-            return {fail(req, kLockReason)};
+            return {SimReply::echo(req, fail(req, kLockReason),
+                                   {"nodeId", "portIndex", "procIndex", "blockFlag", "eqIndex", "val"})};
         return handler(req);
     });
 }

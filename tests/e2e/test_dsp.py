@@ -1,6 +1,8 @@
 """The signal-processor dialog of the real application (MERIDANE_SCRIPT=1, offscreen) against the simulator's
 processor service: the configuration arrives over TCP and is drawn, an added block is saved with "setConfig" and
-comes back with the next "getConfig", and a lost service shows "not connected" until the dialog reconnects.
+comes back with the next "getConfig", block editors change the processor live (and a processor locked behind the
+controller's back refuses, the editor showing the device's values again), and a lost service shows "not
+connected" until the dialog reconnects.
 
 Usage: python3 test_dsp.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
@@ -28,6 +30,9 @@ _SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 NOT_CONNECTED = ("未连接", "Not connected")
 NOISE_GATE_TYPE = 7
+EQ_TYPE = 0
+COMPRESS_TYPE = 2
+HLPF_TYPE = 4
 
 
 class DspDialogTest(e2etest.E2ETestCase):
@@ -126,6 +131,55 @@ class DspDialogTest(e2etest.E2ETestCase):
                   lambda: "a second getConfig (requests %s)" % requests)
         self.wait(lambda: self.app.find("blk_in_%d_%d" % (channel, len(chains[channel]))).get("exists"), REPLY_S,
                   "the saved chain drawn again")
+
+    def block_obj(self, channel, index):
+        """The parameters of input `channel`'s block `index` as the simulated processor holds them now."""
+        config = self.sim.command({"cmd": "dspConfig", "devId": self.dev["devId"]})["config"]
+        node = next(n for n in config["nodeArr"] if n.get("type") == "0")
+        return node["obj"]["portArr"][channel]["procArr"][index]["obj"]
+
+    def notices(self):
+        return [n["text"] for n in self.app.ok({"cmd": "notices"})["notices"]]
+
+    def test_editors_change_the_processor_live_and_a_hidden_lock_refuses(self):
+        self.open_dialog()
+        chain = self.dsp_state()["inChains"][0]
+        self.assertEqual(chain[:3], [HLPF_TYPE, EQ_TYPE, COMPRESS_TYPE], "the first input's chain as simulated")
+
+        # Equaliser: a band's gain and the high-pass filter's order, each live.
+        self.app.ok({"cmd": "click", "object": "blk_in_0_1"})
+        self.wait(lambda: self.app.find("DspEqHlpBlockForm").get("visible"), REPLY_S, "the equaliser editor")
+        self.app.ok({"cmd": "setValue", "object": "sb_band_gain_0", "value": 5.5})
+        self.wait(lambda: float(self.block_obj(0, 1)["eqArr"][0]["dbGain"]) == 5.5, REPLY_S,
+                  lambda: "band 1 at +5.5 dB on the processor (%s)" % self.block_obj(0, 1)["eqArr"][0])
+        order = self.block_obj(0, 0)["order"]
+        self.app.ok({"cmd": "activate", "object": "combox_hpf_order", "index": 0})
+        self.wait(lambda: self.block_obj(0, 0)["order"] != order, REPLY_S,
+                  lambda: "the high-pass order changed from %s on the processor" % order)
+        self.screenshot_window("DspEqHlpBlockForm", "e2e_dsp_eq_editor.png")
+
+        # Compressor threshold through its spin box.
+        self.app.ok({"cmd": "click", "object": "blk_in_0_2"})
+        self.wait(lambda: self.app.find("threshold_spin").get("visible"), REPLY_S, "the compressor editor")
+        self.app.ok({"cmd": "setValue", "object": "threshold_spin", "value": -30})
+        self.wait(lambda: float(self.block_obj(0, 2)["trigDb"]) == -30, REPLY_S,
+                  lambda: "the threshold at -30 dB on the processor (%s)" % self.block_obj(0, 2))
+
+        # Locked by someone else a moment ago: the processor refuses, the editor says so and shows its value again.
+        self.assertTrue(self.sim.command({"cmd": "dspLock", "devId": self.dev["devId"], "mask": "1",
+                                          "unseen": True}).get("ok"))
+        self.app.ok({"cmd": "setValue", "object": "threshold_spin", "value": -35})
+        self.wait(lambda: "Set Failed!" in self.notices(), REPLY_S, lambda: "'Set Failed!' (%s)" % self.notices())
+        self.wait(lambda: self.app.find("threshold_spin").get("value") == -30, REPLY_S,
+                  lambda: "the editor back at -30 (%s)" % self.app.find("threshold_spin"))
+        self.assertEqual(float(self.block_obj(0, 2)["trigDb"]), -30)
+        self.screenshot_window("DspCompressForm", "e2e_dsp_compress_refused.png")
+
+    def screenshot_window(self, name, file_name):
+        path = os.path.join(self.shots_dir, file_name)
+        self.app.ok({"cmd": "screenshot", "object": name, "window": True, "file": path})
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n", path)
 
     def test_lost_service_shows_not_connected_and_reconnects(self):
         self.open_dialog()
