@@ -17,6 +17,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QProgressBar>
+#include <QShowEvent>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -45,6 +46,9 @@ DspBlockBaseForm::DspBlockBaseForm(CDeviceDspData* data, bool isInput, int chInd
     m_meter->setRange(kFloorDb, 0);
     m_meter->setValue(kFloorDb);
     m_meter->setTextVisible(false);
+    m_meter->setMaximumHeight(UiScale::px(14));
+    m_meter->setStyleSheet(QStringLiteral("QProgressBar{background:#2a2f38;border:1px solid #3a404b;border-radius:2px;}"
+                                          "QProgressBar::chunk{background:#3cb371;}"));
     m_level = new QLabel(QString::number(kFloorDb), this);
     m_level->setObjectName(QStringLiteral("lb_level"));
     m_status = new QLabel(this);
@@ -318,6 +322,15 @@ void DspBlockBaseForm::getVolumeTimeout()
         return;
     track(m_blockIndex);
     emit signal_sendMsg(DspEnvelope::udp(CBaseItem::statusRequest(positionOf(m_blockIndex))));
+}
+
+void DspBlockBaseForm::showEvent(QShowEvent* event)
+{
+    if (!m_shown) {
+        m_shown = true;
+        resize(size().expandedTo(sizeHint()));
+    }
+    QWidget::showEvent(event);
 }
 
 void DspBlockBaseForm::closeEvent(QCloseEvent* event)

@@ -100,6 +100,8 @@ protected:
     /// When locked: tells so, shows the model's values again and returns true; the change must not be made.
     bool refuseWhenLocked();
     void closeEvent(QCloseEvent* event) override;
+    /// Opens at least as large as the controls ask, whatever the screen's scale made of the default size.
+    void showEvent(QShowEvent* event) override;
 
 private:
     /// What the device holds of one block the editor changes: the parameters it last accepted, and the
@@ -125,6 +127,7 @@ private:
     int m_nodeId = 0;
     QString m_blockFlag;
     bool m_offline = false;
+    bool m_shown = false;
     LockCheck m_isLocked;
     int m_levelDb = kFloorDb;
     double m_statusDb = 0;

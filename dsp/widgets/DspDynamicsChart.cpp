@@ -65,7 +65,7 @@ DspDynamicsChart::DspDynamicsChart(QWidget* parent) : QChartView(parent)
     setRenderHint(QPainter::Antialiasing);
     setFrameShape(QFrame::NoFrame);
     setBackgroundBrush(chart->backgroundBrush());
-    setMinimumSize(UiScale::px(260), UiScale::px(240));
+    setMinimumSize(qMax(UiScale::px(260), 260), qMax(UiScale::px(240), 240)); // the axis texts need this much
 }
 
 void DspDynamicsChart::setCurve(const QVector<QPointF>& points)

@@ -52,7 +52,7 @@ DspEqBandWidget::DspEqBandWidget(int band, QWidget* parent) : QWidget(parent), m
     for (QWidget* w : {static_cast<QWidget*>(m_title), static_cast<QWidget*>(m_type), static_cast<QWidget*>(m_freq),
                        static_cast<QWidget*>(m_gain), static_cast<QWidget*>(m_q), static_cast<QWidget*>(m_bypass)})
         w->setFixedHeight(DspEqStyle::rowHeight());
-    setFixedWidth(UiScale::px(104));
+    setFixedWidth(qMax(UiScale::px(104), 104)); // the texts keep their size on small screens
 }
 
 QDoubleSpinBox* DspEqBandWidget::addSpin(const QString& name, double min, double max, int decimals, Field field)

@@ -73,12 +73,12 @@ DspEqHlpBlockForm::DspEqHlpBlockForm(CDeviceDspData* data, bool isInput, int chI
     layout->addLayout(bar);
 
     m_chart = new DspEqChartView(DspEqChartView::Magnitude, body);
-    m_chart->setMinimumHeight(UiScale::px(300));
+    m_chart->setMinimumHeight(qMax(UiScale::px(300), 300)); // room for the axis texts on any screen
     connect(m_chart, &DspEqChartView::eq_drag_pressed, this, &DspEqHlpBlockForm::slot_eqDragPressed);
     connect(m_chart, &DspEqChartView::eq_drag_moved, this, &DspEqHlpBlockForm::slot_eqDragMoved);
     layout->addWidget(m_chart, 3);
     m_phase = new DspEqChartView(DspEqChartView::Phase, body);
-    m_phase->setMinimumHeight(UiScale::px(200));
+    m_phase->setMinimumHeight(qMax(UiScale::px(200), 200));
     m_phase->hide();
     layout->addWidget(m_phase, 2);
 

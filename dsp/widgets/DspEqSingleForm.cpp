@@ -30,7 +30,7 @@ DspEqSingleForm::DspEqSingleForm(CDeviceDspData* data, bool isInput, int chIndex
     m_controls->setEnabled(eqBlock() != nullptr && eqBlock()->band(band) != nullptr);
     layout->addWidget(m_controls, 0, Qt::AlignTop);
     m_chart = new DspEqChartView(DspEqChartView::Magnitude, body);
-    m_chart->setMinimumSize(UiScale::px(560), UiScale::px(280));
+    m_chart->setMinimumSize(qMax(UiScale::px(560), 560), qMax(UiScale::px(280), 280));
     connect(m_chart, &DspEqChartView::eq_drag_moved, this, &DspEqSingleForm::slot_eqDragMoved);
     layout->addWidget(m_chart, 1);
     setBody(body);

@@ -28,7 +28,7 @@ QString DspEqStyle::controls()
 
 int DspEqStyle::rowHeight()
 {
-    return UiScale::px(24);
+    return qMax(UiScale::px(24), 24); // the texts keep their size on small screens
 }
 
 QWidget* DspEqStyle::rowLabels(QWidget* parent)
