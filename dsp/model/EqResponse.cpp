@@ -13,12 +13,42 @@ constexpr double kPi = 3.14159265358979323846;
 // A section's magnitude is kept within +-kLimitDb, so a zero or pole on the unit circle cannot give infinity.
 constexpr double kLimitDb = 300;
 
-std::complex<double> response(const EqBiquad& s, double hz)
+/// e^(-jw) and e^(-2jw) at `hz` taken to 0.1 Hz: computed once per frequency, shared by every section.
+struct UnitDelay
 {
-    const double w = 2 * kPi * std::round(10 * hz) / (10 * EqBiquad::SampleRate);
-    const std::complex<double> z1 = std::polar(1.0, -w);
-    const std::complex<double> z2 = std::polar(1.0, -2 * w);
-    return (s.b0 + s.b1 * z1 + s.b2 * z2) / (s.a0 + s.a1 * z1 + s.a2 * z2);
+    explicit UnitDelay(double hz)
+    {
+        const double w = 2 * kPi * std::round(10 * hz) / (10 * EqBiquad::SampleRate);
+        z1 = std::polar(1.0, -w);
+        z2 = std::polar(1.0, -2 * w);
+    }
+    std::complex<double> z1;
+    std::complex<double> z2;
+};
+
+/// N(w) times the conjugate of D(w): the same angle as H = N/D, without the division.
+std::complex<double> angleCarrier(const EqBiquad& s, const UnitDelay& z)
+{
+    const std::complex<double> n = s.b0 + s.b1 * z.z1 + s.b2 * z.z2;
+    const std::complex<double> d = s.a0 + s.a1 * z.z1 + s.a2 * z.z2;
+    return n * std::conj(d);
+}
+
+double magnitudeDbAt(const EqBiquad& s, const UnitDelay& z)
+{
+    const std::complex<double> n = s.b0 + s.b1 * z.z1 + s.b2 * z.z2;
+    const std::complex<double> d = s.a0 + s.a1 * z.z1 + s.a2 * z.z2;
+    const double db = 10 * std::log10(std::norm(n) / std::norm(d));
+    if (std::isnan(db))
+        return 0;
+    return db < -kLimitDb ? -kLimitDb : db > kLimitDb ? kLimitDb : db;
+}
+
+double phaseAt(const EqBiquad& s, const UnitDelay& z)
+{
+    const std::complex<double> h = angleCarrier(s, z);
+    const double p = std::atan2(h.imag(), h.real());
+    return std::isfinite(p) ? p : 0;
 }
 
 } // namespace
@@ -27,17 +57,12 @@ namespace EqResponse {
 
 double magnitudeDb(const EqBiquad& section, double hz)
 {
-    const double db = 20 * std::log10(std::abs(response(section, hz)));
-    if (std::isnan(db))
-        return 0;
-    return db < -kLimitDb ? -kLimitDb : db > kLimitDb ? kLimitDb : db;
+    return magnitudeDbAt(section, UnitDelay(hz));
 }
 
 double phase(const EqBiquad& section, double hz)
 {
-    const std::complex<double> h = response(section, hz);
-    const double p = std::atan2(h.imag(), h.real());
-    return std::isfinite(p) ? p : 0;
+    return phaseAt(section, UnitDelay(hz));
 }
 
 QVector<double> magnitudeGrid()
@@ -90,9 +115,10 @@ QVector<QPointF> magnitudeCurve(const QVector<EqBiquad>& sections)
 {
     QVector<QPointF> points;
     for (double hz : magnitudeGrid()) {
+        const UnitDelay z(hz);
         double db = 0;
         for (const EqBiquad& s : sections)
-            db += magnitudeDb(s, hz);
+            db += magnitudeDbAt(s, z);
         points.append(QPointF(std::log10(hz), 10 * db));
     }
     return points;
@@ -102,9 +128,10 @@ QVector<QPointF> phaseCurve(const QVector<EqBiquad>& sections)
 {
     QVector<QPointF> points;
     for (double hz : phaseGrid()) {
+        const UnitDelay z(hz);
         double sum = 0;
         for (const EqBiquad& s : sections) {
-            sum += phase(s, hz);
+            sum += phaseAt(s, z);
             if (sum < -kPi)
                 sum += 2 * kPi;
             else if (sum > kPi)
