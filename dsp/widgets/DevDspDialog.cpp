@@ -513,6 +513,8 @@ void DevDspDialog::getVolumeTimeOut()
         sendUdpObject(request("getVolumeDb"));
     }
     m_diagram->handleGetVolumeTimeout();
+    if (auto* page = qobject_cast<DspPageShell*>(m_stack->currentWidget()))
+        page->volumeTick();
 }
 
 void DevDspDialog::getCpuUsageTimeOut()

@@ -23,3 +23,10 @@ void DspPageShell::recvBackData(QString msg)
     ++m_received;
     m_last = msg;
 }
+
+void DspPageShell::setContent(QWidget* content)
+{
+    m_notice->hide();
+    layout()->setContentsMargins(0, 0, 0, 0);
+    layout()->addWidget(content);
+}

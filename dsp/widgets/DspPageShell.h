@@ -5,9 +5,9 @@
 class CDeviceDspData;
 class QLabel;
 
-/// A page of the processor dialog whose editor is not built yet: it shows a short notice, keeps the
-/// configuration it was given and counts the replies it was handed, so the dialog's wiring is complete and
-/// a later page can take its place without touching the dialog.
+/// The frame of a page of the processor dialog: it keeps the configuration it was given and counts the replies
+/// it was handed, so the dialog's wiring is the same for every page. Until a page puts its content in
+/// (setContent) it shows a short notice.
 class DspPageShell : public QWidget
 {
     Q_OBJECT
@@ -16,6 +16,9 @@ public:
 
     /// The configuration the page shows; owned by the dialog (or the offline workspace), never by the page.
     CDeviceDspData* dspData() const { return m_data; }
+    /// Offline, pages change the configuration only and send nothing.
+    bool isOffline() const { return m_offline; }
+    virtual void setOffline(bool offline) { m_offline = offline; }
     int receivedCount() const { return m_received; }
     QString lastReceived() const { return m_last; }
 
@@ -25,13 +28,22 @@ signals:
     void signal_showTips(QString tip);
 
 public slots:
-    void setDspData(CDeviceDspData* data);
-    void recvBackData(QString msg);
-    /// Re-reads names from the store (nothing to refresh in a shell).
-    void refreshData() {}
+    /// Pages that show the configuration rebuild from it here (call the base first).
+    virtual void setDspData(CDeviceDspData* data);
+    /// Every reply of the processor (call the base first).
+    virtual void recvBackData(QString msg);
+    /// Re-reads names from the store.
+    virtual void refreshData() {}
+    /// The dialog's volume tick (every 250 ms) while the page is shown: pages poll what they show here.
+    virtual void volumeTick() {}
+
+protected:
+    /// Puts the page's own content in place of the notice.
+    void setContent(QWidget* content);
 
 private:
     CDeviceDspData* m_data = nullptr;
+    bool m_offline = false;
     QLabel* m_notice = nullptr;
     int m_received = 0;
     QString m_last;
