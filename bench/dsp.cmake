@@ -16,3 +16,14 @@ if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/eq_bench_main.cpp)
   add_test(NAME eq_bench_smoke COMMAND meridane-eq-bench --rounds 2)
   set_tests_properties(eq_bench_smoke PROPERTIES LABELS bench TIMEOUT 120 ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endif()
+
+# The processor's matrix page at the largest matrix of the model table: opening, scrolling, memory.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/dsp_matrix_bench_main.cpp)
+  add_executable(meridane-dsp-matrix-bench dsp_matrix_bench_main.cpp)
+  target_link_libraries(meridane-dsp-matrix-bench PRIVATE meridane_dsp_widgets)
+  list(APPEND MERIDANE_BENCH_COMMANDS COMMAND meridane-dsp-matrix-bench)
+  list(APPEND MERIDANE_BENCH_TARGETS meridane-dsp-matrix-bench)
+  add_test(NAME dsp_matrix_bench_smoke COMMAND meridane-dsp-matrix-bench --rounds 2)
+  set_tests_properties(dsp_matrix_bench_smoke PROPERTIES LABELS bench TIMEOUT 120
+    ENVIRONMENT QT_QPA_PLATFORM=offscreen)
+endif()

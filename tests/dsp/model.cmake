@@ -18,9 +18,11 @@ meridane_add_test(dsp_model_test
     ${CMAKE_CURRENT_LIST_DIR}/model/EqResponseTest.cpp
   LIBS meridane_dsp_model)
 target_include_directories(dsp_model_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/model)
-if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/model/DynamicsModelTest.cpp)
-  target_sources(dsp_model_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/model/DynamicsModelTest.cpp)
-endif()
+foreach(extra DynamicsModelTest MatrixModelTest AecModelTest FirModelTest)
+  if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/model/${extra}.cpp)
+    target_sources(dsp_model_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/model/${extra}.cpp)
+  endif()
+endforeach()
 
 # The detail store's processor addresses (kept beside the other store tests, registered here).
 meridane_add_test(store_dsp_address_test
