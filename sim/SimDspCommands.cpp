@@ -3,6 +3,9 @@
 #include "SimCommandHandlers.h"
 #include "SimDspConfig.h"
 #include "SimDspGain.h"
+#include "SimDspGroups.h"
+#include "SimDspMatrix.h"
+#include "SimDspNodes.h"
 #include "SimDspParams.h"
 #include "SimLevels.h"
 #include "SimNetwork.h"
@@ -36,27 +39,6 @@ SimDevice& deviceOf(const SimRequest& req)
     return req.network.device(req.deviceIndex);
 }
 
-/// Only the DSP models have a processor behind port 8999.
-SimHandler dspOnly(SimHandler handler)
-{
-    return [handler](const SimRequest& req) -> Replies {
-        if (!deviceOf(req).config().hasDsp())
-            return {};
-        return handler(req);
-    };
-}
-
-/// A change handler refused as a whole while the DSP lock is on.
-SimHandler change(SimHandler handler)
-{
-    return dspOnly([handler](const SimRequest& req) -> Replies {
-        // The refusal names the block it refuses, as every block reply does.
-        if (deviceOf(req).dspLockMask() & 1u)
-            return {SimReply::echo(req, fail(req, kLockReason),
-                                   {"nodeId", "portIndex", "procIndex", "blockFlag", "eqIndex", "val"})};
-        return handler(req);
-    });
-}
 
 QJsonObject& config(const SimRequest& req)
 {
@@ -401,8 +383,37 @@ Replies setBorderProcGroupIdBatch(const SimRequest& req)
 
 } // namespace
 
+SimHandler SimDspCommands::dspOnly(SimHandler handler)
+{
+    return [handler](const SimRequest& req) -> Replies {
+        if (!deviceOf(req).config().hasDsp())
+            return {};
+        return handler(req);
+    };
+}
+
+SimHandler SimDspCommands::change(SimHandler handler)
+{
+    return dspOnly([handler](const SimRequest& req) -> Replies {
+        // The refusal names what it refuses, as every block and node reply does.
+        if (deviceOf(req).dspLockMask() & 1u)
+            return {SimReply::echo(
+                req, fail(req, kLockReason),
+                {"nodeId", "portIndex", "procIndex", "blockFlag", "eqIndex", "val", "outIndex", "inIndex"})};
+        return handler(req);
+    });
+}
+
+QJsonObject& SimDspCommands::config(const SimRequest& req)
+{
+    return ::config(req);
+}
+
 void SimDspCommands::addTo(SimCommandHandlers& h)
 {
+    SimDspMatrix::addTo(h);
+    SimDspGroups::addTo(h);
+    SimDspNodes::addTo(h);
     // The same names mean other things on other ports (the device version on 9994, amplifier gain on 9992).
     h.add(QStringLiteral("getVersion"), dspOnly(getVersion), SimServiceDsp);
     h.add(QStringLiteral("getCustomStr"), dspOnly(getCustomStr), SimServiceDsp);

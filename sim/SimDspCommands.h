@@ -1,4 +1,5 @@
 #pragma once
+#include "SimCommandHandlers.h"
 
 #include <QByteArray>
 #include <QVector>
@@ -17,6 +18,13 @@ class SimDspCommands
 {
 public:
     static void addTo(SimCommandHandlers& handlers);
+
+    /// Only the DSP models have a processor behind port 8999: others do not answer.
+    static SimHandler dspOnly(SimHandler handler);
+    /// A change refused as a whole while the DSP lock is on (the refusal echoes the request's position keys).
+    static SimHandler change(SimHandler handler);
+    /// The device's processor configuration as it stands (made on first use).
+    static QJsonObject& config(const SimRequest& req);
 
     /// Answers one message of the TCP service of device `index`: the compact replies to frame. A request for
     /// another "devId" gets "fail" "devId mismatch"; one that is not a JSON object "fail" "invalid request"; an

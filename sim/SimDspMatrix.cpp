@@ -1,0 +1,8 @@
+#include "SimDspMatrix.h"
+
+#include "SimCommandHandlers.h"
+
+void SimDspMatrix::addTo(SimCommandHandlers& handlers)
+{
+    Q_UNUSED(handlers)
+}
