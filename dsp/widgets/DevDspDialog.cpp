@@ -241,6 +241,7 @@ void DevDspDialog::initOnlineUi(QString deviceKey)
     connect(m_diagram, &DspDiagramForm::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
     connect(m_program, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_program, &DspPageShell::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
+    connect(m_channel, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_diagram, &DspDiagramForm::signal_changeIdStart, this,
             [this](int idStart, bool inOrOut) { (inOrOut ? m_outMeterStart : m_inMeterStart) = idStart; });
     connect(m_channel, &Channel::signal_changeIdStart, this, [this](int idStart, bool inOrOut) {
@@ -457,6 +458,8 @@ void DevDspDialog::showPage(QWidget* page)
 
 void DevDspDialog::on_pb_diagram_clicked()
 {
+    // The channel page changes the same configuration: the strips show what it holds now.
+    m_diagram->refreshData();
     showPage(m_diagram);
 }
 

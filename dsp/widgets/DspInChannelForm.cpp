@@ -1,0 +1,3 @@
+#include "DspInChannelForm.h"
+
+DspInChannelForm::DspInChannelForm(int index, QWidget* parent) : DspChannelVolumeForm(Input, index, parent) {}

@@ -1,0 +1,3 @@
+#include "DspOutChannelForm.h"
+
+DspOutChannelForm::DspOutChannelForm(int index, QWidget* parent) : DspChannelVolumeForm(Output, index, parent) {}
