@@ -154,6 +154,11 @@ bool ModelTable::isLevelBatch(const QString& model) const
     return modelRow(model).value(QLatin1String("levelBatch")).toBool();
 }
 
+bool ModelTable::isMatrixBatch(const QString& model) const
+{
+    return modelRow(model).value(QLatin1String("matrixBatch")).toBool();
+}
+
 bool ModelTable::isAmplifier(const QString& model) const
 {
     return modelRow(model).value(QLatin1String("amplifier")).toBool();

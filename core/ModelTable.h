@@ -59,6 +59,8 @@ public:
     bool hasDsp(const QString& model) const;
     /// Levels are polled as the processor's batch meters on port 8999 instead of per-side reads.
     bool isLevelBatch(const QString& model) const;
+    /// The processor's matrix is read in pages of inputs per output (getMatrixBatch) instead of per output.
+    bool isMatrixBatch(const QString& model) const;
     /// Amplifier: gain steps and power per channel, served by its amplifier module.
     bool isAmplifier(const QString& model) const;
     bool isVirtualSoundCard(const QString& model) const;
