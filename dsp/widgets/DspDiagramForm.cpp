@@ -6,6 +6,9 @@
 #include "CDeviceDspData.h"
 #include "DevDetailStore.h"
 #include "DspAdminCode.h"
+#include "DspAecForm.h"
+#include "DspAutomixForm.h"
+#include "DspAutomixMemberDialog.h"
 #include "DspBlockBaseForm.h"
 #include "DspChainEditor.h"
 #include "DspCpuFigures.h"
@@ -15,6 +18,7 @@
 #include "DspEnvelope.h"
 #include "DspFirmware.h"
 #include "DspSideChannelStrip.h"
+#include "FormAutoMixer.h"
 #include "FormDspDiagramInput.h"
 #include "FormDspDiagramOutput.h"
 #include "ModelTable.h"
@@ -96,6 +100,7 @@ DspDiagramForm::DspDiagramForm(QWidget* parent) : QWidget(parent)
             edit->setObjectName(QStringLiteral("le_diyCode")); // scripted sessions type the code here
         return input.exec() == QDialog::Accepted ? input.textValue() : QString();
     };
+    m_promptMembers = [this](int limit) { return FormAutoMixer::ask(limit, this); };
     buildUi();
 }
 
@@ -149,6 +154,10 @@ void DspDiagramForm::buildUi()
         const int target = bb.target;
         connect(b, &QPushButton::clicked, this, [this, target] { addSelected(target); });
     }
+    auto* automixer = new QPushButton(QStringLiteral("AutoMixer"), this);
+    automixer->setObjectName(QStringLiteral("automixer_bt"));
+    connect(automixer, &QPushButton::clicked, this, &DspDiagramForm::addAutomixer);
+    tools->addWidget(automixer);
     tools->addStretch();
     m_forceAdd = new QRadioButton(tr("强制添加"), this);
     m_forceAdd->setObjectName(QStringLiteral("diy_rb_forceadd"));
@@ -258,12 +267,14 @@ void DspDiagramForm::redraw()
         for (int i = 0; i < m_data->aecChannels().size(); ++i) {
             auto* s = new DspSideChannelStrip(DspSideChannelStrip::Aec, i, this);
             s->setChannel(*m_data->aecChannels().at(i));
+            connect(s, &DspSideChannelStrip::signal_openEditor, this, &DspDiagramForm::showNodeEditor);
             m_sideStrips << s;
             m_inputColumn->insertWidget(m_inputColumn->count() - 1, s);
         }
         for (int i = 0; i < m_data->automixerChannels().size(); ++i) {
             auto* s = new DspSideChannelStrip(DspSideChannelStrip::Automixer, i, this);
             s->setChannel(*m_data->automixerChannels().at(i));
+            connect(s, &DspSideChannelStrip::signal_openEditor, this, &DspDiagramForm::showNodeEditor);
             m_sideStrips << s;
             m_inputColumn->insertWidget(m_inputColumn->count() - 1, s);
         }
@@ -848,6 +859,71 @@ void DspDiagramForm::closeAllEditors()
 {
     emit signal_closeall();
     m_editors.clear();
+    m_nodeEditors.clear();
+}
+
+DspNodeForm* DspDiagramForm::showNodeEditor(int kind, int index)
+{
+    const bool aec = kind == DspSideChannelStrip::Aec;
+    if (m_data == nullptr || index < 0 || index >= (aec ? m_data->aecChannelCount() : m_data->automixerChannelCount()))
+        return nullptr;
+    const QString key = QStringLiteral("%1:%2").arg(aec ? "aec" : "automix").arg(index);
+    if (QPointer<DspNodeForm> open = m_nodeEditors.value(key)) {
+        open->raise();
+        open->activateWindow();
+        return open;
+    }
+    DspNodeForm* editor = nullptr;
+    if (aec) {
+        editor = new DspAecForm(m_data, index, this);
+    } else {
+        auto* mixer = new DspAutomixForm(m_data, index, this);
+        QStringList names;
+        for (int k = 0; k < m_data->dspInputCount(); ++k)
+            names << (k < m_data->inputs().size() ? shownName(true, k) : QString());
+        mixer->setInputNames(names);
+        editor = mixer;
+    }
+    editor->setOffline(m_offline);
+    editor->setLockCheck([this] { return isLocked(); });
+    connect(this, &DspDiagramForm::signal_recvMsg, editor, &DspNodeForm::recvMsg);
+    connect(this, &DspDiagramForm::signal_getVolumeTimeout, editor, &DspNodeForm::getVolumeTimeout);
+    connect(this, &DspDiagramForm::signal_closeall, editor, &QWidget::close);
+    connect(editor, &DspNodeForm::signal_sendMsg, this, qOverload<QString>(&DspDiagramForm::signal_sendMsg));
+    connect(editor, &DspNodeForm::signal_showTips, this, [this](const QString& t, bool) { tip(t); });
+    connect(editor, &DspNodeForm::signal_close, this, [this, key] { m_nodeEditors.remove(key); });
+    m_nodeEditors.insert(key, editor);
+    editor->show();
+    return editor;
+}
+
+bool DspDiagramForm::addAutomixer()
+{
+    if (m_data == nullptr || refuseWhenLocked())
+        return false;
+    const QString refusal = DspEditRules::canAdd(*m_data, true, 0, DspEditRules::AddAutomixerChannel,
+                                                 ModelTable::instance().automixerLimit(m_model), 0, 0);
+    if (!refusal.isEmpty()) {
+        tip(refusal);
+        return false;
+    }
+    if (chainEditor().estimate() >= 99 && !isForceAdd()) {
+        tip(tr("CPU资源不足"));
+        return false;
+    }
+    const int limit = qMin(m_data->dspInputCount(), int(DspAutomixMemberDialog::kMaxMembers));
+    const int members = m_promptMembers ? m_promptMembers(limit) : 0;
+    if (members < 1 || members > limit)
+        return false;
+    auto* mixer = new DspAutomixerChannel;
+    for (int ch = 0; ch < members; ++ch)
+        mixer->maskArr().append(AutomixerMask::forChannel(ch).compose());
+    // Node ids after the automixers move: open node editors would address the wrong node.
+    closeAllEditors();
+    m_data->automixerChannels().append(mixer);
+    m_data->fitMatrix();
+    redraw();
+    return true;
 }
 
 // ---- Replies -----------------------------------------------------------------------------------

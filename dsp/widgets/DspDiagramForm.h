@@ -18,6 +18,7 @@ class CDeviceDspData;
 class DspBlockBaseForm;
 class DspChannelStrip;
 class DspSideChannelStrip;
+class DspNodeForm;
 class FormDspDiagramInput;
 class FormDspDiagramOutput;
 class QAction;
@@ -113,6 +114,14 @@ public:
     bool setChannelGroup(bool isInput, int chIndex, int groupId);
     /// Opens (or raises) the editor of a block.
     DspBlockBaseForm* showBlockDialog(bool isInput, int chIndex, int blockIndex);
+    /// Opens (or raises) the editor of an echo-cancelled (DspSideChannelStrip::Aec) or automixer channel.
+    DspNodeForm* showNodeEditor(int kind, int index);
+    /// Adds an automixer channel whose member count the user chooses (first inputs as members); reaches the
+    /// device with the next save.
+    bool addAutomixer();
+    /// Asks the member count of a new automixer (1..limit); 0 cancels. Default: FormAutoMixer.
+    using MemberCountPrompt = std::function<int(int limit)>;
+    void setMemberCountPrompt(MemberCountPrompt prompt) { m_promptMembers = std::move(prompt); }
 
 signals:
     void signal_changeIdStart(int idStart, bool inOrOut);
@@ -214,6 +223,8 @@ private:
     QMap<QString, PendingName> m_pendingNames; ///< by ops
 
     QMap<QString, QPointer<DspBlockBaseForm>> m_editors;
+    QMap<QString, QPointer<DspNodeForm>> m_nodeEditors;
+    MemberCountPrompt m_promptMembers;
     QList<FormDspDiagramInput*> m_inputs;
     QList<FormDspDiagramOutput*> m_outputs;
     QList<DspSideChannelStrip*> m_sideStrips;

@@ -5,6 +5,7 @@
 
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 #include <QVariant>
 
 DspSideChannelStrip::DspSideChannelStrip(Kind kind, int index, QWidget* parent)
@@ -24,6 +25,11 @@ DspSideChannelStrip::DspSideChannelStrip(Kind kind, int index, QWidget* parent)
     row->addWidget(m_title);
     row->addWidget(m_state);
     row->addStretch();
+    auto* edit = new QPushButton(tr("编辑"), this);
+    edit->setObjectName(QStringLiteral("edit:%1:%2").arg(side).arg(index));
+    edit->setMinimumWidth(qMax(UiScale::px(56), 56));
+    connect(edit, &QPushButton::clicked, this, [this] { emit signal_openEditor(m_kind, m_index); });
+    row->addWidget(edit);
 }
 
 void DspSideChannelStrip::setChannel(const CBaseChannel& channel)

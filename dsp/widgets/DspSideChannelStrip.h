@@ -5,8 +5,8 @@
 class CBaseChannel;
 class QLabel;
 
-/// A diagram row of an echo-cancelled or automixer channel: its title and settings, shown read-only (their
-/// editors live on their own pages).
+/// A diagram row of an echo-cancelled or automixer channel: its title and settings, and the button that opens
+/// its editor.
 class DspSideChannelStrip : public QFrame
 {
     Q_OBJECT
@@ -21,6 +21,11 @@ public:
 
     void setChannel(const CBaseChannel& channel);
     QString titleText() const;
+    Kind kind() const { return m_kind; }
+    int index() const { return m_index; }
+
+signals:
+    void signal_openEditor(int kind, int index);
 
 private:
     Kind m_kind;
