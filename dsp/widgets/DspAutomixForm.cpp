@@ -78,12 +78,12 @@ DspAutomixForm::DspAutomixForm(CDeviceDspData* data, int index, QWidget* parent)
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
     scroll->setWidget(members);
-    scroll->setMinimumHeight(qMax(UiScale::px(400), 400));
+    scroll->setMinimumHeight(qMax(UiScale::px(540), 540));
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(buildShared());
     layout->addWidget(scroll, 1);
-    resize(qMax(UiScale::px(900), 900), qMax(UiScale::px(640), 640));
+    resize(qMax(UiScale::px(960), 960), qMax(UiScale::px(780), 780));
     rebuildStrips();
     refreshFromModel();
 }
