@@ -27,3 +27,13 @@ if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/dsp_matrix_bench_main.cpp)
   set_tests_properties(dsp_matrix_bench_smoke PROPERTIES LABELS bench TIMEOUT 120
     ENVIRONMENT QT_QPA_PLATFORM=offscreen)
 endif()
+
+# The FIR editor: preview design and response, coefficient files.
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/fir_bench_main.cpp)
+  add_executable(meridane-fir-bench fir_bench_main.cpp)
+  target_link_libraries(meridane-fir-bench PRIVATE meridane_dsp_model Qt5::Core)
+  list(APPEND MERIDANE_BENCH_COMMANDS COMMAND meridane-fir-bench)
+  list(APPEND MERIDANE_BENCH_TARGETS meridane-fir-bench)
+  add_test(NAME fir_bench_smoke COMMAND meridane-fir-bench --rounds 2)
+  set_tests_properties(fir_bench_smoke PROPERTIES LABELS bench TIMEOUT 120)
+endif()

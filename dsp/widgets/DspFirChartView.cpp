@@ -62,7 +62,8 @@ DspFirChartView::DspFirChartView(QWidget* parent) : QChartView(parent)
         xLabels.append({QLatin1String(names[i]), std::log10(hz[i])});
     m_axisX = makeAxis(std::log10(FirDesign::kMinHz), std::log10(FirDesign::kMaxHz), xLabels);
     QVector<QPair<QString, double>> yLabels;
-    for (int db = int(kBottomDb); db <= int(kTopDb); db += 10)
+    // Few labels, so none is elided on a short chart.
+    for (int db = int(kBottomDb); db <= int(kTopDb); db += 20)
         yLabels.append({db == 0 ? QStringLiteral("0dB") : QString::number(db), double(db)});
     m_axisY = makeAxis(kBottomDb, kTopDb, yLabels);
     c->addAxis(m_axisX, Qt::AlignBottom);

@@ -58,7 +58,7 @@ void selectValue(QComboBox* box, int value, const QString& text)
 QLabel* caption(const QString& text, QWidget* parent)
 {
     auto* l = new QLabel(text, parent);
-    l->setMinimumWidth(qMax(UiScale::px(64), 64));
+    l->setMinimumWidth(qMax(UiScale::px(80), 80));
     return l;
 }
 
@@ -151,7 +151,7 @@ DspFirForm::DspFirForm(CDeviceDspData* data, bool isInput, int chIndex, int bloc
     box->addWidget(m_customBox);
     box->addWidget(m_chart, 1);
     setBody(body);
-    resize(UiScale::px(760), UiScale::px(560));
+    resize(UiScale::px(760), UiScale::px(600));
 
     connect(m_type, qOverload<int>(&QComboBox::currentIndexChanged), this, &DspFirForm::onType);
     connect(m_window, qOverload<int>(&QComboBox::currentIndexChanged), this, &DspFirForm::onWindow);
