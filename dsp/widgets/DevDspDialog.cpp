@@ -242,6 +242,7 @@ void DevDspDialog::initOnlineUi(QString deviceKey)
     connect(m_program, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_program, &DspPageShell::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
     connect(m_channel, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
+    connect(m_matrix, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_diagram, &DspDiagramForm::signal_changeIdStart, this,
             [this](int idStart, bool inOrOut) { (inOrOut ? m_outMeterStart : m_inMeterStart) = idStart; });
     connect(m_channel, &Channel::signal_changeIdStart, this, [this](int idStart, bool inOrOut) {
