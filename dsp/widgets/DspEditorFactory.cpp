@@ -3,13 +3,17 @@
 #include "CBaseItem.h"
 #include "CChainChannel.h"
 #include "CDeviceDspData.h"
+#include "DspChAecForm.h"
 #include "DspCompressForm.h"
+#include "DspDelayBlockForm.h"
 #include "DspDuckerForm.h"
 #include "DspEqHlpBlockForm.h"
 #include "DspExpandForm.h"
+#include "DspFbeForm.h"
+#include "DspFirForm.h"
 #include "DspLimitForm.h"
 #include "DspNoisegateForm.h"
-#include "DspPlaceholderEditor.h"
+#include "DspSignalGenForm.h"
 
 DspBlockBaseForm* DspEditorFactory::create(CDeviceDspData* data, bool isInput, int chIndex, int blockIndex,
                                            QWidget* parent)
@@ -32,7 +36,17 @@ DspBlockBaseForm* DspEditorFactory::create(CDeviceDspData* data, bool isInput, i
     case CBaseItem::KindEq:
     case CBaseItem::KindHlpf:
         return new DspEqHlpBlockForm(data, isInput, chIndex, blockIndex, parent);
+    case CBaseItem::KindFir:
+        return new DspFirForm(data, isInput, chIndex, blockIndex, parent);
+    case CBaseItem::KindDelay:
+        return new DspDelayBlockForm(data, isInput, chIndex, blockIndex, parent);
+    case CBaseItem::KindFbe:
+        return new DspFbeForm(data, isInput, chIndex, blockIndex, parent);
+    case CBaseItem::KindSignalGen:
+        return new DspSignalGenForm(data, isInput, chIndex, blockIndex, parent);
+    case CBaseItem::KindChAec:
+        return new DspChAecForm(data, isInput, chIndex, blockIndex, parent);
     default:
-        return new DspPlaceholderEditor(data, isInput, chIndex, blockIndex, parent);
+        return nullptr;
     }
 }

@@ -8,9 +8,8 @@ class QWidget;
 class DspEditorFactory
 {
 public:
-    /// The editor of block `blockIndex` of the channel: the dynamics editors, the equaliser-and-filters editor,
-    /// or the common editor without controls for kinds that have none of their own yet. nullptr when the
-    /// channel has no such block.
+    /// The editor of block `blockIndex` of the channel for its kind (the equaliser editor also for the filters).
+    /// nullptr when the channel has no such block.
     static DspBlockBaseForm* create(CDeviceDspData* data, bool isInput, int chIndex, int blockIndex,
                                     QWidget* parent = nullptr);
 };

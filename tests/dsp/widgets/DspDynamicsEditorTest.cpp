@@ -313,16 +313,28 @@ TEST_F(DynamicsEditorTest, TimesAndTheDuckersReferenceChannelAreSentUnderTheirKe
 
 TEST_F(DynamicsEditorTest, FactoryGivesEachKindItsEditor)
 {
-    data.input(0)->appendBlock(DspBlockFactory::create(CBaseItem::KindDelay));
-    data.input(0)->appendBlock(DspBlockFactory::create(CBaseItem::KindEq));
+    for (int kind : {CBaseItem::KindDelay, CBaseItem::KindEq, CBaseItem::KindHlpf, CBaseItem::KindFir,
+                     CBaseItem::KindFbe, CBaseItem::KindSignalGen, CBaseItem::KindChAec})
+        data.input(0)->appendBlock(DspBlockFactory::create(kind));
     const struct
     {
         int ch;
         int blockIndex;
         const char* className;
-    } cases[] = {{kChannel, 0, "DspCompressForm"},  {kChannel, 1, "DspExpandForm"}, {kChannel, 2, "DspLimitForm"},
-                 {kChannel, 3, "DspNoisegateForm"}, {kChannel, 4, "DspDuckerForm"}, {0, 0, "DspPlaceholderEditor"},
-                 {0, 1, "DspEqHlpBlockForm"},       {kChannel, 5, nullptr},         {9, 0, nullptr}};
+    } cases[] = {{kChannel, 0, "DspCompressForm"},
+                 {kChannel, 1, "DspExpandForm"},
+                 {kChannel, 2, "DspLimitForm"},
+                 {kChannel, 3, "DspNoisegateForm"},
+                 {kChannel, 4, "DspDuckerForm"},
+                 {0, 0, "DspDelayBlockForm"},
+                 {0, 1, "DspEqHlpBlockForm"},
+                 {0, 2, "DspEqHlpBlockForm"},
+                 {0, 3, "DspFirForm"},
+                 {0, 4, "DspFbeForm"},
+                 {0, 5, "DspSignalGenForm"},
+                 {0, 6, "DspChAecForm"},
+                 {kChannel, 5, nullptr},
+                 {9, 0, nullptr}};
     for (const auto& c : cases) {
         std::unique_ptr<DspBlockBaseForm> e(DspEditorFactory::create(&data, true, c.ch, c.blockIndex));
         if (c.className == nullptr) {
