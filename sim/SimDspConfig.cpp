@@ -234,18 +234,16 @@ QJsonObject mixNode(int type, QJsonObject obj)
             {QStringLiteral("obj"), obj}};
 }
 
-/// Automixer k mixes inputs 4k..4k+3. Each mask entry covers 21 inputs in its low bits and carries its own
-/// index from bit 21 on.
+/// Automixer k mixes inputs 4k..4k+3, one mask entry per member: priority in bits 0-3 (the first member 5, the
+/// others 0), a signed 12-bit gain in bits 4-15 (0), the member's input from bit 21 on; the first member is
+/// always on (bit 20).
 QJsonObject automixerNode(int k, int inputs)
 {
     QJsonArray masks;
-    const int entries = std::max(1, (inputs + 20) / 21);
-    for (int e = 0; e < entries; ++e) {
-        quint64 mask = quint64(e) << 21;
-        for (int ch = 4 * k; ch < 4 * k + 4 && ch < inputs; ++ch)
-            if (ch / 21 == e)
-                mask |= quint64(1) << (ch % 21);
-        masks.append(QStringLiteral("0x%1").arg(mask, 0, 16));
+    for (int ch = 4 * k; ch < 4 * k + 4 && ch < inputs; ++ch) {
+        const bool first = ch == 4 * k;
+        quint64 mask = (quint64(ch) << 21) | (first ? (quint64(1) << 20) | 5u : 0u);
+        masks.append(QString::number(mask));
     }
     return mixNode(3, {{QStringLiteral("mode"), QStringLiteral("0")},
                        {QStringLiteral("slope"), QStringLiteral("0.9")},
