@@ -30,15 +30,17 @@ int atLeast(int design)
 
 QString gainText(double db)
 {
-    if (db == 0)
-        return QStringLiteral("0 dB");
-    return QStringLiteral("%1%2").arg(db > 0 ? QStringLiteral("+") : QString()).arg(db, 0, 'f', db == int(db) ? 0 : 2);
+    // Quarter-dB steps: at most two decimals, trailing zeros dropped.
+    QString t = QString::number(db, 'f', 2);
+    while (t.contains(QLatin1Char('.')) && (t.endsWith(QLatin1Char('0')) || t.endsWith(QLatin1Char('.'))))
+        t.chop(1);
+    return db > 0 ? QStringLiteral("+") + t : t;
 }
 
 } // namespace
 
 DspMatrixGrid::DspMatrixGrid(QWidget* parent)
-    : QAbstractScrollArea(parent), m_cellW(atLeast(64)), m_cellH(atLeast(30)), m_headW(atLeast(132)),
+    : QAbstractScrollArea(parent), m_cellW(atLeast(72)), m_cellH(atLeast(30)), m_headW(atLeast(132)),
       m_headH(atLeast(70))
 {
     setObjectName(QStringLiteral("matrix_grid"));
@@ -202,9 +204,15 @@ void DspMatrixGrid::paintColumnHeader(QPainter& p, int col, const QRect& r) cons
     p.setPen(kGrid);
     p.drawLine(r.topRight(), r.bottomRight());
     p.setPen(col == m_selCol ? kSelect : kText);
-    const QRect name(r.left() + 3, r.top() + 4, r.width() - 6, atLeast(16));
+    const QRect name(r.left() + 2, r.top() + 4, r.width() - 4, atLeast(16));
+    // Output names sit in a cell's width: a size below the cells' text so common names fit whole.
+    p.save();
+    QFont f = p.font();
+    f.setPixelSize(11);
+    p.setFont(f);
     p.drawText(name, Qt::AlignCenter,
                p.fontMetrics().elidedText(m_colLabels.value(col), Qt::ElideMiddle, name.width()));
+    p.restore();
     p.setPen(kTextDim);
     p.drawText(QRect(r.left(), name.bottom() + 1, r.width(), atLeast(14)), Qt::AlignCenter, QString::number(col + 1));
     const QRect share = shareRect(col);
@@ -297,7 +305,7 @@ void DspMatrixGrid::paintEvent(QPaintEvent* event)
     const QRect corner(0, 0, m_headW, m_headH);
     p.fillRect(corner, kHeader);
     p.setPen(kTextDim);
-    p.drawText(corner.adjusted(8, 6, -8, -6), Qt::AlignLeft | Qt::AlignBottom, tr("输入 \\ 输出"));
+    p.drawText(corner.adjusted(8, 6, -8, -6), Qt::AlignLeft | Qt::AlignBottom, tr("输入 \\ 输出 (dB)"));
 }
 
 void DspMatrixGrid::mousePressEvent(QMouseEvent* event)
