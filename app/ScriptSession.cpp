@@ -1,6 +1,7 @@
 #include "ScriptSession.h"
 
 #include "DevManager.h"
+#include "FileDialogs.h"
 
 #include "CellRouteForm.h"
 #include "DevDetailStore.h"
@@ -221,6 +222,7 @@ ScriptSession::ScriptSession(QObject* bus, Writer writer, QObject* parent)
 ScriptSession::~ScriptSession()
 {
     MySnackbar::setNoticeObserver(nullptr);
+    FileDialogs::setAnswerer(nullptr);
 }
 
 bool ScriptSession::enabledByEnvironment()
@@ -245,6 +247,7 @@ void ScriptSession::init()
         {"click", &ScriptSession::cmdClick},
         {"key", &ScriptSession::cmdKey},
         {"answer", &ScriptSession::cmdAnswer},
+        {"chooseFile", &ScriptSession::cmdChooseFile},
         {"notices", &ScriptSession::cmdNotices},
         {"messages", &ScriptSession::cmdMessages},
         {"send", &ScriptSession::cmdSend},
@@ -254,6 +257,13 @@ void ScriptSession::init()
         {"quit", &ScriptSession::cmdQuit},
     };
     MySnackbar::setNoticeObserver([this](const QString& text) { recordTip(text); });
+    FileDialogs::setAnswerer([this](FileDialogs::Kind, const QString& caption) -> std::optional<QString> {
+        if (m_files.isEmpty())
+            return std::nullopt;
+        const QString file = m_files.takeFirst();
+        m_notices.append({m_clock.elapsed(), QStringLiteral("fileDialog"), caption, file});
+        return file;
+    });
     if (m_bus != nullptr && m_bus->metaObject()->indexOfSignal("sendBackDataSignal(QString)") >= 0)
         connect(m_bus, SIGNAL(sendBackDataSignal(QString)), this, SLOT(recordMessage(QString)));
     if (QCoreApplication::instance() != nullptr)
@@ -802,6 +812,16 @@ QJsonObject ScriptSession::cmdAnswer(const QJsonObject& cmd)
     return success();
 }
 
+QJsonObject ScriptSession::cmdChooseFile(const QJsonObject& cmd)
+{
+    if (!cmd.value("file").isString())
+        return failure(QStringLiteral("\"file\" missing (an empty text cancels the dialog)"));
+    if (m_files.size() >= kMaxQueuedFiles)
+        return failure(QStringLiteral("too many file answers waiting"));
+    m_files.append(cmd.value("file").toString());
+    return success();
+}
+
 QJsonObject ScriptSession::cmdNotices(const QJsonObject&)
 {
     QJsonArray list;
@@ -809,6 +829,8 @@ QJsonObject ScriptSession::cmdNotices(const QJsonObject&)
         QJsonObject o{{"ms", n.ms}, {"source", n.source}, {"text", n.text}};
         if (n.source == QLatin1String("messageBox"))
             o.insert("answer", n.answer.isEmpty() ? QStringLiteral("none") : n.answer);
+        else if (n.source == QLatin1String("fileDialog"))
+            o.insert("answer", n.answer);
         list.append(o);
     }
     return success({{"notices", list}, {"nowMs", m_clock.elapsed()}});

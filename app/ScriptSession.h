@@ -39,6 +39,8 @@ class QWidget;
 ///   a hidden match is described when no match is visible; none at all: ok false with "exists" false.
 /// - {"cmd":"windows"}: "windows", the visible windows from the top down.
 /// - {"cmd":"setText","object":N,"text":T}: a line edit's text, then editingFinished.
+/// - {"cmd":"chooseFile","file":F}: the next file dialog of any window gives F instead of showing (an empty text
+///   cancels it); answers queue in order, each shows in "notices" as source "fileDialog" with the dialog's caption.
 /// - {"cmd":"setValue","object":N,"value":V}: a spin box's value (then editingFinished) or a slider's position.
 /// - {"cmd":"setCell","object":N,"row":R,"col":C,"text":T}: an editable table cell's text (itemChanged fires).
 /// - {"cmd":"activate","object":N,"index":I}: a combo box's index, then activated(int), activated(QString) and
@@ -128,9 +130,9 @@ private:
     struct Notice
     {
         qint64 ms;
-        QString source; ///< "tip" or "messageBox"
+        QString source; ///< "tip", "messageBox" or "fileDialog"
         QString text;
-        QString answer; ///< message boxes: the button given, empty while unanswered
+        QString answer; ///< message boxes: the button given, empty while unanswered; file dialogs: the file given
     };
     struct SeenMessage
     {
@@ -166,6 +168,7 @@ private:
     QJsonObject cmdWindows(const QJsonObject& cmd);
     QJsonObject cmdSetText(const QJsonObject& cmd);
     QJsonObject cmdSetValue(const QJsonObject& cmd);
+    QJsonObject cmdChooseFile(const QJsonObject& cmd);
     QJsonObject cmdSetCell(const QJsonObject& cmd);
     QJsonObject cmdActivate(const QJsonObject& cmd);
     QJsonObject cmdSelectRow(const QJsonObject& cmd);
@@ -195,6 +198,9 @@ private:
     QElapsedTimer m_clock;
     Answer m_answer = Answer::None;
     QVector<Notice> m_notices;
+    static constexpr int kMaxQueuedFiles = 16;
+    /// Answers for the next file dialogs, in order.
+    QStringList m_files;
     QHash<QString, QHash<QString, MessageBucket>> m_messages; ///< ops -> devId -> what was seen
     QHash<QWidget*, quint64> m_shownOrder;                    ///< top-level widget -> when it was last shown
     quint64 m_showCounter = 0;

@@ -8,10 +8,10 @@
 #include "FirDesign.h"
 #include "UiScale.h"
 
+#include "FileDialogs.h"
 #include <QComboBox>
 #include <QDoubleSpinBox>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -82,7 +82,7 @@ DspFirForm::DspFirForm(CDeviceDspData* data, bool isInput, int chIndex, int bloc
 {
     setObjectName(QStringLiteral("DspFirForm"));
     m_pickFile = [this] {
-        return QFileDialog::getOpenFileName(this, QStringLiteral("Select fir file"), QString(), QStringLiteral("*.*"));
+        return FileDialogs::openFileName(this, QStringLiteral("Select fir file"), QString(), QStringLiteral("*.*"));
     };
     m_notice = [this](const QString& title, const QString& text) { QMessageBox::information(this, title, text); };
 

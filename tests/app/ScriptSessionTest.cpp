@@ -1,5 +1,6 @@
 #include "ScriptSession.h"
 #include "DevDetailStore.h"
+#include "FileDialogs.h"
 #include "LevelMeter.h"
 #include "MySnackbar.h"
 
@@ -374,6 +375,20 @@ TEST_F(ScriptSessionRun, EditsActAsAUserWould)
     settle();
     EXPECT_EQ(changed, 1);
     EXPECT_EQ(activated.size(), 1);
+}
+
+TEST_F(ScriptSessionRun, FileDialogsTakeTheScriptedAnswersInOrder)
+{
+    EXPECT_FALSE(run(R"({"id":1,"cmd":"chooseFile"})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"id":2,"cmd":"chooseFile","file":"/tmp/a.txt"})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"id":3,"cmd":"chooseFile","file":""})").value("ok").toBool());
+    EXPECT_EQ(FileDialogs::openFileName(nullptr, "Select fir file", QString(), "*.*"), "/tmp/a.txt");
+    EXPECT_EQ(FileDialogs::saveFileName(nullptr, "Save", QString(), "*.*"), "") << "an empty answer cancels";
+    const QJsonArray notices = run(R"({"id":4,"cmd":"notices"})").value("notices").toArray();
+    ASSERT_GE(notices.size(), 2);
+    EXPECT_EQ(notices[notices.size() - 2].toObject().value("text").toString(), "Select fir file");
+    EXPECT_EQ(notices[notices.size() - 2].toObject().value("answer").toString(), "/tmp/a.txt");
+    EXPECT_EQ(notices.last().toObject().value("source").toString(), "fileDialog");
 }
 
 TEST_F(ScriptSessionRun, MetersReportTheirReading)
