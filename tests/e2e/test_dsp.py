@@ -33,6 +33,8 @@ NOISE_GATE_TYPE = 7
 EQ_TYPE = 0
 COMPRESS_TYPE = 2
 HLPF_TYPE = 4
+DELAY_TYPE = 1
+FIR_TYPE = 5
 
 
 class DspDialogTest(e2etest.E2ETestCase):
@@ -174,6 +176,61 @@ class DspDialogTest(e2etest.E2ETestCase):
                   lambda: "the editor back at -30 (%s)" % self.app.find("threshold_spin"))
         self.assertEqual(float(self.block_obj(0, 2)["trigDb"]), -30)
         self.screenshot_window("DspCompressForm", "e2e_dsp_compress_refused.png")
+
+    def node_obj(self, node_type, index=0):
+        """The "obj" of the `index`-th node of `node_type` ("2" echo canceller, "3" automixer) on the processor."""
+        config = self.sim.command({"cmd": "dspConfig", "devId": self.dev["devId"]})["config"]
+        return [n for n in config["nodeArr"] if n.get("type") == node_type][index]["obj"]
+
+    def test_node_and_block_editors_reach_the_processor(self):
+        self.open_dialog()
+        chains = self.dsp_state()["inChains"]
+        self.assertEqual(chains[1][2], DELAY_TYPE, "the second input's delay as simulated")
+        self.assertEqual(chains[2][0], FIR_TYPE, "the third input's FIR as simulated")
+
+        # Echo canceller: switching AEC off (or on) is stored in its node.
+        has_aec = self.node_obj("2")["hasAec"]
+        self.app.ok({"cmd": "click", "object": "edit:Aec:0"})
+        self.wait(lambda: self.app.find("cb_aec").get("visible"), REPLY_S, "the echo canceller editor")
+        self.app.ok({"cmd": "activate", "object": "cb_aec", "index": 0 if has_aec == "1" else 1})
+        self.wait(lambda: self.node_obj("2")["hasAec"] != has_aec, REPLY_S,
+                  lambda: "hasAec changed from %s (%s)" % (has_aec, self.node_obj("2")))
+
+        # Automixer: a member's priority changes its mask, and only that member's.
+        masks = self.node_obj("3")["maskArr"]
+        self.app.ok({"cmd": "click", "object": "edit:AutoMixer:0"})
+        self.wait(lambda: self.app.find("cb_priority").get("visible"), REPLY_S, "the automixer editor")
+        self.app.ok({"cmd": "activate", "object": "cb_priority", "index": 3})
+        self.wait(lambda: self.node_obj("3")["maskArr"] != masks, REPLY_S,
+                  lambda: "a member mask changed from %s" % masks)
+        after = self.node_obj("3")["maskArr"]
+        self.assertEqual(int(after[0]) & 0xF, 3, "priority 3 in the low bits of the first member")
+        self.assertEqual(int(after[0]) >> 21, int(masks[0]) >> 21, "the member's input kept")
+        self.assertEqual(after[1:], masks[1:])
+        self.screenshot_window("DspAutomixForm", "e2e_dsp_automix.png")
+
+        # Delay of 10 ms at 48 kHz: 480 samples.
+        self.app.ok({"cmd": "click", "object": "blk_in_1_2"})
+        self.wait(lambda: self.app.find("ds_ms").get("visible"), REPLY_S, "the delay editor")
+        self.app.ok({"cmd": "setValue", "object": "ds_ms", "value": 10})
+        self.wait(lambda: self.block_obj(1, 2)["delayNum"] == "480", REPLY_S,
+                  lambda: "480 samples on the processor (%s)" % self.block_obj(1, 2))
+
+        # FIR: custom coefficients imported from a file.
+        coefficients = [0.01, -0.02, 0.05, 0.3, 0.5, 0.3, 0.05, -0.02, 0.01]
+        path = os.path.join(self.tmp, "fir.txt")
+        with open(path, "w", encoding="utf-8") as f:
+            f.write("h = [%s];\n" % ", ".join(str(c) for c in coefficients))
+        self.app.ok({"cmd": "click", "object": "blk_in_2_0"})
+        self.wait(lambda: self.app.find("cb_type").get("visible"), REPLY_S, "the FIR editor")
+        self.app.ok({"cmd": "activate", "object": "cb_type", "index": 3})
+        self.wait(lambda: self.block_obj(2, 0)["firType"] == "3", REPLY_S, "the FIR switched to coefficients")
+        self.app.ok({"cmd": "chooseFile", "file": path})
+        self.app.ok({"cmd": "click", "object": "pb_import"})
+        self.wait(lambda: [float(c) for c in self.block_obj(2, 0).get("arr", [])] == coefficients, REPLY_S,
+                  lambda: "the coefficients on the processor (%s)" % self.block_obj(2, 0))
+        self.assertEqual(self.block_obj(2, 0)["taps"], str(len(coefficients)))
+        self.screenshot_window("DspFirForm", "e2e_dsp_fir_custom.png")
 
     def screenshot_window(self, name, file_name):
         path = os.path.join(self.shots_dir, file_name)
