@@ -2,6 +2,7 @@
 
 #include "DspMatrix.h"
 #include "DspMatrixRequests.h"
+#include "MatrixGainCode.h"
 #include "UiScale.h"
 
 #include <QMouseEvent>
@@ -261,8 +262,20 @@ void DspMatrixGrid::paintCell(QPainter& p, int col, int row, const QRect& r) con
     }
     const double db = m_matrix->gainDb(col, row);
     p.setPen(on ? kText : kTextDim);
-    p.drawText(QRect(check.right() + 2, r.top(), r.right() - check.right() - 4, r.height()),
-               Qt::AlignVCenter | Qt::AlignRight, gainText(db));
+    const int code = MatrixGainCode::encode(db);
+    if (MatrixGainCode::decode(code) == db) {
+        // Laid-out texts, one per gain step: a screenful of cells repeats a handful of gains.
+        QStaticText& text = m_gainTexts[code];
+        if (text.text().isEmpty()) {
+            text.setText(gainText(db));
+            text.prepare(QTransform(), p.font());
+        }
+        const QSizeF size = text.size();
+        p.drawStaticText(QPointF(r.right() - 3 - size.width(), r.center().y() - size.height() / 2 + 1), text);
+    } else {
+        p.drawText(QRect(check.right() + 2, r.top(), r.right() - check.right() - 4, r.height()),
+                   Qt::AlignVCenter | Qt::AlignRight, gainText(db));
+    }
     if (col == m_selCol && row == m_selRow) {
         p.setPen(QPen(kSelect, 2));
         p.drawRect(r.adjusted(1, 1, -1, -1));

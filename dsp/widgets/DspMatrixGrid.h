@@ -1,5 +1,7 @@
 #pragma once
 #include <QAbstractScrollArea>
+#include <QHash>
+#include <QStaticText>
 #include <QStringList>
 #include <QVector>
 
@@ -79,4 +81,6 @@ private:
     int m_headW;
     int m_headH;
     int m_painted = 0;
+    /// Gain texts by gain code, laid out once in the cells' font.
+    mutable QHash<int, QStaticText> m_gainTexts;
 };
