@@ -229,10 +229,17 @@ void DspMatrixForm::showEvent(QShowEvent* event)
 
 // ---- reading -----------------------------------------------------------------------------------------------
 
+bool DspMatrixForm::canRead() const
+{
+    // A virtual mixer has no processor service to read from: its configuration is built locally.
+    return !offline() && matrix() != nullptr &&
+           !ModelTable::instance().isVirtualMixer(DevDetailStore::instance().getDevDetail(dspData()->devId()).model);
+}
+
 void DspMatrixForm::sendRequest()
 {
     const DspMatrix* m = matrix();
-    if (offline() || m == nullptr)
+    if (!canRead())
         return;
     m_ticksSinceProgress = 0;
     follow(m_reader.startWhole(m->rows(), m->columns(), isMatrixBatchModel(), m_grid->firstVisibleColumn(),
@@ -242,7 +249,7 @@ void DspMatrixForm::sendRequest()
 void DspMatrixForm::readView()
 {
     const DspMatrix* m = matrix();
-    if (offline() || m == nullptr || m_reader.isReading())
+    if (!canRead() || m_reader.isReading())
         return;
     m_ticksSinceProgress = 0;
     follow(m_reader.startView(m->rows(), m->columns(), isMatrixBatchModel(), m_grid->firstVisibleColumn(),

@@ -67,6 +67,7 @@ private:
     QWidget* buildToolbar();
     DspMatrix* matrix() const;
     bool offline() const;
+    bool canRead() const;
     bool isLocked() const;
     bool refuseWhenLocked();
     bool isMatrixBatchModel() const;

@@ -422,3 +422,23 @@ TEST_F(MatrixPageTest, PaintingCostsTheVisibleCellsOnly)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(MatrixPageTest, AVirtualMixerIsNeverReadFrom)
+{
+    TestDevice d;
+    d.model = QStringLiteral("MRV-MIX");
+    open(d);
+    form = dialog->matrixForm();
+    ASSERT_NE(form->dspData(), nullptr);
+    ASSERT_NE(form->dspData()->matrix(), nullptr) << "the dialog builds the mixer's configuration itself";
+    dialog->show();
+    dialog->on_pb_matrix_clicked();
+    form->sendRequest();
+    QApplication::processEvents();
+    EXPECT_TRUE(sentObjects("getMatrix").isEmpty() && sentObjects("getMatrixBatch").isEmpty());
+    EXPECT_FALSE(form->isReading());
+}
+
+} // namespace
