@@ -1,6 +1,7 @@
 #include "ScriptSession.h"
 
 #include "DevManager.h"
+#include "DspMatrixGrid.h"
 #include "FileDialogs.h"
 
 #include "CellRouteForm.h"
@@ -253,6 +254,7 @@ void ScriptSession::init()
         {"send", &ScriptSession::cmdSend},
         {"matrixCell", &ScriptSession::cmdMatrixCell},
         {"matrixClick", &ScriptSession::cmdMatrixClick},
+        {"dspMatrixClick", &ScriptSession::cmdDspMatrixClick},
         {"screenshot", &ScriptSession::cmdScreenshot},
         {"quit", &ScriptSession::cmdQuit},
     };
@@ -923,6 +925,33 @@ QJsonObject ScriptSession::cmdMatrixClick(const QJsonObject& cmd)
             target->slot_cellSceneMousePressed(col * size + size / 2, row * size + size / 2);
     });
     return answer;
+}
+
+QJsonObject ScriptSession::cmdDspMatrixClick(const QJsonObject& cmd)
+{
+    QString error;
+    QJsonObject named = cmd;
+    named.insert("object", QStringLiteral("matrix_grid"));
+    auto* grid = qobject_cast<DspMatrixGrid*>(usableWidget(named, &error));
+    if (grid == nullptr)
+        return failure(error.isEmpty() ? QStringLiteral("no processor matrix shown") : error);
+    const int col = cmd.value("col").toInt(-1);
+    const int row = cmd.value("row").toInt(-1);
+    grid->scrollToColumn(col);
+    grid->scrollToRow(row);
+    const QRect box = grid->checkRect(col, row);
+    if (box.isEmpty())
+        return failure(QStringLiteral("no crosspoint at output %1, input %2").arg(col).arg(row));
+    QPointer<QWidget> viewport = grid->viewport();
+    const QPoint centre = box.center();
+    defer([viewport, centre] {
+        if (viewport == nullptr)
+            return;
+        QCoreApplication::postEvent(viewport,
+                                    new QMouseEvent(QEvent::MouseButtonPress, centre, viewport->mapToGlobal(centre),
+                                                    Qt::LeftButton, Qt::LeftButton, Qt::NoModifier));
+    });
+    return success();
 }
 
 QJsonObject ScriptSession::cmdScreenshot(const QJsonObject& cmd)

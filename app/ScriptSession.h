@@ -39,6 +39,8 @@ class QWidget;
 ///   a hidden match is described when no match is visible; none at all: ok false with "exists" false.
 /// - {"cmd":"windows"}: "windows", the visible windows from the top down.
 /// - {"cmd":"setText","object":N,"text":T}: a line edit's text, then editingFinished.
+/// - {"cmd":"dspMatrixClick","col":C,"row":R}: a click on the on/off box of the processor matrix's crosspoint of
+///   output C and input row R (both from 0), scrolled into view first.
 /// - {"cmd":"chooseFile","file":F}: the next file dialog of any window gives F instead of showing (an empty text
 ///   cancels it); answers queue in order, each shows in "notices" as source "fileDialog" with the dialog's caption.
 /// - {"cmd":"setValue","object":N,"value":V}: a spin box's value (then editingFinished) or a slider's position.
@@ -169,6 +171,7 @@ private:
     QJsonObject cmdSetText(const QJsonObject& cmd);
     QJsonObject cmdSetValue(const QJsonObject& cmd);
     QJsonObject cmdChooseFile(const QJsonObject& cmd);
+    QJsonObject cmdDspMatrixClick(const QJsonObject& cmd);
     QJsonObject cmdSetCell(const QJsonObject& cmd);
     QJsonObject cmdActivate(const QJsonObject& cmd);
     QJsonObject cmdSelectRow(const QJsonObject& cmd);

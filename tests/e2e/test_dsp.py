@@ -232,6 +232,38 @@ class DspDialogTest(e2etest.E2ETestCase):
         self.assertEqual(self.block_obj(2, 0)["taps"], str(len(coefficients)))
         self.screenshot_window("DspFirForm", "e2e_dsp_fir_custom.png")
 
+    def matrix_columns(self):
+        config = self.sim.command({"cmd": "dspConfig", "devId": self.dev["devId"]})["config"]
+        return next(n for n in config["nodeArr"] if n.get("type") == "1")["obj"]["portArr"]
+
+    def requests(self, ops):
+        return self.sim.state(self.dev["devId"])["requests"].get(ops, 0)
+
+    def test_matrix_clear_all_and_a_single_crosspoint(self):
+        self.open_dialog()
+        columns = self.matrix_columns()
+        cells = sum(len(c["muteArr"]) for c in columns)
+        self.assertTrue(any(m == "0" for c in columns for m in c["muteArr"]), "the simulated matrix has routes")
+        self.app.ok({"cmd": "click", "object": "pb_matrix"})
+        self.wait(lambda: self.app.find("matrix_grid").get("visible"), REPLY_S, "the matrix page")
+        self.wait(lambda: self.requests("getMatrix") + self.requests("getMatrixBatch") >= len(columns), REPLY_S,
+                  "the matrix read page by page")
+        self.screenshot_window("DevDspDialog", "e2e_dsp_matrix.png")
+
+        # One datagram per crosspoint, every one off on the processor afterwards.
+        before = self.requests("setMatrixMute")
+        self.app.ok({"cmd": "click", "object": "clearBt"})
+        self.wait(lambda: self.requests("setMatrixMute") - before == cells, REPLY_S,
+                  lambda: "%d setMatrixMute (got %d)" % (cells, self.requests("setMatrixMute") - before))
+        self.assertTrue(all(m == "1" for c in self.matrix_columns() for m in c["muteArr"]), "every crosspoint off")
+
+        # A single click routes one crosspoint with one datagram.
+        self.app.ok({"cmd": "dspMatrixClick", "col": 1, "row": 2})
+        self.wait(lambda: self.matrix_columns()[1]["muteArr"][2] == "0", REPLY_S, "output 2, input 3 routed")
+        self.assertEqual(self.requests("setMatrixMute") - before, cells + 1)
+        on = [(c, r) for c, col in enumerate(self.matrix_columns()) for r, m in enumerate(col["muteArr"]) if m == "0"]
+        self.assertEqual(on, [(1, 2)])
+
     def screenshot_window(self, name, file_name):
         path = os.path.join(self.shots_dir, file_name)
         self.app.ok({"cmd": "screenshot", "object": name, "window": True, "file": path})
