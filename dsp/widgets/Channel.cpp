@@ -42,7 +42,7 @@ QScrollArea* stripRow(const QString& name, QWidget* parent, QHBoxLayout** row)
     auto* scroll = new QScrollArea(parent);
     scroll->setObjectName(name);
     scroll->setWidgetResizable(true);
-    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded); // only on very small windows
     scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     scroll->setFrameShape(QFrame::NoFrame);
     auto* canvas = new QWidget(scroll);
@@ -107,9 +107,7 @@ Channel::Channel(QWidget* parent) : DspPageShell(QStringLiteral("Channel"), pare
             "QPushButton{min-height:%1px;color:#d7dbe2;background:#333946;border:1px solid #4a5160;"
             "border-radius:3px;}"
             "QPushButton:checked{background:#c0392b;color:#ffffff;}"
-            "QPushButton:disabled{color:#8a93a0;}"
-            "QProgressBar{background:#15181d;border:1px solid #3a404b;}"
-            "QProgressBar::chunk{background:#3cb371;}")
+            "QPushButton:disabled{color:#8a93a0;}")
             .arg(textPx(22)));
     auto* inTitle = new QLabel(tr("输入通道"), content);
     inTitle->setObjectName(QStringLiteral("lb_inputs"));

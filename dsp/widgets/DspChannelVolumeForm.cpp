@@ -1,6 +1,7 @@
 #include "DspChannelVolumeForm.h"
 
 #include "CBaseChannel.h"
+#include "DspChannelLevelBar.h"
 #include "DspChannelMeters.h"
 #include "DspGroup.h"
 #include "DspSliderSpin.h"
@@ -8,11 +9,12 @@
 
 #include <QComboBox>
 #include <QDoubleSpinBox>
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QProgressBar>
 #include <QPushButton>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QVBoxLayout>
 
 namespace {
@@ -26,12 +28,12 @@ int textPx(int design)
 } // namespace
 
 DspChannelVolumeForm::DspChannelVolumeForm(Kind kind, int index, QWidget* parent)
-    : QFrame(parent), m_kind(kind), m_index(index), m_levelDb(DspChannelMeters::FloorDb)
+    : QFrame(parent), m_kind(kind), m_index(index)
 {
     setObjectName(QStringLiteral("strip_%1_%2").arg(kindText()).arg(index));
     setFrameShape(QFrame::StyledPanel);
     setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Preferred);
-    setFixedWidth(textPx(96));
+    setFixedWidth(textPx(112));
 
     m_name = new QLabel(this);
     m_name->setObjectName(objName("chName"));
@@ -39,12 +41,8 @@ DspChannelVolumeForm::DspChannelVolumeForm(Kind kind, int index, QWidget* parent
     m_name->setMinimumHeight(textPx(34));
     m_name->setWordWrap(true);
 
-    m_meter = new QProgressBar(this);
+    m_meter = new DspChannelLevelBar(DspChannelMeters::FloorDb, this);
     m_meter->setObjectName(objName("meter"));
-    m_meter->setOrientation(Qt::Vertical);
-    m_meter->setRange(DspChannelMeters::FloorDb, 0);
-    m_meter->setValue(DspChannelMeters::FloorDb);
-    m_meter->setTextVisible(false);
     m_meter->setFixedWidth(UiScale::px(8));
 
     DspSliderSpin::Range range;
@@ -57,6 +55,12 @@ DspChannelVolumeForm::DspChannelVolumeForm(Kind kind, int index, QWidget* parent
     m_gain = new DspSliderSpin(objName("gain"), QString(), QStringLiteral("dB"), range, this);
     m_gain->spinBox()->setMinimumWidth(textPx(60));
     m_gain->spinBox()->setMaximumWidth(textPx(72));
+    m_gain->spinBox()->setToolTip(QStringLiteral("dB"));
+    m_gain->slider()->setMinimumHeight(UiScale::px(90));
+    // A strip is narrow and every pixel of height goes to the fader: the field says what the unit is.
+    for (const char* part : {"_caption", "_unit"})
+        if (auto* label = m_gain->findChild<QLabel*>(m_gain->objectName() + QLatin1String(part)))
+            label->hide();
     connect(m_gain, &DspSliderSpin::signal_edited, this,
             [this](double db) { emit signal_gainEdited(m_kind, m_index, db); });
 
@@ -84,8 +88,12 @@ DspChannelVolumeForm::DspChannelVolumeForm(Kind kind, int index, QWidget* parent
     box->setSpacing(UiScale::px(3));
     box->addWidget(m_name);
     box->addLayout(faders, 1);
-    box->addWidget(m_mute);
-    box->addWidget(m_invert);
+    auto* buttons = new QHBoxLayout;
+    buttons->setContentsMargins(0, 0, 0, 0);
+    buttons->setSpacing(UiScale::px(2));
+    buttons->addWidget(m_mute);
+    buttons->addWidget(m_invert);
+    box->addLayout(buttons);
     box->addWidget(m_group);
 }
 
@@ -112,7 +120,8 @@ QString DspChannelVolumeForm::objName(const char* what) const
 void DspChannelVolumeForm::setChannel(const CBaseChannel& channel, const QString& shownName,
                                       const QVector<DspGroup>& groups)
 {
-    m_name->setText(QStringLiteral("%1\n%2").arg(m_index + 1).arg(shownName));
+    m_shownName = shownName;
+    showName();
     m_name->setToolTip(shownName);
     m_gain->setValue(channel.gainDb());
     const QSignalBlocker a(m_mute);
@@ -135,11 +144,36 @@ void DspChannelVolumeForm::setChannel(const CBaseChannel& channel, const QString
     m_group->setCurrentIndex(id >= 0 && id < groups.size() ? id + 1 : 0);
 }
 
+void DspChannelVolumeForm::showName()
+{
+    // Long names are cut to the strip; the tooltip keeps them whole.
+    const int room = width() - 2 * (frameWidth() + UiScale::px(3));
+    m_name->setText(QStringLiteral("%1\n%2")
+                        .arg(m_index + 1)
+                        .arg(m_name->fontMetrics().elidedText(m_shownName, Qt::ElideRight, room)));
+}
+
+void DspChannelVolumeForm::showEvent(QShowEvent* event)
+{
+    QFrame::showEvent(event);
+    showName(); // the font is known for sure only once the strip is shown
+}
+
+void DspChannelVolumeForm::changeEvent(QEvent* event)
+{
+    QFrame::changeEvent(event);
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        showName();
+}
+
 void DspChannelVolumeForm::setLevel(int db)
 {
-    m_levelDb = qBound(int(DspChannelMeters::FloorDb), db, 0);
-    m_meter->setValue(m_levelDb);
-    m_meter->setToolTip(QStringLiteral("%1 dB").arg(m_levelDb));
+    m_meter->setLevel(db);
+}
+
+int DspChannelVolumeForm::level() const
+{
+    return m_meter->level();
 }
 
 void DspChannelVolumeForm::setEditable(bool editable)

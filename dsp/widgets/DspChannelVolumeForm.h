@@ -4,11 +4,11 @@
 #include <QVector>
 
 class CBaseChannel;
+class DspChannelLevelBar;
 class DspSliderSpin;
 struct DspGroup;
 class QComboBox;
 class QLabel;
-class QProgressBar;
 class QPushButton;
 
 /// One fader strip of the channel-volume page: number and name, level meter, gain fader with its field, mute,
@@ -41,7 +41,7 @@ public:
     void setChannel(const CBaseChannel& channel, const QString& shownName, const QVector<DspGroup>& groups);
     /// Shows a level in whole dB.
     void setLevel(int db);
-    int level() const { return m_levelDb; }
+    int level() const;
     /// Echo-cancelled and automixer channels are edited in their own editors: their strips only show.
     void setEditable(bool editable);
 
@@ -51,14 +51,19 @@ signals:
     void signal_invertClicked(int kind, int index, bool inverse);
     void signal_groupChosen(int kind, int index, int groupId);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    void changeEvent(QEvent* event) override;
+
 private:
     QString objName(const char* what) const;
+    void showName();
 
     Kind m_kind;
     int m_index;
-    int m_levelDb;
+    QString m_shownName;
     QLabel* m_name = nullptr;
-    QProgressBar* m_meter = nullptr;
+    DspChannelLevelBar* m_meter = nullptr;
     DspSliderSpin* m_gain = nullptr;
     QPushButton* m_mute = nullptr;
     QPushButton* m_invert = nullptr;

@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSlider>
 #include <QSignalBlocker>
 #include <QVBoxLayout>
 
@@ -46,6 +47,11 @@ DspGroupForm::DspGroupForm(int groupId, QWidget* parent) : QFrame(parent), m_gro
         new DspSliderSpin(QStringLiteral("groupGain_%1").arg(groupId), QString(), QStringLiteral("dB"), range, this);
     m_gain->spinBox()->setMinimumWidth(textPx(60));
     m_gain->spinBox()->setMaximumWidth(textPx(72));
+    m_gain->spinBox()->setToolTip(QStringLiteral("dB"));
+    m_gain->slider()->setMinimumHeight(UiScale::px(90));
+    for (const char* part : {"_caption", "_unit"})
+        if (auto* label = m_gain->findChild<QLabel*>(m_gain->objectName() + QLatin1String(part)))
+            label->hide();
     connect(m_gain, &DspSliderSpin::signal_edited, this, [this](double db) { sendEditDbValue_slot(m_groupId, db); });
 
     m_mute = new QPushButton(tr("静音"), this);
