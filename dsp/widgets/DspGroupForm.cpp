@@ -9,8 +9,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QSlider>
 #include <QSignalBlocker>
+#include <QSlider>
 #include <QVBoxLayout>
 
 namespace {
