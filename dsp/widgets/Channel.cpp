@@ -1,5 +1,6 @@
 #include "Channel.h"
 
+#include "AppState.h"
 #include "CDeviceDspData.h"
 #include "CInputChannel.h"
 #include "COutputChannel.h"
@@ -412,7 +413,7 @@ void Channel::handleReply(const QJsonObject& reply)
 
 void Channel::remember(Pending pending)
 {
-    if (isOffline())
+    if (offline())
         return;
     if (m_pending.size() >= MaxPending)
         m_pending.removeFirst();
@@ -421,10 +422,16 @@ void Channel::remember(Pending pending)
 
 // ---- Edits ------------------------------------------------------------------------------------------
 
+bool Channel::offline() const
+{
+    // The offline workspace's dialog edits virtual devices: nothing may leave even if the page was not told.
+    return isOffline() || AppState::isOffline();
+}
+
 bool Channel::isLocked() const
 {
     const CDeviceDspData* d = dspData();
-    if (isOffline() || d == nullptr || d->devId().isEmpty())
+    if (offline() || d == nullptr || d->devId().isEmpty())
         return false;
     return DevDetailStore::instance().getDevDetail(d->devId()).dspLockLevel > 0;
 }
@@ -446,7 +453,7 @@ void Channel::tip(const QString& text)
 
 void Channel::send(const QJsonObject& request)
 {
-    if (!isOffline())
+    if (!offline())
         emit signal_sendMsg(DspEnvelope::udp(request));
 }
 

@@ -79,6 +79,7 @@ private:
         std::function<void()> undo; ///< puts the value back when the configuration still holds the sent one
     };
 
+    bool offline() const;
     void build();
     void refreshStrip(int kind, int index);
     void refreshGroups();

@@ -165,11 +165,17 @@ TEST_P(ChannelControlTest, RefusalByTheDeviceIsToldAndPutBack)
 TEST_P(ChannelControlTest, OfflineWritesTheConfigurationOnly)
 {
     const ControlCase& c = GetParam();
-    load();
-    page->setOffline(true);
-    c.act(*this);
-    EXPECT_EQ(c.read(*data()), QString::fromUtf8(c.after));
-    EXPECT_TRUE(sent.isEmpty());
+    // Told by the dialog, or only by the working mode of the offline workspace.
+    for (bool told : {true, false}) {
+        load();
+        page->setOffline(told);
+        if (!told)
+            AppState::setMode(3);
+        c.act(*this);
+        EXPECT_EQ(c.read(*data()), QString::fromUtf8(c.after)) << told;
+        EXPECT_TRUE(sent.isEmpty()) << told;
+        AppState::setMode(10);
+    }
 }
 
 TEST_P(ChannelControlTest, LockRefusesAndTheControlShowsTheConfiguration)
