@@ -168,6 +168,19 @@ void Channel::setDspData(CDeviceDspData* data)
 void Channel::build()
 {
     ++m_builds;
+    // Strips join hidden rows: each would otherwise be polished and laid out on its own as it arrives.
+    const QList<QWidget*> canvases{m_inScroll->widget(), m_outScroll->widget(), m_groupScroll->widget()};
+    for (QWidget* c : canvases)
+        c->hide();
+    struct Reshow
+    {
+        QList<QWidget*> widgets;
+        ~Reshow()
+        {
+            for (QWidget* w : widgets)
+                w->show();
+        }
+    } reshow{canvases};
     auto retire = [](QWidget* w) {
         w->hide();
         w->setParent(nullptr);
