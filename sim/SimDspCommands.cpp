@@ -39,7 +39,6 @@ SimDevice& deviceOf(const SimRequest& req)
     return req.network.device(req.deviceIndex);
 }
 
-
 QJsonObject& config(const SimRequest& req)
 {
     SimDspConfig::current(deviceOf(req));
