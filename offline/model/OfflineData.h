@@ -25,8 +25,12 @@ class OfflineData : public QObject
     Q_OBJECT
 public:
     using DeviceList = std::vector<std::unique_ptr<OfflineDevice>>;
-    /// Called after each device (and each step of it while loading); may be empty.
+    /// Called after each step of each device: its details, its routes, its processor configurations (so `total` is
+    /// three per device); may be empty. stepText(done) is the progress text of the step just finished.
     using Progress = std::function<void(int done, int total, const QString& deviceName)>;
+    static constexpr int StepsPerDevice = 3;
+    /// " 解析设备详情中...", " 解析设备路由中..." or " 解析dsp中..." for step `done` (1-based).
+    static QString stepText(int done);
 
     /// Bounds on what a document may hold.
     static constexpr qint64 MaxDocumentBytes = 64 * 1024 * 1024;
@@ -83,9 +87,11 @@ public:
     QString guiVersion() const;
     void setGuiVersion(const QString& version);
 
-    /// Replaces the design with a document's ("config.dt"). Text that does not parse, or has no "devArray",
-    /// leaves an empty design and returns false with `error` set; bounds are applied (excess devices are dropped
-    /// with an error, and the result is still true). Processes pending events (at most 10 ms) after each step.
+    /// Replaces the design with a document's ("config.dt"). Text that does not parse leaves an empty design and
+    /// returns false with `error` set; a document without "devArray" loads as an empty design (true). Elements
+    /// that are not objects are skipped; devices without a devId or with a repeated one, and devices beyond
+    /// MaxDevices, are dropped with a note in `error` (still true). Processes pending events (at most 10 ms) after
+    /// each step; the design is swapped in whole at the end.
     bool loadFromText(const QByteArray& text, const Progress& progress = Progress(), QString* error = nullptr);
     /// The whole design as a document (every group written).
     QByteArray saveToText(const Progress& progress = Progress()) const;
