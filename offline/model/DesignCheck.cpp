@@ -4,6 +4,7 @@
 #include "OfflineData.h"
 
 #include <QHash>
+#include <QSet>
 
 namespace {
 
@@ -74,11 +75,12 @@ int DesignCheck::mcastCapacity(const QString& model)
 QVector<DesignCheck::Finding> DesignCheck::run(const OfflineData& data)
 {
     QVector<Finding> out;
-    data.withLock([&](const OfflineData::DeviceList& devices, const QVector<OfflineMcast>& mcasts) {
+    data.withLock([&](const OfflineData::DeviceList& devices, const QVector<OfflineMcast>&) {
         Checker c(devices);
-        QHash<QString, const OfflineMcast*> streams;
-        for (const OfflineMcast& m : mcasts)
-            streams.insert(m.name, &m);
+        QSet<QString> streams; // what the devices send: the global list only mirrors it
+        for (const auto& d : devices)
+            for (const OfflineMcast& m : d->detail().mcastList)
+                streams.insert(m.name);
 
         QHash<QString, QString> byAddress; // "ip:port" -> first stream there
         for (const auto& dp : devices) {

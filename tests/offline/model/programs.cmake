@@ -1,0 +1,10 @@
+# A program that saves a large design over and over, for the test that kills a save at random moments.
+if(TARGET meridane_offline_model)
+  add_executable(offline_save_loop ${CMAKE_CURRENT_LIST_DIR}/OfflineSaveLoop.cpp)
+  target_link_libraries(offline_save_loop PRIVATE meridane_offline_model)
+  target_include_directories(offline_save_loop PRIVATE ${CMAKE_CURRENT_LIST_DIR})
+  if(TARGET offline_model_test)
+    add_dependencies(offline_model_test offline_save_loop)
+    target_compile_definitions(offline_model_test PRIVATE OFFLINE_SAVE_LOOP="$<TARGET_FILE:offline_save_loop>")
+  endif()
+endif()
