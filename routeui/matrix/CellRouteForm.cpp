@@ -431,6 +431,14 @@ void CellRouteForm::slot_recvDoubleClicked(int pos)
         emit signal_showDevWindow(m_cols.at(pos).id);
 }
 
+void CellRouteForm::setRouteSource(std::unique_ptr<RouteSource> source)
+{
+    m_source = source ? std::move(source) : std::make_unique<RegistryRouteSource>();
+    m_sendExpanded.clear();
+    m_recvExpanded.clear();
+    resetData();
+}
+
 void CellRouteForm::slot_cellSceneMousePressed(int x, int y)
 {
     if (x < 0 || y < 0)
@@ -454,9 +462,11 @@ void CellRouteForm::slot_cellSceneMousePressed(int x, int y)
     }
     if (ri.channel == 0 || ci.channel == 0)
         return;
-    // Offline edits arrive with the offline model.
-    if (AppState::isOffline())
+    if (AppState::isOffline()) {
+        if (m_offlineClick && m_offlineClick(ri, ci))
+            refreshRoute();
         return;
+    }
     clickConnectable(row, col);
 }
 

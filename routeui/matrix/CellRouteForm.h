@@ -42,6 +42,14 @@ public:
     /// Replaces the message boxes (scripted sessions, tests).
     void setPrompter(Prompter prompter) { m_prompter = std::move(prompter); }
 
+    /// A crosspoint click in offline mode: changes the design (returns true when it changed) and sends nothing.
+    using OfflineClick = std::function<bool(const AxisItem& send, const AxisItem& recv)>;
+    /// Where the axes and routes come from from now on (the offline design while offline, the registry online;
+    /// none gives the registry); rebuilds.
+    void setRouteSource(std::unique_ptr<RouteSource> source);
+    /// What an offline click does; none leaves offline clicks without effect.
+    void setOfflineClick(OfflineClick click) { m_offlineClick = std::move(click); }
+
     int rowCount() const { return m_rows.size(); }
     int columnCount() const { return m_cols.size(); }
     const MatrixAxis& rows() const { return m_rows; }
@@ -114,6 +122,7 @@ private:
     bool prompt(bool ask, const QString& text);
 
     std::unique_ptr<RouteSource> m_source;
+    OfflineClick m_offlineClick;
     MatrixAxis m_rows;
     MatrixAxis m_cols;
     QSet<QString> m_sendExpanded;

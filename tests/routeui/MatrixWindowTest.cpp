@@ -1,9 +1,11 @@
+#include "AppState.h"
 #include "CellRouteForm.h"
 #include "MatrixAxis.h"
 #include "RouteUiTestSupport.h"
 
 #include <QGraphicsView>
 #include <QScrollBar>
+#include <QSignalSpy>
 
 namespace {
 
@@ -143,4 +145,27 @@ TEST(MatrixWindowSpanTest, CoversWhatIsShownInWholeBlocks)
         EXPECT_TRUE(got == c.want) << c.total << " " << c.offsetPx << " " << c.viewPx << ": got " << got.first << "+"
                                    << got.count;
     }
+}
+
+TEST_F(MatrixWindowTest, OfflineClicksGoToTheDesignAndNothingIsSent)
+{
+    const int mode = AppState::mode();
+    AppState::setMode(AppState::kOfflineMode);
+    QSignalSpy sent(&form, &CellRouteForm::signal_sendUdp);
+    QStringList clicked;
+    form.setOfflineClick([&](const AxisItem& send, const AxisItem& recv) {
+        clicked << QStringLiteral("%1:%2>%3:%4").arg(send.id).arg(send.channel).arg(recv.id).arg(recv.channel);
+        return true;
+    });
+    const int s = form.cellSize();
+    form.slot_cellSceneMousePressed(pos(3, 2) * s + 1, pos(1, 1) * s + 1); // row D1 ch1, column D3 ch2
+    form.slot_cellSceneMousePressed(pos(3, 0) * s + 1, pos(1, 1) * s + 1); // a header column: no route there
+    EXPECT_EQ(clicked, QStringList{QStringLiteral("D1:1>D3:2")});
+    EXPECT_EQ(sent.count(), 0);
+
+    // The design replaces the registry as the source, and back.
+    form.setRouteSource(std::unique_ptr<RouteSource>(new GridSource(2, 3)));
+    EXPECT_EQ(form.rowCount(), 8);
+    AppState::setMode(mode);
+    form.setOfflineClick(nullptr);
 }
