@@ -18,7 +18,9 @@ struct CtlOptions
         StreamCreate,
         StreamDelete,
         DspGet,
-        DspResponse
+        DspResponse,
+        DesignShow,
+        DesignCheckFile
     };
 
     Command command = Devices;
