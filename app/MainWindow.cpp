@@ -7,6 +7,7 @@
 #include "Clock.h"
 #include "ClockForm.h"
 #include "CommandTranslator.h"
+#include "CustomDevListWidget.h"
 #include "DevDetailStore.h"
 #include "DevListForm.h"
 #include "DevManager.h"
@@ -22,6 +23,8 @@
 #include "MySnackbar.h"
 #include "MyThread.h"
 #include "NetStateForm.h"
+#include "OfflineData.h"
+#include "OfflineWorkspace.h"
 #include "PageForm.h"
 #include "RegistryNotifier.h"
 #include "SapMonitorView.h"
@@ -69,7 +72,8 @@ MainWindow::MainWindow(const Setup& setup, QWidget* parent)
     : FramelessWindow(parent), m_appDir(setup.appDir), m_platform(setup.platform), m_store(DevDetailStore::instance()),
       m_models(ModelTable::instance()),
       m_settings(std::make_unique<UserSettings>(UserSettings::forApplication(setup.appDir))),
-      m_notifier(std::make_unique<RegistryNotifier>()), m_thread(std::make_unique<MyThread>())
+      m_notifier(std::make_unique<RegistryNotifier>()), m_thread(std::make_unique<MyThread>()),
+      m_startNetwork(setup.startNetwork)
 {
     g_mainWindow = this;
     qRegisterMetaType<uint32_t>("uint32_t");
@@ -95,6 +99,10 @@ MainWindow::MainWindow(const Setup& setup, QWidget* parent)
     m_devList = new DevListForm(m_models, this);
     m_devList->setFixedWidth(UiScale::px(460));
     body->addWidget(m_devList);
+    m_offlineList = new CustomDevListWidget(this);
+    m_offlineList->setFixedWidth(UiScale::px(460));
+    m_offlineList->hide();
+    body->addWidget(m_offlineList);
     buildPages();
     for (QWidget* p : {static_cast<QWidget*>(m_routePage), static_cast<QWidget*>(m_clockPage), m_networkPage,
                        static_cast<QWidget*>(m_volumePage)})
@@ -119,6 +127,7 @@ MainWindow::MainWindow(const Setup& setup, QWidget* parent)
     m_netDialog = new SelectNetDialog(this);
     connect(m_netDialog, &SelectNetDialog::updateNetInterafceSignal, this, &MainWindow::on_selectIp_confirm);
     connectNetwork();
+    connectOffline();
     m_stateFile = StateSnapshot::fileFromEnvironment();
     if (!m_stateFile.isEmpty()) {
         m_netDialog->installEventFilter(this);
@@ -420,11 +429,43 @@ void MainWindow::showPage(int index)
 
 void MainWindow::enterOffline()
 {
-    if (QMessageBox::question(this, tr("离线模式"), tr("是否进入离线模式？")) != QMessageBox::Yes)
-        return;
-    QMessageBox::question(this, tr("离线模式"), tr("是否加载上次保存？"));
-    // The workspace itself comes with the offline files; until then the online workspace stays.
-    slot_showTips(tr("离线工作区暂不可用"));
+    m_offline->enter();
+}
+
+void MainWindow::connectOffline()
+{
+    m_offline = new OfflineWorkspace(OfflineData::instance(), m_offlineList, this, this);
+    // The interface list is not refreshed while offline; the network thread keeps running for the way back.
+    connect(m_offline, &OfflineWorkspace::signal_entering, &m_interfaceTimer, &QTimer::stop);
+    connect(m_offline, &OfflineWorkspace::signal_entered, this, [this] { showOfflineViews(true); });
+    connect(m_offline, &OfflineWorkspace::signal_left, this, [this] { showOfflineViews(false); });
+    connect(m_offline, &OfflineWorkspace::signal_busy, this, [this](QString text) { showLoading(0, text); });
+    connect(m_offline, &OfflineWorkspace::signal_progress, m_loading, &LoadingForm::setText);
+    connect(m_offline, &OfflineWorkspace::signal_idle, this, &MainWindow::hideLoading);
+    connect(m_offline, &OfflineWorkspace::signal_showTips, this, &MainWindow::slot_showTips);
+    connect(m_offline, &OfflineWorkspace::signal_designChanged, this, &MainWindow::signal_offlineDesignChanged);
+    connect(m_topMenu, &TopMenuForm::signal_saveOffline, m_offline, &OfflineWorkspace::save);
+    connect(m_topMenu, &TopMenuForm::signal_leaveOffline, m_offline, &OfflineWorkspace::leave);
+    connect(m_offlineList, &CustomDevListWidget::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
+}
+
+void MainWindow::showOfflineViews(bool offline)
+{
+    // Windows of real devices do not belong in a design; they close on both ways across.
+    emit sendBackDataSignal(QStringLiteral("closeDev"));
+    m_devList->setVisible(!offline);
+    m_offlineList->setVisible(offline);
+    m_topMenu->setOfflineForm(offline);
+    int current = 10;
+    for (int p : {10, 20, 30, 40})
+        if (page(p)->isVisible())
+            current = p;
+    if (!offline && m_startNetwork)
+        m_interfaceTimer.start(kInterfaceRefreshMs);
+    // Online again: the page gives the mode its value and the lists are rebuilt from the registry.
+    showPage(current);
+    if (!offline)
+        slot_refreshUi();
 }
 
 void MainWindow::on_language_changed(bool isCh)

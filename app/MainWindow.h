@@ -11,6 +11,7 @@
 class DevDetailStore;
 class CellRouteForm;
 class ClockForm;
+class CustomDevListWidget;
 class DevVolumeForm;
 class DeviceWindow;
 class DevWin;
@@ -22,6 +23,7 @@ class ModelTable;
 class MyThread;
 class MySnackbar;
 class NetStateForm;
+class OfflineWorkspace;
 class PageForm;
 class PlatformServices;
 class QLabel;
@@ -59,6 +61,9 @@ public:
     SelectNetDialog* netDialog() const { return m_netDialog; }
     NetStateForm* netStateForm() const { return m_netState; }
     DevListForm* devListForm() const { return m_devList; }
+    /// The device list of the offline workspace (shown instead of the online list while it is open).
+    CustomDevListWidget* offlineDevList() const { return m_offlineList; }
+    OfflineWorkspace* offlineWorkspace() const { return m_offline; }
     TopMenuForm* topMenu() const { return m_topMenu; }
     MySnackbar* snackbar() const { return m_snackbar; }
     LoadingForm* loadingForm() const { return m_loading; }
@@ -98,6 +103,9 @@ signals:
     void signal_gobalTips(int errorType, QString msg, bool isShow);
     /// A device's warning changed (type, shown or cleared, text), for the views that mark devices.
     void signal_deviceTips(QString devId, int type, bool isShow, QString msg);
+    /// The offline design changed (devices loaded, added, copied or deleted): the views that show it in
+    /// offline mode (routing matrix, streams, clocks) rebuild from the offline model.
+    void signal_offlineDesignChanged();
 
 public slots:
     void showLoading(int seconds, QString text);
@@ -147,6 +155,9 @@ private:
     void connectNetwork();
     void showPage(int index);
     void enterOffline();
+    void connectOffline();
+    /// The views of the workspace that is open now: offline list and menu, or the online ones.
+    void showOfflineViews(bool offline);
     void toggleSapMonitor();
     /// Ctrl+Alt+1: the password prompt of the hidden test tool.
     void promptTestTool();
@@ -185,6 +196,9 @@ private:
     DevVolumeForm* m_devVolume = nullptr;
     ClockForm* m_clockForm = nullptr;
     CellRouteForm* m_routeForm = nullptr;
+    CustomDevListWidget* m_offlineList = nullptr;
+    OfflineWorkspace* m_offline = nullptr;
+    bool m_startNetwork = true;
     /// One settings window per device, by devId; a window removes itself when it closes.
     QMap<QString, DevWin*> m_devWins;
     /// One window per multicast stream, by destination address.

@@ -35,8 +35,10 @@ TopMenuForm::TopMenuForm(const QString& appDir, const AppConfig& config, UserSet
     addButton(QStringLiteral("action_refresh"), StyledButton::Menu);
     addButton(QStringLiteral("action_about"), StyledButton::Menu);
     addButton(QStringLiteral("action_tool"), StyledButton::Menu);
-    addButton(QStringLiteral("pbEnterOffline"), StyledButton::Menu)
-        ->setVisible(config.isOn(AppConfig::Switch::CanShowOffline));
+    m_showsOfflineEntry = config.isOn(AppConfig::Switch::CanShowOffline);
+    addButton(QStringLiteral("pbEnterOffline"), StyledButton::Menu)->setVisible(m_showsOfflineEntry);
+    addButton(QStringLiteral("action_save"), StyledButton::Menu)->hide();
+    addButton(QStringLiteral("pbOffline"), StyledButton::Menu)->hide();
     layout->addStretch(1);
     addButton(QStringLiteral("pbRoute"), StyledButton::Page);
     addButton(QStringLiteral("pbClock"), StyledButton::Page);
@@ -112,6 +114,20 @@ void TopMenuForm::on_pbLanguage_clicked()
         return;
     }
     applyLanguage(!AppState::isChinese());
+}
+
+void TopMenuForm::setOfflineForm(bool offline)
+{
+    m_offlineForm = offline;
+    for (const char* name : {"action_netSelect", "action_refresh", "action_about"})
+        button(QLatin1String(name))->setVisible(!offline);
+    button(QStringLiteral("pbEnterOffline"))->setVisible(!offline && m_showsOfflineEntry);
+    button(QStringLiteral("action_save"))->setVisible(offline);
+    button(QStringLiteral("pbOffline"))->setVisible(offline);
+    // The language cannot change while offline, so these two carry both texts themselves.
+    button(QStringLiteral("action_save"))->setText(AppState::pick(QStringLiteral("保存"), QStringLiteral("Save")));
+    button(QStringLiteral("pbOffline"))
+        ->setText(AppState::pick(QStringLiteral("退出离线"), QStringLiteral("Leave offline")));
 }
 
 void TopMenuForm::setCurrentPage(int index)

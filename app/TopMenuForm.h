@@ -32,6 +32,10 @@ public:
     bool hasTranslations(bool chinese) const;
     /// True when Qt's own Chinese texts were found.
     bool hasQtChineseTranslations() const { return !m_qtCnTranslator.isEmpty(); }
+    /// The offline form: the online entries (interface, refresh, upgrade, offline design) give way to save and
+    /// leave-offline; false gives the online form back.
+    void setOfflineForm(bool offline);
+    bool isOfflineForm() const { return m_offlineForm; }
     /// Marks the page button of `index` (10..40) as the current page.
     void setCurrentPage(int index);
     StyledButton* button(const QString& objectName) const;
@@ -43,6 +47,9 @@ signals:
     void signal_quit();
     /// A short notice for the notice bar.
     void signal_notice(QString text);
+    /// Offline form: save the design, or leave the offline workspace.
+    void signal_saveOffline();
+    void signal_leaveOffline();
 
 public slots:
     void on_action_netSelect_clicked() { emit btnClickSignal(0); }
@@ -50,6 +57,8 @@ public slots:
     void on_action_about_clicked() { emit btnClickSignal(3); }
     void on_action_tool_clicked() {}
     void on_pbEnterOffline_clicked() { emit btnClickSignal(4); }
+    void on_action_save_clicked() { emit signal_saveOffline(); }
+    void on_pbOffline_clicked() { emit signal_leaveOffline(); }
     void on_pbRoute_clicked() { emit btnClickSignal(10); }
     void on_pbClock_clicked() { emit btnClickSignal(20); }
     void on_pbNetwork_clicked() { emit btnClickSignal(30); }
@@ -69,4 +78,6 @@ private:
     QTranslator m_qtCnTranslator;
     QTranslator* m_installed = nullptr;
     QMap<QString, StyledButton*> m_buttons;
+    bool m_showsOfflineEntry = false; ///< the switch that offers the offline design
+    bool m_offlineForm = false;
 };

@@ -1,7 +1,11 @@
+#include "CustomDevListWidget.h"
+#include "DevListForm.h"
 #include "IniFile.h"
 #include "LoadingForm.h"
 #include "MySnackbar.h"
 #include "MyThread.h"
+#include "OfflineTips.h"
+#include "OfflineWorkspace.h"
 #include "SapMonitorView.h"
 #include "SelectNetDialog.h"
 #include "ShellTestSupport.h"
@@ -221,6 +225,31 @@ TEST_F(Shell, OfflineEntryAsksAndKeepsTheOnlineWorkspace)
     w->on_top_btn_click(4);
     EXPECT_EQ(asked, "Enter offline mode?");
     EXPECT_FALSE(AppState::isOffline());
+}
+
+TEST_F(Shell, OfflineWorkspaceSwapsTheListAndMenuAndGivesThePageModeBack)
+{
+    MainWindow* w = window();
+    w->show();
+    w->on_top_btn_click(20);
+    OfflineWorkspace* ws = w->offlineWorkspace();
+    ws->setWorkingFilePath(appDir() + "/Meridane3/config.dt");
+    ws->setQuestion([](const QString& q) { return q == "Enter offline mode?"; }); // an empty design
+    ws->setLeaveQuestion([] { return OfflineTips::LeaveWithoutSaving; });
+    for (const bool offline : {true, false}) {
+        if (offline)
+            w->on_top_btn_click(4);
+        else
+            w->topMenu()->on_pbOffline_clicked();
+        EXPECT_EQ(AppState::mode(), offline ? AppState::kOfflineMode : 20);
+        EXPECT_EQ(w->offlineDevList()->isVisible(), offline);
+        EXPECT_EQ(w->devListForm()->isVisible(), !offline);
+        EXPECT_EQ(w->topMenu()->button("pbOffline")->isVisible(), offline);
+        EXPECT_EQ(w->topMenu()->button("action_refresh")->isVisible(), !offline);
+        EXPECT_TRUE(w->page(20)->isVisible());
+        EXPECT_FALSE(w->loadingForm()->isVisible());
+    }
+    EXPECT_FALSE(QFile::exists(appDir() + "/Meridane3/config.dt"));
 }
 
 TEST_F(Shell, WithoutUsableAddressTheDialogIsShownAndNoThreadStarts)
