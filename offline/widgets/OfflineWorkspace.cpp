@@ -38,6 +38,11 @@ OfflineWorkspace::OfflineWorkspace(OfflineData& data, CustomDevListWidget* list,
     connect(m_list, &CustomDevListWidget::signal_deleteDevice, this, &OfflineWorkspace::deleteDevice);
 }
 
+OfflineWorkspace::~OfflineWorkspace()
+{
+    delete m_addForm.data();
+}
+
 bool OfflineWorkspace::ask(const QString& question)
 {
     if (m_question)

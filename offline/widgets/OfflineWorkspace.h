@@ -26,6 +26,8 @@ public:
 
     /// `data` and `list` must outlive the workspace; dialogs open over `dialogParent`.
     OfflineWorkspace(OfflineData& data, CustomDevListWidget* list, QWidget* dialogParent, QObject* parent = nullptr);
+    /// Closes the add dialog: it reports to this workspace.
+    ~OfflineWorkspace() override;
 
     void setQuestion(Question q) { m_question = std::move(q); }
     void setLeaveQuestion(LeaveQuestion q) { m_leaveQuestion = std::move(q); }
