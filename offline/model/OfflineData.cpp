@@ -1,6 +1,7 @@
 #include "OfflineData.h"
 
 #include "AppState.h"
+#include "AppVersion.h"
 #include "DspJsonTree.h"
 #include "OfflineJsonWriter.h"
 
@@ -29,7 +30,7 @@ void report(const OfflineData::Progress& progress, int done, int total, const QS
 
 } // namespace
 
-OfflineData::OfflineData(QObject* parent) : QObject(parent) {}
+OfflineData::OfflineData(QObject* parent) : QObject(parent), m_guiVersion(AppVersion::version()) {}
 
 OfflineData::~OfflineData() = default;
 

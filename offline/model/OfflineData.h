@@ -84,6 +84,7 @@ public:
 
     OfflineExportFlags exportFlags() const;
     void setExportFlags(const OfflineExportFlags& flags);
+    /// The version text of the files: the application's version in a new design, the file's after a load.
     QString guiVersion() const;
     void setGuiVersion(const QString& version);
 
