@@ -24,6 +24,8 @@
 #include "MyThread.h"
 #include "NetStateForm.h"
 #include "OfflineData.h"
+#include "OfflineRouteEdit.h"
+#include "OfflineRouteSource.h"
 #include "OfflineWorkspace.h"
 #include "PageForm.h"
 #include "RegistryNotifier.h"
@@ -444,6 +446,11 @@ void MainWindow::connectOffline()
     connect(m_offline, &OfflineWorkspace::signal_idle, this, &MainWindow::hideLoading);
     connect(m_offline, &OfflineWorkspace::signal_showTips, this, &MainWindow::slot_showTips);
     connect(m_offline, &OfflineWorkspace::signal_designChanged, this, &MainWindow::signal_offlineDesignChanged);
+    // Whoever edits the design (workspace, matrix, stream view), the matrix shows it.
+    connect(&OfflineData::instance(), &OfflineData::changed, this, [this] {
+        if (AppState::isOffline())
+            m_routeForm->resetData();
+    });
     connect(m_topMenu, &TopMenuForm::signal_saveOffline, m_offline, &OfflineWorkspace::save);
     connect(m_topMenu, &TopMenuForm::signal_leaveOffline, m_offline, &OfflineWorkspace::leave);
     connect(m_offlineList, &CustomDevListWidget::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
@@ -456,6 +463,17 @@ void MainWindow::showOfflineViews(bool offline)
     m_devList->setVisible(!offline);
     m_offlineList->setVisible(offline);
     m_topMenu->setOfflineForm(offline);
+    // The matrix shows and edits the design while offline; online it reads the registry again.
+    if (offline) {
+        m_routeForm->setRouteSource(std::make_unique<OfflineRouteSource>(OfflineData::instance()));
+        m_routeForm->setOfflineClick([](const AxisItem& send, const AxisItem& recv) {
+            return OfflineRouteEdit::toggle(OfflineData::instance(), send.multicast, send.id, send.channel, recv.id,
+                                            recv.channel) != OfflineRouteEdit::Result::Refused;
+        });
+    } else {
+        m_routeForm->setOfflineClick(nullptr);
+        m_routeForm->setRouteSource(nullptr);
+    }
     int current = 10;
     for (int p : {10, 20, 30, 40})
         if (page(p)->isVisible())

@@ -6,14 +6,14 @@
 /// starts from. The catalogue fills it; the offline model makes devices of it.
 struct OfflineDeviceType
 {
-    QString category;  ///< the category's folder name
-    QString dir;       ///< the type's folder inside the category folder
-    QString iconPath;  ///< the type's icon (PNG), empty when it has none
-    QString devModel;  ///< "devModel": the model text, as the model table knows it
-    QString version;   ///< "version"
-    QString oemModel;  ///< "oemModel"
-    QString chBrand;   ///< "chBrand"
-    QString enBrand;   ///< "enBrand"
+    QString category; ///< the category's folder name
+    QString dir;      ///< the type's folder inside the category folder
+    QString iconPath; ///< the type's icon (PNG), empty when it has none
+    QString devModel; ///< "devModel": the model text, as the model table knows it
+    QString version;  ///< "version"
+    QString oemModel; ///< "oemModel"
+    QString chBrand;  ///< "chBrand"
+    QString enBrand;  ///< "enBrand"
     QString chDescribe;
     QString enDescribe;
     int chNumRx = 0;

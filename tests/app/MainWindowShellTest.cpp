@@ -1,9 +1,13 @@
+#include "CellRouteForm.h"
 #include "CustomDevListWidget.h"
 #include "DevListForm.h"
 #include "IniFile.h"
 #include "LoadingForm.h"
 #include "MySnackbar.h"
 #include "MyThread.h"
+#include "OfflineData.h"
+#include "OfflineDevice.h"
+#include "OfflineDeviceType.h"
 #include "OfflineTips.h"
 #include "OfflineWorkspace.h"
 #include "SapMonitorView.h"
@@ -250,6 +254,44 @@ TEST_F(Shell, OfflineWorkspaceSwapsTheListAndMenuAndGivesThePageModeBack)
         EXPECT_FALSE(w->loadingForm()->isVisible());
     }
     EXPECT_FALSE(QFile::exists(appDir() + "/Meridane3/config.dt"));
+}
+
+TEST_F(Shell, OfflineMatrixShowsTheDesignAndItsClicksEditIt)
+{
+    MainWindow* w = window();
+    w->show();
+    OfflineWorkspace* ws = w->offlineWorkspace();
+    ws->setWorkingFilePath(appDir() + "/Meridane3/config.dt");
+    ws->setQuestion([](const QString& q) { return q == "Enter offline mode?"; });
+    ws->setLeaveQuestion([] { return OfflineTips::LeaveWithoutSaving; });
+    w->on_top_btn_click(4);
+    ASSERT_TRUE(AppState::isOffline());
+    OfflineData& design = OfflineData::instance();
+    OfflineDeviceType type;
+    type.devModel = "MRD-A16";
+    type.chNumRx = 2;
+    type.chNumTx = 2;
+    QStringList ids;
+    for (const char* name : {"A", "B"}) {
+        ids << design.newDeviceId(type.devModel);
+        ASSERT_TRUE(design.addDevice(OfflineDevice::fromType(type, ids.last(), name)));
+    }
+    CellRouteForm* matrix = w->routeForm();
+    // Rows and columns: A, A1, A2, B, B1, B2 (headers shown, channels below them).
+    ASSERT_EQ(matrix->rowCount(), 6);
+    ASSERT_EQ(matrix->columnCount(), 6);
+    const int s = matrix->cellSize();
+    matrix->slot_cellSceneMousePressed(4 * s + 1, 1 * s + 1); // A channel 1 to B channel 1
+    const std::optional<OfflineDevice> b = design.device(ids[1]);
+    ASSERT_TRUE(b.has_value());
+    ASSERT_EQ(b->ucastRoutes().size(), 1);
+    EXPECT_EQ(b->ucastRoutes()[0], (OfflineUcastRoute{ids[0], 0, 0}));
+    EXPECT_EQ(matrix->cellTag(1, 4, 2), "checked");
+
+    w->topMenu()->on_pbOffline_clicked();
+    EXPECT_FALSE(AppState::isOffline());
+    EXPECT_EQ(matrix->rowCount(), 0) << "the registry again, which has no device here";
+    design.clear();
 }
 
 TEST_F(Shell, WithoutUsableAddressTheDialogIsShownAndNoThreadStarts)
