@@ -461,6 +461,26 @@ QWidget* ScriptSession::findWidget(const QString& name, QWidget** hiddenMatch) c
         *hiddenMatch = nullptr;
     if (name.isEmpty())
         return nullptr;
+    // "outer/inner": the first widget named inner inside the one named outer (items that repeat their names).
+    const int slash = name.lastIndexOf(QLatin1Char('/'));
+    if (slash > 0 && slash < name.size() - 1) {
+        QWidget* hiddenOuter = nullptr;
+        QWidget* outer = findWidget(name.left(slash), &hiddenOuter);
+        QWidget* hidden = nullptr;
+        for (QWidget* root : {outer, hiddenOuter}) {
+            if (root == nullptr)
+                continue;
+            for (QWidget* w : root->findChildren<QWidget*>(name.mid(slash + 1))) {
+                if (w->isVisible())
+                    return w;
+                if (hidden == nullptr)
+                    hidden = w;
+            }
+        }
+        if (hiddenMatch != nullptr)
+            *hiddenMatch = hidden;
+        return nullptr;
+    }
     QList<QWidget*> windows = QApplication::topLevelWidgets();
     std::stable_sort(windows.begin(), windows.end(),
                      [this](const QWidget* a, const QWidget* b) { return windowRank(a) < windowRank(b); });

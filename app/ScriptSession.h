@@ -43,6 +43,7 @@ class QWidget;
 ///   output C and input row R (both from 0), scrolled into view first.
 /// - {"cmd":"chooseFile","file":F}: the next file dialog of any window gives F instead of showing (an empty text
 ///   cancels it); answers queue in order, each shows in "notices" as source "fileDialog" with the dialog's caption.
+/// Objects are named by objectName; "outer/inner" names the widget called inner inside the one called outer.
 /// - {"cmd":"setValue","object":N,"value":V}: a spin box's value (then editingFinished) or a slider's position.
 /// - {"cmd":"setCell","object":N,"row":R,"col":C,"text":T}: an editable table cell's text (itemChanged fires).
 /// - {"cmd":"activate","object":N,"index":I}: a combo box's index, then activated(int), activated(QString) and

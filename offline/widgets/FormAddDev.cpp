@@ -16,9 +16,10 @@ FormAddDev::FormAddDev(const OfflineDeviceType& type, QWidget* parent)
       m_detailBt(new StyledButton(QString(), StyledButton::Menu, this)),
       m_addBt(new StyledButton(QString(), StyledButton::Action, this))
 {
-    setObjectName(QStringLiteral("FormAddDev"));
+    // Named by model, so a script can pick one type among many.
+    setObjectName(QStringLiteral("FormAddDev:") + type.devModel);
     setAttribute(Qt::WA_StyledBackground);
-    setStyleSheet(QStringLiteral("QWidget#FormAddDev{background:#262e38;border-radius:4px;}"
+    setStyleSheet(QStringLiteral("FormAddDev{background:#262e38;border-radius:4px;}"
                                  "QLabel{color:#9fb0c3;font-size:%1px;background:transparent;}"
                                  "QLabel#type_lab{color:#e8edf3;font-size:%2px;font-weight:bold;}"
                                  "QLabel#count_lab{color:#7fc8f8;}")

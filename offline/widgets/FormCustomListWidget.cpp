@@ -13,7 +13,7 @@ FormCustomListWidget::FormCustomListWidget(const QString& devId, const QString& 
     : QWidget(parent), m_devId(devId), m_name(new QLabel(name, this)), m_model(new QLabel(model, this)),
       m_id(new QLabel(devId, this))
 {
-    setObjectName(QStringLiteral("customListItem"));
+    setObjectName(QStringLiteral("customListItem:") + devId);
     setAttribute(Qt::WA_StyledBackground);
     m_name->setObjectName(QStringLiteral("name_lab"));
     m_model->setObjectName(QStringLiteral("model_lab"));
@@ -54,7 +54,7 @@ QString FormCustomListWidget::idText() const
 void FormCustomListWidget::setSelected(bool selected)
 {
     m_selected = selected;
-    setStyleSheet(QStringLiteral("QWidget#customListItem{background:%1;border-bottom:1px solid #232a33;}"
+    setStyleSheet(QStringLiteral("FormCustomListWidget{background:%1;border-bottom:1px solid #232a33;}"
                                  "QLabel#name_lab{color:#e6ebf0;font-size:%2px;}"
                                  "QLabel{color:#8d99a8;font-size:%3px;}")
                       .arg(selected ? QStringLiteral("#1d3a52") : QStringLiteral("#1a1f26"))

@@ -391,6 +391,30 @@ TEST_F(ScriptSessionRun, FileDialogsTakeTheScriptedAnswersInOrder)
     EXPECT_EQ(notices.last().toObject().value("source").toString(), "fileDialog");
 }
 
+TEST_F(ScriptSessionRun, NestedNamesPickOneOfSeveralEqualChildren)
+{
+    QWidget w;
+    auto* layout = new QVBoxLayout(&w);
+    QStringList clicked;
+    for (const char* item : {"item:A", "item:B"}) {
+        auto* box = new QWidget(&w);
+        box->setObjectName(item);
+        auto* inner = new QVBoxLayout(box);
+        auto* add = new QPushButton("add", box);
+        add->setObjectName("add_bt");
+        inner->addWidget(add);
+        layout->addWidget(box);
+        QObject::connect(add, &QPushButton::clicked, [&clicked, item] { clicked << item; });
+    }
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(run(R"({"id":1,"cmd":"click","object":"item:B/add_bt"})").value("ok").toBool());
+    EXPECT_FALSE(run(R"({"id":2,"cmd":"click","object":"item:C/add_bt"})").value("ok").toBool());
+    EXPECT_FALSE(run(R"({"id":3,"cmd":"click","object":"item:A/none"})").value("ok").toBool());
+    settle();
+    EXPECT_EQ(clicked, QStringList{"item:B"});
+}
+
 TEST_F(ScriptSessionRun, MetersReportTheirReading)
 {
     QWidget w;
