@@ -1,0 +1,171 @@
+"""The offline design in the real application (MERIDANE_SCRIPT=1, offscreen): enter offline mode, add devices
+from the catalogue, route channels by matrix clicks, save and leave; start the application again, enter offline
+mode, load the last design and find everything as it was. One simulated device is on the network: the design
+never sends it a change.
+
+Usage: python3 test_offline.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
+"""
+
+import argparse
+import json
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+
+import e2etest
+import netns
+from programs import ScriptedApp, Simulator
+
+REPLY_S = 5
+LISTED_S = 15
+A16 = ["OFF-MRD-A16-1", "OFF-MRD-A16-2"]
+P64 = "OFF-MRD-P64-1"
+ROUTES = [(A16[0], 1, A16[1], 1), (A16[0], 2, P64, 3)]
+
+_APP_VAR = "MERIDANE_E2E_APP"
+_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
+
+
+class OfflineDesignTest(e2etest.E2ETestCase):
+    app_path = None
+    shots_dir = None
+
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp(prefix="meridane-offline-")
+        self.addCleanup(shutil.rmtree, self.tmp, True)
+        argv = [self.sim_path, "--print-config", "--devices", "1", "--first-ip", "10.78.0.11"]
+        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
+        self.dev = config["devices"][0]
+        config_path = os.path.join(self.tmp, "devices.json")
+        with open(config_path, "w", encoding="utf-8") as f:
+            json.dump(config, f, ensure_ascii=False)
+        self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
+        self.addCleanup(self.net.close)
+        self.net.open()
+        self.sim = Simulator(self.net, self.sim_path, config=config_path)
+        self.addCleanup(self.sim.quit)
+        self.app_dir = os.path.join(self.tmp, "app")
+        os.mkdir(self.app_dir, 0o700)
+        self.app = None
+
+    def start_app(self):
+        if self.app is not None:
+            self.app.stop()
+        self.app = ScriptedApp(self.net, self.app_path, self.app_dir)
+        self.addCleanup(self.app.stop)
+        self.wait(lambda: self.dev["devId"] in {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]},
+                  LISTED_S, "the simulated device listed")
+
+    def wait(self, probe, timeout, what):
+        value = self.app.wait_for(probe, timeout)
+        if not value:
+            self.fail("%s within %s s" % (what() if callable(what) else what, timeout))
+        return value
+
+    def changes_sent(self):
+        """Requests that would change the simulated device, counted by the simulator."""
+        requests = self.sim.state(self.dev["devId"])["requests"]
+        return {k: v for k, v in requests.items() if k.startswith(("set", "clr", "del", "reboot"))}
+
+    def enter_offline(self):
+        self.app.ok({"cmd": "answer", "button": "yes"})  # enter, and load the last design
+        self.app.ok({"cmd": "click", "object": "pbEnterOffline"})
+        self.wait(lambda: self.app.find("customDevList").get("visible"), REPLY_S, "the offline device list")
+
+    def cell(self, route):
+        send, send_ch, recv, recv_ch = route
+        return {"send": send, "sendCh": send_ch, "recv": recv, "recvCh": recv_ch}
+
+    def routed(self, route):
+        answer = self.app.command(dict(self.cell(route), cmd="matrixCell"))
+        return answer.get("ok") and answer.get("checked")
+
+    def screenshot(self, name, file_name):
+        path = os.path.join(self.shots_dir, file_name)
+        self.app.ok({"cmd": "screenshot", "object": name, "window": True, "file": path})
+        with open(path, "rb") as f:
+            self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n", path)
+
+    def test_design_survives_save_leave_and_restart(self):
+        self.start_app()
+        before = self.changes_sent()
+        self.enter_offline()
+
+        # Three devices of two types from the catalogue.
+        self.app.ok({"cmd": "click", "object": "customDevList_caption/add_bt"})
+        self.wait(lambda: self.app.find("AddDevForm").get("visible"), REPLY_S, "the add dialog")
+        for _ in range(2):
+            self.app.ok({"cmd": "click", "object": "FormAddDev:MRD-A16/add_bt"})
+        self.app.ok({"cmd": "setText", "object": "lineEdit", "text": "P64"})
+        self.app.ok({"cmd": "click", "object": "search_bt"})
+        self.wait(lambda: self.app.find("FormAddDev:MRD-P64/add_bt").get("visible"), REPLY_S, "the P64 found")
+        self.app.ok({"cmd": "click", "object": "FormAddDev:MRD-P64/add_bt"})
+        self.screenshot("AddDevForm", "e2e_offline_add_dev.png")
+        for dev_id in A16 + [P64]:
+            self.wait(lambda: self.app.find("customListItem:" + dev_id).get("exists"), REPLY_S,
+                      "%s in the offline list" % dev_id)
+        self.app.ok({"cmd": "key", "object": "AddDevForm", "key": "Escape"})
+
+        # Routes by matrix clicks, in the design only.
+        for route in ROUTES:
+            self.wait(lambda: self.app.command(dict(self.cell(route), cmd="matrixCell")).get("ok"), REPLY_S,
+                      "the cell %s in the matrix" % (route,))
+            self.app.ok(dict(self.cell(route), cmd="matrixClick"))
+            self.wait(lambda: self.routed(route), REPLY_S, "route %s shown" % (route,))
+        self.screenshot("mainWindow", "e2e_offline_workspace.png")
+
+        # Save, leave without a second save.
+        self.app.ok({"cmd": "click", "object": "action_save"})
+        working = os.path.join(self.app_dir, "Documents", "Meridane3", "config.dt")
+        self.wait(lambda: os.path.exists(working) and os.path.getsize(working) > 0, REPLY_S, "config.dt written")
+        self.app.ok({"cmd": "click", "object": "pbOffline"})
+        self.wait(lambda: self.app.find("unSave_bt").get("visible"), REPLY_S, "the leave prompt")
+        self.app.ok({"cmd": "click", "object": "unSave_bt"})
+        self.wait(lambda: not self.app.find("customDevList").get("visible"), REPLY_S, "online again")
+
+        with open(working, encoding="utf-8") as f:
+            design = json.load(f)
+        devices = {d["devDetail"]["devId"]: d for d in design["devArray"]}
+        self.assertEqual(sorted(devices), sorted(A16 + [P64]))
+        self.assertIn("dsp", devices[P64], "the processor model carries its configuration")
+        self.assertNotIn("dsp", devices[A16[0]])
+        for send, send_ch, recv, recv_ch in ROUTES:
+            self.assertIn({"srcDevId": send, "srcChId": str(send_ch - 1), "dstChId": str(recv_ch - 1)},
+                          devices[recv]["devRoute"]["ucastList"])
+        self.assertEqual(self.changes_sent(), before, "the design sent nothing to the network's device")
+
+        # A new start finds the design as it was.
+        self.start_app()
+        self.enter_offline()
+        for dev_id in A16 + [P64]:
+            self.wait(lambda: self.app.find("customListItem:" + dev_id).get("exists"), REPLY_S,
+                      "%s loaded again" % dev_id)
+        for route in ROUTES:
+            self.wait(lambda: self.routed(route), REPLY_S, "route %s loaded again" % (route,))
+
+
+def main():
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--app")
+    parser.add_argument("--screenshots")
+    args, rest = parser.parse_known_args()
+    path = args.app or os.environ.get(_APP_VAR)
+    if not path:
+        sys.stderr.write("usage: test_offline.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
+        sys.exit(2)
+    path = os.path.abspath(path)
+    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
+                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
+    os.makedirs(shots, exist_ok=True)
+    os.environ[_APP_VAR] = path
+    os.environ[_SHOTS_VAR] = shots
+    OfflineDesignTest.app_path = path
+    OfflineDesignTest.shots_dir = shots
+    sys.argv = [sys.argv[0]] + rest
+    e2etest.main(need_ctl=False)
+
+
+if __name__ == "__main__":
+    main()
