@@ -222,7 +222,7 @@ void DevDspDialog::initOnlineUi(QString deviceKey)
     }
 
     showPage(m_diagram);
-    m_ownsData = !AppState::isOffline();
+    m_ownsData = true; // made here, whatever the working mode
     m_data = new CDeviceDspData;
     setDeviceInfo();
 
@@ -233,29 +233,7 @@ void DevDspDialog::initOnlineUi(QString deviceKey)
     connect(&m_cpuTimer, &QTimer::timeout, this, &DevDspDialog::getCpuUsageTimeOut);
 
     m_diagram->setDevice(m_devId, m_model);
-    connect(this, &DevDspDialog::signal_getConfigSucc, m_diagram, &DspDiagramForm::refreshUI);
-    connect(m_diagram, qOverload<QString>(&DspDiagramForm::signal_sendMsg), this,
-            qOverload<QString>(&DevDspDialog::sendUdpRequest));
-    connect(m_diagram, qOverload<QString, int>(&DspDiagramForm::signal_sendMsg), this,
-            qOverload<QString, int>(&DevDspDialog::sendUdpRequest));
-    connect(m_diagram, &DspDiagramForm::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
-    connect(m_program, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
-    connect(m_program, &DspPageShell::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
-    connect(m_channel, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
-    connect(m_matrix, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
-    connect(m_diagram, &DspDiagramForm::signal_changeIdStart, this,
-            [this](int idStart, bool inOrOut) { (inOrOut ? m_outMeterStart : m_inMeterStart) = idStart; });
-    connect(m_channel, &Channel::signal_changeIdStart, this, [this](int idStart, bool inOrOut) {
-        if (ModelTable::instance().isLevelBatch(m_model))
-            (inOrOut ? m_outMeterStart : m_inMeterStart) = idStart;
-    });
-    connect(m_diagram, &DspDiagramForm::showMatrix_signal, this, &DevDspDialog::on_pb_matrix_clicked);
-    for (DspPageShell* page : {static_cast<DspPageShell*>(m_channel), static_cast<DspPageShell*>(m_matrix),
-                               static_cast<DspPageShell*>(m_program)})
-        connect(page, &DspPageShell::signal_showTips, this, &DevDspDialog::signal_showTips);
-    connect(m_diagram, &DspDiagramForm::signal_showTips, this, &DevDspDialog::signal_showTips);
-    connect(m_diagram, &DspDiagramForm::signal_showTips, m_snackbar,
-            [this](const QString& t) { m_snackbar->showMessage(t); });
+    connectPages();
 
     m_loading->setCountdown(kConnectingSeconds);
     m_loading->setText(AppState::pick(QStringLiteral("连接中..."), QStringLiteral("Connecting...")));
@@ -282,9 +260,78 @@ void DevDspDialog::initOnlineUi(QString deviceKey)
         m_thread->start();
 }
 
+void DevDspDialog::connectPages()
+{
+    connect(this, &DevDspDialog::signal_getConfigSucc, m_diagram, &DspDiagramForm::refreshUI);
+    connect(m_diagram, qOverload<QString>(&DspDiagramForm::signal_sendMsg), this,
+            qOverload<QString>(&DevDspDialog::sendUdpRequest));
+    connect(m_diagram, qOverload<QString, int>(&DspDiagramForm::signal_sendMsg), this,
+            qOverload<QString, int>(&DevDspDialog::sendUdpRequest));
+    connect(m_diagram, &DspDiagramForm::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
+    connect(m_program, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
+    connect(m_program, &DspPageShell::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
+    connect(m_channel, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
+    connect(m_matrix, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
+    connect(m_diagram, &DspDiagramForm::signal_changeIdStart, this,
+            [this](int idStart, bool inOrOut) { (inOrOut ? m_outMeterStart : m_inMeterStart) = idStart; });
+    connect(m_channel, &Channel::signal_changeIdStart, this, [this](int idStart, bool inOrOut) {
+        if (ModelTable::instance().isLevelBatch(m_model))
+            (inOrOut ? m_outMeterStart : m_inMeterStart) = idStart;
+    });
+    connect(m_diagram, &DspDiagramForm::showMatrix_signal, this, &DevDspDialog::on_pb_matrix_clicked);
+    for (DspPageShell* page : {static_cast<DspPageShell*>(m_channel), static_cast<DspPageShell*>(m_matrix),
+                               static_cast<DspPageShell*>(m_program)})
+        connect(page, &DspPageShell::signal_showTips, this, &DevDspDialog::signal_showTips);
+    connect(m_diagram, &DspDiagramForm::signal_showTips, this, &DevDspDialog::signal_showTips);
+    connect(m_diagram, &DspDiagramForm::signal_showTips, m_snackbar,
+            [this](const QString& t) { m_snackbar->showMessage(t); });
+}
+
+void DevDspDialog::initOfflineUi(const OfflineTarget& target, std::unique_ptr<CDeviceDspData> config,
+                                 OfflineSaver saver)
+{
+    if (m_data != nullptr || !config)
+        return;
+    m_offlineUi = true;
+    m_devId = target.devId;
+    m_devName = target.name;
+    m_model = target.model;
+    m_ownsData = true; // a working copy: the design changes only through the saver
+    m_data = config.release();
+    DspInfo& info = m_data->info();
+    // No version reply comes: the configuration's own channels are the processor's.
+    info.chNumIn = qMax(int(m_data->inputs().size()), target.localIn + target.netIn);
+    info.chNumOut = qMax(int(m_data->outputs().size()), target.localOut + target.netOut);
+    m_data->setDeviceInfo(target.name, target.devId, target.localIn, target.netIn, target.localOut, target.netOut);
+    m_data->setSampleRate(target.sampleRate);
+
+    m_diagram->setOffline(true);
+    m_diagram->setOfflineSaver(std::move(saver));
+    for (DspPageShell* page : {static_cast<DspPageShell*>(m_channel), static_cast<DspPageShell*>(m_matrix),
+                               static_cast<DspPageShell*>(m_program)})
+        page->setOffline(true);
+    m_diagram->setDevice(m_devId, m_model);
+    connectPages();
+
+    m_configured = true;
+    emit signal_getConfigSucc(m_data);
+    m_channel->setDspData(m_data);
+    m_matrix->setDspData(m_data);
+    m_program->setDspData(m_data);
+    retranslate();
+    if (ModelTable::instance().isVirtualMixer(m_model)) {
+        m_pbDiagram->hide();
+        m_pbChannel->hide();
+        m_pbProgram->hide();
+        showPage(m_matrix);
+        return;
+    }
+    showPage(m_diagram);
+}
+
 void DevDspDialog::setDeviceInfo()
 {
-    if (m_data == nullptr)
+    if (m_data == nullptr || m_offlineUi)
         return;
     const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
     if (detail.isEmpty())
@@ -414,6 +461,8 @@ void DevDspDialog::tcpStateChanged(int state)
 
 void DevDspDialog::sendTcpRequest(QString request)
 {
+    if (m_offlineUi)
+        return; // an offline device has no link: its configuration changes in the design only
     emit signal_sendTcpMsg(DspEnvelope::tcp(m_devId, request));
 }
 
@@ -424,6 +473,8 @@ void DevDspDialog::sendUdpRequest(QString text)
 
 void DevDspDialog::sendUdpRequest(QString text, int port)
 {
+    if (m_offlineUi)
+        return;
     const bool explicitPort = port >= 0;
     if (!explicitPort)
         port = kDspPort;
@@ -466,7 +517,7 @@ void DevDspDialog::on_pb_diagram_clicked()
 
 void DevDspDialog::on_pb_matrix_clicked()
 {
-    if (AppState::isOffline())
+    if (m_offlineUi || AppState::isOffline())
         m_matrix->setDspData(m_data);
     showPage(m_matrix);
 }
@@ -478,7 +529,7 @@ void DevDspDialog::on_pb_program_clicked()
 
 void DevDspDialog::on_pb_channelvoice_clicked()
 {
-    if (AppState::isOffline())
+    if (m_offlineUi || AppState::isOffline())
         m_channel->setDspData(m_data);
     showPage(m_channel);
 }
@@ -506,6 +557,8 @@ void DevDspDialog::slot_import_offline()
 
 void DevDspDialog::getVolumeTimeOut()
 {
+    if (m_offlineUi)
+        return;
     if (ModelTable::instance().isLevelBatch(m_model)) {
         QJsonObject in = request("getVolumeDbBatchIn");
         in.insert(QStringLiteral("idStart"), QString::number(m_inMeterStart));
@@ -523,6 +576,8 @@ void DevDspDialog::getVolumeTimeOut()
 
 void DevDspDialog::getCpuUsageTimeOut()
 {
+    if (m_offlineUi)
+        return;
     if (m_lastReplyMs >= 0 && m_clock() - m_lastReplyMs >= qint64(kSilentSeconds) * 1000) {
         m_lostShown = true;
         retranslate();
@@ -542,11 +597,15 @@ void DevDspDialog::markReply()
 
 void DevDspDialog::recvBackData(QString msg)
 {
+    if (m_offlineUi)
+        return; // replies of a real device with the same identifier are not this design's
     handleReply(msg);
 }
 
 void DevDspDialog::handle_recvTcpMsg(QString msg)
 {
+    if (m_offlineUi)
+        return;
     markReply();
     if (msg.size() > kLogLimit)
         qCDebug(lcDspUi) << "handle recv tcp msg: len=" << msg.size();

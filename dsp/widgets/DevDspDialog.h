@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 
 class CDeviceDspData;
 class Channel;
@@ -46,6 +47,20 @@ public:
     using UdpSender = std::function<int(const QByteArray& data, uint32_t ip, quint16 port)>;
     /// Milliseconds on a clock that never goes back.
     using Clock = std::function<qint64()>;
+    /// Stores a configuration into the offline design; false when it could not be stored.
+    using OfflineSaver = std::function<bool(const CDeviceDspData&)>;
+    /// An offline device as the design describes it: the dialog reads no registry for it.
+    struct OfflineTarget
+    {
+        QString devId;
+        QString name;
+        QString model;
+        int localIn = 0;
+        int netIn = 0;
+        int localOut = 0;
+        int netOut = 0;
+        int sampleRate = 48000;
+    };
 
     explicit DevDspDialog(QWidget* parent = nullptr);
     ~DevDspDialog() override;
@@ -59,6 +74,11 @@ public:
 
     /// Prepares the dialog for the device: link, configuration, pages, timers, and starts connecting.
     void initOnlineUi(QString deviceKey);
+    /// Prepares the dialog for a device of the offline design: no link, no timers, nothing sent; every page and
+    /// editor changes `config` only, and the diagram's save hands it to `saver`. The dialog owns `config`.
+    void initOfflineUi(const OfflineTarget& target, std::unique_ptr<CDeviceDspData> config, OfflineSaver saver);
+    /// True after initOfflineUi: nothing leaves the dialog.
+    bool isOfflineUi() const { return m_offlineUi; }
     /// Copies name, identifier and channel counts of the device into the configuration.
     void setDeviceInfo();
     /// Follows the device's processor lock (the device window rereads it once a second and after changes).
@@ -136,6 +156,8 @@ private:
     void markReply();
     void sendUdpObject(const QJsonObject& request);
     void showPage(QWidget* page);
+    /// Wires the pages to the dialog (both ways of opening).
+    void connectPages();
     void shutdown();
     bool hidesOutGain() const;
 
@@ -152,6 +174,7 @@ private:
     bool m_linkEnabled = true;
     bool m_shutDown = false;
     bool m_lostShown = false; ///< the title reports the lost connection (kept once shown)
+    bool m_offlineUi = false;
     int m_reconnectMs = kReconnectMs;
     CDeviceDspData* m_data = nullptr;
     UdpSender m_sendUdp;

@@ -687,8 +687,10 @@ bool DspDiagramForm::setChannelName(bool isInput, int chIndex, const QString& na
     }
     if (refusal.isEmpty() && isLocked())
         refusal = tr("控制功能已上锁");
-    if (refusal.isEmpty() && target.ops.isEmpty())
-        refusal = tr("设置失败，请重新设置"); // the processor's own extra channels carry no device name
+    // The processor's own extra channels carry no device name; an offline device's names belong to the design's
+    // device settings, which this page does not hold.
+    if (refusal.isEmpty() && (target.ops.isEmpty() || m_offline))
+        refusal = tr("设置失败，请重新设置");
     if (!refusal.isEmpty()) {
         tip(refusal);
         redrawChannel(isInput, chIndex);
@@ -769,8 +771,12 @@ void DspDiagramForm::on_pb_save_clicked()
     if (m_data == nullptr || refuseWhenLocked() || !ask(tr("是否确定保存？")))
         return;
     if (m_offline) {
-        emit signal_refreshOfflineData(m_data);
-        tip(tr("保存配置成功"));
+        const bool stored = m_offlineSaver && m_offlineSaver(*m_data);
+        if (stored) {
+            m_downloaded.reset(m_data->clone()); // undo returns to what the design now holds
+            emit signal_refreshOfflineData(m_data);
+        }
+        tip(stored ? tr("保存配置成功") : tr("保存配置失败"));
         return;
     }
     emit signal_sendTcpMsg(DspEnvelope::udp(DspDiagramRequests::saveConfig(*m_data, firmware())));
@@ -1030,7 +1036,8 @@ void DspDiagramForm::handleGetVolumeTimeout()
 
 void DspDiagramForm::slot_sendUdpToUartMsg(QString msg)
 {
-    emit signal_sendMsg(msg);
+    if (!m_offline)
+        emit signal_sendMsg(msg);
 }
 
 void DspDiagramForm::slot_customControl(QString text)

@@ -47,6 +47,8 @@ public:
     /// Asks which of `choices` to take; the index chosen, or -1 for none. The default shows a QMessageBox with
     /// one button per choice.
     using Chooser = std::function<int(const QString& question, const QStringList& choices)>;
+    /// Stores the configuration into the offline design; false when it could not be stored.
+    using OfflineSaver = std::function<bool(const CDeviceDspData&)>;
 
     /// Block buttons, in their order on the page; each adds one kind (or filter flavour) of block.
     struct BlockButton
@@ -65,7 +67,10 @@ public:
     void setAsker(Asker asker);
     void setCodePrompt(CodePrompt prompt);
     void setChooser(Chooser chooser);
+    /// Offline, edits change the configuration only and the save goes to the offline saver.
     void setOffline(bool offline) { m_offline = offline; }
+    bool isOffline() const { return m_offline; }
+    void setOfflineSaver(OfflineSaver saver) { m_offlineSaver = std::move(saver); }
 
     CDeviceDspData* dspData() const { return m_data; }
     int cpuEstimate() const { return m_estimate; }
@@ -190,7 +195,8 @@ private:
     DspChannelStrip* strip(bool isInput, int chIndex) const;
 
     CDeviceDspData* m_data = nullptr;
-    std::unique_ptr<CDeviceDspData> m_downloaded; ///< the configuration as last downloaded, for undo
+    std::unique_ptr<CDeviceDspData> m_downloaded; ///< the configuration as last downloaded or saved, for undo
+    OfflineSaver m_offlineSaver;
     QString m_devId;
     QString m_model;
     bool m_offline = false;

@@ -2,6 +2,7 @@
 meridane_add_test(dsp_widgets_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/widgets/DevDspDialogTest.cpp ${CMAKE_CURRENT_LIST_DIR}/widgets/DspDiagramFormTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/widgets/DspBlockEditorTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/widgets/DspOfflineDialogTest.cpp
   LIBS meridane_dsp_widgets)
 meridane_add_test(dsp_device_window_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/widgets/DspDeviceWindowTest.cpp
