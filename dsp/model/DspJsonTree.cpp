@@ -36,8 +36,14 @@ bool DspJsonTree::parse(const QByteArray& text)
         m_error = 0;
         return false;
     }
-    // Roughly one value per eight bytes of compact configuration text.
-    m_nodes.reserve(size_t(m_size / 8 + 4));
+    // Every value but the root follows a '[', '{' or ',' (counting those inside strings too only overshoots), so
+    // this many nodes are never outgrown: no reallocation of a large tree while it is built.
+    size_t bound = 1;
+    for (int i = 0; i < m_size; ++i) {
+        const char c = m_data[i];
+        bound += (c == ',') | (c == '[') | (c == '{');
+    }
+    m_nodes.reserve(bound);
     int pos = 0;
     skipSpace(pos);
     // A document is an object or an array, as for QJsonDocument.
