@@ -10,6 +10,9 @@
 #include "LockOverlays.h"
 #include "McastCreateChecks.h"
 #include "McastTxFacts.h"
+#include "OfflineData.h"
+#include "OfflineMcastEdit.h"
+#include "OfflineStreamTables.h"
 #include "ReasonText.h"
 #include "RegistryJson.h"
 #include "ReplyFields.h"
@@ -61,6 +64,34 @@ QJsonObject deviceCopy(const QString& devId)
     return rec ? RegistryJson::device(rec) : QJsonObject();
 }
 
+/// What the view shows of a design device: its tables, firmware version and transmit channel names.
+struct OfflineView
+{
+    QJsonObject tables;
+    QString version;
+    QStringList txNames;
+    int chNumTx = 0;
+};
+
+OfflineView offlineView(const OfflineData* design, const QString& devId)
+{
+    OfflineView v;
+    if (!design)
+        return v;
+    design->withLock([&](const OfflineData::DeviceList& devices, const QVector<OfflineMcast>&) {
+        for (const auto& d : devices) {
+            if (d->devId() != devId)
+                continue;
+            v.tables = OfflineStreamTables::device(*d);
+            v.version = d->detail().version;
+            v.txNames = d->detail().channelData.txChNameList;
+            v.chNumTx = qBound(0, d->detail().chNumTx, OfflineDevice::MaxChannels);
+            return;
+        }
+    });
+    return v;
+}
+
 } // namespace
 
 stream::stream(const QString& devId, QWidget* parent)
@@ -99,6 +130,19 @@ stream::stream(const QString& devId, QWidget* parent)
 
     m_locks = new LockOverlays(this);
     connect(m_pageGroup, &QButtonGroup::idClicked, this, &stream::change_btGroupclicked);
+    setDesign(&OfflineData::instance());
+}
+
+void stream::setDesign(OfflineData* design)
+{
+    disconnect(m_designConnection);
+    m_design = design;
+    // Whoever edits the design (this view, the matrix, the workspace), the view shows it.
+    if (m_design)
+        m_designConnection = connect(m_design, &OfflineData::changed, this, [this] {
+            if (AppState::isOffline())
+                refreshItem();
+        });
     refreshItem();
 }
 
@@ -289,8 +333,10 @@ void stream::removeItem()
 void stream::copyData()
 {
     qCDebug(lcStream) << "stream::copyData" << m_devId;
-    const QJsonObject dev = deviceCopy(m_devId);
-    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
+    const bool offline = AppState::isOffline();
+    const QJsonObject dev = offline ? offlineView(m_design, m_devId).tables : deviceCopy(m_devId);
+    const QString firmware = offline ? offlineView(m_design, m_devId).version
+                                     : DevDetailStore::instance().getDevDetail(m_devId).firmwareVersion;
     m_tables = dev.value(QStringLiteral("tables")).toObject();
 
     // The list page is rebuilt whole: the tables may have changed anywhere.
@@ -320,7 +366,7 @@ void stream::copyData()
     host->addStretch();
     m_sections->addWidget(m_sectionsHost);
 
-    const bool portEditable = McastCreateChecks::portEditable(detail.firmwareVersion);
+    const bool portEditable = McastCreateChecks::portEditable(firmware);
     m_port->setEnabled(portEditable);
     m_port->setVisible(portEditable);
     m_portLabel->setVisible(portEditable);
@@ -354,15 +400,22 @@ void stream::fillSendList(const QJsonObject& device)
 void stream::createWidget()
 {
     qCDebug(lcStream) << "stream::createWidget" << m_devId;
-    DevHeader hdr;
-    const int count =
-        dvm_copyDevHeader(findDevById(m_devId.toUtf8().constData()), &hdr) ? dvm_clampCount(hdr.chNumTx) : 0;
+    int count = 0;
+    QStringList names;
+    if (AppState::isOffline()) {
+        const OfflineView v = offlineView(m_design, m_devId);
+        count = v.chNumTx;
+        names = v.txNames;
+    } else {
+        DevHeader hdr;
+        count = dvm_copyDevHeader(findDevById(m_devId.toUtf8().constData()), &hdr) ? dvm_clampCount(hdr.chNumTx) : 0;
+        names = DevDetailStore::instance().getDevDetail(m_devId).txChNames;
+    }
     // Keep the ticks the user made unless the channel count itself changed.
     if (count == m_channels.size())
         return;
     qDeleteAll(m_channels);
     m_channels.clear();
-    const QStringList names = DevDetailStore::instance().getDevDetail(m_devId).txChNames;
     for (int ch = 0; ch < count; ++ch) {
         auto* f = new FormStream(ch, ch < names.size() ? names.at(ch) : QStringLiteral("NetOut%1").arg(ch + 1),
                                  m_channelHost);
@@ -403,30 +456,25 @@ void stream::on_creat_bt_clicked()
     default:
         break;
     }
-    if (AppState::isOffline())
-        return; // the offline model edits its own streams; not available yet
+    if (AppState::isOffline()) {
+        createOffline(channels);
+        return;
+    }
 
     McastCreateChecks::Device dev;
     if (!McastTxFacts::device(m_devId, DevDetailStore::instance(), &dev))
         return;
-    McastCreateChecks::Input in;
-    in.name = m_name->text();
-    in.channels = channels;
-    in.automatic = m_autoRad->isChecked();
-    for (int i = 0; i < 4; ++i)
-        in.ip[i] = m_ip[i]->text();
-    in.port = m_port->text();
-    in.rtpOffsetMs = m_rtpOffset->text();
-    std::function<uint32_t()> random = m_random;
-    if (!random)
-        random = [] { return QRandomGenerator::global()->generate(); };
-
     const McastCreateChecks::Outcome out =
-        McastCreateChecks::evaluate(in, dev, McastCreateChecks::addressesInUse(), random);
-    switch (out.failure) {
-    case McastCreateChecks::None:
+        McastCreateChecks::evaluate(creationInput(channels), dev, McastCreateChecks::addressesInUse(), randomSource());
+    if (out.failure == McastCreateChecks::None)
         emit sendChangeData(ReplyFields::compact(out.request));
-        return;
+    else
+        showCheckFailure(out.failure);
+}
+
+void stream::showCheckFailure(int failure)
+{
+    switch (failure) {
     case McastCreateChecks::WrongIp:
         tip(AppState::pick(QStringLiteral("请输入正确的IP, 范围: 224.0.0.0~239.255.255.255"),
                            QStringLiteral("Wrong IP, range: 224.0.0.0~239.255.255.255")));
@@ -449,6 +497,70 @@ void stream::on_creat_bt_clicked()
     }
 }
 
+std::function<uint32_t()> stream::randomSource() const
+{
+    if (m_random)
+        return m_random;
+    return [] { return QRandomGenerator::global()->generate(); };
+}
+
+McastCreateChecks::Input stream::creationInput(const QVector<int>& channels) const
+{
+    McastCreateChecks::Input in;
+    in.name = m_name->text();
+    in.channels = channels;
+    in.automatic = m_autoRad->isChecked();
+    for (int i = 0; i < 4; ++i)
+        in.ip[i] = m_ip[i]->text();
+    in.port = m_port->text();
+    in.rtpOffsetMs = m_rtpOffset->text();
+    return in;
+}
+
+void stream::createOffline(const QVector<int>& channels)
+{
+    if (!m_design)
+        return;
+    const OfflineMcastEdit::Outcome out =
+        OfflineMcastEdit::create(*m_design, m_devId, creationInput(channels), randomSource());
+    switch (out.failure) {
+    case OfflineMcastEdit::None:
+        m_name->clear();
+        tip(tr("创建成功"));
+        emit signal_mcast();
+        return;
+    case OfflineMcastEdit::Checks:
+        showCheckFailure(out.check);
+        return;
+    case OfflineMcastEdit::NameTaken:
+        tip(tr("名字不能重复"));
+        return;
+    case OfflineMcastEdit::AddressConflict:
+        tip(AppState::pick(QStringLiteral("组播地址与网络中存在的冲突"),
+                           QStringLiteral("The multicast address conflict with the existing network")));
+        return;
+    case OfflineMcastEdit::ChannelLimit:
+        tip(tr("达到流上限"));
+        return;
+    case OfflineMcastEdit::StreamLimit:
+        tip(tr("达到组播上限"));
+        return;
+    case OfflineMcastEdit::NoDevice:
+    case OfflineMcastEdit::Refused:
+        tip(tr("创建失败"));
+        return;
+    }
+}
+
+void stream::deleteOffline(const QStringList& addresses)
+{
+    if (!m_design || OfflineMcastEdit::remove(*m_design, m_devId, addresses) == 0)
+        return;
+    refreshItem();
+    tip(tr("删除成功"));
+    emit signal_mcast();
+}
+
 void stream::on_send_del_bt_1_clicked()
 {
     const QList<QListWidgetItem*> selected = m_sendList->selectedItems();
@@ -458,8 +570,15 @@ void stream::on_send_del_bt_1_clicked()
     }
     if (!ask(tr("删除组播流？")))
         return;
-    if (AppState::isOffline())
-        return; // the offline model edits its own streams; not available yet
+    if (AppState::isOffline()) {
+        QStringList addresses;
+        for (QListWidgetItem* item : selected) {
+            if (auto* form = qobject_cast<FormMcast*>(m_sendList->itemWidget(item)))
+                addresses << form->address();
+        }
+        deleteOffline(addresses);
+        return;
+    }
 
     const QVector<McastTxFacts::TxStream> tx = McastTxFacts::txStreams(m_devId);
     int queued = 0;
@@ -611,6 +730,8 @@ void stream::onButtonAction(QWidget* button)
     if (section == StreamTableText::SectionCount || section == StreamTableText::RtpCh)
         return;
     if (section == StreamTableText::RxCh) {
+        if (AppState::isOffline())
+            return; // routes of a design are made on the matrix
         if (button->property("rtpChId").toInt() < 0) {
             if (m_routeForm)
                 m_routeForm->close();
@@ -643,6 +764,9 @@ void stream::on_routeWidget_create()
         tip(error);
         return;
     }
+    // A route by hand is a datagram to a live device; the design has no device to send it to.
+    if (AppState::isOffline())
+        return;
     DevHeader hdr;
     if (!dvm_copyDevHeader(findDevById(m_devId.toUtf8().constData()), &hdr))
         return;

@@ -1,5 +1,6 @@
 #pragma once
 #include "FormStreamRoute.h"
+#include "McastCreateChecks.h"
 
 #include <QJsonObject>
 #include <QPointer>
@@ -10,6 +11,7 @@
 #include <functional>
 
 class FormStream;
+class OfflineData;
 
 class LockOverlays;
 class QButtonGroup;
@@ -38,6 +40,9 @@ public:
     void setInformationHandler(std::function<void(const QString&)> handler);
     /// The random source of automatic addresses (default: the global generator).
     void setRandomSource(std::function<uint32_t()> random);
+    /// The offline design edited while the workspace is open (default: the process-wide one); the view follows
+    /// its changes. Must outlive the view.
+    void setDesign(OfflineData* design);
 
     /// The pending deletions (destination addresses as unsigned decimal text).
     QStringList pendingDeletions() const { return m_pendingDel; }
@@ -81,6 +86,12 @@ private:
     bool ask(const QString& text);
     void inform(const QString& text);
     bool replyIsOurs(const QJsonObject& obj) const;
+    void createOffline(const QVector<int>& channels);
+    void deleteOffline(const QStringList& addresses);
+    std::function<uint32_t()> randomSource() const;
+    McastCreateChecks::Input creationInput(const QVector<int>& channels) const;
+    /// Shows why a shared creation check (McastCreateChecks::Failure) refused a stream.
+    void showCheckFailure(int failure);
 
     QString m_devId;
     QJsonObject m_tables; ///< the tables the list page was built from
@@ -102,6 +113,8 @@ private:
     QLabel* m_totalLabel;
     LockOverlays* m_locks;
     QPointer<FormStreamRoute> m_routeForm;
+    OfflineData* m_design = nullptr;
+    QMetaObject::Connection m_designConnection;
 
     QStringList m_pendingDel;
     bool m_delFailed = false;

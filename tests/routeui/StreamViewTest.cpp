@@ -419,13 +419,3 @@ TEST_F(StreamViewTest, LockLevelsSwitchTheOverlays)
         EXPECT_EQ(!locks->transparent()->isHidden(), level == 2);
     }
 }
-
-TEST_F(StreamViewTest, OfflineCreationSendsNothing)
-{
-    AppState::setMode(AppState::kOfflineMode);
-    child<QLineEdit>("stream_name_le")->setText("Offline");
-    checkChannels(2);
-    view->on_creat_bt_clicked();
-    AppState::setMode(0);
-    EXPECT_TRUE(sends->isEmpty());
-}
