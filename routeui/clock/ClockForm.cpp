@@ -8,6 +8,8 @@
 #include "DialogChangePriority.h"
 #include "FormClockTitle.h"
 #include "ModelTable.h"
+#include "OfflineClockRows.h"
+#include "OfflineData.h"
 #include "ReplyDecoders.h"
 #include "ReplyFields.h"
 #include "UiScale.h"
@@ -79,6 +81,19 @@ void ClockForm::init()
     m_refreshTimer->setSingleShot(true);
     m_refreshTimer->setInterval(kRefreshDelayMs);
     connect(m_refreshTimer, &QTimer::timeout, this, &ClockForm::refresh);
+    setDesign(&OfflineData::instance());
+}
+
+void ClockForm::setDesign(OfflineData* design)
+{
+    disconnect(m_designConnection);
+    m_design = design;
+    // Edits of the design (priorities here, devices and routes elsewhere) show within one refresh delay.
+    if (m_design)
+        m_designConnection = connect(m_design, &OfflineData::changed, this, [this] {
+            if (AppState::isOffline())
+                scheduleRefresh();
+        });
 }
 
 void ClockForm::setClock(std::function<qint64()> nowMs)
@@ -130,12 +145,8 @@ bool ClockForm::versionDue(const QString& devId, qint64 now)
     return true;
 }
 
-void ClockForm::refresh()
+void ClockForm::resizeList(int n)
 {
-    m_refreshTimer->stop();
-    const QVector<DevDetail_t> devs = m_store.devDetails();
-    const int n = devs.size();
-
     while (m_list->count() > n) {
         QListWidgetItem* item = m_list->item(m_list->count() - 1);
         m_list->removeItemWidget(item);
@@ -150,11 +161,39 @@ void ClockForm::refresh()
         for (int index = from; index < n; ++index)
             m_list->item(index)->setSizeHint(QSize(0, UiScale::px(32)));
     }
+}
+
+void ClockForm::refreshOffline()
+{
+    m_offlineRows = m_design ? OfflineClockRows::rows(*m_design, m_models) : QVector<ClockItemForm::Fields>();
+    const int n = m_offlineRows.size();
+    resizeList(n);
+    attachRows(n);
+    m_rowDevIds = QStringList();
+    for (int i = 0; i < n; ++i) {
+        m_rowDevIds.append(m_offlineRows.at(i).devId);
+        if (m_list->item(i)->isHidden())
+            m_list->item(i)->setHidden(false);
+        if (ClockItemForm* r = row(i))
+            r->setFields(m_offlineRows.at(i));
+    }
+}
+
+void ClockForm::refresh()
+{
+    m_refreshTimer->stop();
+    if (AppState::isOffline()) {
+        refreshOffline();
+        return;
+    }
+    m_offlineRows.clear();
+    const QVector<DevDetail_t> devs = m_store.devDetails();
+    const int n = devs.size();
+    resizeList(n);
     attachRows(n);
     m_rowDevIds = QStringList();
     m_rowDevIds.reserve(n);
 
-    const bool online = !AppState::isOffline();
     const qint64 now = m_now();
     for (int i = 0; i < n; ++i) {
         const DevDetail_t& d = devs.at(i);
@@ -168,7 +207,7 @@ void ClockForm::refresh()
         m_rowDevIds.append(d.devId);
         if (item->isHidden())
             item->setHidden(false);
-        if (online && versionDue(d.devId, now))
+        if (versionDue(d.devId, now))
             emit changeData(compact(QJsonObject{{"ops", "getVersion"}, {"devId", d.devId}}));
     }
 
@@ -208,6 +247,11 @@ void ClockForm::buildMoreRows()
     const int from = m_builtRows;
     attachRows(n);
     for (int i = from; i < m_builtRows; ++i) {
+        if (AppState::isOffline()) {
+            if (i < m_offlineRows.size())
+                row(i)->setFields(m_offlineRows.at(i));
+            continue;
+        }
         const QString& devId = m_rowDevIds.at(i);
         if (!devId.isEmpty())
             fillRow(i, m_store.getDevDetail(devId, "ClockForm::buildMoreRows", __LINE__));
@@ -274,11 +318,20 @@ void ClockForm::openPriorityDialog(int rowIndex)
     const QString devId = m_rowDevIds.value(rowIndex);
     if (devId.isEmpty())
         return;
-    const DevDetail_t d = m_store.getDevDetail(devId);
-    if (d.isEmpty())
-        return;
+    int priority = 0;
+    if (AppState::isOffline()) {
+        const std::optional<OfflineDevice> dev = m_design ? m_design->device(devId) : std::nullopt;
+        if (!dev)
+            return;
+        priority = dev->detail().ptpPriority;
+    } else {
+        const DevDetail_t d = m_store.getDevDetail(devId);
+        if (d.isEmpty())
+            return;
+        priority = d.ptpPriority;
+    }
     emit signal_openPriorityDialog(devId);
-    auto* dialog = new DialogChangePriority(d.ptpPriority, this);
+    auto* dialog = new DialogChangePriority(priority, this);
     dialog->setAttribute(Qt::WA_DeleteOnClose);
     connect(dialog, &DialogChangePriority::changeData, this,
             [this, devId](int priority) { setPriority(devId, QString::number(priority)); });
@@ -289,8 +342,12 @@ void ClockForm::setPriority(const QString& devId, const QString& value)
 {
     if (devId.isEmpty())
         return;
-    // The offline model keeps its own priorities; until it exists there is nothing to change here.
     if (AppState::isOffline()) {
+        // Only a number is a priority: anything else would set 0 without the user asking for it.
+        bool ok = false;
+        const int priority = value.trimmed().toInt(&ok);
+        if (ok && m_design)
+            m_design->updateDevice(devId, [priority](OfflineDevice& d) { d.detail().ptpPriority = priority; });
         refresh();
         return;
     }

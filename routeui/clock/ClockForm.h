@@ -11,6 +11,7 @@
 class DevDetailStore;
 class FormClockTitle;
 class ModelTable;
+class OfflineData;
 class QListWidget;
 class QTimer;
 
@@ -35,7 +36,8 @@ public:
 
     /// Rebuilds the rows from the device list and the registry now.
     void refresh();
-    /// Asks for a new priority: offline nothing is sent; online a "setPtpPriority" request goes out.
+    /// Asks for a new priority: offline the design's device takes it and nothing is sent; online a
+    /// "setPtpPriority" request goes out.
     void setPriority(const QString& devId, const QString& value);
 
     /// True while row widgets of the last refresh are still to be made.
@@ -50,6 +52,9 @@ public:
 
     /// The clock read by the request throttle, in milliseconds (tests replace it).
     void setClock(std::function<qint64()> nowMs);
+    /// The offline design shown while the workspace is open (default: the process-wide one); the view follows
+    /// its changes. Must outlive the view.
+    void setDesign(OfflineData* design);
     /// Language of the texts made here (titles follow the installed translator).
     void setChinese(bool chinese) { m_chinese = chinese; }
     /// Off: failures are only signalled, no message box is shown (scripted and test sessions).
@@ -84,10 +89,17 @@ private:
     /// Gives the next rows their widget and fills only those: the rest of the list is already current.
     void buildMoreRows();
     void attachRows(int count);
+    /// Makes the list exactly `n` items long (row widgets come through attachRows).
+    void resizeList(int n);
+    /// The rows of the offline design instead of the registry.
+    void refreshOffline();
     /// The row's texts from the device's detail and record; false when the registry no longer holds it.
     bool fillRow(int index, const DevDetail_t& d);
 
     DevDetailStore& m_store;
+    OfflineData* m_design = nullptr;
+    QMetaObject::Connection m_designConnection;
+    QVector<ClockItemForm::Fields> m_offlineRows; ///< the design's rows while offline
     const ModelTable& m_models;
     FormClockTitle* m_title = nullptr;
     QListWidget* m_list = nullptr;
