@@ -696,6 +696,10 @@ void MainWindow::slot_showDevWindow(QString devId)
         open->activateWindow();
         return;
     }
+    if (AppState::isOffline()) {
+        showOfflineDevWindow(devId);
+        return;
+    }
     if (m_store.getDevDetail(devId, __func__, __LINE__).isEmpty())
         return;
     auto* win = new DevWin(devId, this);
@@ -703,6 +707,21 @@ void MainWindow::slot_showDevWindow(QString devId)
     m_devWins.insert(devId, win);
     connect(win, &DevWin::sendDataSignal, this, &MainWindow::recvChangeData);
     connect(win, &DevWin::sendSignal, this, &MainWindow::slot_sendUdp);
+    connect(this, &MainWindow::sendBackDataSignal, win, &DevWin::recvBackData);
+    connect(win, &DevWin::devWinClosed, this, [this](QString id) { m_devWins.remove(id); });
+    addRoutePages(win->deviceWindow(), devId);
+    win->show();
+    win->raise();
+}
+
+void MainWindow::showOfflineDevWindow(const QString& devId)
+{
+    // A design device: its window edits the design and has no way to the network.
+    if (!OfflineData::instance().deviceIds().contains(devId))
+        return;
+    auto* win = new DevWin(devId, this, &OfflineData::instance());
+    win->setAttribute(Qt::WA_DeleteOnClose);
+    m_devWins.insert(devId, win);
     connect(this, &MainWindow::sendBackDataSignal, win, &DevWin::recvBackData);
     connect(win, &DevWin::devWinClosed, this, [this](QString id) { m_devWins.remove(id); });
     addRoutePages(win->deviceWindow(), devId);

@@ -167,6 +167,7 @@ private:
     void writeStateSnapshot();
     /// Adds the route views' pages (clock log, streams) to a device's settings window.
     void addRoutePages(DeviceWindow* page, const QString& devId);
+    void showOfflineDevWindow(const QString& devId);
 
     QString m_appDir;
     PlatformServices* m_platform;

@@ -4,6 +4,7 @@
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "ModelTable.h"
+#include "OfflineDeviceBridge.h"
 #include "ReasonText.h"
 
 #include <QComboBox>
@@ -11,6 +12,7 @@
 #include <QMessageBox>
 
 #include <algorithm>
+#include <cmath>
 
 namespace {
 
@@ -47,10 +49,45 @@ void AudioFormatControl::load(const DevDetail_t& detail)
             rate = hdr.sampleRate;
     }
     m_sampleRate = rate > 0 ? QString::number(rate) : QString();
+    loadValues(detail);
+}
+
+void AudioFormatControl::loadOffline()
+{
+    if (m_offline == nullptr)
+        return;
+    const std::optional<OfflineDevDetail> s = m_offline->settings();
+    if (!s)
+        return;
+    const DevDetail_t detail = OfflineDeviceBridge::toDetail(*s);
+    m_model = detail.model;
+    m_sampleRate = detail.sampleRate > 0 ? QString::number(detail.sampleRate) : QString();
+    m_packetDiv = OfflineDeviceBridge::divisorOf(s->packetTime);
+    m_packetUs = m_packetDiv.isEmpty() ? s->packetTime * 1000.0 : 1e6 / m_packetDiv.toInt();
+    m_delayUs = int(std::lround(s->delayMs * 1000.0));
+    loadValues(detail);
+}
+
+void AudioFormatControl::loadValues(const DevDetail_t& detail)
+{
     m_sampleByteNum = detail.sampleByteNum;
     refill(detail);
     fillDelays();
     restore();
+}
+
+bool AudioFormatControl::isOffline() const
+{
+    return m_offline != nullptr || AppState::isOffline();
+}
+
+bool AudioFormatControl::stored(bool ok)
+{
+    if (ok)
+        showDone();
+    else
+        emit signal_showTips(tr("设置失败"));
+    return ok;
 }
 
 void AudioFormatControl::refill(const DevDetail_t& detail)
@@ -130,11 +167,14 @@ void AudioFormatControl::on_samplerate_comb_activated(int index)
     const QString rate = m_c.sampleRate->itemText(index);
     if (rate == m_sampleRate)
         return;
-    if (AppState::isOffline()) {
+    if (isOffline()) {
         if (ask(tr("切换采样率将加载采样率对应默认配置,是否切换?"))) {
-            m_sampleRate = rate;
-            DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) { d.sampleRate = rate.toInt(); });
-            showDone();
+            if (m_offline == nullptr) {
+                m_sampleRate = rate;
+                showDone();
+            } else if (stored(m_offline->setSampleRate(rate.toInt()))) {
+                m_sampleRate = rate;
+            }
         }
         restore();
         return;
@@ -159,10 +199,13 @@ void AudioFormatControl::on_PacketTimeDiv_comb_activated(int index)
         restore();
         return;
     }
-    if (AppState::isOffline()) {
-        m_packetDiv = div;
-        m_packetUs = packetUs;
-        showDone();
+    if (isOffline()) {
+        if (m_offline == nullptr || m_offline->setPacketTimeDiv(div.toInt())) {
+            m_packetDiv = div;
+            m_packetUs = packetUs;
+        }
+        stored(m_packetDiv == div);
+        restore();
         return;
     }
     if (!ask(tr("重启设备才可生效，是否修改并重启？"))) {
@@ -183,9 +226,11 @@ void AudioFormatControl::on_netdelay_comb_activated(int index)
         restore();
         return;
     }
-    if (AppState::isOffline()) {
-        m_delayUs = us;
-        showDone();
+    if (isOffline()) {
+        if (m_offline == nullptr || m_offline->setDelayUs(us))
+            m_delayUs = us;
+        stored(m_delayUs == us);
+        restore();
         return;
     }
     m_pendingDelayUs = us;
@@ -197,6 +242,17 @@ void AudioFormatControl::on_combo_sampleByteNum_activated(int index)
     const int byteNum = index + 2;
     if (byteNum == m_sampleByteNum)
         return;
+    if (isOffline()) {
+        // Nothing leaves while offline; a design device keeps the depth itself.
+        if (m_offline == nullptr || m_offline->setSampleByteNum(byteNum))
+            m_sampleByteNum = byteNum;
+        if (m_sampleByteNum == byteNum)
+            emit signal_showTips(QStringLiteral("Set Sample Bit Depth Succ!"));
+        else
+            emit signal_showTips(QStringLiteral("Set Sample Bit Depth Failed!"));
+        restore();
+        return;
+    }
     m_pendingByteNum = byteNum;
     send(QStringLiteral("setSampleByteNum"), QStringLiteral("sampleByteNum"), QString::number(byteNum));
 }

@@ -6,6 +6,7 @@
 #include <QString>
 #include <functional>
 
+class OfflineDeviceBridge;
 class QComboBox;
 class QWidget;
 
@@ -29,8 +30,12 @@ public:
     AudioFormatControl(const QString& devId, const Combos& combos, QWidget* page);
 
     void setAsker(Asker asker) { m_ask = std::move(asker); }
+    /// A device of the offline design: choices are stored in the design and never sent.
+    void setOfflineDevice(OfflineDeviceBridge* device) { m_offline = device; }
     /// Takes the confirmed values from the detail record and the device's announcement.
     void load(const DevDetail_t& detail);
+    /// Takes the confirmed values from the offline design, which has no announcement to read them from.
+    void loadOffline();
     /// Refills the choices after the device reported what it supports; the selections stay.
     void refill(const DevDetail_t& detail);
     /// Acts on a reply to one of this control's requests; false for any other message.
@@ -57,6 +62,10 @@ private:
     void fillSampleRates(const DevDetail_t& detail);
     void fillPacketTimes(const DevDetail_t& detail);
     void fillDelays();
+    void loadValues(const DevDetail_t& detail);
+    bool isOffline() const;
+    /// Stores an offline choice: "设置成功" when the design took it, "设置失败" (and the old value) otherwise.
+    bool stored(bool ok);
     void restore();
     bool ask(const QString& question) { return m_ask && m_ask(question); }
     void send(const QString& ops, const QString& key, const QString& value);
@@ -68,6 +77,7 @@ private:
     Combos m_c;
     QWidget* m_page;
     Asker m_ask;
+    OfflineDeviceBridge* m_offline = nullptr;
     // Confirmed by the device.
     QString m_sampleRate;
     QString m_packetDiv;

@@ -3,6 +3,7 @@
 #include "AppState.h"
 #include "DevDetailStore.h"
 #include "NameRules.h"
+#include "OfflineDeviceBridge.h"
 #include "ReasonText.h"
 
 #include <QHeaderView>
@@ -104,6 +105,15 @@ void ChannelNameTable::onItemChanged(QTableWidgetItem* cell)
         return;
     }
     setCellName(row, r.name);
+    if (m_offline != nullptr) {
+        const bool ok = m_offline->setChannelName(inOrOut, ch, r.name);
+        if (ok)
+            listOf(inOrOut)[ch] = r.name;
+        setCellName(row, listOf(inOrOut).value(ch));
+        emit signal_showTips(ok ? ReasonText::forReason(QStringLiteral("设置成功"), AppState::isChinese())
+                                : tr("设置失败"));
+        return;
+    }
     if (AppState::isOffline()) {
         listOf(inOrOut)[ch] = r.name;
         DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) {

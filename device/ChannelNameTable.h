@@ -5,6 +5,7 @@
 #include <QStringList>
 #include <QTableWidget>
 
+class OfflineDeviceBridge;
 class QJsonObject;
 
 /// The device's network channel names: receive channels first, then transmit channels. Editing a name in
@@ -20,6 +21,9 @@ public:
     };
 
     explicit ChannelNameTable(const QString& devId, QWidget* parent = nullptr);
+
+    /// A device of the offline design: renames are stored in the design and never sent.
+    void setOfflineDevice(OfflineDeviceBridge* device) { m_offline = device; }
 
     /// Shows the confirmed names; rows under edit awaiting a reply keep their pending text.
     void setNames(const QStringList& rxNames, const QStringList& txNames);
@@ -40,6 +44,7 @@ private:
     const QStringList& listOf(int inOrOut) const { return inOrOut == 0 ? m_rx : m_tx; }
 
     QString m_devId;
+    OfflineDeviceBridge* m_offline = nullptr;
     QStringList m_rx;
     QStringList m_tx;
     QMap<QPair<int, int>, QString> m_pending; ///< (inOrOut, ch) -> name sent, awaiting the reply

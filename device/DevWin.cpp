@@ -6,6 +6,7 @@
 #include "LoadingForm.h"
 #include "ManagePasswd.h"
 #include "MySnackbar.h"
+#include "OfflineDeviceBridge.h"
 #include "StyledButton.h"
 #include "UiScale.h"
 
@@ -31,7 +32,8 @@ qint64 monotonicMs()
 
 } // namespace
 
-DevWin::DevWin(const QString& devId, QWidget* parent) : QDialog(parent), m_devId(devId), m_clock(monotonicMs)
+DevWin::DevWin(const QString& devId, QWidget* parent, OfflineData* design)
+    : QDialog(parent), m_devId(devId), m_clock(monotonicMs)
 {
     setObjectName(QStringLiteral("DevWin"));
     setWindowFlags(Qt::Dialog | Qt::FramelessWindowHint | Qt::WindowMinMaxButtonsHint);
@@ -44,7 +46,7 @@ DevWin::DevWin(const QString& devId, QWidget* parent) : QDialog(parent), m_devId
     auto* bar = new QWidget(this);
     bar->setObjectName(QStringLiteral("devWinTitleBar"));
     buildTitleBar(bar);
-    m_page = new DeviceWindow(devId, this);
+    m_page = new DeviceWindow(devId, this, design);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(1, 1, 1, 1);
@@ -68,14 +70,13 @@ DevWin::DevWin(const QString& devId, QWidget* parent) : QDialog(parent), m_devId
     connect(m_page, &DeviceWindow::signal_hideLoading, this, &DevWin::slot_hideLoading);
     connect(this, &DevWin::signal_lock, this, &DevWin::openPasswordEntry);
 
-    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(devId, "DevWin", __LINE__);
-    setDevInfo(detail.name);
+    setDevInfo(currentDetail().name);
 
     // The reply to the page's opening "getVersion" normally lands well inside this grace period.
     m_lastVersionMs = m_clock();
     m_heartbeat.setInterval(kHeartbeatMs);
     connect(&m_heartbeat, &QTimer::timeout, this, &DevWin::heartbeat);
-    if (!AppState::isOffline())
+    if (!isOfflineFrame())
         m_heartbeat.start();
 }
 
@@ -128,9 +129,21 @@ void DevWin::setDevInfo(const QString& name)
     applyTitle();
 }
 
+bool DevWin::isOfflineFrame() const
+{
+    return AppState::isOffline() || m_page->offlineDevice() != nullptr;
+}
+
+DevDetail_t DevWin::currentDetail() const
+{
+    if (OfflineDeviceBridge* device = m_page->offlineDevice())
+        return device->detail();
+    return DevDetailStore::instance().getDevDetail(m_devId, "DevWin", __LINE__);
+}
+
 void DevWin::updateData()
 {
-    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId);
+    const DevDetail_t detail = currentDetail();
     if (!detail.isEmpty())
         setDevInfo(detail.name);
 }
@@ -138,7 +151,7 @@ void DevWin::updateData()
 QString DevWin::titleText() const
 {
     QString title = tr("设备") + QStringLiteral("(") + m_name + QStringLiteral(")");
-    if (AppState::isOffline())
+    if (isOfflineFrame())
         title += tr(" 离线模式");
     else if (!m_online)
         title += QStringLiteral("  ") + tr("disconnected");
@@ -178,7 +191,7 @@ void DevWin::recvBackData(QString msg)
 
 void DevWin::heartbeat()
 {
-    if (AppState::isOffline())
+    if (isOfflineFrame())
         return;
     const bool online = m_clock() - m_lastVersionMs < kOnlineWindowMs;
     if (online != m_online) {
@@ -268,13 +281,13 @@ void DevWin::keyPressEvent(QKeyEvent* event)
 {
     if (event->modifiers() & Qt::ControlModifier) {
         if (event->key() == Qt::Key_0) {
-            if (!AppState::isOffline())
+            if (!isOfflineFrame())
                 emit signal_lock();
             return;
         }
         if (event->key() == Qt::Key_8) {
             // A factory door: online it opens only where the vendor's configuration allows it.
-            if (!AppState::isOffline() && !AppState::config().isOn(AppConfig::Switch::CanCtrl8))
+            if (!isOfflineFrame() && !AppState::config().isOn(AppConfig::Switch::CanCtrl8))
                 return;
             emit signal_customControl();
             emit signal_customControl(m_devId);

@@ -1,4 +1,5 @@
 #pragma once
+#include "DevDetail.h"
 #include <QDialog>
 #include <QPoint>
 #include <QPointer>
@@ -10,6 +11,7 @@ class DeviceWindow;
 class LoadingForm;
 class ManagePasswd;
 class MySnackbar;
+class OfflineData;
 class QLabel;
 class QPushButton;
 
@@ -30,7 +32,8 @@ public:
     /// Milliseconds on a clock that never goes back (tests substitute their own).
     using Clock = std::function<qint64()>;
 
-    explicit DevWin(const QString& devId, QWidget* parent = nullptr);
+    /// With `design`, the frame holds the window of that design's device `devId`: no heartbeat, nothing sent.
+    explicit DevWin(const QString& devId, QWidget* parent = nullptr, OfflineData* design = nullptr);
     ~DevWin() override;
 
     DeviceWindow* deviceWindow() const { return m_page; }
@@ -96,6 +99,8 @@ private:
     void applyTitle();
     void openPasswordEntry();
     void onLoadingTimeout();
+    bool isOfflineFrame() const;
+    DevDetail_t currentDetail() const;
 
     QString m_devId;
     QString m_name;

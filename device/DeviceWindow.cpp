@@ -12,6 +12,7 @@
 #include "ModelTable.h"
 #include "NameRules.h"
 #include "NewDelayCounter.h"
+#include "OfflineDeviceBridge.h"
 #include "ReasonText.h"
 #include "ReplyFields.h"
 #include "StyledButton.h"
@@ -40,15 +41,26 @@ using ReplyFields::text;
 
 } // namespace
 
-DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent) : QWidget(parent), m_devId(devId)
+DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent, OfflineData* design) : QWidget(parent), m_devId(devId)
 {
     setObjectName(QStringLiteral("DeviceWindow"));
+    if (design != nullptr)
+        m_offline = new OfflineDeviceBridge(*design, devId, this);
     m_ask = [this](const QString& question) {
         QMessageBox box(QMessageBox::Question, tr("提示"), question, QMessageBox::Yes | QMessageBox::No, this);
         box.setObjectName(QStringLiteral("questionBox"));
         return box.exec() == QMessageBox::Yes;
     };
     buildUi();
+    if (m_offline != nullptr) {
+        m_format->setOfflineDevice(m_offline);
+        m_channels->setOfflineDevice(m_offline);
+        connect(m_offline, &OfflineDeviceBridge::deviceChanged, this, &DeviceWindow::loadFromDesign);
+        for (const char* name : {"pb_edit_type", "pb_manage", "reboot_bt"}) {
+            if (auto* b = findChild<QPushButton*>(QLatin1String(name)))
+                b->setEnabled(false);
+        }
+    }
     loadFromStore();
     refreshLock();
 
@@ -60,7 +72,7 @@ DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent) : QWidget(pare
     m_lockTimer.start();
 
     // Queued: the frame connects sendChangeData only after this constructor returns.
-    if (!AppState::isOffline())
+    if (!AppState::isOffline() && m_offline == nullptr)
         QTimer::singleShot(0, this, &DeviceWindow::requestDeviceState);
 }
 
@@ -285,6 +297,10 @@ QWidget* DeviceWindow::buildSettingsPage()
 
 void DeviceWindow::loadFromStore()
 {
+    if (m_offline != nullptr) {
+        loadFromDesign();
+        return;
+    }
     m_detail = DevDetailStore::instance().getDevDetail(m_devId, "DeviceWindow", __LINE__);
     m_name = m_detail.name;
     m_nameEdit->setText(m_name);
@@ -293,6 +309,31 @@ void DeviceWindow::loadFromStore()
     m_address->setInterfaceCount(ModelTable::instance().interfaceCount(m_detail.model));
     m_address->fillFromDetail(m_detail);
     m_channels->setNames(m_detail.rxChNames, m_detail.txChNames);
+}
+
+void DeviceWindow::loadFromDesign()
+{
+    const DevDetail_t detail = m_offline->detail();
+    if (detail.isEmpty()) {
+        emit closeSignal();
+        return;
+    }
+    const bool renamed = !m_detail.isEmpty() && detail.name != m_name;
+    m_detail = detail;
+    m_name = detail.name;
+    if (m_nameEdit->text().trimmed() != m_name && !m_nameEdit->hasFocus())
+        m_nameEdit->setText(m_name);
+    updateIdentity(detail);
+    m_format->loadOffline();
+    m_channels->setNames(detail.rxChNames, detail.txChNames);
+    if (renamed)
+        emit refreshTitleSignal(m_name);
+}
+
+bool DeviceWindow::needsNetwork(const QWidget* panel) const
+{
+    const QString name = panel->objectName();
+    return name == QLatin1String("networkPanel") || name == QLatin1String("tunnelPanel");
 }
 
 void DeviceWindow::updateIdentity(const DevDetail_t& detail)
@@ -310,11 +351,15 @@ void DeviceWindow::updateIdentity(const DevDetail_t& detail)
 
 void DeviceWindow::send(const QJsonObject& msg)
 {
+    if (m_offline != nullptr)
+        return; // a design device is edited in the design only
     emit sendChangeData(QString::fromUtf8(QJsonDocument(msg).toJson(QJsonDocument::Compact)));
 }
 
 void DeviceWindow::sendDataSlots(QString msg)
 {
+    if (m_offline != nullptr)
+        return;
     emit sendChangeData(msg);
 }
 
@@ -341,6 +386,21 @@ void DeviceWindow::on_devName_le_editingFinished()
         return;
     }
     m_nameEdit->setText(r.name);
+    if (m_offline != nullptr) {
+        // Confirmed before the design is told, so the refresh it triggers sees no foreign rename.
+        const QString previous = m_name;
+        m_name = r.name;
+        if (!m_offline->setName(r.name)) {
+            m_name = previous;
+            m_nameEdit->setText(m_name);
+            emit signal_showTips(tr("设置失败"));
+            return;
+        }
+        m_nameLabel->setText(m_name);
+        emit refreshTitleSignal(r.name);
+        emit signal_showTips(ReasonText::forReason(QStringLiteral("设置成功"), AppState::isChinese()));
+        return;
+    }
     if (AppState::isOffline()) {
         m_name = r.name;
         DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) { d.name = r.name; });
@@ -428,6 +488,11 @@ void DeviceWindow::notYetAvailable()
 
 void DeviceWindow::on_dsp_bt_clicked()
 {
+    if (m_offline != nullptr) {
+        // The processor dialog cannot open a design's configuration yet.
+        notYetAvailable();
+        return;
+    }
     const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
     if (!ModelTable::instance().hasDsp(detail.model)) {
         notYetAvailable();
@@ -494,7 +559,8 @@ void DeviceWindow::addPage(PageButton button, QWidget* page)
 
 void DeviceWindow::refreshLock()
 {
-    const int level = DevDetailStore::instance().getDevDetail(m_devId).detailLock;
+    // A design may hold a real device's devId; the real device's lock is not the design's.
+    const int level = m_offline != nullptr ? 0 : DevDetailStore::instance().getDevDetail(m_devId).detailLock;
     if (level == m_lockLevel)
         return;
     m_lockLevel = level;
@@ -502,7 +568,7 @@ void DeviceWindow::refreshLock()
     // The veil stops the mouse; disabling the panels stops the keyboard as well.
     for (QObject* child : m_settingsPage->children()) {
         if (auto* panel = qobject_cast<QGroupBox*>(child))
-            panel->setEnabled(level == 0);
+            panel->setEnabled(level == 0 && !(m_offline != nullptr && needsNetwork(panel)));
     }
 }
 
@@ -510,6 +576,9 @@ void DeviceWindow::refreshLock()
 
 void DeviceWindow::recvBackData(QString msg)
 {
+    // A design device asked nothing; a reply with its devId comes from a real device that shares it.
+    if (m_offline != nullptr)
+        return;
     const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
     if (!obj.isEmpty())
         handleMessage(obj);

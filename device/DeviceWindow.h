@@ -15,6 +15,8 @@ class DevDspDialog;
 class DeviceAddressPanel;
 class LockOverlays;
 class NewDelayCounter;
+class OfflineData;
+class OfflineDeviceBridge;
 class QButtonGroup;
 class QComboBox;
 class QLabel;
@@ -53,10 +55,13 @@ public:
     /// Asks a yes/no question; true for yes. The default shows a QMessageBox.
     using Asker = std::function<bool(const QString&)>;
 
-    explicit DeviceWindow(const QString& devId, QWidget* parent = nullptr);
+    /// With `design`, the window shows and edits that design's device `devId` and sends nothing.
+    explicit DeviceWindow(const QString& devId, QWidget* parent = nullptr, OfflineData* design = nullptr);
     ~DeviceWindow() override;
 
     QString devId() const { return m_devId; }
+    /// The design device this window edits; null for a device on the network.
+    OfflineDeviceBridge* offlineDevice() const { return m_offline; }
     /// Replaces the question box (scripted sessions and tests answer themselves).
     void setAsker(Asker asker);
     DeviceAddressPanel* addressPanel() const { return m_address; }
@@ -118,6 +123,10 @@ private:
     QWidget* buildSettingsPage();
     void handleMessage(const QJsonObject& msg);
     void loadFromStore();
+    /// Fills the page from the design again; closes the window when the device has left the design.
+    void loadFromDesign();
+    /// Panels that only a device on the network can act on.
+    bool needsNetwork(const QWidget* panel) const;
     void updateIdentity(const DevDetail_t& detail);
     void send(const QJsonObject& msg);
     void sendReboot();
@@ -128,6 +137,7 @@ private:
     void notYetAvailable();
 
     QString m_devId;
+    OfflineDeviceBridge* m_offline = nullptr;
     DevDetail_t m_detail; ///< copy of the detail record, refreshed from the store
     Asker m_ask;
 
