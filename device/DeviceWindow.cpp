@@ -13,6 +13,7 @@
 #include "NameRules.h"
 #include "NewDelayCounter.h"
 #include "OfflineDeviceBridge.h"
+#include "OfflineDspOpener.h"
 #include "ReasonText.h"
 #include "ReplyFields.h"
 #include "StyledButton.h"
@@ -488,12 +489,8 @@ void DeviceWindow::notYetAvailable()
 
 void DeviceWindow::on_dsp_bt_clicked()
 {
-    if (m_offline != nullptr) {
-        // The processor dialog cannot open a design's configuration yet.
-        notYetAvailable();
-        return;
-    }
-    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
+    const DevDetail_t detail =
+        m_offline != nullptr ? m_detail : DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
     if (!ModelTable::instance().hasDsp(detail.model)) {
         notYetAvailable();
         return;
@@ -503,6 +500,19 @@ void DeviceWindow::on_dsp_bt_clicked()
         m_dspDialog->showNormal();
         m_dspDialog->raise();
         m_dspDialog->activateWindow();
+        return;
+    }
+    if (m_offline != nullptr) {
+        // The design's configuration, edited without a link; the dialog stores it in the design on save.
+        DevDspDialog* dialog = OfflineDspOpener::open(m_offline->design(), m_devId, this);
+        if (dialog == nullptr) {
+            notYetAvailable();
+            return;
+        }
+        m_dspDialog = dialog;
+        connect(dialog, &DevDspDialog::signal_showTips, this, &DeviceWindow::signal_showTips);
+        connect(dialog, &DevDspDialog::signal_showDialog, this,
+                [this](const QString& t, bool) { emit signal_showTips(t); });
         return;
     }
     auto* dialog = new DevDspDialog(this);

@@ -21,6 +21,7 @@ public:
     OfflineDeviceBridge(OfflineData& design, const QString& devId, QObject* parent = nullptr);
 
     QString devId() const { return m_devId; }
+    OfflineData& design() const { return m_design; }
     /// The device's settings, or none when the design no longer has it.
     std::optional<OfflineDevDetail> settings() const;
     /// The settings as a real device's detail record; empty (no devId) when the device is gone.

@@ -1,4 +1,5 @@
 #include "CDeviceDspData.h"
+#include "DevDspDialog.h"
 #include "DevWin.h"
 #include "DeviceTestSupport.h"
 #include "DeviceWindow.h"
@@ -237,12 +238,30 @@ TEST_F(OfflineSettingsTest, FollowsEditsMadeElsewhereAndClosesWhenTheDeviceGoes)
     expectNothingLeft();
 }
 
-TEST_F(OfflineSettingsTest, ProcessorButtonSaysNotYetAvailable)
+TEST_F(OfflineSettingsTest, ProcessorButtonOpensTheDesignConfiguration)
 {
-    open("MRD-M8");
-    child<QPushButton>("dsp_bt")->click();
-    EXPECT_EQ(lastText(*tips), "暂不可用");
-    expectNothingLeft();
+    const struct
+    {
+        const char* model;
+        bool opens;
+    } cases[] = {{"MRD-M8", true}, {"MRD-A16", false}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.model);
+        open(c.model);
+        for (int click = 0; click < 2; ++click)
+            child<QPushButton>("dsp_bt")->click();
+        const QList<DevDspDialog*> dialogs = page->findChildren<DevDspDialog*>();
+        if (c.opens) {
+            ASSERT_EQ(dialogs.size(), 1) << "a second click raises the open dialog";
+            EXPECT_TRUE(dialogs.front()->isOfflineUi());
+        } else {
+            EXPECT_TRUE(dialogs.isEmpty());
+            EXPECT_EQ(lastText(*tips), "暂不可用");
+        }
+        expectNothingLeft();
+        delete frame.data();
+        ASSERT_TRUE(design.removeDevice(devId));
+    }
 }
 
 TEST(OfflineDeviceBridgeTest, PacketTimeDivisors)
