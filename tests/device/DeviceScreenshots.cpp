@@ -1,12 +1,14 @@
 // Renders the device windows offscreen into PNG files for a person to look at: the settings window plain and
 // under the detail lock, the levels page, the level overview, the delay statistics and the lock and password
-// dialogs. Not a test; no network.
+// dialogs, and the window of a design device in offline mode. Not a test; no network.
 #include "DevVolumeForm.h"
 #include "DevWin.h"
 #include "DeviceTestSupport.h"
 #include "ManageLock.h"
 #include "ManagePasswd.h"
 #include "NewDelayCounter.h"
+#include "OfflineData.h"
+#include "OfflineDeviceType.h"
 #include "channelVoice.h"
 
 #include <QDir>
@@ -61,6 +63,32 @@ bool settings()
         frame.recvBackData(R"({"ops":"sendUdpToUart","devId":"MRD-0001","back":"VER 1.2\r\nOK\r\n"})");
         ok = save(frame, lock ? "settings_locked.png" : "settings_window.png") && ok;
     }
+    AppState::setChinese(true);
+    return ok;
+}
+
+bool offlineSettings()
+{
+    AppState::setChinese(false);
+    AppState::setMode(AppState::kOfflineMode);
+    OfflineDeviceType t;
+    t.devModel = QStringLiteral("MRD-A16");
+    t.version = QStringLiteral("3.1.2-20260101");
+    t.chNumRx = t.chNumTx = 8;
+    t.phyChNumRx = t.phyChNumTx = 4;
+    t.sampleRateList = QStringList{QStringLiteral("48000"), QStringLiteral("96000")};
+    t.packetTimeList = QStringList{QStringLiteral("1"), QStringLiteral("0.5"), QStringLiteral("0.25")};
+    OfflineData design;
+    design.addDevice(OfflineDevice::fromType(t, QStringLiteral("OFF-MRD-A16-1"), QStringLiteral("Design Stagebox")));
+    design.updateDevice(QStringLiteral("OFF-MRD-A16-1"), [](OfflineDevice& d) {
+        d.detail().channelData.rxChNameList[0] = QStringLiteral("Lectern");
+        d.detail().delayMs = 2;
+    });
+    DevWin frame(QStringLiteral("OFF-MRD-A16-1"), nullptr, &design);
+    frame.setAttribute(Qt::WA_DeleteOnClose, false);
+    frame.resize(1100, 720);
+    const bool ok = save(frame, "settings_offline.png");
+    AppState::setMode(10);
     AppState::setChinese(true);
     return ok;
 }
@@ -159,5 +187,6 @@ int main(int argc, char** argv)
     bool ok = levelPages();
     ok = settings() && ok;
     ok = lockAndDelay() && ok;
+    ok = offlineSettings() && ok;
     return ok ? 0 : 1;
 }
