@@ -1,7 +1,6 @@
 #include "ChannelNameTable.h"
 
 #include "AppState.h"
-#include "DevDetailStore.h"
 #include "NameRules.h"
 #include "OfflineDeviceBridge.h"
 #include "ReasonText.h"
@@ -115,12 +114,8 @@ void ChannelNameTable::onItemChanged(QTableWidgetItem* cell)
         return;
     }
     if (AppState::isOffline()) {
+        // Nothing leaves while offline, and the store speaks for real devices only.
         listOf(inOrOut)[ch] = r.name;
-        DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) {
-            QStringList& names = inOrOut == 0 ? d.rxChNames : d.txChNames;
-            if (ch < names.size())
-                names[ch] = r.name;
-        });
         emit signal_showTips(ReasonText::forReason(QStringLiteral("设置成功"), AppState::isChinese()));
         return;
     }

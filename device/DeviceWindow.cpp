@@ -403,8 +403,8 @@ void DeviceWindow::on_devName_le_editingFinished()
         return;
     }
     if (AppState::isOffline()) {
+        // Nothing leaves while offline, and the store speaks for real devices only: the name stays in the window.
         m_name = r.name;
-        DevDetailStore::instance().updateDevDetail(m_devId, [&](DevDetail_t& d) { d.name = r.name; });
         emit refreshTitleSignal(r.name);
         emit signal_showTips(ReasonText::forReason(QStringLiteral("设置成功"), AppState::isChinese()));
         return;

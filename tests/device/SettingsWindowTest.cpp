@@ -233,19 +233,6 @@ TEST_F(SettingsWindowTest, NameIsCheckedAndRestoredWhenTheDeviceRefuses)
     EXPECT_EQ(sent->count(), 0);
 }
 
-TEST_F(SettingsWindowTest, OfflineRenameIsStoredAtOnce)
-{
-    AppState::setMode(AppState::kOfflineMode);
-    open();
-    auto* edit = child<QLineEdit>("devName_le");
-    edit->setText("Virtual One");
-    emit edit->editingFinished();
-    EXPECT_EQ(sent->count(), 0);
-    EXPECT_EQ(DevDetailStore::instance().getDevDetail(dev.devId).name, "Virtual One");
-    EXPECT_EQ(frame->titleText(), "设备(Virtual One) 离线模式");
-    EXPECT_EQ(lastText(*tips), "Set successfully");
-}
-
 TEST_F(SettingsWindowTest, AddressChangeFromTheFieldsTheDeviceReported)
 {
     open();
