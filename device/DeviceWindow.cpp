@@ -13,6 +13,7 @@
 #include "NameRules.h"
 #include "NewDelayCounter.h"
 #include "OfflineDeviceBridge.h"
+#include "OfflineDscpPanel.h"
 #include "OfflineDspOpener.h"
 #include "ReasonText.h"
 #include "ReplyFields.h"
@@ -260,6 +261,15 @@ QWidget* DeviceWindow::buildSettingsPage()
 
     auto* left = new QVBoxLayout;
     left->addWidget(general);
+    if (m_offline != nullptr) {
+        // A design keeps the priorities a real device is given from its test page.
+        auto* priorities = new QGroupBox(QStringLiteral("PTP / DSCP"), page);
+        priorities->setObjectName(QStringLiteral("priorityPanel"));
+        m_dscp = new OfflineDscpPanel(*m_offline, priorities);
+        (new QVBoxLayout(priorities))->addWidget(m_dscp);
+        connect(m_dscp, &OfflineDscpPanel::signal_showTips, this, &DeviceWindow::signal_showTips);
+        left->addWidget(priorities);
+    }
     left->addWidget(network);
     left->addStretch();
     auto* right = new QVBoxLayout;
@@ -326,6 +336,7 @@ void DeviceWindow::loadFromDesign()
         m_nameEdit->setText(m_name);
     updateIdentity(detail);
     m_format->loadOffline();
+    m_dscp->load();
     m_channels->setNames(detail.rxChNames, detail.txChNames);
     if (renamed)
         emit refreshTitleSignal(m_name);

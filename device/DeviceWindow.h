@@ -15,6 +15,7 @@ class DevDspDialog;
 class DeviceAddressPanel;
 class LockOverlays;
 class NewDelayCounter;
+class OfflineDscpPanel;
 class OfflineData;
 class OfflineDeviceBridge;
 class QButtonGroup;
@@ -165,6 +166,7 @@ private:
     DeviceAddressPanel* m_address = nullptr;
     ChannelNameTable* m_channels = nullptr;
     UartTunnelPanel* m_tunnel = nullptr;
+    OfflineDscpPanel* m_dscp = nullptr; ///< design devices only
     channelVoice* m_levelsPage = nullptr;
     NewDelayCounter* m_delayPage = nullptr;
     /// Pages placed by the owner, by page button.

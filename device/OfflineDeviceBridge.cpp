@@ -14,6 +14,7 @@ namespace {
 // What a real device accepts; the design keeps to the same bounds.
 constexpr int kMaxSampleRate = 768000;
 constexpr int kMaxDelayUs = 1000000;
+constexpr int kMaxDscp = 63;
 
 } // namespace
 
@@ -162,6 +163,20 @@ bool OfflineDeviceBridge::setSampleByteNum(int byteNum)
         d.detail().sampleByteNum = byteNum;
         d.detail().sampleBitDepth = byteNum * 8;
     });
+}
+
+bool OfflineDeviceBridge::setPtpDscp(int value)
+{
+    if (value < 0 || value > kMaxDscp)
+        return false;
+    return edit([value](OfflineDevice& d) { d.detail().ptpDscp = value; });
+}
+
+bool OfflineDeviceBridge::setDscp(int value)
+{
+    if (value < 0 || value > kMaxDscp)
+        return false;
+    return edit([value](OfflineDevice& d) { d.detail().dscp = value; });
 }
 
 void OfflineDeviceBridge::onDesignChanged()

@@ -40,6 +40,9 @@ public:
     bool setPacketTimeDiv(int divisor);
     bool setDelayUs(int us);
     bool setSampleByteNum(int byteNum);
+    /// DSCP values are 0 to 63.
+    bool setPtpDscp(int value);
+    bool setDscp(int value);
 
 signals:
     /// This device's settings changed, or the device left the design.

@@ -12,6 +12,7 @@
 #include <QLineEdit>
 #include <QPointer>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableWidget>
 
 using namespace devicetest;
@@ -206,6 +207,30 @@ TEST_F(OfflineSettingsTest, SettingsAreStoredInTheDesign)
     }
 }
 
+TEST_F(OfflineSettingsTest, PrioritiesAreStoredInTheDesign)
+{
+    open();
+    auto* ptp = child<QSpinBox>("ptpDscp_sb");
+    auto* stream = child<QSpinBox>("dscp_sb");
+    EXPECT_EQ(ptp->value(), 46);
+    EXPECT_EQ(stream->value(), 34);
+    const struct
+    {
+        QSpinBox* box;
+        int value;
+        int ptpDscp;
+        int dscp;
+    } cases[] = {{ptp, 40, 40, 34}, {stream, 63, 40, 63}, {stream, 99, 40, 63}, {ptp, 0, 0, 63}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.value);
+        c.box->setValue(c.value);
+        EXPECT_EQ(stored().ptpDscp, c.ptpDscp);
+        EXPECT_EQ(stored().dscp, c.dscp);
+    }
+    EXPECT_EQ(lastText(*tips), "Set successfully");
+    expectNothingLeft();
+}
+
 TEST_F(OfflineSettingsTest, NewRateReloadsTheProcessorDefaultAtThatRate)
 {
     open("MRD-M8");
@@ -227,11 +252,13 @@ TEST_F(OfflineSettingsTest, FollowsEditsMadeElsewhereAndClosesWhenTheDeviceGoes)
         d.detail().devName = "Renamed";
         d.detail().channelData.txChNameList[0] = "Out A";
         d.detail().delayMs = 10;
+        d.detail().dscp = 12;
     }));
     EXPECT_EQ(child<QLineEdit>("devName_le")->text(), "Renamed");
     EXPECT_EQ(frame->titleText(), "设备(Renamed) 离线模式");
     EXPECT_EQ(child<QTableWidget>("channel_table")->item(2, 0)->text(), "Out A");
     EXPECT_EQ(child<QComboBox>("netdelay_comb")->currentText(), "10 ms");
+    EXPECT_EQ(child<QSpinBox>("dscp_sb")->value(), 12);
 
     ASSERT_TRUE(design.removeDevice(devId));
     EXPECT_EQ(closed.count(), 1);
