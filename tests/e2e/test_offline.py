@@ -1,5 +1,6 @@
 """The offline design in the real application (MERIDANE_SCRIPT=1, offscreen): enter offline mode, add devices
-from the catalogue, route channels by matrix clicks, save and leave; start the application again, enter offline
+from the catalogue, route channels by matrix clicks, make a multicast stream, add a processor block, save and
+leave; start the application again, enter offline
 mode, load the last design and find everything as it was. One simulated device is on the network: the design
 never sends it a change.
 
@@ -116,6 +117,44 @@ class OfflineDesignTest(e2etest.E2ETestCase):
             self.wait(lambda: self.routed(route), REPLY_S, "route %s shown" % (route,))
         self.screenshot("mainWindow", "e2e_offline_workspace.png")
 
+        # A multicast stream of the first stagebox's first two channels, made in the design.
+        self.app.ok({"cmd": "open", "devId": A16[0]})
+        self.wait(lambda: self.app.find("page_bt_stream").get("visible"), REPLY_S, "the offline device window")
+        self.app.ok({"cmd": "click", "object": "page_bt_stream"})
+        self.wait(lambda: self.app.find("mul_stream_bt").get("visible"), REPLY_S, "the stream page")
+        self.app.ok({"cmd": "click", "object": "mul_stream_bt"})
+        self.wait(lambda: self.app.find("creat_bt").get("visible"), REPLY_S, "the stream form")
+        self.app.ok({"cmd": "setText", "object": "stream_name_le", "text": "design-mc"})
+        for box in ("channel_cb:0", "channel_cb:1"):
+            self.app.ok({"cmd": "click", "object": box})
+        self.app.ok({"cmd": "click", "object": "creat_bt"})
+        self.wait(lambda: self.app.find("send_listWidget").get("rowCount", 0) >= 1, REPLY_S, "the stream listed")
+        self.screenshot("DevWin", "e2e_offline_stream.png")
+        self.app.ok({"cmd": "key", "object": "DevWin", "key": "Escape"})
+
+        # A noise gate at the head of the processor's first input, saved into the design.
+        self.app.ok({"cmd": "open", "devId": P64})
+        self.wait(lambda: self.app.find("dsp_bt").get("visible"), REPLY_S, "the processor's device window")
+        self.app.ok({"cmd": "click", "object": "dsp_bt"})
+        self.wait(lambda: self.app.find("In:0:0").get("visible"), REPLY_S, "the offline processor dialog")
+        self.app.ok({"cmd": "click", "object": "In:0:0"})
+        if "99" in self.app.find("lb_cpuEstimate").get("text", ""):
+            # A 64 x 64 processor's matrix alone fills the estimate: adding takes the administrator's forcing.
+            self.app.ok({"cmd": "click", "object": "diy_bt"})
+            self.wait(lambda: self.app.find("le_diyCode").get("visible"), REPLY_S, "the administrator code entry")
+            self.app.ok({"cmd": "setText", "object": "le_diyCode", "text": "diy"})
+            self.app.ok({"cmd": "key", "object": "le_diyCode", "key": "Return"})
+            self.wait(lambda: self.app.find("diy_rb_forceadd").get("visible"), REPLY_S, "forcing offered")
+            self.app.ok({"cmd": "click", "object": "diy_rb_forceadd"})
+        self.app.ok({"cmd": "click", "object": "noisegate_bt"})
+        self.wait(lambda: self.app.find("blk_in_0_0").get("exists"), REPLY_S, "the gate drawn")
+        self.app.ok({"cmd": "click", "object": "pb_save"})
+        self.wait(lambda: any(n["text"] in ("保存配置成功", "Configuration saved")
+                              for n in self.app.ok({"cmd": "notices"})["notices"]), REPLY_S,
+                  lambda: "the processor configuration saved into the design (notices %s)" % [
+                      n["text"] for n in self.app.ok({"cmd": "notices"})["notices"]][-6:])
+        self.screenshot("DevDspDialog", "e2e_offline_dsp.png")
+
         # Save, leave without a second save.
         self.app.ok({"cmd": "click", "object": "action_save"})
         working = os.path.join(self.app_dir, "Documents", "Meridane3", "config.dt")
@@ -134,6 +173,13 @@ class OfflineDesignTest(e2etest.E2ETestCase):
         for send, send_ch, recv, recv_ch in ROUTES:
             self.assertIn({"srcDevId": send, "srcChId": str(send_ch - 1), "dstChId": str(recv_ch - 1)},
                           devices[recv]["devRoute"]["ucastList"])
+        streams = devices[A16[0]]["devDetail"]["mcastList"]
+        self.assertEqual([m["mcastName"] for m in streams], ["design-mc"])
+        self.assertEqual(streams[0]["srcChIdArrList"], ["0", "1"])
+        configs = devices[P64]["dsp"]["dspArr"]
+        current = next(c for c in configs if c.get("name") == "curConfig")
+        first_input = next(n for n in current["nodeArr"] if n.get("type") == "0")
+        self.assertEqual(first_input["obj"]["portArr"][0]["procArr"][0]["type"], "7", "the gate saved")
         self.assertEqual(self.changes_sent(), before, "the design sent nothing to the network's device")
 
         # A new start finds the design as it was.
