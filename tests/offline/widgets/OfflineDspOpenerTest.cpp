@@ -20,7 +20,8 @@ void widgetApp()
         static int argc = 1;
         static char name[] = "meridane-test";
         static char* argv[] = {name, nullptr};
-        static QApplication app(argc, argv);
+        // Never destroyed: tearing it down among the statics at exit crashes in the chart views' cleanup.
+        new QApplication(argc, argv);
     }
 }
 
