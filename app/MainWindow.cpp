@@ -518,6 +518,9 @@ QString MainWindow::quitQuestion()
 
 void MainWindow::on_close_bt_clicked()
 {
+    // A design is not left behind unasked: the leave prompt (save, don't save, stay) comes first.
+    if (AppState::isOffline() && m_offline != nullptr && m_offline->isOpen() && !m_offline->leave())
+        return;
     if (QMessageBox::question(this, AppState::pick(QStringLiteral("退出"), QStringLiteral("Quit")), quitQuestion()) ==
         QMessageBox::Yes)
         close();

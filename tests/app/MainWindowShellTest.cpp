@@ -23,6 +23,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <memory>
+
 namespace {
 
 using Shell = ShellTest;
@@ -123,13 +125,21 @@ TEST_F(Shell, InformationPanelHiddenUnlessSwitchedOn)
 /// Answers the next modal message box with `button` and returns its text through `text`.
 void answerNextMessageBox(QString* text, QMessageBox::StandardButton button)
 {
-    QTimer::singleShot(0, [text, button] {
+    // Polled: work before the box (a save that processes events) must not use up the answer.
+    auto* poll = new QTimer;
+    auto tries = std::make_shared<int>(0);
+    QObject::connect(poll, &QTimer::timeout, [poll, tries, text, button] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr && ++*tries < 500)
+            return;
+        poll->stop();
+        poll->deleteLater();
         if (box == nullptr)
             return;
         *text = box->text();
         box->button(button)->click();
     });
+    poll->start(10);
 }
 
 TEST_F(Shell, QuitAsksInTheCurrentLanguageAndClosesOnlyOnYes)
@@ -155,6 +165,35 @@ TEST_F(Shell, QuitAsksInTheCurrentLanguageAndClosesOnlyOnYes)
     EXPECT_EQ(QCoreApplication::exec(), 0);
     EXPECT_EQ(asked, "确定退出软件？");
     EXPECT_FALSE(w->isVisible());
+}
+
+TEST_F(Shell, QuittingADesignAsksToLeaveItFirst)
+{
+    MainWindow* w = window();
+    w->show();
+    OfflineWorkspace* ws = w->offlineWorkspace();
+    ws->setWorkingFilePath(appDir() + "/Meridane3/config.dt");
+    ws->setQuestion([](const QString& q) { return q == "Enter offline mode?"; });
+    w->on_top_btn_click(4);
+    ASSERT_TRUE(AppState::isOffline());
+    int prompts = 0;
+    ws->setLeaveQuestion([&prompts] {
+        ++prompts;
+        return OfflineTips::Stay;
+    });
+    QString asked;
+    w->on_close_bt_clicked();
+    EXPECT_EQ(prompts, 1);
+    EXPECT_TRUE(AppState::isOffline()) << "staying keeps the design open and the program running";
+    EXPECT_TRUE(w->isVisible());
+
+    ws->setLeaveQuestion([] { return OfflineTips::SaveAndLeave; });
+    answerNextMessageBox(&asked, QMessageBox::No);
+    w->on_close_bt_clicked();
+    EXPECT_FALSE(AppState::isOffline());
+    EXPECT_TRUE(QFile::exists(appDir() + "/Meridane3/config.dt")) << "saved on the way out";
+    EXPECT_EQ(asked, "Quit software?");
+    EXPECT_TRUE(w->isVisible()) << "the quit question still decides";
 }
 
 TEST_F(Shell, GlobalNoticeByTypeAndHidden)
