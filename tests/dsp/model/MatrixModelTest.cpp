@@ -138,8 +138,9 @@ TEST(MatrixReplies, PagesAreAppliedWithinTheMatrixOnly)
         DspMatrix m(4, 3);
         const auto p = DspMatrixRequests::applyPage(m, c.reply);
         ASSERT_EQ(p.has_value(), c.applied);
-        if (p)
+        if (p) {
             EXPECT_EQ(p->idNext, c.idNext);
+        }
         QStringList cells;
         for (int r = 0; r < 4; ++r)
             cells << QStringLiteral("%1/%2").arg(m.isOn(1, r) ? 1 : 0).arg(m.gainDb(1, r));
