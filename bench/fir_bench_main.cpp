@@ -1,6 +1,7 @@
 // FIR editor figures: the preview designed and its response computed (the editor's graph refresh) at common and
 // the longest lengths, and coefficient files read, including the largest refused one. Prints median and worst
 // beside each target; exit status 1 when a median misses its target. "--rounds N" sets the timed rounds.
+#include "BenchTiming.h"
 #include "FirCoefficientReader.h"
 #include "FirDesign.h"
 
@@ -16,32 +17,9 @@
 
 namespace {
 
-struct Figure
-{
-    double median = 0;
-    double worst = 0;
-};
-
-Figure measure(int rounds, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
-}
-
-bool report(const char* what, const Figure& f, double targetMs)
-{
-    const bool ok = f.median < targetMs;
-    std::printf("%-48s median %8.3f ms  worst %8.3f ms  target < %6.1f ms  %s\n", what, f.median, f.worst, targetMs,
-                ok ? "ok" : "MISSED");
-    return ok;
-}
+using BenchTiming::Figure;
+using BenchTiming::measure;
+using BenchTiming::report;
 
 QByteArray numberLines(int count)
 {

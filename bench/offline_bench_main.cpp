@@ -2,6 +2,7 @@
 // analogue channels each way, every receive channel routed, four streams per device with their receive routes,
 // two processor configurations on processor models), as text and through the working file. Prints median and
 // worst beside each target; exit status 1 when a median misses its target. "--rounds N" sets the timed rounds.
+#include "BenchTiming.h"
 #include "CDeviceDspData.h"
 #include "DspDefaultConfig.h"
 #include "OfflineData.h"
@@ -25,32 +26,9 @@ constexpr int kNet = 64;
 constexpr int kPhy = 32;
 constexpr int kStreams = 4;
 
-struct Figure
-{
-    double median = 0;
-    double worst = 0;
-};
-
-Figure measure(int rounds, const std::function<void()>& work)
-{
-    std::vector<double> times;
-    for (int i = 0; i < rounds; ++i) {
-        QElapsedTimer t;
-        t.start();
-        work();
-        times.push_back(t.nsecsElapsed() / 1e6);
-    }
-    std::sort(times.begin(), times.end());
-    return {times[times.size() / 2], times.back()};
-}
-
-bool report(const char* what, const Figure& f, double targetMs)
-{
-    const bool ok = f.median < targetMs;
-    std::printf("%-48s median %8.3f ms  worst %8.3f ms  target < %6.1f ms  %s\n", what, f.median, f.worst, targetMs,
-                ok ? "ok" : "MISSED");
-    return ok;
-}
+using BenchTiming::Figure;
+using BenchTiming::measure;
+using BenchTiming::report;
 
 void build(OfflineData& data)
 {
