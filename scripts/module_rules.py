@@ -26,6 +26,8 @@ NEVER = {
                   "<widgets>"],
     "offline/model/": ["app/", "widgets/", "device/", "routeui/", "dsp/widgets/", "offline/widgets/", "tools/",
                        "sim/", "<widgets>"],
+    "offline/archive/": ["app/", "widgets/", "device/", "routeui/", "dsp/widgets/", "offline/widgets/", "tools/",
+                         "cli/", "sim/", "<widgets>"],
     "widgets/": ["app/", "device/", "routeui/", "dsp/", "offline/", "tools/", "cli/", "sim/"],
     "routeui/": ["device/", "app/", "tools/"],
     "cli/": ["app/", "widgets/", "device/", "routeui/", "dsp/widgets/", "offline/widgets/", "tools/", "sim/",

@@ -1,0 +1,24 @@
+#pragma once
+#include "ArchiveCategory.h"
+#include "ArchiveChange.h"
+
+#include <QVector>
+
+class OfflineDevice;
+
+/// The "what will change" preview: the values of the chosen categories that differ between an archive device
+/// and the online device's read-out. A category with no change sends nothing on load.
+class ArchiveDiff
+{
+public:
+    /// Changes in category order, then in channel or list order. Routes and streams of the archive name devices
+    /// by their archive identifiers: `onlineIdOf` maps them to the online identifiers of the assignment (a
+    /// device not in the map keeps its identifier).
+    static QVector<ArchiveChange> compare(const OfflineDevice& archive, const OfflineDevice& online,
+                                          const ArchiveCategories& categories,
+                                          const QHash<QString, QString>& onlineIdOf = {});
+    /// The categories among `changes`.
+    static ArchiveCategories changedCategories(const QVector<ArchiveChange>& changes);
+    /// One line per change: "  <category>: <what>: <online> -> <archive>".
+    static QStringList lines(const QVector<ArchiveChange>& changes, bool chinese);
+};
