@@ -1,4 +1,7 @@
 #pragma once
+// OfflineExportFlags.h uses size_t without including its header.
+#include <cstddef>
+
 #include "OfflineExportFlags.h"
 
 #include <QString>
