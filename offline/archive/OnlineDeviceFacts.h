@@ -39,8 +39,19 @@ struct OnlineDeviceFacts
     QStringList txChNames;
     QStringList phyRxChNames;
     QStringList phyTxChNames;
-    bool hasDsp = false;    ///< the model table lists a processor with a TCP service (not the sound-card model)
-    int usbInNum = 0;       ///< computer-link channels of the model, when the model table lists them
+    QVector<double> phyRxGains; ///< what the detail store holds; the read-out asks the device again
+    QVector<double> phyTxGains;
+    QVector<int> phyRxMutes;
+    QVector<int> phyTxMutes;
+    int ptpPriority = 0; ///< 0 when not yet known
+    int ptpDscp = 0;
+    int isFixedIp = 0;
+    QString fixedIp; ///< "a.b.c.d" or "a.b.c.d/len", as the store holds it
+    QString gateway;
+    QString dns;
+    uint32_t dspIp = 0;  ///< the processor's address: its own for models that have one, else the device's
+    bool hasDsp = false; ///< the model table lists a processor with a TCP service (not the sound-card model)
+    int usbInNum = 0;    ///< computer-link channels of the model, when the model table lists them
     int usbOutNum = 0;
     QVector<OfflineUcastRoute> ucastRoutes; ///< routes the device receives now, 0-based channels
     QVector<OfflineMcastRoute> mcastRoutes; ///< multicast receive routes now, with the stream's description
