@@ -6,6 +6,8 @@
 
 #include <QJsonArray>
 
+#include <cmath>
+
 const char* const SimChannelCommands::kAmpGainSteps[4] = {"20", "26", "32", "38"};
 
 namespace {
@@ -45,12 +47,18 @@ SimHandler batchReader(SimSide side)
     };
 }
 
+/// A gain as the device writes it: decimal text, "-inf" for a channel turned fully down.
+QString gainText(double db)
+{
+    return std::isinf(db) && db < 0 ? QStringLiteral("-inf") : QString::number(db);
+}
+
 SimHandler gainReader(SimSide side)
 {
     return [side](const SimRequest& req) -> Replies {
         QStringList texts;
         for (double g : req.network.device(req.deviceIndex).state().phyGain[int(side)])
-            texts.append(QString::number(g));
+            texts.append(gainText(g));
         return pageOf(req, texts);
     };
 }
@@ -77,8 +85,10 @@ SimHandler gainSetter(SimSide side)
     return [side](const SimRequest& req) -> Replies {
         QVector<double>& gains = req.network.device(req.deviceIndex).state().phyGain[int(side)];
         const std::optional<int> id = channelId(req, gains.size());
-        // Limits are the controller's business; the device keeps any number it can read.
-        const std::optional<double> val = SimReply::readDouble(req.message, "val");
+        // Limits are the controller's business; the device keeps any number it can read, and "-inf" (fully down).
+        std::optional<double> val = SimReply::readDouble(req.message, "val");
+        if (SimReply::text(req, "val").trimmed() == QLatin1String("-inf"))
+            val = -INFINITY;
         QJsonObject r;
         if (!id)
             r = SimReply::fail(req, QStringLiteral("id out of range"));
@@ -146,6 +156,20 @@ QJsonObject withAmplifier(const SimDeviceState& st, QJsonObject r)
     return r;
 }
 
+/// Microphone gain (dB text) and phantom power ("0"/"1") of every physical input.
+QJsonObject withMicInputs(const SimDeviceState& st, QJsonObject r)
+{
+    QJsonArray gains;
+    QJsonArray power;
+    for (int ch = 0; ch < st.micGain.size(); ++ch) {
+        gains.append(gainText(st.micGain[ch]));
+        power.append(st.phantom.value(ch) ? QStringLiteral("1") : QStringLiteral("0"));
+    }
+    r.insert(QStringLiteral("gainArr"), gains);
+    r.insert(QStringLiteral("powerArr"), power);
+    return r;
+}
+
 Replies getInfo(const SimRequest& req)
 {
     const SimDevice& dev = req.network.device(req.deviceIndex);
@@ -153,7 +177,8 @@ Replies getInfo(const SimRequest& req)
     r.insert(QStringLiteral("model"), dev.config().model);
     r.insert(QStringLiteral("devName"), dev.config().name);
     r.insert(QStringLiteral("version"), dev.config().version);
-    return {dev.config().isAmplifier() ? withAmplifier(dev.state(), r) : r};
+    // The amplifier has no physical inputs; its "gainArr"/"powerArr" keep meaning gain steps and channel power.
+    return {dev.config().isAmplifier() ? withAmplifier(dev.state(), r) : withMicInputs(dev.state(), r)};
 }
 
 Replies getPowerGainInfo(const SimRequest& req)

@@ -2,6 +2,8 @@
 
 #include "SimChannelCommands.h"
 #include "SimDspCommands.h"
+#include "SimDspPrograms.h"
+#include "SimGpioCommands.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
 #include "SimReply.h"
@@ -217,6 +219,8 @@ void SimCommandHandlers::addDeviceCommands()
     SimChannelCommands::addTo(*this);
     SimRouteCommands::addTo(*this);
     SimDspCommands::addTo(*this);
+    SimDspPrograms::addTo(*this);
+    SimGpioCommands::addTo(*this);
 }
 
 void SimCommandHandlers::add(const QString& ops, SimHandler handler, SimServices services)

@@ -2,6 +2,7 @@
 
 #include "SimCommandHandlers.h"
 #include "SimDspConfig.h"
+#include "SimDspPrograms.h"
 #include "SimDspService.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
@@ -76,6 +77,10 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return lockDsp(req);
     if (cmd == QLatin1String("dspConfig"))
         return dspConfigOf(req);
+    if (cmd == QLatin1String("programs"))
+        return programsOf(req);
+    if (cmd == QLatin1String("heard"))
+        return heardBy(req);
     if (cmd == QLatin1String("quit")) {
         // Queued so the answer is written before the event loop ends.
         QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
@@ -270,6 +275,41 @@ QJsonObject SimControl::dspConfigOf(const QJsonObject& req)
     if (!dev.config().hasDsp())
         return fail(QStringLiteral("%1 has no signal processor").arg(devId));
     return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("config"), SimDspConfig::current(dev)}};
+}
+
+QJsonObject SimControl::programsOf(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& dev = m_network.device(i);
+    if (!dev.config().hasDsp())
+        return fail(QStringLiteral("%1 has no signal processor").arg(devId));
+    QJsonArray sums{SimDspConfig::summary(SimDspPrograms::factory(dev)).value(QLatin1String("sha1"))};
+    for (const auto& p : dev.state().dsp.programs)
+        sums.append(SimDspConfig::summary(p.second).value(QLatin1String("sha1")));
+    return QJsonObject{{QStringLiteral("ok"), true},
+                       {QStringLiteral("nameArr"), QJsonArray::fromStringList(SimDspPrograms::names(dev))},
+                       {QStringLiteral("lastLoaded"), dev.state().dsp.lastLoaded},
+                       {QStringLiteral("sha1Arr"), sums}};
+}
+
+QJsonObject SimControl::heardBy(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimDeviceState& st = m_network.device(i).state();
+    QJsonObject heard;
+    for (auto it = st.requests.constBegin(); it != st.requests.constEnd(); ++it) {
+        const int since = it.value() - st.requestsMark.value(it.key(), 0);
+        if (since > 0)
+            heard.insert(it.key(), since);
+    }
+    st.requestsMark = st.requests;
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("heard"), heard}};
 }
 
 void SimControl::feed(const QByteArray& bytes)

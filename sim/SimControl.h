@@ -44,6 +44,10 @@ private:
     QJsonObject lockDsp(const QJsonObject& req);
     /// {"cmd":"dspConfig","devId":D}: the processor's whole configuration as "getConfig" would answer it.
     QJsonObject dspConfigOf(const QJsonObject& req);
+    /// {"cmd":"programs","devId":D}: the processor's programs ("nameArr", "lastLoaded", "sha1Arr" per program).
+    QJsonObject programsOf(const QJsonObject& req);
+    /// {"cmd":"heard","devId":D}: the requests by "ops" the device received since the last "heard" (or start).
+    QJsonObject heardBy(const QJsonObject& req);
 
     SimNetwork& m_network;
     QByteArray m_pending;

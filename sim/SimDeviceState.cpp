@@ -12,6 +12,9 @@ SimDeviceState::SimDeviceState(const SimDeviceConfig& config)
     phyGain[int(SimSide::Tx)] = QVector<double>(config.phyChNumTx, 0.0);
     phyMute[int(SimSide::Rx)] = QVector<bool>(config.phyChNumRx, false);
     phyMute[int(SimSide::Tx)] = QVector<bool>(config.phyChNumTx, false);
+    micGain = QVector<double>(config.phyChNumRx, 0.0);
+    phantom = QVector<bool>(config.phyChNumRx, false);
+    gpio = QVector<QJsonObject>(kGpioCount);
     for (int id : config.silentPhyRx)
         silentPhyRx.insert(id);
     if (config.isAmplifier()) {

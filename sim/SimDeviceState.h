@@ -5,6 +5,7 @@
 
 #include <QJsonObject>
 #include <QMap>
+#include <QPair>
 #include <QSet>
 #include <QString>
 #include <QVector>
@@ -42,6 +43,14 @@ struct SimDeviceState
     /// Physical inputs that carry no signal.
     QSet<int> silentPhyRx;
 
+    /// Microphone gain in dB and phantom power of each physical input ("getInfo" on 9992).
+    QVector<double> micGain;
+    QVector<bool> phantom;
+
+    /// The GPIO entries of "setGpioInfo"/"getGpioInfo", by index; each holds every member as text.
+    static constexpr int kGpioCount = 16;
+    QVector<QJsonObject> gpio;
+
     /// Amplifier channels (the physical outputs of an amplifier): gain step index and power.
     QVector<int> ampGainLevel;
     QVector<bool> ampPower;
@@ -68,10 +77,19 @@ struct SimDeviceState
         bool serviceOn = true;
         /// Configurations stored by "setConfig" since start, so tests can see a save arrive.
         int savedCount = 0;
+        /// Program 0, the system default: the factory configuration once one took over; empty while the
+        /// generated configuration is the factory one.
+        QJsonObject factory;
+        /// Stored programs after program 0, in list order: name and configuration.
+        QVector<QPair<QString, QJsonObject>> programs;
+        /// The name of the program loaded last ("getDefaultFile").
+        QString lastLoaded = QStringLiteral("default");
     } dsp;
 
     /// Requests received by "ops" (answered or not), and raw datagrams of the serial tunnel.
     QMap<QString, int> requests;
+    /// `requests` as the last "heard" control line saw them, so a test can ask what arrived since.
+    QMap<QString, int> requestsMark;
     int tunnelDatagrams = 0;
 
     bool isRebooting(qint64 nowMs) const { return rebootUntilMs >= 0 && nowMs < rebootUntilMs; }

@@ -385,6 +385,9 @@ const QJsonObject& SimDspConfig::current(SimDevice& device)
     const SimDeviceState& st = device.state();
     if (!dsp.factoryConfig.isEmpty() && st.rebootCount > dsp.factoryStoredAt && st.rebootUntilMs < 0) {
         dsp.config = dsp.factoryConfig;
+        // It is the system default program from now on.
+        dsp.factory = dsp.factoryConfig;
+        dsp.lastLoaded = QStringLiteral("default");
         dsp.factoryConfig = QJsonObject();
     }
     QJsonObject& stored = dsp.config;

@@ -195,11 +195,14 @@ void SimSettingsCommands::addTo(SimCommandHandlers& h)
               "val", 1, 64, [](SimDevice& d, int v) { d.state().pendingPacketTimeDiv = v; },
               [](const SimDevice& d) { return d.config().packetTimeDivs; }),
           SimServiceSettings);
+    // Delay, sample depth and stream DSCP are taken on the command port and on 9995 alike.
+    const SimServices audio = SimServiceCommand | SimServiceLock;
     h.add(QStringLiteral("setDelayUs"),
-          numberSetter("us", 0, 10000000, [](SimDevice& d, int v) { d.editConfig().delayUs = v; }));
+          numberSetter("us", 0, 10000000, [](SimDevice& d, int v) { d.editConfig().delayUs = v; }), audio);
     h.add(QStringLiteral("setSampleByteNum"),
-          numberSetter("sampleByteNum", 2, 4, [](SimDevice& d, int v) { d.editConfig().sampleByteNum = v; }));
-    h.add(QStringLiteral("setDscp"), numberSetter("dscp", 0, 63, [](SimDevice& d, int v) { d.editConfig().dscp = v; }));
+          numberSetter("sampleByteNum", 2, 4, [](SimDevice& d, int v) { d.editConfig().sampleByteNum = v; }), audio);
+    h.add(QStringLiteral("setDscp"), numberSetter("dscp", 0, 63, [](SimDevice& d, int v) { d.editConfig().dscp = v; }),
+          audio);
     h.add(QStringLiteral("setPtpPriority"),
           numberSetter("val", 0, 255, [](SimDevice& d, int v) { d.editConfig().ptpPriority = v; }), SimServiceSettings);
     h.add(QStringLiteral("setPtpDomain"),

@@ -280,9 +280,9 @@ TEST(SimSettingsCommands, EachCommandIsAnsweredOnlyOnItsPorts)
         {0, R"({"ops":"setPhyChNameTx","id":"0","name":"n"})", SimServiceCommand | SimServiceDsp},
         {0, R"({"ops":"setSampleRate","val":"48000"})", SimServiceSettings},
         {0, R"({"ops":"setPacketTimeDiv","val":"1"})", SimServiceSettings},
-        {0, R"({"ops":"setDelayUs","us":"1000"})", SimServiceCommand},
-        {0, R"({"ops":"setSampleByteNum","sampleByteNum":"3"})", SimServiceCommand},
-        {0, R"({"ops":"setDscp","dscp":"34"})", SimServiceCommand},
+        {0, R"({"ops":"setDelayUs","us":"1000"})", SimServiceCommand | SimServiceLock},
+        {0, R"({"ops":"setSampleByteNum","sampleByteNum":"3"})", SimServiceCommand | SimServiceLock},
+        {0, R"({"ops":"setDscp","dscp":"34"})", SimServiceCommand | SimServiceLock},
         {0, R"({"ops":"setPtpPriority","val":"1"})", SimServiceSettings},
         {0, R"({"ops":"setPtpDomain","val":"1"})", SimServiceSettings},
         {0, R"({"ops":"setPtpDscp","val":"1"})", SimServiceSettings},
@@ -305,6 +305,14 @@ TEST(SimSettingsCommands, EachCommandIsAnsweredOnlyOnItsPorts)
         {0, R"({"ops":"clrMcastStats","sdpId":"0"})", SimServiceCommand},
         {1, R"({"ops":"getVolumeDbBatchIn","idStart":"0"})", SimServiceDsp},
         {1, R"({"ops":"getVolumeDbBatchOut","idStart":"0"})", SimServiceDsp},
+        {0, R"({"ops":"getGpioInfo","index":"0"})", SimServiceAmp},
+        {1, R"({"ops":"setGpioInfo","index":"0","gpioInfo":{"enable":"1"}})", SimServiceAmp},
+        {1, R"({"ops":"getConfigNameArr"})", SimServiceDsp},
+        {1, R"({"ops":"getDefaultFile"})", SimServiceDsp},
+        {1, R"({"ops":"saveToFile","name":"p1","oldName":""})", SimServiceDsp},
+        {1, R"({"ops":"loadFromFactory"})", SimServiceDsp},
+        {1, R"({"ops":"deleteFile","name":"p1"})", SimServiceDsp},
+        {1, R"({"ops":"getConfigByName","name":"default"})", SimServices()},
     };
     Bench b({amp, dsp});
     for (const auto& row : rows) {
