@@ -20,7 +20,9 @@ struct CtlOptions
         DspGet,
         DspResponse,
         DesignShow,
-        DesignCheckFile
+        DesignCheckFile,
+        ArchiveExport,
+        ArchiveLoad
     };
 
     Command command = Devices;
@@ -46,6 +48,9 @@ struct CtlOptions
     QString configFile;   ///< dsp response --config: a configuration file instead of a device
     bool phase = false;   ///< dsp response --phase
     int eqIndex = -1;     ///< dsp response --eq: chain index of the EQ block; -1 for the first
+    QString devices;      ///< export --devices: devIds, names or addresses, comma-separated; empty for all
+    QString categories;   ///< export / load --categories: category keys, comma-separated, or "all"
+    QString assign;       ///< load --assign: OFFLINE=ONLINE pairs, comma-separated
 
     /// True for send, route, stream and dsp: they talk to devices and have their own exit codes.
     bool isControl() const { return command >= Send; }

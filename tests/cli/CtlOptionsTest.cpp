@@ -100,7 +100,7 @@ TEST(CtlOptionsTest, RefusedCommandLinesSayWhyAndExitByTheCommand)
         {{}, "no command", list, "meridane-ctl --help"},
         {{"frobnicate"}, "unknown argument: frobnicate", list, "meridane-ctl --help"},
         {{"devices", "extra"}, "unknown argument: extra", list, "meridane-ctl devices --help"},
-        {{"devices", "--json"}, "--json is only for design, dsp, route, send and stream", list},
+        {{"devices", "--json"}, "--json is only for design, dsp, export, load, route, send and stream", list},
         {{"watch", "--timeout", "1"}, "--timeout is only for", list},
         {{"devices", "--frob"}, "unknown argument: --frob", list},
         {{"--seconds", "x", "devices"}, "--seconds", list},
