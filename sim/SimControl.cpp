@@ -4,6 +4,7 @@
 #include "SimDspConfig.h"
 #include "SimDspPrograms.h"
 #include "SimDspService.h"
+#include "SimGpioCommands.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
 
@@ -12,6 +13,7 @@
 #include <QSocketNotifier>
 
 #include <cerrno>
+#include <cmath>
 #include <unistd.h>
 
 namespace {
@@ -142,6 +144,16 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
             a.append(v);
         return a;
     };
+    // Gains are numbers, except a channel turned fully down: JSON has no infinity, so it shows as "-inf".
+    auto gains = [](const QVector<double>& values) {
+        QJsonArray a;
+        for (double v : values)
+            a.append(std::isinf(v) ? QJsonValue(QStringLiteral("-inf")) : QJsonValue(v));
+        return a;
+    };
+    QJsonArray gpio;
+    for (const QJsonObject& e : st.gpio)
+        gpio.append(e.isEmpty() ? SimGpioCommands::defaultEntry() : e);
     QJsonObject requests;
     for (auto it = st.requests.constBegin(); it != st.requests.constEnd(); ++it)
         requests.insert(it.key(), it.value());
@@ -198,8 +210,9 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
         {QStringLiteral("prefixLength"), st.prefixLength},
         {QStringLiteral("gw"), SimDeviceConfig::ipText(st.gateway)},
         {QStringLiteral("dns"), SimDeviceConfig::ipText(st.dns)},
-        {QStringLiteral("phyGainRx"), numbers(st.phyGain[int(SimSide::Rx)])},
-        {QStringLiteral("phyGainTx"), numbers(st.phyGain[int(SimSide::Tx)])},
+        {QStringLiteral("phyGainRx"), gains(st.phyGain[int(SimSide::Rx)])},
+        {QStringLiteral("phyGainTx"), gains(st.phyGain[int(SimSide::Tx)])},
+        {QStringLiteral("gpio"), gpio},
         {QStringLiteral("phyMuteRx"), numbers(st.phyMute[int(SimSide::Rx)])},
         {QStringLiteral("phyMuteTx"), numbers(st.phyMute[int(SimSide::Tx)])},
         {QStringLiteral("ampGainLev"), numbers(st.ampGainLevel)},

@@ -27,6 +27,13 @@ QStringList texts(const QJsonArray& a)
     return out;
 }
 
+/// The control line's view of the first device.
+QJsonObject stateOf(Bench& b)
+{
+    SimControl control(*b.net);
+    return control.handleLine(compact({{"cmd", "state"}, {"devId", b.net->device(0).devId()}}));
+}
+
 struct PagedList
 {
     const char* read;
@@ -89,6 +96,10 @@ TEST(SimArchiveCommands, GainValuesAcceptedAndRefused)
         const QJsonObject r = b.one(0, req("setPhyGainDbRx", {{"id", "1"}, {"val", c.val}}));
         EXPECT_EQ(r.value("result").toString(), c.stored ? "succ" : "fail") << c.val;
         EXPECT_EQ(texts(b.walk(0, "getAllPhyGainDbRx")).value(1), c.stored ? c.stored : "2") << c.val;
+        const QJsonValue inState = stateOf(b).value("phyGainRx").toArray().at(1);
+        EXPECT_EQ(inState.isString() ? inState.toString() : QString::number(inState.toDouble()),
+                  c.stored ? c.stored : "2")
+            << c.val;
         if (c.stored && QLatin1String(c.stored) == QLatin1String("-inf")) {
             EXPECT_EQ(texts(b.walk(0, "getAllPhyVolumeDbRx")).value(1), "-inf") << "a channel turned fully down";
         }
@@ -184,6 +195,7 @@ TEST(SimArchiveCommands, GpioEntriesAreStoredCheckedAndReadBack)
             for (auto it = given.begin(); it != given.end(); ++it)
                 want.insert(it.key(), it.value());
         EXPECT_EQ(got.value("gpioInfo").toObject(), want) << c.what << ": " << compact(got).toStdString();
+        EXPECT_EQ(stateOf(b).value("gpio").toArray().at(c.at).toObject(), want) << c.what;
     }
     Bench b(wide(2));
     EXPECT_TRUE(b.ask(0, req("getGpioInfo", {{"index", "0"}})).isEmpty()) << "9992 only";

@@ -1,6 +1,7 @@
 // The processor's stored programs: list, save, load, delete and the factory program, over UDP 8999 and TCP.
 
 #include "SimDspPrograms.h"
+#include "SimControl.h"
 #include "SimDspCommands.h"
 #include "SimDspConfig.h"
 #include "SimTestUtil.h"
@@ -92,6 +93,11 @@ TEST_P(ProgramStories, EndWithTheListTheLastLoadedAndTheConfigurationInUse)
     EXPECT_EQ(list.value("nameArr").toArray(), QJsonArray::fromStringList(names)) << st.what;
     EXPECT_EQ(send(b, {"getDefaultFile", nullptr, nullptr, 0, ""}).value("name").toString(), st.last) << st.what;
     EXPECT_EQ(SimDspConfig::current(b.net->device(0)), configFor(dev, st.current)) << st.what;
+    SimControl control(*b.net);
+    const QJsonObject seen = control.handleLine(compact({{"cmd", "programs"}, {"devId", b.net->device(0).devId()}}));
+    EXPECT_EQ(seen.value("nameArr").toArray(), QJsonArray::fromStringList(names)) << st.what;
+    EXPECT_EQ(seen.value("lastLoaded").toString(), st.last) << st.what;
+    EXPECT_EQ(seen.value("sha1Arr").toArray().size(), names.size()) << st.what;
     for (int i = 0; i < names.size() && i < int(strlen(st.configs)); ++i) {
         const QByteArray name = names[i].toUtf8();
         const QJsonObject got = send(b, {"getConfigByName", name.constData(), nullptr, 0, ""});
