@@ -2,6 +2,8 @@
 #include "ArchiveCategory.h"
 #include "ArchiveChange.h"
 
+#include <QHash>
+#include <QStringList>
 #include <QVector>
 
 class OfflineDevice;
@@ -17,6 +19,14 @@ public:
     static QVector<ArchiveChange> compare(const OfflineDevice& archive, const OfflineDevice& online,
                                           const ArchiveCategories& categories,
                                           const QHash<QString, QString>& onlineIdOf = {});
+    /// The same against a read-out that may be missing: without one (null) every chosen value of the archive
+    /// counts as a change, which is what a load of a device that could not be read sends.
+    static QVector<ArchiveChange> compare(const OfflineDevice& archive, const OfflineDevice* online,
+                                          const ArchiveCategories& categories,
+                                          const QHash<QString, QString>& onlineIdOf = {});
+    /// The index of the configuration a device runs now: the one named "curConfig", else the one at its
+    /// current id, else the first; -1 when it has none.
+    static int currentConfigIndex(const OfflineDevice& device);
     /// The categories among `changes`.
     static ArchiveCategories changedCategories(const QVector<ArchiveChange>& changes);
     /// One line per change: "  <category>: <what>: <online> -> <archive>".
