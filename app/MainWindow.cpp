@@ -3,6 +3,7 @@
 #include "AppLog.h"
 #include "AppState.h"
 #include "AppVersion.h"
+#include "ArchiveWindows.h"
 #include "CellRouteForm.h"
 #include "Clock.h"
 #include "ClockForm.h"
@@ -453,6 +454,19 @@ void MainWindow::connectOffline()
     });
     connect(m_topMenu, &TopMenuForm::signal_saveOffline, m_offline, &OfflineWorkspace::save);
     connect(m_topMenu, &TopMenuForm::signal_leaveOffline, m_offline, &OfflineWorkspace::leave);
+    // The archive dialogs open themselves; a notice comes back only when one cannot open.
+    const auto notice = [this](const QString& text) {
+        if (!text.isEmpty())
+            slot_showTips(text);
+    };
+    connect(m_topMenu, &TopMenuForm::signal_exportArchive, this,
+            [this, notice] { notice(ArchiveWindows::openOnlineExport(this, *m_settings)); });
+    connect(m_topMenu, &TopMenuForm::signal_loadArchive, this,
+            [this, notice] { notice(ArchiveWindows::openLoad(this, *m_settings)); });
+    connect(m_topMenu, &TopMenuForm::signal_exportOffline, this,
+            [this, notice] { notice(ArchiveWindows::openOfflineExport(this, *m_settings, OfflineData::instance())); });
+    connect(m_topMenu, &TopMenuForm::signal_importOffline, this,
+            [this, notice] { notice(ArchiveWindows::openImport(this, *m_settings, OfflineData::instance())); });
     connect(m_offlineList, &CustomDevListWidget::signal_showDevWindow, this, &MainWindow::slot_showDevWindow);
 }
 

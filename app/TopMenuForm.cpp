@@ -35,9 +35,13 @@ TopMenuForm::TopMenuForm(const QString& appDir, const AppConfig& config, UserSet
     addButton(QStringLiteral("action_refresh"), StyledButton::Menu);
     addButton(QStringLiteral("action_about"), StyledButton::Menu);
     addButton(QStringLiteral("action_tool"), StyledButton::Menu);
+    addButton(QStringLiteral("action_export"), StyledButton::Menu);
+    addButton(QStringLiteral("action_load"), StyledButton::Menu);
     m_showsOfflineEntry = config.isOn(AppConfig::Switch::CanShowOffline);
     addButton(QStringLiteral("pbEnterOffline"), StyledButton::Menu)->setVisible(m_showsOfflineEntry);
     addButton(QStringLiteral("action_save"), StyledButton::Menu)->hide();
+    addButton(QStringLiteral("pbExportOffline"), StyledButton::Menu)->hide();
+    addButton(QStringLiteral("pbImportOffline"), StyledButton::Menu)->hide();
     addButton(QStringLiteral("pbOffline"), StyledButton::Menu)->hide();
     layout->addStretch(1);
     addButton(QStringLiteral("pbRoute"), StyledButton::Page);
@@ -119,8 +123,10 @@ void TopMenuForm::on_pbLanguage_clicked()
 void TopMenuForm::setOfflineForm(bool offline)
 {
     m_offlineForm = offline;
-    for (const char* name : {"action_netSelect", "action_refresh", "action_about"})
+    for (const char* name : {"action_netSelect", "action_refresh", "action_about", "action_export", "action_load"})
         button(QLatin1String(name))->setVisible(!offline);
+    for (const char* name : {"pbExportOffline", "pbImportOffline"})
+        button(QLatin1String(name))->setVisible(offline);
     button(QStringLiteral("pbEnterOffline"))->setVisible(!offline && m_showsOfflineEntry);
     button(QStringLiteral("action_save"))->setVisible(offline);
     button(QStringLiteral("pbOffline"))->setVisible(offline);
@@ -128,6 +134,10 @@ void TopMenuForm::setOfflineForm(bool offline)
     button(QStringLiteral("action_save"))->setText(AppState::pick(QStringLiteral("保存"), QStringLiteral("Save")));
     button(QStringLiteral("pbOffline"))
         ->setText(AppState::pick(QStringLiteral("退出离线"), QStringLiteral("Leave offline")));
+    button(QStringLiteral("pbExportOffline"))
+        ->setText(AppState::pick(QStringLiteral("导出存档"), QStringLiteral("Export archive")));
+    button(QStringLiteral("pbImportOffline"))
+        ->setText(AppState::pick(QStringLiteral("导入存档"), QStringLiteral("Import archive")));
 }
 
 void TopMenuForm::setCurrentPage(int index)
@@ -153,6 +163,8 @@ void TopMenuForm::retranslate()
     button(QStringLiteral("action_refresh"))->setText(tr("刷新"));
     button(QStringLiteral("action_about"))->setText(tr("UpgradeFirmware"));
     button(QStringLiteral("action_tool"))->setText(tr("维护工具"));
+    button(QStringLiteral("action_export"))->setText(tr("导出配置"));
+    button(QStringLiteral("action_load"))->setText(tr("加载配置"));
     button(QStringLiteral("pbEnterOffline"))->setText(tr("离线设计"));
     button(QStringLiteral("pbRoute"))->setText(tr("设备路由"));
     button(QStringLiteral("pbClock"))->setText(tr("设备参数"));

@@ -8,7 +8,8 @@ class AppConfig;
 class StyledButton;
 class UserSettings;
 
-/// The top menu: the entries (interface choice, refresh, firmware upgrade, maintenance tool, offline design),
+/// The top menu: the entries (interface choice, refresh, firmware upgrade, maintenance tool, archive export and
+/// load, offline design),
 /// the page buttons, the language button, help and quit. Entries are reported as btnClickSignal(index): 0
 /// interface dialog, 2 refresh, 3 firmware upgrade, 4 offline workspace, 10/20/30/40 the pages.
 ///
@@ -50,6 +51,12 @@ signals:
     /// Offline form: save the design, or leave the offline workspace.
     void signal_saveOffline();
     void signal_leaveOffline();
+    /// Archives: online, export the devices ("导出配置") or load an archive onto them ("加载配置"); offline, export
+    /// chosen devices of the design or import archive devices into it.
+    void signal_exportArchive();
+    void signal_loadArchive();
+    void signal_exportOffline();
+    void signal_importOffline();
 
 public slots:
     void on_action_netSelect_clicked() { emit btnClickSignal(0); }
@@ -59,6 +66,10 @@ public slots:
     void on_pbEnterOffline_clicked() { emit btnClickSignal(4); }
     void on_action_save_clicked() { emit signal_saveOffline(); }
     void on_pbOffline_clicked() { emit signal_leaveOffline(); }
+    void on_action_export_clicked() { emit signal_exportArchive(); }
+    void on_action_load_clicked() { emit signal_loadArchive(); }
+    void on_pbExportOffline_clicked() { emit signal_exportOffline(); }
+    void on_pbImportOffline_clicked() { emit signal_importOffline(); }
     void on_pbRoute_clicked() { emit btnClickSignal(10); }
     void on_pbClock_clicked() { emit btnClickSignal(20); }
     void on_pbNetwork_clicked() { emit btnClickSignal(30); }

@@ -1199,6 +1199,14 @@
         <translation>维护工具</translation>
     </message>
     <message>
+        <source>导出配置</source>
+        <translation>导出配置</translation>
+    </message>
+    <message>
+        <source>加载配置</source>
+        <translation>加载配置</translation>
+    </message>
+    <message>
         <source>离线设计</source>
         <translation>离线设计</translation>
     </message>

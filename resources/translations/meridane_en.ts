@@ -1199,6 +1199,14 @@
         <translation>Maintenance tool</translation>
     </message>
     <message>
+        <source>导出配置</source>
+        <translation>Export configuration</translation>
+    </message>
+    <message>
+        <source>加载配置</source>
+        <translation>Load configuration</translation>
+    </message>
+    <message>
         <source>离线设计</source>
         <translation>Offline design</translation>
     </message>

@@ -1,0 +1,3 @@
+#include "ArchiveUiLog.h"
+
+Q_LOGGING_CATEGORY(lcArchiveUi, "meridane.offline.archive.ui")
