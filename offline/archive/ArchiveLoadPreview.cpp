@@ -90,7 +90,10 @@ ArchiveLoadPreview::prepare(const std::vector<OfflineDevice>& archive, const QVe
         Entry& e = entries[i];
         if (progress)
             progress(QStringLiteral("%1 读取中...").arg(e.facts.name), i, total);
-        OnlineDeviceReader::Result r = reader.read(e.facts, cancel);
+        OnlineDeviceReader::Result r = reader.read(e.facts, cancel, [&](const QString& text) {
+            if (progress)
+                progress(text, i, total);
+        });
         if (r.anyAnswer)
             e.online = std::move(r.device);
     }
