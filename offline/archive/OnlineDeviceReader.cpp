@@ -162,7 +162,7 @@ public:
         const ArchiveReply r = m_transport.dsp(DspEnvelope::tcp(m_facts.devId, ReplyFields::compact(req)),
                                                m_facts.dspIp != 0 ? m_facts.dspIp : m_facts.ip, timeoutMs);
         if (raw)
-            *raw = r.text;
+            *raw = r.answered ? r.text : QString();
         return take(r, reply, failure);
     }
 
