@@ -19,6 +19,9 @@ ArchiveProgressPanel::ArchiveProgressPanel(QWidget* parent)
     m_bar->setRange(0, 1);
     m_bar->setValue(0);
     m_bar->setFormat(QStringLiteral("%v / %m"));
+    // Light text on a dark trough stays readable on both sides of the chunk's edge.
+    m_bar->setStyleSheet(QStringLiteral("QProgressBar{color:#d8dee6;background:#2b333d;border:1px solid #3a4450;"
+                                        "text-align:center;}QProgressBar::chunk{background:#2a7bd0;}"));
     m_current->setObjectName(QStringLiteral("current_lab"));
     // A long device name or reply must not widen the dialog: the label elides by wrapping instead.
     m_current->setWordWrap(true);
@@ -26,7 +29,7 @@ ArchiveProgressPanel::ArchiveProgressPanel(QWidget* parent)
     m_log->setObjectName(QStringLiteral("log_edit"));
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(MaxLogLines);
-    m_log->setMinimumHeight(UiScale::px(110));
+    m_log->setMinimumHeight(UiScale::px(90));
     m_cancel->setObjectName(QStringLiteral("cancel_run_bt"));
     m_cancel->hide();
     auto* grid = new QGridLayout(this);

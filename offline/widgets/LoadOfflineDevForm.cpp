@@ -41,7 +41,9 @@ LoadOfflineDevForm::LoadOfflineDevForm(std::vector<OfflineDevice> archive, QWidg
     setWindowTitle(pick("加载离线存档", "Load offline archive"));
     setStyleSheet(QStringLiteral("QDialog#loadOfflineDevForm{background:#1e242c;}"
                                  "QLabel,QCheckBox{color:#d8dee6;font-size:%1px;}"
-                                 "QLabel[heading=\"true\"]{font-weight:bold;}")
+                                 "QListWidget,QPlainTextEdit,QComboBox{font-size:%1px;}"
+                                 "QLabel[heading=\"true\"]{font-weight:bold;}"
+                                 "QWidget#rows_host{background:#262d36;}")
                       .arg(UiScale::fontPx(13)));
     m_refresh->setObjectName(QStringLiteral("refresh_bt"));
     m_previewButton->setObjectName(QStringLiteral("preview_bt"));
@@ -75,8 +77,10 @@ LoadOfflineDevForm::LoadOfflineDevForm(std::vector<OfflineDevice> archive, QWidg
     }
     m_rowLayout->addStretch(1);
     auto* rowsHost = new QWidget;
+    rowsHost->setObjectName(QStringLiteral("rows_host"));
+    rowsHost->setAttribute(Qt::WA_StyledBackground);
     rowsHost->setLayout(m_rowLayout);
-    m_rowLayout->setContentsMargins(0, 0, 0, 0);
+    m_rowLayout->setContentsMargins(UiScale::px(6), UiScale::px(4), UiScale::px(6), UiScale::px(4));
     auto* scroll = new QScrollArea(this);
     scroll->setObjectName(QStringLiteral("rows_area"));
     scroll->setWidgetResizable(true);
@@ -90,6 +94,9 @@ LoadOfflineDevForm::LoadOfflineDevForm(std::vector<OfflineDevice> archive, QWidg
         m_params->addItem(item);
     }
     m_allParams->setChecked(true);
+    // Every category in sight: a hidden one could stay chosen unnoticed.
+    m_params->setMinimumHeight(m_params->sizeHintForRow(0) * ArchiveCategories::Count + 2 * m_params->frameWidth() +
+                               UiScale::px(4));
     connect(m_allParams, &QCheckBox::clicked, this,
             [this](bool on) { setCategories(on ? ArchiveCategories::all() : ArchiveCategories::none()); });
     connect(m_params, &QListWidget::itemChanged, this, [this] {
@@ -125,8 +132,9 @@ LoadOfflineDevForm::LoadOfflineDevForm(std::vector<OfflineDevice> archive, QWidg
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 1);
     grid->setRowStretch(1, 1);
-    grid->setRowStretch(2, 2);
-    resize(UiScale::px(900), UiScale::px(760));
+    grid->setRowStretch(2, 3);
+    grid->setRowStretch(4, 1);
+    resize(qMax(UiScale::px(900), sizeHint().width()), qMax(UiScale::px(760), minimumSizeHint().height()));
 
     connect(m_refresh, &QPushButton::clicked, this, &LoadOfflineDevForm::refresh);
     connect(m_previewButton, &QPushButton::clicked, this, &LoadOfflineDevForm::preview);

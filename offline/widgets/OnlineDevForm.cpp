@@ -23,8 +23,8 @@ OnlineDevForm::OnlineDevForm(const OfflineDevice& archive, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, UiScale::px(2), 0, UiScale::px(2));
     layout->setSpacing(UiScale::px(10));
-    layout->addWidget(m_label, 1);
-    layout->addWidget(m_combo, 1);
+    layout->addWidget(m_label, 2);
+    layout->addWidget(m_combo, 3);
     setCandidates(archive, {});
     connect(m_combo, QOverload<int>::of(&QComboBox::currentIndexChanged), this, &OnlineDevForm::signal_changed);
 }

@@ -88,6 +88,7 @@ SelectParametersForm::SelectParametersForm(Mode mode, UserSettings& settings, QW
     setObjectName(QStringLiteral("selectParametersForm"));
     setStyleSheet(QStringLiteral("QDialog#selectParametersForm{background:#1e242c;}"
                                  "QLabel,QCheckBox{color:#d8dee6;font-size:%1px;}"
+                                 "QListWidget,QPlainTextEdit,QComboBox{font-size:%1px;}"
                                  "QLabel[heading=\"true\"]{font-weight:bold;}")
                       .arg(UiScale::fontPx(13)));
     const bool import = mode == Mode::Import;
@@ -133,6 +134,9 @@ SelectParametersForm::SelectParametersForm(Mode mode, UserSettings& settings, QW
         m_params->addItem(item);
     }
     m_allParams->setChecked(true);
+    // Every category in sight: a hidden one could stay chosen unnoticed.
+    m_params->setMinimumHeight(m_params->sizeHintForRow(0) * ArchiveCategories::Count + 2 * m_params->frameWidth() +
+                               UiScale::px(4));
     bindSelectAll(m_allDevices, m_devices);
     bindSelectAll(m_allParams, m_params);
 
@@ -157,11 +161,12 @@ SelectParametersForm::SelectParametersForm(Mode mode, UserSettings& settings, QW
     buttons->addWidget(m_confirm);
     buttons->addWidget(m_close);
     grid->addLayout(buttons, 6, 0, 1, 2);
-    grid->setRowStretch(2, 1);
+    grid->setRowStretch(2, 3);
+    grid->setRowStretch(4, 2);
     grid->setColumnStretch(0, 3);
     grid->setColumnStretch(1, 2);
     m_progress->setVisible(!import);
-    resize(UiScale::px(760), UiScale::px(640));
+    resize(qMax(UiScale::px(760), sizeHint().width()), qMax(UiScale::px(720), minimumSizeHint().height()));
 
     m_watch.setInterval(ExportSupervisor::DefaultIntervalMs);
     connect(&m_watch, &QTimer::timeout, this, &SelectParametersForm::superviseTick);
