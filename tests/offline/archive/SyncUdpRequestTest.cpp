@@ -90,3 +90,16 @@ INSTANTIATE_TEST_SUITE_P(
     [](const ::testing::TestParamInfo<UdpCase>& i) { return std::string(i.param.name); });
 
 } // namespace
+
+namespace {
+
+TEST(SyncUdpRequest, ADatagramThatCannotLeaveIsASendFailure)
+{
+    qtTestApp();
+    // Port 0 is no destination: the datagram is refused by the system.
+    const SyncUdpRequest::Result r = SyncUdpRequest::send(QStringLiteral("{\"ops\":\"getIp\"}"), Loopback, 0, 100);
+    EXPECT_FALSE(r.answered);
+    EXPECT_EQ(r.text, QStringLiteral("Send Fail"));
+}
+
+} // namespace
