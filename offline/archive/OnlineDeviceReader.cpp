@@ -143,6 +143,8 @@ public:
     OnlineDeviceReader::Result result;
 
     bool cancelled() const { return m_cancel && m_cancel->load(); }
+    /// Whether the last request got any reply at all.
+    bool lastAnswered() const { return m_lastAnswered; }
 
     /// One UDP request; `reply` gets the parsed object of an answered "succ" reply.
     bool udp(const QString& ops, quint16 port, QJsonObject* reply, QString* failure,
@@ -184,6 +186,7 @@ private:
         if (m_requestSent)
             m_requestSent();
         *failure = r.text;
+        m_lastAnswered = r.answered;
         if (!r.answered)
             return false;
         result.anyAnswer = true;
@@ -203,6 +206,7 @@ private:
     const std::atomic_bool* m_cancel;
     const OnlineDeviceReader::Progress& m_progress;
     const std::function<void()>& m_requestSent;
+    bool m_lastAnswered = false;
 };
 
 } // namespace
@@ -404,19 +408,21 @@ OnlineDeviceReader::Result OnlineDeviceReader::read(const OnlineDeviceFacts& fac
     const uint32_t dspIp = facts.dspIp != 0 ? facts.dspIp : facts.ip;
     if (!run.dsp(QStringLiteral("getVersion"), DspTimeoutMs, &reply, &failure)) {
         run.fail(StepDspInfo, QStringLiteral(" ip = ") + dvm_ipToString(dspIp) + QLatin1Char(' ') + failure);
-        // Without the link the processor's other steps cannot run either.
-        return run.result;
+        // Without the link the processor's other steps cannot run either; a refusal leaves them worth a try.
+        if (!run.lastAnswered())
+            return run.result;
+    } else {
+        bool okIn = false, okOut = false;
+        const int chIn = ReplyFields::text(reply, "chNumIn").toInt(&okIn);
+        const int chOut = ReplyFields::text(reply, "chNumOut").toInt(&okOut);
+        if (okIn)
+            d.usbInNum = qBound(0, chIn - d.phyChNumRx - d.chNumRx, maxCh);
+        if (okOut)
+            d.usbOutNum = qBound(0, chOut - d.phyChNumTx - d.chNumTx, maxCh);
+        li.usbInNum = d.usbInNum;
+        li.usbOutNum = d.usbOutNum;
+        run.succeed(StepDspInfo);
     }
-    bool okIn = false, okOut = false;
-    const int chIn = ReplyFields::text(reply, "chNumIn").toInt(&okIn);
-    const int chOut = ReplyFields::text(reply, "chNumOut").toInt(&okOut);
-    if (okIn)
-        d.usbInNum = qBound(0, chIn - d.phyChNumRx - d.chNumRx, maxCh);
-    if (okOut)
-        d.usbOutNum = qBound(0, chOut - d.phyChNumTx - d.chNumTx, maxCh);
-    li.usbInNum = d.usbInNum;
-    li.usbOutNum = d.usbOutNum;
-    run.succeed(StepDspInfo);
 
     // Program list.
     if (run.cancelled())

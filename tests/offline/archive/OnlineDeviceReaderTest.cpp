@@ -293,20 +293,29 @@ INSTANTIATE_TEST_SUITE_P(
                           false}),
     [](const ::testing::TestParamInfo<SilenceCase>& i) { return std::string(i.param.name); });
 
-TEST(OnlineDeviceReader, RefusalFailsTheStepWithTheReply)
+TEST(OnlineDeviceReader, ARefusalFailsOnlyItsStepWithTheReply)
 {
-    ScriptedTransport t;
-    t.answer = [](const Sent& s) -> QJsonObject {
-        if (s.ops() == QLatin1String("getVersion"))
-            return QJsonObject{{"ops", "getVersion"}, {"result", "fail"}, {"reason", "busy"}};
-        return healthy(s);
+    struct Case
+    {
+        bool tcp;
+        const char* failure;
+        int requests;
     };
-    OnlineDeviceReader reader(t);
-    const OnlineDeviceReader::Result r = reader.read(facts(false));
-    ASSERT_EQ(r.failures.size(), 1);
-    EXPECT_TRUE(r.failures.first().contains(QStringLiteral("获取ptp dscp,流dscp失败")));
-    EXPECT_TRUE(r.failures.first().contains(QStringLiteral("busy")));
-    EXPECT_EQ(r.device.detail().ptpDscp, 46); // the default stays
+    for (const Case& c : {Case{false, "获取ptp dscp,流dscp失败", 11}, Case{true, "tcp连接失败，dsp配置导出失败", 11}}) {
+        ScriptedTransport t;
+        t.answer = [&](const Sent& s) -> QJsonObject {
+            if (s.ops() == QLatin1String("getVersion") && s.tcp == c.tcp)
+                return QJsonObject{{"ops", "getVersion"}, {"result", "fail"}, {"reason", "busy"}};
+            return healthy(s);
+        };
+        OnlineDeviceReader reader(t);
+        const OnlineDeviceReader::Result r = reader.read(facts(true));
+        ASSERT_EQ(r.failures.size(), 1) << c.failure;
+        EXPECT_TRUE(r.failures.first().contains(QString::fromUtf8(c.failure))) << r.failures.first().toStdString();
+        EXPECT_TRUE(r.failures.first().contains(QStringLiteral("busy")));
+        EXPECT_EQ(r.requests, c.requests);
+        EXPECT_EQ(r.device.detail().ptpDscp, c.tcp ? 40 : 46); // a refused step leaves the default
+    }
 }
 
 TEST(OnlineDeviceReader, CancelStopsBetweenRequests)
