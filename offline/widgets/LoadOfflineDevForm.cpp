@@ -336,6 +336,12 @@ void LoadOfflineDevForm::finishLoad(const ArchiveLoader::Outcome& outcome)
     emit signal_loadFinished(outcome.exitCode());
 }
 
+void LoadOfflineDevForm::reject()
+{
+    m_worker->cancel();
+    QDialog::reject();
+}
+
 void LoadOfflineDevForm::waitForWorker()
 {
     m_worker->wait();

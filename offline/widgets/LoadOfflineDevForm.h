@@ -62,6 +62,10 @@ signals:
     void signal_loadFinished(int exitCode);
     void signal_previewShown();
 
+public slots:
+    /// Closing asks a running worker to stop at its next step.
+    void reject() override;
+
 private:
     bool validate(QVector<ArchiveAssignment::Pair>* pairs, ArchiveCategories* categories);
     void setStatus(const QString& text);

@@ -415,6 +415,12 @@ void SelectParametersForm::runImport(const QStringList& devIds, const ArchiveCat
         accept();
 }
 
+void SelectParametersForm::reject()
+{
+    m_worker->cancel();
+    QDialog::reject();
+}
+
 void SelectParametersForm::waitForWorker()
 {
     m_worker->wait();

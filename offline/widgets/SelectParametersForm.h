@@ -64,6 +64,10 @@ signals:
     /// An export or import has ended; `ok` tells how.
     void signal_finished(bool ok, const QString& text);
 
+public slots:
+    /// Closing asks a running worker to stop at its next step.
+    void reject() override;
+
 private:
     void confirm();
     void startExport(const QString& path, const QStringList& devIds, const ArchiveCategories& categories);

@@ -18,6 +18,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QPushButton>
 #include <QSemaphore>
 #include <QTemporaryDir>
@@ -195,6 +196,27 @@ TEST_F(ArchiveDialogsTest, ExportWritesTheArchiveAndRemembersTheFolder)
     EXPECT_FALSE(form->progressPanel()->logLines().isEmpty());
 }
 
+TEST_F(ArchiveDialogsTest, OfflineExportWritesOnlyTheChosenDesignDevices)
+{
+    OfflineData design;
+    design.addDevice(OfflineDevice::fromType(deviceType("MRD-A16", 8), "a", "Kept"));
+    design.addDevice(OfflineDevice::fromType(deviceType("MRD-A16", 8), "b", "Left out"));
+    const QString path = m_dir.filePath("design.odt");
+    answerFileDialog(path);
+    SelectParametersForm form(SelectParametersForm::Mode::ExportOffline, *m_settings);
+    form.setDesign(&design);
+    form.choose({"a"}, ArchiveCategories::all());
+    click(&form, "export_bt");
+    ASSERT_TRUE(settle([&] { return !form.isBusy(); }));
+    EXPECT_EQ(form.statusText(), QStringLiteral("导出成功"));
+    EXPECT_TRUE(m_transport.sent().isEmpty());
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::ReadOnly));
+    OfflineData written;
+    ASSERT_TRUE(written.loadFromText(f.readAll()));
+    EXPECT_EQ(written.deviceIds(), QStringList{"a"});
+}
+
 TEST_F(ArchiveDialogsTest, AStalledExportEndsThroughTheSupervisionAndWritesNothing)
 {
     const QString path = m_dir.filePath("stalled.odt");
@@ -316,14 +338,48 @@ TEST_F(ArchiveDialogsTest, LoadWithOnlyTheNameSendsOnlySetDevName)
     EXPECT_EQ(form.progressPanel()->logLines().filter(QRegExp(QStringLiteral("设置名字成功$"))).size(), 2);
 }
 
-TEST_F(ArchiveDialogsTest, PreviewListsTheChangedNameAndNoChangeForAnUnchangedDevice)
+TEST_F(ArchiveDialogsTest, CancelStopsTheLoadBetweenStepsAndSaysWhatWasNotSent)
 {
-    LoadOfflineDevForm form({archiveDevice("d1", "New name", "MRD-A16"), archiveDevice("d2", "Same", "MRD-A16")});
+    QSemaphore entered;
+    QSemaphore release;
+    m_transport.answer = [&](const ScriptedTransport::Sent& s) {
+        if (s.ops() == QLatin1String("setDevName")) {
+            entered.release();
+            release.acquire();
+        }
+        return ScriptedTransport::succ(s);
+    };
+    LoadOfflineDevForm form({archiveDevice("d1", "One", "MRD-A16"), archiveDevice("d2", "Two", "MRD-A16")});
     form.setOnlineSource(
         [] {
-            return QVector<OnlineDeviceFacts>{online("d1", "Old name", "MRD-A16"), online("d2", "Same", "MRD-A16")};
+            return QVector<OnlineDeviceFacts>{online("d1", "x", "MRD-A16"), online("d2", "y", "MRD-A16")};
         },
         &m_transport);
+    ArchiveCategories nameOnly;
+    nameOnly.set(ArchiveCategory::DeviceName, true);
+    form.setCategories(nameOnly);
+    click(&form, "loadBt");
+    ASSERT_TRUE(entered.tryAcquire(1, 20000));
+    click(form.progressPanel(), "cancel_run_bt");
+    release.release(10);
+    ASSERT_TRUE(settle([&] { return !form.isBusy(); }));
+    EXPECT_EQ(m_transport.opsSent().count("setDevName"), 1);
+    EXPECT_EQ(form.statusText(), QStringLiteral("加载已取消：已发送1步，未发送1步"));
+}
+
+TEST_F(ArchiveDialogsTest, PreviewListsChangesNoChangeAndUnreadableDevices)
+{
+    LoadOfflineDevForm form({archiveDevice("d1", "New name", "MRD-A16"), archiveDevice("d2", "Same", "MRD-A16"),
+                             archiveDevice("d3", "Silent", "MRD-A16")});
+    form.setOnlineSource(
+        [] {
+            return QVector<OnlineDeviceFacts>{online("d1", "Old name", "MRD-A16"), online("d2", "Same", "MRD-A16"),
+                                              online("d3", "Silent", "MRD-A16")};
+        },
+        &m_transport);
+    m_transport.answer = [](const ScriptedTransport::Sent& s) {
+        return s.json().value("devId") == QLatin1String("d3") ? QJsonObject() : ScriptedTransport::succ(s);
+    };
     ArchiveCategories nameOnly;
     nameOnly.set(ArchiveCategory::DeviceName, true);
     form.setCategories(nameOnly);
@@ -335,6 +391,8 @@ TEST_F(ArchiveDialogsTest, PreviewListsTheChangedNameAndNoChangeForAnUnchangedDe
     const int changed = lines.indexOf(QRegExp(".*Old name.*New name.*"));
     EXPECT_GE(changed, 0) << lines.join('\n').toStdString();
     EXPECT_EQ(lines.filter(QStringLiteral("无变化")).size(), 1) << lines.join('\n').toStdString();
+    // A device that cannot be read is said to get everything chosen, not "no change".
+    EXPECT_EQ(lines.filter(QStringLiteral("无法读取设备")).size(), 1) << lines.join('\n').toStdString();
     for (const ScriptedTransport::Sent& s : m_transport.sent())
         EXPECT_TRUE(s.ops().startsWith("get")) << "a preview only reads: " << s.request.toStdString();
 }
