@@ -1,7 +1,8 @@
 """meridane-ctl's archives against the simulator: `export` reads three devices (one with a processor) into an
 archive; after names, a gain, a route and a processor block are changed in the simulator, `load --dry-run` lists
 exactly those changes and sends no change request, `load` restores every value, `load --categories name` sends
-only "setDevName", and a device that does not answer is logged while the load goes on with the others (exit 2).
+only "setDevName", and a device that falls silent during a load or an export is logged while the others are
+loaded or written (exit 2).
 
 Usage: python3 test_archive.py --sim PATH/meridane-sim --ctl PATH/meridane-ctl [unittest args]
 """
@@ -145,6 +146,34 @@ class ArchiveTest(e2etest.E2ETestCase):
             }
         return out
 
+    def run_silencing(self, dev_id, trigger, *args):
+        """Runs meridane-ctl and silences a device at the first line of its standard error that `trigger` accepts;
+        the device answers again afterwards. Returns (exit code, standard output, standard error)."""
+        argv = [self.ctl_path, "--ip", self.net.ctl_ip, "--seconds", "3"] + list(args)
+        proc = self.net.popen("ctl", argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        lines = []
+
+        def read_errors():
+            silenced = False
+            for raw in proc.stderr:
+                line = raw.decode(errors="replace")
+                if not silenced and trigger(line):
+                    self.sim.command({"cmd": "silence", "devId": dev_id})
+                    silenced = True
+                lines.append(line)
+
+        reader = threading.Thread(target=read_errors)
+        reader.start()
+        try:
+            out = proc.stdout.read().decode(errors="replace")
+            rc = proc.wait(120)
+            reader.join(10)
+        finally:
+            if proc.poll() is None:
+                proc.kill()
+            self.sim.command({"cmd": "resume", "devId": dev_id})
+        return rc, out, "".join(lines)
+
     def json_lines(self, out, kind):
         return [o for o in (json.loads(line) for line in out.splitlines() if line.startswith("{")) if o["kind"] == kind]
 
@@ -261,29 +290,8 @@ class ArchiveTest(e2etest.E2ETestCase):
         # The last device falls silent once the load has found it and begun reading it: after discovery, before
         # any of its steps.
         silent = self.ids[DSP]
-        argv = [self.ctl_path, "--ip", self.net.ctl_ip, "--seconds", "3", "load", self.archive, "--categories", "name",
-                "--json"]
-        proc = self.net.popen("ctl", argv, stdout=subprocess.PIPE, stderr=subprocess.PIPE)
-        err_lines = []
-
-        def read_errors():
-            for raw in proc.stderr:
-                line = raw.decode(errors="replace")
-                if line.startswith("[2/3]") and not any(l.startswith("[2/3]") for l in err_lines):
-                    self.sim.command({"cmd": "silence", "devId": silent})
-                err_lines.append(line)
-
-        reader = threading.Thread(target=read_errors)
-        reader.start()
-        try:
-            out = proc.stdout.read().decode(errors="replace")
-            rc = proc.wait(90)
-            reader.join(10)
-        finally:
-            if proc.poll() is None:
-                proc.kill()
-            self.sim.command({"cmd": "resume", "devId": silent})
-        err = "".join(err_lines)
+        rc, out, err = self.run_silencing(silent, lambda line: line.startswith("[2/3]"),
+                                          "load", self.archive, "--categories", "name", "--json")
         self.assertEqual(rc, 2, out + err)
         steps = {s["devId"]: s["status"] for s in self.json_lines(out, "step")}
         self.assertEqual(steps, {silent: "noAnswer", self.ids[PLAIN]: "done", self.ids[ROUTED]: "done"}, out)
@@ -291,6 +299,19 @@ class ArchiveTest(e2etest.E2ETestCase):
         for i in (PLAIN, ROUTED):
             self.assertEqual(self.sim.state(self.ids[i])["name"], self.devs[i]["name"])
         self.assertEqual(self.sim.state(silent)["name"], "Lost 2")
+
+    def test_6_export_goes_on_past_a_device_that_falls_silent(self):
+        path = os.path.join(self.tmp, "silent.odt")
+        name = self.devs[ROUTED]["name"]
+        rc, out, err = self.run_silencing(self.ids[ROUTED], lambda line: name in line and "开始解析" in line,
+                                          "export", path, "--json")
+        self.assertEqual(rc, 2, out + err)
+        summary = json.loads(out)
+        self.assertTrue(summary["written"], out)
+        self.assertEqual(summary["devices"], 3)
+        self.assertGreater(summary["failedSteps"], 0)
+        with open(path, encoding="utf-8") as f:
+            self.assertEqual(len(json.load(f)["devArray"]), 3)
 
 
 if __name__ == "__main__":
