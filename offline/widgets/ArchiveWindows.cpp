@@ -20,6 +20,10 @@ QString pick(const char* zh, const char* en)
     return AppState::pick(QString::fromUtf8(zh), QString::fromUtf8(en));
 }
 
+/// True while an archive is being read: reading handles pending events, and a second click on the menu must not
+/// start a second reading meanwhile.
+bool g_reading = false;
+
 void showDialog(QDialog* dialog)
 {
     dialog->setAttribute(Qt::WA_DeleteOnClose);
@@ -74,12 +78,17 @@ QString ArchiveWindows::openOnlineExport(QWidget* parent, UserSettings& settings
 
 QString ArchiveWindows::openLoad(QWidget* parent, UserSettings& settings)
 {
+    if (g_reading)
+        return QString();
     const QString path = askArchive(parent, settings);
     if (path.isEmpty())
         return QString();
     OfflineData archive;
     QString notice;
-    if (!readArchive(path, archive, &notice))
+    g_reading = true;
+    const bool read = readArchive(path, archive, &notice);
+    g_reading = false;
+    if (!read)
         return notice;
     auto* form = new LoadOfflineDevForm(archive.devices(), parent);
     form->setOnlineSource([] { return OnlineDeviceFacts::collect(DevDetailStore::instance()); });
@@ -99,6 +108,8 @@ QString ArchiveWindows::openOfflineExport(QWidget* parent, UserSettings& setting
 
 QString ArchiveWindows::openImport(QWidget* parent, UserSettings& settings, OfflineData& design)
 {
+    if (g_reading)
+        return QString();
     const QString path = askArchive(parent, settings);
     if (path.isEmpty())
         return QString();
@@ -106,7 +117,10 @@ QString ArchiveWindows::openImport(QWidget* parent, UserSettings& settings, Offl
     // The archive lives as long as the dialog that offers its devices.
     auto* archive = new OfflineData(form);
     QString notice;
-    if (!readArchive(path, *archive, &notice)) {
+    g_reading = true;
+    const bool read = readArchive(path, *archive, &notice);
+    g_reading = false;
+    if (!read) {
         delete form;
         return notice;
     }

@@ -405,7 +405,12 @@ void SelectParametersForm::runImport(const QStringList& devIds, const ArchiveCat
     if (m_source == nullptr || m_target == nullptr)
         return;
     QString error;
+    // Reading the archive handles pending events; a second click must not import twice meanwhile.
+    setBusy(true);
+    setEnabled(false);
     m_imported = ArchiveImport::addToDesign(*m_source, devIds, categories, *m_target, &error);
+    setEnabled(true);
+    setBusy(false);
     const bool ok = error.isEmpty();
     const QString text =
         ok ? pick("导入成功", "Import succeeded") : pick("导入失败", "Import failed") + QStringLiteral(": ") + error;

@@ -3,6 +3,7 @@
 #include "ArchiveImport.h"
 #include "ArchivePreviewView.h"
 #include "ArchiveProgressPanel.h"
+#include "ArchiveWindows.h"
 #include "ExportSupervisor.h"
 #include "FileDialogs.h"
 #include "LoadOfflineDevForm.h"
@@ -455,6 +456,37 @@ TEST_F(ArchiveDialogsTest, ImportModeRefusesAndThenAddsToTheDesign)
     click(&form, "export_bt");
     EXPECT_EQ(target.deviceIds(), QStringList{"x1"});
     EXPECT_EQ(form.findChild<QPushButton*>("export_bt")->text(), QStringLiteral("确认导入"));
+}
+
+TEST_F(ArchiveDialogsTest, AnArchiveThatIsMissingUnreadableOrEmptyIsRefusedWithANotice)
+{
+    OfflineData one;
+    one.addDevice(OfflineDevice::fromType(deviceType("MRD-A16", 8), "a", "A"));
+    const struct
+    {
+        const char* what;
+        QByteArray content; ///< empty: no file at all
+        bool ok;
+        const char* notice;
+    } cases[] = {{"missing", QByteArray(), false, "文件打开失败"},
+                 {"not a document", "{not json", false, "存档无法解析"},
+                 {"no devices", R"({"devArray":[]})", false, "存档中没有设备"},
+                 {"one device", one.saveToText(), true, ""}};
+    for (const auto& c : cases) {
+        const QString path = m_dir.filePath(QStringLiteral("%1.odt").arg(c.what));
+        if (!c.content.isEmpty()) {
+            QFile f(path);
+            ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+            f.write(c.content);
+        }
+        OfflineData out;
+        QString notice;
+        EXPECT_EQ(ArchiveWindows::readArchive(path, out, &notice), c.ok) << c.what;
+        if (c.ok)
+            EXPECT_TRUE(notice.isEmpty()) << c.what << ": " << notice.toStdString();
+        else
+            EXPECT_TRUE(notice.startsWith(QString::fromUtf8(c.notice))) << c.what << ": " << notice.toStdString();
+    }
 }
 
 } // namespace
