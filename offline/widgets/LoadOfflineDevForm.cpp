@@ -113,9 +113,11 @@ LoadOfflineDevForm::LoadOfflineDevForm(std::vector<OfflineDevice> archive, QWidg
     headings->addWidget(onlineHeading, 1);
     headings->addWidget(m_refresh);
     grid->addLayout(headings, 0, 0);
-    auto* paramTop = new QHBoxLayout;
-    paramTop->addWidget(paramHeading, 1);
-    paramTop->addWidget(m_allParams);
+    // The heading above its "select all": side by side, a long translation ran into the box.
+    auto* paramTop = new QVBoxLayout;
+    paramTop->setSpacing(UiScale::px(2));
+    paramTop->addWidget(paramHeading);
+    paramTop->addWidget(m_allParams, 0, Qt::AlignRight);
     grid->addLayout(paramTop, 0, 1);
     grid->addWidget(scroll, 1, 0);
     grid->addWidget(m_params, 1, 1, 2, 1);

@@ -64,7 +64,7 @@ OnlineDeviceFacts facts(const QString& id, const QString& name, const QString& m
 }
 
 /// The export dialog while a slow device list is being read.
-void exportShot(UserSettings& settings, const QString& dir)
+void exportShot(UserSettings& settings, const QString& dir, const QString& file)
 {
     ScriptedTransport slow;
     slow.answer = [](const ScriptedTransport::Sent& s) {
@@ -83,7 +83,7 @@ void exportShot(UserSettings& settings, const QString& dir)
     form.findChild<QPushButton*>("export_bt")->click();
     const QProgressBar* bar = form.progressPanel()->progressBar();
     settle([bar] { return bar->maximum() > 0 && bar->value() * 2 >= bar->maximum(); });
-    shoot(form, "/archive_export.png");
+    shoot(form, file);
     form.progressPanel()->cancelButton()->click();
     settle([&form] { return !form.isBusy(); });
     form.waitForWorker();
@@ -91,7 +91,7 @@ void exportShot(UserSettings& settings, const QString& dir)
 }
 
 /// The load dialog with the preview of a device whose name, one channel name and one gain differ.
-void loadShot()
+void loadShot(const QString& file)
 {
     OfflineDeviceType type;
     type.devModel = QStringLiteral("MRD-A16");
@@ -122,9 +122,7 @@ void loadShot()
     form.findChild<QPushButton*>("preview_bt")->click();
     settle([&shown] { return shown; });
     QApplication::processEvents();
-    shoot(form, "/archive_load_preview.png");
-    for (const QString& line : form.previewView()->lines())
-        qInfo("%s", qPrintable(line));
+    shoot(form, file);
 }
 
 } // namespace
@@ -136,8 +134,11 @@ int main(int argc, char** argv)
     QDir().mkpath(QStringLiteral(MERIDANE_SCREENSHOT_DIR));
     QTemporaryDir dir;
     UserSettings settings(dir.filePath("UserConfig.ini"), dir.filePath("Config.ini"));
-    AppState::setChinese(true);
-    exportShot(settings, dir.path());
-    loadShot();
+    for (const bool chinese : {true, false}) {
+        AppState::setChinese(chinese);
+        const QString suffix = chinese ? QStringLiteral(".png") : QStringLiteral("_en.png");
+        exportShot(settings, dir.path(), "/archive_export" + suffix);
+        loadShot("/archive_load_preview" + suffix);
+    }
     return 0;
 }
