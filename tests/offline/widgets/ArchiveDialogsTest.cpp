@@ -287,6 +287,18 @@ TEST_F(ArchiveDialogsTest, AutomaticAssignmentIsShownInTheComboBoxes)
     EXPECT_TRUE(m_transport.sent().isEmpty());
 }
 
+TEST_F(ArchiveDialogsTest, RefreshReadsTheOnlineDevicesAgainAndAssigns)
+{
+    QVector<OnlineDeviceFacts> now;
+    LoadOfflineDevForm form({archiveDevice("a", "A", "MRD-A16")});
+    form.setOnlineSource([&now] { return now; }, &m_transport);
+    EXPECT_EQ(form.rows()[0]->assigned(), QString());
+    now = {online("d7", "late", "MRD-A16")};
+    click(&form, "refresh_bt");
+    EXPECT_EQ(form.rows()[0]->assigned(), QStringLiteral("d7"));
+    EXPECT_EQ(form.statusText(), QStringLiteral("刷新成功"));
+}
+
 TEST_F(ArchiveDialogsTest, LoadRefusesWithoutDeviceOrParameterOrWithADeviceTwice)
 {
     const struct
