@@ -98,6 +98,7 @@ QJsonObject SimControl::setSilenced(const QJsonObject& req, bool silenced)
     if (i < 0)
         return fail(QStringLiteral("unknown devId %1").arg(devId));
     m_network.device(i).setSilenced(silenced);
+    m_network.device(i).setKeepsAnnouncing(silenced && req.value(QLatin1String("announce")).toBool());
     if (!silenced)
         m_network.announceAll();
     return QJsonObject{{QStringLiteral("ok"), true}};

@@ -54,6 +54,9 @@ public:
     void setGmClkId(const QString& id) { m_gmClkId = id; }
     bool isSilenced() const { return m_silenced; }
     void setSilenced(bool silenced) { m_silenced = silenced; }
+    /// A silenced device that still announces: listed by controllers, but it answers nothing.
+    bool keepsAnnouncing() const { return m_keepsAnnouncing; }
+    void setKeepsAnnouncing(bool on) { m_keepsAnnouncing = on; }
 
     /// The "ops" name of a table's request and back; nullopt for any other name.
     static std::optional<SimTable> tableForOps(const QString& ops);
@@ -142,6 +145,7 @@ private:
     quint16 m_port;
     QString m_gmClkId;
     bool m_silenced = false;
+    bool m_keepsAnnouncing = false;
     QVector<int> m_rxChMap;
     QVector<SimRtpChannel> m_rtpChannels;
     std::vector<SimRxStream> m_ucastRx;

@@ -632,7 +632,7 @@ void SimNetwork::announceAll()
 {
     settleReboots();
     for (size_t i = 0; i < m_nodes.size(); ++i)
-        if (isAnswering(int(i)))
+        if (isAnnouncing(int(i)))
             m_nodes[i]->sendMulticast(compact(m_devices[int(i)].announcement()), kDeviceGroup, kDevicePort);
 }
 
@@ -671,6 +671,14 @@ bool SimNetwork::isAnswering(int index)
     if (d.state().rebootUntilMs >= 0 && !d.state().isRebooting(nowMs()))
         settleReboots();
     return !d.isSilenced() && !d.state().isRebooting(nowMs());
+}
+
+bool SimNetwork::isAnnouncing(int index)
+{
+    if (isAnswering(index))
+        return true;
+    const SimDevice& d = m_devices[index];
+    return d.isSilenced() && d.keepsAnnouncing() && !d.state().isRebooting(nowMs());
 }
 
 void SimNetwork::settleReboots()

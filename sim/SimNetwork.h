@@ -120,6 +120,8 @@ public:
 
     /// False while device `index` is silenced or rebooting; ends a reboot whose time is up first.
     bool isAnswering(int index);
+    /// Answering, or silenced but still announcing itself.
+    bool isAnnouncing(int index);
     /// Ends every reboot whose time is up: the pending settings apply and the device announces at once.
     void settleReboots();
     /// Device `index` goes quiet for the reboot time; its pending settings apply when it comes back.

@@ -37,6 +37,7 @@ constexpr quint16 AddressPort = 9994;
 constexpr quint16 InfoPort = 9992;
 constexpr double GainFloorDb = -60.0;
 constexpr int MaxProgramNames = 1024;
+constexpr int MaxFuncListItems = 256;
 const char* const DspUiTag = "dspUiTag";
 
 struct StepTexts
@@ -406,12 +407,21 @@ OnlineDeviceReader::Result OnlineDeviceReader::read(const OnlineDeviceFacts& fac
     if (run.cancelled())
         return run.result;
     const uint32_t dspIp = facts.dspIp != 0 ? facts.dspIp : facts.ip;
+    // The configuration's layout follows the processor's own version, not the device firmware's.
+    DspInfo dspInfo;
     if (!run.dsp(QStringLiteral("getVersion"), DspTimeoutMs, &reply, &failure)) {
         run.fail(StepDspInfo, QStringLiteral(" ip = ") + dvm_ipToString(dspIp) + QLatin1Char(' ') + failure);
         // Without the link the processor's other steps cannot run either; a refusal leaves them worth a try.
         if (!run.lastAnswered())
             return run.result;
     } else {
+        dspInfo.model = ReplyFields::text(reply, "model");
+        dspInfo.dspVer = ReplyFields::text(reply, "dspVer");
+        dspInfo.version = ReplyFields::text(reply, "version");
+        dspInfo.chNumIn = ReplyFields::number(reply, "chNumIn");
+        dspInfo.chNumOut = ReplyFields::number(reply, "chNumOut");
+        dspInfo.memory = ReplyFields::text(reply, "memory");
+        dspInfo.funcList = ReplyFields::text(reply, "funcList").split(QLatin1Char(',')).mid(0, MaxFuncListItems);
         bool okIn = false, okOut = false;
         const int chIn = ReplyFields::text(reply, "chNumIn").toInt(&okIn);
         const int chOut = ReplyFields::text(reply, "chNumOut").toInt(&okOut);
@@ -461,7 +471,9 @@ OnlineDeviceReader::Result OnlineDeviceReader::read(const OnlineDeviceFacts& fac
     if (run.dsp(QStringLiteral("getConfig"), ConfigTimeoutMs, &reply, &failure, &raw) &&
         reply.value(QStringLiteral("config")).isObject()) {
         auto data = std::make_unique<CDeviceDspData>();
-        data->parseConfig(reply.value(QStringLiteral("config")).toObject(), facts.firmwareVersion);
+        data->info() = dspInfo;
+        const QString layoutVersion = dspInfo.version.isEmpty() ? facts.firmwareVersion : dspInfo.version;
+        data->parseConfig(reply.value(QStringLiteral("config")).toObject(), layoutVersion);
         dev.addDspConfig(QStringLiteral("curConfig"), std::move(data));
         run.succeed(StepDspCurrent);
     } else {

@@ -89,8 +89,17 @@ TEST_F(ControlFixture, SilenceAndResume)
     auto replies = net->handlers().handleDatagram(*net, 1, R"({"ops":"getAllRxCh","idStart":"0"})");
     EXPECT_TRUE(replies.isEmpty()) << "a silenced device answers nothing";
     EXPECT_EQ(net->device(1).state().requests.value("getAllRxCh"), 1) << "but it still counts what it heard";
+    EXPECT_FALSE(net->isAnnouncing(1)) << "a plain silence stops the announcements too";
     EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
     EXPECT_FALSE(net->device(1).isSilenced());
+
+    // Silenced but announcing: listed by controllers, answering nothing; a resume ends both.
+    EXPECT_TRUE(run(R"({"cmd":"silence","devId":"MD0A000002","announce":true})").value("ok").toBool());
+    EXPECT_TRUE(net->isAnnouncing(1));
+    EXPECT_TRUE(net->handlers().handleDatagram(*net, 1, R"({"ops":"getAllRxCh","idStart":"0"})").isEmpty());
+    EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
+    EXPECT_TRUE(run(R"({"cmd":"silence","devId":"MD0A000002"})").value("ok").toBool());
+    EXPECT_FALSE(net->isAnnouncing(1)) << "announcing is not kept from an earlier silence";
 }
 
 TEST_F(ControlFixture, SetMakesADeviceHotOrOld)
