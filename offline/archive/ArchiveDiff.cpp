@@ -364,12 +364,63 @@ ArchiveCategories ArchiveDiff::changedCategories(const QVector<ArchiveChange>& c
     return out;
 }
 
+QString ArchiveDiff::label(const ArchiveChange& change, bool chinese)
+{
+    // %1 is the 1-based channel or entry, %2 the stream or program name.
+    struct Label
+    {
+        const char* key;
+        const char* zh;
+        const char* en;
+    };
+    static const Label labels[] = {
+        {"devName", "设备名", "Name"},
+        {"rxChName", "网络输入 %1 名称", "Net in %1 name"},
+        {"txChName", "网络输出 %1 名称", "Net out %1 name"},
+        {"phyRxChName", "模拟输入 %1 名称", "Analog in %1 name"},
+        {"phyTxChName", "模拟输出 %1 名称", "Analog out %1 name"},
+        {"phyGainRx", "模拟输入 %1 增益", "Analog in %1 gain"},
+        {"phyGainTx", "模拟输出 %1 增益", "Analog out %1 gain"},
+        {"phyMuteRx", "模拟输入 %1 静音", "Analog in %1 mute"},
+        {"phyMuteTx", "模拟输出 %1 静音", "Analog out %1 mute"},
+        {"gpio", "GPIO %1", "GPIO %1"},
+        {"sampleRate", "采样率 (不发送)", "Sample rate (not sent)"},
+        {"packetTime", "包时间 (ms)", "Packet time (ms)"},
+        {"dsp", "当前处理器配置", "Current processor configuration"},
+        {"dspProgram", "处理器程式 %2", "Processor program %2"},
+        {"sampleByteNum", "采样字节数", "Sample bytes"},
+        {"delayUs", "网络延迟 (µs)", "Network delay (µs)"},
+        {"ptpPriority", "PTP 优先级", "PTP priority"},
+        {"ptpDscp", "PTP DSCP", "PTP DSCP"},
+        {"dscp", "流 DSCP", "Stream DSCP"},
+        {"fixedIp", "固定 IP", "Fixed address"},
+        {"ip", "IP 地址", "Address"},
+        {"gateway", "网关", "Gateway"},
+        {"dns", "DNS", "DNS"},
+        {"ucastRoute", "网络输入 %1 单播路由", "Net in %1 unicast route"},
+        {"mcastRoute", "网络输入 %1 组播路由", "Net in %1 multicast route"},
+        {"stream", "组播流 %2", "Stream %2"},
+    };
+    for (const Label& l : labels) {
+        if (change.key != QLatin1String(l.key))
+            continue;
+        QString text = QString::fromUtf8(chinese ? l.zh : l.en);
+        if (text.contains(QLatin1String("%1")))
+            text.replace(QLatin1String("%1"), QString::number(change.index + 1));
+        return text.replace(QLatin1String("%2"), change.name);
+    }
+    return change.what;
+}
+
 QStringList ArchiveDiff::lines(const QVector<ArchiveChange>& changes, bool chinese)
 {
+    // Values the device has none of show as "-", so "nothing -> something" reads as such.
+    auto shown = [](const QString& v) { return v.isEmpty() ? QStringLiteral("-") : v; };
     QStringList out;
     out.reserve(changes.size());
     for (const ArchiveChange& c : changes)
         out << QStringLiteral("  %1: %2: %3 -> %4")
-                   .arg(ArchiveCategories::displayName(c.category, chinese), c.what, c.online, c.archive);
+                   .arg(ArchiveCategories::displayName(c.category, chinese), label(c, chinese), shown(c.online),
+                        shown(c.archive));
     return out;
 }

@@ -29,6 +29,8 @@ public:
     static int currentConfigIndex(const OfflineDevice& device);
     /// The categories among `changes`.
     static ArchiveCategories changedCategories(const QVector<ArchiveChange>& changes);
-    /// One line per change: "  <category>: <what>: <online> -> <archive>".
+    /// A change's value named for a person: "网络输入 3 名称" / "Net in 3 name"; `what` for a key it does not know.
+    static QString label(const ArchiveChange& change, bool chinese);
+    /// One line per change: "  <category>: <label>: <online> -> <archive>" ("-" for no value).
     static QStringList lines(const QVector<ArchiveChange>& changes, bool chinese);
 };

@@ -162,13 +162,40 @@ TEST(ArchiveDiff, ProcessorConfigurationIsOneChangeAndProgramsAreListedByName)
     EXPECT_EQ(changes[1].what, QStringLiteral("dspProgram Evening"));
 }
 
-TEST(ArchiveDiff, LinesNameTheCategoryInTheChosenLanguage)
+TEST(ArchiveDiff, LinesNameCategoryAndValueInTheChosenLanguage)
 {
-    ArchiveChange c;
-    c.category = ArchiveCategory::DeviceName;
-    c.what = QStringLiteral("devName");
-    c.online = QStringLiteral("Old");
-    c.archive = QStringLiteral("New");
-    EXPECT_EQ(ArchiveDiff::lines({c}, true), QStringList({"  设备名称: devName: Old -> New"}));
-    EXPECT_EQ(ArchiveDiff::lines({c}, false), QStringList({"  Device name: devName: Old -> New"}));
+    struct Case
+    {
+        ArchiveCategory category;
+        const char* key;
+        int index;
+        const char* name;
+        const char* online;
+        const char* archive;
+        const char* zh;
+        const char* en;
+    };
+    const Case cases[] = {
+        {ArchiveCategory::DeviceName, "devName", -1, "", "Old", "New", "  设备名称: 设备名: Old -> New",
+         "  Device name: Name: Old -> New"},
+        {ArchiveCategory::ChannelNames, "phyRxChName", 2, "", "Mic", "AnalogIn3",
+         "  通道名称: 模拟输入 3 名称: Mic -> AnalogIn3", "  Channel names: Analog in 3 name: Mic -> AnalogIn3"},
+        {ArchiveCategory::RouteConfig, "stream", -1, "Stage-1", "", "239.69.0.1:5004",
+         "  路由配置: 组播流 Stage-1: - -> 239.69.0.1:5004",
+         "  Route configuration: Stream Stage-1: - -> 239.69.0.1:5004"},
+        {ArchiveCategory::DeviceInfo, "unknownKey 4", -1, "", "a", "b", "  设备信息: unknownKey 4: a -> b",
+         "  Device information: unknownKey 4: a -> b"},
+    };
+    for (const Case& k : cases) {
+        ArchiveChange c;
+        c.category = k.category;
+        c.key = QString::fromUtf8(k.key).section(' ', 0, 0);
+        c.what = QString::fromUtf8(k.key);
+        c.index = k.index;
+        c.name = QString::fromUtf8(k.name);
+        c.online = QString::fromUtf8(k.online);
+        c.archive = QString::fromUtf8(k.archive);
+        EXPECT_EQ(ArchiveDiff::lines({c}, true), QStringList({QString::fromUtf8(k.zh)})) << k.key;
+        EXPECT_EQ(ArchiveDiff::lines({c}, false), QStringList({QString::fromUtf8(k.en)})) << k.key;
+    }
 }

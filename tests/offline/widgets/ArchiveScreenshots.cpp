@@ -67,8 +67,22 @@ OnlineDeviceFacts facts(const QString& id, const QString& name, const QString& m
 void exportShot(UserSettings& settings, const QString& dir, const QString& file)
 {
     ScriptedTransport slow;
+    // Answers as a device does, only slowly, so the picture catches the export half-way.
     slow.answer = [](const ScriptedTransport::Sent& s) {
         QThread::msleep(60);
+        const QString ops = s.ops();
+        if (ops == QLatin1String("getIp"))
+            return ScriptedTransport::succ(s, {{"fixedIp", "0"},
+                                               {"ip", "192.168.10.21"},
+                                               {"mask", "255.255.255.0"},
+                                               {"gw", "192.168.10.1"},
+                                               {"dns", "192.168.10.1"}});
+        if (ops == QLatin1String("getVersion"))
+            return ScriptedTransport::succ(s, {{"ptpDscp", "46"}, {"ptpPriority", "128"}});
+        if (ops.startsWith(QLatin1String("getAllPhyGainDb")) || ops.startsWith(QLatin1String("getAllPhyMute")))
+            return ScriptedTransport::succ(s, {{"idStart", "0"}, {"idNext", "2"}, {"arr", QJsonArray{"0", "0"}}});
+        if (ops == QLatin1String("getInfo"))
+            return ScriptedTransport::succ(s, {{"gainArr", QJsonArray{"0", "0"}}, {"powerArr", QJsonArray{"0", "1"}}});
         return ScriptedTransport::succ(s);
     };
     FileDialogs::setAnswerer(
@@ -112,6 +126,8 @@ void loadShot(const QString& file)
             return ScriptedTransport::succ(s, {{"arr", QJsonArray{"-12", "0"}}});
         if (req.value("ops").toString().startsWith(QLatin1String("getAllPhy")))
             return ScriptedTransport::succ(s, {{"arr", QJsonArray{"0", "0"}}});
+        if (req.value("ops") == QLatin1String("getVersion"))
+            return ScriptedTransport::succ(s, {{"ptpDscp", "46"}, {"ptpPriority", "128"}});
         return ScriptedTransport::succ(s);
     };
     LoadOfflineDevForm form(archive);
