@@ -268,8 +268,7 @@ QVector<QByteArray> SimCommandHandlers::handleDatagram(SimNetwork& network, int 
     }
     const QJsonObject message = doc.object();
     const QString ops = message.value(QLatin1String("ops")).toString();
-    if (!ops.isEmpty())
-        ++network.device(deviceIndex).state().requests[ops];
+    network.device(deviceIndex).hear(ops);
     if (!network.isAnswering(deviceIndex))
         return {};
     auto it = m_handlers.constFind(ops);

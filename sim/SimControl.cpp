@@ -97,8 +97,13 @@ QJsonObject SimControl::setSilenced(const QJsonObject& req, bool silenced)
     const int i = m_network.indexOfDevId(devId);
     if (i < 0)
         return fail(QStringLiteral("unknown devId %1").arg(devId));
-    m_network.device(i).setSilenced(silenced);
-    m_network.device(i).setKeepsAnnouncing(silenced && req.value(QLatin1String("announce")).toBool());
+    SimDevice& dev = m_network.device(i);
+    const QString onOps = req.value(QLatin1String("onOps")).toString();
+    dev.silenceOn(silenced ? onOps : QString());
+    if (silenced && !onOps.isEmpty())
+        return QJsonObject{{QStringLiteral("ok"), true}}; // armed: the silence begins with that request
+    dev.setSilenced(silenced);
+    dev.setKeepsAnnouncing(silenced && req.value(QLatin1String("announce")).toBool());
     if (!silenced)
         m_network.announceAll();
     return QJsonObject{{QStringLiteral("ok"), true}};

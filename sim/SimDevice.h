@@ -57,6 +57,21 @@ public:
     /// A silenced device that still announces: listed by controllers, but it answers nothing.
     bool keepsAnnouncing() const { return m_keepsAnnouncing; }
     void setKeepsAnnouncing(bool on) { m_keepsAnnouncing = on; }
+    /// Arms a silence that begins (still announcing) with the first request of `ops` heard; that request goes
+    /// unanswered. An empty text disarms.
+    void silenceOn(const QString& ops) { m_silenceOnOps = ops; }
+    /// Counts a heard request, and silences the device when it is the armed one.
+    void hear(const QString& ops)
+    {
+        if (ops.isEmpty())
+            return;
+        ++m_state.requests[ops];
+        if (!m_silenceOnOps.isEmpty() && ops == m_silenceOnOps) {
+            m_silenceOnOps.clear();
+            m_silenced = true;
+            m_keepsAnnouncing = true;
+        }
+    }
 
     /// The "ops" name of a table's request and back; nullopt for any other name.
     static std::optional<SimTable> tableForOps(const QString& ops);
@@ -146,6 +161,7 @@ private:
     QString m_gmClkId;
     bool m_silenced = false;
     bool m_keepsAnnouncing = false;
+    QString m_silenceOnOps;
     QVector<int> m_rxChMap;
     QVector<SimRtpChannel> m_rtpChannels;
     std::vector<SimRxStream> m_ucastRx;

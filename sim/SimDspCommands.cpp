@@ -459,8 +459,7 @@ QVector<QByteArray> SimDspCommands::handleTcp(SimNetwork& network, int index, co
     const SimServices tcp = SimServiceDspTcp | SimServiceDsp;
     const QString ops = request.value(QLatin1String("ops")).toString();
     if (!(network.handlers().servicesOf(ops) & tcp)) {
-        if (!ops.isEmpty())
-            ++dev.state().requests[ops];
+        dev.hear(ops);
         return answer(QStringLiteral("unknown ops"));
     }
     return network.handlers().handleDatagram(network, index, message, tcp);

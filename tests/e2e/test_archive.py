@@ -295,9 +295,9 @@ class ArchiveTest(e2etest.E2ETestCase):
     def test_5_a_silent_device_is_logged_and_the_others_are_loaded(self):
         for i, dev_id in enumerate(self.ids):
             self.send({"ops": "setDevName", "devId": dev_id, "name": "Lost %d" % i})
-        # The last device still announces itself (so the load finds and assigns it) but answers nothing.
+        # The last device is read for the preview as usual, then falls silent at its first change request.
         silent = self.ids[DSP]
-        self.sim.command({"cmd": "silence", "devId": silent, "announce": True})
+        self.sim.command({"cmd": "silence", "devId": silent, "onOps": "setDevName"})
         try:
             rc, out, err = self.ctl("load", self.archive, "--categories", "name", "--json")
         finally:
@@ -311,11 +311,11 @@ class ArchiveTest(e2etest.E2ETestCase):
         self.assertEqual(self.sim.state(silent)["name"], "Lost 2")
 
     def test_6_export_goes_on_past_a_device_that_falls_silent(self):
-        # The device keeps announcing itself (so it is listed and chosen) but answers nothing: every one of its
-        # read-out steps fails and the export still writes all three.
+        # The device answers its first read-out steps, then falls silent at the microphone read (a request only
+        # the export sends): its remaining steps fail and the export still writes all three.
         path = os.path.join(self.tmp, "silent.odt")
         silent = self.ids[ROUTED]
-        self.sim.command({"cmd": "silence", "devId": silent, "announce": True})
+        self.sim.command({"cmd": "silence", "devId": silent, "onOps": "getInfo"})
         try:
             rc, out, err = self.ctl("export", path, "--json")
         finally:

@@ -100,6 +100,18 @@ TEST_F(ControlFixture, SilenceAndResume)
     EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
     EXPECT_TRUE(run(R"({"cmd":"silence","devId":"MD0A000002"})").value("ok").toBool());
     EXPECT_FALSE(net->isAnnouncing(1)) << "announcing is not kept from an earlier silence";
+    EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
+
+    // Armed on a request name: answers until that request comes, which goes unanswered, then stays silent.
+    EXPECT_TRUE(run(R"({"cmd":"silence","devId":"MD0A000002","onOps":"setDevName"})").value("ok").toBool());
+    auto ask = [this](const char* datagram) { return net->handlers().handleDatagram(*net, 1, datagram); };
+    EXPECT_FALSE(ask(R"({"ops":"getAllRxCh","idStart":"0"})").isEmpty()) << "armed, not yet silent";
+    EXPECT_TRUE(ask(R"({"ops":"setDevName","name":"x"})").isEmpty());
+    EXPECT_TRUE(ask(R"({"ops":"getAllRxCh","idStart":"0"})").isEmpty());
+    EXPECT_TRUE(net->isAnnouncing(1));
+    EXPECT_EQ(net->device(1).state().requests.value("setDevName"), 1);
+    EXPECT_TRUE(run(R"({"cmd":"resume","devId":"MD0A000002"})").value("ok").toBool());
+    EXPECT_FALSE(ask(R"({"ops":"setDevName","name":"y"})").isEmpty()) << "a resume disarms";
 }
 
 TEST_F(ControlFixture, SetMakesADeviceHotOrOld)
