@@ -27,7 +27,7 @@ public:
     void announce(int first, int count, const BenchMessages::Shape& shape);
     /// Runs synchronisation steps and answers every request until all live devices hold complete
     /// tables. Returns the number of steps, or -1 when maxSteps did not suffice.
-    int completeTables(const BenchMessages::Shape& shape, int maxSteps = 64);
+    int completeTables(const BenchMessages::Shape& shape, int maxSteps = 1000);
     /// Number of live devices whose tables are complete.
     int completeCount() const;
 

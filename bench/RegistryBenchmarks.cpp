@@ -191,4 +191,39 @@ void BM_SyncRoundComplete(benchmark::State& state)
 }
 BENCHMARK(BM_SyncRoundComplete)->Unit(benchmark::kMicrosecond);
 
+// Table fetch of answering devices from their first announcement: steps of 20 ms until every table is complete,
+// with the table requests paced (arg 1) and unpaced (arg 0, every incomplete table at every step). Devices answer
+// between steps, as a network would. The pacing must not cost answering devices more than a tenth.
+void BM_TableFetch(benchmark::State& state)
+{
+    const int devices = static_cast<int>(state.range(0));
+    const bool paced = state.range(1) != 0;
+    BenchRegistry reg;
+    int steps = 0;
+    long long requests = 0;
+    for (auto _ : state) {
+        reg.reset();
+        if (!paced)
+            dvm_setTablePacing(0, 0);
+        reg.announce(0, devices, BenchMessages::Shape());
+        steps = reg.completeTables(BenchMessages::Shape(), 4096);
+        requests = reg.sent();
+        if (steps < 0) {
+            state.SkipWithError("tables did not complete");
+            break;
+        }
+    }
+    state.counters["fetch_ms"] = 20.0 * steps;
+    state.counters["requests"] = double(requests);
+    state.counters["requests/s"] = steps > 0 ? double(requests) * 50.0 / steps : 0.0;
+    reg.reset();
+}
+BENCHMARK(BM_TableFetch)
+    ->ArgNames({"devices", "paced"})
+    ->Args({100, 0})
+    ->Args({100, 1})
+    ->Args({1024, 0})
+    ->Args({1024, 1})
+    ->Unit(benchmark::kMillisecond);
+
 } // namespace

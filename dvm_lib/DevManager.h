@@ -111,6 +111,10 @@ QString dvm_ipToString(uint32_t ip);
 /// The life an announcement gives to devices and streams (default DVM_LIFE_MS; 0 or less
 /// restores the default). Test setups shorten it.
 void dvm_setAnnounceLifeMs(int lifeMs);
+/// Limits of the table requests of all devices together: the budget refills at ratePerSecond up to burst
+/// (defaults TablePacer::kRatePerSecond and kBurst; reset by dvm_resetForTest). ratePerSecond <= 0 asks every
+/// incomplete table at every step without a budget or repeat delays: for comparisons in benchmarks only.
+void dvm_setTablePacing(int ratePerSecond, int burst);
 /// Returns every slot to free without notifications and restores the default announcement life.
 /// For tests and benchmarks only.
 void dvm_resetForTest();

@@ -173,7 +173,7 @@ void userCallLib_timer(int elapsedMs)
         s.devCount = kept;
         ageMcastsLocked(s, elapsedMs);
     }
-    syncStep(s);
+    syncStep(s, elapsedMs);
 }
 
 void expireAll()
@@ -267,4 +267,5 @@ void dvm_resetForTest()
     std::memset(s.mcastLive, 0, sizeof s.mcastLive);
     s.devIndex.clear();
     s.announceLifeMs.store(DVM_LIFE_MS);
+    resetPacing(s);
 }

@@ -4,6 +4,7 @@
 #include "DevIndex.h"
 #include "DevManager.h"
 #include "FlatJson.h"
+#include "TablePacer.h"
 
 #include <QJsonObject>
 #include <atomic>
@@ -31,6 +32,8 @@ struct DvmState
     DevIndex devIndex; ///< network thread only
     std::atomic<int> announceLifeMs{DVM_LIFE_MS};
     int16_t syncSnapshot[DVM_MAX_DEVS] = {}; ///< network thread only; reused by every step
+    TablePacer pacer;                        ///< network thread only: time, repeat rule and global budget
+    int syncCursor = 0; ///< network thread only: the list position a step starts at, so a spent budget is shared fairly
 };
 
 /// The one registry, created with its tables on first use.
@@ -43,8 +46,10 @@ void notifyMcast(const char* op, const McastRecord& rec);
 
 /// Ageing of the streams; the caller holds the lock.
 void ageMcastsLocked(DvmState& s, int elapsedMs);
-/// One synchronisation step over the live devices; the caller must not hold the lock.
-void syncStep(DvmState& s);
+/// One synchronisation step over the live devices, elapsedMs after the previous one; the caller must not hold the lock.
+void syncStep(DvmState& s, int elapsedMs);
+/// Pacing back to time 0 with a full budget and the default limits (network thread or tests).
+void resetPacing(DvmState& s);
 /// Empty tables for a slot about to take a new device (clears only what was ever written).
 void initDevTables(DevRecord* rec);
 /// "updateRoute" (rx tables) or "updateActive" (unicast active flags) from a device.

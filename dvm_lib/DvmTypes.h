@@ -6,6 +6,8 @@
 // once; pages that no device ever fills are then never touched and cost no memory.
 // Read and write channel ids through the accessors, never through the biased fields.
 
+#include "TablePacer.h"
+
 #include <cstdint>
 
 enum
@@ -131,6 +133,7 @@ struct DevTables
     /// Nonzero after the device announced a route change: its refetch ends with "updateRoute" even when an
     /// active-flag reply completes it.
     int32_t routesChanged;
+    TablePace pace[DVM_T_COUNT]; ///< outstanding request and repeat delay, per DvmTable
 
     int32_t rxChMap(int id) const { return dvm::unbiasId(rxChMapBiased[id]); } ///< -1 when none
     void setRxChMap(int id, int32_t rtpChId) { rxChMapBiased[id] = dvm::biasId(rtpChId); }

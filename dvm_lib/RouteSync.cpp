@@ -191,6 +191,7 @@ void initDevTables(DevRecord* rec)
         clearEntries(t, table, 0, DVM_TABLE_SIZE);
     std::memset(t.fetched, 0, sizeof t.fetched);
     std::memset(t.highWater, 0, sizeof t.highWater);
+    std::memset(t.pace, 0, sizeof t.pace);
 }
 
 int invalidateTables(uint32_t srcIp, bool activeOnly)
@@ -212,7 +213,13 @@ int invalidateTables(uint32_t srcIp, bool activeOnly)
     return 1;
 }
 
-void syncStep(DvmState& s)
+void resetPacing(DvmState& s)
+{
+    s.pacer.reset();
+    s.syncCursor = 0;
+}
+
+void syncStep(DvmState& s, int elapsedMs)
 {
     int count;
     {
@@ -220,22 +227,35 @@ void syncStep(DvmState& s)
         count = s.devCount;
         std::memcpy(s.syncSnapshot, s.devActive, static_cast<size_t>(count) * sizeof s.devActive[0]);
     }
+    TablePacer& pacer = s.pacer;
+    pacer.advance(elapsedMs);
+    if (count == 0)
+        return;
     // Headers and counts are written by this thread only, so they are read here without the lock.
     char request[64];
-    for (int i = 0; i < count; ++i) {
-        const DevRecord& rec = s.devs[s.syncSnapshot[i]];
+    const int first = s.syncCursor < count ? s.syncCursor : 0;
+    for (int k = 0; k < count; ++k) {
+        const int i = (first + k) % count;
+        DevRecord& rec = s.devs[s.syncSnapshot[i]];
         if (rec.hdr.port <= 0 || rec.hdr.port > 65535)
             continue; // no port to ask on
         for (int t = 0; t < DVM_T_COUNT; ++t) {
             const int fetched = rec.tables.fetched[t];
-            if (fetched >= dvm_expectedCount(&rec, static_cast<DvmTable>(t)))
+            TablePace& pace = rec.tables.pace[t];
+            if (!pacer.due(pace, fetched, fetched < dvm_expectedCount(&rec, static_cast<DvmTable>(t))))
                 continue;
+            if (!pacer.take()) {
+                s.syncCursor = i; // the budget is spent: this device goes first at the next step
+                return;
+            }
             // Same bytes as the compact QJsonDocument form of {"idStart": text, "ops": name}.
             const int n =
                 std::snprintf(request, sizeof request, "{\"idStart\":\"%d\",\"ops\":\"%s\"}", fetched, kTableOps[t]);
             libCallUser_sendUdp(request, n, rec.hdr.ip, static_cast<uint16_t>(rec.hdr.port));
+            pacer.asked(pace, fetched);
         }
     }
+    s.syncCursor = 0;
 }
 
 } // namespace dvm
@@ -359,6 +379,13 @@ QJsonObject streamToJson(const StreamDesc& stream)
     sdp.insert(QLatin1String("sampleByteNum"), QString::number(stream.sampleByteNum));
     sdp.insert(QLatin1String("rtpTsOffset"), QString::number(stream.rtpTsOffset));
     return sdp;
+}
+
+void dvm_setTablePacing(int ratePerSecond, int burst)
+{
+    DvmState& s = state();
+    s.pacer.reset(ratePerSecond, burst);
+    s.syncCursor = 0;
 }
 
 int dvm_refetchTransmitTables(uint32_t ip)

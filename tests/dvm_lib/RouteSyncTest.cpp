@@ -100,6 +100,8 @@ protected:
 };
 
 const int kSmall[DVM_T_COUNT] = {4, 4, 2, 2, 2, 2, 2, 2};
+const QString kOps[DVM_T_COUNT] = {"getAllRxCh",    "getAllRtpCh",   "getAllUcastRx",       "getAllUcastTx",
+                                   "getAllMcastRx", "getAllMcastTx", "getAllActiveUcastId", "getAllActiveMcastId"};
 
 TEST_F(DvmSync, RequestsGoInTableOrderToTheAnnouncedPortEveryStep)
 {
@@ -113,7 +115,7 @@ TEST_F(DvmSync, RequestsGoInTableOrderToTheAnnouncedPortEveryStep)
         EXPECT_EQ(9990, sent[t].port);
     }
     tick();
-    EXPECT_EQ(16u, sent.size()) << "no request is remembered as outstanding";
+    EXPECT_EQ(8u, sent.size()) << "one outstanding request per table";
 }
 
 TEST_F(DvmSync, PagesOfEightCompleteSixteenChannelsWithOneUpdateRoute)
@@ -241,7 +243,8 @@ TEST_F(DvmSync, ChangesRefetchOnlyTheirOwnTables)
         EXPECT_EQ(103, rec->tables.rxChMap(3)) << c.name;
         EXPECT_EQ(1, rec->tables.mcastRx[0].active) << c.name;
 
-        serveUntilQuiet(8, kSmall);
+        for (const QString& ops : asked) // answers the outstanding requests
+            replyWhole(ops, kSmall[std::find(kOps, kOps + DVM_T_COUNT, ops) - kOps]);
         EXPECT_EQ(before + 1, count(c.notified)) << c.name;
         EXPECT_EQ(2, count("updateRoute") + count("updateActive")) << c.name << ": one notification only";
     }
@@ -353,18 +356,12 @@ TEST_F(DvmSync, PageBeyondTableEndIsOverCompleteAndStopsRequests)
     EXPECT_EQ((Ops{"getAllRxCh", "getAllRtpCh"}), askedNext());
 }
 
-TEST_F(DvmSync, BackwardPageRepeatsOnceAStepWithoutGrowing)
+TEST_F(DvmSync, BackwardPageStoresItsElementsWithoutMoving)
 {
     DevRecord* rec = addDevice("16");
     reply(kDevIp, "getAllRxCh", 8, 0, page("getAllRxCh", 8, 16));
     EXPECT_EQ(0, rec->tables.fetched[DVM_T_RXCH]);
     EXPECT_EQ(108, rec->tables.rxChMap(8)) << "elements are stored even when the bounds are reversed";
-    for (int step = 0; step < 5; ++step) {
-        const Ops asked = askedNext();
-        EXPECT_EQ(1, std::count(asked.begin(), asked.end(), "getAllRxCh"));
-        reply(kDevIp, "getAllRxCh", 0, 0, QJsonArray{});
-    }
-    EXPECT_EQ(0, rec->tables.fetched[DVM_T_RXCH]);
 }
 
 TEST_F(DvmSync, OtherDatagramsAreLeftToTheCommandLayer)
