@@ -4,6 +4,7 @@
 
 #include "CtlExit.h"
 #include "DevManager.h"
+#include "LogRedaction.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -12,7 +13,7 @@ namespace {
 
 QString compact(const QJsonObject& o)
 {
-    return QString::fromUtf8(QJsonDocument(o).toJson(QJsonDocument::Compact));
+    return QString::fromUtf8(QJsonDocument(LogRedaction::redacted(o)).toJson(QJsonDocument::Compact));
 }
 
 const OfflineDevice* archiveDevice(const std::vector<OfflineDevice>& archive, const QString& devId)
@@ -40,6 +41,13 @@ QString oneLine(const QString& text)
     QString t = text;
     t.replace(QLatin1Char('\n'), QLatin1Char(' ')).replace(QLatin1Char('\r'), QLatin1Char(' '));
     return t.size() > kMax ? t.left(kMax) + QStringLiteral("...") : t;
+}
+
+/// A device's reply as shown: a password it echoes is masked (failure texts of the loader are not replies).
+QString replyLine(const QString& reply)
+{
+    return oneLine(reply.startsWith(QLatin1Char('{')) ? QString::fromUtf8(LogRedaction::redacted(reply.toUtf8()))
+                                                      : reply);
 }
 
 } // namespace
@@ -139,14 +147,14 @@ QStringList CtlArchiveText::steps(const QVector<ArchiveLoader::DevicePlan>& plan
                             {QStringLiteral("ops"), ops},
                             {QStringLiteral("request"), QJsonDocument::fromJson(r.step.request.toUtf8()).object()},
                             {QStringLiteral("status"), status},
-                            {QStringLiteral("reply"), oneLine(r.reply)}});
+                            {QStringLiteral("reply"), replyLine(r.reply)}});
             continue;
         }
         QString detail;
         if (r.status == ArchiveLoader::Status::Done)
             detail = r.step.successText;
         else if (r.status != ArchiveLoader::Status::NotSent)
-            detail = oneLine(r.reply);
+            detail = replyLine(r.reply);
         out << QStringLiteral("step %1 \"%2\" %3: %4%5")
                    .arg(devId, known ? plans.at(r.device).name : QString(), ops, status,
                         detail.isEmpty() ? QString() : QStringLiteral(" ") + detail);

@@ -1,5 +1,7 @@
 #include "CtlOutput.h"
 
+#include "LogRedaction.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QString>
@@ -40,8 +42,10 @@ void error(const QByteArray& line)
 
 void result(bool json, const QJsonObject& obj, const QString& text)
 {
+    // No result line carries a password, whatever reply or request it shows.
     if (json || !text.isEmpty())
-        write((json ? QJsonDocument(obj).toJson(QJsonDocument::Compact) : text.toUtf8()) + '\n');
+        write((json ? QJsonDocument(LogRedaction::redacted(obj)).toJson(QJsonDocument::Compact) : text.toUtf8()) +
+              '\n');
 }
 
 void fail(const QString& line)

@@ -1,6 +1,7 @@
 #include "CtlReply.h"
 
 #include "CtlExit.h"
+#include "LogRedaction.h"
 #include "ReasonText.h"
 
 #include <QJsonArray>
@@ -40,8 +41,9 @@ QString CtlReply::refusalText(const QJsonObject& reply, bool chinese)
                                         fieldText(reply.value(QStringLiteral("result"))));
 }
 
-QString CtlReply::describe(const QJsonObject& reply)
+QString CtlReply::describe(const QJsonObject& shown)
 {
+    const QJsonObject reply = LogRedaction::redacted(shown);
     static const QStringList kHead = {QStringLiteral("ops"), QStringLiteral("devId"), QStringLiteral("result")};
     QString line = fieldText(reply.value(QStringLiteral("ops")));
     const QString devId = fieldText(reply.value(QStringLiteral("devId")));

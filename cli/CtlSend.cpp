@@ -10,6 +10,7 @@
 #include "DevManager.h"
 #include "DeviceRequests.h"
 #include "LockRequests.h"
+#include "LogRedaction.h"
 
 #include <QJsonDocument>
 #include <QSocketNotifier>
@@ -24,6 +25,16 @@ bool isRouteRequest(const QString& ops)
 }
 
 } // namespace
+
+CtlSend::CtlSend(CtlNetwork& net, const CtlOptions& options)
+    : CtlSend(net, options, CtlSecrets::forProcess(options.args == QStringList{QStringLiteral("-")}))
+{
+}
+
+CtlSend::CtlSend(CtlNetwork& net, const CtlOptions& options, CtlSecrets secrets)
+    : m_net(net), m_options(options), m_secrets(std::move(secrets))
+{
+}
 
 int CtlSend::findReply(const QVector<QJsonObject>& messages, int from, const QString& ops, const QString& devId)
 {
@@ -62,16 +73,19 @@ int CtlSend::handle(const QString& message, QString* error)
 {
     const QJsonDocument doc = QJsonDocument::fromJson(message.toUtf8());
     if (!doc.isObject()) {
-        *error = QStringLiteral("not a JSON object: %1").arg(message);
+        *error =
+            QStringLiteral("not a JSON object: %1").arg(QString::fromUtf8(LogRedaction::redacted(message.toUtf8())));
         return CtlExit::kUsage;
     }
-    const QJsonObject msg = doc.object();
+    QJsonObject msg = doc.object();
     const QString ops = msg.value(QStringLiteral("ops")).toString();
     const bool lockRequest = LockRequests::handles(ops);
     if (CommandCatalogue::instance().find(ops) == nullptr && !lockRequest) {
         *error = QStringLiteral("no command message \"%1\" in the command catalogue").arg(ops);
         return CtlExit::kUsage;
     }
+    if (!m_secrets.complete(&msg, error))
+        return CtlExit::kUsage;
     const QString devId = DeviceRequests::asText(msg.value(QStringLiteral("devId"))).toString();
     DevDetailStore& store = m_net.store();
     const bool needsDevice = ops != QLatin1String("setIp");
@@ -89,16 +103,13 @@ int CtlSend::handle(const QString& message, QString* error)
     }
     const QString address = dvm_ipToString(request.ip);
     if (m_options.dryRun) {
-        const QJsonDocument body = QJsonDocument::fromJson(request.body);
-        const QJsonValue bodyValue =
-            body.isObject() ? QJsonValue(body.object()) : QJsonValue(QString::fromUtf8(request.body));
+        const QByteArray shown = LogRedaction::redacted(request.body);
+        const QJsonDocument body = QJsonDocument::fromJson(shown);
+        const QJsonValue bodyValue = body.isObject() ? QJsonValue(body.object()) : QJsonValue(QString::fromUtf8(shown));
         CtlOutput::result(
             m_options.json,
             QJsonObject{{"dryRun", true}, {"ip", address}, {"port", request.port}, {"request", bodyValue}},
-            QStringLiteral("would send to %1:%2: %3")
-                .arg(address)
-                .arg(request.port)
-                .arg(QString::fromUtf8(request.body)));
+            QStringLiteral("would send to %1:%2: %3").arg(address).arg(request.port).arg(QString::fromUtf8(shown)));
         return CtlExit::kOk;
     }
 

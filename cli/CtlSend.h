@@ -1,5 +1,6 @@
 #pragma once
 #include "CtlOptions.h"
+#include "CtlSecrets.h"
 
 #include <QJsonObject>
 #include <QString>
@@ -7,11 +8,14 @@
 class CtlNetwork;
 
 /// `send`: command messages translated by the command layer (and the lock dialogs' own "setLock" and
-/// "setPassword"), sent, and their replies as the dispatcher hands them to the windows.
+/// "setPassword"), sent, and their replies as the dispatcher hands them to the windows. No password is printed:
+/// requests, errors and replies are shown through LogRedaction.
 class CtlSend
 {
 public:
-    CtlSend(CtlNetwork& net, const CtlOptions& options) : m_net(net), m_options(options) {}
+    /// Passwords a message leaves out come from the environment or standard input (see CtlSecrets).
+    CtlSend(CtlNetwork& net, const CtlOptions& options);
+    CtlSend(CtlNetwork& net, const CtlOptions& options, CtlSecrets secrets);
 
     /// Handles every message of the command line (or of standard input for "-") in order; returns the exit code
     /// of the first one that failed, else 0.
@@ -29,4 +33,5 @@ private:
 
     CtlNetwork& m_net;
     const CtlOptions& m_options;
+    CtlSecrets m_secrets;
 };

@@ -2,6 +2,7 @@
 
 #include "CtlOutput.h"
 #include "DevManager.h"
+#include "LogRedaction.h"
 
 #include <QJsonDocument>
 #include <cstring>
@@ -57,13 +58,16 @@ void WatchPrinter::recvRefreshRoute()
 
 void WatchPrinter::recvBackData(const QString& msg)
 {
-    print(QJsonObject{{"event", "backData"}, {"msg", msg}});
+    print(QJsonObject{{"event", "backData"}, {"msg", QString::fromUtf8(LogRedaction::redacted(msg.toUtf8()))}});
 }
 
 void WatchPrinter::recvMessage(const QString& msg)
 {
+    // Forwarded datagrams come from anyone on the network; a password echoed in one is not printed.
     const QJsonDocument doc = QJsonDocument::fromJson(msg.toUtf8());
-    print(QJsonObject{{"event", "message"}, {"msg", doc.isObject() ? QJsonValue(doc.object()) : QJsonValue(msg)}});
+    print(QJsonObject{{"event", "message"},
+                      {"msg", doc.isObject() ? QJsonValue(LogRedaction::redacted(doc.object()))
+                                             : QJsonValue(QString::fromUtf8(LogRedaction::redacted(msg.toUtf8())))}});
 }
 
 void WatchPrinter::recvBlinkingDev(const QString& devId)

@@ -25,6 +25,13 @@ QJsonArray redactArray(const QJsonArray& arr)
     return out;
 }
 
+QJsonValue maskValue(const QJsonValue& v)
+{
+    if (v.isString() && v.toString().isEmpty())
+        return v;
+    return QJsonValue(QLatin1String(LogRedaction::kMask));
+}
+
 QJsonValue redactValue(const QJsonValue& v)
 {
     if (v.isObject())
@@ -38,11 +45,13 @@ QJsonValue redactValue(const QJsonValue& v)
 
 namespace LogRedaction {
 
+const char* const kMask = "********";
+
 QJsonObject redacted(const QJsonObject& obj)
 {
     QJsonObject out;
     for (auto it = obj.begin(); it != obj.end(); ++it)
-        out.insert(it.key(), isSecretKey(it.key()) ? QJsonValue(QStringLiteral("***")) : redactValue(it.value()));
+        out.insert(it.key(), isSecretKey(it.key()) ? maskValue(it.value()) : redactValue(it.value()));
     return out;
 }
 
@@ -50,8 +59,11 @@ QByteArray redacted(const QByteArray& text)
 {
     QJsonParseError error;
     const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
-    if (error.error == QJsonParseError::NoError && doc.isObject())
-        return QJsonDocument(redacted(doc.object())).toJson(QJsonDocument::Compact);
+    if (error.error == QJsonParseError::NoError && doc.isObject()) {
+        // Text without a secret is kept byte for byte: logs and printed replies show what was on the wire.
+        const QJsonObject masked = redacted(doc.object());
+        return masked == doc.object() ? text : QJsonDocument(masked).toJson(QJsonDocument::Compact);
+    }
     for (const char* k : kSecretKeys)
         if (text.contains(k))
             return "<" + QByteArray::number(text.size()) + " bytes withheld>";

@@ -9,7 +9,9 @@ namespace {
     c.name = QStringLiteral("send");
     c.id = CtlOptions::Send;
     c.summary = QStringLiteral("send command messages and print the replies; `send -` reads one per line from "
-                               "standard input");
+                               "standard input. A \"setLock\" without \"password\" or a \"setPassword\" without "
+                               "\"old\"/\"new\" takes them from MERIDANE_PASSWORD, MERIDANE_OLD_PASSWORD, "
+                               "MERIDANE_NEW_PASSWORD, else from standard input; passwords are never printed");
     c.arguments = QStringLiteral("'COMMAND-MESSAGE'... | -");
     c.minArgs = 1;
     c.maxArgs = -1;

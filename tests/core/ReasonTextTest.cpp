@@ -1,7 +1,6 @@
 #include "ReasonText.h"
 #include "LogRedaction.h"
 
-#include <QJsonArray>
 #include <QJsonDocument>
 #include <gtest/gtest.h>
 
@@ -30,28 +29,63 @@ TEST(ReasonTextTest, KnownReasonsInBothLanguagesOthersUnchanged)
     }
 }
 
-TEST(LogRedactionTest, SecretsAreWithheldAtAnyDepthOtherFieldsKept)
-{
-    const QByteArray lock = R"({"ops":"setLock","password":"hunter2","val":"0x3"})";
-    const QByteArray out = LogRedaction::redacted(lock);
-    EXPECT_FALSE(out.contains("hunter2"));
-    const QJsonObject o = QJsonDocument::fromJson(out).object();
-    EXPECT_EQ(o.value("password").toString(), "***");
-    EXPECT_EQ(o.value("val").toString(), "0x3");
-    EXPECT_EQ(o.value("ops").toString(), "setLock");
+namespace {
 
-    const QByteArray nested = R"({"ops":"x","inner":{"old":"a1","new":"b2"},"list":[{"password":"c3"}]})";
-    const QByteArray n = LogRedaction::redacted(nested);
-    for (const char* secret : {"a1", "b2", "c3"})
-        EXPECT_FALSE(n.contains(secret)) << secret;
+QJsonObject parsed(const QByteArray& text)
+{
+    return QJsonDocument::fromJson(text).object();
 }
 
-TEST(LogRedactionTest, TextThatIsNotJsonIsWithheldOnlyWhenItMayHoldASecret)
+} // namespace
+
+TEST(LogRedactionTest, SecretValuesAreMaskedAtAnyDepthEmptyOnesAndOtherFieldsKept)
 {
-    EXPECT_EQ(LogRedaction::redacted(QByteArray("AT+VER?\r\n")), QByteArray("AT+VER?\r\n"));
-    // A cut or malformed request must not slip through because it failed to parse.
-    const QByteArray broken = R"({"ops":"setPassword","old":"abc","new":"de)";
-    const QByteArray out = LogRedaction::redacted(broken);
-    EXPECT_FALSE(out.contains("abc"));
-    EXPECT_TRUE(out.contains("withheld"));
+    const struct
+    {
+        const char* in;
+        const char* out; ///< the compact text expected
+    } rows[] = {
+        {R"({"ops":"setLock","password":"hunter2","val":"0x3"})",
+         R"({"ops":"setLock","password":"********","val":"0x3"})"},
+        // An empty echo stays empty: it is how a reply says no password is set.
+        {R"({"ops":"setPassword","old":"","new":"b2"})", R"({"new":"********","old":"","ops":"setPassword"})"},
+        {R"({"ops":"x","inner":{"old":"a1"},"list":[{"password":"c3"},5]})",
+         R"({"inner":{"old":"********"},"list":[{"password":"********"},5],"ops":"x"})"},
+        // Whatever the type, a secret's value does not pass.
+        {R"({"password":1234,"new":{"a":"b"},"old":["x"]})",
+         R"({"new":"********","old":"********","password":"********"})"},
+        {R"({"ops":"getLock", "val":"0x0","passwordSet":"1"})", R"({"ops":"getLock", "val":"0x0","passwordSet":"1"})"},
+    };
+    for (const auto& r : rows) {
+        // Text with nothing to mask is kept as it came.
+        EXPECT_EQ(LogRedaction::redacted(QByteArray(r.in)), QByteArray(r.out)) << r.in;
+        EXPECT_EQ(LogRedaction::redacted(parsed(r.in)), parsed(r.out)) << r.in;
+        // Masking twice changes nothing, so layers that each redact agree.
+        EXPECT_EQ(LogRedaction::redacted(LogRedaction::redacted(QByteArray(r.in))), QByteArray(r.out)) << r.in;
+    }
+}
+
+TEST(LogRedactionTest, TextThatIsNotAnObjectIsWithheldOnlyWhenItMayHoldASecret)
+{
+    const struct
+    {
+        const char* in;
+        bool withheld;
+    } rows[] = {
+        {"AT+VER?\r\n", false},
+        {"", false},
+        // A cut or malformed request must not slip through because it failed to parse.
+        {R"({"ops":"setPassword","old":"abc","new":"de)", true},
+        {R"(["password","abc"])", true},
+        {"password=abc", true},
+    };
+    for (const auto& r : rows) {
+        const QByteArray out = LogRedaction::redacted(QByteArray(r.in));
+        if (r.withheld) {
+            EXPECT_FALSE(out.contains("abc")) << r.in;
+            EXPECT_EQ(out, "<" + QByteArray::number(int(strlen(r.in))) + " bytes withheld>") << r.in;
+        } else {
+            EXPECT_EQ(out, QByteArray(r.in));
+        }
+    }
 }
