@@ -25,10 +25,12 @@ DevDspTcpSocketThread::DevDspTcpSocketThread(QObject* parent) : QObject(parent)
     // The dialog reaches reconnection(uint32_t) through a queued connection.
     qRegisterMetaType<uint32_t>("uint32_t");
     setHost(0, kDspPort);
+    setFlow(std::make_shared<DspLinkFlow>());
 }
 
 DevDspTcpSocketThread::~DevDspTcpSocketThread()
 {
+    m_flow->setWake(nullptr); // the receiver may keep the flow longer than the link lives
     if (m_socket == nullptr) {
         return;
     }
@@ -53,6 +55,16 @@ void DevDspTcpSocketThread::setHost(uint32_t ip, quint16 port)
     m_connectingText = AppState::pick(QStringLiteral("连接中"), QStringLiteral("Connecting"));
 }
 
+void DevDspTcpSocketThread::setFlow(std::shared_ptr<DspLinkFlow> flow)
+{
+    if (m_flow)
+        m_flow->setWake(nullptr);
+    m_flow = std::move(flow);
+    // From the receiver's thread: a queued call, so reading resumes in the link's own thread.
+    m_flow->setWake(
+        [this] { QMetaObject::invokeMethod(this, &DevDspTcpSocketThread::resumeIfDrained, Qt::QueuedConnection); });
+}
+
 void DevDspTcpSocketThread::slot_quitSocket()
 {
     deleteLater();
@@ -62,6 +74,8 @@ void DevDspTcpSocketThread::slot_runThread()
 {
     if (m_socket == nullptr) {
         m_socket = new QTcpSocket(this);
+        // Bounded: while the link pauses, the rest waits in the kernel and TCP holds the device back.
+        m_socket->setReadBufferSize(kSocketBuffer);
         connect(m_socket, &QTcpSocket::connected, this, [this]() {
             qCDebug(lcDspLink) << "tcp connected to" << QHostAddress(m_ip).toString() << m_port;
             emit signal_connected(m_connectingText, true);
@@ -81,6 +95,7 @@ void DevDspTcpSocketThread::slot_sendMsg(QString msg)
         return;
     }
     const QByteArray payload = msg.toUtf8();
+    m_framer.expectReplyTo(payload);
     m_socket->write(DspTcpFramer::frame(payload));
     m_socket->flush();
     // The processor takes consecutive messages only when they arrive at least 20 ms apart.
@@ -94,21 +109,64 @@ void DevDspTcpSocketThread::slot_sendMsg(QString msg)
 
 void DevDspTcpSocketThread::slot_readyData()
 {
-    if (m_socket == nullptr) {
+    if (m_socket == nullptr || m_paused) {
         return;
     }
-    const QList<QByteArray> messages = m_framer.feed(m_socket->readAll());
-    for (const QString& error : m_framer.errors()) {
-        qCWarning(lcDspLink).noquote() << error;
+    pump();
+}
+
+void DevDspTcpSocketThread::pump()
+{
+    for (;;) {
+        while (!m_ready.isEmpty() && m_flow->mayDeliver()) {
+            const QByteArray message = m_ready.takeFirst();
+            m_flow->handedOver();
+            emit signal_recvMsg(QString::fromUtf8(message));
+            qCDebug(lcDspLink).noquote() << "tcp ready all len " << message.size() << now();
+        }
+        if (!m_flow->mayDeliver()) {
+            pause();
+            return;
+        }
+        if (m_socket == nullptr || m_socket->bytesAvailable() <= 0) {
+            break;
+        }
+        m_ready += m_framer.feed(m_socket->read(kReadChunk));
+        for (const QString& error : m_framer.errors()) {
+            qCWarning(lcDspLink).noquote() << error;
+        }
+        if (m_framer.isBroken()) {
+            // Out of step with the stream: only a new connection brings the next header back. The messages
+            // before the bad header are still delivered.
+            const QString text = QStringLiteral("tcp frame over its limit from %1, closing the connection")
+                                     .arg(QHostAddress(m_ip).toString());
+            qCWarning(lcDspLink).noquote() << text;
+            m_socket->abort();
+            emit signal_linkError(text);
+        }
     }
-    for (const QByteArray& message : messages) {
-        emit signal_recvMsg(QString::fromUtf8(message));
-        qCDebug(lcDspLink).noquote() << "tcp ready all len " << message.size() << now();
+    if (m_paused) {
+        m_paused = false;
+        qCDebug(lcDspLink) << "tcp reading resumed";
     }
-    if (m_framer.isBroken()) {
-        // Out of step with the stream: only a new connection brings the next header back.
-        qCWarning(lcDspLink) << "tcp stream out of step, dropping the connection";
-        m_socket->abort();
+}
+
+void DevDspTcpSocketThread::pause()
+{
+    if (!m_paused) {
+        m_paused = true;
+        qCDebug(lcDspLink) << "tcp reading paused:" << m_flow->pending() << "messages not yet handled";
+    }
+    // Armed on every stop, also when a resume found the receiver behind again.
+    if (m_flow->pause()) {
+        QMetaObject::invokeMethod(this, &DevDspTcpSocketThread::resumeIfDrained, Qt::QueuedConnection);
+    }
+}
+
+void DevDspTcpSocketThread::resumeIfDrained()
+{
+    if (m_paused && m_socket != nullptr) {
+        pump();
     }
 }
 

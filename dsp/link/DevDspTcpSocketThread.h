@@ -1,11 +1,15 @@
 #pragma once
+#include "DspLinkFlow.h"
 #include "DspTcpFramer.h"
 
 #include <QAbstractSocket>
+#include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QString>
 
 #include <cstdint>
+#include <memory>
 
 class QTcpSocket;
 
@@ -14,6 +18,11 @@ class QTcpSocket;
 /// by slot_runThread() and deleted with the link.
 ///
 /// Wiring expected by the link: thread started() -> slot_runThread(), thread finished() -> slot_quitSocket().
+///
+/// Back-pressure: every message emitted counts as pending in flow() until the receiver calls flow()->handled().
+/// At flow()->bound() pending messages the link stops reading; the socket's buffer is bounded, so the device is
+/// held back by TCP itself. Nothing is dropped: reading resumes once the receiver has drained to the resume mark.
+/// A frame over its cap (see DspTcpFramer) closes the connection with signal_linkError().
 class DevDspTcpSocketThread : public QObject
 {
     Q_OBJECT
@@ -27,6 +36,16 @@ public:
     /// always uses kDspPort; only tests pass another port. Also takes the language of the status text.
     void setHost(uint32_t ip, quint16 port = kDspPort);
 
+    /// Bytes taken from the socket at a time, and the most the socket holds unread.
+    static constexpr int kReadChunk = 16 * 1024;
+    static constexpr int kSocketBuffer = 64 * 1024;
+
+    /// The pending count shared with the receiver; replace it (before the thread starts) to change the bound.
+    std::shared_ptr<DspLinkFlow> flow() const { return m_flow; }
+    void setFlow(std::shared_ptr<DspLinkFlow> flow);
+    /// True while reading waits for the receiver (link thread only; tests read it after the thread has ended).
+    bool isPaused() const { return m_paused; }
+
 signals:
     /// One whole received message.
     void signal_recvMsg(QString msg);
@@ -35,6 +54,8 @@ signals:
     void signal_disconnected();
     /// Emitted only for the unconnected state (0): a failed attempt or a lost connection.
     void signal_stateChanged(int state);
+    /// The device broke the framing (a frame over its cap); the connection is closed.
+    void signal_linkError(QString text);
 
 public slots:
     /// Deletes the link later; run on the thread's finished().
@@ -50,10 +71,18 @@ public slots:
 
 private:
     void connectToDevice();
+    /// Delivers queued messages and reads more while the receiver keeps up; pauses otherwise.
+    void pump();
+    void pause();
+    void resumeIfDrained();
 
     uint32_t m_ip = 0;
     quint16 m_port = kDspPort;
     QString m_connectingText;
     DspTcpFramer m_framer;
     QTcpSocket* m_socket = nullptr;
+    std::shared_ptr<DspLinkFlow> m_flow;
+    /// Messages framed but not yet emitted: at most what one read chunk holds.
+    QList<QByteArray> m_ready;
+    bool m_paused = false;
 };

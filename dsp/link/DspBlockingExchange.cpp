@@ -36,10 +36,12 @@ namespace {
 
 QString exchange(QTcpSocket& socket, const QString& text, int waitMs)
 {
-    socket.write(DspTcpFramer::frame(text.toUtf8()));
+    const QByteArray payload = text.toUtf8();
+    socket.write(DspTcpFramer::frame(payload));
     socket.flush();
 
     DspTcpFramer framer;
+    framer.expectReplyTo(payload);
     while (socket.state() == QAbstractSocket::ConnectedState) {
         if (socket.bytesAvailable() == 0 && !socket.waitForReadyRead(waitMs)) {
             if (socket.state() != QAbstractSocket::ConnectedState) {

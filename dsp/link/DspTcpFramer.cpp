@@ -1,10 +1,29 @@
 #include "DspTcpFramer.h"
 
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QtEndian>
 
 void DspTcpFramer::setMaxMessage(int bytes)
 {
     m_maxMessage = qMax(1, bytes);
+}
+
+void DspTcpFramer::setMaxLargeMessage(int bytes)
+{
+    m_maxLargeMessage = qMax(1, bytes);
+}
+
+bool DspTcpFramer::isConfigRequest(const QByteArray& payload)
+{
+    const QJsonValue ops = QJsonDocument::fromJson(payload).object().value(QStringLiteral("ops"));
+    return ops == QLatin1String("getConfig") || ops == QLatin1String("getConfigByName");
+}
+
+void DspTcpFramer::expectReplyTo(const QByteArray& payload)
+{
+    if (isConfigRequest(payload))
+        m_largeGrants = qMin(m_largeGrants + 1, int(kMaxLargeGrants));
 }
 
 QByteArray DspTcpFramer::frame(const QByteArray& payload)
@@ -38,14 +57,22 @@ QList<QByteArray> DspTcpFramer::feed(const QByteArray& bytes)
                 m_errors << QStringLiteral("tcp 读取数据，解析长度错误 0");
                 continue;
             }
-            if (length > static_cast<quint32>(m_maxMessage)) {
+            const bool large = length > static_cast<quint32>(m_maxMessage);
+            const int limit = large && m_largeGrants > 0 ? maxLargeMessage() : m_maxMessage;
+            if (length > static_cast<quint32>(limit)) {
                 // Holding it would let one bad header claim gigabytes; the stream cannot be trusted after it.
-                m_errors << QStringLiteral("tcp 读取数据，解析长度错误 %1 (limit %2)").arg(length).arg(m_maxMessage);
+                m_errors << QStringLiteral("tcp 读取数据，解析长度错误 %1 (limit %2%3)")
+                                .arg(length)
+                                .arg(limit)
+                                .arg(limit == m_maxMessage ? QStringLiteral(", no configuration asked for")
+                                                           : QString());
                 m_payload.clear();
                 m_remaining = 0;
                 m_broken = true;
                 return out;
             }
+            if (large)
+                --m_largeGrants; // the configuration asked for has come
             m_remaining = length;
             m_awaitingHeader = false;
             continue;
@@ -78,6 +105,7 @@ QStringList DspTcpFramer::errors()
 
 void DspTcpFramer::reset()
 {
+    m_largeGrants = 0; // requests of an earlier connection get no answer on this one
     m_awaitingHeader = true;
     m_broken = false;
     m_remaining = 0;

@@ -8,17 +8,34 @@
 ///
 /// Reads may cut the stream anywhere: a header split over reads is assembled, and bytes after a complete
 /// message begin the next one. A zero count is an empty frame: it is reported in errors() and skipped.
-/// A count above maxMessage() cannot be resynchronised: it is reported, the partial state is dropped and
-/// every later byte is ignored until reset(); the caller should drop the connection (see isBroken()).
+/// The cap depends on what was asked: a configuration reply may be large, every other message is small. Each
+/// configuration request the caller sends (expectReplyTo()) grants one frame up to maxLargeMessage(); a frame
+/// above maxMessage() without such a grant, or above maxLargeMessage() in any case, is never held.
+/// A count above its cap cannot be resynchronised: it is reported, the partial state is dropped and every later
+/// byte is ignored until reset(); the caller should drop the connection (see isBroken()).
 class DspTcpFramer
 {
 public:
-    static constexpr int kDefaultMaxMessage = 16 * 1024 * 1024;
+    /// Every reply but a configuration.
+    static constexpr int kDefaultMaxMessage = 256 * 1024;
+    /// A configuration reply ("getConfig", "getConfigByName").
+    static constexpr int kDefaultMaxLargeMessage = 8 * 1024 * 1024;
+    /// Grants held at once: more configuration requests in flight than this gain nothing.
+    static constexpr int kMaxLargeGrants = 4;
     static constexpr int kHeaderSize = 4;
 
-    /// Largest payload accepted (bytes, at least 1). Takes effect for the next header read.
+    /// Largest payload accepted without a grant (bytes, at least 1). Takes effect for the next header read.
     void setMaxMessage(int bytes);
     int maxMessage() const { return m_maxMessage; }
+    /// Largest payload accepted with a grant (bytes, never below maxMessage()).
+    void setMaxLargeMessage(int bytes);
+    int maxLargeMessage() const { return qMax(m_maxLargeMessage, m_maxMessage); }
+
+    /// True when `payload` (a request as sent, JSON) asks for a configuration.
+    static bool isConfigRequest(const QByteArray& payload);
+    /// Call with each request sent: a configuration request grants one large frame (at most kMaxLargeGrants held).
+    void expectReplyTo(const QByteArray& payload);
+    int largeGrants() const { return m_largeGrants; }
 
     /// The 4-byte little-endian byte count of `payload`, then `payload`.
     static QByteArray frame(const QByteArray& payload);
@@ -35,7 +52,7 @@ public:
     /// Forgets any partial message and a broken state; call on every new connection.
     void reset();
 
-    /// Bytes held for the message being assembled (partial header or payload); never above maxMessage() + 4.
+    /// Bytes held for the message being assembled (partial header or payload); never above maxLargeMessage() + 4.
     int buffered() const { return m_header.size() + m_payload.size(); }
 
     /// True when the next byte belongs to a header.
@@ -43,6 +60,8 @@ public:
 
 private:
     int m_maxMessage = kDefaultMaxMessage;
+    int m_maxLargeMessage = kDefaultMaxLargeMessage;
+    int m_largeGrants = 0;
     bool m_awaitingHeader = true;
     bool m_broken = false;
     qint64 m_remaining = 0;

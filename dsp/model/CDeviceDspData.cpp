@@ -49,13 +49,17 @@ QByteArray commonJson(const CBaseChannel& ch)
     return comm.finish();
 }
 
-// One channel per "commArr" entry; a missing "portArr" entry gives a channel without blocks.
-template <class Channel> void readChannels(const DspJsonValue& node, const QString& namePrefix, QList<Channel*>* out)
+// One channel per "commArr" entry; a missing "portArr" entry gives a channel without blocks. `blockBudget` is what
+// is left of the configuration's block bound; each channel also has its own.
+template <class Channel>
+void readChannels(const DspJsonValue& node, const QString& namePrefix, QList<Channel*>* out, int* blockBudget)
 {
     const DspJsonValue comms = node[kCommArr];
     DspJsonValue comm = comms.first();
     DspJsonValue port = node[kObj][kPortArr].first();
     const int n = qMin(comms.size(), int(CDeviceDspData::MaxChannels));
+    if (comms.size() > n)
+        qWarning().noquote() << "dsp config:" << comms.size() << "channels, only" << n << "read";
     for (int j = 0; j < n; ++j, comm = comm.next(), port = port.next()) {
         auto* ch = new Channel;
         ch->setName(namePrefix + QString::number(j + 1));
@@ -64,8 +68,14 @@ template <class Channel> void readChannels(const DspJsonValue& node, const QStri
         if (port.readInt(QLatin1String("core"), &core))
             ch->setCore(core);
         const DspJsonValue procs = port[QLatin1String("procArr")];
-        for (DspJsonValue b = procs.first(); b.isValid(); b = b.next())
+        const int take = qMin(qMin(procs.size(), int(CDeviceDspData::MaxBlocksPerChannel)), *blockBudget);
+        if (procs.size() > take)
+            qWarning().noquote() << "dsp config:" << namePrefix + QString::number(j + 1) << "has" << procs.size()
+                                 << "blocks, only" << take << "read";
+        DspJsonValue b = procs.first();
+        for (int k = 0; k < take; ++k, b = b.next())
             ch->appendBlock(DspBlockFactory::fromJson(b));
+        *blockBudget -= take;
         out->append(ch);
     }
 }
@@ -247,8 +257,10 @@ void CDeviceDspData::parseConfig(const DspJsonValue& config, const QString& firm
         m_customStr = custom.toString();
 
     const DspJsonValue groups = config[QLatin1String("groupArr")];
+    if (groups.size() > MaxGroups)
+        qWarning().noquote() << "dsp config:" << groups.size() << "groups, only" << MaxGroups << "read";
     int i = 0;
-    for (DspJsonValue g = groups.first(); g.isValid(); g = g.next(), ++i) {
+    for (DspJsonValue g = groups.first(); g.isValid() && i < MaxGroups; g = g.next(), ++i) {
         DspGroup group;
         g.readDouble(kGainDb, &group.gainDb);
         g.readBool(kMute, &group.mute);
@@ -264,6 +276,7 @@ void CDeviceDspData::parseConfig(const DspJsonValue& config, const QString& firm
     const bool legacyMasks = !firmwareAbove(firmwareVersion, QStringLiteral("3.1.2"));
     bool inputsRead = false;
     bool outputsRead = false;
+    int blockBudget = MaxBlocks;
     const DspJsonValue nodes = config[QLatin1String("nodeArr")];
     for (DspJsonValue node = nodes.first(); node.isValid(); node = node.next()) {
         int type = -1;
@@ -275,10 +288,10 @@ void CDeviceDspData::parseConfig(const DspJsonValue& config, const QString& firm
         case 0:
             // The first channel node is the inputs, the next the outputs; a device never sends more.
             if (!inputsRead) {
-                readChannels(node, QStringLiteral("input_"), &m_inputs);
+                readChannels(node, QStringLiteral("input_"), &m_inputs, &blockBudget);
                 inputsRead = true;
             } else if (!outputsRead) {
-                readChannels(node, QStringLiteral("output_"), &m_outputs);
+                readChannels(node, QStringLiteral("output_"), &m_outputs, &blockBudget);
                 outputsRead = true;
             }
             break;

@@ -4,6 +4,7 @@
 #include "DspAecChannel.h"
 #include "DspAutomixerChannel.h"
 #include "DspGroup.h"
+#include "DspGroupRequests.h"
 #include "DspInfo.h"
 #include "DspMatrix.h"
 
@@ -25,6 +26,11 @@ public:
     static constexpr int MaxSideNodes = 64;
     /// Input channels of a group id below this are listed in the group's member list.
     static constexpr int MemberGroupCount = 16;
+    /// Upper bounds on what a configuration may bring: groups, blocks per channel and blocks in all. Anything
+    /// beyond is cut when read, with a warning.
+    static constexpr int MaxGroups = DspGroupRequests::MaxGroups;
+    static constexpr int MaxBlocksPerChannel = 64;
+    static constexpr int MaxBlocks = 8192;
 
     CDeviceDspData() = default;
     ~CDeviceDspData();

@@ -3,6 +3,9 @@
 #include "DspJsonText.h"
 #include "DspJsonValue.h"
 #include "DspJsonWriter.h"
+#include "FirCoefficientReader.h"
+
+#include <QDebug>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -71,7 +74,12 @@ void CFirItem::readParamsFrom(const DspJsonValue& obj)
     obj.readInt(QLatin1String("firType"), &m_firType);
     if (m_firType == Custom) {
         const DspJsonValue arr = obj[QLatin1String("arr")];
-        if (!arr.isArray() || arr.size() == 0 || !setArr(QString::fromUtf8(arr.rawJson()))) {
+        // No device filter has more taps than a coefficient file may give; more is a broken or hostile message.
+        const bool tooMany = arr.size() > FirCoefficientReader::kMaxCount;
+        if (tooMany)
+            qWarning().noquote() << "dsp config: FIR with" << arr.size() << "coefficients, more than"
+                                 << FirCoefficientReader::kMaxCount << "; none read";
+        if (tooMany || !arr.isArray() || arr.size() == 0 || !setArr(QString::fromUtf8(arr.rawJson()))) {
             m_arr.clear();
             m_arrLength = 0;
         }

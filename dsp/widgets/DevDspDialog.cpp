@@ -20,7 +20,6 @@
 #include "LogRedaction.h"
 #include "ModelTable.h"
 #include "MySnackbar.h"
-#include "ReplyFields.h"
 #include "StyledButton.h"
 #include "UiScale.h"
 
@@ -28,8 +27,6 @@
 #include <QDateTime>
 #include <QElapsedTimer>
 #include <QHBoxLayout>
-#include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QKeyEvent>
 #include <QLabel>
@@ -212,7 +209,12 @@ void DevDspDialog::initOnlineUi(QString deviceKey)
         m_link->setHost(m_dspHost, kDspPort);
         connect(m_link, &DevDspTcpSocketThread::signal_connected, this, &DevDspDialog::tcpConnected);
         connect(m_link, &DevDspTcpSocketThread::signal_disconnected, this, &DevDspDialog::tcpDisconnected);
-        connect(m_link, &DevDspTcpSocketThread::signal_recvMsg, this, &DevDspDialog::handle_recvTcpMsg);
+        // Each message handled is counted back, so the link stops reading while this window lags behind.
+        connect(m_link, &DevDspTcpSocketThread::signal_recvMsg, this,
+                [this, flow = m_link->flow()](const QString& msg) {
+                    handle_recvTcpMsg(msg);
+                    flow->handled();
+                });
         connect(m_link, &DevDspTcpSocketThread::signal_stateChanged, this, &DevDspDialog::tcpStateChanged);
         connect(this, &DevDspDialog::signal_sendTcpMsg, m_link, &DevDspTcpSocketThread::slot_sendMsg);
         connect(this, &DevDspDialog::signal_reconnect, m_link, &DevDspTcpSocketThread::reconnection);
@@ -599,7 +601,9 @@ void DevDspDialog::recvBackData(QString msg)
 {
     if (m_offlineUi)
         return; // replies of a real device with the same identifier are not this design's
-    handleReply(msg);
+    DspJsonTree tree;
+    tree.parse(msg.toUtf8());
+    handleReply(tree.root(), msg);
 }
 
 void DevDspDialog::handle_recvTcpMsg(QString msg)
@@ -616,7 +620,7 @@ void DevDspDialog::handle_recvTcpMsg(QString msg)
     tree.parse(msg.toUtf8());
     const DspJsonValue root = tree.root();
     if (!root[QLatin1String("ops")].textEquals(QLatin1String("getConfig"))) {
-        handleReply(msg);
+        handleReply(root, msg);
         return;
     }
     handleConfigReply(root[QLatin1String("config")], msg.size());
@@ -664,27 +668,24 @@ void DevDspDialog::handleConfigReply(const DspJsonValue& config, int textSize)
     m_loading->stop();
 }
 
-void DevDspDialog::handleReply(const QString& msg)
+void DevDspDialog::handleReply(const DspJsonValue& root, const QString& msg)
 {
-    if (m_data == nullptr)
+    if (m_data == nullptr || !root.isObject() || root.size() == 0)
         return;
-    const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
-    if (obj.isEmpty())
-        return;
-    const QString tag = ReplyFields::text(obj, "uiTag");
-    const QString ops = ReplyFields::text(obj, "ops");
+    const QString tag = root[QLatin1String("uiTag")].toString();
+    const QString ops = root[QLatin1String("ops")].toString();
     const bool ours =
         tag == kDspUiTag || tag == QLatin1String("superMatrixUiTag") || ops == QLatin1String("sendUdpToUart");
-    if (!ours || ReplyFields::text(obj, "devId") != m_devId)
+    if (!ours || root[QLatin1String("devId")].toString() != m_devId)
         return;
     markReply();
 
     if (ops == QLatin1String("getVersion")) {
-        applyVersion(obj);
+        applyVersion(root);
     } else if (ops == QLatin1String("getCustomStr")) {
-        m_data->info().customStr = ReplyFields::text(obj, "str");
+        m_data->info().customStr = root[QLatin1String("str")].toString();
     } else if (ops == QLatin1String("getCpuUsage")) {
-        handleCpuReply(obj);
+        handleCpuReply(root);
     }
     m_matrix->recvBackData(msg);
     m_diagram->handleMessage(msg);
@@ -692,16 +693,17 @@ void DevDspDialog::handleReply(const QString& msg)
     m_channel->recvBackData(msg);
 }
 
-void DevDspDialog::applyVersion(const QJsonObject& obj)
+void DevDspDialog::applyVersion(const DspJsonValue& reply)
 {
     DspInfo& info = m_data->info();
-    info.model = ReplyFields::text(obj, "model");
-    info.dspVer = ReplyFields::text(obj, "dspVer");
-    info.version = ReplyFields::text(obj, "version");
-    info.chNumIn = ReplyFields::text(obj, "chNumIn").toInt();
-    info.chNumOut = ReplyFields::text(obj, "chNumOut").toInt();
-    info.memory = ReplyFields::text(obj, "memory");
-    info.funcList = ReplyFields::text(obj, "funcList").split(QLatin1Char(','));
+    const auto field = [&reply](const char* key) { return reply[QLatin1String(key)].toString(); };
+    info.model = field("model");
+    info.dspVer = field("dspVer");
+    info.version = field("version");
+    info.chNumIn = field("chNumIn").toInt();
+    info.chNumOut = field("chNumOut").toInt();
+    info.memory = field("memory");
+    info.funcList = field("funcList").split(QLatin1Char(','));
     QJsonObject config = request("getConfig");
     sendTcpRequest(DspEnvelope::udp(config));
     m_data->setExtraInCount(info.chNumIn - m_data->localInCount() - m_data->netInCount());
@@ -709,12 +711,13 @@ void DevDspDialog::applyVersion(const QJsonObject& obj)
     retranslate();
 }
 
-void DevDspDialog::handleCpuReply(const QJsonObject& obj)
+void DevDspDialog::handleCpuReply(const DspJsonValue& reply)
 {
-    m_cpuMain = ReplyFields::text(obj, "main").toInt();
+    m_cpuMain = reply[QLatin1String("main")].toString().toInt();
     QStringList items;
-    for (const QJsonValue& v : obj.value(QStringLiteral("arr")).toArray())
-        items << ReplyFields::text(v);
+    const DspJsonValue arr = reply[QLatin1String("arr")];
+    for (DspJsonValue v = arr.first(); v.isValid(); v = v.next())
+        items << v.toString();
     m_cpu->setText(QStringLiteral("CPU:") + items.join(QLatin1Char('-')) + QStringLiteral("(%)"));
     if (items.isEmpty())
         return;

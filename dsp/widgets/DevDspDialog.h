@@ -149,10 +149,11 @@ protected:
 private:
     void buildUi();
     void retranslate();
-    void handleReply(const QString& msg);
+    /// `root` is `msg` already read: every reply is parsed once, here or in handle_recvTcpMsg().
+    void handleReply(const DspJsonValue& root, const QString& msg);
     void handleConfigReply(const DspJsonValue& config, int textSize);
-    void handleCpuReply(const QJsonObject& obj);
-    void applyVersion(const QJsonObject& obj);
+    void handleCpuReply(const DspJsonValue& reply);
+    void applyVersion(const DspJsonValue& reply);
     void markReply();
     void sendUdpObject(const QJsonObject& request);
     void showPage(QWidget* page);

@@ -14,6 +14,7 @@ meridane_add_test(dsp_model_test
     ${CMAKE_CURRENT_LIST_DIR}/model/DspLinkPlanTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspChainEditorTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspMalformedConfigTest.cpp
+    ${CMAKE_CURRENT_LIST_DIR}/model/DspParserCapsTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/DspJsonTextTest.cpp
     ${CMAKE_CURRENT_LIST_DIR}/model/EqResponseTest.cpp
   LIBS meridane_dsp_model)

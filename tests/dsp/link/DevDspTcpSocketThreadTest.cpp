@@ -72,6 +72,7 @@ protected:
     {
         auto* link = new DevDspTcpSocketThread;
         link->setHost(ip, m_port);
+        link->setFlow(m_flow);
         m_link = link;
         m_rec.attach(link, &m_context);
         m_thread = std::make_unique<QThread>();
@@ -110,6 +111,7 @@ protected:
     }
 
     QTcpServer m_server;
+    std::shared_ptr<DspLinkFlow> m_flow = std::make_shared<DspLinkFlow>();
     quint16 m_port = 0;
     QPointer<DevDspTcpSocketThread> m_link;
     std::unique_ptr<QThread> m_thread;
@@ -238,6 +240,105 @@ TEST_F(LinkThreadTest, ZeroLengthIsLoggedAndTheNextMessageStillArrives)
     EXPECT_TRUE(log.contains(QStringLiteral("tcp 读取数据，解析长度错误 0")));
     EXPECT_EQ(m_rec.states.size(), 0);
 }
+
+TEST_F(LinkThreadTest, FloodWhileTheReceiverLagsPausesReadingAndLosesNothing)
+{
+    LogCapture log;
+    m_flow = std::make_shared<DspLinkFlow>(8);
+    bool draining = false;
+    int maxPending = 0;
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    QObject::connect(m_link.data(), &DevDspTcpSocketThread::signal_recvMsg, &m_context, [&] {
+        maxPending = qMax(maxPending, m_flow->pending());
+        if (draining)
+            m_flow->handled();
+    });
+
+    // 16 MiB of 16 KiB messages: more than the socket buffers of both ends hold.
+    constexpr int kCount = 1024;
+    QStringList sent;
+    QByteArray bytes;
+    for (int i = 0; i < kCount; ++i) {
+        QString text = QStringLiteral(R"({"ops":"n","seq":"%1","pad":"")").arg(i);
+        text.insert(text.size() - 2, QString(16 * 1024 - text.size(), QLatin1Char('x')));
+        sent << text;
+        bytes += DspTcpFramer::frame(text.toUtf8());
+    }
+    peer->write(bytes);
+
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() >= 8; }, kWaitMs));
+    QTest::qWait(300);
+    EXPECT_EQ(m_rec.received.size(), 8) << "nothing beyond the bound is handed over";
+    EXPECT_TRUE(log.contains(QStringLiteral("tcp reading paused")));
+    EXPECT_GT(peer->bytesToWrite(), 0) << "the device is held back by TCP, not buffered by the link";
+
+    draining = true;
+    for (int i = 0; i < 8; ++i)
+        m_flow->handled();
+    ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() >= kCount; }, 30000)) << m_rec.received.size();
+    EXPECT_EQ(m_rec.received, sent);
+    EXPECT_LE(maxPending, 8);
+    EXPECT_TRUE(log.contains(QStringLiteral("tcp reading resumed")));
+}
+
+/// A frame of `size` bytes after `request` (empty: none) over a real connection.
+struct LinkCapCase
+{
+    const char* name;
+    const char* request;
+    int size;
+    bool delivered;
+};
+
+class LinkCapTest : public LinkThreadTest, public ::testing::WithParamInterface<LinkCapCase>
+{
+};
+
+TEST_P(LinkCapTest, AFrameOverTheCapOfWhatWasAskedClosesTheLink)
+{
+    const LinkCapCase c = GetParam();
+    LogCapture log;
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    QStringList errors;
+    QObject::connect(m_link.data(), &DevDspTcpSocketThread::signal_linkError, &m_context,
+                     [&](const QString& text) { errors << text; });
+    if (*c.request != '\0') {
+        send(QString::fromUtf8(c.request));
+        DspTcpFramer framer;
+        QList<QByteArray> asked;
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] {
+                asked += framer.feed(peer->readAll());
+                return !asked.isEmpty();
+            },
+            kWaitMs));
+    }
+    const QString reply = QStringLiteral(R"({"ops":"getConfig","config":"%1"})").arg(QString(c.size, QLatin1Char('c')));
+    peer->write(DspTcpFramer::frame(reply.toUtf8()));
+    if (c.delivered) {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.received.size() == 1; }, kWaitMs));
+        EXPECT_EQ(m_rec.received.at(0), reply);
+        EXPECT_TRUE(errors.isEmpty());
+        EXPECT_EQ(m_rec.states.size(), 0);
+    } else {
+        ASSERT_TRUE(QTest::qWaitFor([this] { return m_rec.states.size() >= 1; }, kWaitMs));
+        QCoreApplication::processEvents();
+        EXPECT_EQ(m_rec.received.size(), 0);
+        EXPECT_EQ(errors.size(), 1);
+        EXPECT_TRUE(log.contains(QStringLiteral("tcp frame over its limit from 127.0.0.1")));
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Caps, LinkCapTest,
+                         ::testing::Values(LinkCapCase{"smallReplyUnasked", "", 200 * 1024, true},
+                                           LinkCapCase{"largeReplyUnasked", "", 300 * 1024, false},
+                                           LinkCapCase{"largeReplyAfterAnotherRequest",
+                                                       R"({"devId":"A1", "ops":"setMute"})", 300 * 1024, false},
+                                           LinkCapCase{"largeReplyAfterGetConfig",
+                                                       R"({"devId":"A1", "ops":"getConfig"})", 2 * 1024 * 1024, true}),
+                         [](const ::testing::TestParamInfo<LinkCapCase>& i) { return std::string(i.param.name); });
 
 TEST(LinkLifetimeTest, DeletingAnUnstartedLinkIsSafe)
 {

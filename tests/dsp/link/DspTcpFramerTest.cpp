@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QVector>
 #include <QtEndian>
 
 namespace {
@@ -120,9 +121,7 @@ INSTANTIATE_TEST_SUITE_P(
                    {{DspTcpFramer::frame("ok") + header(17) + QByteArray(17, 'b') + DspTcpFramer::frame("x"),
                      {QByteArray("ok")}},
                     {DspTcpFramer::frame("y"), {}}}),
-        streamCase("hugeClaimIsNeverHeld", 0, 1, true, 0, {{header(0xFFFFFFFFu) + QByteArray(1000, 'z'), {}}}),
-        streamCase("exactlyTheDefaultCapIsHeldAsFarAsItArrived", 0, 0, false, 1000,
-                   {{header(16 * 1024 * 1024) + QByteArray(1000, 'z'), {}}})),
+        streamCase("hugeClaimIsNeverHeld", 0, 1, true, 0, {{header(0xFFFFFFFFu) + QByteArray(1000, 'z'), {}}})),
     [](const ::testing::TestParamInfo<StreamCase>& i) { return std::string(i.param.name); });
 
 TEST(DspTcpFramerTest, EverySplitOfTheStreamGivesTheSameMessages)
@@ -137,4 +136,82 @@ TEST(DspTcpFramerTest, EverySplitOfTheStreamGivesTheSameMessages)
             ASSERT_EQ(got, kMessages) << "split at " << i << " and " << j;
         }
     }
+}
+
+/// The cap of a frame depends on what was asked before it.
+struct CapCase
+{
+    const char* name;
+    QList<QByteArray> requests; ///< sent before the frames, in order
+    QList<int> before;          ///< sizes of whole frames delivered first
+    quint32 probe;              ///< the claimed size of the last frame, of which at most 1000 bytes arrive
+    bool broken;
+    int grantsLeft;
+};
+
+class DspTcpFramerCapTest : public ::testing::TestWithParam<CapCase>
+{
+};
+
+TEST_P(DspTcpFramerCapTest, AFrameIsHeldOnlyWithinTheCapOfWhatWasAsked)
+{
+    const CapCase c = GetParam();
+    DspTcpFramer framer;
+    for (const QByteArray& request : c.requests)
+        framer.expectReplyTo(request);
+    for (int size : c.before) {
+        const QByteArray payload(size, 'a');
+        ASSERT_EQ(framer.feed(DspTcpFramer::frame(payload)), QList<QByteArray>{payload}) << size;
+    }
+    const int arriving = int(qMin<quint32>(c.probe, 1000));
+    const QList<QByteArray> got = framer.feed(header(c.probe) + QByteArray(arriving, 'p'));
+    EXPECT_EQ(framer.isBroken(), c.broken);
+    EXPECT_EQ(framer.errors().size(), c.broken ? 1 : 0);
+    EXPECT_EQ(framer.largeGrants(), c.grantsLeft);
+    // Never more held than what arrived of a frame within its cap.
+    EXPECT_EQ(framer.buffered(), c.broken || int(c.probe) == arriving ? 0 : arriving);
+    EXPECT_EQ(got.size(), !c.broken && int(c.probe) == arriving ? 1 : 0);
+}
+
+const QByteArray kGetConfig = DspEnvelope::tcp(QStringLiteral("A1"), QStringLiteral(R"({"ops":"getConfig"})")).toUtf8();
+const QByteArray kByName = QByteArrayLiteral(R"({"devId":"A1", "name":"default","ops":"getConfigByName"})");
+const QByteArray kMute = QByteArrayLiteral(R"({"devId":"A1", "ops":"setMute","val":"1"})");
+constexpr quint32 kSmall = DspTcpFramer::kDefaultMaxMessage;
+constexpr quint32 kLarge = DspTcpFramer::kDefaultMaxLargeMessage;
+
+INSTANTIATE_TEST_SUITE_P(
+    Caps, DspTcpFramerCapTest,
+    ::testing::Values(
+        CapCase{"smallCapExactlyWithoutRequest", {}, {}, kSmall, false, 0},
+        CapCase{"overSmallCapWithoutRequest", {}, {}, kSmall + 1, true, 0},
+        CapCase{"overSmallCapAfterAnotherRequest", {kMute}, {}, kSmall + 1, true, 0},
+        CapCase{"opsNamedOnlyInAValueGrantsNothing",
+                {QByteArrayLiteral(R"({"ops":"setName","name":"getConfig"})"), QByteArrayLiteral("getConfig")},
+                {},
+                kSmall + 1,
+                true,
+                0},
+        CapCase{"largeCapExactlyAfterGetConfig", {kGetConfig}, {}, kLarge, false, 0},
+        CapCase{"overLargeCapAfterGetConfig", {kGetConfig}, {}, kLarge + 1, true, 1},
+        CapCase{"largeAfterGetConfigByName", {kByName}, {}, kSmall + 1, false, 0},
+        CapCase{"smallConfigReplyKeepsTheGrant", {kGetConfig}, {100}, kSmall + 1, false, 0},
+        CapCase{"oneGrantServesOneLargeFrame", {kGetConfig}, {int(kSmall) + 1}, kSmall + 1, true, 0},
+        CapCase{"twoRequestsServeTwoLargeFrames", {kGetConfig, kByName}, {int(kSmall) + 1}, kSmall + 1, false, 0},
+        CapCase{"grantsAreBounded",
+                QVector<QByteArray>(10, kGetConfig).toList(),
+                {},
+                10,
+                false,
+                DspTcpFramer::kMaxLargeGrants},
+        CapCase{"hugeClaimEvenWithAGrant", {kGetConfig}, {}, 0xFFFFFFFFu, true, 1}),
+    [](const ::testing::TestParamInfo<CapCase>& i) { return std::string(i.param.name); });
+
+TEST(DspTcpFramerTest, ANewConnectionForgetsTheGrantsOfTheOldOne)
+{
+    DspTcpFramer framer;
+    framer.expectReplyTo(kGetConfig);
+    framer.reset();
+    framer.feed(header(kSmall + 1));
+    EXPECT_TRUE(framer.isBroken());
+    EXPECT_TRUE(framer.errors().join(QString()).contains(QStringLiteral("no configuration asked for")));
 }
