@@ -72,9 +72,8 @@ int CtlArchiveExport::run(CtlNetwork& net, const CtlOptions& o)
     cancelPoll.start(100);
     session.runOnWorker([&]() {
         outcome = exporter.exportOnline(
-            chosen, categories, path, AppVersion::version(), &stop, [](const QString& text, int done, int total) {
-                CtlOutput::error(QStringLiteral("[%1/%2] %3").arg(done).arg(total).arg(text).toUtf8());
-            });
+            chosen, categories, path, AppVersion::version(), &stop,
+            [](const QString& text, int done, int total) { CtlOutput::progress(text, done, total); });
     });
     watch.stop();
     cancelPoll.stop();

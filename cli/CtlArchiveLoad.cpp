@@ -26,7 +26,7 @@ void writeLines(const QStringList& lines)
 
 void progressLine(const QString& text, int done, int total)
 {
-    CtlOutput::error(QStringLiteral("[%1/%2] %3").arg(done).arg(total).arg(text).toUtf8());
+    CtlOutput::progress(text, done, total);
 }
 
 } // namespace

@@ -48,6 +48,12 @@ void result(bool json, const QJsonObject& obj, const QString& text)
               '\n');
 }
 
+void progress(const QString& text, int done, int total)
+{
+    error("[" + QByteArray::number(done) + "/" + QByteArray::number(total) + "] " +
+          LogRedaction::redacted(text.toUtf8()));
+}
+
 void fail(const QString& line)
 {
     error(("meridane-ctl: " + line).toUtf8());

@@ -18,6 +18,9 @@ void error(const QByteArray& line);
 /// One result line: `obj` as compact JSON when `json`, else `text` (nothing when empty: a refusal is said on
 /// standard error alone).
 void result(bool json, const QJsonObject& obj, const QString& text);
+/// One progress line "[done/total] text" on standard error. The text may quote a device's reply: one that may
+/// hold a password is withheld.
+void progress(const QString& text, int done, int total);
 /// One error line on standard error, after the program's name.
 void fail(const QString& line);
 

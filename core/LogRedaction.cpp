@@ -32,8 +32,30 @@ QJsonValue maskValue(const QJsonValue& v)
     return QJsonValue(QLatin1String(LogRedaction::kMask));
 }
 
+/// True when `text` names a secret key in quotes, as JSON (whole, cut or escaped) does.
+bool namesSecretKey(const QByteArray& text)
+{
+    for (const char* k : kSecretKeys)
+        if (text.contains('"' + QByteArray(k)))
+            return true;
+    return false;
+}
+
+QByteArray withheld(const QByteArray& text)
+{
+    return "<" + QByteArray::number(text.size()) + " bytes withheld>";
+}
+
 QJsonValue redactValue(const QJsonValue& v)
 {
+    // A text field may carry a whole datagram (a tunnelled reply, a forwarded message).
+    if (v.isString()) {
+        const QByteArray text = v.toString().toUtf8();
+        if (!namesSecretKey(text))
+            return v;
+        const QJsonDocument doc = QJsonDocument::fromJson(text);
+        return QString::fromUtf8(doc.isObject() ? LogRedaction::redacted(text) : withheld(text));
+    }
     if (v.isObject())
         return LogRedaction::redacted(v.toObject());
     if (v.isArray())
@@ -64,10 +86,9 @@ QByteArray redacted(const QByteArray& text)
         const QJsonObject masked = redacted(doc.object());
         return masked == doc.object() ? text : QJsonDocument(masked).toJson(QJsonDocument::Compact);
     }
-    for (const char* k : kSecretKeys)
-        if (text.contains(k))
-            return "<" + QByteArray::number(text.size()) + " bytes withheld>";
-    return text;
+    // Cut or embedded JSON names its keys in quotes; a bare "password" may be any device's text (a tunnelled
+    // reply). Plain words such as a hall called "Golden" do not make a log line vanish.
+    return namesSecretKey(text) || text.toLower().contains("password") ? withheld(text) : text;
 }
 
 } // namespace LogRedaction

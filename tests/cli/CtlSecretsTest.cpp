@@ -265,6 +265,7 @@ TEST(CtlSecretsTest, NoPrintedLineCarriesAPassword)
         {"watch message", [&] { WatchPrinter().recvMessage(replyText); }, true},
         {"watch cut message", [&] { WatchPrinter().recvMessage(replyText.left(replyText.size() - 1)); }, false},
         {"watch back data", [&] { WatchPrinter().recvBackData(replyText); }, true},
+        {"progress quoting a reply", [&] { CtlOutput::progress("Desk failed: " + replyText, 1, 2); }, false},
     };
     for (const auto& r : rows) {
         const auto out = captured(r.run);

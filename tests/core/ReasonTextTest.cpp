@@ -54,10 +54,17 @@ TEST(LogRedactionTest, SecretValuesAreMaskedAtAnyDepthEmptyOnesAndOtherFieldsKep
         // Whatever the type, a secret's value does not pass.
         {R"({"password":1234,"new":{"a":"b"},"old":["x"]})",
          R"({"new":"********","old":"********","password":"********"})"},
+        // Text fields that carry a datagram of their own: masked inside, or withheld when cut.
+        {R"({"back":"{\"old\":\"abc\"}","ops":"sendUdpToUart"})",
+         R"({"back":"{\"old\":\"********\"}","ops":"sendUdpToUart"})"},
+        {R"({"back":"{\"new\":\"abc","ops":"sendUdpToUart"})",
+         R"({"back":"<11 bytes withheld>","ops":"sendUdpToUart"})"},
+        // Nothing to mask: names of commands and fields are no secrets, and the text is kept as it came.
+        {R"({"ops":"setPassword","result":"succ","name":"new hall"})",
+         R"({"ops":"setPassword","result":"succ","name":"new hall"})"},
         {R"({"ops":"getLock", "val":"0x0","passwordSet":"1"})", R"({"ops":"getLock", "val":"0x0","passwordSet":"1"})"},
     };
     for (const auto& r : rows) {
-        // Text with nothing to mask is kept as it came.
         EXPECT_EQ(LogRedaction::redacted(QByteArray(r.in)), QByteArray(r.out)) << r.in;
         EXPECT_EQ(LogRedaction::redacted(parsed(r.in)), parsed(r.out)) << r.in;
         // Masking twice changes nothing, so layers that each redact agree.
@@ -78,6 +85,10 @@ TEST(LogRedactionTest, TextThatIsNotAnObjectIsWithheldOnlyWhenItMayHoldASecret)
         {R"({"ops":"setPassword","old":"abc","new":"de)", true},
         {R"(["password","abc"])", true},
         {"password=abc", true},
+        {"PassWord: abc", true},
+        // Embedded in a sentence, or escaped inside a text field.
+        {R"(Desk failed: {"ops":"setPassword","new":"abc"...)", true},
+        {"Golden hall renewed, Newton old", false},
     };
     for (const auto& r : rows) {
         const QByteArray out = LogRedaction::redacted(QByteArray(r.in));
