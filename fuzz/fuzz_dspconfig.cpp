@@ -50,6 +50,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (first.matrix())
         check(first.matrix()->rows() <= DspMatrix::MaxDimension && first.matrix()->columns() <= DspMatrix::MaxDimension,
               "matrix bounded");
+    check(first.groups().size() <= CDeviceDspData::MaxGroups, "groups bounded");
+    int blocks = 0;
+    for (const CInputChannel* in : first.inputs())
+        blocks += in->blocks().size() <= CDeviceDspData::MaxBlocksPerChannel ? in->blocks().size() : 1 << 30;
+    for (const COutputChannel* out : first.outputs())
+        blocks += out->blocks().size() <= CDeviceDspData::MaxBlocksPerChannel ? out->blocks().size() : 1 << 30;
+    check(blocks <= CDeviceDspData::MaxBlocks, "chains and blocks in all bounded");
     for (const QVector<int>& members : first.groupMembers())
         for (int j : members)
             check(j >= 0 && j < first.inputs().size(), "group members are inputs");

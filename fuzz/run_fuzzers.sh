@@ -14,7 +14,7 @@ build=${2:-$src/build-fuzz}
 
 cmake -S "$src" -B "$build" -G Ninja -DCMAKE_CXX_COMPILER=clang++-14 -DMERIDANE_FUZZ=ON \
   -DMERIDANE_BENCH=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo >/dev/null
-cmake --build "$build" --target fuzz_mcast fuzz_ucast fuzz_sap fuzz_dspconfig fuzz_dspframer -j2
+cmake --build "$build" --target fuzz_mcast fuzz_ucast fuzz_sap fuzz_dspconfig fuzz_dspframer fuzz_dsplink -j2
 
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
@@ -23,7 +23,7 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressi
 # LeakSanitizer's scans read the registry's 1.7 GB of zero-filled tables, which makes them resident
 # for the moment of the scan: the default 2 GB RSS limit would report false out-of-memory crashes.
 status=0
-for target in fuzz_mcast fuzz_ucast fuzz_sap fuzz_dspconfig fuzz_dspframer; do
+for target in fuzz_mcast fuzz_ucast fuzz_sap fuzz_dspconfig fuzz_dspframer fuzz_dsplink; do
   work="$build/fuzz-runs/$target"
   mkdir -p "$work/corpus" "$work/artifacts"
   cp -n "$here/corpus/$target/"* "$work/corpus/" 2>/dev/null || true
