@@ -103,6 +103,26 @@ TEST_F(DspBlockingExchangeTest, ReturnsTheReplyAssembledFromSeveralWrites)
     EXPECT_EQ(server.request(), request.toUtf8());
 }
 
+TEST_F(DspBlockingExchangeTest, OnlyAConfigurationRequestMayBeAnsweredByALargeReply)
+{
+    const QString large =
+        QStringLiteral(R"({"ops":"getConfig","config":"%1"})").arg(QString(1 << 20, QLatin1Char('c')));
+    const struct
+    {
+        const char* request;
+        bool taken;
+    } cases[] = {{R"({"devId":"A1", "ops":"getConfig"})", true},
+                 {R"({"devId":"A1", "name":"a","ops":"getConfigByName"})", true},
+                 {R"({"devId":"A1", "ops":"setFactoryConfig"})", false}};
+    for (const auto& c : cases) {
+        ScriptedServer server(
+            [&](QTcpSocket& socket, const QByteArray&) { socket.write(DspTcpFramer::frame(large.toUtf8())); });
+        const QString got =
+            DspBlockingExchange::request(kLoopback, QString::fromUtf8(c.request), 1000, 2000, server.port());
+        EXPECT_EQ(got, c.taken ? large : DspBlockingExchange::parseLengthErrorText()) << c.request;
+    }
+}
+
 struct FailureCase
 {
     const char* name;
