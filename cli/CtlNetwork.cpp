@@ -5,6 +5,7 @@
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "DeviceListing.h"
+#include "DeviceSender.h"
 #include "McastEntry.h"
 #include "ModelTable.h"
 #include "MyThread.h"
@@ -75,7 +76,7 @@ DevDetailStore& CtlNetwork::store()
 
 bool CtlNetwork::send(const DeviceRequest& request)
 {
-    return libCallUser_sendUdp(request.body.constData(), request.body.size(), request.ip, request.port) >= 0;
+    return DeviceSender::send(request);
 }
 
 bool CtlNetwork::sendToDevice(const QString& body, const QString& devId, uint32_t* ip, uint16_t* port, bool dryRun)
@@ -87,8 +88,7 @@ bool CtlNetwork::sendToDevice(const QString& body, const QString& devId, uint32_
     *port = static_cast<uint16_t>(detail.port);
     if (dryRun)
         return true;
-    const QByteArray bytes = body.toUtf8();
-    return libCallUser_sendUdp(bytes.constData(), bytes.size(), *ip, *port) >= 0;
+    return DeviceSender::send(body.toUtf8(), *ip, *port);
 }
 
 void CtlNetwork::recvAddDev(const QString& devId)

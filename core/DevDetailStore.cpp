@@ -28,6 +28,12 @@ template <typename Container> Container ownCopy(const Container& c)
     return out;
 }
 
+/// True on the 1st, 2nd, 4th, 8th... occurrence, so that a lasting conflict is logged sparsely.
+bool sparse(quint64 count)
+{
+    return (count & (count - 1)) == 0;
+}
+
 bool copyHeader(const QString& devId, DevHeader* out)
 {
     return dvm_copyDevHeader(findDevById(devId.toUtf8().constData()), out) == 1;
@@ -259,9 +265,35 @@ void DevDetailStore::rebuildModuleMaps()
 
     StoreLock::WriteGuard guard(m_lock);
     QSet<QString> listedHosts;
-    for (const DevDetail_t& d : m_devs)
+    QHash<uint32_t, QString> listedIps; // address -> listed devId
+    for (const DevDetail_t& d : std::as_const(m_devs)) {
+        listedIps.insert(d.ip, d.devId);
         if (m_models.isHost(d.devId))
             listedHosts.insert(d.devId);
+    }
+    // Who holds each address in the maps now, and who claims it after this rebuild.
+    QHash<uint32_t, QString> holder;
+    QHash<uint32_t, QSet<QString>> claims;
+    for (const QMap<QString, ModuleInfo>& map : std::as_const(m_moduleMaps))
+        for (auto it = map.cbegin(); it != map.cend(); ++it) {
+            holder.insert(it.value().ip, it.key());
+            if (!m_models.isHost(it.key()))
+                claims[it.value().ip].insert(it.key()); // kept below
+        }
+    for (int f = 0; f < families; ++f)
+        for (auto it = found[f].cbegin(); it != found[f].cend(); ++it)
+            claims[it.value().ip].insert(it.key());
+    const auto acceptable = [&](const QString& host, const QString& moduleDevId, uint32_t ip) {
+        if (ip == 0)
+            return false;
+        // A module never answers for a listed device: that device's replies would go to the host.
+        const auto listed = listedIps.constFind(ip);
+        if (listed != listedIps.cend() && listed.value() != moduleDevId)
+            return false;
+        // One address, one host: a contested address stays with the host that held it, or with none.
+        return claims.value(ip).size() == 1 || holder.value(ip) == host;
+    };
+
     for (int f = 0; f < families; ++f) {
         QMap<QString, ModuleInfo>& map = m_moduleMaps[f];
         for (auto it = map.begin(); it != map.end();) {
@@ -274,10 +306,14 @@ void DevDetailStore::rebuildModuleMaps()
             if (!listedHosts.contains(host))
                 continue; // removed while the registry was asked
             const auto it = found[f].constFind(host);
-            if (it != found[f].cend())
+            if (it != found[f].cend() && acceptable(host, m_models.moduleDevIds(host).value(f), it.value().ip)) {
                 map.insert(host, it.value());
-            else
+            } else {
+                if (it != found[f].cend() && sparse(++m_refusedModules))
+                    qCWarning(lcStore) << "module address" << it.value().ip << "of" << host
+                                       << "refused: not unique or another device's (" << m_refusedModules << "so far)";
                 map.remove(host);
+            }
         }
     }
 }
@@ -298,10 +334,20 @@ DevDetailStore::ModuleInfo DevDetailStore::module(int family, const QString& hos
     return m_moduleMaps[family].value(hostDevId);
 }
 
-void DevDetailStore::setReplyAddress(const QString& devId, uint32_t ip)
+bool DevDetailStore::setReplyAddress(const QString& devId, uint32_t ip)
 {
+    if (ip == 0 || devId.isEmpty())
+        return false;
     StoreLock::WriteGuard guard(m_lock);
+    for (const DevDetail_t& d : std::as_const(m_devs))
+        if (d.ip == ip && d.devId != devId)
+            return false;
+    for (const QMap<QString, ModuleInfo>& map : std::as_const(m_moduleMaps))
+        for (auto it = map.cbegin(); it != map.cend(); ++it)
+            if (it.value().ip == ip && it.key() != devId)
+                return false;
     m_moduleMaps[0][devId].ip = ip;
+    return true;
 }
 
 QString DevDetailStore::devIdForReplyAddress(uint32_t ip) const

@@ -96,15 +96,18 @@ public:
 
     /// Rebuilds the module maps: for each listed host and each module family, the entry is the
     /// live registry module (host's devId tail behind the family prefix) or is removed. Entries of
-    /// hosts no longer listed are dropped; entries of other devIds are kept.
+    /// hosts no longer listed are dropped; entries of other devIds are kept. A module address is
+    /// taken only when no listed device holds it and no other host claims it (a contested address
+    /// stays with the host that held it, or with none): replies are attributed by these addresses.
     void rebuildModuleMaps();
     /// Copy of one family's map (host devId -> module); empty for an unknown family.
     QMap<QString, ModuleInfo> moduleMap(int family) const;
     /// The host's module of that family; ip 0 when none.
     ModuleInfo module(int family, const QString& hostDevId) const;
     /// Records that replies from `ip` belong to `devId` (the first module map doubles as the
-    /// reply-address map). Kept until the next rebuild replaces a host's entry.
-    void setReplyAddress(const QString& devId, uint32_t ip);
+    /// reply-address map). Kept until the next rebuild replaces a host's entry. Refused (false)
+    /// for address 0 and for an address another listed device or another entry holds.
+    bool setReplyAddress(const QString& devId, uint32_t ip);
     /// The devId whose reply-address entry is `ip` (the first by devId), or empty.
     QString devIdForReplyAddress(uint32_t ip) const;
 
@@ -137,4 +140,5 @@ private:
     QVector<QMap<QString, ModuleInfo>> m_moduleMaps; ///< one per module family
     QMap<QString, uint32_t> m_secondaryUnits;
     QMap<QString, uint32_t> m_dspAddresses;
+    quint64 m_refusedModules = 0; ///< refused module addresses, for sparse logging
 };

@@ -3,6 +3,7 @@
 #include "CommandTranslator.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
+#include "PendingRequests.h"
 
 namespace DeviceSender {
 
@@ -10,7 +11,11 @@ bool send(const QByteArray& bytes, uint32_t ip, uint16_t port)
 {
     if (bytes.isEmpty() || port == 0)
         return false;
-    return libCallUser_sendUdp(bytes.constData(), bytes.size(), ip, port) == bytes.size();
+    if (libCallUser_sendUdp(bytes.constData(), bytes.size(), ip, port) != bytes.size())
+        return false;
+    // Remembered so that the reply that changes the registry is known to answer it.
+    PendingRequests::instance().noteSent(bytes, ip);
+    return true;
 }
 
 bool send(const DeviceRequest& request)

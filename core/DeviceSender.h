@@ -10,6 +10,7 @@ struct DeviceRequest;
 namespace DeviceSender {
 
 /// Sends `bytes` to ip:port. False when the network thread is not receiving or the write failed.
+/// Requests whose replies change the registry are noted in PendingRequests.
 bool send(const QByteArray& bytes, uint32_t ip, uint16_t port);
 
 /// Sends a translated command message to the address and service port it names.

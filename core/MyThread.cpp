@@ -220,8 +220,7 @@ void MyThread::handleUdpSap(const char* data, int length, uint32_t srcIp, uint16
 
 void MyThread::handleUdpUnicast(const char* data, int length, uint32_t srcIp, uint16_t srcPort)
 {
-    Q_UNUSED(srcPort);
-    m_dispatcher.dispatch(data, length, srcIp);
+    m_dispatcher.dispatch(data, length, srcIp, srcPort);
 }
 
 void MyThread::periodicTick()

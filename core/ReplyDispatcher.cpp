@@ -5,12 +5,15 @@
 #include "DevManager.h"
 #include "DeviceRequests.h"
 #include "LogRedaction.h"
+#include "PendingRequests.h"
 #include "ReplyDecoders.h"
 #include "ReplyFields.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
+#include <algorithm>
+#include <iterator>
 
 namespace {
 
@@ -73,14 +76,49 @@ const Rename kRenames[] = {
     {"clrMcastStats", "clrDelayStatMcast", nullptr},
 };
 
+/// Logs the 1st, 2nd, 4th, 8th... occurrence: a flood of forged replies must not flood the log.
+bool sparse(quint64 count)
+{
+    return (count & (count - 1)) == 0;
+}
+
 } // namespace
 
-ReplyDispatcher::ReplyDispatcher(DevDetailStore& store, Sink sink) : m_store(store), m_sink(std::move(sink)) {}
+ReplyDispatcher::ReplyDispatcher(DevDetailStore& store, Sink sink)
+    : ReplyDispatcher(store, std::move(sink), PendingRequests::instance())
+{
+}
+
+ReplyDispatcher::ReplyDispatcher(DevDetailStore& store, Sink sink, PendingRequests& pending)
+    : m_store(store), m_sink(std::move(sink)), m_pending(pending)
+{
+}
+
+bool ReplyDispatcher::isReplyPort(uint16_t srcPort, int commandPort)
+{
+    static const uint16_t kServicePorts[] = {7999, 8999, 9992, 9993, 9994, 9995, 12000, 12001, 12002};
+    if (srcPort != 0 && srcPort == commandPort)
+        return true;
+    return std::find(std::begin(kServicePorts), std::end(kServicePorts), srcPort) != std::end(kServicePorts);
+}
+
+bool ReplyDispatcher::solicited(const Reply& r)
+{
+    PendingRequests::Kind kind;
+    if (!PendingRequests::kindOf(r.ops, &kind) || m_pending.take(kind, r.devId, r.devIp))
+        return true;
+    if (sparse(++m_unsolicitedCount))
+        qCWarning(lcNet) << "unsolicited" << r.ops << "reply from" << r.devId << "ignored (" << m_unsolicitedCount
+                         << "so far)";
+    return false;
+}
 
 void ReplyDispatcher::emitMessage(const QJsonObject& obj)
 {
+    // Devices may echo a password back; no window or log downstream is to see it.
     if (m_sink.recvMessage)
-        m_sink.recvMessage(QString::fromUtf8(QJsonDocument(obj).toJson(QJsonDocument::Compact)));
+        m_sink.recvMessage(
+            QString::fromUtf8(QJsonDocument(LogRedaction::redacted(obj)).toJson(QJsonDocument::Compact)));
 }
 
 void ReplyDispatcher::setDevId(Reply& r)
@@ -143,9 +181,13 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         });
         h.insert(QStringLiteral("clrMcastTx"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
+            if (!d->solicited(r))
+                return;
             if (ReplyFields::succeeded(r.obj)) {
                 const uint32_t dstIp = static_cast<uint32_t>(ReplyFields::text(r.obj, "dstIp").toULongLong());
-                if (McastRecord* m = findMcastByDstIp(dstIp))
+                // Only a stream this device sends may be ended by its reply.
+                McastRecord* m = findMcastByDstIp(dstIp);
+                if (m && m->stream.srcIp == r.devIp)
                     dvm_setMcastLife(m, 0);
                 dvm_refetchTransmitTables(r.devIp);
             }
@@ -164,6 +206,15 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
                 d->m_sink.refreshRoute();
         });
         h.insert(QStringLiteral("setMcastRx"), h.value(QStringLiteral("setUcastRx")));
+        // Answered before the device moves, from its old address: the device is dropped and found
+        // again at its new one.
+        h.insert(QStringLiteral("setIp"), [](ReplyDispatcher* d, Reply& r) {
+            if (!d->solicited(r))
+                return;
+            if (DevRecord* rec = findDevById(r.devId.toUtf8().constData()))
+                dvm_setDevLife(rec, 0);
+            d->emitMessage(r.obj);
+        });
         h.insert(QStringLiteral("getIp"), [](ReplyDispatcher* d, Reply& r) {
             const int fixed = ReplyFields::number(r.obj, "fixedIp");
             const QString ip = ReplyFields::text(r.obj, "ip"), gw = ReplyFields::text(r.obj, "gw"),
@@ -201,6 +252,8 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         });
         h.insert(QStringLiteral("reboot"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
+            if (!d->solicited(r))
+                return;
             if (ReplyFields::succeeded(r.obj) && d->m_sink.rebootConfirmed)
                 d->m_sink.rebootConfirmed(r.devId);
             d->emitMessage(r.obj);
@@ -314,7 +367,27 @@ void ReplyDispatcher::handleDspTagged(Reply& r)
         m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
 }
 
-void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp)
+bool ReplyDispatcher::attribute(Reply& r, uint32_t srcIp, uint16_t srcPort)
+{
+    DevHeader hdr;
+    const QString mapped = m_store.devIdForReplyAddress(srcIp);
+    const bool found = (!mapped.isEmpty() && dvm_copyDevHeader(findDevById(mapped.toUtf8().constData()), &hdr)) ||
+                       dvm_copyDevHeader(findDevByIp(srcIp), &hdr);
+    if (!found || !isReplyPort(srcPort, hdr.port))
+        return false;
+    r.devId = QString::fromUtf8(hdr.devId);
+    r.devIp = hdr.ip;
+    r.devPort = hdr.port;
+    const QString claimed = r.obj.value(kDevId).toString();
+    if (!claimed.isEmpty() && claimed != r.devId && sparse(++m_forgedCount))
+        qCWarning(lcNet) << "reply from" << r.devId << "named" << claimed << "; kept as" << r.devId << "("
+                         << m_forgedCount << "so far)";
+    // Every kind of reply, tagged ones included, speaks only for the device it came from.
+    setDevId(r);
+    return true;
+}
+
+void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp, uint16_t srcPort)
 {
     const QByteArray bytes(data, length);
     QJsonParseError err;
@@ -325,31 +398,12 @@ void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp)
     else
         r.obj = doc.object();
     r.ops = r.obj.value(kOps).toString();
-
-    if (r.ops == QLatin1String("setIp")) {
-        // Answered before the device moves: named by devId, not by address.
-        if (DevRecord* rec = findDevById(ReplyFields::text(r.obj, "devId").toUtf8().constData()))
-            dvm_setDevLife(rec, 0);
-        emitMessage(r.obj);
+    if (!attribute(r, srcIp, srcPort))
         return;
-    }
-
-    const QString mapped = m_store.devIdForReplyAddress(srcIp);
-    DevHeader hdr;
-    if (!mapped.isEmpty() && dvm_copyDevHeader(findDevById(mapped.toUtf8().constData()), &hdr))
-        srcIp = hdr.ip;
-    if (!dvm_copyDevHeader(findDevByIp(srcIp), &hdr))
-        return;
-    r.devId = QString::fromUtf8(hdr.devId);
-    r.devIp = hdr.ip;
-    r.devPort = hdr.port;
-    if (r.obj.value(kDevId).toString().isEmpty())
-        setDevId(r);
 
     if (r.ops.isEmpty()) {
         qCInfo(lcNet) << "udp to uart return " << LogRedaction::redacted(bytes);
         r.obj.insert(kOps, QStringLiteral("sendUdpToUart"));
-        r.obj.insert(kDevId, r.devId);
         r.obj.insert(QStringLiteral("back"), QString::fromUtf8(bytes));
         emitMessage(r.obj);
     } else {

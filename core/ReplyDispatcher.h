@@ -6,10 +6,17 @@
 #include <functional>
 
 class DevDetailStore;
+class PendingRequests;
 
 /// The reply dispatcher of the command protocol: attributes each reply on the unicast socket to
 /// a device, updates the device detail store, continues the channel-name read-out, and hands
 /// the reply, rewritten into the windows' vocabulary, to the windows. Runs on the network thread.
+///
+/// Attribution trusts the datagram's source only: its address (a device's, or an entry of the
+/// reply-address map) and its port (the device's command port or a service port). A "devId" in
+/// the reply that names another device is replaced by the attributed one, whatever the kind of
+/// reply. Replies that change the registry ("setIp", "reboot", "clrMcastTx") take effect only
+/// when they answer a request noted in PendingRequests.
 class ReplyDispatcher
 {
 public:
@@ -26,9 +33,13 @@ public:
     };
 
     ReplyDispatcher(DevDetailStore& store, Sink sink);
+    ReplyDispatcher(DevDetailStore& store, Sink sink, PendingRequests& pending);
 
-    /// Dispatches one datagram (NUL-terminated behind `length`) from `srcIp`.
-    void dispatch(const char* data, int length, uint32_t srcIp);
+    /// Dispatches one datagram (NUL-terminated behind `length`) from `srcIp`:`srcPort`.
+    void dispatch(const char* data, int length, uint32_t srcIp, uint16_t srcPort);
+
+    /// True for the ports a device answers from: its command port and the fixed service ports.
+    static bool isReplyPort(uint16_t srcPort, int commandPort);
 
 private:
     struct Reply
@@ -41,6 +52,9 @@ private:
     };
     using Handler = std::function<void(ReplyDispatcher*, Reply&)>;
 
+    bool attribute(Reply& r, uint32_t srcIp, uint16_t srcPort);
+    /// True when the reply answers a noted request of its kind (consumed); logs when not.
+    bool solicited(const Reply& r);
     void emitMessage(const QJsonObject& obj);
     void setDevId(Reply& r);
     void handleDspTagged(Reply& r);
@@ -50,4 +64,7 @@ private:
 
     DevDetailStore& m_store;
     Sink m_sink;
+    PendingRequests& m_pending;
+    quint64 m_forgedCount = 0; ///< replies naming another device; logged sparsely
+    quint64 m_unsolicitedCount = 0;
 };

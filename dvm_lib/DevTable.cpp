@@ -84,6 +84,32 @@ void readHeader(const JsonSlice m[M_COUNT], DevHeader* h)
     h->canWork = FlatJson::readInt32(m[M_CANWORK]);
 }
 
+/// A live device other than `exceptSlot` that holds `ip`; the caller holds the lock.
+bool addressHeldLocked(const DvmState& s, uint32_t ip, int exceptSlot)
+{
+    for (int i = 0; i < s.devCount; ++i) {
+        const int slot = s.devActive[i];
+        if (slot != exceptSlot && s.devs[slot].hdr.ip == ip && s.devs[slot].hdr.lifeMs > 0)
+            return true;
+    }
+    return false;
+}
+
+/// Refused takeovers are logged on the 1st, 2nd, 4th, 8th... time: a peer repeating one every
+/// datagram must not flood standard output.
+void logTakeover()
+{
+    static uint64_t count = 0; // network thread only
+    ++count;
+    if ((count & (count - 1)) == 0)
+        DVM_LOG();
+}
+
+// One address, one device; one identifier, one address. The first owner keeps both until it
+// stops announcing and ages out: an announcement that claims a live device's identifier from
+// another address, or a live device's address under another identifier, is dropped. A device
+// that really moved is listed at its new address once its old record has aged out (or at once
+// after the controller's own "setIp" or "reboot" dropped the old record).
 int handleAnnouncement(const JsonSlice m[M_COUNT])
 {
     DevHeader h;
@@ -100,6 +126,10 @@ int handleAnnouncement(const JsonSlice m[M_COUNT])
         bool notify;
         {
             std::lock_guard<std::mutex> guard(s.lock);
+            if (rec.hdr.ip != h.ip && (rec.hdr.lifeMs > 0 || addressHeldLocked(s, h.ip, slot))) {
+                logTakeover();
+                return 0;
+            }
             const bool canWorkChanged = rec.hdr.canWork != h.canWork;
             const bool clockChanged = clockIdSet(rec.hdr.myClkId) != clockIdSet(h.myClkId);
             notify = canWorkChanged || clockChanged;
@@ -116,6 +146,13 @@ int handleAnnouncement(const JsonSlice m[M_COUNT])
     s.devFreeHint = slot;
     if (slot == DVM_MAX_DEVS)
         return 0; // table full: dropped until a slot frees
+    {
+        std::lock_guard<std::mutex> guard(s.lock);
+        if (addressHeldLocked(s, h.ip, -1)) {
+            logTakeover();
+            return 0;
+        }
+    }
     DevRecord& rec = s.devs[slot];
     initDevTables(&rec);
     rec.ptpState = 0;

@@ -1,6 +1,7 @@
 #include "ReplyDispatcher.h"
 #include "DevDetailStore.h"
 #include "DevManager.h"
+#include "PendingRequests.h"
 #include "ReplyDecoders.h"
 
 #include <QJsonArray>
@@ -13,6 +14,7 @@ namespace {
 
 const uint32_t kDevIp = 0x0A4D000B; // 10.77.0.11
 const uint32_t kModuleIp = 0x0A4D0063;
+const uint16_t kDevPort = 9990;
 
 struct Sent
 {
@@ -45,9 +47,15 @@ protected:
         dvm_setSendHook(nullptr, nullptr);
         dvm_resetForTest();
     }
-    void reply(const QByteArray& text, uint32_t from = kDevIp)
+    void reply(const QByteArray& text, uint32_t from = kDevIp, uint16_t port = kDevPort)
     {
-        dispatcher.dispatch(text.constData(), text.size(), from);
+        dispatcher.dispatch(text.constData(), text.size(), from, port);
+    }
+    void announce(const char* devId, const char* ip)
+    {
+        const QByteArray a = QByteArray(R"({"ops":"iAmVeranto","devId":")") + devId + R"(","name":"x","ip":")" + ip +
+                             R"(","port":"9990"})";
+        userCallLib_handleUdp_mcast(a.constData(), a.size(), dvm_parseIp(ip), 9996);
     }
     QJsonObject lastMessage() const { return QJsonDocument::fromJson(messages.back().toUtf8()).object(); }
     DevDetail_t detail() const { return store.getDevDetail("DEV1"); }
@@ -56,35 +64,59 @@ protected:
     std::vector<QString> messages, chNameRefreshes, tips, reboots;
     std::vector<int> chNameUpdates;
     int routeRefreshes = 0;
+    qint64 nowMs = 0;
+    PendingRequests pending{[this] { return nowMs; }};
     DevDetailStore store;
-    ReplyDispatcher dispatcher{store, ReplyDispatcher::Sink{
-                                          [this](const QString& m) { messages.push_back(m); },
-                                          [this](const QString& m) { chNameRefreshes.push_back(m); },
-                                          [this](int v) { chNameUpdates.push_back(v); },
-                                          [this](const QString& t) { tips.push_back(t); },
-                                          [this]() { ++routeRefreshes; },
-                                          [this](const QString& d) { reboots.push_back(d); },
-                                      }};
+    ReplyDispatcher dispatcher{store,
+                               ReplyDispatcher::Sink{
+                                   [this](const QString& m) { messages.push_back(m); },
+                                   [this](const QString& m) { chNameRefreshes.push_back(m); },
+                                   [this](int v) { chNameUpdates.push_back(v); },
+                                   [this](const QString& t) { tips.push_back(t); },
+                                   [this]() { ++routeRefreshes; },
+                                   [this](const QString& d) { reboots.push_back(d); },
+                               },
+                               pending};
 };
 
 } // namespace
 
-TEST_F(ReplyDispatcherTest, RepliesAreAttributedByAddressOrDropped)
+TEST_F(ReplyDispatcherTest, RepliesSpeakOnlyForTheDeviceTheyCameFrom)
 {
-    reply(R"({"ops":"setDelayUs","result":"succ","devId":"OTHER"})");
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1") << "set devId overrides";
-
-    reply(R"({"ops":"getGpioInfo","devId":"KEEP"})");
-    EXPECT_EQ(lastMessage().value("devId").toString(), "KEEP") << "filled only when missing";
-
-    reply(R"({"ops":"setDelayUs","result":"succ"})", 0x0A4D00FE);
-    EXPECT_EQ(messages.size(), 2u) << "unknown sender dropped";
-
-    store.setReplyAddress("DEV1", kModuleIp);
-    reply(R"({"ops":"setGain","result":"succ"})", kModuleIp);
-    ASSERT_EQ(messages.size(), 3u);
-    EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1") << "module address attributed to its host";
+    announce("DEV2", "10.77.0.12");
+    ASSERT_TRUE(store.setReplyAddress("DEV1", kModuleIp));
+    // Every kind of reply naming another device (or none) is emitted as the attributed device's.
+    const struct
+    {
+        const char* reply;
+        uint32_t from;
+        uint16_t port;
+        int emitted; ///< messages emitted (a tunnel return is emitted twice)
+    } cases[] = {
+        {R"({"ops":"setDelayUs","result":"succ","devId":"DEV2"})", kDevIp, kDevPort, 1},
+        {R"({"ops":"getGpioInfo","devId":"DEV2"})", kDevIp, 9992, 1},
+        {R"({"ops":"setDevName","name":"Stolen","devId":"DEV2"})", kDevIp, kDevPort, 1},
+        {R"({"ops":"getLock","uiTag":"dspUiTag","val":"0x3","devId":"DEV2"})", kDevIp, 8999, 1},
+        {R"({"ops":"setMatrix","uiTag":"superMatrixUiTag","devId":"DEV2"})", kDevIp, 8999, 1},
+        {R"({"ops":"getVolumeDb","cookie":"0","devId":"DEV2"})", kDevIp, 8999, 1},
+        {R"({"ops":"someNewReply","devId":"DEV2"})", kDevIp, 12000, 1},
+        {R"({"ops":"setGain","result":"succ"})", kModuleIp, 12001, 1},
+        {"OK\r\n", kDevIp, 7999, 2},
+        // Dropped: unknown address, or a port the device does not answer from.
+        {R"({"ops":"setDelayUs","result":"succ","devId":"DEV1"})", 0x0A4D00FE, kDevPort, 0},
+        {R"({"ops":"setDelayUs","result":"succ","devId":"DEV1"})", kDevIp, 40000, 0},
+        {R"({"ops":"setGain","result":"succ","devId":"DEV1"})", kModuleIp, 40000, 0},
+    };
+    for (const auto& c : cases) {
+        const size_t before = messages.size();
+        reply(c.reply, c.from, c.port);
+        ASSERT_EQ(messages.size(), before + size_t(c.emitted)) << c.reply;
+        if (c.emitted) {
+            EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1") << c.reply;
+        }
+    }
+    EXPECT_EQ(detail().name, "Stolen") << "the rename is the sender's own";
+    EXPECT_EQ(detail().dspLockLevel, 1);
 }
 
 TEST_F(ReplyDispatcherTest, TunnelReturnReachesTheWindowsTwice)
@@ -97,12 +129,43 @@ TEST_F(ReplyDispatcherTest, TunnelReturnReachesTheWindowsTwice)
     EXPECT_EQ(o.value("devId").toString(), "DEV1");
 }
 
-TEST_F(ReplyDispatcherTest, SetIpIsNamedByDevIdAndExpiresTheDevice)
+TEST_F(ReplyDispatcherTest, RegistryChangingRepliesMustAnswerOurRequest)
 {
-    reply(R"({"ops":"setIp","devId":"DEV1","result":"succ"})", 0x0A0000FE);
-    ASSERT_EQ(messages.size(), 1u);
+    announce("DEV2", "10.77.0.12");
+    const uint32_t dev2Ip = dvm_parseIp("10.77.0.12");
+    // Unsolicited: from the device itself, naming itself or another device; nothing changes.
+    reply(R"({"ops":"setIp","devId":"DEV1","result":"succ"})", kDevIp, 9994);
+    reply(R"({"ops":"setIp","devId":"DEV2","result":"succ"})", kDevIp, 9994);
+    reply(R"({"ops":"reboot","result":"succ"})", kDevIp, 9994);
+    // A request to DEV2 is not answered by DEV1 naming DEV2.
+    pending.note(PendingRequests::SetIp, "DEV2", 0);
+    reply(R"({"ops":"setIp","devId":"DEV2","result":"succ"})", kDevIp, 9994);
     userCallLib_timer(20);
-    EXPECT_EQ(findDevById("DEV1"), nullptr);
+    EXPECT_NE(findDevById("DEV1"), nullptr);
+    EXPECT_NE(findDevById("DEV2"), nullptr);
+    EXPECT_TRUE(reboots.empty());
+    EXPECT_TRUE(messages.empty()) << "unsolicited replies reach no window";
+
+    // Solicited, but answered after the time limit: ignored.
+    pending.note(PendingRequests::Reboot, QString(), kDevIp);
+    nowMs += PendingRequests::kLifeMs;
+    reply(R"({"ops":"reboot","result":"succ"})", kDevIp, 9994);
+    EXPECT_TRUE(reboots.empty());
+
+    // Answers in time: a refusal consumes the request, a success is honoured.
+    pending.note(PendingRequests::Reboot, QString(), kDevIp);
+    reply(R"({"ops":"reboot","result":"fail"})", kDevIp, 9994);
+    reply(R"({"ops":"reboot","result":"succ"})", kDevIp, 9994);
+    EXPECT_TRUE(reboots.empty()) << "one request, one answer";
+    pending.note(PendingRequests::Reboot, QString(), kDevIp);
+    reply(R"({"ops":"reboot","result":"succ"})", kDevIp, 9994);
+    EXPECT_EQ(reboots, std::vector<QString>{"DEV1"});
+
+    pending.note(PendingRequests::SetIp, "DEV2", 0);
+    reply(R"({"ops":"setIp","devId":"DEV2","result":"succ"})", dev2Ip, 9994);
+    userCallLib_timer(20);
+    EXPECT_EQ(findDevById("DEV2"), nullptr) << "the broadcast setIp named DEV2, and DEV2 answered";
+    EXPECT_NE(findDevById("DEV1"), nullptr);
 }
 
 TEST_F(ReplyDispatcherTest, RewritesIntoTheWindowsVocabulary)
@@ -207,16 +270,11 @@ TEST_F(ReplyDispatcherTest, CreatedOrRemovedMulticastStreamsRefetchTheTransmitTa
 
     markFetched();
     reply(R"({"ops":"clrMcastTx","result":"succ","dstIp":"4009820417"})");
+    EXPECT_NE(rec->tables.fetched[DVM_T_MCAST_TX], 0) << "unsolicited";
+    pending.note(PendingRequests::ClrMcastTx, QString(), kDevIp);
+    reply(R"({"ops":"clrMcastTx","result":"succ","dstIp":"4009820417"})");
     EXPECT_EQ(rec->tables.fetched[DVM_T_MCAST_TX], 0);
     EXPECT_EQ(messages.size(), 3u);
-}
-
-TEST_F(ReplyDispatcherTest, RebootIsConfirmedOnlyOnSuccess)
-{
-    reply(R"({"ops":"reboot","result":"fail"})");
-    reply(R"({"ops":"reboot","result":"succ"})");
-    ASSERT_EQ(reboots.size(), 1u);
-    EXPECT_EQ(reboots[0], "DEV1");
 }
 
 TEST_F(ReplyDispatcherTest, ChannelNamesAreReadOutListByList)
