@@ -23,12 +23,12 @@ public:
             return;
         termios quiet = m_saved;
         quiet.c_lflag &= static_cast<tcflag_t>(~ECHO);
-        m_active = ::tcsetattr(fd, TCSAFLUSH, &quiet) == 0;
+        m_active = ::tcsetattr(fd, TCSANOW, &quiet) == 0;
     }
     ~EchoOff()
     {
         if (m_active) {
-            ::tcsetattr(m_fd, TCSAFLUSH, &m_saved);
+            ::tcsetattr(m_fd, TCSANOW, &m_saved);
             std::fputc('\n', stderr);
         }
     }
