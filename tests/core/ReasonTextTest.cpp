@@ -1,8 +1,12 @@
 #include "ReasonText.h"
+#include "DevDetailStore.h"
+#include "DevManager.h"
 #include "LogRedaction.h"
+#include "ReplyDispatcher.h"
 
 #include <QJsonDocument>
 #include <gtest/gtest.h>
+#include <vector>
 
 TEST(ReasonTextTest, KnownReasonsInBothLanguagesOthersUnchanged)
 {
@@ -99,4 +103,50 @@ TEST(LogRedactionTest, TextThatIsNotAnObjectIsWithheldOnlyWhenItMayHoldASecret)
             EXPECT_EQ(out, QByteArray(r.in));
         }
     }
+}
+
+// Every way a reply reaches the windows passes the mask: handled, tagged, "cookie" and unknown replies.
+TEST(LogRedactionTest, DispatchedRepliesReachTheWindowsMasked)
+{
+    dvm_resetForTest();
+    const uint32_t ip = 0x0A4D000B;
+    const QByteArray a = R"({"ops":"iAmVeranto","devId":"DEV1","name":"Box","ip":"10.77.0.11","port":"9990",)"
+                         R"("chNumRx":"4","chNumTx":"2","sampleRate":"48000"})";
+    userCallLib_handleUdp_mcast(a.constData(), a.size(), ip, 9996);
+    DevDetailStore store;
+    ASSERT_EQ(store.addFromRegistry("DEV1"), DevDetailStore::Added);
+    std::vector<QString> messages;
+    ReplyDispatcher::Sink sink;
+    sink.recvMessage = [&](const QString& m) { messages.push_back(m); };
+    ReplyDispatcher dispatcher(store, sink);
+
+    const struct
+    {
+        const char* reply;
+        int passwordSet; ///< the detail's flag afterwards, -1: not a password reply
+    } rows[] = {
+        {R"({"ops":"setPassword","result":"succ","old":"s3cret-old","new":"s3cret-new"})", 1},
+        {R"({"ops":"setPassword","result":"succ","old":"s3cret-old","new":""})", 0},
+        {R"({"ops":"setLock","result":"fail","reason":"mismatch","password":"s3cret"})", -1},
+        {R"({"ops":"setLock","uiTag":"dspUiTag","result":"succ","password":"s3cret"})", -1},
+        {R"({"ops":"setLock","cookie":"0","password":"s3cret"})", -1},
+        {R"({"ops":"somethingNew","new":"s3cret"})", -1},
+    };
+    for (const auto& r : rows) {
+        const size_t before = messages.size();
+        dispatcher.dispatch(r.reply, int(strlen(r.reply)), ip, 9990);
+        ASSERT_EQ(messages.size(), before + 1) << r.reply;
+        EXPECT_FALSE(messages.back().contains("s3cret")) << r.reply;
+        const QJsonObject in = parsed(r.reply), out = parsed(messages.back().toUtf8());
+        for (const char* key : {"password", "old", "new"}) {
+            if (in.contains(key)) {
+                EXPECT_EQ(out.value(key).toString().isEmpty(), in.value(key).toString().isEmpty()) << r.reply;
+            }
+        }
+        EXPECT_EQ(out.value("ops"), in.value("ops")) << r.reply;
+        if (r.passwordSet >= 0) {
+            EXPECT_EQ(store.getDevDetail("DEV1").passwordSet, r.passwordSet) << r.reply;
+        }
+    }
+    dvm_resetForTest();
 }
