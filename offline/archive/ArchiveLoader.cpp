@@ -1,6 +1,7 @@
 #include "ArchiveLoader.h"
 
 #include "ArchiveTransport.h"
+#include "LogRedaction.h"
 #include "ReplyFields.h"
 
 #include <QElapsedTimer>
@@ -93,7 +94,8 @@ ArchiveLoader::Outcome ArchiveLoader::run(const QVector<DevicePlan>& plans, cons
             const ArchiveReply reply = step.tcp ? m_transport.dsp(step.request, step.ip, step.timeoutMs)
                                                 : m_transport.udp(step.request, step.ip, step.port, step.timeoutMs);
             ++done;
-            r.reply = reply.text.left(kMaxReplyInLog);
+            // The reply reaches the log and the window: a device echoing a password must not show it.
+            r.reply = QString::fromUtf8(LogRedaction::redacted(reply.text.toUtf8())).left(kMaxReplyInLog);
             if (!reply.answered) {
                 r.status = Status::NoAnswer;
             } else {

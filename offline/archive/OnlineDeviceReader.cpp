@@ -4,6 +4,7 @@
 #include "CDeviceDspData.h"
 #include "DevManager.h"
 #include "DspEnvelope.h"
+#include "LogRedaction.h"
 #include "ModelTable.h"
 #include "ReplyFields.h"
 
@@ -173,7 +174,8 @@ public:
 
     void fail(int step, const QString& detail)
     {
-        const QString text = m_facts.name + QString::fromUtf8(kTexts[step].failure) + detail;
+        const QString text = m_facts.name + QString::fromUtf8(kTexts[step].failure) +
+                             QString::fromUtf8(LogRedaction::redacted(detail.toUtf8()));
         ++result.failedSteps;
         result.failures << text;
         qCWarning(lcArchiveRead).noquote() << text;

@@ -176,3 +176,18 @@ TEST(ArchiveLoader, ACancelBetweenStepsSendsNothingMoreAndSaysWhatWasNotSent)
     EXPECT_TRUE(none.sent.isEmpty());
     EXPECT_EQ(none.outcome.count(Status::NotSent), 4);
 }
+
+TEST(ArchiveLoader, APasswordEchoedInAReplyReachesNeitherTheResultNorTheLog)
+{
+    const LoadRun r = load({device("A", 2)}, [](const ScriptedTransport::Sent& s) {
+        QJsonObject reply = ScriptedTransport::succ(s, {{"new", "hunter2"}, {"old", "swordfish"}});
+        reply.insert("result", "fail");
+        return reply;
+    });
+    ASSERT_EQ(r.outcome.results.size(), 2);
+    for (const ArchiveLoader::StepResult& step : r.outcome.results) {
+        EXPECT_EQ(step.status, Status::Refused);
+        EXPECT_FALSE(step.reply.contains("hunter2") || step.reply.contains("swordfish")) << step.reply.toStdString();
+    }
+    EXPECT_FALSE(r.log.join('\n').contains("hunter2")) << r.log.join('\n').toStdString();
+}
