@@ -82,6 +82,18 @@ bool sparse(quint64 count)
     return (count & (count - 1)) == 0;
 }
 
+/// "devId:n" (one or two digits): the name of one of the device's further network interfaces.
+bool isOwnInterface(const QString& claimed, const QString& devId)
+{
+    const int tail = claimed.size() - devId.size() - 1;
+    if (tail < 1 || tail > 2 || !claimed.startsWith(devId) || claimed.at(devId.size()) != QLatin1Char(':'))
+        return false;
+    for (int i = devId.size() + 1; i < claimed.size(); ++i)
+        if (!claimed.at(i).isDigit())
+            return false;
+    return true;
+}
+
 } // namespace
 
 ReplyDispatcher::ReplyDispatcher(DevDetailStore& store, Sink sink)
@@ -107,10 +119,15 @@ bool ReplyDispatcher::solicited(const Reply& r)
     PendingRequests::Kind kind;
     if (!PendingRequests::kindOf(r.ops, &kind) || m_pending.take(kind, r.devId, r.devIp))
         return true;
+    logUnsolicited(r);
+    return false;
+}
+
+void ReplyDispatcher::logUnsolicited(const Reply& r)
+{
     if (sparse(++m_unsolicitedCount))
         qCWarning(lcNet) << "unsolicited" << r.ops << "reply from" << r.devId << "ignored (" << m_unsolicitedCount
                          << "so far)";
-    return false;
 }
 
 void ReplyDispatcher::emitMessage(const QJsonObject& obj)
@@ -208,10 +225,17 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
         h.insert(QStringLiteral("setMcastRx"), h.value(QStringLiteral("setUcastRx")));
         // Answered before the device moves, from its old address: the device is dropped and found
         // again at its new one.
+        // A device with further interfaces is asked once per interface ("devId:2", "devId:3"); those
+        // replies answer their own request, keep their name (no window takes them) and move no record.
         h.insert(QStringLiteral("setIp"), [](ReplyDispatcher* d, Reply& r) {
-            if (!d->solicited(r))
+            const QString named = r.interfaceId.isEmpty() ? r.devId : r.interfaceId;
+            if (!d->m_pending.take(PendingRequests::SetIp, named, 0)) {
+                d->logUnsolicited(r);
                 return;
-            if (DevRecord* rec = findDevById(r.devId.toUtf8().constData()))
+            }
+            if (!r.interfaceId.isEmpty())
+                r.obj.insert(kDevId, r.interfaceId);
+            else if (DevRecord* rec = findDevById(r.devId.toUtf8().constData()))
                 dvm_setDevLife(rec, 0);
             d->emitMessage(r.obj);
         });
@@ -379,7 +403,9 @@ bool ReplyDispatcher::attribute(Reply& r, uint32_t srcIp, uint16_t srcPort)
     r.devIp = hdr.ip;
     r.devPort = hdr.port;
     const QString claimed = r.obj.value(kDevId).toString();
-    if (!claimed.isEmpty() && claimed != r.devId && sparse(++m_forgedCount))
+    if (isOwnInterface(claimed, r.devId))
+        r.interfaceId = claimed;
+    else if (!claimed.isEmpty() && claimed != r.devId && sparse(++m_forgedCount))
         qCWarning(lcNet) << "reply from" << r.devId << "named" << claimed << "; kept as" << r.devId << "("
                          << m_forgedCount << "so far)";
     // Every kind of reply, tagged ones included, speaks only for the device it came from.

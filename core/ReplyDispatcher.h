@@ -46,7 +46,8 @@ private:
     {
         QJsonObject obj;
         QString ops;
-        QString devId; ///< attributed device
+        QString devId;       ///< attributed device
+        QString interfaceId; ///< "devId:n" when the reply names one of that device's further interfaces
         uint32_t devIp = 0;
         int devPort = 0;
     };
@@ -55,6 +56,7 @@ private:
     bool attribute(Reply& r, uint32_t srcIp, uint16_t srcPort);
     /// True when the reply answers a noted request of its kind (consumed); logs when not.
     bool solicited(const Reply& r);
+    void logUnsolicited(const Reply& r);
     void emitMessage(const QJsonObject& obj);
     void setDevId(Reply& r);
     void handleDspTagged(Reply& r);

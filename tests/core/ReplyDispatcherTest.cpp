@@ -166,6 +166,21 @@ TEST_F(ReplyDispatcherTest, RegistryChangingRepliesMustAnswerOurRequest)
     userCallLib_timer(20);
     EXPECT_EQ(findDevById("DEV2"), nullptr) << "the broadcast setIp named DEV2, and DEV2 answered";
     EXPECT_NE(findDevById("DEV1"), nullptr);
+
+    // A device's further interfaces are asked by their own names; their answers move no record and
+    // leave the main interface's request to its own answer.
+    pending.note(PendingRequests::SetIp, "DEV1", 0);
+    pending.note(PendingRequests::SetIp, "DEV1:2", 0);
+    const size_t before = messages.size();
+    reply(R"({"ops":"setIp","devId":"DEV1:2","result":"succ"})", kDevIp, 9994);
+    reply(R"({"ops":"setIp","devId":"DEV1:3","result":"succ"})", kDevIp, 9994); // not asked
+    userCallLib_timer(20);
+    ASSERT_EQ(messages.size(), before + 1);
+    EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1:2");
+    ASSERT_NE(findDevById("DEV1"), nullptr);
+    reply(R"({"ops":"setIp","devId":"DEV1","result":"succ"})", kDevIp, 9994);
+    userCallLib_timer(20);
+    EXPECT_EQ(findDevById("DEV1"), nullptr);
 }
 
 TEST_F(ReplyDispatcherTest, RewritesIntoTheWindowsVocabulary)
