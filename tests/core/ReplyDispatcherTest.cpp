@@ -3,6 +3,7 @@
 #include "DevManager.h"
 #include "PendingRequests.h"
 #include "ReplyDecoders.h"
+#include "StoreTestSupport.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -283,13 +284,28 @@ TEST_F(ReplyDispatcherTest, CreatedOrRemovedMulticastStreamsRefetchTheTransmitTa
     EXPECT_EQ(rec->tables.fetched[DVM_T_UCAST_TX], 0);
     EXPECT_EQ(lastMessage().value("devId").toString(), "DEV1");
 
+    // DEV1's stream and another sender's; a removal by DEV1 ends only its own.
+    ASSERT_EQ(storetest::announceStream("own", "239.1.0.1", 2, 5004, 48000, "10.77.0.11"), 1);
+    ASSERT_EQ(storetest::announceStream("theirs", "239.1.0.2", 2, 5004, 48000, "10.77.0.12"), 1);
+    McastRecord* own = findMcastByDstIp(dvm_parseIp("239.1.0.1"));
+    McastRecord* theirs = findMcastByDstIp(dvm_parseIp("239.1.0.2"));
+    ASSERT_TRUE(own && theirs);
+    const QByteArray clrOwn = QByteArray(R"({"ops":"clrMcastTx","result":"succ","dstIp":")") +
+                              QByteArray::number(dvm_parseIp("239.1.0.1")) + R"("})";
+    const QByteArray clrTheirs = QByteArray(R"({"ops":"clrMcastTx","result":"succ","dstIp":")") +
+                                 QByteArray::number(dvm_parseIp("239.1.0.2")) + R"("})";
     markFetched();
-    reply(R"({"ops":"clrMcastTx","result":"succ","dstIp":"4009820417"})");
+    reply(clrOwn);
     EXPECT_NE(rec->tables.fetched[DVM_T_MCAST_TX], 0) << "unsolicited";
+    EXPECT_GT(own->lifeMs, 0) << "unsolicited";
     pending.note(PendingRequests::ClrMcastTx, QString(), kDevIp);
-    reply(R"({"ops":"clrMcastTx","result":"succ","dstIp":"4009820417"})");
+    pending.note(PendingRequests::ClrMcastTx, QString(), kDevIp);
+    reply(clrTheirs);
+    EXPECT_GT(theirs->lifeMs, 0) << "another sender's stream";
+    reply(clrOwn);
+    EXPECT_EQ(own->lifeMs, 0);
     EXPECT_EQ(rec->tables.fetched[DVM_T_MCAST_TX], 0);
-    EXPECT_EQ(messages.size(), 3u);
+    EXPECT_EQ(messages.size(), 4u);
 }
 
 TEST_F(ReplyDispatcherTest, ChannelNamesAreReadOutListByList)
