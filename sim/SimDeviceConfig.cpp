@@ -605,6 +605,24 @@ QByteArray SimDeviceConfig::listToJson(const QVector<SimDeviceConfig>& devices)
     return QJsonDocument(QJsonObject{{QStringLiteral("devices"), arr}}).toJson(QJsonDocument::Indented);
 }
 
+bool SimDeviceConfig::isHostAddress(quint32 ip)
+{
+    const quint32 last = ip & 0xFFu;
+    return last != 0 && last != 0xFFu;
+}
+
+QVector<quint32> SimDeviceConfig::hostAddresses(quint32 first, int count)
+{
+    QVector<quint32> out;
+    for (quint64 a = first; out.size() < count; ++a) {
+        if (a >= 0xFFFFFFFFull)
+            return {};
+        if (isHostAddress(quint32(a)))
+            out.append(quint32(a));
+    }
+    return out;
+}
+
 QVector<SimDeviceConfig> SimDeviceConfig::generate(const QVector<quint32>& ips)
 {
     struct Model
@@ -652,7 +670,7 @@ QVector<SimDeviceConfig> SimDeviceConfig::generate(const QVector<quint32>& ips)
     SimDeviceConfig& last = out.last();
     last.devId = QStringLiteral("MRP-%1").arg(last.ip, 8, 16, QLatin1Char('0')).toUpper();
     for (quint32 a = last.ip + 1; a != 0 && a != 0xFFFFFFFFu; ++a)
-        if (!ips.contains(a)) {
+        if (isHostAddress(a) && !ips.contains(a)) {
             last.secondaryIp = a;
             break;
         }

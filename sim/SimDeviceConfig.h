@@ -118,9 +118,14 @@ public:
     /// Default network: one device per address, rotating models, a unicast route chain (device k takes
     /// channels 1-2 of device k-1), device 1 sending one multicast stream and device 2 receiving it.
     /// The last device belongs to the "MRP-" family ("MRP-" and the address in hex) and has a secondary
-    /// unit on the next address after it that no device uses. In networks of five devices or more the fourth
+    /// unit on the next host address after it that no device uses. In networks of five devices or more the fourth
     /// is an amplifier ("MRA-4", four channels).
     static QVector<SimDeviceConfig> generate(const QVector<quint32>& ips);
+    /// count addresses from first upwards, passing over those ending in .0 or .255 (network and broadcast
+    /// addresses of a /24, which some hosts refuse as unicast); empty when they would run past 255.255.255.254.
+    static QVector<quint32> hostAddresses(quint32 first, int count);
+    /// An address whose last byte is neither 0 nor 255.
+    static bool isHostAddress(quint32 ip);
 
     /// "MD" and the four address bytes in hex: stable across runs for the same address.
     static QString devIdForIp(quint32 ip);

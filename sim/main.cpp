@@ -73,7 +73,8 @@ int main(int argc, char** argv)
     p.addHelpOption();
     p.addOptions({
         {QStringLiteral("config"), QStringLiteral("Device descriptions (JSON)."), QStringLiteral("file")},
-        {QStringLiteral("devices"), QStringLiteral("Number of generated devices (default 3)."), QStringLiteral("n")},
+        {QStringLiteral("devices"), QStringLiteral("Number of generated devices, 1 to 1024 (default 3)."),
+         QStringLiteral("n")},
         {QStringLiteral("first-ip"), QStringLiteral("First address of generated devices."), QStringLiteral("ip")},
         {QStringLiteral("ips"), QStringLiteral("Comma-separated addresses of generated devices."),
          QStringLiteral("list")},
@@ -142,10 +143,9 @@ int main(int argc, char** argv)
             std::optional<quint32> first = SimDeviceConfig::parseIp(p.value(QStringLiteral("first-ip")));
             if (!first || *first == 0)
                 return usageError(QStringLiteral("bad --first-ip"));
-            if (quint64(*first) + quint64(n) - 1 > 0xFFFFFFFFull)
+            ips = SimDeviceConfig::hostAddresses(*first, n);
+            if (ips.isEmpty())
                 return usageError(QStringLiteral("--first-ip leaves no room for %1 addresses").arg(n));
-            for (int i = 0; i < n; ++i)
-                ips.append(*first + quint32(i));
         }
         configs = SimDeviceConfig::generate(ips);
     }

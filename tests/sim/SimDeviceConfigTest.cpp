@@ -1,6 +1,7 @@
 #include "SimTestUtil.h"
 
 #include <tuple>
+#include <vector>
 
 using namespace simtest;
 
@@ -86,6 +87,41 @@ TEST(SimDeviceConfig, GeneratedNetworkHasChainMulticastAndRotatingModels)
     EXPECT_TRUE(net.build(d, &error)) << error.toStdString();
     EXPECT_GE(net.device(3).rxChMap()[1], 0);
     EXPECT_GE(net.device(4).rxChMap()[1], 0);
+}
+
+TEST(SimDeviceConfig, GeneratedAddressesPassOverNetworkAndBroadcastEndings)
+{
+    struct Case
+    {
+        const char* first;
+        int count;
+        std::vector<const char*> want;
+    };
+    const Case cases[] = {
+        {"10.77.0.11", 3, {"10.77.0.11", "10.77.0.12", "10.77.0.13"}},
+        {"10.77.0.253", 4, {"10.77.0.253", "10.77.0.254", "10.77.1.1", "10.77.1.2"}},
+        {"10.77.0.255", 2, {"10.77.1.1", "10.77.1.2"}},
+        {"10.77.1.0", 1, {"10.77.1.1"}},
+        {"255.255.255.253", 1, {"255.255.255.253"}},
+    };
+    for (const Case& c : cases) {
+        QVector<quint32> want;
+        for (const char* a : c.want)
+            want.append(ip(a));
+        EXPECT_EQ(SimDeviceConfig::hostAddresses(ip(c.first), c.count), want) << c.first;
+    }
+    // 1024 devices from .11 span five /24s, every address a host address and each one once.
+    const QVector<quint32> venue = SimDeviceConfig::hostAddresses(ip("10.77.0.11"), 1024);
+    ASSERT_EQ(venue.size(), 1024);
+    EXPECT_EQ(venue.last(), ip("10.77.4.18"));
+    for (int i = 1; i < venue.size(); ++i)
+        EXPECT_TRUE(venue[i] > venue[i - 1] && SimDeviceConfig::isHostAddress(venue[i])) << i;
+    // No room left before the all-ones address.
+    EXPECT_TRUE(SimDeviceConfig::hostAddresses(ip("255.255.255.254"), 2).isEmpty());
+
+    // The secondary unit of a last device on .254 skips the next /24's .0.
+    const QVector<SimDeviceConfig> edge = SimDeviceConfig::generate({ip("10.77.0.253"), ip("10.77.0.254")});
+    EXPECT_EQ(edge.last().secondaryIp, ip("10.77.1.1"));
 }
 
 TEST(SimDeviceConfig, EveryMemberIsReadAndWrittenBackUnchanged)
