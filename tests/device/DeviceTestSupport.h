@@ -109,7 +109,7 @@ inline QStringList fromDevice(const QString& ip, const QJsonObject& obj)
     const QByteArray bytes = QJsonDocument(obj).toJson(QJsonDocument::Compact);
     const uint32_t src = dvm_parseIp(ip);
     if (userCallLib_handleUdp_ucast(bytes.constData(), bytes.size(), src, 9995) == 0)
-        dispatcher.dispatch(bytes.constData(), bytes.size(), src);
+        dispatcher.dispatch(bytes.constData(), bytes.size(), src, 9995);
     return out;
 }
 
