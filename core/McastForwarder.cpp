@@ -29,6 +29,7 @@ McastForward forwardMcastDatagram(const char* data, int length, uint32_t srcIp)
         obj.insert(QStringLiteral("ops"), QStringLiteral("clockEvent"));
         obj.insert(QStringLiteral("remoteIp"), dvm_ipToString(srcIp));
         out.kind = McastForward::ClockEvent;
+        out.event = event;
         out.text = QString::fromUtf8(QJsonDocument(obj).toJson(QJsonDocument::Compact));
     } else if (ops == QLatin1String("devReqGuiBlink")) {
         qCDebug(lcNet) << "MainWindow"

@@ -13,6 +13,7 @@ struct McastForward
     };
     Kind kind = None;
     QString text;
+    QString event; ///< a clock event's "event" (its kind)
 };
 
 /// Turns a device multicast datagram (NUL-terminated behind `length`) into what the user

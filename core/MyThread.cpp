@@ -197,11 +197,13 @@ void MyThread::handleUdpMcast(const char* data, int length, uint32_t srcIp, uint
 {
     Q_UNUSED(srcPort);
     const McastForward fwd = forwardMcastDatagram(data, length, srcIp);
+    // Both kinds come unasked from any host: clock events wait for the next hand-over (newest per kind and
+    // sender), and the windows hear of a blink only when it starts, never once per repeated request.
     if (fwd.kind == McastForward::ClockEvent) {
-        emit signal_recv_message(fwd.text);
+        m_events.push(srcIp, fwd.event, fwd.text);
     } else if (fwd.kind == McastForward::Blink) {
-        m_ticker.startBlink(fwd.text);
-        emit signal_blinkingDev(fwd.text);
+        if (m_ticker.startBlink(fwd.text) == PeriodicTicker::BlinkStarted)
+            emit signal_blinkingDev(fwd.text);
     }
 }
 
@@ -234,4 +236,7 @@ void MyThread::periodicTick()
         emit signal_syncCanWork();
     for (const QString& devId : result.unblinked)
         emit signal_unBlinkingDev(devId);
+    if (result.forwardEvents)
+        for (const QString& event : m_events.take())
+            emit signal_recv_message(event);
 }

@@ -1,4 +1,5 @@
 #pragma once
+#include "McastEventQueue.h"
 #include "PeriodicTicker.h"
 #include "ReplyDispatcher.h"
 
@@ -48,6 +49,8 @@ public:
     int sendThreadSafe(const char* data, int length, uint32_t ip, uint16_t port);
 
     PeriodicTicker& ticker() { return m_ticker; }
+    /// Clock events waiting for the next hand-over to the windows, with their drop counts.
+    const McastEventQueue& pendingEvents() const { return m_events; }
 
     /// The user-interface side of a device multicast datagram (after the registry).
     void handleUdpMcast(const char* data, int length, uint32_t srcIp, uint16_t srcPort);
@@ -88,6 +91,7 @@ private:
     mutable QMutex m_socketLock; // every use of the three sockets, from either thread
     QUdpSocket* unicastSocket = nullptr;
     PeriodicTicker m_ticker;
+    McastEventQueue m_events;
     ReplyDispatcher m_dispatcher;
     char m_buffer[kBufferSize + 1];
 };

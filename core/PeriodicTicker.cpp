@@ -2,10 +2,25 @@
 
 #include "DevManager.h"
 
-void PeriodicTicker::startBlink(const QString& devId, int ticks)
+PeriodicTicker::BlinkStart PeriodicTicker::startBlink(const QString& devId, int ticks)
+{
+    const QByteArray id = devId.toUtf8();
+    if (devId.isEmpty() || findDevById(id.constData()) == nullptr)
+        return BlinkRefused;
+    QMutexLocker locker(&m_lock);
+    auto it = m_blinkMap.find(devId);
+    if (it != m_blinkMap.end()) {
+        it.value() = ticks;
+        return BlinkRestarted;
+    }
+    m_blinkMap.insert(devId, ticks);
+    return BlinkStarted;
+}
+
+int PeriodicTicker::blinkCount() const
 {
     QMutexLocker locker(&m_lock);
-    m_blinkMap.insert(devId, ticks);
+    return m_blinkMap.size();
 }
 
 void PeriodicTicker::startReboot(const QString& devId, int ticks)
@@ -34,6 +49,11 @@ TickResult PeriodicTicker::tick()
     if (++m_canWorkTicks > 250) {
         m_canWorkTicks = 0;
         result.syncCanWork = true;
+    }
+
+    if (++m_eventTicks >= kEventTicks) {
+        m_eventTicks = 0;
+        result.forwardEvents = true;
     }
 
     QMutexLocker locker(&m_lock);

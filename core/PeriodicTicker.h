@@ -12,6 +12,7 @@ struct TickResult
     bool refreshDevInfoUi = false; ///< about every 3 s
     bool syncCanWork = false;      ///< about every 5 s
     QStringList unblinked;         ///< devices whose identify blink has run out
+    bool forwardEvents = false;    ///< hand the coalesced clock events to the windows (every 5 ticks)
 };
 
 /// The counters and device lists of the 20 ms housekeeping step.
@@ -23,11 +24,21 @@ class PeriodicTicker
 public:
     static constexpr int kBlinkTicks = 400;  ///< about 8 s
     static constexpr int kRebootTicks = 100; ///< about 2 s
+    static constexpr int kEventTicks = 5;    ///< 100 ms between hand-overs of clock events
+
+    /// What a blink request did.
+    enum BlinkStart
+    {
+        BlinkRefused,   ///< the device is not listed: anyone may send the request, so it is not kept
+        BlinkStarted,   ///< a new blink: the windows must hear of it
+        BlinkRestarted, ///< already blinking: only its ticks start again
+    };
 
     /// Marks that the device views changed; the next refresh slot emits one refresh.
     void setUiRefreshPending() { m_uiRefreshPending.store(true); }
-    /// Starts or restarts the identify blink of a device.
-    void startBlink(const QString& devId, int ticks = kBlinkTicks);
+    /// Starts or restarts the identify blink of a listed device, so the map never holds more than the registry.
+    BlinkStart startBlink(const QString& devId, int ticks = kBlinkTicks);
+    int blinkCount() const;
     /// Holds a rebooting device's life at 0 for the given ticks, so its announcements can't keep it.
     void startReboot(const QString& devId, int ticks = kRebootTicks);
     bool isBlinking(const QString& devId) const;
@@ -40,6 +51,7 @@ private:
     int m_refreshTicks = 0;
     int m_devInfoTicks = 0;
     int m_canWorkTicks = 0;
+    int m_eventTicks = 0;
     mutable QMutex m_lock; // guards the two maps
     QMap<QString, int> m_blinkMap;
     QMap<QString, int> m_rebootingDevs;

@@ -2,6 +2,7 @@
 #include "DevManager.h"
 #include "QtTestApp.h"
 #include "RegistryNotifier.h"
+#include "StoreTestSupport.h"
 
 #include <QElapsedTimer>
 #include <QSignalSpy>
@@ -152,6 +153,7 @@ TEST_F(MyThreadTest, DevicesAgeUnderContinuousTraffic)
 TEST_F(MyThreadTest, BlinkRequestIsEmittedAndTimed)
 {
     startOnLoopback();
+    storetest::announce("blinky", "10.1.0.9"); // only listed devices blink
     QSignalSpy blink(&thread, &MyThread::signal_blinkingDev);
     sendToMcastPort(R"({"ops":"devReqGuiBlink","devId":"blinky"})");
     ASSERT_TRUE(waitUntil([&] { return blink.count() == 1; }));

@@ -45,6 +45,7 @@ TEST_F(PeriodicTickerTest, DevInfoAndCanWorkCadence)
 
 TEST_F(PeriodicTickerTest, BlinkRestartsAndEndsOnce)
 {
+    announce("dev-A", "10.1.0.4"); // only listed devices blink
     ticker.startBlink("dev-A");
     for (int i = 0; i < 300; ++i)
         ASSERT_TRUE(ticker.tick().unblinked.isEmpty());
