@@ -138,6 +138,14 @@ void ReplyDispatcher::emitMessage(const QJsonObject& obj)
             QString::fromUtf8(QJsonDocument(LogRedaction::redacted(obj)).toJson(QJsonDocument::Compact)));
 }
 
+void ReplyDispatcher::emitRefresh(const QJsonObject& obj)
+{
+    // The name refresh carries the whole reply, and a device may echo a password in it too.
+    if (m_sink.refreshDevAndChName)
+        m_sink.refreshDevAndChName(
+            QString::fromUtf8(QJsonDocument(LogRedaction::redacted(obj)).toJson(QJsonDocument::Compact)));
+}
+
 void ReplyDispatcher::setDevId(Reply& r)
 {
     r.obj.insert(kDevId, r.devId);
@@ -178,8 +186,7 @@ const QHash<QString, ReplyDispatcher::Handler>& ReplyDispatcher::handlers()
             const QString name = ReplyFields::text(r.obj, "name");
             d->m_store.updateDevDetail(r.devId, [&](DevDetail_t& det) { det.name = name; });
             d->emitMessage(r.obj);
-            if (d->m_sink.refreshDevAndChName)
-                d->m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
+            d->emitRefresh(r.obj);
         });
         h.insert(QStringLiteral("setSampleByteNum"), [](ReplyDispatcher* d, Reply& r) {
             d->setDevId(r);
@@ -326,8 +333,7 @@ void ReplyDispatcher::handleSetChName(Reply& r, bool physical)
         setEntry(list, id, name);
     });
     emitMessage(r.obj);
-    if (m_sink.refreshDevAndChName)
-        m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
+    emitRefresh(r.obj);
 }
 
 void ReplyDispatcher::handleChannelNamePage(Reply& r)
@@ -387,8 +393,7 @@ void ReplyDispatcher::handleDspTagged(Reply& r)
             physical ? (tx ? det.phyTxChNames : det.phyRxChNames) : (tx ? det.txChNames : det.rxChNames);
         setEntry(list, id, name);
     });
-    if (m_sink.refreshDevAndChName)
-        m_sink.refreshDevAndChName(QString::fromUtf8(QJsonDocument(r.obj).toJson(QJsonDocument::Compact)));
+    emitRefresh(r.obj);
 }
 
 bool ReplyDispatcher::attribute(Reply& r, uint32_t srcIp, uint16_t srcPort)

@@ -58,6 +58,7 @@ private:
     bool solicited(const Reply& r);
     void logUnsolicited(const Reply& r);
     void emitMessage(const QJsonObject& obj);
+    void emitRefresh(const QJsonObject& obj);
     void setDevId(Reply& r);
     void handleDspTagged(Reply& r);
     void handleChannelNamePage(Reply& r);

@@ -340,6 +340,29 @@ TEST_F(ReplyDispatcherTest, StuckOrOvershootingPagesDoNotLoop)
     EXPECT_EQ(sent.back().msg.value("ops").toString(), "getAllPhyChNameTx");
 }
 
+TEST_F(ReplyDispatcherTest, NameRefreshesCarryNoEchoedSecret)
+{
+    // Every reply that refreshes names hands the whole reply on; a device echoing a password must not pass it.
+    const char* const cases[] = {
+        R"({"ops":"setDevName","name":"Box","password":"hunter2"})",
+        R"({"ops":"setChNameRx","id":"0","name":"Vox","new":"hunter2","old":"hunter1"})",
+        R"({"ops":"setPhyChNameTx","id":"0","name":"Out","inner":{"password":"hunter2"}})",
+        R"({"ops":"setChNameTx","uiTag":"dspUiTag","id":"1","name":"Dsp","password":"hunter2"})",
+    };
+    for (const char* text : cases) {
+        SCOPED_TRACE(text);
+        chNameRefreshes.clear();
+        messages.clear();
+        reply(text);
+        ASSERT_EQ(chNameRefreshes.size(), 1u);
+        for (const std::vector<QString>* out : {&chNameRefreshes, &messages})
+            for (const QString& m : *out) {
+                EXPECT_FALSE(m.contains("hunter")) << m.toStdString();
+                EXPECT_TRUE(m.contains("********")) << m.toStdString();
+            }
+    }
+}
+
 TEST(ReplyDecoders, LockMasks)
 {
     EXPECT_EQ(ReplyDecoders::lockMask("0x10001"), 0x10001u);
