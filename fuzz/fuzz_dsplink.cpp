@@ -3,7 +3,9 @@
 // replies into their handlers. The first byte chooses how many configuration requests were sent (each grants one
 // large frame) and the chunk size; the rest is the stream. Caps are small here so that the fuzzer reaches them.
 
+#include "BorderProcStatus.h"
 #include "CDeviceDspData.h"
+#include "DspCpuFigures.h"
 #include "DspJsonTree.h"
 #include "DspMatrix.h"
 #include "DspMatrixReader.h"
@@ -13,8 +15,10 @@
 #include <QByteArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 #include <QVector>
 
+#include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -59,11 +63,31 @@ void handle(const QByteArray& message, bool large, CDeviceDspData& data, DspMatr
         checkConfigBounds(data);
         return;
     }
+    if (ops.textEquals(QLatin1String("getCpuUsage"))) {
+        // The dialog's load figures, from the items of "arr" as it collects them.
+        QStringList items;
+        const DspJsonValue arr = root[QLatin1String("arr")];
+        for (DspJsonValue v = arr.first(); v.isValid(); v = v.next())
+            items << v.toString();
+        DspCpuFigures& cpu = DspCpuFigures::instance();
+        cpu.update(items);
+        check(std::abs(cpu.average()) <= 1000000 && std::abs(cpu.minimum()) <= 1000000 &&
+                  std::abs(cpu.maximum()) <= 1000000,
+              "load figures bounded");
+        return;
+    }
     // The pages read their replies as objects; the text is small here by the cap.
     const QJsonObject reply = QJsonDocument::fromJson(message).object();
     if (const auto page = DspMatrixRequests::applyPage(matrix, reply)) {
         check(page->outIndex >= 0 && page->outIndex < matrix.columns(), "page output inside the matrix");
         reader.next(*page);
+    }
+    if (reply.value(QStringLiteral("ops")).toString() == QLatin1String("getBorderProcStatus")) {
+        // A dynamics block's status meter, read as the block editor reads it.
+        const double gain =
+            reply.value(QStringLiteral("obj")).toObject().value(QStringLiteral("gain")).toString().toDouble();
+        const int db = BorderProcStatus::meterDb(gain);
+        check(db >= BorderProcStatus::MinDb && db <= 20 * 309, "status meter bounded");
     }
     QVector<double> rows(matrix.rows());
     QVector<double> columns(matrix.columns());
