@@ -2,11 +2,22 @@
 
 #include "DevManager.h"
 
+#include <cstdint>
+
 namespace {
 
 // Anything beyond these cannot come from a real device; bounding them keeps the products far from overflow.
 constexpr int64_t kMaxRate = 10000000;
 constexpr int64_t kMaxFrames = 1000000;
+constexpr int64_t kMaxSampleBytes = 64;
+constexpr int64_t kMaxChannels = 1 << 16;
+// Sums of many streams stop here instead of wrapping; far beyond any real network.
+constexpr int64_t kMaxFigure = INT64_MAX / 1000;
+
+void addTo(int64_t* total, int64_t load)
+{
+    *total = load > kMaxFigure - *total ? kMaxFigure : *total + load;
+}
 
 int usedChannels(const RxStreamEntry& e)
 {
@@ -29,14 +40,14 @@ int usedChannels(const TxStreamEntry& e)
 int64_t BandwidthFigures::streamLoad(int64_t sampleRate, int64_t frames, int64_t sampleBytes, int64_t channels)
 {
     if (sampleRate <= 0 || frames <= 0 || sampleBytes < 0 || channels <= 0 || sampleRate > kMaxRate ||
-        frames > kMaxFrames)
+        frames > kMaxFrames || sampleBytes > kMaxSampleBytes || channels > kMaxChannels)
         return 0;
     return sampleRate / frames * (sampleBytes * frames * channels + 54) / 1000;
 }
 
 int64_t BandwidthFigures::unknownMcastLoad(int64_t channels, int64_t sampleBytes)
 {
-    if (channels <= 0 || sampleBytes < 0)
+    if (channels <= 0 || sampleBytes < 0 || channels > kMaxChannels || sampleBytes > kMaxSampleBytes)
         return 0;
     return (channels * sampleBytes * 48000 + 54000) / 1000;
 }
@@ -57,7 +68,7 @@ BandwidthFigures BandwidthFigures::fromRecord(const DevRecord* rec)
         DevHeader sender;
         if (!dvm_copyDevHeader(findDevByIp(e.stream.srcIp), &sender))
             continue;
-        f.rx += streamLoad(sender.sampleRate, sender.pFrameNum, sender.sampleByteNum, used);
+        addTo(&f.rx, streamLoad(sender.sampleRate, sender.pFrameNum, sender.sampleByteNum, used));
     }
     for (int id = 0, n = dvm_clampCount(h.mcastNumRx); id < n; ++id) {
         const RxStreamEntry e = t.mcastRx[id];
@@ -65,17 +76,17 @@ BandwidthFigures BandwidthFigures::fromRecord(const DevRecord* rec)
             continue;
         McastRecord m;
         if (dvm_copyMcast(findMcastByDstIp(e.stream.dstIp), &m))
-            f.rx += streamLoad(m.sampleRate, m.frames, m.stream.sampleByteNum, m.stream.chNum);
+            addTo(&f.rx, streamLoad(m.sampleRate, m.frames, m.stream.sampleByteNum, m.stream.chNum));
         else
-            f.rx += unknownMcastLoad(e.stream.chNum, e.stream.sampleByteNum);
+            addTo(&f.rx, unknownMcastLoad(e.stream.chNum, e.stream.sampleByteNum));
     }
     for (int id = 0, n = dvm_clampCount(h.ucastNumTx); id < n; ++id) {
         const int used = usedChannels(t.ucastTx[id]);
-        f.tx += streamLoad(h.sampleRate, h.pFrameNum, h.sampleByteNum, used);
+        addTo(&f.tx, streamLoad(h.sampleRate, h.pFrameNum, h.sampleByteNum, used));
     }
     for (int id = 0, n = dvm_clampCount(h.mcastNumTx); id < n; ++id) {
         const int channels = t.mcastTx[id].stream.chNum;
-        f.tx += streamLoad(h.sampleRate, h.pFrameNum, h.sampleByteNum, channels);
+        addTo(&f.tx, streamLoad(h.sampleRate, h.pFrameNum, h.sampleByteNum, channels));
     }
     return f;
 }
@@ -84,6 +95,7 @@ QString BandwidthFigures::text(int64_t rx, int64_t tx)
 {
     // Whole tenths, rounded half up, so the figure never depends on how a binary fraction happens to round.
     auto mbps = [](int64_t v) {
+        v = v > kMaxFigure ? kMaxFigure : (v < -kMaxFigure ? -kMaxFigure : v);
         const int64_t tenths = (v * 10 + (v >= 0 ? 50 : -50)) / 100;
         const int64_t whole = tenths / 10;
         const int64_t frac = tenths % 10;

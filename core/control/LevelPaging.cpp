@@ -26,7 +26,7 @@ LevelPaging::LevelPaging(const QString& devId) : m_devId(devId) {}
 void LevelPaging::setCounts(const int counts[SideCount])
 {
     for (int s = 0; s < SideCount; ++s)
-        m_levels[s] = QVector<int>(qMax(0, counts[s]), kSilence);
+        m_levels[s] = QVector<int>(qBound(0, counts[s], kMaxChannels), kSilence);
     for (const Side side : {PhyIn, PhyOut}) {
         m_gains[physicalSlot(side)].resize(count(side));
         m_mutes[physicalSlot(side)].resize(count(side));

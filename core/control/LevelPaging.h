@@ -36,6 +36,8 @@ public:
     static constexpr uint16_t kBatchPort = 8999;
     /// Highest page start a reply may name; anything beyond is a device fault and its values are dropped.
     static constexpr int kMaxIdStart = 1 << 20;
+    /// Most channels a side may have; larger counts are cut to it (no device has more, and each costs memory).
+    static constexpr int kMaxChannels = 4096;
 
     /// One request to send: a command message (the page adds nothing; "devId" is in it), or, when `port`
     /// is not 0, a finished device request for the device's address on that port.
@@ -79,7 +81,8 @@ public:
 
     QString devId() const { return m_devId; }
 
-    /// New channel counts: levels reset to silence, gains and mutes kept where the channel still exists.
+    /// New channel counts, each within [0, kMaxChannels]: levels reset to silence, gains and mutes kept where the
+    /// channel still exists.
     void setCounts(const int counts[SideCount]);
     int count(Side side) const { return m_levels[side].size(); }
     /// Batch-meter models read their levels on port 8999, inputs and outputs each as one list.

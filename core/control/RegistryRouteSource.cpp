@@ -39,8 +39,9 @@ DevCounts countsOf(const DevHeader& hdr)
             const DevDetailStore::ModuleInfo m = store.module(f, d.devId);
             if (m.ip == 0)
                 continue;
-            d.rx = std::max(0, d.rx - m.chNumRx);
-            d.tx = std::max(0, d.tx - m.chNumTx);
+            // Module counts come off the network too: clamped first, so INT_MIN cannot wrap the subtraction.
+            d.rx = std::max(0, d.rx - dvm_clampCount(m.chNumRx));
+            d.tx = std::max(0, d.tx - dvm_clampCount(m.chNumTx));
         }
     }
     return d;
@@ -139,7 +140,11 @@ void RegistryRouteSource::collectRoutes(std::vector<RouteEntry>* routes, QSet<QP
             if (rtp < 0 || rtp >= DVM_TABLE_SIZE)
                 continue;
             const RtpChEntry& entry = t.rtpCh[rtp];
+            // -1 (none) shows as channel 0; a source channel no table can hold is a device fault, and INT_MAX
+            // would wrap when numbered from 1.
             const int srcCh = entry.srcChId();
+            if (srcCh < -1 || srcCh >= DVM_TABLE_SIZE)
+                continue;
             const size_t len = strnlen(entry.srcDevId, DVM_NAME_LEN);
             // Neighbouring channels mostly share a source: decode, check and pair it once per run.
             if (len != 0 && (len != static_cast<size_t>(lastRaw.size()) ||

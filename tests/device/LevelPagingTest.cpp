@@ -3,6 +3,7 @@
 #include <QJsonDocument>
 #include <QStringList>
 #include <array>
+#include <climits>
 #include <gtest/gtest.h>
 
 namespace {
@@ -198,6 +199,20 @@ TEST(LevelPaging, GainAndMuteReadSkipsSidesWithoutChannels)
     EXPECT_EQ(requests(p.gainAndMuteRequests()),
               QStringLiteral(R"(0:{"devId":"MRD-0001","idStart":"0","inOrOut":"1","ops":"getAllPhyGain"};)"
                              R"(0:{"devId":"MRD-0001","idStart":"0","inOrOut":"1","ops":"getAllPhyMute"})"));
+}
+
+TEST(LevelPaging, CountsFromTheNetworkAreBounded)
+{
+    // A table may announce any count: the lists never go negative nor grow beyond what a device can have.
+    LevelPaging p(kDev);
+    const int hostile[LevelPaging::SideCount] = {INT_MIN, INT_MAX, -1, LevelPaging::kMaxChannels + 1};
+    p.setCounts(hostile);
+    EXPECT_EQ(p.count(LevelPaging::PhyIn), 0);
+    EXPECT_EQ(p.count(LevelPaging::PhyOut), LevelPaging::kMaxChannels);
+    EXPECT_EQ(p.count(LevelPaging::NetIn), 0);
+    EXPECT_EQ(p.count(LevelPaging::NetOut), LevelPaging::kMaxChannels);
+    EXPECT_FALSE(p.setGain(LevelPaging::PhyIn, 0, 1.0));
+    EXPECT_TRUE(p.setGain(LevelPaging::PhyOut, LevelPaging::kMaxChannels - 1, 1.0));
 }
 
 TEST(LevelPaging, NewCountsKeepTheGainsOfChannelsThatRemainAndRefuseOthers)

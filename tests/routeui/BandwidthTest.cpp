@@ -1,6 +1,8 @@
 #include "BandwidthFigures.h"
 #include "RegistryFeed.h"
 
+#include <climits>
+#include <cstdint>
 #include <gtest/gtest.h>
 
 using namespace regfeed;
@@ -34,6 +36,24 @@ TEST(BandwidthStream, PacketsPerSecondTimesPacketSizeTruncatedPerStream)
          {Text{1206, 0, "12.1/0.0 Mbps"}, Text{1204, 5, "12.0/0.1 Mbps"}, Text{99999, 4, "1000.0/0.0 Mbps"}})
         EXPECT_EQ(QString::fromLatin1(t.text), BandwidthFigures::text(t.rx, t.tx));
     EXPECT_EQ(QStringLiteral("0.0/0.0 Mbps"), BandwidthFigures::fromRecord(nullptr).text()) << "missing device";
+}
+
+TEST(BandwidthStream, TableValuesNoDeviceCouldHaveCountNothingInsteadOfOverflowing)
+{
+    // Every input comes from a device table; near the int limits the products would wrap.
+    const int64_t big = INT_MAX;
+    const int64_t low = INT_MIN;
+    EXPECT_EQ(0, BandwidthFigures::streamLoad(48000, 48, big, 8));
+    EXPECT_EQ(0, BandwidthFigures::streamLoad(48000, 48, 3, big));
+    EXPECT_EQ(0, BandwidthFigures::streamLoad(big, 1, 3, 8));
+    EXPECT_EQ(0, BandwidthFigures::streamLoad(48000, low, 3, 8));
+    EXPECT_EQ(0, BandwidthFigures::unknownMcastLoad(big, 3));
+    EXPECT_EQ(0, BandwidthFigures::unknownMcastLoad(8, big));
+    EXPECT_EQ(0, BandwidthFigures::unknownMcastLoad(low, 3));
+    // The largest plausible stream still counts, and the text of any total stays a number.
+    EXPECT_GT(BandwidthFigures::streamLoad(192000, 1, 64, 1 << 16), 0);
+    EXPECT_TRUE(BandwidthFigures::text(INT64_MAX, INT64_MIN).endsWith(QLatin1String(" Mbps")));
+    EXPECT_FALSE(BandwidthFigures::text(INT64_MAX, 0).startsWith(QLatin1Char('-')));
 }
 
 class Bandwidth : public ::testing::Test

@@ -156,6 +156,25 @@ TEST_F(MatrixFormTest, UnknownSourcesAndEmptyGroupsAddNothing)
     EXPECT_EQ(pairs.size(), 2);
 }
 
+TEST_F(MatrixFormTest, SourceChannelsNoTableCanHoldAddNoRoute)
+{
+    // Numbered from 1 for the matrix, INT_MAX would wrap; INT_MIN and DVM_TABLE_SIZE are as impossible.
+    RegistryRouteSource source;
+    auto routeCount = [&source] {
+        std::vector<RouteEntry> routes;
+        QSet<QPair<QString, QString>> pairs;
+        source.collectRoutes(&routes, &pairs);
+        return routes.size();
+    };
+    const size_t before = routeCount();
+    for (const int bad : {INT_MAX, INT_MIN, -2, int(DVM_TABLE_SIZE)}) {
+        routeUnicast("MRD-B", 3, 20, "MRD-A", bad);
+        EXPECT_EQ(routeCount(), before) << bad;
+    }
+    routeUnicast("MRD-B", 3, 20, "MRD-A", 3);
+    EXPECT_EQ(routeCount(), before + 1) << "the same route with a real source channel counts";
+}
+
 TEST_F(MatrixFormTest, HeaderClickExpandsAndCollapsesBoth)
 {
     EXPECT_EQ(form->cellTag(3, 5, 222), "increase");
