@@ -301,12 +301,14 @@ bool AudioFormatControl::handleReply(const QJsonObject& msg)
             if (m_pendingByteNum != 0)
                 m_sampleByteNum = m_pendingByteNum;
             if (ModelTable::instance().isVirtualSoundCard(m_model)) {
-                auto* box =
-                    new QMessageBox(QMessageBox::Information, QStringLiteral("Tips"),
-                                    QStringLiteral("Set succ, Virtual sound card needs to be manually restarted."),
-                                    QMessageBox::Ok, m_page);
-                box->setAttribute(Qt::WA_DeleteOnClose);
-                box->open();
+                if (m_restartBox.isNull()) {
+                    m_restartBox =
+                        new QMessageBox(QMessageBox::Information, QStringLiteral("Tips"),
+                                        QStringLiteral("Set succ, Virtual sound card needs to be manually restarted."),
+                                        QMessageBox::Ok, m_page);
+                    m_restartBox->setAttribute(Qt::WA_DeleteOnClose);
+                    m_restartBox->open();
+                }
             } else {
                 emit signal_showTips(QStringLiteral("Set Sample Bit Depth Succ!"));
             }

@@ -3,11 +3,13 @@
 
 #include <QJsonObject>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <functional>
 
 class OfflineDeviceBridge;
 class QComboBox;
+class QMessageBox;
 class QWidget;
 
 /// The audio-format controls of the settings page: sample rate, packet time, network delay and sample bit
@@ -89,4 +91,5 @@ private:
     QString m_pendingDiv;
     int m_pendingDelayUs = 0;
     int m_pendingByteNum = 0;
+    QPointer<QMessageBox> m_restartBox; ///< the open restart notice: one at a time, however many replies
 };

@@ -33,9 +33,10 @@ int SecondaryUnitScan::run(const Config& config, const ModelTable& models, DevDe
     QTimer::singleShot(config.waitMs, &loop, &QEventLoop::quit);
     loop.exec();
 
+    // A host flooding the port would otherwise keep this loop, and the window, busy for as long as it sends.
     int recorded = 0;
     QByteArray buffer(int(kMaxDatagram) + 1, Qt::Uninitialized);
-    while (socket.hasPendingDatagrams()) {
+    for (int read = 0; read < config.maxDatagrams && socket.hasPendingDatagrams(); ++read) {
         const qint64 got = socket.readDatagram(buffer.data(), buffer.size());
         if (got < 0)
             break;

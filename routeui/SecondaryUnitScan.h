@@ -17,6 +17,7 @@ public:
         QHostAddress target = QHostAddress::Broadcast; ///< where the question goes
         uint16_t targetPort = 9999;
         int waitMs = 1000;
+        int maxDatagrams = 512; ///< read at most this many after the wait; the rest are left unread
     };
 
     /// Runs one probe. Failures to bind or to send are logged and the probe goes on (no answers then).

@@ -379,10 +379,11 @@ void ClockForm::recvChangeData(QString message)
         if (ReplyFields::text(obj, "result") == QLatin1String("fail")) {
             const QString text = tr("修改失败");
             emit signal_information(text);
-            if (m_showDialogs) {
-                auto* box = new QMessageBox(QMessageBox::Information, tr("提示"), text, QMessageBox::Ok, this);
-                box->setAttribute(Qt::WA_DeleteOnClose);
-                box->open();
+            if (m_showDialogs && m_failBox.isNull()) {
+                m_failBox = new QMessageBox(QMessageBox::Information, tr("提示"), text, QMessageBox::Ok, this);
+                m_failBox->setObjectName(QStringLiteral("priority_failed"));
+                m_failBox->setAttribute(Qt::WA_DeleteOnClose);
+                m_failBox->open();
             }
             return;
         }

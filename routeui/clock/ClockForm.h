@@ -3,11 +3,13 @@
 #include "DevDetail.h"
 
 #include <QHash>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 #include <functional>
 
+class QMessageBox;
 class DevDetailStore;
 class FormClockTitle;
 class ModelTable;
@@ -110,6 +112,7 @@ private:
     std::function<qint64()> m_now;
     bool m_chinese;
     bool m_showDialogs = true;
-    int m_builtRows = 0; ///< rows (from the top) that have their widget
+    QPointer<QMessageBox> m_failBox; ///< the open "change failed" notice: one at a time, however many replies
+    int m_builtRows = 0;             ///< rows (from the top) that have their widget
     bool m_moreRowsQueued = false;
 };

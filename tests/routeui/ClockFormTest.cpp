@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+#include <QMessageBox>
 #include <gtest/gtest.h>
 #include <tuple>
 
@@ -155,6 +156,26 @@ TEST_F(ClockFormTest, PriorityReplies)
     EXPECT_EQ(31, priorityOf("D-a16"));
     EXPECT_EQ(QStringLiteral("31"), fields("D-a16").priority);
     EXPECT_EQ(1, info.count());
+}
+
+TEST_F(ClockFormTest, RepeatedFailuresShowOneNoticeAtATime)
+{
+    // A device (or anyone) may repeat a failure reply: the notices must not pile up on the screen.
+    add("D-a16", "10.9.0.1");
+    form.refresh();
+    form.setShowDialogs(true);
+    for (int i = 0; i < 50; ++i)
+        reply(R"({"devId":"D-a16","ops":"setPtpPriority","result":"fail","val":"30"})");
+    QList<QMessageBox*> boxes = form.findChildren<QMessageBox*>(QStringLiteral("priority_failed"));
+    ASSERT_EQ(boxes.size(), 1);
+    boxes.first()->close();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    reply(R"({"devId":"D-a16","ops":"setPtpPriority","result":"fail","val":"30"})");
+    boxes = form.findChildren<QMessageBox*>(QStringLiteral("priority_failed"));
+    EXPECT_EQ(boxes.size(), 1) << "once closed, the next failure is shown again";
+    for (QMessageBox* box : boxes)
+        box->close();
+    form.setShowDialogs(false);
 }
 
 TEST_F(ClockFormTest, SetPriorityRequestAndTheEditDialog)

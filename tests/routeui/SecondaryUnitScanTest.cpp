@@ -75,6 +75,19 @@ TEST_F(SecondaryUnitScanTest, RecordsUnitsOfRegisteredDevicesOnly)
     EXPECT_EQ(store.secondaryUnits().size(), 1);
 }
 
+TEST_F(SecondaryUnitScanTest, AFloodIsReadOnlyUpToTheLimit)
+{
+    // The answer waits behind 100 datagrams of noise: a small limit stops before it, the default reaches it.
+    for (int i = 0; i < 100; ++i)
+        responder.answers << QByteArray("noise");
+    responder.answers << "iAmMeridane!\nhostname=SMRP-0A4D0015\nip=192.168.1.51\n";
+    SecondaryUnitScan::Config small = responder.config();
+    small.maxDatagrams = 20;
+    EXPECT_EQ(SecondaryUnitScan::run(small, ModelTable::instance(), store), 0);
+    EXPECT_EQ(store.secondaryUnit(QStringLiteral("MRP-0A4D0015")), 0u);
+    EXPECT_EQ(SecondaryUnitScan::run(responder.config(), ModelTable::instance(), store), 1);
+}
+
 TEST_F(SecondaryUnitScanTest, UnitWithoutAddressIsNotRecorded)
 {
     responder.answers = {"iAmMeridane!\nhostname=SMRP-0A4D0015\nip=0.0.0.0\n"};
