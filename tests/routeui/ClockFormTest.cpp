@@ -8,10 +8,10 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
-#include <QMessageBox>
 #include <gtest/gtest.h>
 #include <tuple>
 
