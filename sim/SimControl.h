@@ -48,6 +48,7 @@ private:
     QJsonObject programsOf(const QJsonObject& req);
     /// {"cmd":"heard","devId":D}: the requests by "ops" the device received since the last "heard" (or start).
     QJsonObject heardBy(const QJsonObject& req);
+    QJsonObject heardByAll();
 
     SimNetwork& m_network;
     QByteArray m_pending;

@@ -63,9 +63,18 @@ SimNetwork::SimNetwork(const Options& options, QObject* parent) : QObject(parent
         return probe.bind(QHostAddress(ip), 0);
     };
     m_options.pageSize = std::max(1, m_options.pageSize);
-    connect(&m_announceTimer, &QTimer::timeout, this, &SimNetwork::announceAll);
-    connect(&m_sapTimer, &QTimer::timeout, this, &SimNetwork::sapAll);
-    connect(&m_clockTimer, &QTimer::timeout, this, &SimNetwork::clockAll);
+    connect(&m_announce.timer, &QTimer::timeout, this, [this]() {
+        const auto [first, last] = nextSlice(m_announce);
+        announceRange(first, last);
+    });
+    connect(&m_sap.timer, &QTimer::timeout, this, [this]() {
+        const auto [first, last] = nextSlice(m_sap);
+        sapRange(first, last);
+    });
+    connect(&m_clockRound.timer, &QTimer::timeout, this, [this]() {
+        const auto [first, last] = nextSlice(m_clockRound);
+        clockRange(first, last);
+    });
     m_elapsed.start();
 }
 
@@ -584,12 +593,39 @@ bool SimNetwork::start(QString* error)
         m_broadcast = std::move(broadcast);
     else
         qCWarning(lcSim) << "broadcast settings requests will not be heard:" << broadcastError;
-    announceAll();
-    sapAll();
-    m_announceTimer.start(std::max(10, m_options.announceMs));
-    m_sapTimer.start(std::max(10, m_options.sapMs));
-    m_clockTimer.start(std::max(10, m_options.clockMs));
+    // Heard at once when that is one burst; a larger network is heard over its first round.
+    if (m_nodes.size() <= size_t(kMaxBurst)) {
+        announceAll();
+        sapAll();
+    }
+    startRound(m_announce, m_options.announceMs, 1);
+    startRound(m_sap, m_options.sapMs, 1);
+    // Two servo events per device and round.
+    startRound(m_clockRound, m_options.clockMs, 2);
     return true;
+}
+
+int SimNetwork::sliceCount(int datagrams, int periodMs, int maxBurst)
+{
+    const int wanted = (std::max(0, datagrams) + std::max(1, maxBurst) - 1) / std::max(1, maxBurst);
+    // No slice closer than 10 ms to the next: coarser timers would bunch them up again.
+    return std::max(1, std::min(wanted, periodMs / 10));
+}
+
+void SimNetwork::startRound(Round& round, int periodMs, int datagramsPerDevice)
+{
+    const int period = std::max(10, periodMs);
+    round.slices = sliceCount(int(m_nodes.size()) * datagramsPerDevice, period, kMaxBurst);
+    round.next = 0;
+    round.timer.start(period / round.slices);
+}
+
+std::pair<size_t, size_t> SimNetwork::nextSlice(Round& round)
+{
+    const size_t n = m_nodes.size();
+    const size_t k = size_t(round.next);
+    round.next = (round.next + 1) % round.slices;
+    return {n * k / size_t(round.slices), n * (k + 1) / size_t(round.slices)};
 }
 
 void SimNetwork::publish(const SimChange& change)
@@ -630,15 +666,25 @@ bool SimNetwork::answersFromSecondary(int index) const
 
 void SimNetwork::announceAll()
 {
+    announceRange(0, m_nodes.size());
+}
+
+void SimNetwork::announceRange(size_t first, size_t last)
+{
     settleReboots();
-    for (size_t i = 0; i < m_nodes.size(); ++i)
+    for (size_t i = first; i < last && i < m_nodes.size(); ++i)
         if (isAnnouncing(int(i)))
             m_nodes[i]->sendMulticast(compact(m_devices[int(i)].announcement()), kDeviceGroup, kDevicePort);
 }
 
 void SimNetwork::sapAll()
 {
-    for (size_t i = 0; i < m_nodes.size(); ++i)
+    sapRange(0, m_nodes.size());
+}
+
+void SimNetwork::sapRange(size_t first, size_t last)
+{
+    for (size_t i = first; i < last && i < m_nodes.size(); ++i)
         if (isAnswering(int(i)))
             for (const QByteArray& p : SapAnnouncer::packetsFor(m_devices[int(i)]))
                 m_nodes[i]->sendMulticast(p, kSapGroup, kSapPort);
@@ -656,8 +702,13 @@ QVector<QJsonObject> SimNetwork::clockEvents(QRandomGenerator& rng)
 
 void SimNetwork::clockAll()
 {
+    clockRange(0, m_nodes.size());
+}
+
+void SimNetwork::clockRange(size_t first, size_t last)
+{
     // The first device is the grandmaster and reports no servo state of its own.
-    for (size_t i = 1; i < m_nodes.size(); ++i) {
+    for (size_t i = std::max<size_t>(first, 1); i < last && i < m_nodes.size(); ++i) {
         if (!isAnswering(int(i)))
             continue;
         for (const QJsonObject& e : clockEvents(*QRandomGenerator::global()))

@@ -13,6 +13,7 @@
 
 #include <functional>
 #include <memory>
+#include <utility>
 
 class SimDeviceNode;
 class SimProbeResponder;
@@ -159,10 +160,15 @@ public:
     /// packets (only once started).
     void publish(const SimChange& change);
 
-    /// One round of each periodic transmission (the timers call these).
+    /// One whole round of each periodic transmission at once (start-up, a device back from a reboot).
     void announceAll();
     void sapAll();
     void clockAll();
+    /// The timers send each round in slices spread over its period, at most `maxBurst` datagrams at a time:
+    /// a thousand devices sending in the same millisecond overflow receive buffers and queues that devices
+    /// keeping their own moments never fill. A network of up to `maxBurst` devices still sends in one go.
+    static int sliceCount(int datagrams, int periodMs, int maxBurst);
+    static constexpr int kMaxBurst = 32;
     /// The two servo events a slave sends each round: "masterOffset" (locked, a small offset in ns) and
     /// "adjustFreq" (a small correction in ppm), both varying from round to round.
     static QVector<QJsonObject> clockEvents(QRandomGenerator& rng);
@@ -187,7 +193,20 @@ private:
     std::function<bool(quint32)> m_addressIsLocal;
     QElapsedTimer m_elapsed;
     std::function<qint64()> m_clock;
-    QTimer m_announceTimer;
-    QTimer m_sapTimer;
-    QTimer m_clockTimer;
+    struct Round
+    {
+        QTimer timer;
+        int slices = 1;
+        int next = 0;
+    };
+    void startRound(Round& round, int periodMs, int datagramsPerDevice);
+    /// The device indexes [first, last) of the round's next slice.
+    std::pair<size_t, size_t> nextSlice(Round& round);
+    void announceRange(size_t first, size_t last);
+    void sapRange(size_t first, size_t last);
+    void clockRange(size_t first, size_t last);
+
+    Round m_announce;
+    Round m_sap;
+    Round m_clockRound;
 };

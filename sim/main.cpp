@@ -12,9 +12,11 @@
 #include <QLoggingCategory>
 #include <QSocketNotifier>
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
+#include <sys/resource.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -56,6 +58,18 @@ bool readInt(const QCommandLineParser& p, const QString& name, int min, int max,
     return true;
 }
 
+/// Every device holds eight or nine sockets, so a thousand devices need more descriptors than the usual soft
+/// limit of 1024: the soft limit is raised towards the hard one (bounded), before any socket is made.
+void raiseDescriptorLimit()
+{
+    constexpr rlim_t kWanted = 65536;
+    struct rlimit lim;
+    if (::getrlimit(RLIMIT_NOFILE, &lim) != 0 || lim.rlim_cur >= kWanted)
+        return;
+    lim.rlim_cur = lim.rlim_max == RLIM_INFINITY ? kWanted : std::min(kWanted, lim.rlim_max);
+    ::setrlimit(RLIMIT_NOFILE, &lim);
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -65,6 +79,7 @@ int main(int argc, char** argv)
     for (int fd = 0; fd <= 2; ++fd)
         if (::fcntl(fd, F_GETFD) < 0 && ::open("/dev/null", fd == 0 ? O_RDONLY : O_WRONLY) != fd)
             return 1;
+    raiseDescriptorLimit();
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("meridane-sim"));
 

@@ -223,3 +223,23 @@ TEST(SimArchiveCommands, HeardListsTheRequestsSinceTheLastLook)
     EXPECT_EQ(heard(), (QJsonObject{{"setDevName", 1}})) << "a silenced device still counts what it hears";
     EXPECT_FALSE(control.handleLine(R"({"cmd":"heard","devId":"nobody"})").value("ok").toBool());
 }
+
+TEST(SimArchiveCommands, HeardWithoutDeviceSumsEveryDeviceAndSetsTheirMarks)
+{
+    Bench b(QVector<SimDeviceConfig>{bare("10.0.0.1", 8), bare("10.0.0.2", 8)});
+    SimControl control(*b.net);
+    const auto heardAll = [&] { return control.handleLine(R"({"cmd":"heard"})"); };
+    b.ask(0, req("setDevName", {{"name", "Stage"}}));
+    b.ask(1, req("setDevName", {{"name", "Foyer"}}));
+    b.ask(1, req("getAllPhyGainDbRx", {{"idStart", "0"}}));
+    QJsonObject a = heardAll();
+    EXPECT_TRUE(a.value("ok").toBool());
+    EXPECT_EQ(a.value("heard").toObject(), (QJsonObject{{"setDevName", 2}, {"getAllPhyGainDbRx", 1}}));
+    EXPECT_EQ(a.value("devices").toInt(), 2);
+    b.ask(1, req("setDevName", {{"name", "Foyer 2"}}));
+    a = heardAll();
+    EXPECT_EQ(a.value("heard").toObject(), (QJsonObject{{"setDevName", 1}})) << "only what came since";
+    EXPECT_EQ(a.value("devices").toInt(), 1);
+    const QJsonObject one = control.handleLine(compact({{"cmd", "heard"}, {"devId", b.net->device(1).devId()}}));
+    EXPECT_EQ(one.value("heard").toObject(), QJsonObject()) << "the device's own mark moved too";
+}

@@ -335,3 +335,30 @@ TEST(SimNetwork, DumpHasTheControllerShape)
     EXPECT_EQ(wire[0].toObject().value("sdp").toObject().value("rtpTsOffset").toString().toDouble(),
               sdp.value("rtpTsOffset").toDouble());
 }
+
+TEST(SimNetwork, PeriodicRoundsAreSlicedIntoBoundedBursts)
+{
+    struct Case
+    {
+        int datagrams, periodMs, maxBurst, slices;
+        const char* what;
+    };
+    const Case cases[] = {
+        {0, 1000, 32, 1, "no device"},
+        {3, 1000, 32, 1, "a small network sends in one go"},
+        {32, 1000, 32, 1, "exactly one burst"},
+        {33, 1000, 32, 2, "one more needs a second slice"},
+        {1024, 1000, 32, 32, "a large network"},
+        {2048, 1000, 32, 64, "two clock events per device"},
+        {1024, 100, 32, 10, "slices stay 10 ms apart"},
+        {1024, 10, 32, 1, "the shortest period cannot be sliced"},
+        {5, 1000, 0, 5, "a burst bound below one counts as one"},
+    };
+    for (const Case& c : cases) {
+        const int slices = SimNetwork::sliceCount(c.datagrams, c.periodMs, c.maxBurst);
+        EXPECT_EQ(slices, c.slices) << c.what;
+        if (c.periodMs / 10 >= c.datagrams / std::max(1, c.maxBurst) + 1) {
+            EXPECT_LE((c.datagrams + slices - 1) / slices, std::max(1, c.maxBurst)) << c.what;
+        }
+    }
+}
