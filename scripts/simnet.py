@@ -5,7 +5,9 @@
       BUILD/cli/meridane-ctl --ip {ctl_ip} --seconds 5 devices
 
 The devices run in one network namespace, one address each (10.77.0.11, .12, ...); the command runs in another
-namespace that holds the single address {ctl_ip} (10.77.0.1); a veth pair joins the two. In the command's
+namespace that holds the single address {ctl_ip} (10.77.0.1); a veth pair joins the two. Up to 243 devices share
+the /24 10.77.0.0/24; more (up to 1024) make the network 10.77.0.0/21, with addresses ending in .0 or .255 passed
+over. In the command's
 arguments {ctl_ip}, {dev_ips} (comma-separated) and {first_dev_ip} are replaced. Nothing leaves the namespaces,
 and nothing outlives the run, even when it is killed. Needs root, or unprivileged user namespaces.
 
@@ -25,6 +27,16 @@ import netns  # noqa: E402
 from programs import ProgramError, Simulator  # noqa: E402
 
 
+def device_count(text):
+    try:
+        n = int(text)
+    except ValueError:
+        raise argparse.ArgumentTypeError("not a number: %r" % text)
+    if not 1 <= n <= netns.SimNet.MAX_DEVICES:
+        raise argparse.ArgumentTypeError("must be from 1 to %d" % netns.SimNet.MAX_DEVICES)
+    return n
+
+
 def parse_args(argv):
     parser = argparse.ArgumentParser(
         description="Run a command beside simulated devices in private network namespaces.",
@@ -32,7 +44,8 @@ def parse_args(argv):
     )
     parser.add_argument("--sim", required=True, help="path of meridane-sim")
     group = parser.add_mutually_exclusive_group()
-    group.add_argument("--devices", type=int, default=12, help="number of generated devices (default 12)")
+    group.add_argument("--devices", type=device_count, default=12,
+                       help="number of generated devices, 1 to %d (default 12)" % netns.SimNet.MAX_DEVICES)
     group.add_argument("--config", help="device descriptions for meridane-sim (JSON); their addresses are used")
     parser.add_argument("--sim-arg", action="append", default=[], metavar="ARG",
                         help="extra argument for meridane-sim (repeatable), e.g. --sim-arg=--announce-ms=500")

@@ -9,6 +9,7 @@ import json
 import os
 import shutil
 import signal
+import socket
 import subprocess
 import sys
 import time
@@ -120,15 +121,26 @@ class SimNet:
     Use as a context manager; popen()/run() start programs inside either namespace ("ctl" or "dev"). Every process
     started here is ended by close(), and dies by itself if this process dies."""
 
+    MAX_DEVICES = 1024
+    # The host's neighbour table is shared by every namespace and holds about 1024 learnt entries in all
+    # (gc_thresh3); a controller asking a thousand devices overflows it and silently loses requests to some of
+    # them. Larger networks therefore get permanent entries, which the limit does not count.
+    STATIC_NEIGHBOURS_FROM = 64
+
     def __init__(self, device_count=12, prefix="10.77.0", ctl_host=1, first_device_host=11, device_ips=None):
         """Devices get device_count consecutive addresses from prefix.first_device_host, or device_ips when given
-        (each in its own /24, routed across the veth)."""
+        (each in its own /24, routed across the veth). A generated network that outgrows the /24 becomes one /21
+        (prefix.0/21, room for 1024 devices); its addresses pass over those ending in .0 or .255, as the
+        simulator's own do, and the addresses below first_device_host stay free for the controller and probes."""
         self.prefix = prefix
         self.ctl_ip = "%s.%d" % (prefix, ctl_host)
+        self.prefix_len = 24
         if device_ips is None:
-            if not 1 <= device_count <= 254 - first_device_host:
-                raise ValueError("device_count out of range: %d" % device_count)
-            device_ips = ["%s.%d" % (prefix, first_device_host + i) for i in range(device_count)]
+            if not 1 <= device_count <= self.MAX_DEVICES:
+                raise ValueError("device_count out of range: %d (1 to %d)" % (device_count, self.MAX_DEVICES))
+            if device_count > 254 - first_device_host:
+                self.prefix_len = 21
+            device_ips = self._host_addresses("%s.%d" % (prefix, first_device_host), device_count)
         for ip in device_ips:
             parts = ip.split(".")
             if len(parts) != 4 or not all(p.isdigit() and int(p) < 256 for p in parts) or ip == self.ctl_ip:
@@ -171,6 +183,8 @@ class SimNet:
         dev_nets = sorted({self._subnet(ip) for ip in self.device_ips})
         self._ip_batch("ctl", self._side_setup(CTL_VETH, [self.ctl_ip], [n for n in dev_nets if n != ctl_net]))
         self._ip_batch("dev", self._side_setup(DEV_VETH, self.device_ips, [ctl_net] if ctl_net not in dev_nets else []))
+        if len(self.device_ips) > self.STATIC_NEIGHBOURS_FROM:
+            self._add_static_neighbours()
         self._wait_carrier()
 
     def close(self):
@@ -252,13 +266,23 @@ class SimNet:
 
     # --- helpers ---------------------------------------------------------------------------------------------
     @staticmethod
-    def _subnet(ip):
-        return ".".join(ip.split(".")[:3]) + ".0/24"
+    def _host_addresses(first, count):
+        a = int.from_bytes(socket.inet_aton(first), "big")
+        out = []
+        while len(out) < count:
+            if a & 0xFF not in (0, 0xFF):
+                out.append(socket.inet_ntoa(a.to_bytes(4, "big")))
+            a += 1
+        return out
 
-    @staticmethod
-    def _side_setup(veth, ips, other_nets):
+    def _subnet(self, ip):
+        a = int.from_bytes(socket.inet_aton(ip), "big")
+        mask = (0xFFFFFFFF << (32 - self.prefix_len)) & 0xFFFFFFFF
+        return "%s/%d" % (socket.inet_ntoa((a & mask).to_bytes(4, "big")), self.prefix_len)
+
+    def _side_setup(self, veth, ips, other_nets):
         cmds = ["link set lo up"]
-        cmds += ["addr add %s/24 dev %s" % (ip, veth) for ip in ips]
+        cmds += ["addr add %s/%d dev %s" % (ip, self.prefix_len, veth) for ip in ips]
         cmds += ["link set %s up" % veth]
         cmds += ["route add %s dev %s" % (net, veth) for net in other_nets]
         cmds += [
@@ -267,6 +291,11 @@ class SimNet:
             "route add 224.0.0.0/4 dev %s" % veth,
         ]
         return cmds
+
+    def _add_static_neighbours(self):
+        mac = json.loads(self._ip("dev", ["-j", "link", "show", DEV_VETH]).stdout)[0]["address"]
+        self._ip_batch("ctl", ["neigh replace %s lladdr %s dev %s nud permanent" % (ip, mac, CTL_VETH)
+                               for ip in self.device_ips])
 
     def _ip(self, side, args):
         proc = subprocess.run(
