@@ -2,6 +2,7 @@
 
 #include "AppState.h"
 #include "DspLinkLog.h"
+#include "LogRedaction.h"
 
 #include <QDateTime>
 #include <QHostAddress>
@@ -103,7 +104,9 @@ void DevDspTcpSocketThread::slot_sendMsg(QString msg)
     if (msg.size() > kLoggedTextLimit) {
         qCDebug(lcDspLink).noquote() << now() << " tcp send: " << payload.size();
     } else {
-        qCDebug(lcDspLink).noquote() << now() << " tcp send: " << payload.size() << msg;
+        // The processor's lock requests carry the password.
+        qCDebug(lcDspLink).noquote() << now() << " tcp send: " << payload.size()
+                                     << QString::fromUtf8(LogRedaction::redacted(payload));
     }
 }
 

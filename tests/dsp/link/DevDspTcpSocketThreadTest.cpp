@@ -156,6 +156,26 @@ TEST_F(LinkThreadTest, SendFramesEachMessageByItsUtf8ByteCount)
     EXPECT_EQ(got, (QList<QByteArray>{first.toUtf8(), second.toUtf8()}));
 }
 
+TEST_F(LinkThreadTest, ALockRequestReachesTheProcessorButItsPasswordNeverTheLog)
+{
+    LogCapture log;
+    QTcpSocket* peer = startConnected();
+    ASSERT_NE(peer, nullptr);
+    const QString lock = QStringLiteral(R"({"devId":"A1","ops":"setLock","password":"Op3nSesame","val":"0x3"})");
+    send(lock);
+    DspTcpFramer framer;
+    QList<QByteArray> got;
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            got += framer.feed(peer->readAll());
+            return !got.isEmpty();
+        },
+        kWaitMs));
+    EXPECT_EQ(got.first(), lock.toUtf8());
+    ASSERT_TRUE(QTest::qWaitFor([&] { return log.contains(QStringLiteral("setLock")); }, kWaitMs));
+    EXPECT_FALSE(log.contains(QStringLiteral("Op3nSesame")));
+}
+
 TEST_F(LinkThreadTest, SendBeforeConnectionIsDroppedAndLogged)
 {
     LogCapture log;
