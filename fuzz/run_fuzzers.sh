@@ -27,12 +27,17 @@ export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:abort_on_error=1:$unwind}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-halt_on_error=1:print_stacktrace=1}
 export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressions=0:$unwind}
 
+# Targets that hand no fuzzed text to QJsonDocument cannot meet that leak and keep the fast unwinder (ten times
+# the executions of fuzz_tables); a Qt leak it cannot attribute would be reported, never hidden.
+fast_targets=" fuzz_tables fuzz_dspframer "
+
 # The suppression must hide Qt's parser leak and nothing else.
-if ! "$build/fuzz/lsan_probe" parser >/dev/null 2>&1; then
+probe() { ASAN_OPTIONS=$ASAN_OPTIONS:abort_on_error=0 "$build/fuzz/lsan_probe" "$1" >/dev/null 2>&1; }
+if ! probe parser; then
   echo "lsan.supp no longer hides Qt's duplicate-key leak"
   exit 1
 fi
-if "$build/fuzz/lsan_probe" qt >/dev/null 2>&1; then
+if probe qt; then
   echo "lsan.supp hides a leak outside Qt's JSON parser"
   exit 1
 fi
@@ -45,7 +50,13 @@ for target in $targets; do
   mkdir -p "$work/corpus" "$work/artifacts"
   cp -n "$here/corpus/$target/"* "$work/corpus/" 2>/dev/null || true
   echo "== $target: $seconds s"
-  if ! "$build/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=4096 -print_final_stats=1 \
+  asan=$ASAN_OPTIONS
+  lsan=$LSAN_OPTIONS
+  if [[ $fast_targets == *" $target "* ]]; then
+    asan=${asan//fast_unwind_on_malloc=0/fast_unwind_on_malloc=1}
+    lsan=${lsan//fast_unwind_on_malloc=0/fast_unwind_on_malloc=1}
+  fi
+  if ! ASAN_OPTIONS=$asan LSAN_OPTIONS=$lsan "$build/fuzz/$target" -max_total_time="$seconds" -max_len=4096 -rss_limit_mb=4096 -print_final_stats=1 \
       -artifact_prefix="$work/artifacts/" "$work/corpus" >/dev/null 2>"$work/log.txt"; then
     status=1
     tail -n 40 "$work/log.txt"
