@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Installs what is missing, builds, and starts the controller.
 #   scripts/run.sh                  a simulated network of 12 devices in private network namespaces
-#   scripts/run.sh --devices N      ... of N devices
+#   scripts/run.sh --devices N      ... of N devices (1 to 1024; beyond 243 the network is a /21)
 #   scripts/run.sh --real-network [--ip ADDR]   the host's own network (the window asks for the
 #                                               address when the host has several; ADDR is for the
 #                                               headless controller)
@@ -13,7 +13,12 @@ real=0; devices=12; ip_args=(); lang=""
 while [ $# -gt 0 ]; do
     case "$1" in
         --real-network) real=1 ;;
-        --devices) devices="$2"; shift ;;
+        --devices)
+            devices="${2:-}"
+            if ! [[ "$devices" =~ ^[0-9]+$ ]] || [ "$devices" -lt 1 ] || [ "$devices" -gt 1024 ]; then
+                echo "--devices takes a number from 1 to 1024" >&2; exit 2
+            fi
+            shift ;;
         --ip) ip_args=(--ip "$2"); shift ;;
         --lang)
             case "${2:-}" in
