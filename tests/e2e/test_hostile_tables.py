@@ -2,8 +2,7 @@
 its eight tables is asked once, then again after a wait that doubles up to 5 s, instead of at every 20 ms step.
 
 The peer is a small Python program in the devices' namespace, not controller code: it announces one device every
-second and records, without answering, every datagram that reaches the device's command port. The issue's window
-is 60 s; the test watches WINDOW_S seconds and checks the same rule (the bound scales with the window)."""
+second and records, without answering, every datagram that reaches the device's command port for a minute."""
 
 import json
 import subprocess
@@ -14,7 +13,7 @@ import e2etest
 import netns
 from programs import Controller
 
-WINDOW_S = 20
+WINDOW_S = 60
 TABLE_OPS = ("getAllRxCh", "getAllRtpCh", "getAllUcastRx", "getAllUcastTx", "getAllMcastRx", "getAllMcastTx",
              "getAllActiveUcastId", "getAllActiveMcastId")
 FIRST_DELAY_S = 0.2
