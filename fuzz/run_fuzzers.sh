@@ -29,7 +29,7 @@ export LSAN_OPTIONS=${LSAN_OPTIONS:-suppressions=$here/lsan.supp:print_suppressi
 
 # Targets that hand no fuzzed text to QJsonDocument cannot meet that leak and keep the fast unwinder (ten times
 # the executions of fuzz_tables); a Qt leak it cannot attribute would be reported, never hidden.
-fast_targets=" fuzz_tables fuzz_dspframer "
+fast_targets=" fuzz_tables fuzz_dspframer fuzz_sap "
 
 # The suppression must hide Qt's parser leak and nothing else.
 probe() { ASAN_OPTIONS=$ASAN_OPTIONS:abort_on_error=0 "$build/fuzz/lsan_probe" "$1" >/dev/null 2>&1; }
