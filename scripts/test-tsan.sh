@@ -1,0 +1,40 @@
+#!/usr/bin/env bash
+# Builds the tests that start threads with ThreadSanitizer into ./build-tsan and runs them.
+# Qt is not instrumented; scripts/sanitizers/tsan.supp names the Qt functions whose reports are Qt's own.
+# Usage: scripts/test-tsan.sh [extra ctest arguments]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$(pwd)
+jobs=${MERIDANE_JOBS:-$(nproc)}
+
+# The executables whose tests start threads (network thread, level polling, processor link, blocking
+# exchanges, background archive work) or read shared tables from several threads.
+threaded=(
+    core_thread_test       # MyThread: sockets, receive loop, housekeeping, sendThreadSafe
+    core_forward_test      # unsolicited flood through the network thread
+    app_shell_test         # the main window beside a running network thread
+    dvm_lib_test           # a reader thread beside the registry's writer
+    store_test             # the detail store under concurrent readers and writers
+    store_dsp_address_test # a writer thread against the store's readers
+    levels_widget_test     # ShowDataThread polling
+    dsp_link_socket_test   # DevDspTcpSocketThread and the blocking exchange
+    offline_model_test     # the design behind its mutex, the working file's writer
+    offline_archive_test   # SyncUdpRequest against a peer thread
+)
+
+cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERIDANE_SANITIZE=thread \
+    -DMERIDANE_BENCH=OFF -DMERIDANE_FUZZ=OFF >/dev/null
+
+export TSAN_OPTIONS="halt_on_error=1:second_deadlock_stack=1:suppressions=$root/scripts/sanitizers/tsan.supp"
+
+start=$(date +%s)
+cmake --build build-tsan --target "${threaded[@]}" -j "$jobs"
+built=$(date +%s)
+echo "tsan: build took $((built - start)) s"
+
+labels=$(IFS='|'; echo "${threaded[*]}")
+cd build-tsan
+status=0
+ctest --output-on-failure -j "$jobs" --timeout 900 -L "^($labels)\$" "$@" || status=$?
+echo "tsan: tests took $(($(date +%s) - built)) s"
+exit $status
