@@ -5,7 +5,6 @@
 #include "StoreTestSupport.h"
 
 #include <QElapsedTimer>
-#include <QSignalSpy>
 #include <QUdpSocket>
 #include <atomic>
 #include <gtest/gtest.h>
@@ -35,6 +34,23 @@ QByteArray clockEventOfSize(int size)
     QByteArray tail = R"("})";
     return head + QByteArray(size - head.size() - tail.size(), 'x') + tail;
 }
+
+/// Records a QString signal on the test's thread. QSignalSpy connects directly, so for a signal emitted on the
+/// network thread it would append there while the test reads it (a data race).
+class QueuedSpy : public QObject
+{
+public:
+    template <typename Sender> QueuedSpy(Sender* sender, void (Sender::*signal)(QString))
+    {
+        QObject::connect(
+            sender, signal, this, [this](const QString& value) { m_values.append(value); }, Qt::QueuedConnection);
+    }
+    int count() const { return m_values.size(); }
+    QString at(int i) const { return m_values.at(i); }
+
+private:
+    QStringList m_values;
+};
 
 class MyThreadTest : public ::testing::Test
 {
@@ -80,14 +96,14 @@ TEST_F(MyThreadTest, DatagramOf1499BytesIsHandledAnd1500Dropped)
 {
     startOnLoopback();
     EXPECT_EQ(thread.boundIp(), kLoopback);
-    QSignalSpy messages(&thread, &MyThread::signal_recv_message);
+    QueuedSpy messages(&thread, &MyThread::signal_recv_message);
     sendToMcastPort(clockEventOfSize(1500));
     sendToMcastPort(clockEventOfSize(1499));
     ASSERT_TRUE(waitUntil([&] { return messages.count() >= 1; }));
     QThread::msleep(50);
     QCoreApplication::processEvents();
     ASSERT_EQ(messages.count(), 1);
-    const QString msg = messages.at(0).at(0).toString();
+    const QString msg = messages.at(0);
     EXPECT_TRUE(msg.contains(R"("ops":"clockEvent")"));
     EXPECT_TRUE(msg.contains(R"("remoteIp":"127.0.0.1")"));
 }
@@ -130,7 +146,7 @@ TEST_F(MyThreadTest, SendsFromBothThreadsArriveWholeAndInOrder)
 TEST_F(MyThreadTest, DevicesAgeUnderContinuousTraffic)
 {
     dvm_setAnnounceLifeMs(200);
-    QSignalSpy deleted(&notifier, &RegistryNotifier::signal_send_delDev);
+    QueuedSpy deleted(&notifier, &RegistryNotifier::signal_send_delDev);
     startOnLoopback();
     sendToMcastPort(R"({"ops":"iAmVeranto","devId":"busy-dev","name":"b","ip":"127.0.0.9","port":"9990"})");
     ASSERT_TRUE(waitUntil([] { return findDevById("busy-dev") != nullptr; }));
@@ -147,24 +163,24 @@ TEST_F(MyThreadTest, DevicesAgeUnderContinuousTraffic)
     }
     EXPECT_LT(flood.elapsed(), 1000);
     ASSERT_EQ(deleted.count(), 1);
-    EXPECT_EQ(deleted.at(0).at(0).toString(), "busy-dev");
+    EXPECT_EQ(deleted.at(0), "busy-dev");
 }
 
 TEST_F(MyThreadTest, BlinkRequestIsEmittedAndTimed)
 {
     startOnLoopback();
     storetest::announce("blinky", "10.1.0.9"); // only listed devices blink
-    QSignalSpy blink(&thread, &MyThread::signal_blinkingDev);
+    QueuedSpy blink(&thread, &MyThread::signal_blinkingDev);
     sendToMcastPort(R"({"ops":"devReqGuiBlink","devId":"blinky"})");
     ASSERT_TRUE(waitUntil([&] { return blink.count() == 1; }));
-    EXPECT_EQ(blink.at(0).at(0).toString(), "blinky");
+    EXPECT_EQ(blink.at(0), "blinky");
     EXPECT_TRUE(thread.ticker().isBlinking("blinky"));
 }
 
 TEST_F(MyThreadTest, RestartExpiresEveryListedDevice)
 {
-    QSignalSpy added(&notifier, &RegistryNotifier::signal_send_addDev);
-    QSignalSpy deleted(&notifier, &RegistryNotifier::signal_send_delDev);
+    QueuedSpy added(&notifier, &RegistryNotifier::signal_send_addDev);
+    QueuedSpy deleted(&notifier, &RegistryNotifier::signal_send_delDev);
     startOnLoopback();
     sendToMcastPort(R"({"ops":"iAmVeranto","devId":"one","name":"a","ip":"127.0.0.21","port":"9990"})");
     sendToMcastPort(R"({"ops":"iAmVeranto","devId":"two","name":"b","ip":"127.0.0.22","port":"9990"})");
