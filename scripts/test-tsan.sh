@@ -7,19 +7,18 @@ cd "$(dirname "$0")/.."
 root=$(pwd)
 jobs=${MERIDANE_JOBS:-$(nproc)}
 
-# The executables whose tests start threads (network thread, level polling, processor link, blocking
-# exchanges, background archive work) or read shared tables from several threads.
+# The executables whose tests start threads (the network thread, a reader beside the registry's writer,
+# concurrent readers and writers of the detail store) and pass under TSan with Qt uninstrumented.
+# Not yet here: the tests whose threads talk to the test through queued signals (dsp_link_socket_test,
+# levels_widget_test, app_shell_test, offline_model_test, offline_archive_test): Qt hands the event over
+# inside libQt5Core, in functions without a symbol TSan could be told about, so every such signal is
+# reported; they need a TSan-instrumented Qt.
 threaded=(
     core_thread_test       # MyThread: sockets, receive loop, housekeeping, sendThreadSafe
     core_forward_test      # unsolicited flood through the network thread
-    app_shell_test         # the main window beside a running network thread
     dvm_lib_test           # a reader thread beside the registry's writer
     store_test             # the detail store under concurrent readers and writers
     store_dsp_address_test # a writer thread against the store's readers
-    levels_widget_test     # ShowDataThread polling
-    dsp_link_socket_test   # DevDspTcpSocketThread and the blocking exchange
-    offline_model_test     # the design behind its mutex, the working file's writer
-    offline_archive_test   # SyncUdpRequest against a peer thread
 )
 
 cmake -S . -B build-tsan -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMERIDANE_SANITIZE=thread \
