@@ -7,23 +7,29 @@
 namespace dsplinktest {
 
 /// Collects the Qt message stream of every thread while alive, so tests can check what the link logged.
+/// One lock guards the current capture and its lines: a link thread may still log while a test's capture
+/// goes out of scope.
 class LogCapture
 {
 public:
     LogCapture()
     {
         QLoggingCategory::setFilterRules(QStringLiteral("meridane.dsp.link.debug=true"));
-        s_self = this;
+        {
+            QMutexLocker lock(&s_lock);
+            s_self = this;
+        }
         m_previous = qInstallMessageHandler(&LogCapture::handle);
     }
     ~LogCapture()
     {
         qInstallMessageHandler(m_previous);
+        QMutexLocker lock(&s_lock);
         s_self = nullptr;
     }
     QStringList lines() const
     {
-        QMutexLocker lock(&m_mutex);
+        QMutexLocker lock(&s_lock);
         return m_lines;
     }
     bool contains(const QString& part) const
@@ -39,15 +45,14 @@ public:
 private:
     static void handle(QtMsgType, const QMessageLogContext&, const QString& text)
     {
-        if (s_self != nullptr) {
-            QMutexLocker lock(&s_self->m_mutex);
+        QMutexLocker lock(&s_lock);
+        if (s_self != nullptr)
             s_self->m_lines << text;
-        }
     }
 
+    static inline QMutex s_lock;
     static inline LogCapture* s_self = nullptr;
     QtMessageHandler m_previous = nullptr;
-    mutable QMutex m_mutex;
     QStringList m_lines;
 };
 
