@@ -160,6 +160,39 @@ void McastOracle::before()
     }
 }
 
+void McastOracle::expectUnchanged(const std::vector<DevRecord*>& devs, const char* what, const QByteArray& dgram) const
+{
+    if (devs.size() != m_headers.size()) {
+        fail((QByteArray(what) + " added a device").constData(), dgram.left(200));
+    }
+    for (size_t i = 0; i < devs.size(); ++i) {
+        DevHeader h;
+        dvm_copyDevHeader(devs[i], &h);
+        h.lifeMs = m_headers[i].lifeMs;
+        if (std::memcmp(&h, &m_headers[i], sizeof h) != 0) {
+            fail((QByteArray(what) + " changed a device").constData(), dgram.left(200));
+        }
+    }
+}
+
+bool McastOracle::claimsLiveDevice(const QByteArray& devId, uint32_t ip) const
+{
+    // One address, one device; one identifier, one address: the live owner keeps both until it ages out.
+    const DevHeader* same = nullptr;
+    bool heldByOther = false;
+    for (const DevHeader& h : m_headers) {
+        if (std::strncmp(h.devId, devId.constData(), DVM_NAME_LEN) == 0) {
+            same = &h;
+        } else if (h.ip == ip && h.lifeMs > 0) {
+            heldByOther = true;
+        }
+    }
+    if (same) {
+        return same->ip != ip && (same->lifeMs > 0 || heldByOther);
+    }
+    return heldByOther;
+}
+
 void McastOracle::after(const QByteArray& dgram, uint32_t srcIp) const
 {
     QJsonParseError err;
@@ -168,17 +201,7 @@ void McastOracle::after(const QByteArray& dgram, uint32_t srcIp) const
 
     if (err.error != QJsonParseError::NoError || !doc.isObject()) {
         // Treated as an object without members: no device may change (life aside).
-        if (devs.size() != m_headers.size()) {
-            fail("a rejected text added a device", dgram.left(200));
-        }
-        for (size_t i = 0; i < devs.size(); ++i) {
-            DevHeader h;
-            dvm_copyDevHeader(devs[i], &h);
-            h.lifeMs = m_headers[i].lifeMs;
-            if (std::memcmp(&h, &m_headers[i], sizeof h) != 0) {
-                fail("a rejected text changed a device", dgram.left(200));
-            }
-        }
+        expectUnchanged(devs, "a rejected text", dgram);
         return;
     }
 
@@ -198,6 +221,10 @@ void McastOracle::after(const QByteArray& dgram, uint32_t srcIp) const
         return;
     }
     const QByteArray devId = expectedText(obj.value(QLatin1String("devId")), DVM_NAME_LEN);
+    if (claimsLiveDevice(devId, dvm_parseIp(ip.toString()))) {
+        expectUnchanged(devs, "a refused takeover", dgram);
+        return;
+    }
     const DevRecord* rec = findDevById(devId.constData());
     if (!rec) {
         fail("an accepted announcement left no device", devId);
