@@ -5,15 +5,27 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <sys/mman.h>
 
 namespace dvm {
 
+namespace {
+
+void* zeroPages(size_t bytes)
+{
+    void* p = mmap(nullptr, bytes, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+    return p == MAP_FAILED ? nullptr : p;
+}
+
+} // namespace
+
 DvmState::DvmState()
 {
-    // calloc of this size maps fresh zero pages: untouched tables cost no memory, and all-zero
-    // bytes are the empty state of every table.
-    devs = static_cast<DevRecord*>(std::calloc(DVM_MAX_DEVS, sizeof(DevRecord)));
-    mcasts = static_cast<McastRecord*>(std::calloc(DVM_MAX_MCASTS, sizeof(McastRecord)));
+    // Fresh anonymous pages: untouched tables cost no memory, and all-zero bytes are the empty state of
+    // every table. Mapped rather than allocated, because the records hold no pointers and a leak checker
+    // scanning 1.7 GB of heap at every exit made each sanitized test process take seconds.
+    devs = static_cast<DevRecord*>(zeroPages(DVM_MAX_DEVS * sizeof(DevRecord)));
+    mcasts = static_cast<McastRecord*>(zeroPages(DVM_MAX_MCASTS * sizeof(McastRecord)));
     if (!devs || !mcasts) {
         DVM_LOG();
         std::abort(); // the registry cannot work without its tables
