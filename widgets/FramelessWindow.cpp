@@ -30,24 +30,25 @@ void FramelessWindow::toggleMaximized()
 bool FramelessWindow::eventFilter(QObject* watched, QEvent* event)
 {
     if (watched == m_title) {
-        auto* me = static_cast<QMouseEvent*>(event);
+        // Only the mouse cases below may treat the event as a mouse event; the title gets every other kind too.
+        auto mouse = [event] { return static_cast<QMouseEvent*>(event); };
         switch (event->type()) {
         case QEvent::MouseButtonPress:
-            if (me->button() == Qt::LeftButton && !isMaximized()) {
+            if (mouse()->button() == Qt::LeftButton && !isMaximized()) {
                 m_moving = true;
-                m_pressGlobal = me->globalPos();
+                m_pressGlobal = mouse()->globalPos();
                 m_pressGeometry = geometry();
             }
             break;
         case QEvent::MouseMove:
             if (m_moving)
-                move(m_pressGeometry.topLeft() + me->globalPos() - m_pressGlobal);
+                move(m_pressGeometry.topLeft() + mouse()->globalPos() - m_pressGlobal);
             break;
         case QEvent::MouseButtonRelease:
             m_moving = false;
             break;
         case QEvent::MouseButtonDblClick:
-            if (me->button() == Qt::LeftButton)
+            if (mouse()->button() == Qt::LeftButton)
                 toggleMaximized();
             break;
         default:
