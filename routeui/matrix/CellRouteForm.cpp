@@ -166,11 +166,15 @@ void CellRouteForm::resetData()
 {
     m_source->buildAxes(&m_rows, &m_cols);
     qCDebug(lcMatrix) << "CellRouteForm resetData rows" << m_rows.size() << "columns" << m_cols.size();
+    // The routes first: a new scene size moves the scroll bars, whose signals redraw the window at once, and
+    // the window reads the route lookup of the new axes.
+    m_pending.clear();
+    buildLookup();
     m_scene->setSceneRect(0, 0, m_cols.size() * m_size, m_rows.size() * m_size);
     retranslate();
     m_sendStrip->update();
     m_recvStrip->update();
-    refreshRoute();
+    refreshWindow();
 }
 
 void CellRouteForm::refreshRoute()
