@@ -5,6 +5,9 @@
 /// The processor's own description from the version reply (and the custom text from its own request).
 struct DspInfo
 {
+    /// Most channels a side may report; the reply comes from the network, and counts are subtracted from it.
+    static constexpr int kMaxChannels = 4096;
+
     QString version;
     QString dspVer;
     QString model;

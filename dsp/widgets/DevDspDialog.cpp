@@ -700,8 +700,8 @@ void DevDspDialog::applyVersion(const DspJsonValue& reply)
     info.model = field("model");
     info.dspVer = field("dspVer");
     info.version = field("version");
-    info.chNumIn = field("chNumIn").toInt();
-    info.chNumOut = field("chNumOut").toInt();
+    info.chNumIn = qBound(0, field("chNumIn").toInt(), DspInfo::kMaxChannels);
+    info.chNumOut = qBound(0, field("chNumOut").toInt(), DspInfo::kMaxChannels);
     info.memory = field("memory");
     info.funcList = field("funcList").split(QLatin1Char(','));
     QJsonObject config = request("getConfig");

@@ -420,17 +420,18 @@ OnlineDeviceReader::Result OnlineDeviceReader::read(const OnlineDeviceFacts& fac
         dspInfo.model = ReplyFields::text(reply, "model");
         dspInfo.dspVer = ReplyFields::text(reply, "dspVer");
         dspInfo.version = ReplyFields::text(reply, "version");
-        dspInfo.chNumIn = ReplyFields::number(reply, "chNumIn");
-        dspInfo.chNumOut = ReplyFields::number(reply, "chNumOut");
+        dspInfo.chNumIn = qBound(0, ReplyFields::number(reply, "chNumIn"), DspInfo::kMaxChannels);
+        dspInfo.chNumOut = qBound(0, ReplyFields::number(reply, "chNumOut"), DspInfo::kMaxChannels);
         dspInfo.memory = ReplyFields::text(reply, "memory");
         dspInfo.funcList = ReplyFields::text(reply, "funcList").split(QLatin1Char(',')).mid(0, MaxFuncListItems);
         bool okIn = false, okOut = false;
         const int chIn = ReplyFields::text(reply, "chNumIn").toInt(&okIn);
         const int chOut = ReplyFields::text(reply, "chNumOut").toInt(&okOut);
+        // Bounded before the subtraction: INT_MIN from a device would overflow it.
         if (okIn)
-            d.usbInNum = qBound(0, chIn - d.phyChNumRx - d.chNumRx, maxCh);
+            d.usbInNum = qBound(0, qBound(0, chIn, DspInfo::kMaxChannels) - d.phyChNumRx - d.chNumRx, maxCh);
         if (okOut)
-            d.usbOutNum = qBound(0, chOut - d.phyChNumTx - d.chNumTx, maxCh);
+            d.usbOutNum = qBound(0, qBound(0, chOut, DspInfo::kMaxChannels) - d.phyChNumTx - d.chNumTx, maxCh);
         li.usbInNum = d.usbInNum;
         li.usbOutNum = d.usbOutNum;
         run.succeed(StepDspInfo);

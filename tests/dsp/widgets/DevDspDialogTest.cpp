@@ -12,6 +12,7 @@
 #include <QPushButton>
 #include <QStackedWidget>
 #include <QTest>
+#include <climits>
 
 using namespace dsptest;
 
@@ -53,6 +54,18 @@ TEST_F(DspDialogTest, VersionReplyAsksConfigurationWithDevIdFirst)
 
     dialog->recvBackData(reply(QStringLiteral("getCustomStr"), true, {{"str", "stage-A"}}));
     EXPECT_EQ(data->info().customStr, QStringLiteral("stage-A"));
+}
+
+TEST_F(DspDialogTest, ChannelCountsOfTheVersionReplyAreBounded)
+{
+    // Extra channels are the reported counts minus the device's own: INT_MIN would overflow the subtraction.
+    open();
+    dialog->recvBackData(versionReply(INT_MIN, INT_MAX));
+    const CDeviceDspData* data = dialog->dspData();
+    EXPECT_EQ(data->info().chNumIn, 0);
+    EXPECT_EQ(data->info().chNumOut, DspInfo::kMaxChannels);
+    EXPECT_EQ(data->extraInCount(), -data->localInCount() - data->netInCount());
+    EXPECT_EQ(data->extraOutCount(), DspInfo::kMaxChannels - data->localOutCount() - data->netOutCount());
 }
 
 TEST_F(DspDialogTest, RepliesOfOtherDevicesOrUntaggedAreIgnored)

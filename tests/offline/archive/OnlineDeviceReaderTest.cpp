@@ -318,6 +318,22 @@ TEST(OnlineDeviceReader, ARefusalFailsOnlyItsStepWithTheReply)
     }
 }
 
+TEST(OnlineDeviceReader, ProcessorChannelCountsAreBoundedBeforeTheyAreSubtracted)
+{
+    // Extra (USB) channels are the processor's counts less the device's own: INT_MIN would overflow.
+    ScriptedTransport t;
+    t.answer = [](const Sent& s) -> QJsonObject {
+        if (s.ops() == QLatin1String("getVersion") && s.tcp)
+            return ScriptedTransport::succ(s, {{"chNumIn", "-2147483648"}, {"chNumOut", "2147483647"}});
+        return healthy(s);
+    };
+    OnlineDeviceReader reader(t);
+    const OnlineDeviceReader::Result r = reader.read(facts(true));
+    EXPECT_EQ(r.device.detail().usbInNum, 0);
+    EXPECT_GE(r.device.detail().usbOutNum, 0);
+    EXPECT_LE(r.device.detail().usbOutNum, DspInfo::kMaxChannels);
+}
+
 TEST(OnlineDeviceReader, CancelStopsBetweenRequests)
 {
     ScriptedTransport t;
