@@ -69,3 +69,15 @@ def main(need_sim=True, need_ctl=True):
     passed = res.testsRun - failed - skipped
     print("%d passed, %d failed, %d skipped" % (passed, failed, skipped), flush=True)
     sys.exit(0 if failed == 0 and res.testsRun > 0 else 1)
+
+
+def rss_kib(pid):
+    """Resident memory of a running process in KiB, or None when it is gone."""
+    try:
+        with open("/proc/%d/status" % pid) as f:
+            for line in f:
+                if line.startswith("VmRSS:"):
+                    return int(line.split()[1])
+    except OSError:
+        pass
+    return None

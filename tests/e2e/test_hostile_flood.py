@@ -151,17 +151,6 @@ print(json.dumps({"sent": sent, "blinks": blinks, "clockEvents": clock, "senders
 """
 
 
-def rss_kib(pid):
-    try:
-        with open("/proc/%d/status" % pid) as f:
-            for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1])
-    except OSError:
-        pass
-    return None
-
-
 def read_json_line(proc, what, timeout=20):
     """The next line of a peer's standard output (text mode) as JSON; fails when none comes within timeout."""
     ready, _, _ = select.select([proc.stdout], [], [], timeout)
@@ -187,7 +176,7 @@ class SilentDevicesTest(e2etest.E2ETestCase):
         rss = []
         deadline = time.monotonic() + SILENT_WINDOW_S + 10
         while watch.proc.poll() is None and time.monotonic() < deadline:
-            value = rss_kib(watch.proc.pid)
+            value = e2etest.rss_kib(watch.proc.pid)
             if value:
                 rss.append(value)
             time.sleep(1.0)
@@ -250,7 +239,7 @@ class BlinkAndClockFloodTest(e2etest.E2ETestCase):
 
         self.assertTrue(app.wait_for(lambda: set(real_ids) <= listed(), 20), "the real devices were not listed")
         time.sleep(2.0)
-        before = rss_kib(app.proc.pid)
+        before = e2etest.rss_kib(app.proc.pid)
         clock_before = app.ok({"cmd": "messages", "ops": "clockEvent", "last": 0})["count"]
         flood_start = time.monotonic()
 
@@ -265,14 +254,14 @@ class BlinkAndClockFloodTest(e2etest.E2ETestCase):
             latencies.append(time.monotonic() - t0)
             self.assertTrue(set(real_ids) <= ids, "a real device was dropped during the flood: %s" % sorted(ids))
             self.assertFalse([i for i in ids if i.startswith("FORGED-")], "a forged devId was listed")
-            during.append(rss_kib(app.proc.pid))
+            during.append(e2etest.rss_kib(app.proc.pid))
             time.sleep(0.25)
         figures = read_json_line(peer, "the flood peer's figures", timeout=15)
         peer.wait(10)
         clock_seen = app.ok({"cmd": "messages", "ops": "clockEvent", "last": 0})["count"] - clock_before
         flood_s = time.monotonic() - flood_start
         time.sleep(3.0)
-        after = rss_kib(app.proc.pid)
+        after = e2etest.rss_kib(app.proc.pid)
         ids = listed()
         latencies.sort()
         median = latencies[len(latencies) // 2]

@@ -29,17 +29,6 @@ BURST = 2048
 QUIET_S = 6
 
 
-def rss_kib(pid):
-    try:
-        with open("/proc/%d/status" % pid) as f:
-            for line in f:
-                if line.startswith("VmRSS:"):
-                    return int(line.split()[1])
-    except OSError:
-        pass
-    return None
-
-
 def wide_network(sim_path, ips):
     """The generated description of a network on `ips`, every device with CHANNELS channels each way."""
     printed = subprocess.run([sim_path, "--print-config", "--devices", str(len(ips)), "--ips", ",".join(ips)],
@@ -79,7 +68,7 @@ class ScaleTest(e2etest.E2ETestCase):
             heard = sim.command({"cmd": "heard"}, timeout=10)["heard"]
             n = sum(int(heard.get(ops, 0)) for ops in TABLE_OPS)
             per_second.append(n)
-            value = rss_kib(run.proc.pid)
+            value = e2etest.rss_kib(run.proc.pid)
             if value:
                 rss.append(value)
             if n:
@@ -93,7 +82,7 @@ class ScaleTest(e2etest.E2ETestCase):
         listed_s = time.monotonic() - start
         devices = run.result().json()
         complete = [d for d in devices if d.get("complete")]
-        sim_rss = rss_kib(sim.proc.pid)
+        sim_rss = e2etest.rss_kib(sim.proc.pid)
         print("scale: N = %d devices of %d/%d channels; simulator ready in %.1f s, RSS %s KiB"
               % (DEVICES, CHANNELS, CHANNELS, sim_start_s, sim_rss), flush=True)
         print("scale: table requests per second: %s" % per_second, flush=True)
