@@ -1,4 +1,5 @@
 #include "LogRedaction.h"
+#include "UntrustedJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -53,8 +54,9 @@ QJsonValue redactValue(const QJsonValue& v)
         const QByteArray text = v.toString().toUtf8();
         if (!namesSecretKey(text))
             return v;
-        const QJsonDocument doc = QJsonDocument::fromJson(text);
-        return QString::fromUtf8(doc.isObject() ? LogRedaction::redacted(text) : withheld(text));
+        QJsonDocument doc;
+        const bool object = dvm::parseUntrustedJson(text, &doc) == dvm::JsonVerdict::Parsed && doc.isObject();
+        return QString::fromUtf8(object ? LogRedaction::redacted(text) : withheld(text));
     }
     if (v.isObject())
         return LogRedaction::redacted(v.toObject());
@@ -79,9 +81,9 @@ QJsonObject redacted(const QJsonObject& obj)
 
 QByteArray redacted(const QByteArray& text)
 {
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(text, &error);
-    if (error.error == QJsonParseError::NoError && doc.isObject()) {
+    // Log lines show what hostile peers sent too: their text is read with the guard against Qt's leak.
+    QJsonDocument doc;
+    if (dvm::parseUntrustedJson(text, &doc) == dvm::JsonVerdict::Parsed && doc.isObject()) {
         // Text without a secret is kept byte for byte: logs and printed replies show what was on the wire.
         const QJsonObject masked = redacted(doc.object());
         return masked == doc.object() ? text : QJsonDocument(masked).toJson(QJsonDocument::Compact);

@@ -3,6 +3,7 @@
 #include "CoreLog.h"
 #include "DevManager.h"
 #include "LogRedaction.h"
+#include "UntrustedJson.h"
 
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -15,10 +16,12 @@ McastForward forwardMcastDatagram(const char* data, int length, uint32_t srcIp)
     // clock events and identify requests need a second look, so the rest is not parsed again.
     if (!bytes.contains("\"event\"") && !bytes.contains("devReqGuiBlink"))
         return out;
-    QJsonParseError error;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &error);
+    QJsonDocument doc;
+    const dvm::JsonVerdict verdict = dvm::parseUntrustedJson(bytes, &doc);
+    if (verdict == dvm::JsonVerdict::Refused)
+        return out;
     QJsonObject obj;
-    if (error.error != QJsonParseError::NoError || doc.isNull())
+    if (verdict != dvm::JsonVerdict::Parsed)
         MERIDANE_NET_LOG("mainwindow", "MyThread::handleUdpMcast");
     else
         obj = doc.object();

@@ -8,6 +8,7 @@
 #include "PendingRequests.h"
 #include "ReplyDecoders.h"
 #include "ReplyFields.h"
+#include "UntrustedJson.h"
 
 #include <QCoreApplication>
 #include <QJsonArray>
@@ -421,10 +422,17 @@ bool ReplyDispatcher::attribute(Reply& r, uint32_t srcIp, uint16_t srcPort)
 void ReplyDispatcher::dispatch(const char* data, int length, uint32_t srcIp, uint16_t srcPort)
 {
     const QByteArray bytes(data, length);
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
+    QJsonDocument doc;
+    const dvm::JsonVerdict verdict = dvm::parseUntrustedJson(bytes, &doc);
+    if (verdict == dvm::JsonVerdict::Refused) {
+        // Not a tunnelled text either: no serial device answers in JSON that repeats its members.
+        if (sparse(++m_refusedCount))
+            qCWarning(lcNet) << "reply repeating a member with an object or array value dropped (" << m_refusedCount
+                             << "so far)";
+        return;
+    }
     Reply r;
-    if (err.error != QJsonParseError::NoError || doc.isEmpty() || !doc.isObject())
+    if (verdict != dvm::JsonVerdict::Parsed || doc.isEmpty() || !doc.isObject())
         MERIDANE_NET_LOG("mainwindow", "MyThread::handleUdpUnicast");
     else
         r.obj = doc.object();

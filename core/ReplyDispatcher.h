@@ -70,4 +70,5 @@ private:
     PendingRequests& m_pending;
     quint64 m_forgedCount = 0; ///< replies naming another device; logged sparsely
     quint64 m_unsolicitedCount = 0;
+    quint64 m_refusedCount = 0; ///< texts repeating a member with an object or array value
 };

@@ -3,6 +3,7 @@
 #include "DvmJson.h"
 #include "DvmLog.h"
 #include "DvmState.h"
+#include "UntrustedJson.h"
 
 #include <QByteArray>
 #include <QJsonArray>
@@ -309,9 +310,13 @@ int userCallLib_handleUdp_ucast(const char* data, int length, uint32_t srcIp, ui
     DevRecord* rec = findDevByIp(srcIp);
     if (!rec)
         return 0;
-    QJsonParseError err;
-    const QJsonDocument doc = QJsonDocument::fromJson(QByteArray::fromRawData(data, length), &err);
-    if (err.error != QJsonParseError::NoError || !doc.isObject())
+    QJsonDocument doc;
+    const dvm::JsonVerdict verdict = dvm::parseUntrustedJson(QByteArray::fromRawData(data, length), &doc);
+    if (verdict == dvm::JsonVerdict::Refused) {
+        DVM_LOG();
+        return 1; // the command layer would refuse it too; nothing to forward
+    }
+    if (verdict != dvm::JsonVerdict::Parsed || !doc.isObject())
         DVM_LOG(); // goes on as an object without members
     const QJsonObject obj = doc.object();
     const int table = tableOfOps(obj.value(QLatin1String("ops")).toString());

@@ -3,6 +3,7 @@
 // separate reads; the messages must match those of an independent one-pass reading of the joined bytes,
 // whatever the cut points, and the framer may never hold more than the cap plus a header.
 #include "DspTcpFramer.h"
+#include "UntrustedJson.h"
 
 #include <QByteArray>
 #include <QList>
@@ -18,6 +19,7 @@ struct Reference
 {
     QList<QByteArray> messages;
     int zeroLengths = 0;
+    int dropped = 0; ///< JSON repeating a member with a container value
     bool broken = false;
 };
 
@@ -41,7 +43,11 @@ Reference readWhole(const QByteArray& bytes, int cap)
         if (uint32_t(bytes.size() - pos) < length) {
             break;
         }
-        ref.messages.append(bytes.mid(pos, int(length)));
+        const QByteArray message = bytes.mid(pos, int(length));
+        if (dvm::repeatedContainerMember(message.constData(), message.size()) >= 0)
+            ++ref.dropped;
+        else
+            ref.messages.append(message);
         pos += int(length);
     }
     return ref;
@@ -89,7 +95,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const Reference ref = readWhole(joined, cap);
     check(got == ref.messages, "messages differ from the one-pass reading");
     check(framer.isBroken() == ref.broken, "broken state differs");
-    check(errors == ref.zeroLengths + (ref.broken ? 1 : 0), "error count differs");
+    check(errors == ref.zeroLengths + ref.dropped + (ref.broken ? 1 : 0), "error count differs");
     for (const QByteArray& m : got) {
         check(!m.isEmpty() && m.size() <= cap, "message length outside 1..cap");
     }

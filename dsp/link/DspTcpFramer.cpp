@@ -1,5 +1,7 @@
 #include "DspTcpFramer.h"
 
+#include "UntrustedJson.h"
+
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QtEndian>
@@ -79,7 +81,7 @@ QList<QByteArray> DspTcpFramer::feed(const QByteArray& bytes)
         }
         const int take = static_cast<int>(qMin<qint64>(m_remaining, size - pos));
         if (m_payload.isEmpty() && take == m_remaining) {
-            out.append(bytes.mid(pos, take));
+            complete(out, bytes.mid(pos, take));
         } else {
             m_payload.append(bytes.constData() + pos, take);
         }
@@ -87,13 +89,26 @@ QList<QByteArray> DspTcpFramer::feed(const QByteArray& bytes)
         m_remaining -= take;
         if (m_remaining == 0) {
             if (!m_payload.isEmpty()) {
-                out.append(m_payload);
+                complete(out, m_payload);
                 m_payload.clear();
             }
             m_awaitingHeader = true;
         }
     }
     return out;
+}
+
+void DspTcpFramer::complete(QList<QByteArray>& out, const QByteArray& message)
+{
+    const int at = dvm::repeatedContainerMember(message.constData(), message.size());
+    if (at >= 0) {
+        m_errors << QStringLiteral("tcp message of %1 bytes dropped: a member repeated with an object or array "
+                                   "value at byte %2")
+                        .arg(message.size())
+                        .arg(at);
+        return;
+    }
+    out.append(message);
 }
 
 QStringList DspTcpFramer::errors()

@@ -13,6 +13,8 @@
 /// above maxMessage() without such a grant, or above maxLargeMessage() in any case, is never held.
 /// A count above its cap cannot be resynchronised: it is reported, the partial state is dropped and every later
 /// byte is ignored until reset(); the caller should drop the connection (see isBroken()).
+/// A message whose JSON repeats a member name with an object or array value is dropped and reported: the windows
+/// read messages with Qt's parser, which leaks what such a member replaces.
 class DspTcpFramer
 {
 public:
@@ -59,6 +61,8 @@ public:
     bool isAwaitingHeader() const { return m_awaitingHeader; }
 
 private:
+    void complete(QList<QByteArray>& out, const QByteArray& message);
+
     int m_maxMessage = kDefaultMaxMessage;
     int m_maxLargeMessage = kDefaultMaxLargeMessage;
     int m_largeGrants = 0;

@@ -7,6 +7,7 @@
 #include "LogRedaction.h"
 #include "ModelTable.h"
 #include "ReplyFields.h"
+#include "UntrustedJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -61,9 +62,8 @@ const StepTexts kTexts[StepCount] = {
 
 QJsonObject parseObject(const QString& text, bool* ok)
 {
-    QJsonParseError err{};
-    const QJsonDocument doc = QJsonDocument::fromJson(text.toUtf8(), &err);
-    *ok = err.error == QJsonParseError::NoError && doc.isObject();
+    QJsonDocument doc;
+    *ok = dvm::parseUntrustedJson(text.toUtf8(), &doc) == dvm::JsonVerdict::Parsed && doc.isObject();
     return doc.object();
 }
 

@@ -363,6 +363,18 @@ TEST_F(ReplyDispatcherTest, NameRefreshesCarryNoEchoedSecret)
     }
 }
 
+TEST_F(ReplyDispatcherTest, TextsThatWouldLeakInQtsParserAreDroppedWhole)
+{
+    // Neither a reply nor a tunnelled text: nothing reaches the windows or the store.
+    reply(R"({"ops":"setDevName","name":"Evil","pad":{"x":1},"pad":{"x":1}})");
+    reply(R"({"ops":"setDevName","name":"Evil","pad":[],"\u0070ad":[]})");
+    EXPECT_TRUE(messages.empty());
+    EXPECT_TRUE(chNameRefreshes.empty());
+    EXPECT_EQ(detail().name, "Box");
+    reply(R"({"ops":"setDevName","name":"Kept","pad":1,"pad":2})");
+    EXPECT_EQ(detail().name, "Kept") << "plain repeats are read as before";
+}
+
 TEST(ReplyDecoders, LockMasks)
 {
     EXPECT_EQ(ReplyDecoders::lockMask("0x10001"), 0x10001u);

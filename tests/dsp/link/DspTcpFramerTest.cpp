@@ -215,3 +215,15 @@ TEST(DspTcpFramerTest, ANewConnectionForgetsTheGrantsOfTheOldOne)
     EXPECT_TRUE(framer.isBroken());
     EXPECT_TRUE(framer.errors().join(QString()).contains(QStringLiteral("no configuration asked for")));
 }
+
+TEST(DspTcpFramerTest, AMessageThatWouldLeakInTheWindowsParserIsDroppedAndReported)
+{
+    DspTcpFramer framer;
+    const QByteArray bad = R"({"ops":"getConfig","blocks":[{"a":1}],"blocks":[{"a":2}]})";
+    const QList<QByteArray> got = framer.feed(stream({kMessages[0], bad, kMessages[1]}));
+    EXPECT_EQ(got, (QList<QByteArray>{kMessages[0], kMessages[1]}));
+    const QStringList errors = framer.errors();
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors[0].contains(QStringLiteral("dropped"))) << errors[0].toStdString();
+    EXPECT_FALSE(framer.isBroken()) << "the stream stays in step";
+}
