@@ -19,7 +19,7 @@ meridane_add_test(dsp_model_test
     ${CMAKE_CURRENT_LIST_DIR}/model/EqResponseTest.cpp
   LIBS meridane_dsp_model)
 target_include_directories(dsp_model_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/model)
-foreach(extra DynamicsModelTest MatrixModelTest AecModelTest FirModelTest)
+foreach(extra DynamicsModelTest MatrixModelTest AecModelTest FirModelTest ProgramModelTest)
   if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/model/${extra}.cpp)
     target_sources(dsp_model_test PRIVATE ${CMAKE_CURRENT_LIST_DIR}/model/${extra}.cpp)
   endif()
