@@ -29,3 +29,9 @@ endforeach()
 meridane_add_test(store_dsp_address_test
   SOURCES ${PROJECT_SOURCE_DIR}/tests/store/DevDetailStoreDspAddressTest.cpp
   LIBS meridane_core)
+
+# The factory configuration: the advanced command grammar and the configuration built from it.
+meridane_add_test(dsp_factory_config_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/model/DspCommandParserTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/model/DspFactoryConfigTest.cpp
+  LIBS meridane_dsp_model)
