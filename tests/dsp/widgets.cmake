@@ -15,7 +15,7 @@ target_include_directories(dsp_screenshots PRIVATE ${PROJECT_SOURCE_DIR}/tests/s
 target_compile_definitions(dsp_screenshots PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
 
 # The block editors and pages, each with a screenshot program for a person to look at.
-foreach(editor Eq Dynamics Matrix ChannelPage Aec Fir)
+foreach(editor Eq Dynamics Matrix ChannelPage Aec Fir Program)
   string(TOLOWER ${editor} lower)
   if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/widgets/Dsp${editor}EditorTest.cpp)
     meridane_add_test(dsp_${lower}_editor_test
