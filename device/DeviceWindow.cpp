@@ -10,6 +10,7 @@
 #include "LockOverlays.h"
 #include "ManageLock.h"
 #include "ModelTable.h"
+#include "ModifyDefaultDspDialog.h"
 #include "NameRules.h"
 #include "NewDelayCounter.h"
 #include "OfflineDeviceBridge.h"
@@ -58,7 +59,7 @@ DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent, OfflineData* d
         m_format->setOfflineDevice(m_offline);
         m_channels->setOfflineDevice(m_offline);
         connect(m_offline, &OfflineDeviceBridge::deviceChanged, this, &DeviceWindow::loadFromDesign);
-        for (const char* name : {"pb_edit_type", "pb_manage", "reboot_bt"}) {
+        for (const char* name : {"pb_edit_type", "pb_manage", "reboot_bt", "pb_defaultDsp"}) {
             if (auto* b = findChild<QPushButton*>(QLatin1String(name)))
                 b->setEnabled(false);
         }
@@ -227,7 +228,8 @@ QWidget* DeviceWindow::buildSettingsPage()
     const QList<QPair<const char*, QString>> toolButtons = {{"pb_edit_type", tr("修改类型")},
                                                             {"pb_manage", tr("锁定管理")},
                                                             {"dsp_bt", tr("音频处理")},
-                                                            {"reboot_bt", tr("重启设备")}};
+                                                            {"reboot_bt", tr("重启设备")},
+                                                            {"pb_defaultDsp", tr("默认配置")}};
     QList<QPushButton*> made;
     for (const auto& b : toolButtons) {
         auto* button = new StyledButton(b.second, StyledButton::Action, general);
@@ -241,6 +243,7 @@ QWidget* DeviceWindow::buildSettingsPage()
     connect(made.at(1), &QPushButton::clicked, this, &DeviceWindow::on_pb_manage_clicked);
     connect(made.at(2), &QPushButton::clicked, this, &DeviceWindow::on_dsp_bt_clicked);
     connect(made.at(3), &QPushButton::clicked, this, &DeviceWindow::on_reboot_bt_clicked);
+    connect(made.at(4), &QPushButton::clicked, this, &DeviceWindow::on_pb_defaultDsp_clicked);
 
     // Network.
     auto* network = new QGroupBox(tr("网络设置"), page);
@@ -535,6 +538,25 @@ void DeviceWindow::on_dsp_bt_clicked()
             [this](const QString& t, bool) { emit signal_showTips(t); });
     dialog->initOnlineUi(m_devId);
     dialog->show();
+}
+
+void DeviceWindow::on_pb_defaultDsp_clicked()
+{
+    const DevDetail_t detail = DevDetailStore::instance().getDevDetail(m_devId, __func__, __LINE__);
+    if (m_offline != nullptr || !ModelTable::instance().hasDsp(detail.model)) {
+        notYetAvailable();
+        return;
+    }
+    if (m_defaultDspDialog) {
+        m_defaultDspDialog->raise();
+        return;
+    }
+    auto* dialog = new ModifyDefaultDspDialog(m_devId, this);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    m_defaultDspDialog = dialog;
+    // The dialog already asked; the new default takes effect once the device has restarted.
+    connect(dialog, &ModifyDefaultDspDialog::signal_restartDevice, this, &DeviceWindow::sendReboot);
+    dialog->open();
 }
 
 void DeviceWindow::btGroupclicked(int id)

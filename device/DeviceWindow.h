@@ -12,6 +12,7 @@
 class AudioFormatControl;
 class ChannelNameTable;
 class DevDspDialog;
+class ModifyDefaultDspDialog;
 class DeviceAddressPanel;
 class LockOverlays;
 class NewDelayCounter;
@@ -111,6 +112,8 @@ public slots:
     void on_pb_edit_type_clicked();
     void on_pb_manage_clicked();
     void on_dsp_bt_clicked();
+    /// Opens the dialog that writes the processor's factory configuration (processor models on the network).
+    void on_pb_defaultDsp_clicked();
     void on_reboot_bt_clicked();
     void on_uart_send_bt_clicked();
     void btGroupclicked(int id);
@@ -173,6 +176,7 @@ private:
     QMap<int, QWidget*> m_addedPages;
     LockOverlays* m_overlays = nullptr;
     QPointer<QWidget> m_lockDialog;
-    QPointer<DevDspDialog> m_dspDialog; ///< the processor dialog while open
+    QPointer<DevDspDialog> m_dspDialog;                  ///< the processor dialog while open
+    QPointer<ModifyDefaultDspDialog> m_defaultDspDialog; ///< the factory configuration dialog while open
     QTimer m_lockTimer;
 };

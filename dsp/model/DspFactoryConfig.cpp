@@ -277,14 +277,14 @@ QStringList outputPreview(const CDeviceDspData& data, bool chinese)
             sources.append(QStringLiteral("%1 %2 (%3 dB)")
                                .arg(chinese ? QStringLiteral("输入") : QStringLiteral("in"), runs(it.value()),
                                     QString::number(it.key(), 'g', 6)));
-        QString line = QStringLiteral("%1 %2: %3")
-                           .arg(chinese ? QStringLiteral("输出") : QStringLiteral("out"))
-                           .arg(c + 1)
-                           .arg(channelText(*data.outputs().at(c), chinese));
-        line += QStringLiteral(" <- ") + (sources.isEmpty() ? (chinese ? QStringLiteral("无") : QStringLiteral("none"))
-                                                            : sources.join(QStringLiteral("; ")));
+        // What reaches the output first: a long chain must not push it out of sight.
+        QString line =
+            QStringLiteral("%1 %2 <- ").arg(chinese ? QStringLiteral("输出") : QStringLiteral("out")).arg(c + 1);
+        line += sources.isEmpty() ? (chinese ? QStringLiteral("无") : QStringLiteral("none"))
+                                  : sources.join(QStringLiteral("; "));
         if (matrix != nullptr && matrix->isShare(c))
             line += chinese ? QStringLiteral(" [增益共享]") : QStringLiteral(" [gain shared]");
+        line += QStringLiteral(" | ") + channelText(*data.outputs().at(c), chinese);
         lines.append(line);
     }
     return lines;

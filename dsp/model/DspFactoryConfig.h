@@ -57,7 +57,7 @@ QByteArray requestText(const CDeviceDspData& data);
 /// The export file's content: {"config":…, "name":"userGenerate"} as compact text.
 QByteArray exportText(const CDeviceDspData& data);
 
-/// One line per input and per output channel: its settings, chain and (outputs) the inputs that reach it.
+/// One line per input and per output channel: (outputs) the inputs that reach it, then its settings and chain.
 QStringList inputPreview(const CDeviceDspData& data, bool chinese);
 QStringList outputPreview(const CDeviceDspData& data, bool chinese);
 

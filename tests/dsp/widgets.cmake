@@ -30,3 +30,12 @@ foreach(editor Eq Dynamics Matrix ChannelPage Aec Fir Program)
       PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")
   endif()
 endforeach()
+
+# The factory configuration dialog (with the device window's button that opens it), and its screenshot program.
+meridane_add_test(dsp_default_dialog_test
+  SOURCES ${CMAKE_CURRENT_LIST_DIR}/widgets/ModifyDefaultDspDialogTest.cpp
+  LIBS meridane_device)
+add_executable(dsp_default_screenshots ${CMAKE_CURRENT_LIST_DIR}/widgets/ModifyDefaultDspScreenshots.cpp)
+target_link_libraries(dsp_default_screenshots PRIVATE meridane_dsp_widgets GTest::gtest Qt5::Test)
+target_include_directories(dsp_default_screenshots PRIVATE ${PROJECT_SOURCE_DIR}/tests/support)
+target_compile_definitions(dsp_default_screenshots PRIVATE MERIDANE_SCREENSHOT_DIR="${CMAKE_BINARY_DIR}/screenshots")

@@ -280,8 +280,8 @@ TEST(DspFactoryConfig, PreviewListsEveryChannelAndWhatReachesEachOutput)
     EXPECT_EQ(in[1], QStringLiteral("in 2: -3 dB, mute, group 1, core 0 | HPF > EQ(4)"));
     const QStringList out = DspFactoryConfig::outputPreview(*r.data, false);
     ASSERT_EQ(out.size(), 2);
-    EXPECT_EQ(out[0], QStringLiteral("out 1: 0 dB <- in 4 (-6 dB); in 1-3 (0 dB) [gain shared]"));
-    EXPECT_EQ(out[1], QStringLiteral("out 2: 0 dB <- none"));
+    EXPECT_EQ(out[0], QStringLiteral("out 1 <- in 4 (-6 dB); in 1-3 (0 dB) [gain shared] | 0 dB"));
+    EXPECT_EQ(out[1], QStringLiteral("out 2 <- none | 0 dB"));
     EXPECT_TRUE(DspFactoryConfig::inputPreview(*r.data, true)[1].startsWith(QStringLiteral("输入 2: -3 dB, 静音")));
 }
 
