@@ -594,6 +594,20 @@ QJsonObject ScriptSession::cmdSetText(const QJsonObject& cmd)
     QWidget* w = usableWidget(cmd, &error);
     if (w == nullptr)
         return failure(error);
+    // A multi-line text box takes the text whole (textChanged fires).
+    if (auto* plain = qobject_cast<QPlainTextEdit*>(w)) {
+        if (plain->isReadOnly())
+            return failure(QStringLiteral("\"%1\" is read-only").arg(w->objectName()));
+        if (!cmd.value("text").isString())
+            return failure(QStringLiteral("\"text\" missing"));
+        QPointer<QPlainTextEdit> guarded(plain);
+        const QString text = cmd.value("text").toString();
+        defer([guarded, text] {
+            if (guarded != nullptr)
+                guarded->setPlainText(text);
+        });
+        return success();
+    }
     auto* le = qobject_cast<QLineEdit*>(w);
     if (le == nullptr)
         return failure(

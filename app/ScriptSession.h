@@ -38,7 +38,7 @@ class QWidget;
 ///   rowCount (tables and other item views);
 ///   a hidden match is described when no match is visible; none at all: ok false with "exists" false.
 /// - {"cmd":"windows"}: "windows", the visible windows from the top down.
-/// - {"cmd":"setText","object":N,"text":T}: a line edit's text, then editingFinished.
+/// - {"cmd":"setText","object":N,"text":T}: a line edit's text, then editingFinished; or a plain text box's text.
 /// - {"cmd":"dspMatrixClick","col":C,"row":R}: a click on the on/off box of the processor matrix's crosspoint of
 ///   output C and input row R (both from 0), scrolled into view first.
 /// - {"cmd":"chooseFile","file":F}: the next file dialog of any window gives F instead of showing (an empty text

@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMessageBox>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSlider>
@@ -375,6 +376,27 @@ TEST_F(ScriptSessionRun, EditsActAsAUserWould)
     settle();
     EXPECT_EQ(changed, 1);
     EXPECT_EQ(activated.size(), 1);
+}
+
+TEST_F(ScriptSessionRun, PlainTextBoxesTakeTextWhole)
+{
+    QWidget w;
+    auto* layout = new QVBoxLayout(&w);
+    auto* commands = new QPlainTextEdit(&w);
+    commands->setObjectName("te_cmd");
+    auto* shown = new QPlainTextEdit(&w);
+    shown->setObjectName("te_preview");
+    shown->setReadOnly(true);
+    layout->addWidget(commands);
+    layout->addWidget(shown);
+    w.show();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(
+        run(R"({"id":1,"cmd":"setText","object":"te_cmd","text":"core#in#1#0\nmatrix#*#1"})").value("ok").toBool());
+    EXPECT_FALSE(run(R"({"id":2,"cmd":"setText","object":"te_preview","text":"x"})").value("ok").toBool());
+    settle();
+    EXPECT_EQ(commands->toPlainText(), "core#in#1#0\nmatrix#*#1");
+    EXPECT_TRUE(shown->toPlainText().isEmpty());
 }
 
 TEST_F(ScriptSessionRun, FileDialogsTakeTheScriptedAnswersInOrder)
