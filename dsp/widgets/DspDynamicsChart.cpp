@@ -1,5 +1,6 @@
 #include "DspDynamicsChart.h"
 
+#include "ChartAdoption.h"
 #include "DynamicsRules.h"
 #include "UiScale.h"
 
@@ -61,7 +62,7 @@ DspDynamicsChart::DspDynamicsChart(QWidget* parent) : QChartView(parent)
         s->attachAxis(x);
         s->attachAxis(y);
     }
-    setChart(chart);
+    adoptChart(this, chart);
     setRenderHint(QPainter::Antialiasing);
     setFrameShape(QFrame::NoFrame);
     setBackgroundBrush(chart->backgroundBrush());

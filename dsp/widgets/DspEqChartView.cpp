@@ -1,5 +1,6 @@
 #include "DspEqChartView.h"
 
+#include "ChartAdoption.h"
 #include "EqDragMapping.h"
 #include "UiScale.h"
 
@@ -111,7 +112,7 @@ DspEqChartView::DspEqChartView(Mode mode, QWidget* parent) : QChartView(parent),
     c->addAxis(m_axisY, Qt::AlignLeft);
     m_curve->attachAxis(m_axisX);
     m_curve->attachAxis(m_axisY);
-    setChart(c);
+    adoptChart(this, c);
 }
 
 void DspEqChartView::setCurve(const QVector<QPointF>& points)

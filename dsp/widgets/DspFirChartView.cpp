@@ -1,5 +1,6 @@
 #include "DspFirChartView.h"
 
+#include "ChartAdoption.h"
 #include "FirDesign.h"
 #include "UiScale.h"
 
@@ -70,7 +71,7 @@ DspFirChartView::DspFirChartView(QWidget* parent) : QChartView(parent)
     c->addAxis(m_axisY, Qt::AlignLeft);
     m_curve->attachAxis(m_axisX);
     m_curve->attachAxis(m_axisY);
-    setChart(c);
+    adoptChart(this, c);
 }
 
 void DspFirChartView::setCurve(const QVector<QPointF>& hzDb)
