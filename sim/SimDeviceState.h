@@ -84,6 +84,8 @@ struct SimDeviceState
         QVector<QPair<QString, QJsonObject>> programs;
         /// The name of the program loaded last ("getDefaultFile").
         QString lastLoaded = QStringLiteral("default");
+        /// Channel programs: one channel's settings and chain ({"side","comm","port"}) under a name.
+        QVector<QPair<QString, QJsonObject>> channelPrograms;
     } dsp;
 
     /// Requests received by "ops" (answered or not), and raw datagrams of the serial tunnel.

@@ -8,6 +8,7 @@
 
 #include <QJsonArray>
 #include <QRegularExpression>
+#include <QStringList>
 
 namespace {
 
@@ -176,6 +177,196 @@ Replies deleteFile(const SimRequest& req)
     return {answer(req, problem)};
 }
 
+// ---- Channel programs ---------------------------------------------------------------------------------------
+
+using NamedConfigs = QVector<QPair<QString, QJsonObject>>;
+
+int indexIn(const NamedConfigs& list, const QString& name)
+{
+    for (int i = 0; i < list.size(); ++i)
+        if (list[i].first == name)
+            return i;
+    return -1;
+}
+
+QJsonObject chAnswer(const SimRequest& req, const QString& reason = {})
+{
+    const QJsonObject r = reason.isEmpty() ? SimReply::succ(req) : SimReply::fail(req, reason);
+    return SimReply::withTags(req, SimReply::echo(req, r, {"name", "oldName", "isInput", "ch"}));
+}
+
+/// Index of the input (first) or output (last) channel node; -1 when there is none.
+int sideNode(const QJsonObject& config, bool input)
+{
+    const QJsonArray nodes = config.value(QLatin1String("nodeArr")).toArray();
+    const auto isChannel = [&nodes](int i) {
+        return nodes[i].toObject().value(QLatin1String("type")).toString() == QLatin1String("0");
+    };
+    if (input)
+        return !nodes.isEmpty() && isChannel(0) ? 0 : -1;
+    for (int i = nodes.size() - 1; i > 0; --i)
+        if (isChannel(i))
+            return i;
+    return -1;
+}
+
+/// The channel node of one side and the channel's index in it; false when the request names no channel.
+bool channelOf(const SimRequest& req, const QJsonObject& config, bool* input, int* node, int* ch)
+{
+    const QString side = SimReply::text(req, "isInput");
+    if (side != QLatin1String("1") && side != QLatin1String("0"))
+        return false;
+    *input = side == QLatin1String("1");
+    bool ok = false;
+    *ch = SimReply::text(req, "ch").toInt(&ok);
+    *node = sideNode(config, *input);
+    return ok && *node >= 0 && *ch >= 0 && *ch < SimDspConfig::channelCount(config, *input);
+}
+
+/// Why `program` is not a channel program this device can keep (empty when it is).
+QString chProgramProblem(const QJsonObject& program)
+{
+    const QString side = program.value(QLatin1String("side")).toString();
+    if (side != QLatin1String("in") && side != QLatin1String("out"))
+        return QStringLiteral("invalid config");
+    if (!program.value(QLatin1String("comm")).isObject() ||
+        !program.value(QLatin1String("port")).toObject().value(QLatin1String("procArr")).isArray())
+        return QStringLiteral("invalid config");
+    return {};
+}
+
+QString storeChProgram(NamedConfigs& list, const QString& name, const QString& replacing, const QJsonObject& program)
+{
+    int at = replacing.isEmpty() ? -1 : indexIn(list, replacing);
+    const int same = indexIn(list, name);
+    if (at < 0)
+        at = same;
+    else if (same >= 0 && same != at) {
+        list.removeAt(same);
+        if (same < at)
+            --at;
+    }
+    if (at >= 0) {
+        list[at] = {name, program};
+        return {};
+    }
+    if (list.size() >= SimDspPrograms::kMaxChannelPrograms)
+        return QStringLiteral("too many programs");
+    list.append({name, program});
+    return {};
+}
+
+Replies getChConfigNameArr(const SimRequest& req)
+{
+    QStringList names;
+    for (const auto& p : dspOf(req).channelPrograms)
+        names << p.first;
+    QJsonObject r = chAnswer(req);
+    r.insert(QStringLiteral("nameArr"), QJsonArray::fromStringList(names));
+    return {r};
+}
+
+Replies saveChConfig(const SimRequest& req)
+{
+    const QString name = SimReply::text(req, "name");
+    if (!SimDspPrograms::isValidName(name))
+        return {chAnswer(req, QStringLiteral("invalid name"))};
+    SimDeviceState::Dsp& dsp = dspOf(req);
+    bool input = true;
+    int node = -1;
+    int ch = -1;
+    if (!channelOf(req, dsp.config, &input, &node, &ch))
+        return {chAnswer(req, QStringLiteral("invalid channel"))};
+    const QJsonObject n = dsp.config.value(QLatin1String("nodeArr")).toArray()[node].toObject();
+    const QJsonObject program{{QStringLiteral("version"), QStringLiteral("4")},
+                              {QStringLiteral("side"), input ? QStringLiteral("in") : QStringLiteral("out")},
+                              {QStringLiteral("comm"), n.value(QLatin1String("commArr")).toArray()[ch]},
+                              {QStringLiteral("port"),
+                               n.value(QLatin1String("obj")).toObject().value(QLatin1String("portArr")).toArray()[ch]}};
+    return {chAnswer(req, storeChProgram(dsp.channelPrograms, name, SimReply::text(req, "oldName"), program))};
+}
+
+Replies saveChConfigToFile(const SimRequest& req)
+{
+    const QString name = SimReply::text(req, "name");
+    if (!SimDspPrograms::isValidName(name))
+        return {chAnswer(req, QStringLiteral("invalid name"))};
+    const QJsonObject program = req.message.value(QLatin1String("config")).toObject();
+    QString problem = chProgramProblem(program);
+    if (problem.isEmpty())
+        problem = storeChProgram(dspOf(req).channelPrograms, name, QString(), program);
+    return {chAnswer(req, problem)};
+}
+
+Replies renameChConfig(const SimRequest& req)
+{
+    const QString name = SimReply::text(req, "name");
+    NamedConfigs& list = dspOf(req).channelPrograms;
+    const int at = indexIn(list, SimReply::text(req, "oldName"));
+    if (!SimDspPrograms::isValidName(name))
+        return {chAnswer(req, QStringLiteral("invalid name"))};
+    if (at < 0)
+        return {chAnswer(req, QStringLiteral("unknown name"))};
+    if (indexIn(list, name) >= 0 && indexIn(list, name) != at)
+        return {chAnswer(req, QStringLiteral("name taken"))};
+    list[at].first = name;
+    return {chAnswer(req)};
+}
+
+Replies deleteChConfig(const SimRequest& req)
+{
+    NamedConfigs& list = dspOf(req).channelPrograms;
+    const int at = indexIn(list, SimReply::text(req, "name"));
+    if (at < 0)
+        return {chAnswer(req, QStringLiteral("unknown name"))};
+    list.removeAt(at);
+    return {chAnswer(req)};
+}
+
+Replies getChConfigByName(const SimRequest& req)
+{
+    const NamedConfigs& list = dspOf(req).channelPrograms;
+    const int at = indexIn(list, SimReply::text(req, "name"));
+    if (at < 0)
+        return {chAnswer(req, QStringLiteral("unknown name"))};
+    QJsonObject r = chAnswer(req);
+    r.insert(QStringLiteral("config"), list[at].second);
+    return {r};
+}
+
+Replies loadChConfig(const SimRequest& req)
+{
+    SimDevice& dev = deviceOf(req);
+    SimDeviceState::Dsp& dsp = dspOf(req);
+    const int at = indexIn(dsp.channelPrograms, SimReply::text(req, "name"));
+    if (at < 0)
+        return {chAnswer(req, QStringLiteral("unknown name"))};
+    QJsonObject config = dsp.config;
+    bool input = true;
+    int node = -1;
+    int ch = -1;
+    if (!channelOf(req, config, &input, &node, &ch))
+        return {chAnswer(req, QStringLiteral("invalid channel"))};
+    const QJsonObject& program = dsp.channelPrograms[at].second;
+    // The blocks of one side do not all exist on the other.
+    if ((program.value(QLatin1String("side")).toString() == QLatin1String("in")) != input)
+        return {chAnswer(req, QStringLiteral("channel type mismatch"))};
+    QJsonArray nodes = config.value(QLatin1String("nodeArr")).toArray();
+    QJsonObject n = nodes[node].toObject();
+    QJsonArray comm = n.value(QLatin1String("commArr")).toArray();
+    QJsonObject obj = n.value(QLatin1String("obj")).toObject();
+    QJsonArray ports = obj.value(QLatin1String("portArr")).toArray();
+    comm[ch] = program.value(QLatin1String("comm"));
+    ports[ch] = program.value(QLatin1String("port"));
+    obj.insert(QStringLiteral("portArr"), ports);
+    n.insert(QStringLiteral("commArr"), comm);
+    n.insert(QStringLiteral("obj"), obj);
+    nodes[node] = n;
+    config.insert(QStringLiteral("nodeArr"), nodes);
+    SimDspConfig::store(dev, config);
+    return {chAnswer(req)};
+}
+
 } // namespace
 
 bool SimDspPrograms::isValidName(const QString& name)
@@ -211,4 +402,11 @@ void SimDspPrograms::addTo(SimCommandHandlers& h)
     h.add(QStringLiteral("loadFromFile"), SimDspCommands::change(loadFromFile), both);
     h.add(QStringLiteral("loadFromFactory"), SimDspCommands::change(loadFromFactory), both);
     h.add(QStringLiteral("deleteFile"), SimDspCommands::change(deleteFile), both);
+    h.add(QStringLiteral("getChConfigNameArr"), SimDspCommands::dspOnly(getChConfigNameArr), both);
+    h.add(QStringLiteral("getChConfigByName"), SimDspCommands::dspOnly(getChConfigByName), SimServiceDspTcp);
+    h.add(QStringLiteral("saveChConfigToFile"), SimDspCommands::change(saveChConfigToFile), SimServiceDspTcp);
+    h.add(QStringLiteral("saveChConfig"), SimDspCommands::change(saveChConfig), both);
+    h.add(QStringLiteral("renameChConfig"), SimDspCommands::change(renameChConfig), both);
+    h.add(QStringLiteral("deleteChConfig"), SimDspCommands::change(deleteChConfig), both);
+    h.add(QStringLiteral("loadChConfig"), SimDspCommands::change(loadChConfig), both);
 }

@@ -11,6 +11,10 @@ class SimDevice;
 /// Reads answer on UDP 8999 and over the TCP service; the two requests that carry a whole configuration
 /// ("getConfigByName", "saveConfigToFile") only over TCP, since a configuration outgrows a datagram. Every
 /// change is refused while the DSP lock is set.
+///
+/// Beside them the channel programs: "getChConfigNameArr", "saveChConfig" (a channel's chain under a name),
+/// "renameChConfig", "deleteChConfig", "loadChConfig" (onto a channel of the same side), and over TCP
+/// "getChConfigByName" and "saveChConfigToFile".
 class SimDspPrograms
 {
 public:
@@ -18,6 +22,8 @@ public:
 
     static constexpr int kMaxPrograms = 20;
     static constexpr int kMaxNameLength = 40;
+    /// Channel programs (one channel's settings and chain under a name): at most this many.
+    static constexpr int kMaxChannelPrograms = 32;
 
     /// Letters, digits, "_" and "-", 1 to kMaxNameLength of them.
     static bool isValidName(const QString& name);

@@ -318,3 +318,116 @@ TEST(SimDspPrograms, AFactoryConfigurationBecomesTheDefaultProgramAfterTheReboot
     ASSERT_EQ(send(b, {"loadFromFactory", nullptr, nullptr, 0, ""}).value("result").toString(), "succ");
     EXPECT_EQ(SimDspConfig::current(dev), a);
 }
+
+// ---- Channel programs ---------------------------------------------------------------------------------------
+
+namespace {
+
+QJsonObject chSend(Bench& b, const char* ops, QJsonObject keys)
+{
+    keys.insert("uiTag", "dspUiTag");
+    keys.insert("devId", b.net->device(0).devId());
+    QJsonObject r = keys;
+    r.insert("ops", ops);
+    const bool tcp = QByteArray(ops) == "getChConfigByName" || QByteArray(ops) == "saveChConfigToFile";
+    const QVector<QByteArray> out = tcp ? SimDspCommands::handleTcp(*b.net, 0, compact(r))
+                                        : b.net->handlers().handleDatagram(*b.net, 0, compact(r), SimServiceDsp);
+    EXPECT_EQ(out.size(), 1) << ops;
+    return out.isEmpty() ? QJsonObject() : parse(out.first());
+}
+
+QJsonArray channelEntries(const QJsonObject& config, bool input, const char* list)
+{
+    const QJsonArray nodes = config.value("nodeArr").toArray();
+    const QJsonObject node = (input ? nodes.first() : nodes.last()).toObject();
+    return QByteArray(list) == "commArr" ? node.value("commArr").toArray()
+                                         : node.value("obj").toObject().value("portArr").toArray();
+}
+
+} // namespace
+
+TEST(SimDspChannelPrograms, SavedFromOneChannelAndPutOntoAnother)
+{
+    Bench b(processor());
+    SimDevice& dev = b.net->device(0);
+    const QJsonObject before = SimDspConfig::current(dev);
+    const QJsonArray ports = channelEntries(before, true, "portArr");
+    // Two input channels with different chains.
+    int from = -1;
+    int to = -1;
+    for (int i = 0; i < ports.size() && to < 0; ++i)
+        for (int j = 0; j < ports.size(); ++j)
+            if (ports[i] != ports[j] && from < 0) {
+                from = i;
+                to = j;
+            }
+    ASSERT_GE(from, 0) << "the generated configuration has differing chains";
+    const auto ch = [](bool in, int i) { return QJsonObject{{"isInput", in ? "1" : "0"}, {"ch", QString::number(i)}}; };
+    auto with = [](QJsonObject o, const QJsonObject& more) {
+        for (auto it = more.begin(); it != more.end(); ++it)
+            o.insert(it.key(), it.value());
+        return o;
+    };
+    EXPECT_EQ(chSend(b, "saveChConfig", with(ch(true, from), {{"name", "Vocal"}, {"oldName", ""}}))
+                  .value("result")
+                  .toString(),
+              "succ");
+    EXPECT_EQ(chSend(b, "getChConfigNameArr", {}).value("nameArr").toArray(), QJsonArray({"Vocal"}));
+    const QJsonObject stored = chSend(b, "getChConfigByName", {{"name", "Vocal"}}).value("config").toObject();
+    EXPECT_EQ(stored.value("side").toString(), "in");
+    EXPECT_EQ(stored.value("port"), ports[from]);
+
+    EXPECT_EQ(chSend(b, "loadChConfig", with(ch(true, to), {{"name", "Vocal"}})).value("result").toString(), "succ");
+    const QJsonObject after = SimDspConfig::current(dev);
+    EXPECT_EQ(channelEntries(after, true, "portArr")[to], ports[from]);
+    EXPECT_EQ(channelEntries(after, true, "commArr")[to], channelEntries(before, true, "commArr")[from]);
+    EXPECT_EQ(channelEntries(after, false, "portArr"), channelEntries(before, false, "portArr")) << "outputs kept";
+
+    struct Case
+    {
+        const char* ops;
+        QJsonObject keys;
+        const char* reason;
+    } refused[] = {
+        {"loadChConfig", with(ch(false, 0), {{"name", "Vocal"}}), "channel type mismatch"},
+        {"loadChConfig", with(ch(true, 99), {{"name", "Vocal"}}), "invalid channel"},
+        {"loadChConfig", with(ch(true, -1), {{"name", "Vocal"}}), "invalid channel"},
+        {"loadChConfig", with(ch(true, 0), {{"name", "None"}}), "unknown name"},
+        {"saveChConfig", with(ch(true, 0), {{"name", "with space"}}), "invalid name"},
+        {"saveChConfig", QJsonObject{{"name", "X"}, {"isInput", "2"}, {"ch", "0"}}, "invalid channel"},
+        {"saveChConfigToFile", QJsonObject{{"name", "F"}, {"config", QJsonObject{{"side", "up"}}}}, "invalid config"},
+        {"renameChConfig", QJsonObject{{"name", "N"}, {"oldName", "None"}}, "unknown name"},
+        {"deleteChConfig", QJsonObject{{"name", "None"}}, "unknown name"},
+        {"getChConfigByName", QJsonObject{{"name", "None"}}, "unknown name"},
+    };
+    for (const Case& c : refused)
+        EXPECT_EQ(chSend(b, c.ops, c.keys).value("reason").toString(), c.reason) << c.ops;
+    EXPECT_EQ(SimDspConfig::current(dev), after) << "refusals change nothing";
+
+    EXPECT_EQ(chSend(b, "saveChConfigToFile", {{"name", "Copy"}, {"config", stored}}).value("result").toString(),
+              "succ");
+    EXPECT_EQ(chSend(b, "renameChConfig", {{"name", "Lead"}, {"oldName", "Vocal"}}).value("result").toString(), "succ");
+    EXPECT_EQ(chSend(b, "renameChConfig", {{"name", "Copy"}, {"oldName", "Lead"}}).value("reason").toString(),
+              "name taken");
+    EXPECT_EQ(chSend(b, "deleteChConfig", {{"name", "Copy"}}).value("result").toString(), "succ");
+    EXPECT_EQ(chSend(b, "getChConfigNameArr", {}).value("nameArr").toArray(), QJsonArray({"Lead"}));
+
+    dev.setDspLockMask(1);
+    EXPECT_EQ(chSend(b, "deleteChConfig", {{"name", "Lead"}}).value("reason").toString(), "LOCK_UCAST_MCAST");
+}
+
+TEST(SimDspChannelPrograms, BoundedCount)
+{
+    Bench b(processor());
+    const QJsonObject program{
+        {"side", "out"}, {"comm", QJsonObject()}, {"port", QJsonObject{{"procArr", QJsonArray()}}}};
+    for (int i = 0; i < SimDspPrograms::kMaxChannelPrograms; ++i)
+        ASSERT_EQ(chSend(b, "saveChConfigToFile", {{"name", QString("C%1").arg(i)}, {"config", program}})
+                      .value("result")
+                      .toString(),
+                  "succ");
+    EXPECT_EQ(chSend(b, "saveChConfigToFile", {{"name", "more"}, {"config", program}}).value("reason").toString(),
+              "too many programs");
+    EXPECT_EQ(chSend(b, "saveChConfigToFile", {{"name", "C3"}, {"config", program}}).value("result").toString(), "succ")
+        << "replacing needs no room";
+}

@@ -1,5 +1,6 @@
 // Stored programs without windows: the name rule, the list's refusals, the files, the channel check and the
 // conversion of older program forms.
+#include "ChannelProgram.h"
 #include "DspTestConfig.h"
 #include "ProgramConverter.h"
 #include "ProgramFile.h"
@@ -449,4 +450,73 @@ TEST(ProgramConverter, Versions)
             o.insert("version", c.v);
         EXPECT_EQ(ProgramConverter::versionOf(o), c.version) << bytes(o).constData();
     }
+}
+
+// ---- Channel programs ---------------------------------------------------------------------------------------
+
+TEST(ChannelProgram, TakenFromAConfigurationAndChecked)
+{
+    const QJsonObject c = current(
+        config({channelNode(3, {QJsonArray{block(0, QJsonObject{{"x", "1"}})}}), matrixNode(2, 3), channelNode(2)}));
+    const QJsonObject in0 = ChannelProgram::fromConfig(c, true, 0);
+    EXPECT_TRUE(ChannelProgram::problem(in0).isEmpty());
+    EXPECT_TRUE(ChannelProgram::isInput(in0));
+    EXPECT_EQ(in0.value("port").toObject().value("procArr").toArray().size(), 1);
+    const QJsonObject out1 = ChannelProgram::fromConfig(c, false, 1);
+    EXPECT_FALSE(ChannelProgram::isInput(out1));
+    EXPECT_EQ(out1.value("comm"), c.value("nodeArr").toArray()[2].toObject().value("commArr").toArray()[1]);
+    EXPECT_TRUE(ChannelProgram::fromConfig(c, false, 2).isEmpty());
+    EXPECT_TRUE(ChannelProgram::fromConfig(c, true, -1).isEmpty());
+    EXPECT_TRUE(ChannelProgram::fromConfig(QJsonObject(), true, 0).isEmpty());
+
+    QJsonArray many;
+    for (int i = 0; i <= ChannelProgram::kMaxBlocks; ++i)
+        many.append(QJsonObject());
+    const struct
+    {
+        const char* what;
+        QJsonObject program;
+        bool ok;
+    } cases[] = {
+        {"taken", in0, true},
+        {"no side", QJsonObject{{"comm", QJsonObject()}, {"port", QJsonObject{{"procArr", QJsonArray()}}}}, false},
+        {"side up",
+         QJsonObject{{"side", "up"}, {"comm", QJsonObject()}, {"port", QJsonObject{{"procArr", QJsonArray()}}}}, false},
+        {"no comm", QJsonObject{{"side", "in"}, {"port", QJsonObject{{"procArr", QJsonArray()}}}}, false},
+        {"no chain", QJsonObject{{"side", "in"}, {"comm", QJsonObject()}, {"port", QJsonObject()}}, false},
+        {"a block not an object",
+         QJsonObject{{"side", "in"}, {"comm", QJsonObject()}, {"port", QJsonObject{{"procArr", QJsonArray{1}}}}},
+         false},
+        {"too many blocks",
+         QJsonObject{{"side", "out"}, {"comm", QJsonObject()}, {"port", QJsonObject{{"procArr", many}}}}, false},
+    };
+    for (const auto& k : cases) {
+        EXPECT_EQ(ChannelProgram::problem(k.program).isEmpty(), k.ok) << k.what;
+        const ChannelProgram::Read r = ChannelProgram::read(ProgramFile::writeProgram(k.program));
+        EXPECT_EQ(r.error, k.ok ? ProgramFile::Error::None : ProgramFile::Error::NotConfig) << k.what;
+    }
+    EXPECT_EQ(ChannelProgram::read("{").error, ProgramFile::Error::Parse);
+    EXPECT_EQ(ChannelProgram::read("[]").error, ProgramFile::Error::NotConfig);
+    EXPECT_EQ(ChannelProgram::read(bytes(QJsonObject{{"config", in0}})).program, in0) << "a whole reply";
+}
+
+TEST(ChannelProgramRequests, KeysAsTheDeviceReadsThem)
+{
+    const struct
+    {
+        QJsonObject request;
+        const char* text;
+    } cases[] = {
+        {ChannelProgramRequests::getNameArr(), R"({"ops":"getChConfigNameArr","uiTag":"dspUiTag"})"},
+        {ChannelProgramRequests::save("N", "", true, 3),
+         R"({"ch":"3","isInput":"1","name":"N","oldName":"","ops":"saveChConfig","uiTag":"dspUiTag"})"},
+        {ChannelProgramRequests::rename("N", "O"),
+         R"({"name":"N","oldName":"O","ops":"renameChConfig","uiTag":"dspUiTag"})"},
+        {ChannelProgramRequests::remove("N"), R"({"name":"N","ops":"deleteChConfig","uiTag":"dspUiTag"})"},
+        {ChannelProgramRequests::load("N", false, 0),
+         R"({"ch":"0","isInput":"0","name":"N","ops":"loadChConfig","uiTag":"dspUiTag"})"},
+        {ChannelProgramRequests::getByName("N"), R"({"name":"N","ops":"getChConfigByName","uiTag":"dspUiTag"})"},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(bytes(c.request), QByteArray(c.text));
 }
