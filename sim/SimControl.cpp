@@ -293,6 +293,12 @@ QJsonObject SimControl::dspConfigOf(const QJsonObject& req)
     SimDevice& dev = m_network.device(i);
     if (!dev.config().hasDsp())
         return fail(QStringLiteral("%1 has no signal processor").arg(devId));
+    // The factory configuration waiting for the next reboot, as "setFactoryConfig" delivered it.
+    if (req.value(QLatin1String("factory")).toBool()) {
+        const QJsonObject& pending = dev.state().dsp.factoryConfig;
+        return QJsonObject{{QStringLiteral("ok"), true},
+                           {QStringLiteral("config"), pending.isEmpty() ? QJsonValue() : QJsonValue(pending)}};
+    }
     return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("config"), SimDspConfig::current(dev)}};
 }
 

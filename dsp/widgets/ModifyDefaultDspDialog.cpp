@@ -9,6 +9,7 @@
 #include "DspUiLog.h"
 #include "FileDialogs.h"
 #include "ModelTable.h"
+#include "UiScale.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -92,7 +93,27 @@ bool ModifyDefaultDspDialog::isBusy() const
 
 void ModifyDefaultDspDialog::buildUi()
 {
+    // The dark look of the other device dialogs.
+    const int font = UiScale::fontPx(13);
+    setStyleSheet(QStringLiteral("QDialog#ModifyDefaultDspDialog{background:#1e242c;}"
+                                 "QLabel,QRadioButton{color:#d8dee6;font-size:%1px;}"
+                                 "QGroupBox{color:#d8dee6;font-size:%1px;border:1px solid #3a4350;"
+                                 "border-radius:4px;margin-top:%2px;padding-top:%2px;}"
+                                 "QGroupBox::title{subcontrol-origin:margin;left:%3px;}"
+                                 "QPlainTextEdit,QSpinBox{color:#e6ebf2;background:#252c35;border:1px solid #3a4350;"
+                                 "font-size:%1px;}"
+                                 "QPushButton{color:#ffffff;background:#0a84c6;border:none;border-radius:3px;"
+                                 "font-size:%1px;min-height:%4px;padding:0 %5px;}"
+                                 "QPushButton:hover{background:#1c96d8;}"
+                                 "QPushButton:disabled{background:#3a4350;color:#8a93a0;}")
+                      .arg(font)
+                      .arg(UiScale::px(8))
+                      .arg(UiScale::px(10))
+                      .arg(UiScale::px(26))
+                      .arg(UiScale::px(14)));
     auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(UiScale::px(20), UiScale::px(16), UiScale::px(20), UiScale::px(16));
+    layout->setSpacing(UiScale::px(10));
     m_deviceLabel = new QLabel(this);
     m_deviceLabel->setObjectName(QStringLiteral("lb_devChannels"));
     m_deviceLabel->setWordWrap(true);
@@ -154,7 +175,7 @@ void ModifyDefaultDspDialog::buildUi()
     advancedLayout->addWidget(m_advanced);
     m_errorLabel = new QLabel(advanced);
     m_errorLabel->setObjectName(QStringLiteral("lb_cmdError"));
-    m_errorLabel->setStyleSheet(QStringLiteral("color: #d33;"));
+    m_errorLabel->setStyleSheet(QStringLiteral("color:#ff6b6b;"));
     m_errorLabel->setWordWrap(true);
     m_errorLabel->hide();
     advancedLayout->addWidget(m_errorLabel);
@@ -181,7 +202,7 @@ void ModifyDefaultDspDialog::buildUi()
     connect(m_setButton, &QPushButton::clicked, this, &ModifyDefaultDspDialog::on_pb_setDefault_clicked);
     connect(m_exportButton, &QPushButton::clicked, this, &ModifyDefaultDspDialog::on_pb_export_clicked);
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    resize(720, 560);
+    resize(UiScale::px(760), UiScale::px(580));
 }
 
 void ModifyDefaultDspDialog::loadDevice()

@@ -1,6 +1,7 @@
 // The processor's commands on port 8999 and the requests of its TCP service, without sockets.
 
 #include "SimDspCommands.h"
+#include "SimControl.h"
 #include "SimDspConfig.h"
 #include "SimTestUtil.h"
 
@@ -540,4 +541,39 @@ TEST(SimDspCommands, FactoryConfigWaitsAndIsCheckedLikeAnyOther)
     b.now += b.net->options().rebootMs + 1;
     EXPECT_EQ(b.tcp({{"ops", "getConfig"}}).value("config").toObject(), factory);
     EXPECT_TRUE(dev.state().dsp.factoryConfig.isEmpty());
+}
+
+TEST(SimDspCommands, ControlReadsBackTheFactoryConfigurationUntilItTakesOver)
+{
+    DspBench b;
+    SimDevice& dev = b.net->device(DspBench::kDsp);
+    SimControl control(*b.net);
+    const QByteArray ask = compact({{"cmd", "dspConfig"}, {"devId", dev.devId()}, {"factory", true}});
+    QJsonObject a = control.handleLine(ask);
+    ASSERT_TRUE(a.value("ok").toBool());
+    EXPECT_TRUE(a.value("config").isNull()) << "none sent yet";
+
+    QJsonObject factory = SimDspConfig::generate(dev.config());
+    factory.insert("customStr", "factory");
+    // A refused one is not kept; an accepted one reads back whole, and the running one is untouched.
+    EXPECT_EQ(b.tcp({{"ops", "setFactoryConfig"}, {"config", QJsonObject{{"nodeArr", QJsonArray()}}}})
+                  .value("result")
+                  .toString(),
+              "fail");
+    EXPECT_TRUE(control.handleLine(ask).value("config").isNull());
+    ASSERT_EQ(b.tcp({{"ops", "setFactoryConfig"}, {"sampleRate", "48000"}, {"config", factory}}).value("result"),
+              "succ");
+    EXPECT_EQ(control.handleLine(ask).value("config").toObject(), factory);
+    EXPECT_NE(control.handleLine(compact({{"cmd", "dspConfig"}, {"devId", dev.devId()}})).value("config"),
+              QJsonValue(factory));
+
+    b.net->startReboot(DspBench::kDsp);
+    b.now += b.net->options().rebootMs + 1;
+    EXPECT_EQ(b.tcp({{"ops", "getConfig"}}).value("config").toObject(), factory); // the device is up again
+    EXPECT_EQ(control.handleLine(compact({{"cmd", "dspConfig"}, {"devId", dev.devId()}})).value("config").toObject(),
+              factory);
+    EXPECT_TRUE(control.handleLine(ask).value("config").isNull()) << "taken over, nothing waits";
+    EXPECT_FALSE(control.handleLine(compact({{"cmd", "dspConfig"}, {"devId", "nobody"}, {"factory", true}}))
+                     .value("ok")
+                     .toBool());
 }
