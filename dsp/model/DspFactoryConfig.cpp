@@ -9,6 +9,7 @@
 #include "DspEditRules.h"
 #include "DspJsonWriter.h"
 
+#include <cmath>
 #include <limits>
 
 namespace {
@@ -94,12 +95,15 @@ DspCommandError apply(CDeviceDspData& data, const DspCommandPlan& plan)
                 return e;
             break;
         }
-        case DspCommand::Matrix:
+        case DspCommand::Matrix: {
+            // The device keeps crosspoint gains in quarter decibels; the preview shows what it will keep.
+            const double gain = std::round(c.matrixGainDb * 4) / 4;
             for (const auto& route : c.routes)
                 for (int col : route.second)
                     for (int row : route.first)
-                        matrix->setCell(col, row, c.matrixGainDb, true);
+                        matrix->setCell(col, row, gain, true);
             break;
+        }
         case DspCommand::GainShared:
             for (int col : c.channels)
                 matrix->setShare(col, c.share);

@@ -121,6 +121,7 @@ TEST(DspFactoryConfig, MatrixSetsCrosspointsWithGainsAndShareFlags)
     const DspFactoryConfig::Result r = built(QStringLiteral("matrix#1-2#1#-6\n"
                                                             "matrix#[3;4]#[2;3]\n"
                                                             "matrix#4#3#12\n"
+                                                            "matrix#4#2#-0.3\n"
                                                             "gainShared#1,3\n"
                                                             "gainShared#3#0"));
     ASSERT_TRUE(r.ok()) << r.failureText(false).toStdString();
@@ -135,7 +136,7 @@ TEST(DspFactoryConfig, MatrixSetsCrosspointsWithGainsAndShareFlags)
     };
     const Column expected[] = {
         {"1", {"0", "0", "1", "1"}, {minus6, minus6, "0", "0"}},
-        {"0", {"1", "1", "0", "1"}, {"0", "0", "0", "0"}},
+        {"0", {"1", "1", "0", "0"}, {"0", "0", "0", "49"}}, // -0.3 dB kept as the nearest quarter, -0.25 dB
         {"0", {"1", "1", "1", "0"}, {"0", "0", "0", "48"}}, // the later command's +12 dB replaced 0 dB
     };
     for (int c = 0; c < 3; ++c) {
