@@ -37,3 +37,11 @@ if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/fir_bench_main.cpp)
   add_test(NAME fir_bench_smoke COMMAND meridane-fir-bench --rounds 2)
   set_tests_properties(fir_bench_smoke PROPERTIES LABELS bench TIMEOUT 120)
 endif()
+
+# The factory configuration at the bounds of what may be typed: parse, build, request and preview.
+add_executable(meridane-dsp-factory-bench dsp_factory_bench_main.cpp)
+target_link_libraries(meridane-dsp-factory-bench PRIVATE meridane_dsp_model Qt5::Core)
+list(APPEND MERIDANE_BENCH_COMMANDS COMMAND meridane-dsp-factory-bench)
+list(APPEND MERIDANE_BENCH_TARGETS meridane-dsp-factory-bench)
+add_test(NAME dsp_factory_bench_smoke COMMAND meridane-dsp-factory-bench --rounds 1)
+set_tests_properties(dsp_factory_bench_smoke PROPERTIES LABELS bench TIMEOUT 120)

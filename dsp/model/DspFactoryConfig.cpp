@@ -58,7 +58,10 @@ DspCommandError applyProc(CDeviceDspData& data, const DspCommand& c, int* totalB
             std::unique_ptr<CBaseItem> block(makeBlock(spec));
             if (!block)
                 return refusedAt(spec, c.isInput, ch, QStringLiteral("unknown block"));
-            const QString refusal = DspEditRules::canAddBlock(data, c.isInput, ch, *block, 0, kNoDelayLimit);
+            // Delays are the device's to judge (their memory), and summing it for each would be quadratic.
+            const QString refusal = spec.kind == CBaseItem::KindDelay
+                                        ? QString()
+                                        : DspEditRules::canAddBlock(data, c.isInput, ch, *block, 0, kNoDelayLimit);
             if (!refusal.isEmpty())
                 return refusedAt(spec, c.isInput, ch, refusal);
             channel->appendBlock(block.release());
