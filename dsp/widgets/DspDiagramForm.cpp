@@ -4,6 +4,7 @@
 #include "BlockPosition.h"
 #include "CBaseItem.h"
 #include "CDeviceDspData.h"
+#include "ChannelProgramForm.h"
 #include "DevDetailStore.h"
 #include "DspAdminCode.h"
 #include "DspAecForm.h"
@@ -609,8 +610,14 @@ void DspDiagramForm::addChannelEntries(QMenu* menu, bool isInput, int chIndex)
     connect(menu->addAction(tr("展开全部DSP")), &QAction::triggered, this, [this] { expandAll(true); });
     connect(menu->addAction(tr("收起全部DSP")), &QAction::triggered, this, [this] { expandAll(false); });
     menu->addSeparator();
-    for (const QString& text : {tr("加载通道程式"), tr("管理通道程式")})
-        connect(menu->addAction(text), &QAction::triggered, this, [this] { tip(tr("暂不可用")); });
+    // Channel programs live in the processor: offline there is none to reach.
+    for (const bool manage : {false, true})
+        connect(menu->addAction(manage ? tr("管理通道程式") : tr("加载通道程式")), &QAction::triggered, this, [=] {
+            if (m_offline)
+                tip(tr("暂不可用"));
+            else
+                ChannelProgramForm::openFor(this, isInput, chIndex, manage);
+        });
 }
 
 // ---- Linking -----------------------------------------------------------------------------------

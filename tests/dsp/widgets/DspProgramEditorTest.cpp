@@ -3,8 +3,13 @@
 // conversion of older programs), load failures and the remembered folders.
 #include "DspWidgetTestSupport.h"
 
+#include "ChannelItemForm.h"
+#include "ChannelProgram.h"
+#include "ChannelProgramForm.h"
+#include "DspDiagramForm.h"
 #include "DspProgramForm.h"
 #include "IniFile.h"
+#include "ManageProgramForm.h"
 #include "ProgramFile.h"
 
 #include <QDir>
@@ -50,6 +55,9 @@ struct FakeProcessor
     QString loadRefusal;   ///< a reason to refuse every load with
     QString importRefusal; ///< a reason to refuse every saveConfigToFile with
     int requests = 0;
+    QStringList chNames;
+    QMap<QString, QJsonObject> chConfigs;
+    QStringList chLoads; ///< "name>in:0" for every program put onto a channel
 
     QString answer(const QJsonObject& req)
     {
@@ -102,6 +110,31 @@ struct FakeProcessor
             } else {
                 extra.insert("reason", importRefusal);
             }
+        } else if (ops == "getChConfigNameArr") {
+            extra.insert("nameArr", QJsonArray::fromStringList(chNames));
+        } else if (ops == "saveChConfig" || ops == "saveChConfigToFile") {
+            if (!chNames.contains(name))
+                chNames << name;
+            chConfigs.insert(name, ops == "saveChConfig" ? QJsonObject{{"side", "in"}, {"from", req.value("ch")}}
+                                                         : req.value("config").toObject());
+        } else if (ops == "renameChConfig") {
+            const int at = chNames.indexOf(req.value("oldName").toString());
+            ok = at >= 0;
+            if (ok) {
+                chNames[at] = name;
+                chConfigs.insert(name, chConfigs.take(req.value("oldName").toString()));
+            }
+        } else if (ops == "deleteChConfig") {
+            ok = chNames.removeAll(name) > 0;
+        } else if (ops == "getChConfigByName") {
+            ok = chConfigs.contains(name);
+            extra.insert("config", chConfigs.value(name));
+        } else if (ops == "loadChConfig") {
+            ok = chNames.contains(name) && req.value("isInput").toString() == "1";
+            if (ok)
+                chLoads << QString("%1>in:%2").arg(name, req.value("ch").toString());
+            else
+                extra.insert("reason", "channel type mismatch");
         } else if (ops == "getConfig") {
             return configReply(kChannels, kChannels);
         } else {
@@ -626,6 +659,160 @@ TEST_F(ProgramPageTest, RepliesOfOtherWorkIgnored)
         many.append(QString("P%1").arg(i));
     dialog->recvBackData(reply("getConfigNameArr", true, {{"nameArr", many}}));
     EXPECT_EQ(page->programs().count(), 20);
+}
+
+// ---- Channel programs -----------------------------------------------------------------------------------------
+
+class ChannelProgramTest : public ProgramPageTest
+{
+protected:
+    ManageProgramForm* openManager(bool isInput = true, int ch = 1)
+    {
+        QDialog* d = ChannelProgramForm::openFor(dialog->diagramForm(), isInput, ch, true);
+        auto* m = qobject_cast<ManageProgramForm*>(d);
+        EXPECT_NE(m, nullptr);
+        m->setSettingsPath(dir.filePath("Config.ini"));
+        ProgramPrompts p;
+        p.ask = [this](const QString& q) {
+            questions << q;
+            return answers.empty() ? false : take(answers);
+        };
+        p.askName = [this](const QString&, const QString& initial) -> std::optional<QString> {
+            initialNames << initial;
+            if (names.empty())
+                return std::nullopt;
+            const QString n = names.front();
+            names.pop_front();
+            return n;
+        };
+        p.openFile = [this](const QString&, const QString& d, const QString& filter) {
+            dirs << d;
+            filters << filter;
+            return files.empty() ? QString() : takeFile();
+        };
+        p.saveFile = p.openFile;
+        m->setPrompts(p);
+        pump();
+        return m;
+    }
+    /// Clicks a button of a channel program window, then lets the processor answer.
+    void press(QWidget* form, const char* button)
+    {
+        auto* b = form->findChild<QPushButton*>(QLatin1String(button));
+        ASSERT_NE(b, nullptr) << button;
+        udpBefore = int(sent.size());
+        tcpBefore = tcp->size();
+        b->click();
+        pump();
+    }
+};
+
+TEST_F(ChannelProgramTest, ManagedFromAChannel)
+{
+    ManageProgramForm* m = openManager(true, 1);
+    EXPECT_TRUE(m->isVisible());
+    EXPECT_TRUE(m->names().isEmpty());
+    // Added from input 2, under a checked name.
+    const struct
+    {
+        const char* name;
+        const char* refusal;
+    } adds[] = {{"with space", "只能包含数字、字符或下划线"},
+                {"0123456789012345678901234567890123456789x", "程式名不能超过40个字符"},
+                {"", "程式名不能为空"},
+                {"Vocal_1", ""}};
+    for (const auto& a : adds) {
+        names = {a.name};
+        press(m, "pb_add");
+        if (*a.refusal) {
+            EXPECT_EQ(opsSince(), QStringList()) << a.name;
+            EXPECT_EQ(m->tipText(), QString::fromUtf8(a.refusal));
+        }
+    }
+    EXPECT_EQ(parse(sent.at(udpBefore).text), (QJsonObject{{"ops", "saveChConfig"},
+                                                           {"uiTag", "dspUiTag"},
+                                                           {"name", "Vocal_1"},
+                                                           {"oldName", ""},
+                                                           {"isInput", "1"},
+                                                           {"ch", "1"}}));
+    EXPECT_EQ(m->tipText(), QStringLiteral("增加成功"));
+    EXPECT_EQ(m->names(), QStringList({"Vocal_1"}));
+    EXPECT_TRUE(m->findChild<QWidget*>("ProgramItemForm_0"));
+
+    // Renamed: a selection first.
+    press(m, "pb_modify");
+    EXPECT_EQ(m->tipText(), QStringLiteral("请选择修改的程式"));
+    m->selectIndex(0);
+    names = {"Lead"};
+    press(m, "pb_modify");
+    EXPECT_EQ(initialNames.last(), "Vocal_1");
+    EXPECT_EQ(m->tipText(), QStringLiteral("修改成功"));
+    EXPECT_EQ(device.chNames, QStringList({"Lead"}));
+
+    // Exported: a reply without a chain writes no file; a real one is written whole.
+    const QString file = dir.filePath("lead.dtc");
+    files = {file};
+    m->selectIndex(0);
+    press(m, "pb_export");
+    EXPECT_EQ(tcpOpsSince(), QStringList({"tcp:getChConfigByName"}));
+    EXPECT_EQ(m->tipText(), QStringLiteral("获取配置失败"));
+    EXPECT_FALSE(QFile::exists(file));
+    files.clear();
+    const QJsonObject program = ChannelProgram::fromConfig(configOf(configReply(kChannels, kChannels)), true, 1);
+    device.chConfigs.insert("Lead", program);
+    files = {file};
+    press(m, "pb_export");
+    EXPECT_EQ(m->tipText(), QStringLiteral("导出成功"));
+    EXPECT_EQ(filters.last(), "*.dtc;;*.*");
+    // Imported under another name.
+    files = {file};
+    names = {"Copy"};
+    press(m, "pb_import");
+    EXPECT_EQ(initialNames.last(), "lead");
+    EXPECT_EQ(m->tipText(), QStringLiteral("导入成功"));
+    EXPECT_EQ(device.chConfigs.value("Copy"), program);
+    EXPECT_EQ(device.chNames, QStringList({"Lead", "Copy"}));
+
+    // A file that is no channel program sends nothing.
+    files = {writeFile("whole.dt", ProgramFile::writeProgram(programConfig("x")))};
+    names = {"Whole"};
+    press(m, "pb_import");
+    EXPECT_EQ(opsSince(), QStringList());
+    EXPECT_EQ(m->tipText(), QStringLiteral("不是合法的配置文件"));
+
+    // Deleted after the question.
+    m->selectIndex(1);
+    answers = {true};
+    press(m, "pb_delete");
+    EXPECT_EQ(m->tipText(), QStringLiteral("删除成功"));
+    EXPECT_EQ(device.chNames, QStringList({"Lead"}));
+    m->close();
+}
+
+TEST_F(ChannelProgramTest, PutOntoAChannelAndTheConfigurationReadAgain)
+{
+    device.chNames = QStringList({"Lead", "Pad"});
+    QDialog* d = ChannelProgramForm::openFor(dialog->diagramForm(), true, 2, false);
+    auto* chooser = qobject_cast<ChannelProgramForm*>(d);
+    ASSERT_NE(chooser, nullptr);
+    pump();
+    EXPECT_EQ(chooser->names(), QStringList({"Lead", "Pad"}));
+    auto* row = chooser->findChild<ChannelItemForm*>("ChannelItemForm_1");
+    ASSERT_NE(row, nullptr);
+    press(row, "pb_load");
+    EXPECT_EQ(device.chLoads, QStringList({"Pad>in:2"}));
+    EXPECT_EQ(chooser->tipText(), QStringLiteral("加载成功"));
+    EXPECT_EQ(tcpOpsSince(), QStringList({"tcp:getConfig"}));
+    chooser->close();
+
+    QDialog* out = ChannelProgramForm::openFor(dialog->diagramForm(), false, 0, false);
+    pump();
+    press(out->findChild<ChannelItemForm*>("ChannelItemForm_0"), "pb_load");
+    EXPECT_EQ(qobject_cast<ChannelProgramForm*>(out)->tipText(), QStringLiteral("加载失败: channel type mismatch"));
+    EXPECT_EQ(tcpOpsSince(), QStringList()) << "nothing read again after a refusal";
+    out->close();
+
+    EXPECT_EQ(ChannelProgramForm::openFor(dialog->diagramForm(), true, 99, false), nullptr) << "no such channel";
 }
 
 } // namespace
