@@ -66,7 +66,7 @@ int main(int argc, char** argv)
     const QString blocks = repeated(QStringLiteral("proc#in#*#delay"), 8) + QLatin1Char('\n') +
                            repeated(QStringLiteral("proc#out#*#delay"), 8);
     const QString tooManyBlocks = blocks + QStringLiteral("\nproc#in#1#eq");
-    // The longest text: one comment-free command per line, filled with spaces up to the character bound.
+    // The longest text: commands padded with spaces, as many lines as fit the character bound.
     const QString line = QStringLiteral("core#in#1-512#1") + QString(100, QLatin1Char(' '));
     const QString longest =
         repeated(line, std::min(DspCommandParser::MaxCommands, DspCommandParser::MaxTextLength / (line.size() + 1)));

@@ -34,4 +34,6 @@ meridane_add_test(store_dsp_address_test
 meridane_add_test(dsp_factory_config_test
   SOURCES ${CMAKE_CURRENT_LIST_DIR}/model/DspCommandParserTest.cpp
           ${CMAKE_CURRENT_LIST_DIR}/model/DspFactoryConfigTest.cpp
+          ${CMAKE_CURRENT_LIST_DIR}/model/DspCommandReferenceTest.cpp
   LIBS meridane_dsp_model)
+target_compile_definitions(dsp_factory_config_test PRIVATE MERIDANE_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
