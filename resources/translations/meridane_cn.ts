@@ -286,6 +286,10 @@
         <translation>设备配置</translation>
     </message>
     <message>
+        <source>默认配置</source>
+        <translation>默认配置</translation>
+    </message>
+    <message>
         <source>音频处理</source>
         <translation>音频处理</translation>
     </message>
@@ -1030,6 +1034,65 @@
     <message>
         <source>%1 个通道</source>
         <translation>%1 个通道</translation>
+    </message>
+</context>
+<context>
+    <name>ModifyDefaultDspDialog</name>
+    <message>
+        <source>修改默认配置</source>
+        <translation>修改默认配置</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>输入通道数：</source>
+        <translation>输入通道数：</translation>
+    </message>
+    <message>
+        <source>输出通道数：</source>
+        <translation>输出通道数：</translation>
+    </message>
+    <message>
+        <source>采样率：</source>
+        <translation>采样率：</translation>
+    </message>
+    <message>
+        <source>高级配置（可选）</source>
+        <translation>高级配置（可选）</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>命令</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>预览</translation>
+    </message>
+    <message>
+        <source>输入</source>
+        <translation>输入</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>输出</translation>
+    </message>
+    <message>
+        <source>设置为默认</source>
+        <translation>设置为默认</translation>
+    </message>
+    <message>
+        <source>导出到文件</source>
+        <translation>导出到文件</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>保存文件</translation>
     </message>
 </context>
 <context>

@@ -286,6 +286,10 @@
         <translation>Configuration</translation>
     </message>
     <message>
+        <source>默认配置</source>
+        <translation>Default DSP</translation>
+    </message>
+    <message>
         <source>音频处理</source>
         <translation>Audio processing</translation>
     </message>
@@ -1030,6 +1034,65 @@
     <message>
         <source>%1 个通道</source>
         <translation>%1 channels</translation>
+    </message>
+</context>
+<context>
+    <name>ModifyDefaultDspDialog</name>
+    <message>
+        <source>修改默认配置</source>
+        <translation>Default processor configuration</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>输入通道数：</source>
+        <translation>Input channels:</translation>
+    </message>
+    <message>
+        <source>输出通道数：</source>
+        <translation>Output channels:</translation>
+    </message>
+    <message>
+        <source>采样率：</source>
+        <translation>Sample rate:</translation>
+    </message>
+    <message>
+        <source>高级配置（可选）</source>
+        <translation>Advanced configuration (optional)</translation>
+    </message>
+    <message>
+        <source>命令</source>
+        <translation>Commands</translation>
+    </message>
+    <message>
+        <source>预览</source>
+        <translation>Preview</translation>
+    </message>
+    <message>
+        <source>输入</source>
+        <translation>Inputs</translation>
+    </message>
+    <message>
+        <source>输出</source>
+        <translation>Outputs</translation>
+    </message>
+    <message>
+        <source>设置为默认</source>
+        <translation>Set as default</translation>
+    </message>
+    <message>
+        <source>导出到文件</source>
+        <translation>Export to file</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Close</translation>
+    </message>
+    <message>
+        <source>保存文件</source>
+        <translation>Save file</translation>
     </message>
 </context>
 <context>
