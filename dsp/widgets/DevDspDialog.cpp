@@ -272,6 +272,7 @@ void DevDspDialog::connectPages()
     connect(m_diagram, &DspDiagramForm::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
     connect(m_program, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_program, &DspPageShell::signal_sendTcpMsg, this, &DevDspDialog::sendTcpRequest);
+    connect(m_program, &DspProgramForm::signal_import, this, &DevDspDialog::slot_import_offline);
     connect(m_channel, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_matrix, &DspPageShell::signal_sendMsg, this, qOverload<QString>(&DevDspDialog::sendUdpRequest));
     connect(m_diagram, &DspDiagramForm::signal_changeIdStart, this,

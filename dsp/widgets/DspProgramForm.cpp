@@ -300,6 +300,10 @@ void DspProgramForm::on_pb_delete_clicked()
 
 void DspProgramForm::on_pb_export_clicked()
 {
+    if (isOffline() && dspData() != nullptr) {
+        exportOffline();
+        return;
+    }
     if (!canTalk())
         return;
     const QString refusal = m_list.refuseExport(m_selected);
@@ -345,6 +349,10 @@ void DspProgramForm::on_pb_exportAll_clicked()
 
 void DspProgramForm::on_pb_import_clicked()
 {
+    if (isOffline() && dspData() != nullptr) {
+        importOffline();
+        return;
+    }
     if (!canTalk())
         return;
     const QString refusal = m_list.refuseImport(m_selected);
@@ -433,6 +441,44 @@ void DspProgramForm::on_pb_factory_clicked()
     if (!m_prompts.ask(tr("是否恢复出厂配置?")))
         return;
     sendUdp(ProgramRequests::setFactoryConfig());
+}
+
+// ---- Offline: the design's configuration, no device ------------------------------------------------------
+
+void DspProgramForm::exportOffline()
+{
+    const QString file = m_prompts.saveFile(tr("保存文件"), rememberedDir(kFileDirKey), kProgramFilter);
+    if (file.isEmpty())
+        return;
+    rememberDir(kFileDirKey, file);
+    const QJsonObject config = dspData()->writeConfig(dspData()->info().version, true);
+    tip(ProgramFile::writeFile(file, ProgramFile::writeProgram(config)) ? tr("导出成功") : tr("导出失败"));
+}
+
+void DspProgramForm::importOffline()
+{
+    if (!m_prompts.ask(tr("导入程式会替换当前配置，是否继续导入?")))
+        return;
+    const QString file = m_prompts.openFile(tr("选择配置文件"), rememberedDir(kFileDirKey), kProgramFilter);
+    if (file.isEmpty())
+        return;
+    rememberDir(kFileDirKey, file);
+    QByteArray bytes;
+    if (ProgramFile::readFile(file, &bytes) != ProgramFile::Error::None) {
+        tip(ProgramFile::text(ProgramFile::Error::Open));
+        return;
+    }
+    const ProgramFile::ReadOne read = ProgramFile::readProgram(bytes);
+    if (read.error != ProgramFile::Error::None) {
+        tip(ProgramFile::text(read.error));
+        return;
+    }
+    QJsonObject config = read.config;
+    if (!currentForm(&config, false) || !channelsFit(config))
+        return;
+    dspData()->parseConfig(config, dspData()->info().version, true);
+    tip(tr("导入成功"));
+    emit signal_import(dspData());
 }
 
 // ---- Replies ------------------------------------------------------------------------------------------------

@@ -35,7 +35,8 @@ public:
     int pendingImports() const { return m_importsPending; }
 
 signals:
-    /// Offline: a configuration read from a file replaced the one the dialog edits.
+    /// Offline: a configuration read from a file replaced the one the dialog edits (export and import work on
+    /// the design's configuration; the other actions need a device).
     void signal_import(CDeviceDspData* dspData);
 
 public slots:
@@ -68,6 +69,9 @@ private:
     /// `config` in the current form; asks before converting an older one. False (with a tip) when the user
     /// declined or the conversion failed.
     bool currentForm(QJsonObject* config, bool asked);
+    /// Offline the page exports and imports the design's configuration itself.
+    void exportOffline();
+    void importOffline();
     void exportReply(const QJsonObject& reply, bool convert);
     void exportAllReply(const QJsonObject& reply, bool ok);
     void importReply(const QJsonObject& reply, bool ok, bool ofList);

@@ -815,4 +815,77 @@ TEST_F(ChannelProgramTest, PutOntoAChannelAndTheConfigurationReadAgain)
     EXPECT_EQ(ChannelProgramForm::openFor(dialog->diagramForm(), true, 99, false), nullptr) << "no such channel";
 }
 
+// ---- Offline ------------------------------------------------------------------------------------------------
+
+TEST(ProgramPageOffline, ExportAndImportTheDesignsConfigurationWithoutSending)
+{
+    app();
+    resetAll();
+    QTemporaryDir dir;
+    auto config = std::make_unique<CDeviceDspData>();
+    config->parse(DspDefaultConfig::reply(4, 4, 48000), QString(), true);
+    addBlocks(*config, true, 1, {CBaseItem::KindLimit});
+    DevDspDialog::OfflineTarget target;
+    target.devId = "OFF-1";
+    target.name = "Design";
+    target.model = "MRD-M16";
+    target.localIn = target.netIn = target.localOut = target.netOut = 2;
+    DevDspDialog dialog;
+    QStringList sent;
+    dialog.setUdpSender([&sent](const QByteArray& data, uint32_t, quint16) {
+        sent << QString::fromUtf8(data);
+        return int(data.size());
+    });
+    QSignalSpy tcp(&dialog, &DevDspDialog::signal_sendTcpMsg);
+    dialog.initOfflineUi(target, std::move(config), [](const CDeviceDspData&) { return true; });
+    DspProgramForm* page = dialog.programForm();
+    page->setSettingsPath(dir.filePath("Config.ini"));
+    QSignalSpy imported(page, &DspProgramForm::signal_import);
+    QSignalSpy tips(page, &DspPageShell::signal_showTips);
+    QStringList files;
+    ProgramPrompts p;
+    p.ask = [](const QString&) { return true; };
+    p.askName = [](const QString&, const QString&) { return std::optional<QString>(); };
+    p.openFile = [&files](const QString&, const QString&, const QString&) { return files.takeFirst(); };
+    p.saveFile = p.openFile;
+    page->setPrompts(p);
+
+    const QString file = dir.filePath("design.dt");
+    files = QStringList{file};
+    page->on_pb_export_clicked();
+    EXPECT_EQ(tips.last().at(0).toString(), QStringLiteral("导出成功"));
+    QByteArray bytes;
+    ASSERT_EQ(ProgramFile::readFile(file, &bytes), ProgramFile::Error::None);
+    QJsonObject written = ProgramFile::readProgram(bytes).config;
+    EXPECT_EQ(ProgramFile::channelsOf(written).inputs, 4);
+
+    // The limiter goes; the file brings it back.
+    dialog.dspData()->input(1)->clearBlocks();
+    files = QStringList{file};
+    page->on_pb_import_clicked();
+    EXPECT_EQ(tips.last().at(0).toString(), QStringLiteral("导入成功"));
+    EXPECT_EQ(imported.size(), 1);
+    ASSERT_EQ(dialog.dspData()->input(1)->blocks().size(), 1);
+    EXPECT_EQ(dialog.dspData()->input(1)->blocks().at(0)->kind(), int(CBaseItem::KindLimit));
+
+    // Other channel counts leave the design as it was.
+    files = QStringList{[&] {
+        const QString wide = dir.filePath("wide.dt");
+        ProgramFile::writeFile(wide, ProgramFile::writeProgram(configOf(configReply(5, 4))));
+        return wide;
+    }()};
+    page->on_pb_import_clicked();
+    EXPECT_EQ(tips.last().at(0).toString(), QStringLiteral("导入失败,通道不匹配"));
+    EXPECT_EQ(imported.size(), 1);
+    EXPECT_EQ(dialog.dspData()->inputs().size(), 4);
+
+    // Everything else needs a device.
+    page->selectIndex(1);
+    page->on_pb_load_clicked();
+    EXPECT_EQ(tips.last().at(0).toString(), QStringLiteral("离线模式下不可用"));
+    EXPECT_TRUE(sent.isEmpty());
+    EXPECT_TRUE(tcp.isEmpty());
+    resetAll();
+}
+
 } // namespace
