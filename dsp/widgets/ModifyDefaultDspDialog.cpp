@@ -88,7 +88,7 @@ void ModifyDefaultDspDialog::setHooks(const Hooks& hooks)
 
 bool ModifyDefaultDspDialog::isBusy() const
 {
-    return m_watcher.isRunning();
+    return m_busy;
 }
 
 void ModifyDefaultDspDialog::buildUi()
@@ -321,6 +321,9 @@ void ModifyDefaultDspDialog::handleReply(const QString& reply)
 
 void ModifyDefaultDspDialog::setBusy(bool busy)
 {
+    // Until the end of the exchange has reached this thread, not only while the worker runs: a second request
+    // in between would replace the first one's future and lose its answer.
+    m_busy = busy;
     m_setButton->setEnabled(!busy);
     m_exportButton->setEnabled(!busy);
     m_statusLabel->setText(busy ? AppState::pick(QStringLiteral("设置中..."), QStringLiteral("Setting..."))

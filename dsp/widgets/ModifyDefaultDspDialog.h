@@ -41,7 +41,7 @@ public:
 
     /// Replaces the parts given (empty functions keep the current ones).
     void setHooks(const Hooks& hooks);
-    /// True while a "setFactoryConfig" is on its way.
+    /// True from sending a "setFactoryConfig" until its answer has been handled.
     bool isBusy() const;
     /// The address the request goes to (the device's processor).
     uint32_t dspHost() const { return m_dspHost; }
@@ -87,4 +87,5 @@ private:
     QPushButton* m_setButton = nullptr;
     QPushButton* m_exportButton = nullptr;
     QFutureWatcher<QString> m_watcher;
+    bool m_busy = false;
 };

@@ -226,6 +226,38 @@ TEST_F(ModifyDefaultDspDialogTest, TheRequestCarriesTheBuiltConfiguration)
     EXPECT_EQ(column4["muteArr"].toArray()[4].toString(), "1");
 }
 
+TEST_F(ModifyDefaultDspDialogTest, OneRequestAtATime)
+{
+    Script s;
+    s.yes = false;
+    ModifyDefaultDspDialog d(kDevId);
+    ModifyDefaultDspDialog::Hooks hooks = s.hooks();
+    std::promise<void> release;
+    std::shared_future<void> released = release.get_future().share();
+    std::atomic<int> calls{0};
+    hooks.exchange = [released, &calls](uint32_t, const QString&) {
+        ++calls;
+        released.wait();
+        return QStringLiteral(R"({"result":"succ"})");
+    };
+    d.setHooks(hooks);
+    QSignalSpy done(&d, &ModifyDefaultDspDialog::signal_setDefaultFinished);
+    QPushButton* set = d.findChild<QPushButton*>(QStringLiteral("pb_setDefault"));
+    set->click();
+    EXPECT_TRUE(d.isBusy());
+    EXPECT_FALSE(set->isEnabled());
+    EXPECT_FALSE(d.findChild<QPushButton*>(QStringLiteral("pb_export"))->isEnabled());
+    d.on_pb_setDefault_clicked(); // even past the disabled button
+    release.set_value();
+    ASSERT_TRUE(done.wait(5000));
+    QTest::qWait(50);
+    EXPECT_EQ(calls.load(), 1);
+    EXPECT_EQ(done.size(), 1);
+    EXPECT_EQ(s.asked.size(), 1) << "the one answer handled";
+    EXPECT_FALSE(d.isBusy());
+    EXPECT_TRUE(set->isEnabled());
+}
+
 /// A one-connection processor on the loopback in a thread of its own: reads one framed request and runs `answer`.
 class FakeProcessor
 {
