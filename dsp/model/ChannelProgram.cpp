@@ -1,4 +1,5 @@
 #include "ChannelProgram.h"
+#include "UntrustedJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -75,9 +76,9 @@ bool isInput(const QJsonObject& program)
 Read read(const QByteArray& bytes)
 {
     Read r;
-    QJsonParseError err{};
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
-    if (err.error != QJsonParseError::NoError) {
+    QJsonDocument doc;
+    // Files and older programs are untrusted text: a repeated member would leak in Qt's parser.
+    if (dvm::parseUntrustedJson(bytes, &doc) != dvm::JsonVerdict::Parsed) {
         r.error = ProgramFile::Error::Parse;
         return r;
     }

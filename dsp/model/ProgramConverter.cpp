@@ -1,4 +1,5 @@
 #include "ProgramConverter.h"
+#include "UntrustedJson.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -102,9 +103,9 @@ bool unwrap(const QJsonObject& outer, QJsonObject* out)
         const QByteArray text = inner.toString().toUtf8();
         if (text.size() > kMaxMsgJsonBytes)
             return false;
-        QJsonParseError err{};
-        const QJsonDocument doc = QJsonDocument::fromJson(text, &err);
-        if (err.error != QJsonParseError::NoError || !doc.isObject())
+        QJsonDocument doc;
+        // Files and older programs are untrusted text: a repeated member would leak in Qt's parser.
+        if (dvm::parseUntrustedJson(text, &doc) != dvm::JsonVerdict::Parsed || !doc.isObject())
             return false;
         config = doc.object();
         // Some programs kept the whole reply, configuration under "config".

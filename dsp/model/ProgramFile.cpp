@@ -1,6 +1,7 @@
 #include "ProgramFile.h"
 
 #include "ProgramName.h"
+#include "UntrustedJson.h"
 
 #include <QFile>
 #include <QJsonArray>
@@ -85,9 +86,9 @@ QByteArray writeList(const QVector<Program>& programs)
 ReadOne readProgram(const QByteArray& bytes)
 {
     ReadOne r;
-    QJsonParseError err{};
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
-    if (err.error != QJsonParseError::NoError) {
+    QJsonDocument doc;
+    // Files and older programs are untrusted text: a repeated member would leak in Qt's parser.
+    if (dvm::parseUntrustedJson(bytes, &doc) != dvm::JsonVerdict::Parsed) {
         r.error = Error::Parse;
         return r;
     }
@@ -102,9 +103,9 @@ ReadOne readProgram(const QByteArray& bytes)
 ReadAll readList(const QByteArray& bytes)
 {
     ReadAll r;
-    QJsonParseError err{};
-    const QJsonDocument doc = QJsonDocument::fromJson(bytes, &err);
-    if (err.error != QJsonParseError::NoError) {
+    QJsonDocument doc;
+    // Files and older programs are untrusted text: a repeated member would leak in Qt's parser.
+    if (dvm::parseUntrustedJson(bytes, &doc) != dvm::JsonVerdict::Parsed) {
         r.error = Error::Parse;
         return r;
     }
