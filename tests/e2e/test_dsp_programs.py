@@ -2,7 +2,8 @@
 simulator's stored programs: a program is saved under a name typed into the name dialog, loaded, exported to a
 file, imported from a changed file into an empty slot and deleted, each checked in the simulator; a program made
 at another sample rate is refused on load with "请检查配置采样率是否匹配"; a file for other channel counts is
-refused before anything reaches the processor.
+refused before anything reaches the processor; all programs exported to one file and imported back are the
+same configurations.
 
 Usage: python3 test_dsp_programs.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
@@ -256,6 +257,39 @@ class DspProgramsTest(e2etest.E2ETestCase):
         self.assertEqual(self.requests("saveConfigToFile"), imports)
         self.assertEqual(self.names(), ["default", "Base", "Rate"])
 
+
+    def test_export_all_and_import_all(self):
+        self.open_programs()
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        for index, name in ((1, "First"), (2, "Second")):
+            self.select(index)
+            self.click("pb_save")
+            self.type_name(name)
+            self.wait(lambda: name in self.names(), REPLY_S, "program %s saved" % name)
+            self.wait(lambda: self.slot_text(index) == "%d %s" % (index, name), REPLY_S, "the list shows it")
+        before = self.programs()
+
+        listed = os.path.join(self.files, "all.dtl")
+        since = self.now()
+        self.choose_file(listed)
+        self.click("pb_exportAll")
+        self.wait_notice("导出成功", since)
+        with open(listed, encoding="utf-8") as f:
+            self.assertEqual([e["name"] for e in json.load(f)["programArr"]], ["First", "Second"])
+
+        for index in (2, 1):
+            self.select(index)
+            self.click("pb_delete")
+            self.wait(lambda: len(self.names()) == index, REPLY_S, "program %d deleted" % index)
+            self.wait(lambda: self.slot_text(index) == str(index), REPLY_S, "slot %d empty" % index)
+
+        since = self.now()
+        self.choose_file(listed)
+        self.click("pb_importAll")
+        self.wait(lambda: self.names() == before["nameArr"], REPLY_S,
+                  lambda: "every program back (simulator: %r)" % self.names())
+        self.wait_notice("导入成功", since)
+        self.assertEqual(self.programs()["sha1Arr"], before["sha1Arr"], "the same configurations")
 
 def main():
     parser = argparse.ArgumentParser(add_help=False)
