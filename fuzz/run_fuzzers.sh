@@ -9,7 +9,7 @@ seconds=${1:-60}
 here=$(cd "$(dirname "$0")" && pwd)
 src=$(dirname "$here")
 build=${2:-$src/build-fuzz}
-all_targets="fuzz_mcast fuzz_ucast fuzz_sap fuzz_dspconfig fuzz_dspframer fuzz_dsplink fuzz_dispatch fuzz_tables fuzz_json_guard"
+all_targets="fuzz_mcast fuzz_ucast fuzz_sap fuzz_dspconfig fuzz_dspframer fuzz_dsplink fuzz_dispatch fuzz_tables fuzz_json_guard fuzz_dspcommands"
 targets=${*:3}
 targets=${targets:-$all_targets}
 
