@@ -42,11 +42,14 @@ ManageProgramForm::ManageProgramForm(bool isInput, int chIndex, const QString& c
     auto* title = new QLabel(tr("通道程式管理") + QStringLiteral(": ") + channelName, this);
     title->setObjectName(QStringLiteral("lb_title"));
     auto* listHost = new QWidget(this);
+    listHost->setObjectName(QStringLiteral("programList"));
     m_list = new QVBoxLayout(listHost);
     m_list->setSpacing(UiScale::px(4));
     m_list->addStretch();
     auto* scroll = new QScrollArea(this);
     scroll->setWidgetResizable(true);
+    scroll->setStyleSheet(QStringLiteral("QScrollArea{border:1px solid #3c4450;background:#1f232a;}"
+                                         "#programList{background:#1f232a;}"));
     scroll->setWidget(listHost);
     scroll->setMinimumSize(UiScale::px(320), UiScale::px(300));
 

@@ -1,8 +1,11 @@
 // Not a test: renders the processor dialog's program page with a few stored programs, one of them loaded and
-// another selected, for a person to look at.
+// another selected, and the channel program manager of an input, for a person to look at.
 #include "DspWidgetTestSupport.h"
 
+#include "ChannelProgramForm.h"
+#include "DspDiagramForm.h"
 #include "DspProgramForm.h"
+#include "ManageProgramForm.h"
 
 #include <QDir>
 
@@ -36,5 +39,19 @@ int main()
     const QString file = QStringLiteral(MERIDANE_SCREENSHOT_DIR "/dsp_programs.png");
     if (!dialog.grab().save(file))
         qWarning("could not save %s", qPrintable(file));
+
+    auto* manager = qobject_cast<ManageProgramForm*>(ChannelProgramForm::openFor(dialog.diagramForm(), true, 2, true));
+    if (manager == nullptr)
+        return 1;
+    const QJsonArray chNames{"Lectern_Mic", "Choir", "Handheld-1", "Piano_L"};
+    dialog.recvBackData(reply(QStringLiteral("getChConfigNameArr"), true, {{"nameArr", chNames}}));
+    manager->selectIndex(1);
+    dialog.recvBackData(reply(QStringLiteral("renameChConfig"), true, {{"name", "Choir"}}));
+    dialog.recvBackData(reply(QStringLiteral("getChConfigNameArr"), true, {{"nameArr", chNames}}));
+    manager->resize(520, 380);
+    QApplication::processEvents();
+    const QString managerFile = QStringLiteral(MERIDANE_SCREENSHOT_DIR "/dsp_channel_programs.png");
+    if (!manager->grab().save(managerFile))
+        qWarning("could not save %s", qPrintable(managerFile));
     return 0;
 }
