@@ -5,7 +5,9 @@
 #include "CBaseItem.h"
 #include "CDeviceDspData.h"
 #include "ChannelProgramForm.h"
+#include "CommandTranslator.h"
 #include "DevDetailStore.h"
+#include "DeviceSender.h"
 #include "DspAdminCode.h"
 #include "DspAecForm.h"
 #include "DspAutomixForm.h"
@@ -22,6 +24,7 @@
 #include "FormAutoMixer.h"
 #include "FormDspDiagramInput.h"
 #include "FormDspDiagramOutput.h"
+#include "MicControlDialog.h"
 #include "ModelTable.h"
 #include "NameRules.h"
 #include "ReplyFields.h"
@@ -159,6 +162,10 @@ void DspDiagramForm::buildUi()
     automixer->setObjectName(QStringLiteral("automixer_bt"));
     connect(automixer, &QPushButton::clicked, this, &DspDiagramForm::addAutomixer);
     tools->addWidget(automixer);
+    auto* mic = new QPushButton(tr("话筒"), this);
+    mic->setObjectName(QStringLiteral("pb_mic"));
+    connect(mic, &QPushButton::clicked, this, &DspDiagramForm::on_pb_mic_clicked);
+    tools->addWidget(mic);
     tools->addStretch();
     m_forceAdd = new QRadioButton(tr("强制添加"), this);
     m_forceAdd->setObjectName(QStringLiteral("diy_rb_forceadd"));
@@ -995,6 +1002,9 @@ void DspDiagramForm::handleMessage(QString msg)
         }
     } else if (ops == QLatin1String("getVolumeDb")) {
         handleVolume(reply);
+    } else if (ops == QLatin1String("sendUdpToUart")) {
+        if (m_mic != nullptr)
+            m_mic->recvMicMsg(ReplyFields::text(reply, "back"));
     }
     emit signal_recvMsg(msg);
 }
@@ -1043,8 +1053,42 @@ void DspDiagramForm::handleGetVolumeTimeout()
 
 void DspDiagramForm::slot_sendUdpToUartMsg(QString msg)
 {
-    if (!m_offline)
-        emit signal_sendMsg(msg);
+    if (m_offline || m_devId.isEmpty())
+        return;
+    const QJsonObject command{{QStringLiteral("ops"), QStringLiteral("sendUdpToUart")},
+                              {QStringLiteral("devId"), m_devId},
+                              {QStringLiteral("cmd"), msg}};
+    const QString message = QString::fromUtf8(QJsonDocument(command).toJson(QJsonDocument::Compact));
+    if (m_sendTunnel) {
+        m_sendTunnel(message);
+        return;
+    }
+    // The tunnel is the device's own (port 7999 of its registered address), even where the processor has an
+    // address of its own: the same translation as every command message.
+    const CommandTranslator translator(
+        [](const QString& devId) { return DevDetailStore::instance().getDevDetail(devId); });
+    DeviceSender::send(translator.translate(message));
+}
+
+MicControlDialog* DspDiagramForm::micDialog() const
+{
+    return m_mic;
+}
+
+void DspDiagramForm::on_pb_mic_clicked()
+{
+    if (m_offline) {
+        tip(tr("离线设备没有话筒处理器"));
+        return;
+    }
+    if (m_mic == nullptr) {
+        m_mic = new MicControlDialog(this);
+        connect(m_mic, &MicControlDialog::signal_sendUartMsg, this, &DspDiagramForm::slot_sendUdpToUartMsg);
+    }
+    m_mic->show();
+    m_mic->raise();
+    m_mic->activateWindow();
+    m_mic->readAll();
 }
 
 void DspDiagramForm::slot_customControl(QString text)

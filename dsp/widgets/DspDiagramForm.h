@@ -21,6 +21,7 @@ class DspSideChannelStrip;
 class DspNodeForm;
 class FormDspDiagramInput;
 class FormDspDiagramOutput;
+class MicControlDialog;
 class QAction;
 class QJsonObject;
 class QLabel;
@@ -127,6 +128,12 @@ public:
     /// Asks the member count of a new automixer (1..limit); 0 cancels. Default: FormAutoMixer.
     using MemberCountPrompt = std::function<int(int limit)>;
     void setMemberCountPrompt(MemberCountPrompt prompt) { m_promptMembers = std::move(prompt); }
+    /// Sends a command message ("sendUdpToUart" with "cmd") down the device's serial tunnel; false when it could
+    /// not leave. Default: translated like every command message and sent to the device's own address.
+    using TunnelSender = std::function<bool(const QString& message)>;
+    void setTunnelSender(TunnelSender sender) { m_sendTunnel = std::move(sender); }
+    /// The microphone dialog once opened, else null.
+    MicControlDialog* micDialog() const;
 
 signals:
     void signal_changeIdStart(int idStart, bool inOrOut);
@@ -153,7 +160,10 @@ public slots:
     void handleMessage(QString msg);
     void handleSignal(int index, bool haveSignal);
     void handleGetVolumeTimeout();
+    /// Hands a command text (the microphone dialog's) to the device's serial tunnel.
     void slot_sendUdpToUartMsg(QString msg);
+    /// Opens (or raises) the microphone dialog, which reads the processor's settings.
+    void on_pb_mic_clicked();
     void slot_customControl(QString text);
     void slot_customSignal();
     void on_pb_save_clicked();
@@ -231,6 +241,8 @@ private:
     QMap<QString, QPointer<DspBlockBaseForm>> m_editors;
     QMap<QString, QPointer<DspNodeForm>> m_nodeEditors;
     MemberCountPrompt m_promptMembers;
+    TunnelSender m_sendTunnel;
+    QPointer<MicControlDialog> m_mic;
     QList<FormDspDiagramInput*> m_inputs;
     QList<FormDspDiagramOutput*> m_outputs;
     QList<DspSideChannelStrip*> m_sideStrips;
