@@ -312,6 +312,7 @@ void DspProgramForm::on_pb_export_clicked()
         return;
     }
     m_exportName = m_list.nameAt(m_selected);
+    m_exportKind = kExport;
     sendTcp(ProgramRequests::getConfigByName(m_exportName, kExport));
 }
 
@@ -325,6 +326,7 @@ void DspProgramForm::on_pb_convertExport_clicked()
         return;
     }
     m_exportName = m_list.nameAt(m_selected);
+    m_exportKind = kConvert;
     sendTcp(ProgramRequests::getConfigByName(m_exportName, kConvert));
 }
 
@@ -492,7 +494,12 @@ void DspProgramForm::recvBackData(QString msg)
     const QString ops = text(reply, "ops");
     const bool ok = text(reply, "result") == QLatin1String("succ");
     const QString reason = text(reply, "reason");
-    const QString subTag = text(reply, "subTag");
+    QString subTag = text(reply, "subTag");
+    // A device that does not echo "subTag": the reply belongs to what this page is waiting for.
+    if (subTag.isEmpty() && ops == QLatin1String("getConfigByName"))
+        subTag = m_exportAll.active() ? kExportAll : (m_exportName.isEmpty() ? QString() : m_exportKind);
+    if (subTag.isEmpty() && ops == QLatin1String("saveConfigToFile") && m_importsPending > 0)
+        subTag = kImportAll;
 
     if (ops == QLatin1String("getConfigNameArr")) {
         if (!ok)

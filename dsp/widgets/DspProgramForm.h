@@ -81,6 +81,7 @@ private:
     ProgramList m_list;
     int m_selected = -1;
     QString m_exportName; ///< the program a single export or conversion waits for
+    QString m_exportKind; ///< its "subTag": "export" or "convert"
     ProgramBatch m_exportAll;
     QString m_exportAllFile;
     int m_importsPending = 0;

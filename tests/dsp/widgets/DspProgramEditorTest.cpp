@@ -58,6 +58,7 @@ struct FakeProcessor
     QStringList chNames;
     QMap<QString, QJsonObject> chConfigs;
     QStringList chLoads; ///< "name>in:0" for every program put onto a channel
+    bool echoes = true;  ///< false: replies carry neither "name" nor "subTag"
 
     QString answer(const QJsonObject& req)
     {
@@ -66,7 +67,7 @@ struct FakeProcessor
         const QString name = req.value("name").toString();
         QJsonObject extra;
         for (const char* key : {"name", "subTag"})
-            if (req.contains(key))
+            if (req.contains(key) && echoes)
                 extra.insert(key, req.value(key));
         bool ok = true;
         if (ops == "getConfigNameArr") {
@@ -576,6 +577,32 @@ TEST_F(ProgramPageTest, ExportAllAndImportAllRoundTrip)
     EXPECT_EQ(device.configs, before);
     EXPECT_EQ(page->programs().count(), 4);
     EXPECT_EQ(page->pendingImports(), 0);
+}
+
+TEST_F(ProgramPageTest, RepliesThatDoNotEchoTheRequest)
+{
+    store({"A", "B"});
+    device.echoes = false;
+    const QString one = dir.filePath("one.dt");
+    files = {one};
+    click("pb_export", 2);
+    EXPECT_EQ(tipsSince(), QStringList({QStringLiteral("导出成功")}));
+    QByteArray bytes;
+    ASSERT_EQ(ProgramFile::readFile(one, &bytes), ProgramFile::Error::None);
+    EXPECT_EQ(QJsonDocument::fromJson(bytes).object(), device.configs.value("B"));
+
+    const QString all = dir.filePath("all.dtl");
+    files = {all};
+    click("pb_exportAll", -1);
+    EXPECT_EQ(tipsSince(), QStringList({QStringLiteral("导出成功")}));
+    device.names = QStringList({"default"});
+    const QMap<QString, QJsonObject> before = device.configs;
+    device.configs.clear();
+    answers = {true};
+    files = {all};
+    click("pb_importAll", -1);
+    EXPECT_EQ(tipsSince(), QStringList({QStringLiteral("导入成功")}));
+    EXPECT_EQ(device.configs, before);
 }
 
 TEST_F(ProgramPageTest, ImportAllRefusalsSendNothing)
