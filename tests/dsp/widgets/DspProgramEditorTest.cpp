@@ -15,9 +15,11 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
+#include <QTimer>
 
 #include <deque>
 
@@ -913,6 +915,34 @@ TEST(ProgramPageOffline, ExportAndImportTheDesignsConfigurationWithoutSending)
     EXPECT_TRUE(sent.isEmpty());
     EXPECT_TRUE(tcp.isEmpty());
     resetAll();
+}
+
+// ---- The default prompts ----------------------------------------------------------------------------------
+
+TEST(ProgramPrompts, TheNameDialogAndItsOwnerClosedMeanwhile)
+{
+    app();
+    auto* owner = new QWidget;
+    const ProgramPrompts p = ProgramPrompts::dialogs(owner);
+    QTimer::singleShot(20, owner, [owner] {
+        owner->findChild<QLineEdit*>("le_programName")->setText("Typed_1");
+        owner->findChild<QPushButton*>("pb_nameOk")->click();
+    });
+    EXPECT_EQ(p.askName("请输入程式名", "Old"), std::optional<QString>("Typed_1"));
+    QTimer::singleShot(20, owner, [owner] {
+        EXPECT_EQ(owner->findChild<QLineEdit*>("le_programName")->text(), "Old");
+        owner->findChild<QPushButton*>("pb_nameCancel")->click();
+    });
+    EXPECT_EQ(p.askName("请输入程式名", "Old"), std::nullopt);
+    EXPECT_TRUE(owner->findChildren<QDialog*>().isEmpty()) << "each dialog gone after its answer";
+
+    // The window that asked closes while the question waits: no answer, nothing freed twice.
+    QTimer::singleShot(20, [owner] { delete owner; });
+    EXPECT_EQ(p.askName("请输入程式名", ""), std::nullopt);
+    auto* other = new QWidget;
+    const ProgramPrompts q = ProgramPrompts::dialogs(other);
+    QTimer::singleShot(20, [other] { delete other; });
+    EXPECT_FALSE(q.ask("?"));
 }
 
 } // namespace
