@@ -81,6 +81,8 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return dspConfigOf(req);
     if (cmd == QLatin1String("programs"))
         return programsOf(req);
+    if (cmd == QLatin1String("mic"))
+        return micOf(req);
     if (cmd == QLatin1String("heard"))
         return heardBy(req);
     if (cmd == QLatin1String("quit")) {
@@ -318,6 +320,27 @@ QJsonObject SimControl::programsOf(const QJsonObject& req)
                        {QStringLiteral("nameArr"), QJsonArray::fromStringList(SimDspPrograms::names(dev))},
                        {QStringLiteral("lastLoaded"), dev.state().dsp.lastLoaded},
                        {QStringLiteral("sha1Arr"), sums}};
+}
+
+QJsonObject SimControl::micOf(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimMicProcessor& mic = m_network.device(i).state().mic;
+    if (req.contains(QLatin1String("set"))) {
+        QString error;
+        if (!req.value(QLatin1String("set")).isObject())
+            return fail(QStringLiteral("\"set\" must be an object"));
+        if (!mic.preset(req.value(QLatin1String("set")).toObject(), &error))
+            return fail(error);
+    }
+    return QJsonObject{{QStringLiteral("ok"), true},
+                       {QStringLiteral("live"), mic.live().toJson()},
+                       {QStringLiteral("saved"), mic.saved().toJson()},
+                       {QStringLiteral("saves"), mic.saveCount()},
+                       {QStringLiteral("commands"), mic.commandCount()}};
 }
 
 QJsonObject SimControl::heardBy(const QJsonObject& req)

@@ -46,6 +46,8 @@ private:
     QJsonObject dspConfigOf(const QJsonObject& req);
     /// {"cmd":"programs","devId":D}: the processor's programs ("nameArr", "lastLoaded", "sha1Arr" per program).
     QJsonObject programsOf(const QJsonObject& req);
+    /// The microphone processor's live and stored settings; "set" presets both first.
+    QJsonObject micOf(const QJsonObject& req);
     /// {"cmd":"heard","devId":D}: the requests by "ops" the device received since the last "heard" (or start).
     QJsonObject heardBy(const QJsonObject& req);
     QJsonObject heardByAll();

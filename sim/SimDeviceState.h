@@ -1,6 +1,7 @@
 #pragma once
 
 #include "SimDeviceConfig.h"
+#include "SimMicProcessor.h"
 #include "SimTypes.h"
 
 #include <QJsonObject>
@@ -93,6 +94,8 @@ struct SimDeviceState
     /// `requests` as the last "heard" control line saw them, so a test can ask what arrived since.
     QMap<QString, int> requestsMark;
     int tunnelDatagrams = 0;
+    /// The microphone processor behind the serial tunnel.
+    SimMicProcessor mic;
 
     bool isRebooting(qint64 nowMs) const { return rebootUntilMs >= 0 && nowMs < rebootUntilMs; }
     bool isPhyMuted(SimSide side, int id) const;

@@ -747,6 +747,7 @@ void SimNetwork::settleReboots()
         c.sampleRate = st.pendingSampleRate;
         c.pFrameNum = SimDeviceState::frameNumFor(c.sampleRate, st.packetTimeDiv);
         d.setUptime(0, now);
+        st.mic.restart();
         anyBack = true;
         qCInfo(lcSim) << d.devId() << "is back from its reboot";
     }
@@ -771,6 +772,8 @@ QByteArray SimNetwork::tunnelEcho(int index, const QByteArray& datagram)
     ++m_devices[index].state().tunnelDatagrams;
     if (!isAnswering(index))
         return QByteArray();
+    if (SimMicProcessor::isForProcessor(datagram))
+        return m_devices[index].state().mic.handle(datagram);
     static const QByteArray kOk("\r\nOK\r\n");
     return datagram.left(kSimMaxDatagramBytes - kOk.size()) + kOk;
 }

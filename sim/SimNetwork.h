@@ -128,8 +128,8 @@ public:
     /// Device `index` goes quiet for the reboot time; its pending settings apply when it comes back.
     void startReboot(int index);
 
-    /// Answers of the serial tunnel: the datagram followed by "\r\nOK\r\n", cut to one frame; empty while
-    /// the device does not answer.
+    /// Answers of the serial tunnel: the microphone processor's for its commands, else the datagram followed by
+    /// "\r\nOK\r\n", cut to one frame; empty while the device does not answer.
     QByteArray tunnelEcho(int index, const QByteArray& datagram);
 
     /// Whether an address exists on an interface of the host (default: a socket can be bound to it).
