@@ -39,6 +39,7 @@ MicControlDialog::MicControlDialog(QWidget* parent) : QDialog(parent)
     connect(&m_pump, &QTimer::timeout, this, &MicControlDialog::sendNext);
     buildUi();
     refresh();
+    resize(UiScale::px(720), UiScale::px(340));
 }
 
 // ---- Building ----------------------------------------------------------------------------------
