@@ -596,6 +596,14 @@
         <source>链接失败</source>
         <translation>链接失败</translation>
     </message>
+    <message>
+        <source>话筒</source>
+        <translation>话筒</translation>
+    </message>
+    <message>
+        <source>离线设备没有话筒处理器</source>
+        <translation>离线设备没有话筒处理器</translation>
+    </message>
 </context>
 <context>
     <name>DspEditRules</name>
@@ -1034,6 +1042,105 @@
     <message>
         <source>%1 个通道</source>
         <translation>%1 个通道</translation>
+    </message>
+</context>
+<context>
+    <name>MicControlDialog</name>
+    <message>
+        <source>话筒参数控制</source>
+        <translation>话筒参数控制</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>关闭</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>%1级</source>
+        <translation>%1级</translation>
+    </message>
+    <message>
+        <source>处理</source>
+        <translation>处理</translation>
+    </message>
+    <message>
+        <source>回声消除:</source>
+        <translation>回声消除:</translation>
+    </message>
+    <message>
+        <source>自适应反馈抑制:</source>
+        <translation>自适应反馈抑制:</translation>
+    </message>
+    <message>
+        <source>自动增益:</source>
+        <translation>自动增益:</translation>
+    </message>
+    <message>
+        <source>AI降噪:</source>
+        <translation>AI降噪:</translation>
+    </message>
+    <message>
+        <source>远端信号</source>
+        <translation>远端信号</translation>
+    </message>
+    <message>
+        <source>本地监听</source>
+        <translation>本地监听</translation>
+    </message>
+    <message>
+        <source>耳机信号源:</source>
+        <translation>耳机信号源:</translation>
+    </message>
+    <message>
+        <source>麦克风输入增益:</source>
+        <translation>麦克风输入增益:</translation>
+    </message>
+    <message>
+        <source>信号</source>
+        <translation>信号</translation>
+    </message>
+    <message>
+        <source>本地参考信号增益:</source>
+        <translation>本地参考信号增益:</translation>
+    </message>
+    <message>
+        <source>远程参考信号增益:</source>
+        <translation>远程参考信号增益:</translation>
+    </message>
+    <message>
+        <source>实时传译输入增益:</source>
+        <translation>实时传译输入增益:</translation>
+    </message>
+    <message>
+        <source>实时传译输出增益:</source>
+        <translation>实时传译输出增益:</translation>
+    </message>
+    <message>
+        <source>回声消除输出增益:</source>
+        <translation>回声消除输出增益:</translation>
+    </message>
+    <message>
+        <source>反馈抑制输出增益:</source>
+        <translation>反馈抑制输出增益:</translation>
+    </message>
+    <message>
+        <source>静音</source>
+        <translation>静音</translation>
+    </message>
+    <message>
+        <source>保存参数</source>
+        <translation>保存参数</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>保存成功</translation>
     </message>
 </context>
 <context>

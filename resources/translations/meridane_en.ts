@@ -596,6 +596,14 @@
         <source>链接失败</source>
         <translation>Link failed</translation>
     </message>
+    <message>
+        <source>话筒</source>
+        <translation>Microphone</translation>
+    </message>
+    <message>
+        <source>离线设备没有话筒处理器</source>
+        <translation>An offline device has no microphone processor</translation>
+    </message>
 </context>
 <context>
     <name>DspEditRules</name>
@@ -1034,6 +1042,105 @@
     <message>
         <source>%1 个通道</source>
         <translation>%1 channels</translation>
+    </message>
+</context>
+<context>
+    <name>MicControlDialog</name>
+    <message>
+        <source>话筒参数控制</source>
+        <translation>Microphone settings</translation>
+    </message>
+    <message>
+        <source>关闭</source>
+        <translation>Off</translation>
+    </message>
+    <message>
+        <source>开启</source>
+        <translation>On</translation>
+    </message>
+    <message>
+        <source>%1级</source>
+        <translation>Level %1</translation>
+    </message>
+    <message>
+        <source>处理</source>
+        <translation>Processing</translation>
+    </message>
+    <message>
+        <source>回声消除:</source>
+        <translation>Echo cancellation:</translation>
+    </message>
+    <message>
+        <source>自适应反馈抑制:</source>
+        <translation>Adaptive feedback suppression:</translation>
+    </message>
+    <message>
+        <source>自动增益:</source>
+        <translation>Automatic gain:</translation>
+    </message>
+    <message>
+        <source>AI降噪:</source>
+        <translation>AI noise reduction:</translation>
+    </message>
+    <message>
+        <source>远端信号</source>
+        <translation>Far end</translation>
+    </message>
+    <message>
+        <source>本地监听</source>
+        <translation>Local monitor</translation>
+    </message>
+    <message>
+        <source>耳机信号源:</source>
+        <translation>Headphone source:</translation>
+    </message>
+    <message>
+        <source>麦克风输入增益:</source>
+        <translation>Microphone input gain:</translation>
+    </message>
+    <message>
+        <source>信号</source>
+        <translation>Signals</translation>
+    </message>
+    <message>
+        <source>本地参考信号增益:</source>
+        <translation>Local reference gain:</translation>
+    </message>
+    <message>
+        <source>远程参考信号增益:</source>
+        <translation>Remote reference gain:</translation>
+    </message>
+    <message>
+        <source>实时传译输入增益:</source>
+        <translation>Interpretation input gain:</translation>
+    </message>
+    <message>
+        <source>实时传译输出增益:</source>
+        <translation>Interpretation output gain:</translation>
+    </message>
+    <message>
+        <source>回声消除输出增益:</source>
+        <translation>Echo cancellation output gain:</translation>
+    </message>
+    <message>
+        <source>反馈抑制输出增益:</source>
+        <translation>Feedback suppression output gain:</translation>
+    </message>
+    <message>
+        <source>静音</source>
+        <translation>Mute</translation>
+    </message>
+    <message>
+        <source>保存参数</source>
+        <translation>Save settings</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>Saved</translation>
     </message>
 </context>
 <context>
