@@ -249,6 +249,27 @@ TEST(ProgramFile, ReadList)
     EXPECT_EQ(back.programs[1].config, small(2, 2));
 }
 
+TEST(ProgramFile, EveryCutAndCorruptionOfAFileIsRefusedOrRead)
+{
+    QJsonObject old = small(2, 2);
+    old.insert("version", "2");
+    const QByteArray whole = ProgramFile::writeList({{"A", small(2, 2)}, {"B", old}});
+    int read = 0;
+    for (int cut = 0; cut < whole.size(); ++cut) {
+        for (const QByteArray& text : {whole.left(cut), QByteArray(whole).replace(cut, 1, "\"\x01")}) {
+            const ProgramFile::ReadAll r = ProgramFile::readList(text);
+            EXPECT_EQ(r.error == ProgramFile::Error::None, !r.programs.isEmpty());
+            for (const ProgramFile::Program& p : r.programs) {
+                ++read;
+                EXPECT_TRUE(ProgramName::isValid(p.name));
+                ProgramConverter::convert(p.config); // any outcome, never a crash
+            }
+            ProgramFile::readProgram(text);
+        }
+    }
+    EXPECT_GT(read, 0) << "some corruptions still leave a list";
+}
+
 TEST(ProgramFile, FilesWrittenWholeAndReadBounded)
 {
     QTemporaryDir dir;
