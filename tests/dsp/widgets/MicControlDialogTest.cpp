@@ -208,9 +208,15 @@ TEST(MicControlDialog, WaitingChangesOfOneSettingCollapseAndTheQueueIsBounded)
     mic.readAll();
     mic.readAll();
     EXPECT_EQ(mic.queuedCount(), 1 + MicCommands::readAll().size()) << "a read waiting is not asked twice";
-    for (int i = 0; i < 100; ++i)
-        for (int ch = 0; ch < MicCommands::kChannels; ++ch)
-            mic.findChild<QSpinBox*>(QStringLiteral("sb_micInGain"))->setValue(i % 20);
+    // Held keys on every control still leave one waiting command per setting.
+    for (int i = 0; i < 100; ++i) {
+        for (QSpinBox* spin : mic.findChildren<QSpinBox*>())
+            spin->setValue(i % 20 - 10);
+        for (QCheckBox* box : mic.findChildren<QCheckBox*>())
+            box->click();
+    }
+    const int settings = 7 + 6; // seven gains, six mutes
+    EXPECT_EQ(mic.queuedCount(), MicCommands::readAll().size() + settings);
     EXPECT_LE(mic.queuedCount(), MicControlDialog::kMaxQueued);
 }
 
