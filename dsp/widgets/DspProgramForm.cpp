@@ -395,6 +395,7 @@ void DspProgramForm::on_pb_import_clicked()
         }
         name = *given;
     }
+    m_importPending = true;
     sendTcp(ProgramRequests::saveConfigToFile(name, config, QString()));
 }
 
@@ -541,8 +542,8 @@ void DspProgramForm::recvBackData(QString msg)
             exportAllReply(reply, ok);
             return;
         }
-        if (subTag != kExport && subTag != kConvert)
-            return;
+        if ((subTag != kExport && subTag != kConvert) || m_exportName.isEmpty())
+            return; // not an export this page waits for
         if (!ok) {
             m_exportName.clear();
             tip(ProgramReplies::withReason(tr("获取配置失败"), reason));
@@ -604,6 +605,9 @@ void DspProgramForm::exportAllReply(const QJsonObject& reply, bool ok)
 void DspProgramForm::importReply(const QJsonObject& reply, bool ok, bool ofList)
 {
     if (!ofList) {
+        if (!m_importPending)
+            return; // not an import this page waits for
+        m_importPending = false;
         tip(ok ? tr("导入成功") : ProgramReplies::withReason(tr("导入失败"), text(reply, "reason")));
         if (ok)
             refreshList();

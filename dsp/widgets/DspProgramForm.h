@@ -84,6 +84,7 @@ private:
     QString m_exportKind; ///< its "subTag": "export" or "convert"
     ProgramBatch m_exportAll;
     QString m_exportAllFile;
+    bool m_importPending = false; ///< a single import waits for its reply
     int m_importsPending = 0;
     int m_importsFailed = 0;
     QString m_importFailure;

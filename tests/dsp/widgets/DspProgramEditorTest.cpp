@@ -679,6 +679,8 @@ TEST_F(ProgramPageTest, RepliesOfOtherWorkIgnored)
                                           {"result", "succ"},
                                           {"nameArr", QJsonArray{"default", "X"}}}));
     dialog->handle_recvTcpMsg(reply("saveConfigToFile", true, {{"subTag", "importAll"}}));
+    dialog->handle_recvTcpMsg(reply("saveConfigToFile", true, {{"name", "A"}}));
+    dialog->handle_recvTcpMsg(reply("getConfigByName", false, {{"name", "A"}, {"subTag", "export"}}));
     EXPECT_EQ(tips->size(), before);
     EXPECT_EQ(page->programs().names(), QStringList({"default", "A"}));
     EXPECT_TRUE(files.empty());
