@@ -44,7 +44,9 @@ TEST(UntrustedJson, RefusesARepeatedMemberWithAContainerValueWhereverItIs)
     for (const auto& c : cases) {
         const QByteArray text(c.text);
         EXPECT_EQ(scan(text), c.at) << c.text;
-        ASSERT_FALSE(qtParse(text).isNull()) << c.text << ": Qt would read it (and leak)";
+        // Otherwise sound JSON: with the repeated name made unique, Qt reads it (Qt itself would leak on the original).
+        QByteArray unique = text;
+        ASSERT_FALSE(qtParse(unique.insert(c.at + 1, 'z')).isNull()) << c.text;
         QJsonDocument doc = qtParse(R"({"stale":1})");
         EXPECT_EQ(dvm::parseUntrustedJson(text, &doc), dvm::JsonVerdict::Refused) << c.text;
         EXPECT_TRUE(doc.isNull()) << c.text;
