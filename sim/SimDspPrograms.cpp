@@ -401,6 +401,9 @@ void SimDspPrograms::addTo(SimCommandHandlers& h)
     h.add(QStringLiteral("saveToFile"), SimDspCommands::change(saveToFile), both);
     h.add(QStringLiteral("loadFromFile"), SimDspCommands::change(loadFromFile), both);
     h.add(QStringLiteral("loadFromFactory"), SimDspCommands::change(loadFromFactory), both);
+    // The program page's factory-reset button asks by datagram, without a configuration: program 0 runs again.
+    // (With a configuration, over TCP, the request stores a new factory layout: see SimDspCommands.)
+    h.add(QStringLiteral("setFactoryConfig"), SimDspCommands::change(loadFromFactory), SimServiceDsp);
     h.add(QStringLiteral("deleteFile"), SimDspCommands::change(deleteFile), both);
     h.add(QStringLiteral("getChConfigNameArr"), SimDspCommands::dspOnly(getChConfigNameArr), both);
     h.add(QStringLiteral("getChConfigByName"), SimDspCommands::dspOnly(getChConfigByName), SimServiceDspTcp);
