@@ -9,7 +9,8 @@ class SimDevice;
 /// The processor's stored programs (named configurations) of the DSP models. Program 0, "default", is the
 /// factory configuration and can be loaded but not replaced or deleted; at most kMaxPrograms programs in all.
 /// "setFactoryConfig" by datagram (the factory-reset button, no configuration) loads program 0 like
-/// "loadFromFactory". Reads answer on UDP 8999 and over the TCP service; the two requests that carry a whole configuration
+/// "loadFromFactory". Reads answer on UDP 8999 and over the TCP service; the two requests that carry a whole
+/// configuration
 /// ("getConfigByName", "saveConfigToFile") only over TCP, since a configuration outgrows a datagram. Every
 /// change is refused while the DSP lock is set.
 ///
