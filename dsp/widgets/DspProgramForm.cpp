@@ -364,22 +364,9 @@ void DspProgramForm::on_pb_import_clicked()
     }
     if (!m_prompts.ask(tr("导入程式会替换选中的程式，是否继续导入?")))
         return;
-    const QString file = m_prompts.openFile(tr("选择配置文件"), rememberedDir(kFileDirKey), kProgramFilter);
-    if (file.isEmpty())
-        return;
-    rememberDir(kFileDirKey, file);
-    QByteArray bytes;
-    if (ProgramFile::readFile(file, &bytes) != ProgramFile::Error::None) {
-        tip(ProgramFile::text(ProgramFile::Error::Open));
-        return;
-    }
-    const ProgramFile::ReadOne read = ProgramFile::readProgram(bytes);
-    if (read.error != ProgramFile::Error::None) {
-        tip(ProgramFile::text(read.error));
-        return;
-    }
-    QJsonObject config = read.config;
-    if (!currentForm(&config, false) || !channelsFit(config))
+    QString file;
+    QJsonObject config;
+    if (!readProgramFile(&file, &config))
         return;
     QString name = m_list.nameAt(m_selected);
     if (name.isEmpty()) {
@@ -458,26 +445,33 @@ void DspProgramForm::exportOffline()
     tip(ProgramFile::writeFile(file, ProgramFile::writeProgram(config)) ? tr("导出成功") : tr("导出失败"));
 }
 
-void DspProgramForm::importOffline()
+bool DspProgramForm::readProgramFile(QString* file, QJsonObject* config)
 {
-    if (!m_prompts.ask(tr("导入程式会替换当前配置，是否继续导入?")))
-        return;
-    const QString file = m_prompts.openFile(tr("选择配置文件"), rememberedDir(kFileDirKey), kProgramFilter);
-    if (file.isEmpty())
-        return;
-    rememberDir(kFileDirKey, file);
+    *file = m_prompts.openFile(tr("选择配置文件"), rememberedDir(kFileDirKey), kProgramFilter);
+    if (file->isEmpty())
+        return false;
+    rememberDir(kFileDirKey, *file);
     QByteArray bytes;
-    if (ProgramFile::readFile(file, &bytes) != ProgramFile::Error::None) {
+    if (ProgramFile::readFile(*file, &bytes) != ProgramFile::Error::None) {
         tip(ProgramFile::text(ProgramFile::Error::Open));
-        return;
+        return false;
     }
     const ProgramFile::ReadOne read = ProgramFile::readProgram(bytes);
     if (read.error != ProgramFile::Error::None) {
         tip(ProgramFile::text(read.error));
-        return;
+        return false;
     }
-    QJsonObject config = read.config;
-    if (!currentForm(&config, false) || !channelsFit(config))
+    *config = read.config;
+    return currentForm(config, false) && channelsFit(*config);
+}
+
+void DspProgramForm::importOffline()
+{
+    if (!m_prompts.ask(tr("导入程式会替换当前配置，是否继续导入?")))
+        return;
+    QString file;
+    QJsonObject config;
+    if (!readProgramFile(&file, &config))
         return;
     dspData()->parseConfig(config, dspData()->info().version, true);
     tip(tr("导入成功"));

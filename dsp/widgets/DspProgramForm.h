@@ -72,6 +72,9 @@ private:
     /// Offline the page exports and imports the design's configuration itself.
     void exportOffline();
     void importOffline();
+    /// Asks for a program file and reads it in the current form with fitting channels; false (having said why,
+    /// or cancelled) when there is nothing to import.
+    bool readProgramFile(QString* file, QJsonObject* config);
     void exportReply(const QJsonObject& reply, bool convert);
     void exportAllReply(const QJsonObject& reply, bool ok);
     void importReply(const QJsonObject& reply, bool ok, bool ofList);
