@@ -71,6 +71,34 @@ def main(need_sim=True, need_ctl=True):
     sys.exit(0 if failed == 0 and res.testsRun > 0 else 1)
 
 
+def app_main(test_class):
+    """Entry point of a test that drives the application: takes --app (or MERIDANE_E2E_APP) and --screenshots
+    (or MERIDANE_E2E_SCREENSHOTS; default: "screenshots" beside the application's build folder), hands both to
+    test_class as app_path and shots_dir, then runs main() without meridane-ctl."""
+    parser = argparse.ArgumentParser(add_help=False)
+    parser.add_argument("--app")
+    parser.add_argument("--screenshots")
+    args, rest = parser.parse_known_args()
+    path = args.app or os.environ.get("MERIDANE_E2E_APP")
+    if not path:
+        sys.stderr.write("usage: %s --sim PATH --app PATH [--screenshots DIR] [unittest args]\n"
+                         % os.path.basename(sys.argv[0]))
+        sys.exit(2)
+    path = os.path.abspath(path)
+    if not os.access(path, os.X_OK):
+        sys.stderr.write("FAIL: --app is not an executable file: %s\n" % path)
+        sys.exit(1)
+    shots = os.path.abspath(args.screenshots or os.environ.get("MERIDANE_E2E_SCREENSHOTS") or
+                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
+    os.makedirs(shots, exist_ok=True)
+    os.environ["MERIDANE_E2E_APP"] = path
+    os.environ["MERIDANE_E2E_SCREENSHOTS"] = shots
+    test_class.app_path = path
+    test_class.shots_dir = shots
+    sys.argv = [sys.argv[0]] + rest
+    main(need_ctl=False)
+
+
 def rss_kib(pid):
     """Resident memory of a running process in KiB, or None when it is gone."""
     try:

@@ -7,12 +7,10 @@ Every test gets a fresh pair of namespaces, a fresh simulator and a fresh applic
 Usage: python3 test_device_control.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import argparse
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 
@@ -28,8 +26,6 @@ REPLY_S = 5
 REBOOT_MS = 3000
 
 # Set from the command line; kept in the environment so that a re-run inside a user namespace still finds them.
-_APP_VAR = "MERIDANE_E2E_APP"
-_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 
 def _is_lock_tip(text):
@@ -464,29 +460,7 @@ class DeviceControlTest(e2etest.E2ETestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--app")
-    parser.add_argument("--screenshots")
-    args, rest = parser.parse_known_args()
-    path = args.app or os.environ.get(_APP_VAR)
-    if not path:
-        sys.stderr.write("usage: test_device_control.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
-        sys.exit(2)
-    path = os.path.abspath(path)
-    if not os.access(path, os.X_OK):
-        sys.stderr.write("FAIL: --app is not an executable file: %s\n" % path)
-        sys.exit(1)
-    # Default: the build folder the application was built in.
-    shots = args.screenshots or os.environ.get(_SHOTS_VAR) or os.path.join(
-        os.path.dirname(os.path.dirname(path)), "screenshots")
-    shots = os.path.abspath(shots)
-    os.makedirs(shots, exist_ok=True)
-    os.environ[_APP_VAR] = path
-    os.environ[_SHOTS_VAR] = shots
-    DeviceControlTest.app_path = path
-    DeviceControlTest.shots_dir = shots
-    sys.argv = [sys.argv[0]] + rest
-    e2etest.main(need_ctl=False)
+    e2etest.app_main(DeviceControlTest)
 
 
 if __name__ == "__main__":

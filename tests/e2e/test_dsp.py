@@ -7,12 +7,10 @@ connected" until the dialog reconnects.
 Usage: python3 test_dsp.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import argparse
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 
 import e2etest
@@ -28,8 +26,6 @@ REPLY_S = 5
 BATCH_S = 30
 RECONNECT_S = 12  # one 5 s retry period, the connection and a fresh download
 
-_APP_VAR = "MERIDANE_E2E_APP"
-_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 NOT_CONNECTED = ("未连接", "Not connected")
 NOISE_GATE_TYPE = 7
@@ -287,24 +283,7 @@ class DspDialogTest(e2etest.E2ETestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--app")
-    parser.add_argument("--screenshots")
-    args, rest = parser.parse_known_args()
-    path = args.app or os.environ.get(_APP_VAR)
-    if not path:
-        sys.stderr.write("usage: test_dsp.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
-        sys.exit(2)
-    path = os.path.abspath(path)
-    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
-                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
-    os.makedirs(shots, exist_ok=True)
-    os.environ[_APP_VAR] = path
-    os.environ[_SHOTS_VAR] = shots
-    DspDialogTest.app_path = path
-    DspDialogTest.shots_dir = shots
-    sys.argv = [sys.argv[0]] + rest
-    e2etest.main(need_ctl=False)
+    e2etest.app_main(DspDialogTest)
 
 
 if __name__ == "__main__":

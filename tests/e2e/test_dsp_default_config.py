@@ -7,12 +7,10 @@ Usage: python3 test_dsp_default_config.py --sim PATH/meridane-sim --app PATH/mer
        [unittest args]
 """
 
-import argparse
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 
 import e2etest
@@ -25,8 +23,6 @@ LISTED_S = 15
 REPLY_S = 8
 REBOOT_MS = 600
 
-_APP_VAR = "MERIDANE_E2E_APP"
-_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 PARSE_FAULT = ("命令解析异常", "Command parse error")
 SET_ASKS = ("设置成功,重启后生效,是否立刻重启？", "Set; it takes effect after a restart. Restart now?")
@@ -184,25 +180,7 @@ class DspDefaultConfigTest(e2etest.E2ETestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--app")
-    parser.add_argument("--screenshots")
-    args, rest = parser.parse_known_args()
-    path = args.app or os.environ.get(_APP_VAR)
-    if not path:
-        sys.stderr.write("usage: test_dsp_default_config.py --sim PATH --app PATH [--screenshots DIR] "
-                         "[unittest args]\n")
-        sys.exit(2)
-    path = os.path.abspath(path)
-    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
-                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
-    os.makedirs(shots, exist_ok=True)
-    os.environ[_APP_VAR] = path
-    os.environ[_SHOTS_VAR] = shots
-    DspDefaultConfigTest.app_path = path
-    DspDefaultConfigTest.shots_dir = shots
-    sys.argv = [sys.argv[0]] + rest
-    e2etest.main(need_ctl=False)
+    e2etest.app_main(DspDefaultConfigTest)
 
 
 if __name__ == "__main__":

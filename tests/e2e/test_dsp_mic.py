@@ -6,12 +6,10 @@ there, confirmed once with "保存成功".
 Usage: python3 test_dsp_mic.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import argparse
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 import time
 
@@ -25,8 +23,6 @@ LISTED_S = 15
 REPLY_S = 8
 READS = 21  # five single settings, then gain and mute of four inputs and four outputs
 
-_APP_VAR = "MERIDANE_E2E_APP"
-_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 SAVED = ("保存成功", "Saved")  # the language the application chose
 PRESET = {"aec": 2, "agc": 1, "headphone": 1, "inGain": [12, -6, 0, 0], "outMute": [1, 0, 0, 0]}
@@ -140,24 +136,7 @@ class DspMicTest(e2etest.E2ETestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--app")
-    parser.add_argument("--screenshots")
-    args, rest = parser.parse_known_args()
-    path = args.app or os.environ.get(_APP_VAR)
-    if not path:
-        sys.stderr.write("usage: test_dsp_mic.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
-        sys.exit(2)
-    path = os.path.abspath(path)
-    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
-                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
-    os.makedirs(shots, exist_ok=True)
-    os.environ[_APP_VAR] = path
-    os.environ[_SHOTS_VAR] = shots
-    DspMicTest.app_path = path
-    DspMicTest.shots_dir = shots
-    sys.argv = [sys.argv[0]] + rest
-    e2etest.main(need_ctl=False)
+    e2etest.app_main(DspMicTest)
 
 
 if __name__ == "__main__":

@@ -8,12 +8,10 @@ same configurations.
 Usage: python3 test_dsp_programs.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import argparse
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 
 import e2etest
@@ -25,8 +23,6 @@ DSP_DEVICE = 2  # generated devices cycle through three models; the third has a 
 LISTED_S = 15
 REPLY_S = 8
 
-_APP_VAR = "MERIDANE_E2E_APP"
-_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 SAMPLE_RATE_TEXT = "请检查配置采样率是否匹配"
 CHANNELS_TEXT = "导入失败,通道不匹配"
@@ -292,24 +288,7 @@ class DspProgramsTest(e2etest.E2ETestCase):
         self.assertEqual(self.programs()["sha1Arr"], before["sha1Arr"], "the same configurations")
 
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--app")
-    parser.add_argument("--screenshots")
-    args, rest = parser.parse_known_args()
-    path = args.app or os.environ.get(_APP_VAR)
-    if not path:
-        sys.stderr.write("usage: test_dsp_programs.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
-        sys.exit(2)
-    path = os.path.abspath(path)
-    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
-                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
-    os.makedirs(shots, exist_ok=True)
-    os.environ[_APP_VAR] = path
-    os.environ[_SHOTS_VAR] = shots
-    DspProgramsTest.app_path = path
-    DspProgramsTest.shots_dir = shots
-    sys.argv = [sys.argv[0]] + rest
-    e2etest.main(need_ctl=False)
+    e2etest.app_main(DspProgramsTest)
 
 
 if __name__ == "__main__":

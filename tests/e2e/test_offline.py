@@ -7,12 +7,10 @@ never sends it a change.
 Usage: python3 test_offline.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import argparse
 import json
 import os
 import shutil
 import subprocess
-import sys
 import tempfile
 
 import e2etest
@@ -25,8 +23,6 @@ A16 = ["OFF-MRD-A16-1", "OFF-MRD-A16-2"]
 P64 = "OFF-MRD-P64-1"
 ROUTES = [(A16[0], 1, A16[1], 1), (A16[0], 2, P64, 3)]
 
-_APP_VAR = "MERIDANE_E2E_APP"
-_SHOTS_VAR = "MERIDANE_E2E_SCREENSHOTS"
 
 
 class OfflineDesignTest(e2etest.E2ETestCase):
@@ -193,24 +189,7 @@ class OfflineDesignTest(e2etest.E2ETestCase):
 
 
 def main():
-    parser = argparse.ArgumentParser(add_help=False)
-    parser.add_argument("--app")
-    parser.add_argument("--screenshots")
-    args, rest = parser.parse_known_args()
-    path = args.app or os.environ.get(_APP_VAR)
-    if not path:
-        sys.stderr.write("usage: test_offline.py --sim PATH --app PATH [--screenshots DIR] [unittest args]\n")
-        sys.exit(2)
-    path = os.path.abspath(path)
-    shots = os.path.abspath(args.screenshots or os.environ.get(_SHOTS_VAR) or
-                            os.path.join(os.path.dirname(os.path.dirname(path)), "screenshots"))
-    os.makedirs(shots, exist_ok=True)
-    os.environ[_APP_VAR] = path
-    os.environ[_SHOTS_VAR] = shots
-    OfflineDesignTest.app_path = path
-    OfflineDesignTest.shots_dir = shots
-    sys.argv = [sys.argv[0]] + rest
-    e2etest.main(need_ctl=False)
+    e2etest.app_main(OfflineDesignTest)
 
 
 if __name__ == "__main__":
