@@ -325,7 +325,7 @@ private:
         return expect(')');
     }
 
-    bool blocks(QVector<DspBlockSpec>* out)
+    bool blocks(QVector<DspBlockRequest>* out)
     {
         const QString names = DspCommandParser::blockNames().join(QStringLiteral(", "));
         do {
@@ -344,21 +344,21 @@ private:
                     at, QStringLiteral("行尾（一条命令最多 %1 个功能块）").arg(DspCommandParser::MaxBlocksPerCommand),
                     QStringLiteral("the end of the line (at most %1 blocks a command)")
                         .arg(DspCommandParser::MaxBlocksPerCommand));
-            DspBlockSpec spec;
-            spec.kind = found->kind;
-            spec.hpf = found->hpf;
-            spec.name = name;
-            spec.line = m_line;
-            spec.column = at + 1;
+            DspBlockRequest wanted;
+            wanted.kind = found->kind;
+            wanted.hpf = found->hpf;
+            wanted.name = name;
+            wanted.line = m_line;
+            wanted.column = at + 1;
             if (found->kind == CBaseItem::KindEq && take('(')) {
                 qint64 bands = 0;
                 if (!integer(&bands, 1, DspCommandParser::MaxEqBands, QStringLiteral("频段数 1..64"),
                              QStringLiteral("a band count 1..64")) ||
                     !expect(')'))
                     return false;
-                spec.bandCount = int(bands);
+                wanted.bandCount = int(bands);
             }
-            out->append(spec);
+            out->append(wanted);
         } while (take(','));
         return true;
     }

@@ -20,7 +20,7 @@ struct DspCommandError
 };
 
 /// One block a "proc" command adds, with the place it was typed (for refusals found when it is applied).
-struct DspBlockSpec
+struct DspBlockRequest
 {
     int kind = -1;     ///< CBaseItem::Kind
     bool hpf = true;   ///< for KindHlpf: high-pass (true) or low-pass
@@ -53,7 +53,7 @@ struct DspCommand
     std::optional<bool> inverse;
     std::optional<int> groupId;
 
-    QVector<DspBlockSpec> blocks; ///< proc, in chain order
+    QVector<DspBlockRequest> blocks; ///< proc, in chain order
 
     /// matrix: pairs of (input rows, output columns); every input of a pair reaches every output of it.
     QVector<QPair<QVector<int>, QVector<int>>> routes;

@@ -17,21 +17,21 @@ namespace {
 // The device, not the factory layout, knows its delay memory; it refuses a layout that does not fit.
 constexpr qint64 kNoDelayLimit = std::numeric_limits<qint64>::max() / 4;
 
-CBaseItem* makeBlock(const DspBlockSpec& spec)
+CBaseItem* makeBlock(const DspBlockRequest& wanted)
 {
-    if (spec.kind == CBaseItem::KindEq && spec.bandCount > 0)
-        return new CEqBlockItem(spec.bandCount);
-    CBaseItem* block = DspBlockFactory::create(spec.kind);
+    if (wanted.kind == CBaseItem::KindEq && wanted.bandCount > 0)
+        return new CEqBlockItem(wanted.bandCount);
+    CBaseItem* block = DspBlockFactory::create(wanted.kind);
     if (auto* filter = dynamic_cast<CHlpfItem*>(block))
-        filter->setIsHpf(spec.hpf);
+        filter->setIsHpf(wanted.hpf);
     return block;
 }
 
-DspCommandError refusedAt(const DspBlockSpec& spec, bool isInput, int channel, const QString& why)
+DspCommandError refusedAt(const DspBlockRequest& wanted, bool isInput, int channel, const QString& why)
 {
     DspCommandError e;
-    e.line = spec.line;
-    e.column = spec.column;
+    e.line = wanted.line;
+    e.column = wanted.column;
     e.expectedZh =
         QStringLiteral("%1通道 %2 可加的功能块（%3）").arg(isInput ? "输入" : "输出").arg(channel + 1).arg(why);
     e.expectedEn = QStringLiteral("a block %1 channel %2 can take (%3)")
@@ -47,23 +47,23 @@ DspCommandError applyProc(CDeviceDspData& data, const DspCommand& c, int* totalB
         CChainChannel* channel = data.channel(c.isInput, ch);
         if (channel == nullptr)
             continue; // the parser checked the numbers
-        for (const DspBlockSpec& spec : c.blocks) {
+        for (const DspBlockRequest& wanted : c.blocks) {
             if (channel->blocks().size() >= CDeviceDspData::MaxBlocksPerChannel)
                 return refusedAt(
-                    spec, c.isInput, ch,
+                    wanted, c.isInput, ch,
                     QStringLiteral("at most %1 blocks a channel").arg(CDeviceDspData::MaxBlocksPerChannel));
             if (*totalBlocks >= CDeviceDspData::MaxBlocks)
-                return refusedAt(spec, c.isInput, ch,
+                return refusedAt(wanted, c.isInput, ch,
                                  QStringLiteral("at most %1 blocks in all").arg(CDeviceDspData::MaxBlocks));
-            std::unique_ptr<CBaseItem> block(makeBlock(spec));
+            std::unique_ptr<CBaseItem> block(makeBlock(wanted));
             if (!block)
-                return refusedAt(spec, c.isInput, ch, QStringLiteral("unknown block"));
+                return refusedAt(wanted, c.isInput, ch, QStringLiteral("unknown block"));
             // Delays are the device's to judge (their memory), and summing it for each would be quadratic.
-            const QString refusal = spec.kind == CBaseItem::KindDelay
+            const QString refusal = wanted.kind == CBaseItem::KindDelay
                                         ? QString()
                                         : DspEditRules::canAddBlock(data, c.isInput, ch, *block, 0, kNoDelayLimit);
             if (!refusal.isEmpty())
-                return refusedAt(spec, c.isInput, ch, refusal);
+                return refusedAt(wanted, c.isInput, ch, refusal);
             channel->appendBlock(block.release());
             ++*totalBlocks;
         }
