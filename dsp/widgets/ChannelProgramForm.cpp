@@ -7,7 +7,7 @@
 #include "DspEnvelope.h"
 #include "ManageProgramForm.h"
 #include "ProgramList.h"
-#include "UiScale.h"
+#include "ProgramListArea.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -25,17 +25,7 @@ ChannelProgramForm::ChannelProgramForm(bool isInput, int chIndex, const QString&
                                  "border-radius:3px;padding:3px 10px;} QPushButton:hover{background:#37404c;}"));
     auto* title = new QLabel(tr("加载通道程式") + QStringLiteral(": ") + channelName, this);
     title->setObjectName(QStringLiteral("lb_title"));
-    auto* listHost = new QWidget(this);
-    listHost->setObjectName(QStringLiteral("programList"));
-    m_list = new QVBoxLayout(listHost);
-    m_list->setSpacing(UiScale::px(4));
-    m_list->addStretch();
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea{border:1px solid #3c4450;background:#1f232a;}"
-                                         "#programList{background:#1f232a;}"));
-    scroll->setWidget(listHost);
-    scroll->setMinimumSize(UiScale::px(320), UiScale::px(280));
+    QScrollArea* scroll = makeProgramListArea(this, &m_list, 280);
     m_tip = new QLabel(this);
     m_tip->setObjectName(QStringLiteral("lb_tip"));
     auto* outer = new QVBoxLayout(this);

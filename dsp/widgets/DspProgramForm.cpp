@@ -304,19 +304,15 @@ void DspProgramForm::on_pb_export_clicked()
         exportOffline();
         return;
     }
-    if (!canTalk())
-        return;
-    const QString refusal = m_list.refuseExport(m_selected);
-    if (!refusal.isEmpty()) {
-        tip(refusal);
-        return;
-    }
-    m_exportName = m_list.nameAt(m_selected);
-    m_exportKind = kExport;
-    sendTcp(ProgramRequests::getConfigByName(m_exportName, kExport));
+    requestExport(kExport);
 }
 
 void DspProgramForm::on_pb_convertExport_clicked()
+{
+    requestExport(kConvert);
+}
+
+void DspProgramForm::requestExport(const QString& kind)
 {
     if (!canTalk())
         return;
@@ -326,8 +322,8 @@ void DspProgramForm::on_pb_convertExport_clicked()
         return;
     }
     m_exportName = m_list.nameAt(m_selected);
-    m_exportKind = kConvert;
-    sendTcp(ProgramRequests::getConfigByName(m_exportName, kConvert));
+    m_exportKind = kind;
+    sendTcp(ProgramRequests::getConfigByName(m_exportName, kind));
 }
 
 void DspProgramForm::on_pb_exportAll_clicked()

@@ -72,6 +72,8 @@ private:
     /// Offline the page exports and imports the design's configuration itself.
     void exportOffline();
     void importOffline();
+    /// Asks the device for the selected program, to be written as it is ("export") or converted ("convert").
+    void requestExport(const QString& kind);
     /// Asks for a program file and reads it in the current form with fitting channels; false (having said why,
     /// or cancelled) when there is nothing to import.
     bool readProgramFile(QString* file, QJsonObject* config);

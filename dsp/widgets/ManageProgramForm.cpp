@@ -5,8 +5,8 @@
 #include "IniFile.h"
 #include "ProgramItemForm.h"
 #include "ProgramList.h"
+#include "ProgramListArea.h"
 #include "ProgramName.h"
-#include "UiScale.h"
 
 #include <QFileInfo>
 #include <QHBoxLayout>
@@ -41,17 +41,7 @@ ManageProgramForm::ManageProgramForm(bool isInput, int chIndex, const QString& c
 
     auto* title = new QLabel(tr("通道程式管理") + QStringLiteral(": ") + channelName, this);
     title->setObjectName(QStringLiteral("lb_title"));
-    auto* listHost = new QWidget(this);
-    listHost->setObjectName(QStringLiteral("programList"));
-    m_list = new QVBoxLayout(listHost);
-    m_list->setSpacing(UiScale::px(4));
-    m_list->addStretch();
-    auto* scroll = new QScrollArea(this);
-    scroll->setWidgetResizable(true);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea{border:1px solid #3c4450;background:#1f232a;}"
-                                         "#programList{background:#1f232a;}"));
-    scroll->setWidget(listHost);
-    scroll->setMinimumSize(UiScale::px(320), UiScale::px(300));
+    QScrollArea* scroll = makeProgramListArea(this, &m_list, 300);
 
     auto* buttons = new QVBoxLayout;
     auto action = [&](const char* name, const QString& label, void (ManageProgramForm::*slot)()) {
