@@ -160,26 +160,7 @@ protected:
         page = dialog->programForm();
         ASSERT_NE(page, nullptr);
         page->setSettingsPath(dir.filePath("Config.ini"));
-        ProgramPrompts p;
-        p.ask = [this](const QString& q) {
-            questions << q;
-            return answers.empty() ? false : take(answers);
-        };
-        p.askName = [this](const QString&, const QString& initial) -> std::optional<QString> {
-            initialNames << initial;
-            if (names.empty())
-                return std::nullopt;
-            const QString n = names.front();
-            names.pop_front();
-            return n;
-        };
-        p.openFile = [this](const QString&, const QString& d, const QString& filter) {
-            dirs << d;
-            filters << filter;
-            return files.empty() ? QString() : takeFile();
-        };
-        p.saveFile = p.openFile;
-        page->setPrompts(p);
+        page->setPrompts(scriptedPrompts());
         tips = std::make_unique<QSignalSpy>(page, &DspPageShell::signal_showTips);
         pump();
     }
@@ -286,6 +267,31 @@ protected:
     int udpBefore = 0;
     int tcpBefore = 0;
     int tipsBefore = 0;
+
+    /// Questions answered, names given and files chosen from the test's queues, each recorded.
+    ProgramPrompts scriptedPrompts()
+    {
+        ProgramPrompts p;
+        p.ask = [this](const QString& q) {
+            questions << q;
+            return answers.empty() ? false : take(answers);
+        };
+        p.askName = [this](const QString&, const QString& initial) -> std::optional<QString> {
+            initialNames << initial;
+            if (names.empty())
+                return std::nullopt;
+            const QString n = names.front();
+            names.pop_front();
+            return n;
+        };
+        p.openFile = [this](const QString&, const QString& d, const QString& filter) {
+            dirs << d;
+            filters << filter;
+            return files.empty() ? QString() : takeFile();
+        };
+        p.saveFile = p.openFile;
+        return p;
+    }
 };
 
 TEST_F(ProgramPageTest, TheListAsTheProcessorKeepsIt)
@@ -703,26 +709,7 @@ protected:
         auto* m = qobject_cast<ManageProgramForm*>(d);
         EXPECT_NE(m, nullptr);
         m->setSettingsPath(dir.filePath("Config.ini"));
-        ProgramPrompts p;
-        p.ask = [this](const QString& q) {
-            questions << q;
-            return answers.empty() ? false : take(answers);
-        };
-        p.askName = [this](const QString&, const QString& initial) -> std::optional<QString> {
-            initialNames << initial;
-            if (names.empty())
-                return std::nullopt;
-            const QString n = names.front();
-            names.pop_front();
-            return n;
-        };
-        p.openFile = [this](const QString&, const QString& d, const QString& filter) {
-            dirs << d;
-            filters << filter;
-            return files.empty() ? QString() : takeFile();
-        };
-        p.saveFile = p.openFile;
-        m->setPrompts(p);
+        m->setPrompts(scriptedPrompts());
         pump();
         return m;
     }
