@@ -7,11 +7,14 @@ Usage of a test script: python3 test_x.py --sim PATH/meridane-sim --ctl PATH/mer
 import argparse
 import json
 import os
+import shutil
+import subprocess
 import sys
+import tempfile
 import unittest
 
 import netns
-from programs import Controller, Simulator
+from programs import Controller, ScriptedApp, Simulator
 
 
 class E2ETestCase(unittest.TestCase):
@@ -19,6 +22,28 @@ class E2ETestCase(unittest.TestCase):
 
     sim_path = None
     ctl_path = None
+
+    def start_app_network(self, prefix, devices, sim_args=()):
+        """For one test: a temporary folder (self.tmp), `devices` simulated devices from 10.77.0.11 in their
+        namespaces (self.net, self.sim) and the application beside them (self.app, its folder self.app_dir), all
+        closed after the test. Returns the simulated devices as the simulator describes them."""
+        self.tmp = tempfile.mkdtemp(prefix=prefix)
+        self.addCleanup(shutil.rmtree, self.tmp, True)
+        argv = [self.sim_path, "--print-config", "--devices", str(devices), "--first-ip", "10.77.0.11"]
+        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
+        config_path = os.path.join(self.tmp, "devices.json")
+        with open(config_path, "w", encoding="utf-8") as f:
+            json.dump(config, f, ensure_ascii=False)
+        self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
+        self.addCleanup(self.net.close)
+        self.net.open()
+        self.sim = Simulator(self.net, self.sim_path, config=config_path, extra_args=list(sim_args))
+        self.addCleanup(self.sim.quit)
+        self.app_dir = os.path.join(self.tmp, "app")
+        os.mkdir(self.app_dir, 0o700)
+        self.app = ScriptedApp(self.net, self.app_path, self.app_dir)
+        self.addCleanup(self.app.stop)
+        return config["devices"]
 
     @classmethod
     def start_network(cls, devices=12, config=None, sim_args=()):

@@ -9,13 +9,8 @@ Usage: python3 test_dsp_default_config.py --sim PATH/meridane-sim --app PATH/mer
 
 import json
 import os
-import shutil
-import subprocess
-import tempfile
 
 import e2etest
-import netns
-from programs import ScriptedApp, Simulator
 
 DEVICES = 3
 DSP_DEVICE = 2  # generated devices cycle through three models; the third has a processor
@@ -44,24 +39,7 @@ class DspDefaultConfigTest(e2etest.E2ETestCase):
     shots_dir = None
 
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="meridane-dspdef-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        argv = [self.sim_path, "--print-config", "--devices", str(DEVICES), "--first-ip", "10.77.0.11"]
-        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
-        self.dev = config["devices"][DSP_DEVICE]
-        config_path = os.path.join(self.tmp, "devices.json")
-        with open(config_path, "w", encoding="utf-8") as f:
-            json.dump(config, f, ensure_ascii=False)
-        self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
-        self.addCleanup(self.net.close)
-        self.net.open()
-        self.sim = Simulator(self.net, self.sim_path, config=config_path,
-                             extra_args=["--reboot-ms", str(REBOOT_MS)])
-        self.addCleanup(self.sim.quit)
-        app_dir = os.path.join(self.tmp, "app")
-        os.mkdir(app_dir, 0o700)
-        self.app = ScriptedApp(self.net, self.app_path, app_dir)
-        self.addCleanup(self.app.stop)
+        self.dev = self.start_app_network("meridane-dspdef-", DEVICES, ["--reboot-ms", str(REBOOT_MS)])[DSP_DEVICE]
         self.dev_id = self.dev["devId"]
         self.assertIsNotNone(self.sim.state(self.dev_id)["dspConfig"], "the third device has a processor")
         self.wait(lambda: self.dev_id in {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]},

@@ -6,16 +6,10 @@ there, confirmed once with "保存成功".
 Usage: python3 test_dsp_mic.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import json
 import os
-import shutil
-import subprocess
-import tempfile
 import time
 
 import e2etest
-import netns
-from programs import ScriptedApp, Simulator
 
 DEVICES = 3
 DSP_DEVICE = 2  # generated devices cycle through three models; the third has a processor
@@ -33,23 +27,7 @@ class DspMicTest(e2etest.E2ETestCase):
     shots_dir = None
 
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="meridane-mic-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        argv = [self.sim_path, "--print-config", "--devices", str(DEVICES), "--first-ip", "10.77.0.11"]
-        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
-        self.dev_id = config["devices"][DSP_DEVICE]["devId"]
-        config_path = os.path.join(self.tmp, "devices.json")
-        with open(config_path, "w", encoding="utf-8") as f:
-            json.dump(config, f, ensure_ascii=False)
-        self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
-        self.addCleanup(self.net.close)
-        self.net.open()
-        self.sim = Simulator(self.net, self.sim_path, config=config_path)
-        self.addCleanup(self.sim.quit)
-        app_dir = os.path.join(self.tmp, "app")
-        os.mkdir(app_dir, 0o700)
-        self.app = ScriptedApp(self.net, self.app_path, app_dir)
-        self.addCleanup(self.app.stop)
+        self.dev_id = self.start_app_network("meridane-mic-", DEVICES)[DSP_DEVICE]["devId"]
         self.wait(lambda: self.dev_id in {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]},
                   LISTED_S, "the processor device listed")
 

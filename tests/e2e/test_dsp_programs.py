@@ -10,13 +10,8 @@ Usage: python3 test_dsp_programs.py --sim PATH/meridane-sim --app PATH/meridane 
 
 import json
 import os
-import shutil
-import subprocess
-import tempfile
 
 import e2etest
-import netns
-from programs import ScriptedApp, Simulator
 
 DEVICES = 3
 DSP_DEVICE = 2  # generated devices cycle through three models; the third has a processor
@@ -33,27 +28,11 @@ class DspProgramsTest(e2etest.E2ETestCase):
     shots_dir = None
 
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="meridane-programs-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        argv = [self.sim_path, "--print-config", "--devices", str(DEVICES), "--first-ip", "10.77.0.11"]
-        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
-        self.dev = config["devices"][DSP_DEVICE]
+        self.dev = self.start_app_network("meridane-programs-", DEVICES)[DSP_DEVICE]
         self.dev_id = self.dev["devId"]
-        config_path = os.path.join(self.tmp, "devices.json")
-        with open(config_path, "w", encoding="utf-8") as f:
-            json.dump(config, f, ensure_ascii=False)
-        self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
-        self.addCleanup(self.net.close)
-        self.net.open()
-        self.sim = Simulator(self.net, self.sim_path, config=config_path)
-        self.addCleanup(self.sim.quit)
-        self.app_dir = os.path.join(self.tmp, "app")
-        os.mkdir(self.app_dir, 0o700)
         # The files the test hands to the application live in a folder both namespaces' programs can read.
         self.files = os.path.join(self.tmp, "files")
         os.mkdir(self.files, 0o755)
-        self.app = ScriptedApp(self.net, self.app_path, self.app_dir)
-        self.addCleanup(self.app.stop)
         self.wait(lambda: self.dev_id in {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]},
                   LISTED_S, "the processor device listed")
 
