@@ -1,12 +1,27 @@
 #include "TestToolAccess.h"
 
+#include <QStringList>
+
 #include <gtest/gtest.h>
 
-TEST(TestToolAccess, TwoCodesOpenTheToolEverythingElseIsRefused)
+// The codes are not written here: every four-digit input is tried, and exactly one opens each mode.
+TEST(TestToolAccess, OneFourDigitCodeOpensEachModeEverythingElseIsRefused)
 {
-    EXPECT_EQ(TestToolAccess::modeFor("4827"), TestToolAccess::AllControls);
-    EXPECT_EQ(TestToolAccess::modeFor(" 6130\n"), TestToolAccess::Reduced) << "the input is trimmed";
-    EXPECT_EQ(TestToolAccess::modeFor("48 27"), TestToolAccess::Refused);
-    EXPECT_EQ(TestToolAccess::modeFor("48270"), TestToolAccess::Refused);
-    EXPECT_EQ(TestToolAccess::modeFor(""), TestToolAccess::Refused);
+    QStringList all;
+    QStringList reduced;
+    for (int n = 0; n < 10000; ++n) {
+        const QString code = QStringLiteral("%1").arg(n, 4, 10, QLatin1Char('0'));
+        const TestToolAccess::Mode mode = TestToolAccess::modeFor(code);
+        if (mode == TestToolAccess::AllControls)
+            all.append(code);
+        else if (mode == TestToolAccess::Reduced)
+            reduced.append(code);
+    }
+    ASSERT_EQ(all.size(), 1);
+    ASSERT_EQ(reduced.size(), 1);
+    EXPECT_EQ(TestToolAccess::modeFor(QStringLiteral(" %1\n").arg(reduced.first())), TestToolAccess::Reduced)
+        << "the input is trimmed";
+    EXPECT_EQ(TestToolAccess::modeFor(all.first() + QLatin1Char('0')), TestToolAccess::Refused);
+    EXPECT_EQ(TestToolAccess::modeFor(all.first().insert(2, QLatin1Char(' '))), TestToolAccess::Refused);
+    EXPECT_EQ(TestToolAccess::modeFor(QString()), TestToolAccess::Refused);
 }
