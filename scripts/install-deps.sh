@@ -7,6 +7,7 @@ packages=(build-essential cmake ninja-build pkg-config
           qtbase5-dev libqt5network5 libgtest-dev libgmock-dev libbenchmark-dev
           qttools5-dev qttools5-dev-tools qttranslations5-l10n libqt5charts5-dev clang-format lld
           python3 iproute2 util-linux
+          poppler-utils        # the user guide test reads the PDFs the build writes
           fonts-wqy-microhei)  # the windows speak Chinese first: without a CJK font every text is boxes
 packages+=("$@")
 
