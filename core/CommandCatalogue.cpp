@@ -86,6 +86,9 @@ CommandCatalogue::CommandCatalogue()
         same("getGpioInfo", Fixed, 9992, {text("index")}),
         same("setGpioInfo", Fixed, 9992, {text("index"), renamed("gpioInfo", "gpioInfo", F::Object)}),
         same("testGpio", Fixed, 9992, {text("isHigh")}),
+        // The factory service: the test page's CPU frequency lives in the device's OEM data.
+        same("getOemData", Fixed, 12000, {text("name")}),
+        same("setOemData", Fixed, 12000, {text("name"), text("val")}),
     };
 }
 

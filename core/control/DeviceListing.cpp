@@ -3,12 +3,14 @@
 #include "DevDetailStore.h"
 #include "DevManager.h"
 #include "DeviceRequests.h"
+#include "FactoryAccess.h"
 #include "ModelTable.h"
 
 DeviceListing::Outcome DeviceListing::add(DevDetailStore& store, const ModelTable& models, const QString& devId,
                                           bool firstRequests)
 {
-    if (models.isExpansionModule(devId))
+    // The factory show-all flag lists expansion modules as devices of their own.
+    if (models.isExpansionModule(devId) && !FactoryAccess::showAllDevices())
         return NotListed;
     switch (store.addFromRegistry(devId)) {
     case DevDetailStore::NotInRegistry:
