@@ -1,5 +1,6 @@
 #include "SimChannelCommands.h"
 
+#include "SimAudioPath.h"
 #include "SimLevels.h"
 #include "SimNetwork.h"
 #include "SimReply.h"
@@ -27,8 +28,7 @@ Replies pageOf(const SimRequest& req, const QStringList& values)
 SimHandler levelReader(SimMeter meter)
 {
     return [meter](const SimRequest& req) -> Replies {
-        const SimDevice& dev = req.network.device(req.deviceIndex);
-        return pageOf(req, SimLevels::texts(dev, meter, req.network.nowMs()));
+        return pageOf(req, SimAudioPath(req.network).texts(req.deviceIndex, meter, req.network.nowMs()));
     };
 }
 
@@ -42,8 +42,9 @@ SimHandler batchReader(SimSide side)
             return {};
         const qint64 now = req.network.nowMs();
         const bool rx = side == SimSide::Rx;
-        return pageOf(req, SimLevels::texts(dev, rx ? SimMeter::PhyRx : SimMeter::PhyTx, now) +
-                               SimLevels::texts(dev, rx ? SimMeter::NetRx : SimMeter::NetTx, now));
+        SimAudioPath path(req.network);
+        return pageOf(req, path.texts(req.deviceIndex, rx ? SimMeter::PhyRx : SimMeter::PhyTx, now) +
+                               path.texts(req.deviceIndex, rx ? SimMeter::NetRx : SimMeter::NetTx, now));
     };
 }
 

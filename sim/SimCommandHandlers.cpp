@@ -1,5 +1,6 @@
 #include "SimCommandHandlers.h"
 
+#include "SimAudioCommands.h"
 #include "SimChannelCommands.h"
 #include "SimDspCommands.h"
 #include "SimDspPrograms.h"
@@ -221,6 +222,7 @@ void SimCommandHandlers::addDeviceCommands()
     SimDspCommands::addTo(*this);
     SimDspPrograms::addTo(*this);
     SimGpioCommands::addTo(*this);
+    SimAudioCommands::addTo(*this);
 }
 
 void SimCommandHandlers::add(const QString& ops, SimHandler handler, SimServices services)

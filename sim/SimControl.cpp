@@ -1,5 +1,6 @@
 #include "SimControl.h"
 
+#include "SimAudioPath.h"
 #include "SimCommandHandlers.h"
 #include "SimDspConfig.h"
 #include "SimDspPrograms.h"
@@ -85,6 +86,12 @@ QJsonObject SimControl::handleLine(const QByteArray& line)
         return micOf(req);
     if (cmd == QLatin1String("heard"))
         return heardBy(req);
+    if (cmd == QLatin1String("signal"))
+        return playSignal(req);
+    if (cmd == QLatin1String("loopback"))
+        return setLoopback(req);
+    if (cmd == QLatin1String("fault"))
+        return setFault(req);
     if (cmd == QLatin1String("quit")) {
         // Queued so the answer is written before the event loop ends.
         QMetaObject::invokeMethod(this, &SimControl::signal_quit, Qt::QueuedConnection);
@@ -238,6 +245,7 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
         {QStringLiteral("mcastRx"), mcastRx},
     };
     out.insert(QStringLiteral("dspConfig"), dspSummary(i));
+    out.insert(QStringLiteral("audio"), audioState(dev));
     return out;
 }
 
@@ -386,6 +394,109 @@ QJsonObject SimControl::heardByAll()
         heard.insert(it.key(), double(it.value()));
     return QJsonObject{
         {QStringLiteral("ok"), true}, {QStringLiteral("heard"), heard}, {QStringLiteral("devices"), devices}};
+}
+
+QJsonObject SimControl::playSignal(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& dev = m_network.device(i);
+    const int inputs = dev.config().phyChNumRx;
+    const QJsonValue list = req.value(QLatin1String("inputs"));
+    if (!list.isArray())
+        return fail(QStringLiteral("\"inputs\" must be a list of physical inputs (1-based; empty stops the signal)"));
+    QSet<int> chosen;
+    for (const QJsonValue& v : list.toArray()) {
+        // Numbers or decimal text, as the route lines take them.
+        const std::optional<int> n = SimCommandHandlers::readInt(QJsonObject{{QStringLiteral("n"), v}}, "n");
+        if (!n || *n < 1 || *n > inputs)
+            return fail(QStringLiteral("\"inputs\" must be whole numbers from 1 to %1 (the physical inputs of %2)")
+                            .arg(inputs)
+                            .arg(devId));
+        chosen.insert(*n - 1);
+    }
+    double db = SimAudioPath::kDefaultGeneratorDb;
+    if (req.contains(QLatin1String("dBFS"))) {
+        const QJsonValue v = req.value(QLatin1String("dBFS"));
+        if (!v.isDouble() || !(v.toDouble() >= SimAudioPath::kMinGeneratorDb) ||
+            !(v.toDouble() <= SimAudioPath::kMaxGeneratorDb))
+            return fail(QStringLiteral("\"dBFS\" must be a number from %1 to %2")
+                            .arg(SimAudioPath::kMinGeneratorDb)
+                            .arg(SimAudioPath::kMaxGeneratorDb));
+        db = v.toDouble();
+    }
+    SimDeviceState::Audio& audio = dev.state().audio;
+    // Inputs that keep playing at the same level keep their start; a new level starts everywhere anew.
+    QMap<int, qint64> since;
+    const qint64 now = m_network.nowMs();
+    for (int input : chosen)
+        since.insert(input, db == audio.generatorDb ? audio.generatorSinceMs.value(input, now) : now);
+    audio.generatorSinceMs = since;
+    audio.generatorDb = db;
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("audio"), audioState(dev)}};
+}
+
+QJsonObject SimControl::setLoopback(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    const QJsonValue on = req.value(QLatin1String("on"));
+    if (!on.isBool())
+        return fail(QStringLiteral("\"on\" must be true or false"));
+    SimDevice& dev = m_network.device(i);
+    dev.state().audio.loopback = on.toBool();
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("audio"), audioState(dev)}};
+}
+
+QJsonObject SimControl::setFault(const QJsonObject& req)
+{
+    const QString devId = req.value(QLatin1String("devId")).toString();
+    const int i = m_network.indexOfDevId(devId);
+    if (i < 0)
+        return fail(QStringLiteral("unknown devId %1").arg(devId));
+    SimDevice& dev = m_network.device(i);
+    const int outputs = dev.config().phyChNumTx;
+    const std::optional<int> c = SimCommandHandlers::readInt(req, "channel");
+    if (!c || *c < 1 || *c > outputs)
+        return fail(QStringLiteral("\"channel\" must be a physical output from 1 to %1").arg(outputs));
+    const QString kind = req.value(QLatin1String("kind")).toString();
+    SimDeviceState::Audio& audio = dev.state().audio;
+    if (kind == QLatin1String("silent"))
+        audio.faults.insert(*c - 1, SimDeviceState::Audio::Fault::Silent);
+    else if (kind == QLatin1String("low"))
+        audio.faults.insert(*c - 1, SimDeviceState::Audio::Fault::Low);
+    else if (kind == QLatin1String("ok"))
+        audio.faults.remove(*c - 1);
+    else
+        return fail(QStringLiteral("\"kind\" must be \"silent\", \"low\" or \"ok\""));
+    return QJsonObject{{QStringLiteral("ok"), true}, {QStringLiteral("audio"), audioState(dev)}};
+}
+
+QJsonObject SimControl::audioState(const SimDevice& dev)
+{
+    const SimDeviceState::Audio& audio = dev.state().audio;
+    QJsonArray inputs;
+    for (auto it = audio.generatorSinceMs.constBegin(); it != audio.generatorSinceMs.constEnd(); ++it)
+        inputs.append(it.key() + 1);
+    QJsonObject faults;
+    for (auto it = audio.faults.constBegin(); it != audio.faults.constEnd(); ++it)
+        faults.insert(QString::number(it.key() + 1), it.value() == SimDeviceState::Audio::Fault::Silent
+                                                         ? QStringLiteral("silent")
+                                                         : QStringLiteral("low"));
+    QJsonArray cancel;
+    for (auto it = audio.cancel.constBegin(); it != audio.cancel.constEnd(); ++it)
+        cancel.append(QJsonObject{{QStringLiteral("portIndex"), it.key()},
+                                  {QStringLiteral("delayNum"), it.value().delayNum},
+                                  {QStringLiteral("maxNum"), it.value().maxNum}});
+    return QJsonObject{{QStringLiteral("inputs"), inputs},
+                       {QStringLiteral("dBFS"), audio.generatorDb},
+                       {QStringLiteral("loopback"), audio.loopback},
+                       {QStringLiteral("faults"), faults},
+                       {QStringLiteral("cancel"), cancel}};
 }
 
 void SimControl::feed(const QByteArray& bytes)

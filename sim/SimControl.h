@@ -5,6 +5,7 @@
 #include <QObject>
 
 class QSocketNotifier;
+class SimDevice;
 class SimNetwork;
 
 /// The control channel: one JSON object per line in, one JSON line out per request.
@@ -51,6 +52,17 @@ private:
     /// {"cmd":"heard","devId":D}: the requests by "ops" the device received since the last "heard" (or start).
     QJsonObject heardBy(const QJsonObject& req);
     QJsonObject heardByAll();
+    /// {"cmd":"signal","devId":D,"inputs":[1,2],"dBFS":-20}: a generator on physical inputs (1-based); an empty
+    /// list stops it.
+    QJsonObject playSignal(const QJsonObject& req);
+    /// {"cmd":"loopback","devId":D,"on":true}: the test fixture cables every physical output to the same input.
+    QJsonObject setLoopback(const QJsonObject& req);
+    /// {"cmd":"fault","devId":D,"channel":C,"kind":"silent"|"low"|"ok"}: breaks (or repairs) an output stage.
+    QJsonObject setFault(const QJsonObject& req);
+
+    /// The audio settings as "state" shows them: generator inputs (1-based) and level, fixture, faults by output
+    /// (1-based) and the cancellation stages by "portIndex".
+    static QJsonObject audioState(const SimDevice& dev);
 
     SimNetwork& m_network;
     QByteArray m_pending;

@@ -89,6 +89,33 @@ struct SimDeviceState
         QVector<QPair<QString, QJsonObject>> channelPrograms;
     } dsp;
 
+    /// The simulated audio path's settings (SimAudioPath): the generator cabled to physical inputs, the test
+    /// fixture, broken output stages and the cancellation stages of the physical outputs.
+    struct Audio
+    {
+        enum class Fault
+        {
+            Low,
+            Silent
+        };
+        /// Physical inputs (0-based) the generator plays on, each with the monotonic time it started there.
+        QMap<int, qint64> generatorSinceMs;
+        double generatorDb = -20.0;
+        bool loopback = false;
+        /// Broken output stages by physical output (0-based); a repaired output is removed.
+        QMap<int, Fault> faults;
+        /// Cancellation stage of each physical output (0-based): delay and its limit in samples.
+        struct Cancel
+        {
+            int delayNum = 0;
+            int maxNum = 48000;
+        };
+        QMap<int, Cancel> cancel;
+
+        bool isSource() const { return !generatorSinceMs.isEmpty(); }
+        Cancel cancelOf(int output) const { return cancel.value(output); }
+    } audio;
+
     /// Requests received by "ops" (answered or not), and raw datagrams of the serial tunnel.
     QMap<QString, int> requests;
     /// `requests` as the last "heard" control line saw them, so a test can ask what arrived since.

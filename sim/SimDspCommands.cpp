@@ -1,5 +1,7 @@
 #include "SimDspCommands.h"
 
+#include "SimAudioCommands.h"
+#include "SimAudioPath.h"
 #include "SimCommandHandlers.h"
 #include "SimDspConfig.h"
 #include "SimDspGain.h"
@@ -102,13 +104,14 @@ Replies getCustomStr(const SimRequest& req)
 
 Replies getVolumeDb(const SimRequest& req)
 {
-    const SimDevice& dev = deviceOf(req);
     const qint64 now = req.network.nowMs();
+    const int i = req.deviceIndex;
+    SimAudioPath path(req.network);
     QJsonObject r = succ(req);
-    r.insert(QStringLiteral("inArr"), QJsonArray::fromStringList(SimLevels::texts(dev, SimMeter::PhyRx, now) +
-                                                                 SimLevels::texts(dev, SimMeter::NetRx, now)));
-    r.insert(QStringLiteral("outArr"), QJsonArray::fromStringList(SimLevels::texts(dev, SimMeter::PhyTx, now) +
-                                                                  SimLevels::texts(dev, SimMeter::NetTx, now)));
+    r.insert(QStringLiteral("inArr"),
+             QJsonArray::fromStringList(path.texts(i, SimMeter::PhyRx, now) + path.texts(i, SimMeter::NetRx, now)));
+    r.insert(QStringLiteral("outArr"),
+             QJsonArray::fromStringList(path.texts(i, SimMeter::PhyTx, now) + path.texts(i, SimMeter::NetTx, now)));
     return {r};
 }
 
@@ -126,17 +129,19 @@ Replies getCpuUsage(const SimRequest& req)
 
 /// The level channel `index` of the processor's inputs (or outputs) shows in getVolumeDb: the physical channels
 /// first, then the network ones. -infinity for silence or a channel the device does not have.
-double channelLevel(const SimDevice& dev, bool input, int index, qint64 now)
+double channelLevel(const SimRequest& req, bool input, int index, qint64 now)
 {
+    const SimDevice& dev = deviceOf(req);
     const SimMeter phy = input ? SimMeter::PhyRx : SimMeter::PhyTx;
     const SimMeter net = input ? SimMeter::NetRx : SimMeter::NetTx;
     const int phyCount = SimLevels::count(dev, phy);
+    SimAudioPath path(req.network);
     if (index < 0)
         return -INFINITY;
     if (index < phyCount)
-        return SimLevels::level(dev, phy, index, now);
+        return path.level(req.deviceIndex, phy, index, now);
     if (index - phyCount < SimLevels::count(dev, net))
-        return SimLevels::level(dev, net, index - phyCount, now);
+        return path.level(req.deviceIndex, net, index - phyCount, now);
     return -INFINITY;
 }
 
@@ -149,13 +154,12 @@ Replies getBorderProcStatus(const SimRequest& req)
         p ? SimDspConfig::block(config(req), p->nodeId, p->portIndex, p->procIndex) : std::nullopt;
     if (!block)
         return {withPosition(req, fail(req, QStringLiteral("out of range")))};
-    const SimDevice& dev = deviceOf(req);
     const qint64 now = req.network.nowMs();
     // Chains live only on the input node (first) and the output node; a block found elsewhere is an output's.
     const bool input = p->nodeId == 0;
     const int refCh = SimCommandHandlers::readInt(block->value(QLatin1String("obj")).toObject(), "refCh").value_or(-1);
     const double gainDb =
-        SimDspGain::gainDb(*block, channelLevel(dev, input, p->portIndex, now), channelLevel(dev, true, refCh, now));
+        SimDspGain::gainDb(*block, channelLevel(req, input, p->portIndex, now), channelLevel(req, true, refCh, now));
     QJsonObject r = withPosition(req, succ(req));
     r.insert(QStringLiteral("obj"),
              QJsonObject{{QStringLiteral("gain"), QString::number(SimDspGain::linear(gainDb), 'f', 3)}});
@@ -419,7 +423,8 @@ void SimDspCommands::addTo(SimCommandHandlers& h)
     h.add(QStringLiteral("getVolumeDb"), dspOnly(getVolumeDb), SimServiceDsp);
     h.add(QStringLiteral("getCpuUsage"), dspOnly(getCpuUsage), SimServiceDsp);
     h.add(QStringLiteral("getBorderProcStatus"), dspOnly(getBorderProcStatus), SimServiceDsp);
-    h.add(QStringLiteral("setBorderProc"), change(setBorderProc), SimServiceDsp);
+    // The flat form without "obj" sets the cancellation stage, which every model has.
+    h.add(QStringLiteral("setBorderProc"), SimAudioCommands::orCancelStage(change(setBorderProc)), SimServiceDsp);
     h.add(QStringLiteral("setBorderProcBypass"), change(setBorderProcBypass), SimServiceDsp);
     h.add(QStringLiteral("setBorderEq"), change(eqBandSetter(false)), SimServiceDsp);
     h.add(QStringLiteral("setBorderEqBypass"), change(eqBandSetter(true)), SimServiceDsp);

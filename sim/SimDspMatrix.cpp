@@ -1,5 +1,6 @@
 #include "SimDspMatrix.h"
 
+#include "SimAudioPath.h"
 #include "SimCommandHandlers.h"
 #include "SimDspCommands.h"
 #include "SimLevels.h"
@@ -165,8 +166,7 @@ Replies setMatrixMode(const SimRequest& req)
 SimHandler levels(SimMeter meter)
 {
     return [meter](const SimRequest& req) -> Replies {
-        const SimDevice& dev = req.network.device(req.deviceIndex);
-        const QStringList texts = SimLevels::texts(dev, meter, req.network.nowMs());
+        const QStringList texts = SimAudioPath(req.network).texts(req.deviceIndex, meter, req.network.nowMs());
         const std::optional<int> start = SimCommandHandlers::readInt(req.message, "idStart");
         if (!start || *start < 0 || *start > texts.size())
             return {SimReply::echo(req, fail(req, QStringLiteral("idStart out of range")), {"idStart"})};

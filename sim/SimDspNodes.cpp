@@ -1,5 +1,6 @@
 #include "SimDspNodes.h"
 
+#include "SimAudioPath.h"
 #include "SimCommandHandlers.h"
 #include "SimDevice.h"
 #include "SimDspCommands.h"
@@ -197,10 +198,11 @@ double inputLevel(const SimRequest& req, int input)
     const SimDevice& dev = req.network.device(req.deviceIndex);
     const qint64 now = req.network.nowMs();
     const int phy = SimLevels::count(dev, SimMeter::PhyRx);
+    SimAudioPath path(req.network);
     if (input < phy)
-        return SimLevels::level(dev, SimMeter::PhyRx, input, now);
+        return path.level(req.deviceIndex, SimMeter::PhyRx, input, now);
     if (input - phy < SimLevels::count(dev, SimMeter::NetRx))
-        return SimLevels::level(dev, SimMeter::NetRx, input - phy, now);
+        return path.level(req.deviceIndex, SimMeter::NetRx, input - phy, now);
     return -INFINITY;
 }
 
