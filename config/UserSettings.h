@@ -24,7 +24,23 @@ public:
     QString lastCfgDirPath() const;
     bool setLastCfgDirPath(const QString& dir);
 
+    /// The test signal tool's calibration and thresholds in "UserConfig.ini" ("_testDots", "_testDots2",
+    /// "_testReductVal", "_testHasSignalVal"). A missing or unreadable value gives `fallback`; values outside
+    /// the tool's ranges (delays 0..kMaxTestDots samples, thresholds -120..0 dBFS) are clamped on reading.
+    static constexpr int kMaxTestDots = 48000;
+    int testDots(int fallback) const;
+    bool setTestDots(int dots);
+    int testDots2(int fallback) const;
+    bool setTestDots2(int dots);
+    double testReductVal(double fallback) const;
+    bool setTestReductVal(double db);
+    double testHasSignalVal(double fallback) const;
+    bool setTestHasSignalVal(double db);
+
 private:
+    int dots(const QString& key, int fallback) const;
+    double threshold(const QString& key, double fallback) const;
+
     IniFile m_userConfig;
     IniFile m_config;
 };

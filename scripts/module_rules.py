@@ -30,6 +30,7 @@ NEVER = {
                          "cli/", "sim/", "<widgets>"],
     "widgets/": ["app/", "device/", "routeui/", "dsp/", "offline/", "tools/", "cli/", "sim/"],
     "routeui/": ["device/", "app/", "tools/"],
+    "tools/": ["app/", "routeui/", "cli/", "sim/"],
     "cli/": ["app/", "widgets/", "device/", "routeui/", "dsp/widgets/", "offline/widgets/", "tools/", "sim/",
              "<widgets>"],
     "sim/": ["dvm_lib/", "config/", "core/", "app/", "widgets/", "device/", "routeui/", "dsp/", "offline/",

@@ -1,0 +1,3 @@
+#include "ToolsLog.h"
+
+Q_LOGGING_CATEGORY(lcTools, "meridane.tools")
