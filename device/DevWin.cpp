@@ -3,12 +3,15 @@
 #include "AppState.h"
 #include "DevDetailStore.h"
 #include "DeviceWindow.h"
+#include "FactoryAccess.h"
+#include "FactoryCodePrompt.h"
 #include "LoadingForm.h"
 #include "ManagePasswd.h"
 #include "MySnackbar.h"
 #include "OfflineDeviceBridge.h"
 #include "StyledButton.h"
 #include "UiScale.h"
+#include "UserModeNotifier.h"
 
 #include <QCloseEvent>
 #include <QElapsedTimer>
@@ -277,6 +280,39 @@ void DevWin::openPasswordEntry()
     dialog->open();
 }
 
+FactoryCodePrompt* DevWin::factoryPrompt() const
+{
+    return m_factoryPrompt.data();
+}
+
+void DevWin::openFactoryPrompt()
+{
+    if (m_factoryPrompt) {
+        m_factoryPrompt->raise();
+        return;
+    }
+    auto* prompt = new FactoryCodePrompt(this);
+    connect(prompt, &FactoryCodePrompt::signal_entered, this, &DevWin::applyFactoryCode);
+    m_factoryPrompt = prompt;
+    prompt->open();
+}
+
+void DevWin::applyFactoryCode(const QString& code)
+{
+    const FactoryAccess::Grant grant = FactoryAccess::grantFor(code);
+    if (grant == FactoryAccess::Grant::Refused) {
+        slot_showTips(QStringLiteral("密码错误!"));
+        return;
+    }
+    if (FactoryAccess::apply(grant)) {
+        const int mode = FactoryAccess::userMode();
+        emit signal_userModeChanged(mode);
+        // Every open device window follows the application's mode, not only this one.
+        UserModeNotifier::instance().notify(mode);
+    }
+    slot_showTips(AppState::pick(QStringLiteral("设置成功"), QStringLiteral("Set successfully")));
+}
+
 void DevWin::keyPressEvent(QKeyEvent* event)
 {
     if (event->modifiers() & Qt::ControlModifier) {
@@ -291,6 +327,7 @@ void DevWin::keyPressEvent(QKeyEvent* event)
                 return;
             emit signal_customControl();
             emit signal_customControl(m_devId);
+            openFactoryPrompt();
             return;
         }
     }

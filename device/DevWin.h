@@ -8,6 +8,7 @@
 #include <functional>
 
 class DeviceWindow;
+class FactoryCodePrompt;
 class LoadingForm;
 class ManagePasswd;
 class MySnackbar;
@@ -54,6 +55,8 @@ public:
     /// The password entry opened by Ctrl+0, while it is open.
     ManagePasswd* passwordDialog() const;
     LoadingForm* loadingForm() const { return m_loading; }
+    /// The factory prompt opened by Ctrl+8, while it is open.
+    FactoryCodePrompt* factoryPrompt() const;
 
 signals:
     /// Command messages of the page, for MainWindow::recvChangeData.
@@ -70,6 +73,8 @@ signals:
     void signal_refreshDevName(QString devId, QString name);
     /// A waited-for reply never came; carries the message to show.
     void signal_showDialog(QString text);
+    /// A factory code changed the application's user mode (0, 1 or 2).
+    void signal_userModeChanged(int mode);
 
 public slots:
     void sendDataSlots(QString msg);
@@ -98,6 +103,9 @@ private:
     void buildTitleBar(QWidget* bar);
     void applyTitle();
     void openPasswordEntry();
+    void openFactoryPrompt();
+    /// Applies what the factory code `code` grants.
+    void applyFactoryCode(const QString& code);
     void onLoadingTimeout();
     bool isOfflineFrame() const;
     DevDetail_t currentDetail() const;
@@ -115,6 +123,7 @@ private:
     MySnackbar* m_snackbar = nullptr;
     QString m_timeoutText;
     QPointer<ManagePasswd> m_passwordDialog;
+    QPointer<FactoryCodePrompt> m_factoryPrompt;
     QPoint m_dragOffset;
     bool m_dragging = false;
 };

@@ -6,6 +6,7 @@
 #include "DevDetailStore.h"
 #include "DevDspDialog.h"
 #include "DeviceAddressPanel.h"
+#include "FactoryAccess.h"
 #include "FormEditDevTypeDialog.h"
 #include "LockOverlays.h"
 #include "ManageLock.h"
@@ -21,7 +22,9 @@
 #include "StyledButton.h"
 #include "UartTunnelPanel.h"
 #include "UiScale.h"
+#include "UserModeNotifier.h"
 #include "channelVoice.h"
+#include "devtest.h"
 
 #include <QButtonGroup>
 #include <QComboBox>
@@ -66,6 +69,9 @@ DeviceWindow::DeviceWindow(const QString& devId, QWidget* parent, OfflineData* d
     }
     loadFromStore();
     refreshLock();
+    slot_userModeChanged(FactoryAccess::userMode());
+    connect(&UserModeNotifier::instance(), &UserModeNotifier::signal_userModeChanged, this,
+            &DeviceWindow::slot_userModeChanged);
 
     m_lockTimer.setInterval(1000);
     connect(&m_lockTimer, &QTimer::timeout, this, [this] {
@@ -92,6 +98,7 @@ DeviceWindow::~DeviceWindow() = default;
 void DeviceWindow::setAsker(Asker asker)
 {
     m_ask = asker;
+    m_testPage->setAsker(asker);
     m_address->setAsker(std::move(asker));
 }
 
@@ -164,6 +171,10 @@ void DeviceWindow::buildUi()
     m_delayPage = new NewDelayCounter(m_devId, m_stack);
     m_stack->addWidget(m_delayPage);
     m_overlays = new LockOverlays(m_settingsPage);
+    m_testPage = new devtest(m_devId, m_stack, m_offline);
+    addPage(BtTest, m_testPage);
+    connect(m_testPage, &devtest::sendChangeData, this, &DeviceWindow::sendDataSlots);
+    connect(m_testPage, &devtest::signal_showTips, this, &DeviceWindow::signal_showTips);
 
     connect(m_levelsPage, &channelVoice::sendChangeData, this, &DeviceWindow::sendDataSlots);
     connect(m_levelsPage, &channelVoice::signal_showTips, this, &DeviceWindow::signal_showTips);
@@ -615,6 +626,11 @@ void DeviceWindow::refreshLock()
     }
 }
 
+void DeviceWindow::slot_userModeChanged(int mode)
+{
+    m_testPage->slot_userModeChanged(mode);
+}
+
 // ---- Replies ---------------------------------------------------------------------------------------
 
 void DeviceWindow::recvBackData(QString msg)
@@ -623,8 +639,10 @@ void DeviceWindow::recvBackData(QString msg)
     if (m_offline != nullptr)
         return;
     const QJsonObject obj = QJsonDocument::fromJson(msg.toUtf8()).object();
-    if (!obj.isEmpty())
+    if (!obj.isEmpty()) {
+        m_testPage->recvBackData(obj);
         handleMessage(obj);
+    }
     m_levelsPage->recvBackData(msg);
     m_delayPage->recvRequest(msg);
     if (msg.contains(QLatin1String("dspUiTag")) || msg.contains(QLatin1String("superMatrixUiTag")) ||

@@ -27,6 +27,7 @@ class QPushButton;
 class QStackedWidget;
 class UartTunnelPanel;
 class channelVoice;
+class devtest;
 
 /// The settings page of one device inside its DevWin frame: identity, name, audio format, packet time,
 /// network delay, addresses, channel names, serial tunnel and the tool pages. Every edit is checked here and
@@ -71,6 +72,8 @@ public:
     ChannelNameTable* channelTable() const { return m_channels; }
     int currentPage() const;
     AudioFormatControl* audioFormat() const { return m_format; }
+    /// The test page (button "测试").
+    devtest* testPage() const { return m_testPage; }
     /// True once the device answered "getDebugInfo".
     bool debugInfoReceived() const { return m_debugInfoReceived; }
 
@@ -121,6 +124,8 @@ public slots:
     void refreshLock();
     /// Asks the device for its address, debug information and version (sent once after opening).
     void requestDeviceState();
+    /// The application's user mode changed (factory code): the test page shows the panels of `mode`.
+    void slot_userModeChanged(int mode);
 
 private:
     void buildUi();
@@ -172,6 +177,7 @@ private:
     OfflineDscpPanel* m_dscp = nullptr; ///< design devices only
     channelVoice* m_levelsPage = nullptr;
     NewDelayCounter* m_delayPage = nullptr;
+    devtest* m_testPage = nullptr;
     /// Pages placed by the owner, by page button.
     QMap<int, QWidget*> m_addedPages;
     LockOverlays* m_overlays = nullptr;
