@@ -17,8 +17,9 @@ namespace {
 
 // The guide is ours, but a runaway file should fail the build rather than fill the disk.
 constexpr qint64 kMaxMarkdownBytes = 4 * 1024 * 1024;
-// Pictures wider than this many layout units are scaled down to the text width of an A4 page.
-constexpr qreal kTextWidth = 640.0;
+// Pictures wider than this many layout units are scaled down to the text width of an A4 page: 210 mm less the
+// writer's 18 mm margins and the 2 cm QTextDocument::print adds on each side leave 134 mm, about 506 units at 96 dpi.
+constexpr qreal kTextWidth = 500.0;
 
 QString firstAvailable(const QStringList& families)
 {

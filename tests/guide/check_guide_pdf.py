@@ -5,6 +5,7 @@ text comes back with its own line breaks)."""
 import re
 import subprocess
 import sys
+import unicodedata
 
 
 def headings(markdown_path):
@@ -22,7 +23,8 @@ def headings(markdown_path):
 
 
 def squeeze(text):
-    return re.sub(r"\s+", "", text)
+    # NFKC: the PDF's text carries the font's ligatures ("ﬄ" in "Offline"), the Markdown plain letters.
+    return re.sub(r"\s+", "", unicodedata.normalize("NFKC", text))
 
 
 def main():
