@@ -191,6 +191,15 @@ Replies getPowerGainInfo(const SimRequest& req)
     return {withAmplifier(dev.state(), SimReply::succ(req))};
 }
 
+SimHandler amplifierOnly(SimHandler handler)
+{
+    return [handler](const SimRequest& req) -> Replies {
+        if (!req.network.device(req.deviceIndex).config().isAmplifier())
+            return {};
+        return handler(req);
+    };
+}
+
 /// "setGain" (a step index) and "setPower" ("0"/"1") of one amplifier channel.
 SimHandler ampSetter(bool power)
 {
@@ -239,5 +248,7 @@ void SimChannelCommands::addTo(SimCommandHandlers& h)
     h.add(QStringLiteral("getInfo"), getInfo, SimServiceAmp);
     h.add(QStringLiteral("setGain"), ampSetter(false), SimServiceAmp);
     h.add(QStringLiteral("setPower"), ampSetter(true), SimServiceAmp);
-    h.add(QStringLiteral("getPowerGainInfo"), getPowerGainInfo, SimServiceAmpModule);
+    h.add(QStringLiteral("getPowerGainInfo"), getPowerGainInfo, SimServiceAmpModule | SimServiceAmpModule2);
+    // The amplifier modules answer only on the amplifier; the second describes the same channels.
+    h.add(QStringLiteral("getInfo"), amplifierOnly(getInfo), SimServiceAmpModule | SimServiceAmpModule2);
 }

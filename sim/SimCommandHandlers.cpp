@@ -4,6 +4,7 @@
 #include "SimChannelCommands.h"
 #include "SimDspCommands.h"
 #include "SimDspPrograms.h"
+#include "SimFactoryCommands.h"
 #include "SimGpioCommands.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
@@ -148,6 +149,19 @@ QVector<QJsonObject> getVersion(const SimRequest& req)
     return {r};
 }
 
+/// The memory figures of the device's system, in the form of its memory report; the free memory breathes a little
+/// with the uptime.
+QString memoryText(qint64 uptime)
+{
+    const qint64 total = 507904;
+    const qint64 free = 231512 - (uptime % 64) * 16;
+    return QStringLiteral("MemTotal:       %1 kB\nMemFree:        %2 kB\nMemAvailable:   %3 kB\nBuffers:        "
+                          "10240 kB\nCached:         61440 kB\n")
+        .arg(total)
+        .arg(free)
+        .arg(free + 71680);
+}
+
 QVector<QJsonObject> getDebugInfo(const SimRequest& req)
 {
     const SimDevice& dev = req.network.device(req.deviceIndex);
@@ -158,19 +172,9 @@ QVector<QJsonObject> getDebugInfo(const SimRequest& req)
     r.insert(QStringLiteral("devName"), dev.config().name);
     r.insert(QStringLiteral("model"), dev.config().model);
     r.insert(QStringLiteral("temp"), QString::number(temp));
-    r.insert(QStringLiteral("uptime"), QString::number(dev.uptimeSeconds(req.network.nowMs())));
-    return {r};
-}
-
-QVector<QJsonObject> getOemData(const SimRequest& req)
-{
-    const SimDeviceConfig& c = req.network.device(req.deviceIndex).config();
-    const QString name = text(req, "name");
-    auto it = c.oemData.constFind(name);
-    QJsonObject r = it == c.oemData.constEnd() ? fail(req, QStringLiteral("unknown name")) : succ(req);
-    r.insert(QStringLiteral("name"), name);
-    if (it != c.oemData.constEnd())
-        r.insert(QStringLiteral("val"), it.value());
+    const qint64 uptime = dev.uptimeSeconds(req.network.nowMs());
+    r.insert(QStringLiteral("uptime"), QString::number(uptime));
+    r.insert(QStringLiteral("free"), memoryText(uptime));
     return {r};
 }
 
@@ -213,7 +217,6 @@ void SimCommandHandlers::addDeviceCommands()
     // Device windows poll the version on the command port as a heartbeat.
     add(QStringLiteral("getVersion"), getVersion, SimServiceCommand | SimServiceSettings);
     add(QStringLiteral("getDebugInfo"), getDebugInfo, SimServiceSettings);
-    add(QStringLiteral("getOemData"), getOemData, SimServiceSettings);
     add(QStringLiteral("getIp"), getIp, SimServiceSettings);
     add(QStringLiteral("getCustomStr"), getCustomStr, SimServiceCommand);
     SimSettingsCommands::addTo(*this);
@@ -223,6 +226,7 @@ void SimCommandHandlers::addDeviceCommands()
     SimDspPrograms::addTo(*this);
     SimGpioCommands::addTo(*this);
     SimAudioCommands::addTo(*this);
+    SimFactoryCommands::addTo(*this);
 }
 
 void SimCommandHandlers::add(const QString& ops, SimHandler handler, SimServices services)

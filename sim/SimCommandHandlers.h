@@ -15,15 +15,17 @@ class SimNetwork;
 /// The UDP services of a device; each command is answered only on the services it belongs to.
 enum SimServiceFlag : unsigned
 {
-    SimServiceCommand = 0x1,    ///< the announced command port
-    SimServiceSettings = 0x2,   ///< port 9994
-    SimServiceLock = 0x4,       ///< port 9995
-    SimServiceDsp = 0x8,        ///< port 8999
-    SimServiceAmp = 0x10,       ///< port 9992: device information, amplifier gain and power
-    SimServiceCfg = 0x20,       ///< port 9993: configuration text
-    SimServiceAmpModule = 0x40, ///< port 12001: the amplifier module
-    SimServiceTunnel = 0x80,    ///< port 7999: raw bytes to the serial port, never JSON
-    SimServiceDspTcp = 0x100,   ///< TCP 8999: the processor's configuration (framed JSON, SimDspService)
+    SimServiceCommand = 0x1,      ///< the announced command port
+    SimServiceSettings = 0x2,     ///< port 9994
+    SimServiceLock = 0x4,         ///< port 9995
+    SimServiceDsp = 0x8,          ///< port 8999
+    SimServiceAmp = 0x10,         ///< port 9992: device information, amplifier gain and power
+    SimServiceCfg = 0x20,         ///< port 9993: configuration text
+    SimServiceAmpModule = 0x40,   ///< port 12001: the amplifier module
+    SimServiceTunnel = 0x80,      ///< port 7999: raw bytes to the serial port, never JSON
+    SimServiceDspTcp = 0x100,     ///< TCP 8999: the processor's configuration (framed JSON, SimDspService)
+    SimServiceFactory = 0x200,    ///< port 12000: the factory service (SSH start as raw text, reset, OEM data)
+    SimServiceAmpModule2 = 0x400, ///< port 12002: the second amplifier module
 };
 Q_DECLARE_FLAGS(SimServices, SimServiceFlag)
 Q_DECLARE_OPERATORS_FOR_FLAGS(SimServices)

@@ -246,6 +246,16 @@ QJsonObject SimControl::stateOf(const QJsonObject& req)
     };
     out.insert(QStringLiteral("dspConfig"), dspSummary(i));
     out.insert(QStringLiteral("audio"), audioState(dev));
+    QJsonObject oem;
+    for (auto it = c.oemData.constBegin(); it != c.oemData.constEnd(); ++it)
+        oem.insert(it.key(), it.value());
+    QJsonObject testGpio;
+    for (auto it = st.factory.testGpio.constBegin(); it != st.factory.testGpio.constEnd(); ++it)
+        testGpio.insert(QString::number(it.key()), it.value() ? 1 : 0);
+    out.insert(QStringLiteral("oemData"), oem);
+    out.insert(QStringLiteral("factory"), QJsonObject{{QStringLiteral("sshStarts"), st.factory.sshStarts},
+                                                      {QStringLiteral("resets"), st.factory.resets},
+                                                      {QStringLiteral("testGpio"), testGpio}});
     return out;
 }
 

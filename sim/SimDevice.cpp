@@ -50,7 +50,7 @@ int byteSize(const QJsonObject& o)
 } // namespace
 
 SimDevice::SimDevice(const SimDeviceConfig& config, quint16 defaultPort)
-    : m_config(config), m_state(config), m_port(config.port != 0 ? config.port : defaultPort),
+    : m_config(config), m_factory(config), m_state(config), m_port(config.port != 0 ? config.port : defaultPort),
       m_gmClkId(config.myClkId), m_rxChMap(config.chNumRx, -1), m_rtpChannels(config.chNumRx),
       m_ucastRx(config.ucastNumRx), m_ucastTx(config.ucastNumTx), m_mcastRx(config.mcastNumRx),
       m_mcastTx(config.mcastNumTx), m_password(config.password), m_lock(config.lock), m_dspLock(config.dspLock),
@@ -60,6 +60,20 @@ SimDevice::SimDevice(const SimDeviceConfig& config, quint16 defaultPort)
     m_names[static_cast<int>(SimNameList::Tx)] = namesFor(config.txChNames, config.chNumTx, "NetOut");
     m_names[static_cast<int>(SimNameList::PhyTx)] = namesFor(config.phyTxChNames, config.phyChNumTx, "AnalogOut");
     m_names[static_cast<int>(SimNameList::PhyRx)] = namesFor(config.phyRxChNames, config.phyChNumRx, "AnalogIn");
+}
+
+void SimDevice::resetToFactory()
+{
+    m_config.name = m_factory.name;
+    m_config.oemData = m_factory.oemData;
+    m_names[static_cast<int>(SimNameList::Rx)] = namesFor(m_factory.rxChNames, m_factory.chNumRx, "NetIn");
+    m_names[static_cast<int>(SimNameList::Tx)] = namesFor(m_factory.txChNames, m_factory.chNumTx, "NetOut");
+    m_names[static_cast<int>(SimNameList::PhyTx)] = namesFor(m_factory.phyTxChNames, m_factory.phyChNumTx, "AnalogOut");
+    m_names[static_cast<int>(SimNameList::PhyRx)] = namesFor(m_factory.phyRxChNames, m_factory.phyChNumRx, "AnalogIn");
+    const SimDeviceState fresh(m_factory);
+    m_state.gpio = fresh.gpio;
+    m_state.cfg = fresh.cfg;
+    m_state.factory.testGpio.clear();
 }
 
 std::optional<SimNameList> SimDevice::nameListForOps(const QString& ops)

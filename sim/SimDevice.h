@@ -43,6 +43,12 @@ public:
     SimDevice(const SimDeviceConfig& config, quint16 defaultPort);
 
     const SimDeviceConfig& config() const { return m_config; }
+    /// The device as described at start: what a factory reset returns to.
+    const SimDeviceConfig& factoryConfig() const { return m_factory; }
+    /// A factory reset: the device name, the four channel-name lists, the OEM data, the GPIO entries (and their
+    /// test levels) and the configuration text return to the factory ones. Addresses, routes, streams, levels,
+    /// gains, locks and the processor stay.
+    void resetToFactory();
     /// The announced values that commands change (name, delay, DSCP, PTP values, address, ...).
     SimDeviceConfig& editConfig() { return m_config; }
     SimDeviceState& state() { return m_state; }
@@ -156,6 +162,7 @@ private:
     std::optional<QJsonValue> wireEntry(SimTable table, int id) const;
 
     SimDeviceConfig m_config;
+    SimDeviceConfig m_factory;
     SimDeviceState m_state;
     quint16 m_port;
     QString m_gmClkId;

@@ -1,6 +1,7 @@
 #include "SimDeviceNode.h"
 
 #include "SimDspService.h"
+#include "SimFactoryCommands.h"
 #include "SimLog.h"
 #include "SimNetwork.h"
 
@@ -46,10 +47,15 @@ bool SimDeviceNode::open(QString* error)
     {
         quint16 port;
         SimServiceFlag service;
-    } fixed[] = {{SimNetwork::kSettingsPort, SimServiceSettings}, {SimNetwork::kLockPort, SimServiceLock},
-                 {SimNetwork::kDspPort, SimServiceDsp},           {SimNetwork::kAmpPort, SimServiceAmp},
-                 {SimNetwork::kCfgPort, SimServiceCfg},           {SimNetwork::kAmpModulePort, SimServiceAmpModule},
-                 {SimNetwork::kTunnelPort, SimServiceTunnel}};
+    } fixed[] = {{SimNetwork::kSettingsPort, SimServiceSettings},
+                 {SimNetwork::kLockPort, SimServiceLock},
+                 {SimNetwork::kDspPort, SimServiceDsp},
+                 {SimNetwork::kAmpPort, SimServiceAmp},
+                 {SimNetwork::kCfgPort, SimServiceCfg},
+                 {SimNetwork::kAmpModulePort, SimServiceAmpModule},
+                 {SimNetwork::kTunnelPort, SimServiceTunnel},
+                 {SimNetwork::kFactoryPort, SimServiceFactory},
+                 {SimNetwork::kAmpModule2Port, SimServiceAmpModule2}};
     SimServices onCommand = SimServiceCommand;
     for (const auto& f : fixed)
         if (f.port == dev.port())
@@ -122,6 +128,13 @@ void SimDeviceNode::handleReadyRead(QUdpSocket* socket, SimServices services)
             const QByteArray echo = m_network.tunnelEcho(m_index, d.data());
             if (!echo.isEmpty())
                 socket->writeDatagram(echo, d.senderAddress(), static_cast<quint16>(d.senderPort()));
+            continue;
+        }
+        // The factory service also takes the SSH start, which is plain text.
+        if ((services & SimServiceFactory) && SimFactoryCommands::isText(d.data())) {
+            const QByteArray answer = SimFactoryCommands::handleText(m_network, m_index, d.data());
+            if (!answer.isEmpty())
+                socket->writeDatagram(answer, d.senderAddress(), static_cast<quint16>(d.senderPort()));
             continue;
         }
         // Answers leave from the socket the request came in on, so the asker sees the port it asked.

@@ -14,9 +14,10 @@ class SimDspService;
 class SimNetwork;
 
 /// The sockets of one device, all on its own address: the command socket on its command port, one socket per
-/// fixed service port (9994, 9995, 8999, 9992, 9993, 12001 and the serial tunnel on 7999), and a sending socket for its
-/// multicasts (interface pinned to that address, TTL 1). A device with a secondary unit also holds a socket on the
-/// unit's address when that address exists on an interface. A DSP model also listens on TCP 8999 (SimDspService).
+/// fixed service port (9994, 9995, 8999, 9992, 9993, 12000, 12001, 12002 and the serial tunnel on 7999), and a sending
+/// socket for its multicasts (interface pinned to that address, TTL 1). A device with a secondary unit also holds a
+/// socket on the unit's address when that address exists on an interface. A DSP model also listens on TCP 8999
+/// (SimDspService).
 class SimDeviceNode : public QObject
 {
     Q_OBJECT

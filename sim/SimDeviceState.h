@@ -116,6 +116,14 @@ struct SimDeviceState
         Cancel cancelOf(int output) const { return cancel.value(output); }
     } audio;
 
+    /// What the factory service did: SSH starts, resets taken, and the level each GPIO test left on an entry.
+    struct Factory
+    {
+        int sshStarts = 0;
+        int resets = 0;
+        QMap<int, bool> testGpio;
+    } factory;
+
     /// Requests received by "ops" (answered or not), and raw datagrams of the serial tunnel.
     QMap<QString, int> requests;
     /// `requests` as the last "heard" control line saw them, so a test can ask what arrived since.

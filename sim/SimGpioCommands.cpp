@@ -14,7 +14,7 @@ const char* const kWholeKeys[] = {"direction", "type",      "enable",    "trigge
 /// The index of a request, or nullopt when it names no entry.
 std::optional<int> entryIndex(const SimRequest& req)
 {
-    return SimReply::readIntIn(req.message, "index", 0, SimDeviceState::kGpioCount - 1);
+    return SimGpioCommands::readIndex(req.message);
 }
 
 QJsonObject stored(const SimRequest& req, int index)
@@ -54,7 +54,38 @@ Replies getGpioInfo(const SimRequest& req)
     return {r};
 }
 
+/// Drives a GPIO output high or low for a test: "isHigh" "0"/"1"; "index" may be left out (entry 0).
+Replies testGpio(const SimRequest& req)
+{
+    const std::optional<int> index =
+        req.message.contains(QLatin1String("index")) ? entryIndex(req) : std::optional<int>(0);
+    const QString high = SimReply::text(req, "isHigh");
+    QJsonObject r;
+    if (!index)
+        r = SimReply::fail(req, QStringLiteral("out of range"));
+    else if (high != QLatin1String("0") && high != QLatin1String("1"))
+        r = SimReply::fail(req, QStringLiteral("invalid isHigh"));
+    else {
+        req.network.device(req.deviceIndex).state().factory.testGpio.insert(*index, high == QLatin1String("1"));
+        r = SimReply::succ(req);
+    }
+    return {SimReply::echo(req, r, {"index", "isHigh"})};
+}
+
 } // namespace
+
+std::optional<int> SimGpioCommands::readIndex(const QJsonObject& message)
+{
+    const QJsonValue v = message.value(QLatin1String("index"));
+    if (!v.isString())
+        return SimReply::readIntIn(message, "index", 0, SimDeviceState::kGpioCount - 1);
+    // The test page names an entry "GPIO_" and its number.
+    QString text = v.toString();
+    if (text.startsWith(QLatin1String("GPIO_")))
+        text = text.mid(5);
+    return SimReply::readIntIn(QJsonObject{{QStringLiteral("index"), text}}, "index", 0,
+                               SimDeviceState::kGpioCount - 1);
+}
 
 QJsonObject SimGpioCommands::defaultEntry()
 {
@@ -96,4 +127,5 @@ void SimGpioCommands::addTo(SimCommandHandlers& h)
 {
     h.add(QStringLiteral("setGpioInfo"), setGpioInfo, SimServiceAmp);
     h.add(QStringLiteral("getGpioInfo"), getGpioInfo, SimServiceAmp);
+    h.add(QStringLiteral("testGpio"), testGpio, SimServiceAmp);
 }

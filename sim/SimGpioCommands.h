@@ -3,9 +3,12 @@
 #include <QJsonObject>
 #include <QString>
 
+#include <optional>
+
 class SimCommandHandlers;
 
-/// The GPIO entries of port 9992: "setGpioInfo" stores one entry ({"index", "gpioInfo"}), "getGpioInfo" reads it.
+/// The GPIO entries of port 9992: "setGpioInfo" stores one entry ({"index", "gpioInfo"}), "getGpioInfo" reads it,
+/// "testGpio" drives its output high or low.
 class SimGpioCommands
 {
 public:
@@ -19,4 +22,8 @@ public:
     static QJsonObject merged(const QJsonObject& stored, const QJsonObject& given);
 
     static constexpr int kMaxCustomCmdBytes = 255;
+
+    /// The entry a request's "index" names: a number 0..15 (number or decimal text) or "GPIO_" and that number;
+    /// nullopt otherwise.
+    static std::optional<int> readIndex(const QJsonObject& message);
 };

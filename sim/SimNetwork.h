@@ -75,6 +75,8 @@ public:
     static constexpr quint16 kAmpPort = 9992;
     static constexpr quint16 kCfgPort = 9993;
     static constexpr quint16 kAmpModulePort = 12001;
+    static constexpr quint16 kFactoryPort = 12000;
+    static constexpr quint16 kAmpModule2Port = 12002;
     static constexpr quint16 kTunnelPort = 7999;
 
     explicit SimNetwork(const Options& options, QObject* parent = nullptr);

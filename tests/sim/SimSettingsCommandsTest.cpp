@@ -256,8 +256,9 @@ TEST(SimSettingsCommands, EachCommandIsAnsweredOnlyOnItsPorts)
     amp.phyChNumTx = 4;
     SimDeviceConfig dsp = bare("10.0.0.2", 4);
     dsp.model = QStringLiteral("MRD-P64");
-    const SimServiceFlag all[] = {SimServiceCommand, SimServiceSettings, SimServiceLock,     SimServiceDsp,
-                                  SimServiceAmp,     SimServiceCfg,      SimServiceAmpModule};
+    const SimServiceFlag all[] = {SimServiceCommand, SimServiceSettings,  SimServiceLock,
+                                  SimServiceDsp,     SimServiceAmp,       SimServiceCfg,
+                                  SimServiceFactory, SimServiceAmpModule, SimServiceAmpModule2};
     const struct
     {
         int device;
@@ -269,7 +270,12 @@ TEST(SimSettingsCommands, EachCommandIsAnsweredOnlyOnItsPorts)
         {0, R"({"ops":"setPassword","old":"x","new":"y"})", SimServiceSettings},
         {0, R"({"ops":"getVersion"})", SimServiceCommand | SimServiceSettings},
         {0, R"({"ops":"getDebugInfo"})", SimServiceSettings},
-        {0, R"({"ops":"getOemData","name":"customOemType"})", SimServiceSettings},
+        {0, R"({"ops":"getOemData","name":"customOemType"})", SimServiceSettings | SimServiceFactory},
+        {0, R"({"ops":"setOemData","name":"cpuKHz","val":"408000"})", SimServiceSettings | SimServiceFactory},
+        {1, R"({"ops":"resetFactory"})", SimServiceFactory},
+        {1, R"({"ops":"resetFacotry"})", SimServiceFactory},
+        {0, R"({"ops":"testGpio","isHigh":"1"})", SimServiceAmp},
+        {0, R"({"ops":"setBorderProc","portIndex":"0","delayNum":"96"})", SimServiceCommand | SimServiceDsp},
         {0, R"({"ops":"getIp"})", SimServiceSettings},
         {0, R"({"ops":"getCustomStr"})", SimServiceCommand},
         {0, R"({"ops":"getAllChNameRx","idStart":"0"})", SimServiceCommand},
@@ -295,10 +301,10 @@ TEST(SimSettingsCommands, EachCommandIsAnsweredOnlyOnItsPorts)
         {0, R"({"ops":"setPhyGainDbTx","id":"0","val":"1"})", SimServiceCommand},
         {0, R"({"ops":"getAllPhyMuteTx","idStart":"0"})", SimServiceCommand},
         {0, R"({"ops":"setPhyMuteRx","id":"0","val":"1"})", SimServiceCommand},
-        {0, R"({"ops":"getInfo"})", SimServiceAmp},
+        {0, R"({"ops":"getInfo"})", SimServiceAmp | SimServiceAmpModule | SimServiceAmpModule2},
         {0, R"({"ops":"setGain","id":"0","val":"1"})", SimServiceAmp},
         {0, R"({"ops":"setPower","id":"0","val":"1"})", SimServiceAmp},
-        {0, R"({"ops":"getPowerGainInfo"})", SimServiceAmpModule},
+        {0, R"({"ops":"getPowerGainInfo"})", SimServiceAmpModule | SimServiceAmpModule2},
         {0, R"({"ops":"clrRxCh","dstChId":"0"})", SimServiceCommand},
         {0, R"({"ops":"setMcastRx","srcChId":"0","dstChId":"0"})", SimServiceCommand},
         {0, R"({"ops":"getUcastStats","sdpId":"0"})", SimServiceCommand},

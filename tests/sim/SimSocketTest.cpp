@@ -208,7 +208,9 @@ TEST_F(SocketFixture, ServicePortsAnswerFromThePortAsked)
                 {8999, R"({"ops":"getLock","uiTag":"dspUiTag"})", "uiTag", "dspUiTag"},
                 {9994, R"({"ops":"setPassword","old":"","new":"","isByself":"isByself"})", "result", "succ"},
                 {9994, R"({"ops":"getDebugInfo"})", "devName", "SIM-02"},
-                {9994, R"({"ops":"getIp"})", "ip", nullptr}};
+                {9994, R"({"ops":"getIp"})", "ip", nullptr},
+                {12000, R"({"ops":"getOemData","name":"cpuKHz"})", "val", "0"},
+                {12000, R"({"ops":"resetFacotry"})", "result", "succ"}};
     for (const auto& row : rows) {
         auto reply = askAt(dev, row.port, row.request);
         ASSERT_TRUE(reply) << "no answer on " << row.port << " to " << row.request;
@@ -223,6 +225,19 @@ TEST_F(SocketFixture, ServicePortsAnswerFromThePortAsked)
     // A command on a port that does not serve it goes unanswered.
     EXPECT_FALSE(ask(1, R"({"ops":"getDebugInfo"})", 300));
     EXPECT_FALSE(askAt(dev, 9994, R"({"ops":"getLock"})", 300));
+}
+
+TEST_F(SocketFixture, FactoryServiceTakesTheSshStartAsText)
+{
+    const QHostAddress dev(net->device(0).ip());
+    auto reply = askAt(dev, SimNetwork::kFactoryPort, "hostname=" + dev.toString().toUtf8() + " startSsh");
+    ASSERT_TRUE(reply);
+    EXPECT_EQ(reply->data(), "startSsh ok");
+    EXPECT_EQ(reply->senderAddress(), dev);
+    EXPECT_EQ(reply->senderPort(), SimNetwork::kFactoryPort);
+    EXPECT_FALSE(askAt(dev, SimNetwork::kFactoryPort, "startSsh please", 300)) << "other text goes unanswered";
+    // Neither device is an amplifier: the second module's port keeps quiet.
+    EXPECT_FALSE(askAt(dev, SimNetwork::kAmpModule2Port, R"({"ops":"getInfo"})", 300));
 }
 
 TEST_F(SocketFixture, SecondaryUnitAnswersTheProbe)
