@@ -10,6 +10,7 @@
 #include <QTextDocument>
 #include <QTextFragment>
 #include <QTextImageFormat>
+#include <QVector>
 
 #include <algorithm>
 
@@ -29,6 +30,44 @@ QString firstAvailable(const QStringList& families)
             return family;
     }
     return QString();
+}
+
+// The Markdown importer gives code the platform's fixed font, which offscreen is a proportional face, so command
+// lines and their output came out proportional and wrapped; they get a monospaced face, in code blocks at a size
+// that holds about 80 columns.
+void setCodeFont(QTextDocument* doc, const QString& family)
+{
+    const QString imported = QFontDatabase::systemFont(QFontDatabase::FixedFont).family();
+    if (family.isEmpty())
+        return;
+    struct Range
+    {
+        int position;
+        int length;
+        bool block;
+    };
+    // Collected first: changing a format merges and splits the fragments being walked.
+    QVector<Range> ranges;
+    for (QTextBlock block = doc->begin(); block.isValid(); block = block.next()) {
+        const QTextBlockFormat blockFormat = block.blockFormat();
+        const bool codeBlock = blockFormat.hasProperty(QTextFormat::BlockCodeLanguage) ||
+                               blockFormat.hasProperty(QTextFormat::BlockCodeFence);
+        for (auto it = block.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (fragment.isValid() && !fragment.charFormat().isImageFormat() &&
+                fragment.charFormat().fontFamily() == imported)
+                ranges.append({fragment.position(), fragment.length(), codeBlock});
+        }
+    }
+    for (const Range& r : ranges) {
+        QTextCursor cursor(doc);
+        cursor.setPosition(r.position);
+        cursor.setPosition(r.position + r.length, QTextCursor::KeepAnchor);
+        QTextCharFormat format;
+        format.setFontFamily(family);
+        format.setFontPointSize(r.block ? 8 : 9);
+        cursor.mergeCharFormat(format);
+    }
 }
 
 } // namespace
@@ -59,6 +98,9 @@ bool GuideDocument::load(const QString& markdownPath, bool chinese, QString* err
     m_doc->setDefaultFont(font);
     m_doc->setDocumentMargin(0);
     m_doc->setMarkdown(text, QTextDocument::MarkdownDialectGitHub);
+    setCodeFont(m_doc, chinese
+                           ? firstAvailable({QStringLiteral("WenQuanYi Micro Hei Mono")})
+                           : firstAvailable({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono")}));
     placePictures(QFileInfo(markdownPath).absolutePath());
     return true;
 }
