@@ -15,6 +15,7 @@
 #include <QHBoxLayout>
 #include <QJsonDocument>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QSaveFile>
 #include <QSpinBox>
 #include <QVBoxLayout>
@@ -46,13 +47,17 @@ GpioPanel::GpioPanel(const QString& devId, QWidget* parent) : QWidget(parent), m
     auto* tabs = new QHBoxLayout;
     tabs->setSpacing(UiScale::px(2));
     for (int i = 1; i <= GpioInfo::kPorts; ++i) {
-        auto* b = new StyledButton(QStringLiteral("IO%1").arg(i), StyledButton::Page, this);
+        auto* b = new QPushButton(QStringLiteral("IO%1").arg(i), this);
         b->setObjectName(QStringLiteral("pb_io_%1").arg(i));
         b->setCheckable(true);
+        b->setMinimumWidth(UiScale::px(44));
+        b->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+        b->setStyleSheet(QStringLiteral("QPushButton{color:#d7dbe2;background:#262b33;border:1px solid #3a404a;"
+                                        "padding:%1px;} QPushButton:checked{background:#0b7dda;color:white;}")
+                             .arg(UiScale::px(3)));
         m_portButtons->addButton(b, i);
-        tabs->addWidget(b);
+        tabs->addWidget(b, 1);
     }
-    tabs->addStretch();
     m_portButtons->button(1)->setChecked(true);
 
     const bool zh = AppState::isChinese();

@@ -28,18 +28,20 @@ UdpToolPanel::UdpToolPanel(QWidget* parent) : QWidget(parent), m_runner(ServiceW
     m_log->setObjectName(QStringLiteral("udp_log_te"));
     m_log->setReadOnly(true);
     m_log->setMaximumBlockCount(1000);
+    m_log->setMinimumHeight(UiScale::px(80));
     auto* send = new StyledButton(QStringLiteral("Send"), StyledButton::Action, this);
     send->setObjectName(QStringLiteral("udp_send_bt"));
     auto* clear = new StyledButton(QStringLiteral("Clear"), StyledButton::Action, this);
     clear->setObjectName(QStringLiteral("udp_clear_bt"));
 
-    auto* fields = new QHBoxLayout;
-    fields->addWidget(new QLabel(QStringLiteral("IP:"), this));
-    fields->addWidget(m_ip, 2);
-    fields->addWidget(new QLabel(QStringLiteral("Port:"), this));
-    fields->addWidget(m_port);
-    fields->addWidget(new QLabel(QStringLiteral("devId:"), this));
-    fields->addWidget(m_devId, 2);
+    auto* fields = new QGridLayout;
+    fields->addWidget(new QLabel(QStringLiteral("IP:"), this), 0, 0);
+    fields->addWidget(m_ip, 0, 1);
+    fields->addWidget(new QLabel(QStringLiteral("Port:"), this), 0, 2);
+    fields->addWidget(m_port, 0, 3);
+    fields->addWidget(new QLabel(QStringLiteral("devId:"), this), 1, 0);
+    fields->addWidget(m_devId, 1, 1, 1, 3);
+    fields->setColumnStretch(1, 1);
     auto* buttons = new QHBoxLayout;
     buttons->addStretch();
     buttons->addWidget(send);

@@ -174,12 +174,12 @@ void devtest::buildOnline()
     auto* left = new QVBoxLayout;
     left->addWidget(m_infoBox);
     left->addWidget(m_serviceBox);
-    left->addWidget(m_priorityBox);
-    left->addStretch();
+    left->addWidget(m_udpBox, 1);
     auto* right = new QVBoxLayout;
     right->addWidget(m_cfgBox);
     right->addWidget(m_gpioBox);
-    right->addWidget(m_udpBox, 1);
+    right->addWidget(m_priorityBox);
+    right->addStretch();
     auto* columns = new QHBoxLayout(content);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->addLayout(left, 2);
@@ -190,7 +190,11 @@ void devtest::buildOnline()
     scroll->setWidgetResizable(true);
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(content);
-    scroll->setStyleSheet(QStringLiteral("QScrollArea, QWidget#testContent{background:transparent;}"));
+    // The page keeps the window's dark ground under its scrolled panels.
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    scroll->viewport()->setAutoFillBackground(false);
+    content->setAttribute(Qt::WA_StyledBackground);
+    content->setStyleSheet(QStringLiteral("QWidget#testContent{background:#1e2229;}"));
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_emptyLabel);

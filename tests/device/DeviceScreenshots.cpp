@@ -4,12 +4,16 @@
 #include "DevVolumeForm.h"
 #include "DevWin.h"
 #include "DeviceTestSupport.h"
+#include "DeviceWindow.h"
+#include "FactoryAccess.h"
+#include "GpioInfo.h"
 #include "ManageLock.h"
 #include "ManagePasswd.h"
 #include "NewDelayCounter.h"
 #include "OfflineData.h"
 #include "OfflineDeviceType.h"
 #include "channelVoice.h"
+#include "devtest.h"
 
 #include <QDir>
 #include <cmath>
@@ -172,6 +176,54 @@ bool lockAndDelay()
     return save(passwd, "manage_passwd.png") && ok;
 }
 
+/// The test page in factory mode (user mode 2), filled as the device's replies would fill it.
+bool testPage()
+{
+    AppState::setChinese(true);
+    AppState::setConfig(AppConfig());
+    AppState::setMode(10);
+    TestDevice d;
+    d.devId = QStringLiteral("MRD-T-0001");
+    // An address of its own: the store lists one device per address.
+    insertDevice(d.devId, QStringLiteral("MRD-A16"), 8, 8, 16, 16, QStringLiteral("3.1.4"), kDevIp + 40);
+    DevDetailStore::instance().updateDevDetail(d.devId, [](DevDetail_t& det) {
+        det.name = QStringLiteral("Hall Stagebox");
+        det.firmwareVersion = QStringLiteral("3.1.4");
+        det.firmwareBuild = QStringLiteral("20260301");
+        det.oemCode = QStringLiteral("000000");
+        det.macText = QStringLiteral("00:1d:c1:0a:4d:15");
+        det.ptpDomain = 0;
+        det.ptpDscp = 46;
+        det.dscp = 34;
+    });
+    FactoryAccess::apply(FactoryAccess::Grant::UserMode2);
+    DevWin frame(d.devId);
+    frame.setAttribute(Qt::WA_DeleteOnClose, false);
+    frame.resize(1100, 900); // tall enough for every panel without scrolling
+    frame.deviceWindow()->btGroupclicked(DeviceWindow::BtTest);
+    const auto reply = [&frame, &d](QJsonObject o) {
+        o.insert(QStringLiteral("devId"), d.devId);
+        o.insert(QStringLiteral("result"), QStringLiteral("succ"));
+        frame.recvBackData(compact(o));
+    };
+    reply({{"ops", "getDebugInfo"}, {"model", "MRD-A16"}, {"temp", "41500"}, {"uptime", "93784"}});
+    reply({{"ops", "getOemData"}, {"name", "cpuKHz"}, {"val", "816000"}});
+    reply({{"ops", "getCfg"},
+           {"cfg", "chNum_phyRx=8\nchNum_phyTx=8\nchNum_dspFromNet=16\nchNum_dspToNet=16\nsampleRate=48000\n"
+                   "fmtType=tdmI2s\nfmtIndex=0\nmclk=12288000\ninv_lrclk=0\ninv_bclk=1\nmodel=MRD-A16"}});
+    GpioInfo g;
+    g.direction = 1;
+    g.enable = 1;
+    g.channelId = 3;
+    g.programId = 12;
+    g.gainStep = 1.5;
+    g.customCmd = QStringLiteral("preset recall 2");
+    reply({{"ops", "getGpioInfo"}, {"index", "GPIO_1"}, {"gpioInfo", g.toJson()}});
+    const bool ok = save(frame, "test_page.png");
+    FactoryAccess::apply(FactoryAccess::Grant::UserMode0);
+    return ok;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -188,5 +240,6 @@ int main(int argc, char** argv)
     ok = settings() && ok;
     ok = lockAndDelay() && ok;
     ok = offlineSettings() && ok;
+    ok = testPage() && ok;
     return ok ? 0 : 1;
 }
