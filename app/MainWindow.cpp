@@ -34,6 +34,7 @@
 #include "SelectNetDialog.h"
 #include "StateSnapshot.h"
 #include "StyledButton.h"
+#include "TestSignalDialog.h"
 #include "TestToolAccess.h"
 #include "TitleInfoForm.h"
 #include "TopMenuForm.h"
@@ -618,10 +619,23 @@ void MainWindow::promptTestTool()
     prompt.setTextEchoMode(QLineEdit::Password);
     if (prompt.exec() != QDialog::Accepted)
         return;
-    if (TestToolAccess::modeFor(prompt.textValue()) == TestToolAccess::Refused)
+    const TestToolAccess::Mode mode = TestToolAccess::modeFor(prompt.textValue());
+    if (mode == TestToolAccess::Refused)
         return;
-    // The test signal tool itself comes with the device tools; until then the prompt only answers.
-    slot_showTips(tr("测试工具暂不可用"));
+    openTestTool(mode);
+}
+
+void MainWindow::openTestTool(int mode)
+{
+    if (m_testTool == nullptr) {
+        m_testTool = new TestSignalDialog(m_appDir, m_store, m_models, this);
+        connect(m_testTool, &TestSignalDialog::sendChangedata, this, &MainWindow::recvChangeData);
+        connect(this, &MainWindow::sendBackDataSignal, m_testTool, &TestSignalDialog::handleMessage);
+    }
+    m_testTool->setMode(mode == TestToolAccess::Reduced ? TestSignalDialog::Reduced : TestSignalDialog::AllControls);
+    m_testTool->show();
+    m_testTool->raise();
+    m_testTool->activateWindow();
 }
 
 // ---- Network interface ---------------------------------------------------------------------------

@@ -31,6 +31,7 @@ class RegistryNotifier;
 class SapMonitorView;
 class SelectNetDialog;
 class StyledButton;
+class TestSignalDialog;
 class TitleInfoForm;
 class TopMenuForm;
 class UserSettings;
@@ -70,6 +71,10 @@ public:
     QLabel* infoLabel() const { return m_infoLabel; }
     QLabel* globalTipsLabel() const { return m_globalTips; }
     SapMonitorView* sapMonitor() const { return m_sapMonitor; }
+    /// The test signal tool, once it has been opened; null before.
+    TestSignalDialog* testTool() const { return m_testTool; }
+    /// Opens the test signal tool in a mode of TestToolAccess (created on first use, then reused).
+    void openTestTool(int mode);
     /// The open settings window of a device, or null.
     DevWin* devWindow(const QString& devId) const { return m_devWins.value(devId); }
     /// The open window of a multicast stream, or null.
@@ -194,6 +199,7 @@ private:
     QLabel* m_globalTips = nullptr;
     StyledButton* m_maxButton = nullptr;
     SapMonitorView* m_sapMonitor = nullptr;
+    TestSignalDialog* m_testTool = nullptr;
     DevVolumeForm* m_devVolume = nullptr;
     ClockForm* m_clockForm = nullptr;
     CellRouteForm* m_routeForm = nullptr;

@@ -10,6 +10,7 @@
 #include "LogRedaction.h"
 #include "MainWindow.h"
 #include "MySnackbar.h"
+#include "TestSignalDialog.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -256,6 +257,7 @@ void ScriptSession::init()
         {"matrixClick", &ScriptSession::cmdMatrixClick},
         {"dspMatrixClick", &ScriptSession::cmdDspMatrixClick},
         {"screenshot", &ScriptSession::cmdScreenshot},
+        {"testTool", &ScriptSession::cmdTestTool},
         {"quit", &ScriptSession::cmdQuit},
     };
     MySnackbar::setNoticeObserver([this](const QString& text) { recordTip(text); });
@@ -1014,6 +1016,28 @@ QJsonObject ScriptSession::cmdScreenshot(const QJsonObject& cmd)
     if (!QDir().mkpath(QFileInfo(file).absolutePath()) || !image.save(file, "PNG"))
         return failure(QStringLiteral("cannot write \"%1\"").arg(file));
     return success({{"width", image.width()}, {"height", image.height()}});
+}
+
+QJsonObject ScriptSession::cmdTestTool(const QJsonObject& cmd)
+{
+    auto* main = qobject_cast<MainWindow*>(m_bus);
+    if (main == nullptr)
+        return failure(QStringLiteral("no main window"));
+    if (cmd.contains("mode"))
+        main->openTestTool(cmd.value("mode").toInt());
+    TestSignalDialog* tool = main->testTool();
+    QJsonObject answer = success();
+    answer.insert("open", tool != nullptr && tool->isVisible());
+    if (tool == nullptr)
+        return answer;
+    if (cmd.contains("recordDir"))
+        tool->setRecordDirectory(cmd.value("recordDir").toString());
+    if (cmd.contains("settleMs") || cmd.contains("probeSettleMs"))
+        tool->setTiming(cmd.value("settleMs").toInt(300), cmd.value("probeSettleMs").toInt(20));
+    answer.insert("busy", tool->isBusy());
+    answer.insert("testedCount", tool->testedCount());
+    answer.insert("recordDir", tool->recordDirectory());
+    return answer;
 }
 
 QJsonObject ScriptSession::cmdQuit(const QJsonObject&)

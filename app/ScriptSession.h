@@ -59,6 +59,9 @@ class QWidget;
 /// - {"cmd":"send","msg":{...}}: the main window's recvChangeData with the message as compact JSON.
 /// - {"cmd":"screenshot","object":N,"file":F,"window":bool,"width":W,"height":H}: the widget (or its window),
 ///   resized first when W and H are given, as a PNG; answers width, height.
+/// - {"cmd":"testTool","mode":M,"recordDir":D,"settleMs":S,"probeSettleMs":P}: with "mode", the main window opens
+///   the test signal tool in that mode; the other fields set its record folder and waits. Answers "open", "busy",
+///   "testedCount", "recordDir".
 /// - {"cmd":"quit"}: the application quits after the answer.
 /// Times ("ms", "nowMs") are milliseconds since the session started. Widgets must be visible, and enabled for
 /// anything that acts on them. Passwords are never written: not from password fields, not from messages.
@@ -188,6 +191,7 @@ private:
     QJsonObject cmdMatrixClick(const QJsonObject& cmd);
     QJsonObject matrixCell(const QJsonObject& cmd, CellRouteForm** form, int* row, int* col);
     QJsonObject cmdScreenshot(const QJsonObject& cmd);
+    QJsonObject cmdTestTool(const QJsonObject& cmd);
     QJsonObject cmdQuit(const QJsonObject& cmd);
 
     QPointer<QObject> m_bus;

@@ -131,7 +131,6 @@ TestSignalDialog::TestSignalDialog(const QString& appDir, DevDetailStore& store,
     connect(&m_rebootTimer, &QTimer::timeout, this, [this] { finishReboot(false); });
 
     loadSettings();
-    record(tr("记录文件目录: %1").arg(QDir::toNativeSeparators(m_record.directory())));
 }
 
 TestSignalDialog::~TestSignalDialog()
@@ -275,6 +274,7 @@ void TestSignalDialog::setRecordDirectory(const QString& dir)
 {
     m_record = TestRecord(dir);
     m_recordFailed = false;
+    m_recordAnnounced = false;
 }
 
 void TestSignalDialog::setToolPolling(int rounds, int intervalMs)
@@ -351,6 +351,13 @@ void TestSignalDialog::tip(const QString& text)
 
 void TestSignalDialog::record(const QString& text, int kind)
 {
+    if (!m_recordAnnounced) {
+        // Once, so the user knows where the lines are kept.
+        m_recordAnnounced = true;
+        record(tr("记录文件: %1")
+                   .arg(QDir::toNativeSeparators(
+                       QDir(m_record.directory()).filePath(TestRecord::fileName(QDate::currentDate())))));
+    }
     const bool html = text.startsWith(QLatin1String("<strong>"));
     if (html)
         m_recordBox->append(text);

@@ -101,6 +101,7 @@ private:
     std::unique_ptr<UserSettings> m_settings;
     TestRecord m_record;
     bool m_recordFailed = false;
+    bool m_recordAnnounced = false;
 
     QTabWidget* m_tabs;
     QComboBox* m_sourceDev;
