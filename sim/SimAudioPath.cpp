@@ -154,6 +154,10 @@ std::optional<SimAudioPath::Signal> SimAudioPath::phyTx(int index, int id, doubl
     SimDevice& dev = m_network.device(index);
     if (hops > kMaxHops || id < 0 || id >= dev.config().phyChNumTx)
         return std::nullopt;
+    // An output with nothing routed to it on a device without a generator carries no test signal: its processor's
+    // configuration need not be made for that.
+    if (!dev.state().audio.isSource() && (id >= dev.rxChMap().size() || dev.rxChMap()[id] < 0))
+        return std::nullopt;
     const double blockUs = samplesToUs(dev, outputBlockDelay(dev, id));
     // Before the delay block: the return, on a signal source mixed with the inverted copy of its generator.
     const double tIn = tMs - blockUs / 1000.0;

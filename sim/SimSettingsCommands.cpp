@@ -3,6 +3,8 @@
 #include "SimNetwork.h"
 #include "SimReply.h"
 
+#include <QJsonDocument>
+
 namespace {
 
 using Replies = QVector<QJsonObject>;
@@ -134,10 +136,10 @@ Replies setIp(const SimRequest& req)
     return {SimReply::echo(req, SimReply::succ(req), {"fixedIp", "ip", "gw", "dns"})};
 }
 
-QString cfgText(const SimDeviceState& st)
+QString cfgText(const QMap<QString, QString>& cfg)
 {
     QStringList lines;
-    for (auto it = st.cfg.constBegin(); it != st.cfg.constEnd(); ++it)
+    for (auto it = cfg.constBegin(); it != cfg.constEnd(); ++it)
         lines.append(it.key() + QLatin1Char('=') + it.value());
     return lines.join(QLatin1Char('\n'));
 }
@@ -145,7 +147,7 @@ QString cfgText(const SimDeviceState& st)
 Replies getCfg(const SimRequest& req)
 {
     QJsonObject r = SimReply::succ(req);
-    r.insert(QStringLiteral("cfg"), cfgText(req.network.device(req.deviceIndex).state()));
+    r.insert(QStringLiteral("cfg"), cfgText(req.network.device(req.deviceIndex).state().cfg));
     return {r};
 }
 
@@ -159,16 +161,23 @@ Replies setCfg(const SimRequest& req)
             continue;
         const int eq = line.indexOf(QLatin1Char('='));
         // One bad line refuses the whole text, so a half-applied configuration never exists.
-        if (eq <= 0 || line.left(eq).trimmed().isEmpty())
+        if (eq <= 0 || line.left(eq).trimmed().isEmpty() ||
+            line.left(eq).trimmed().toUtf8().size() > SimSettingsCommands::kMaxCfgKeyBytes ||
+            line.mid(eq + 1).trimmed().toUtf8().size() > SimSettingsCommands::kMaxCfgValueBytes)
             return {SimReply::fail(req, QStringLiteral("bad cfg"))};
         given.insert(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
     }
     if (given.isEmpty())
         return {SimReply::fail(req, QStringLiteral("bad cfg"))};
+    QMap<QString, QString> merged = st.cfg;
     for (auto it = given.constBegin(); it != given.constEnd(); ++it)
-        st.cfg.insert(it.key(), it.value());
+        merged.insert(it.key(), it.value());
     QJsonObject r = SimReply::succ(req);
-    r.insert(QStringLiteral("cfg"), cfgText(st));
+    r.insert(QStringLiteral("cfg"), cfgText(merged));
+    // Each request may add keys; the text must still fit the one datagram "getCfg" answers with.
+    if (QJsonDocument(r).toJson(QJsonDocument::Compact).size() > kSimMaxDatagramBytes)
+        return {SimReply::fail(req, QStringLiteral("cfg too long"))};
+    st.cfg = merged;
     return {r};
 }
 

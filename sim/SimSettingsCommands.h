@@ -12,4 +12,7 @@ public:
 
     /// Longest name a device keeps, in UTF-8 bytes: the controller holds names in 64-byte fields.
     static constexpr int kMaxNameBytes = 63;
+    /// Longest key and value of the configuration text ("getCfg"/"setCfg").
+    static constexpr int kMaxCfgKeyBytes = 63;
+    static constexpr int kMaxCfgValueBytes = 255;
 };

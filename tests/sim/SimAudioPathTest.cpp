@@ -473,3 +473,20 @@ TEST(SimAudioPath, CancellationStageOnTheCommandPortAndTheProcessorPort)
     EXPECT_EQ(b.result(kD, flat({{"obj", QJsonObject{{"delayNum", "10"}}}}), SimServiceDsp), "succ");
     EXPECT_EQ(SimAudioPath::outputBlockDelay(b.net->device(kD), 1), 10);
 }
+
+TEST(SimAudioPath, IdleOutputsLeaveTheProcessorConfigurationUnmade)
+{
+    // The processor's configuration is made on first use; reading idle outputs while a signal plays elsewhere
+    // is no use of it.
+    AudioBench b("MRD-M8");
+    b.play();
+    b.walk(kD, kPhyTx);
+    b.walk(kD, "getVolumeDbBatchOut", SimServiceDsp);
+    EXPECT_TRUE(b.net->device(kD).state().dsp.config.isEmpty());
+    ASSERT_TRUE(b.line({{"cmd", "route"}, {"devId", b.id(kD)}, {"rxCh", 1}, {"srcDevId", b.id(kS)}, {"srcCh", 0}})
+                    .value("ok")
+                    .toBool());
+    b.now += 10;
+    EXPECT_EQ(b.at(kD, kPhyTx, 1), "-20.0");
+    EXPECT_FALSE(b.net->device(kD).state().dsp.config.isEmpty()) << "a routed output reads its delay block";
+}

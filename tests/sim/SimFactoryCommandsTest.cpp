@@ -269,3 +269,29 @@ TEST(SimFactoryCommands, BothAmplifierModulesAnswerOnTheAmplifierOnly)
     // 9992 still answers every model.
     EXPECT_EQ(b.result(kDev, req("getInfo"), SimServiceAmp), "succ");
 }
+
+TEST(SimFactoryCommands, ConfigurationTextStaysBounded)
+{
+    // The configuration grows by what each request adds, but never beyond what one answer carries.
+    FactoryBench b;
+    int added = 0;
+    for (int i = 0; i < 1000; ++i) {
+        const QJsonObject r = b.one(
+            kDev, req("setCfg", {{"cfg", QStringLiteral("key%1=%2").arg(i).arg(QString(40, 'v'))}}), SimServiceCfg);
+        if (r.value("result").toString() != "succ") {
+            EXPECT_EQ(r.value("reason").toString(), "cfg too long");
+            break;
+        }
+        ++added;
+    }
+    EXPECT_GT(added, 10);
+    EXPECT_LT(added, 1000) << "no bound";
+    const QJsonObject full = b.one(kDev, req("getCfg"), SimServiceCfg); // the helper checks the datagram's size
+    EXPECT_FALSE(full.value("cfg").toString().contains(QStringLiteral("key%1=").arg(added))) << "refused whole";
+    // Overlong keys and values are bad lines.
+    for (const QString& bad : {QString(64, 'k') + "=1", "key5=" + QString(256, 'v')})
+        EXPECT_EQ(b.one(kDev, req("setCfg", {{"cfg", bad}}), SimServiceCfg).value("reason").toString(), "bad cfg");
+    // Known keys still change.
+    EXPECT_EQ(b.result(kDev, req("setCfg", {{"cfg", "key5=changed\nchNum_dspToNet=4"}}), SimServiceCfg), "succ");
+    EXPECT_EQ(b.state(kDev).value("cfg").toObject().value("key5").toString(), "changed");
+}
