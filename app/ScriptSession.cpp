@@ -4,12 +4,15 @@
 #include "DspMatrixGrid.h"
 #include "FileDialogs.h"
 
+#include "AppState.h"
 #include "CellRouteForm.h"
 #include "DevDetailStore.h"
+#include "FactoryAccess.h"
 #include "LevelMeter.h"
 #include "LogRedaction.h"
 #include "MainWindow.h"
 #include "MySnackbar.h"
+#include "SaltedCode.h"
 #include "TestSignalDialog.h"
 
 #include <QAbstractButton>
@@ -17,6 +20,7 @@
 #include <QAbstractSlider>
 #include <QApplication>
 #include <QComboBox>
+#include <QDateTime>
 #include <QDir>
 #include <QDoubleSpinBox>
 #include <QFileInfo>
@@ -258,6 +262,7 @@ void ScriptSession::init()
         {"dspMatrixClick", &ScriptSession::cmdDspMatrixClick},
         {"screenshot", &ScriptSession::cmdScreenshot},
         {"testTool", &ScriptSession::cmdTestTool},
+        {"factoryCodes", &ScriptSession::cmdFactoryCodes},
         {"quit", &ScriptSession::cmdQuit},
     };
     MySnackbar::setNoticeObserver([this](const QString& text) { recordTip(text); });
@@ -1038,6 +1043,41 @@ QJsonObject ScriptSession::cmdTestTool(const QJsonObject& cmd)
     answer.insert("testedCount", tool->testedCount());
     answer.insert("recordDir", tool->recordDirectory());
     return answer;
+}
+
+QJsonObject ScriptSession::cmdFactoryCodes(const QJsonObject& cmd)
+{
+    static const QHash<QString, FactoryAccess::Grant> kGrants = {{"mode0", FactoryAccess::Grant::UserMode0},
+                                                                 {"mode1", FactoryAccess::Grant::UserMode1},
+                                                                 {"mode2", FactoryAccess::Grant::UserMode2},
+                                                                 {"showAll", FactoryAccess::Grant::ShowAllDevices}};
+    const QJsonArray codes = cmd.value("codes").toArray();
+    if (codes.isEmpty() || codes.size() > 16)
+        return failure(QStringLiteral("\"codes\" must list 1 to 16 codes"));
+    // The table is copied when installed; these texts need to live only until then.
+    QVector<QByteArray> texts;
+    texts.reserve(codes.size() + 1);
+    const QByteArray salt = "script-" + QByteArray::number(QDateTime::currentMSecsSinceEpoch(), 16);
+    texts.append(salt);
+    QVector<FactoryAccess::Entry> table;
+    for (const QJsonValue& v : codes) {
+        const QString code = v.toObject().value("code").toString();
+        const auto grant = kGrants.constFind(v.toObject().value("grant").toString());
+        if (code.isEmpty() || grant == kGrants.constEnd())
+            return failure(QStringLiteral("each code needs \"code\" and a \"grant\" of mode0, mode1, mode2, showAll"));
+        texts.append(SaltedCode::digestOf(salt, code));
+        table.append({{texts.first().constData(), texts.last().constData()}, grant.value()});
+    }
+    FactoryAccess::installTable(table);
+    // The released configuration keeps Ctrl+8 shut; a session that brings its own codes opens it.
+    const AppConfig& config = AppState::config();
+    QString text = config.titleKey() + QLatin1Char('=') + config.title() + QLatin1Char('\n');
+    for (int s = 0; s < AppConfig::kSwitchCount; ++s) {
+        const auto sw = AppConfig::Switch(s);
+        text += AppConfig::switchKey(sw) + (config.isOn(sw) || sw == AppConfig::Switch::CanCtrl8 ? "=1\n" : "=0\n");
+    }
+    AppState::setConfig(AppConfig::fromText(text));
+    return success({{"installed", table.size()}});
 }
 
 QJsonObject ScriptSession::cmdQuit(const QJsonObject&)

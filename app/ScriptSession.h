@@ -62,6 +62,9 @@ class QWidget;
 /// - {"cmd":"testTool","mode":M,"recordDir":D,"settleMs":S,"probeSettleMs":P}: with "mode", the main window opens
 ///   the test signal tool in that mode; the other fields set its record folder and waits. Answers "open", "busy",
 ///   "testedCount", "recordDir".
+/// - {"cmd":"factoryCodes","codes":[{"code":C,"grant":"mode0"|"mode1"|"mode2"|"showAll"}]}: the factory prompt's
+///   codes of this session (kept as digests under a salt of the session) instead of the program's, and Ctrl+8 in
+///   device windows honoured; answers "installed".
 /// - {"cmd":"quit"}: the application quits after the answer.
 /// Times ("ms", "nowMs") are milliseconds since the session started. Widgets must be visible, and enabled for
 /// anything that acts on them. Passwords are never written: not from password fields, not from messages.
@@ -192,6 +195,7 @@ private:
     QJsonObject matrixCell(const QJsonObject& cmd, CellRouteForm** form, int* row, int* col);
     QJsonObject cmdScreenshot(const QJsonObject& cmd);
     QJsonObject cmdTestTool(const QJsonObject& cmd);
+    QJsonObject cmdFactoryCodes(const QJsonObject& cmd);
     QJsonObject cmdQuit(const QJsonObject& cmd);
 
     QPointer<QObject> m_bus;

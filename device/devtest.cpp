@@ -30,6 +30,7 @@
 #include <QPlainTextEdit>
 #include <QScrollArea>
 #include <QSpinBox>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -171,16 +172,16 @@ void devtest::buildOnline()
 
     auto* content = new QWidget(this);
     content->setObjectName(QStringLiteral("testContent"));
-    auto* left = new QVBoxLayout;
+    auto* left = m_left = new QVBoxLayout;
     left->addWidget(m_infoBox);
     left->addWidget(m_serviceBox);
     left->addWidget(m_udpBox, 1);
-    auto* right = new QVBoxLayout;
+    auto* right = m_right = new QVBoxLayout;
     right->addWidget(m_cfgBox);
     right->addWidget(m_gpioBox);
     right->addWidget(m_priorityBox);
     right->addStretch();
-    auto* columns = new QHBoxLayout(content);
+    auto* columns = m_columns = new QHBoxLayout(content);
     columns->setContentsMargins(0, 0, 0, 0);
     columns->addLayout(left, 2);
     columns->addLayout(right, 3);
@@ -191,7 +192,6 @@ void devtest::buildOnline()
     scroll->setFrameShape(QFrame::NoFrame);
     scroll->setWidget(content);
     // The page keeps the window's dark ground under its scrolled panels.
-    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     scroll->viewport()->setAutoFillBackground(false);
     content->setAttribute(Qt::WA_StyledBackground);
     content->setStyleSheet(QStringLiteral("QWidget#testContent{background:#1e2229;}"));
@@ -222,6 +222,7 @@ QWidget* devtest::buildServicePanel()
         made.append(b);
     }
     m_ledButton = made.at(1);
+    m_resetButton = made.at(3);
     connect(made.at(0), &QPushButton::clicked, this, &devtest::on_pb_ssh_clicked);
     connect(made.at(1), &QPushButton::clicked, this, &devtest::on_pb_uartled_clicked);
     connect(made.at(2), &QPushButton::clicked, this, &devtest::on_pb_memory_clicked);
@@ -311,10 +312,14 @@ void devtest::refreshDetail()
 
 void devtest::slot_userModeChanged(int mode)
 {
+    const int before = m_userMode;
     m_userMode = qBound(0, mode, 2);
     if (m_userMode == 0 && m_blinkTimer.isActive())
         on_pb_uartled_clicked(); // a hidden button must not leave the LED blinking
     applyVisibility();
+    // Factory mode shows figures that user mode 0 does not ask for.
+    if (m_userMode > before && isVisible())
+        requestInformation();
 }
 
 void devtest::applyVisibility()
@@ -329,7 +334,18 @@ void devtest::applyVisibility()
         box->setVisible(factory);
     m_cfgBox->setVisible(second);
     m_cpuRow->setVisible(second);
+    m_resetButton->setVisible(AppState::config().isOn(AppConfig::Switch::CanResetFactory));
     m_emptyLabel->setVisible(!info && !factory);
+}
+
+void devtest::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    if (m_columns == nullptr)
+        return;
+    const int need = m_left->minimumSize().width() + m_right->minimumSize().width() + m_columns->spacing() +
+                     style()->pixelMetric(QStyle::PM_ScrollBarExtent) + UiScale::px(4);
+    m_columns->setDirection(width() >= need ? QBoxLayout::LeftToRight : QBoxLayout::TopToBottom);
 }
 
 void devtest::showEvent(QShowEvent* event)

@@ -13,6 +13,7 @@ class DevInfoPanel;
 class GpioPanel;
 class OfflineDeviceBridge;
 class OfflineDscpPanel;
+class QBoxLayout;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -71,6 +72,8 @@ public slots:
 
 protected:
     void showEvent(QShowEvent* event) override;
+    /// A window too narrow for the two columns of panels gets them one above the other.
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     void buildOnline();
@@ -110,9 +113,13 @@ private:
     QGroupBox* m_cfgBox = nullptr;
     QGroupBox* m_gpioBox = nullptr;
     QLabel* m_emptyLabel = nullptr;
+    QBoxLayout* m_columns = nullptr;
+    QBoxLayout* m_left = nullptr;
+    QBoxLayout* m_right = nullptr;
     QWidget* m_cpuRow = nullptr;
     QComboBox* m_cpuCombo = nullptr;
     QPushButton* m_ledButton = nullptr;
+    QPushButton* m_resetButton = nullptr; ///< shown where the vendor's configuration offers the reset
     QSpinBox* m_ptpDomain = nullptr;
     QSpinBox* m_ptpDscp = nullptr;
     QSpinBox* m_streamDscp = nullptr;

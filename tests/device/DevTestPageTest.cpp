@@ -79,7 +79,7 @@ protected:
              {{salt.constData(), digests[2].constData()}, FactoryAccess::Grant::UserMode0},
              {{salt.constData(), digests[3].constData()}, FactoryAccess::Grant::ShowAllDevices}});
         FactoryAccess::apply(FactoryAccess::Grant::UserMode0);
-        AppState::setConfig(configWith({AppConfig::Switch::CanCtrl8}));
+        AppState::setConfig(configWith({AppConfig::Switch::CanCtrl8, AppConfig::Switch::CanResetFactory}));
         addDevice(dev);
         setFirmware("3.1.2");
     }
@@ -600,10 +600,15 @@ TEST_F(DevTestPageTest, SerialLedMemoryViewAndReboot)
     EXPECT_EQ(questions.last(), "确定重启设备？");
 }
 
-TEST_F(DevTestPageTest, Ctrl8ClosedWithoutTheSwitch)
+TEST_F(DevTestPageTest, Ctrl8AndTheResetFollowTheVendorSwitches)
 {
+    open();
+    enterCode(kMode1);
+    EXPECT_TRUE(page->findChild<QPushButton*>("pb_resetfactory")->isVisibleTo(page));
+    delete frame.data();
     AppState::setConfig(AppConfig());
     open();
+    EXPECT_FALSE(page->findChild<QPushButton*>("pb_resetfactory")->isVisibleTo(page));
     QTest::keyClick(frame.data(), Qt::Key_8, Qt::ControlModifier);
     EXPECT_EQ(frame->factoryPrompt(), nullptr);
 }

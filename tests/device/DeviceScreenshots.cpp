@@ -180,7 +180,7 @@ bool lockAndDelay()
 bool testPage()
 {
     AppState::setChinese(true);
-    AppState::setConfig(AppConfig());
+    AppState::setConfig(AppConfig::fromText(QStringLiteral("Title=Meridane\nCanResetFactory=1\n")));
     AppState::setMode(10);
     TestDevice d;
     d.devId = QStringLiteral("MRD-T-0001");
