@@ -490,3 +490,24 @@ TEST(SimAudioPath, IdleOutputsLeaveTheProcessorConfigurationUnmade)
     EXPECT_EQ(b.at(kD, kPhyTx, 1), "-20.0");
     EXPECT_FALSE(b.net->device(kD).state().dsp.config.isEmpty()) << "a routed output reads its delay block";
 }
+
+TEST(SimAudioPath, AnotherSourcesSignalDoesNotCancel)
+{
+    AudioBench b;
+    b.play(-20);
+    ASSERT_TRUE(b.line({{"cmd", "signal"}, {"devId", b.id(kX)}, {"inputs", QJsonArray{1}}, {"dBFS", -26}})
+                    .value("ok")
+                    .toBool());
+    ASSERT_TRUE(b.line({{"cmd", "route"}, {"devId", b.id(kS)}, {"rxCh", 3}, {"srcDevId", b.id(kX)}, {"srcCh", 0}})
+                    .value("ok")
+                    .toBool());
+    b.now += 10;
+    EXPECT_EQ(b.at(kS, kNetRx, 3), "-26.0");
+    // 0.1 and 0.05 as power: about -19.0 whatever the stage's delay.
+    for (int delay : {0, 48, 96}) {
+        b.cancelAt(3, delay);
+        EXPECT_EQ(b.at(kS, kPhyTx, 3), "-19.0") << delay;
+    }
+    // X's own outputs carry its copy alone: nothing returns to it.
+    EXPECT_EQ(b.at(kX, kPhyTx, 0), "-26.0");
+}
