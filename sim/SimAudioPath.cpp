@@ -121,8 +121,10 @@ std::optional<SimAudioPath::Signal> SimAudioPath::phyRx(int index, int id, doubl
 
 std::optional<SimAudioPath::Signal> SimAudioPath::netTx(int index, int id, double tMs, int hops)
 {
-    const SimDeviceConfig& c = m_network.device(index).config();
-    if (hops > kMaxHops || id < 0 || id >= c.chNumTx)
+    const SimDevice& dev = m_network.device(index);
+    const SimDeviceConfig& c = dev.config();
+    // A rebooting device sends no audio.
+    if (hops > kMaxHops || id < 0 || id >= c.chNumTx || dev.state().isRebooting(m_network.nowMs()))
         return std::nullopt;
     // Transmit channels carry the physical inputs first, then the network inputs in order.
     if (id < c.phyChNumRx)

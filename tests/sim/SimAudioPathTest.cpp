@@ -511,3 +511,19 @@ TEST(SimAudioPath, AnotherSourcesSignalDoesNotCancel)
     // X's own outputs carry its copy alone: nothing returns to it.
     EXPECT_EQ(b.at(kX, kPhyTx, 0), "-26.0");
 }
+
+TEST(SimAudioPath, RebootingDeviceUnderTestReturnsNothing)
+{
+    AudioBench b;
+    b.loop(0, 0);
+    b.play();
+    b.cancelAt(0, 96);
+    b.now += 10;
+    ASSERT_EQ(b.at(kS, kPhyTx, 0), "-96.0");
+    ASSERT_EQ(b.ask(kD, req("reboot"), SimServiceSettings).size(), 1);
+    EXPECT_EQ(b.at(kS, kNetRx, 0), b.idle(kS, SimMeter::NetRx, 0));
+    EXPECT_EQ(b.at(kS, kPhyTx, 0), "-20.0") << "the copy alone";
+    b.now += b.net->options().rebootMs;
+    b.net->settleReboots();
+    EXPECT_EQ(b.at(kS, kPhyTx, 0), "-96.0") << "back after the reboot";
+}
