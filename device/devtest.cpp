@@ -291,7 +291,11 @@ void devtest::refreshDetail()
         return;
     m_info->setIdentity(m_detail.firmwareVersion, m_detail.firmwareBuild, m_detail.oemCode, m_detail.model,
                         m_detail.macText);
-    m_udp->setTarget(m_detail.ip != 0 ? QHostAddress(m_detail.ip).toString() : QString(), m_devId);
+    // Prefilled once per device address: the heartbeat's replies must not overwrite what the user typed.
+    if (m_detail.ip != 0 && m_detail.ip != m_udpTargetIp) {
+        m_udpTargetIp = m_detail.ip;
+        m_udp->setTarget(QHostAddress(m_detail.ip).toString(), m_devId);
+    }
     // The device's values, unless the user is editing them.
     const struct
     {

@@ -123,6 +123,7 @@ private:
     QSpinBox* m_ptpDomain = nullptr;
     QSpinBox* m_ptpDscp = nullptr;
     QSpinBox* m_streamDscp = nullptr;
+    quint32 m_udpTargetIp = 0; ///< the address last put into the UDP tool
     int m_lastPtpDomain = -1;
     int m_lastPtpDscp = -1;
     int m_lastStreamDscp = -1;

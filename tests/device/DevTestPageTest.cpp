@@ -11,6 +11,9 @@
 #include "GpioInfo.h"
 #include "GpioPanel.h"
 #include "MySnackbar.h"
+#include "OfflineData.h"
+#include "OfflineDevice.h"
+#include "OfflineDeviceType.h"
 #include "SaltedCode.h"
 #include "ServiceRequests.h"
 #include "ServiceWorker.h"
@@ -518,6 +521,10 @@ TEST_F(DevTestPageTest, SshUdpToolAndCpuFrequency)
     EXPECT_TRUE(takeCalls().empty()) << "a bad port sends nothing";
     page->findChild<QPushButton*>("udp_clear_bt")->click();
     EXPECT_TRUE(page->udpTool()->logText().isEmpty());
+    // What the user typed survives the heartbeat's version replies.
+    page->findChild<QLineEdit*>("udp_ip_le")->setText("10.9.9.9");
+    reply({{"ops", "getVersion"}, {"result", "succ"}, {"version", "3.1.2"}});
+    EXPECT_EQ(page->findChild<QLineEdit*>("udp_ip_le")->text(), "10.9.9.9");
 
     // CPU frequency through the OEM data, with the address in the reply-address map first.
     page->findChild<QComboBox*>("cpufreq_cb")->setCurrentIndex(2);
@@ -611,6 +618,45 @@ TEST_F(DevTestPageTest, Ctrl8AndTheResetFollowTheVendorSwitches)
     EXPECT_FALSE(page->findChild<QPushButton*>("pb_resetfactory")->isVisibleTo(page));
     QTest::keyClick(frame.data(), Qt::Key_8, Qt::ControlModifier);
     EXPECT_EQ(frame->factoryPrompt(), nullptr);
+}
+
+TEST_F(DevTestPageTest, DesignDeviceShowsTheStoredPrioritiesAndSendsNothing)
+{
+    AppState::setMode(AppState::kOfflineMode);
+    OfflineData design;
+    OfflineDeviceType t;
+    t.devModel = "MRD-A16";
+    t.version = "3.1.2-20260101";
+    t.chNumRx = t.chNumTx = t.phyChNumRx = t.phyChNumTx = 2;
+    t.sampleRateList = QStringList{"48000"};
+    t.packetTimeList = QStringList{"1"};
+    ASSERT_TRUE(design.addDevice(OfflineDevice::fromType(t, "D-1", "Design One")));
+    auto* designFrame = new DevWin("D-1", nullptr, &design);
+    devtest* designPage = designFrame->deviceWindow()->testPage();
+    QSignalSpy out(designFrame, &DevWin::sendDataSignal);
+    designFrame->deviceWindow()->btGroupclicked(DeviceWindow::BtTest);
+    // Factory mode changes nothing on a design device's page.
+    QTest::keyClick(designFrame, Qt::Key_8, Qt::ControlModifier);
+    ASSERT_NE(designFrame->factoryPrompt(), nullptr);
+    designFrame->factoryPrompt()->codeEdit()->setText(kMode2);
+    designFrame->factoryPrompt()->on_ok_bt_clicked();
+    settle();
+    EXPECT_EQ(FactoryAccess::userMode(), 2);
+    EXPECT_EQ(designPage->findChild<QGroupBox*>("cfgBox"), nullptr);
+    EXPECT_EQ(designPage->findChild<QGroupBox*>("gpioBox"), nullptr);
+    auto* ptpDscp = designPage->findChild<QSpinBox*>("ptpDscp_sb");
+    ASSERT_NE(ptpDscp, nullptr);
+    EXPECT_EQ(ptpDscp->value(), design.device("D-1")->detail().ptpDscp);
+    ptpDscp->setValue(12);
+    EXPECT_EQ(design.device("D-1")->detail().ptpDscp, 12) << "stored in the design";
+    // A change made elsewhere (the settings page's own panel) shows here too.
+    ASSERT_TRUE(design.updateDevice("D-1", [](OfflineDevice& d) { d.detail().dscp = 20; }));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(designPage->findChild<QSpinBox*>("dscp_sb")->value(), 20);
+    designPage->recvBackData(QJsonObject{{"ops", "getCfg"}, {"devId", "D-1"}, {"cfg", "x=1"}});
+    EXPECT_EQ(out.count(), 0);
+    EXPECT_TRUE(sentOps().empty());
+    delete designFrame;
 }
 
 } // namespace
