@@ -1069,12 +1069,16 @@ QJsonObject ScriptSession::cmdFactoryCodes(const QJsonObject& cmd)
         table.append({{texts.first().constData(), texts.last().constData()}, grant.value()});
     }
     FactoryAccess::installTable(table);
-    // The released configuration keeps Ctrl+8 shut; a session that brings its own codes opens it.
+    // The released configuration keeps Ctrl+8 shut; a session that brings its own codes opens it, and the
+    // switches it names ("CanResetFactory", ...).
+    QStringList on{AppConfig::switchKey(AppConfig::Switch::CanCtrl8)};
+    for (const QJsonValue& v : cmd.value("switches").toArray())
+        on << v.toString();
     const AppConfig& config = AppState::config();
     QString text = config.titleKey() + QLatin1Char('=') + config.title() + QLatin1Char('\n');
     for (int s = 0; s < AppConfig::kSwitchCount; ++s) {
         const auto sw = AppConfig::Switch(s);
-        text += AppConfig::switchKey(sw) + (config.isOn(sw) || sw == AppConfig::Switch::CanCtrl8 ? "=1\n" : "=0\n");
+        text += AppConfig::switchKey(sw) + (config.isOn(sw) || on.contains(AppConfig::switchKey(sw)) ? "=1\n" : "=0\n");
     }
     AppState::setConfig(AppConfig::fromText(text));
     return success({{"installed", table.size()}});

@@ -62,9 +62,9 @@ class QWidget;
 /// - {"cmd":"testTool","mode":M,"recordDir":D,"settleMs":S,"probeSettleMs":P}: with "mode", the main window opens
 ///   the test signal tool in that mode; the other fields set its record folder and waits. Answers "open", "busy",
 ///   "testedCount", "recordDir".
-/// - {"cmd":"factoryCodes","codes":[{"code":C,"grant":"mode0"|"mode1"|"mode2"|"showAll"}]}: the factory prompt's
-///   codes of this session (kept as digests under a salt of the session) instead of the program's, and Ctrl+8 in
-///   device windows honoured; answers "installed".
+/// - {"cmd":"factoryCodes","codes":[{"code":C,"grant":"mode0"|"mode1"|"mode2"|"showAll"}],"switches":[K]}: the
+///   factory prompt's codes of this session (kept as digests under a salt of the session) instead of the program's,
+///   Ctrl+8 in device windows honoured and the feature switches named K ("CanResetFactory") on; answers "installed".
 /// - {"cmd":"quit"}: the application quits after the answer.
 /// Times ("ms", "nowMs") are milliseconds since the session started. Widgets must be visible, and enabled for
 /// anything that acts on them. Passwords are never written: not from password fields, not from messages.

@@ -38,10 +38,14 @@ class DevTestPageTest(e2etest.E2ETestCase):
         config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
         # The configuration edit needs firmware from 3.0.0 on.
         config["devices"][0]["version"] = FIRMWARE
+        # The second device keeps its settings locked: its factory reset must never leave the application.
+        config["devices"][1]["version"] = FIRMWARE
+        config["devices"][1]["lock"] = "0x2"
         config_path = os.path.join(self.tmp, "devices.json")
         with open(config_path, "w", encoding="utf-8") as f:
             json.dump(config, f, ensure_ascii=False)
         self.dev = config["devices"][0]
+        self.locked = config["devices"][1]
         self.net = netns.SimNet(device_ips=[d["ip"] for d in config["devices"]])
         self.addCleanup(self.net.close)
         self.net.open()
@@ -51,11 +55,12 @@ class DevTestPageTest(e2etest.E2ETestCase):
         os.mkdir(app_dir, 0o700)
         self.app = ScriptedApp(self.net, self.app_path, app_dir)
         self.addCleanup(self.app.stop)
-        self.wait(self.listed_with_version, LISTED_S, "the device listed with its version")
+        self.wait(lambda: self.listed_with_version(self.dev) and self.listed_with_version(self.locked), LISTED_S,
+                  "the devices listed with their versions")
 
     # --- helpers ---------------------------------------------------------------------------------------------
-    def listed_with_version(self):
-        answer = self.app.command({"cmd": "detail", "devId": self.dev["devId"]})
+    def listed_with_version(self, dev):
+        answer = self.app.command({"cmd": "detail", "devId": dev["devId"]})
         return answer.get("ok") and answer["detail"].get("firmwareVersion") == FIRMWARE.split("-")[0]
 
     def wait(self, probe, timeout, what):
@@ -85,11 +90,11 @@ class DevTestPageTest(e2etest.E2ETestCase):
 
         self.wait(seen, REPLY_S, lambda: "the notice %r (notices: %s)" % (text, self.app.ok({"cmd": "notices"})))
 
-    def state(self):
-        return self.sim.state(self.dev["devId"])
+    def state(self, dev=None):
+        return self.sim.state((dev or self.dev)["devId"])
 
-    def requests(self, ops):
-        return self.state()["requests"].get(ops, 0)
+    def requests(self, ops, dev=None):
+        return self.state(dev)["requests"].get(ops, 0)
 
     def answers(self, ops):
         return self.app.ok({"cmd": "messages", "ops": ops, "devId": self.dev["devId"]})["count"]
@@ -100,11 +105,12 @@ class DevTestPageTest(e2etest.E2ETestCase):
         self.click("FactoryCodePrompt/ok_bt")
         self.wait(lambda: not self.find("FactoryCodePrompt").get("visible"), REPLY_S, "the prompt closed")
 
-    def open_test_page_in_factory_mode(self):
+    def open_test_page_in_factory_mode(self, dev=None):
         for bad in ([], [{"code": "1"}], [{"code": "", "grant": "mode1"}], [{"code": "1", "grant": "mode9"}]):
             self.assertFalse(self.app.command({"cmd": "factoryCodes", "codes": bad}).get("ok"), bad)
-        self.assertEqual(self.app.ok({"cmd": "factoryCodes", "codes": CODES})["installed"], len(CODES))
-        self.app.ok({"cmd": "open", "devId": self.dev["devId"]})
+        answer = self.app.ok({"cmd": "factoryCodes", "codes": CODES, "switches": ["CanResetFactory"]})
+        self.assertEqual(answer["installed"], len(CODES))
+        self.app.ok({"cmd": "open", "devId": (dev or self.dev)["devId"]})
         self.wait_visible("page_bt_test")
         self.click("page_bt_test")
         self.wait_visible("devtest")
@@ -186,6 +192,59 @@ class DevTestPageTest(e2etest.E2ETestCase):
         self.app.ok({"cmd": "screenshot", "object": "DevWin", "window": True, "file": path})
         with open(path, "rb") as f:
             self.assertEqual(f.read(8), b"\x89PNG\r\n\x1a\n")
+
+
+    def test_factory_service_ssh_cpu_and_reset(self):
+        self.open_test_page_in_factory_mode()
+        since = self.now_ms()
+        self.click("pb_ssh")
+        self.wait_notice_any(("设置成功", "Set successfully"), since)
+        self.assertEqual(self.requests("startSsh"), 1)
+
+        # The CPU frequency through the factory port; the answer reaches the window through the reply-address map.
+        self.app.ok({"cmd": "activate", "object": "cpufreq_cb", "index": 3})
+        self.click("pb_cpufreq")
+        self.wait(lambda: self.state()["oemData"].get("cpuKHz") == "816000", REPLY_S,
+                  lambda: "cpuKHz in the simulator (%s)" % self.state()["oemData"])
+        self.wait(lambda: self.find("cpu_value").get("text") == "816000 kHz", REPLY_S, "the frequency shown")
+
+        # A GPIO entry changed, then the factory reset brings it back; yes to both questions restarts the device.
+        self.click("pb_io_2")
+        self.wait(lambda: self.answers("getGpioInfo") >= 1, REPLY_S, "GPIO_2 read")
+        self.app.ok({"cmd": "setValue", "object": "gpio_channelId_sb", "value": 5})
+        self.click("pb_gpio_save")
+        self.wait(lambda: self.state()["gpio"][2].get("channelId") == "5", REPLY_S, "GPIO_2 saved")
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        asked = self.now_ms()
+        self.click("pb_resetfactory")
+        self.wait(lambda: self.requests("resetFactory") == 1, REPLY_S, "the reset heard")
+        self.wait(lambda: self.state()["gpio"][2].get("channelId") == "0", REPLY_S, "GPIO_2 back to its default")
+        self.wait(lambda: any(n["ms"] >= asked and "恢复成功" in n["text"] for n in
+                              self.app.ok({"cmd": "notices"})["notices"]), 2 * REPLY_S, "the restart question")
+        self.wait(lambda: self.requests("reboot") == 1, REPLY_S, "the restart asked for")
+        self.assertEqual(self.requests("resetFacotry"), 0, "firmware 3.1.4 takes the current spelling only")
+
+    def test_factory_reset_of_a_locked_device_sends_nothing(self):
+        self.wait(lambda: self.app.command({"cmd": "detail", "devId": self.locked["devId"]})["detail"]
+                  .get("detailLock") == 1, REPLY_S, "the lock known")
+        self.open_test_page_in_factory_mode(self.locked)
+        self.app.ok({"cmd": "answer", "button": "yes"})
+        since = self.now_ms()
+        self.click("pb_resetfactory")
+        self.wait_notice_any(("设备已上锁，请先解锁", "The device is locked, please unlock"), since)
+        time = self.now_ms()
+        self.app.wait_for(lambda: self.now_ms() > time + 2500, 4)
+        self.assertEqual(self.requests("resetFactory", self.locked), 0)
+        self.assertEqual(self.requests("resetFacotry", self.locked), 0)
+        self.assertFalse(any(n["source"] == "messageBox" and n["ms"] >= since
+                             for n in self.app.ok({"cmd": "notices"})["notices"]), "not even asked")
+
+    def wait_notice_any(self, texts, since_ms):
+        def seen():
+            return any(n["ms"] >= since_ms and any(t in n["text"] for t in texts)
+                       for n in self.app.ok({"cmd": "notices"})["notices"])
+
+        self.wait(seen, 2 * REPLY_S, lambda: "one of %r (notices: %s)" % (texts, self.app.ok({"cmd": "notices"})))
 
 
 def main():
