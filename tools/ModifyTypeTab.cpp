@@ -36,7 +36,7 @@ ModifyTypeTab::ModifyTypeTab(QWidget* parent)
     m_suffix->setMaxLength(ModifyTypePlan::kMaxSuffixChars);
     m_rate->addItem(QStringLiteral("48000"), 48000);
     m_rate->addItem(QStringLiteral("96000"), 96000);
-    m_device->setMinimumWidth(UiScale::px(260));
+    m_device->setMinimumWidth(UiScale::px(300));
 
     auto* form = new QFormLayout;
     form->addRow(tr("设备："), m_device);

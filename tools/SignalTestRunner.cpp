@@ -7,6 +7,8 @@
 
 #include <QThread>
 
+#include <algorithm>
+
 using SignalTestPlan::Meter;
 using namespace SignalVerdict;
 
@@ -107,7 +109,7 @@ bool SignalTestRunner::findDelay(const Job& job, int returnTx, int* dots, double
     settle(job.settleMs);
     const DelaySearch::Result found = DelaySearch::find(
         [&](int delay, double* db) {
-            if (!sendOk(job.source, job.dspPort, SignalTestPlan::cancelStageRequest(job.source.devId, r, delay),
+            if (!sendOk(job.source, job.source.port, SignalTestPlan::cancelStageRequest(job.source.devId, r, delay),
                         QStringLiteral("ERR:setBorderProc")))
                 return false;
             settle(job.probeSettleMs);
@@ -131,10 +133,11 @@ void SignalTestRunner::calibrate(const Job& job)
     m_cancel = false;
     const int srcTx = SignalTestPlan::sourceTxChannel(job.networkSource, job.sourceNumber, job.source.phyInputs);
     const Thresholds& t = job.thresholds;
-    Job one = job;
-    one.channels = 1;
+    // The delay is measured through the first two outputs; the points on the way are checked on the first.
+    Job two = job;
+    two.channels = 2;
     auto done = [&](bool ok, int d1, int d2) {
-        clearRoutes(one);
+        clearRoutes(two);
         emit signal_calibrated(ok, d1, d2);
     };
     auto bad = [&](const QString& what, double db) {
@@ -142,9 +145,13 @@ void SignalTestRunner::calibrate(const Job& job)
         done(false, 0, 0);
     };
 
-    if (!clearRoutes(one) || !sendOk(job.dut, job.dut.port, SignalTestPlan::routeRequest(job.source.devId, srcTx, 0),
-                                     QStringLiteral("ERR:setUcastRx")))
+    if (!clearRoutes(two))
         return done(false, 0, 0);
+    for (int c = 0; c < two.channels; ++c) {
+        if (!sendOk(job.dut, job.dut.port, SignalTestPlan::routeRequest(job.source.devId, srcTx, c),
+                    QStringLiteral("ERR:setUcastRx")))
+            return done(false, 0, 0);
+    }
     settle(job.settleMs);
 
     const Levels srcIn = read(job.source, job.networkSource ? Meter::NetRx : Meter::PhyRx, job.sourceNumber);
@@ -180,11 +187,11 @@ void SignalTestRunner::calibrate(const Job& job)
     if (!findDelay(job, SignalTestPlan::analogReturnTx(1), &dots, &level))
         return done(false, 0, 0);
     line(QStringLiteral("AnalogOut1 Min Level dots:%1, level:%2dBFS").arg(dots).arg(levelText(level)));
-    if (!findDelay(job, SignalTestPlan::networkReturnTx(1, job.dut.phyInputs), &dots2, &level2))
+    if (!findDelay(job, SignalTestPlan::analogReturnTx(2), &dots2, &level2))
         return done(false, 0, 0);
-    line(QStringLiteral("NetOut1 Min Level dots:%1, level:%2dBFS").arg(dots2).arg(levelText(level2)));
-    if (!isCancelled(level, t)) {
-        line(QStringLiteral("设备校准不正常, 抵消后最低电平:%1dBFS").arg(levelText(level)), Fail);
+    line(QStringLiteral("AnalogOut2 Min Level dots:%1, level:%2dBFS").arg(dots2).arg(levelText(level2)));
+    if (!isCancelled(level, t) || !isCancelled(level2, t)) {
+        line(QStringLiteral("设备校准不正常, 抵消后最低电平:%1dBFS").arg(levelText(std::max(level, level2))), Fail);
         return done(false, dots, dots2);
     }
     line(QStringLiteral("DelayDots=%1，DelayDots2=%2，校准通过").arg(dots).arg(dots2), Pass);
@@ -216,7 +223,7 @@ void SignalTestRunner::test(const Job& job)
                     QStringLiteral("通道%1=>创建路由失败").arg(c + 1)))
             return done(false);
     }
-    if (!sendOk(job.source, job.dspPort, SignalTestPlan::cancelStageRequest(job.source.devId, r, job.delayDots),
+    if (!sendOk(job.source, job.source.port, SignalTestPlan::cancelStageRequest(job.source.devId, r, job.delayDots),
                 QStringLiteral("ERR:setBorderProc")))
         return done(false);
     settle(job.settleMs);

@@ -36,7 +36,6 @@ public:
         int delayDots = SignalTestPlan::kDefaultDelayNum; ///< the cancellation stage's delay found by calibration
         int settleMs = 300;                               ///< after routes change, before levels are read
         int probeSettleMs = 20;                           ///< after each delay setting of the calibration sweep
-        quint16 dspPort = 8999;
     };
 
     explicit SignalTestRunner(std::shared_ptr<ServiceLink> link, QObject* parent = nullptr);

@@ -23,6 +23,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTextCursor>
 #include <QTextDocumentFragment>
 #include <QTextEdit>
 #include <QThread>
@@ -74,12 +75,15 @@ TestSignalDialog::TestSignalDialog(const QString& appDir, DevDetailStore& store,
 {
     setObjectName(QStringLiteral("TestSignalDialog"));
     setWindowTitle(tr("测试工具"));
-    resize(UiScale::px(720), UiScale::px(640));
+    // The record box is what the line watches: it gets the room the controls leave.
+    setMinimumSize(UiScale::px(640), UiScale::px(560));
+    resize(UiScale::px(900), UiScale::px(680));
 
     auto* signalTab = new QWidget;
     signalTab->setObjectName(QStringLiteral("tab_signal"));
     buildSignalTab(signalTab);
     m_tabs->setObjectName(QStringLiteral("tw_tabs"));
+    m_tabs->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
     m_tabs->addTab(signalTab, tr("信号测试"));
     m_tabs->addTab(m_modifyTab, tr("修改类型"));
     m_recordBox->setObjectName(QStringLiteral("te_record"));
@@ -185,16 +189,17 @@ void TestSignalDialog::buildSignalTab(QWidget* tab)
     m_checkSignal = new QPushButton(tr("信号校准"), tab);
     m_checkSignal->setObjectName(QStringLiteral("pb_checkSignal"));
     for (QComboBox* c : {m_sourceDev, m_testDev})
-        c->setMinimumWidth(UiScale::px(260));
+        c->setMinimumWidth(UiScale::px(300));
 
     auto* grid = new QGridLayout;
     int row = 0;
+    // Device names are long: each device list has a row of its own.
     grid->addWidget(new QLabel(tr("信号源设备："), tab), row, 0);
-    grid->addWidget(m_sourceDev, row, 1);
-    grid->addWidget(new QLabel(tr("信号源通道："), tab), row, 2);
-    grid->addWidget(m_sourceCh, row++, 3);
+    grid->addWidget(m_sourceDev, row++, 1, 1, 3);
     grid->addWidget(new QLabel(tr("待测试设备："), tab), row, 0);
-    grid->addWidget(m_testDev, row, 1);
+    grid->addWidget(m_testDev, row++, 1, 1, 3);
+    grid->addWidget(new QLabel(tr("信号源通道："), tab), row, 0);
+    grid->addWidget(m_sourceCh, row, 1);
     grid->addWidget(new QLabel(tr("待测设备类型："), tab), row, 2);
     grid->addWidget(m_devClass, row++, 3);
     grid->addWidget(new QLabel(tr("测试步骤："), tab), row, 0);
@@ -206,6 +211,7 @@ void TestSignalDialog::buildSignalTab(QWidget* tab)
     grid->addWidget(m_hasSignalValid, row++, 3);
     grid->addWidget(m_dotsLabel, row++, 0, 1, 4);
     grid->setColumnStretch(1, 1);
+    grid->setColumnStretch(3, 1);
 
     auto* buttons = new QHBoxLayout;
     for (QPushButton* b : {m_refresh, m_startTest, m_restart})
@@ -363,6 +369,9 @@ void TestSignalDialog::record(const QString& text, int kind)
         m_recordBox->append(text);
     else
         m_recordBox->append(QStringLiteral("<font color=%1>%2</font>").arg(colourOf(kind), text.toHtmlEscaped()));
+    // The newest line stays in sight.
+    m_recordBox->moveCursor(QTextCursor::End);
+    m_recordBox->ensureCursorVisible();
     const QString plain = html ? QTextDocumentFragment::fromHtml(text).toPlainText() : text;
     QString error;
     if (!m_record.append(plain, QDateTime::currentDateTime(), &error) && !m_recordFailed) {

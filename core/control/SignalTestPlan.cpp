@@ -36,11 +36,6 @@ int analogReturnTx(int channel)
     return channel - 1;
 }
 
-int networkReturnTx(int channel, int phyInputs)
-{
-    return phyInputs + channel - 1;
-}
-
 QString routeRequest(const QString& srcDevId, int srcTx, int dstRx)
 {
     return RouteRequests::setUcastRx(srcDevId, srcTx, dstRx);
@@ -61,7 +56,7 @@ QString cancelStageRequest(const QString& devId, int output, int delayNum, int m
     return ReplyFields::compact({{"ops", "setBorderProc"},
                                  {"devId", devId},
                                  {"nodeId", QString::number(kCancelNodeId)},
-                                 {"portIndex", QString::number(output)},
+                                 {"portIndex", QString::number(output - 1)},
                                  {"procIndex", QString::number(kCancelProcIndex)},
                                  {"delayNum", QString::number(delayNum)},
                                  {"maxNum", QString::number(maxNum)}});

@@ -39,15 +39,14 @@ QString meterOps(Meter meter);
 /// The source's transmit channel (0-based) for the chosen source channel: an analog input n is carried on
 /// transmit channel n - 1, a network input n on the channel after the physical inputs.
 int sourceTxChannel(bool networkInput, int number, int sourcePhyInputs);
-/// The device's transmit channel (0-based) that carries its physical input `channel` (1-based) and the one
-/// that carries its network input `channel`.
+/// The device's transmit channel (0-based) that carries its physical input `channel` (1-based).
 int analogReturnTx(int channel);
-int networkReturnTx(int channel, int phyInputs);
 
 QString routeRequest(const QString& srcDevId, int srcTx, int dstRx);
 QString clearRequest(int dstRx);
 QString levelRequest(const QString& devId, Meter meter, int idStart);
-/// The flat cancellation stage setting of physical output `output` (1-based).
+/// The flat cancellation stage setting of physical output `output` (1-based; 0-based on the wire). Every model
+/// takes it on its command port.
 QString cancelStageRequest(const QString& devId, int output, int delayNum, int maxNum = kMaxDelayNum);
 QString rebootRequest(const QString& devId);
 

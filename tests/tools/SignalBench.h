@@ -27,11 +27,11 @@ public:
     static constexpr double kGeneratorDb = -20.0;
 
     int analogReturnDelay = 143; ///< samples: return through the device's outputs and inputs
-    int networkReturnDelay = 96; ///< samples: return straight from its network inputs
+    QHash<int, int> extraDelay;  ///< DUT output (0-based) -> samples more on that channel's way
     QHash<int, QString> faults;  ///< DUT output (0-based) -> "silent" | "low" (6 dB) | "low3" (3 dB)
     bool dutSilent = false;      ///< the device under test answers nothing
     bool refuseRoutes = false;
-    bool sourceHasDsp = true;
+    bool sourceHasStage = true;
     QHash<int, int> strayRoutes; ///< DUT rx -> source tx, made again after every clear (a stuck route)
     QStringList log;             ///< "ip ops" of every request
 
@@ -59,10 +59,15 @@ public:
         if ((!isSource && dutSilent) || (ip != kSourceIp && ip != kDutIp))
             return {WaitedUdpRequest::Outcome::NoReturn, QStringLiteral("No Return With 2000ms")};
         QJsonObject a{{"ops", ops}, {"devId", isSource ? "S" : "D"}, {"result", "succ"}};
-        if (port == 8999) {
-            if (ops != "setBorderProc" || !isSource || !sourceHasDsp)
-                return {WaitedUdpRequest::Outcome::NoReturn, QStringLiteral("No Return With 2000ms")};
-            m_stage = q.value("delayNum").toString().toInt();
+        if (port != kPort) {
+            return {WaitedUdpRequest::Outcome::NoReturn, QStringLiteral("No Return With 2000ms")};
+        } else if (ops == "setBorderProc") {
+            if (!isSource || !sourceHasStage || q.value("portIndex").toString() != "0") {
+                a["result"] = "fail";
+                a["reason"] = "out of range";
+            } else {
+                m_stage = q.value("delayNum").toString().toInt();
+            }
         } else if (ops == "setUcastRx") {
             if (refuseRoutes) {
                 a["result"] = "fail";
@@ -117,7 +122,7 @@ private:
         if (!std::isfinite(ret))
             return kGeneratorDb; // only the inverted copy
         const double a = std::pow(10.0, ret / 20.0), b = std::pow(10.0, kGeneratorDb / 20.0);
-        const int delay = tx < kChannels ? analogReturnDelay : networkReturnDelay;
+        const int delay = analogReturnDelay + extraDelay.value(tx);
         const double frac = std::min(1.0, std::abs(delay - m_stage) / 16.0);
         const double res = std::sqrt((a - b) * (a - b) + 2 * a * b * frac);
         return res <= 0 ? -96.0 : std::max(-96.0, 20.0 * std::log10(res));

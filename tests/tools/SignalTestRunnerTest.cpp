@@ -128,22 +128,23 @@ TEST_F(SignalTestRunnerTest, CommunicationFailuresEndTheTestWithTheirText)
     EXPECT_TRUE(r.lines.contains("通道1=>创建路由失败 D no free sdpId")) << r.lines.join('\n').toStdString();
 
     bench->refuseRoutes = false;
-    bench->sourceHasDsp = false;
+    bench->sourceHasStage = false;
     r = test();
     EXPECT_FALSE(r.passed);
-    EXPECT_TRUE(r.lines.filter("ERR:No Return With 2000ms S").size() == 1);
+    EXPECT_TRUE(r.lines.contains("ERR:setBorderProc S out of range")) << r.lines.join('\n').toStdString();
 }
 
 TEST_F(SignalTestRunnerTest, CalibrationFindsBothDelays)
 {
+    bench->extraDelay.insert(1, 5); // the second output's way is 5 samples longer
     QSignalSpy lines(&runner, &SignalTestRunner::signal_line);
     QSignalSpy done(&runner, &SignalTestRunner::signal_calibrated);
     runner.calibrate(job);
     ASSERT_EQ(done.count(), 1);
     EXPECT_TRUE(done.at(0).at(0).toBool());
     EXPECT_EQ(done.at(0).at(1).toInt(), bench->analogReturnDelay);
-    EXPECT_EQ(done.at(0).at(2).toInt(), bench->networkReturnDelay);
-    EXPECT_EQ(lines.last().at(0).toString(), QStringLiteral("DelayDots=143，DelayDots2=96，校准通过"));
+    EXPECT_EQ(done.at(0).at(2).toInt(), bench->analogReturnDelay + 5);
+    EXPECT_EQ(lines.last().at(0).toString(), QStringLiteral("DelayDots=143，DelayDots2=148，校准通过"));
     EXPECT_TRUE(bench->dutRoutes().isEmpty());
 
     // A device that cannot cancel (its output 3 dB low, still a signal): the lowest level is reported.

@@ -250,14 +250,14 @@ TEST_F(TestSignalDialogTest, TestFinishAndCountWithTheRecordFile)
 TEST_F(TestSignalDialogTest, CalibrationStoresTheDelayAndThresholdsAreKept)
 {
     bench->analogReturnDelay = 150;
-    bench->networkReturnDelay = 101;
+    bench->extraDelay.insert(1, 1);
     refresh();
     choose("S", "D", 2);
     ASSERT_TRUE(runAndWait(&TestSignalDialog::on_pb_checkSignal_clicked));
-    EXPECT_TRUE(recordText().contains("DelayDots=150，DelayDots2=101，校准通过"));
+    EXPECT_TRUE(recordText().contains("DelayDots=150，DelayDots2=151，校准通过"));
     QSettings ini(dir.path() + "/UserConfig.ini", QSettings::IniFormat);
     EXPECT_EQ(ini.value("_testDots").toString(), "150");
-    EXPECT_EQ(ini.value("_testDots2").toString(), "101");
+    EXPECT_EQ(ini.value("_testDots2").toString(), "151");
 
     child<QDoubleSpinBox>("ds_reduceValidVal")->setValue(-50.0);
     child<QDoubleSpinBox>("ds_hasSignalValidVal")->setValue(-30.5);
@@ -271,6 +271,7 @@ TEST_F(TestSignalDialogTest, CalibrationStoresTheDelayAndThresholdsAreKept)
     EXPECT_DOUBLE_EQ(again.findChild<QDoubleSpinBox*>("ds_reduceValidVal")->value(), -50.0);
     EXPECT_DOUBLE_EQ(again.findChild<QDoubleSpinBox*>("ds_hasSignalValidVal")->value(), -30.5);
     EXPECT_TRUE(again.findChild<QLabel*>("lb_delayDots")->text().contains("DelayDots=150"));
+    bench->extraDelay.clear(); // the test uses the first output's delay on every channel
     ASSERT_TRUE(runAndWait(&TestSignalDialog::on_pb_startTest_clicked));
     EXPECT_EQ(bench->stage(), 150);
     EXPECT_TRUE(child<QLabel>("lb_status")->text().contains("测试通过"));
