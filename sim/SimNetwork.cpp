@@ -406,7 +406,7 @@ SimChange SimNetwork::removeMcastTx(const QString& devId, quint32 group)
         if (!tx.used || tx.sdp.dstIp != group)
             continue;
         SimChange change;
-        change.sap.append({di, SapAnnouncer::deletionPacket(d.ip(), SapAnnouncer::sdpText(d, tx))});
+        change.sap.append({di, SapAnnouncer::deletionPacket(d.ip(), SapAnnouncer::sdpText(d, tx)), true, group});
         tx = SimTxStream();
         change.markRoute(di);
         // Receivers keep their subscription; no packets arrive any more.
@@ -640,9 +640,23 @@ void SimNetwork::publish(const SimChange& change)
         if (isAnswering(i))
             m_nodes[i]->sendMulticast(compact({{QStringLiteral("ops"), QStringLiteral("updateActive")}}), kDeviceGroup,
                                       kDevicePort);
-    for (const SimSapPacket& p : change.sap)
-        if (p.device >= 0 && p.device < m_devices.size() && isAnswering(p.device))
-            m_nodes[size_t(p.device)]->sendMulticast(p.packet, kSapGroup, kSapPort);
+    for (const SimSapPacket& p : change.sap) {
+        if (p.device < 0 || p.device >= m_devices.size() || !isAnswering(p.device))
+            continue;
+        m_nodes[size_t(p.device)]->sendMulticast(p.packet, kSapGroup, kSapPort);
+        if (!p.deletion)
+            continue;
+        for (int delayMs : {500, 1500}) {
+            QTimer::singleShot(delayMs, this, [this, p] {
+                if (!isStarted() || !isAnswering(p.device))
+                    return;
+                for (const SimTxStream& tx : m_devices[p.device].mcastTx())
+                    if (tx.used && tx.sdp.dstIp == p.group)
+                        return;
+                m_nodes[size_t(p.device)]->sendMulticast(p.packet, kSapGroup, kSapPort);
+            });
+        }
+    }
 }
 
 int SimNetwork::answerProbe(const QHostAddress& asker, quint16 port)

@@ -25,6 +25,8 @@ struct SimSapPacket
 {
     int device = -1;
     QByteArray packet;
+    bool deletion = false; ///< repeated a little later: one lost datagram would leave the stream listed
+    quint32 group = 0;     ///< of a deletion: not repeated once the group is sent again
 };
 
 /// What a state change touched: the devices whose routes and whose active flags changed (indices), and the

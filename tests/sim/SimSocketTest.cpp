@@ -185,6 +185,26 @@ TEST_F(SocketFixture, MulticastsReachAListenerOnTheSameHost)
     pumpFor(300);
     l.drain();
     EXPECT_FALSE(l.hasSap(second, 0x20, "s=Wire\r\n")) << "no longer announced";
+    const auto deletions = [&] {
+        int n = 0;
+        for (const auto& p : l.sapPackets)
+            n += p.first == QHostAddress(second) && quint8(p.second.at(0)) == 0x24 ? 1 : 0;
+        return n;
+    };
+    pumpFor(1300);
+    l.drain();
+    EXPECT_EQ(deletions(), 2) << "the deletion is sent twice more, in case the first was lost";
+
+    // Created again at once, the group's earlier deletion is not repeated over the new stream.
+    const QByteArray create = R"({"ops":"setMcastTx","name":"Wire","srcChIdArr":["1"],)"
+                              R"("sdp":{"dstIp":"239.77.1.1","dstPort":"5004"}})";
+    ASSERT_TRUE(ask(1, create));
+    l.restart();
+    ASSERT_TRUE(ask(1, compact(req("clrMcastTx", {{"dstIp", QString::number(ip("239.77.1.1"))}, {"name", "Wire"}}))));
+    ASSERT_TRUE(ask(1, create));
+    pumpFor(1800);
+    l.drain();
+    EXPECT_EQ(deletions(), 1);
 
     // Silenced devices stop announcing.
     ASSERT_TRUE(control({{"cmd", "silence"}, {"devId", net->device(0).devId()}}));
