@@ -7,6 +7,7 @@
 #include "ModelTable.h"
 #include "OfflineDevice.h"
 #include "RegistryJson.h"
+#include "StreamName.h"
 
 #include <QHash>
 #include <QJsonArray>
@@ -103,7 +104,8 @@ void readRoutes(const QJsonObject& dev, int rxCount, const DevDetailStore& store
         r.rtpTsOffset = qint64(sdp.value(QStringLiteral("rtpTsOffset")).toDouble());
         r.dstChId = ch;
         r.srcDevId = senderOfStream(dvm_parseIp(r.srcIp), store);
-        r.mcastName = McastEntry::fromRegistry(dstIp).name;
+        // The SAP name keeps its line's CR; the sender's stream is stored without it, and routes find it by name.
+        r.mcastName = StreamName::shown(McastEntry::fromRegistry(dstIp).name);
         // The sender's own table says which of its channels the stream carries.
         const int streamCh = it.value().second;
         r.srcChId = srcCh >= 0 ? srcCh : streamCh;

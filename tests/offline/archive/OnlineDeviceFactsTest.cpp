@@ -97,4 +97,16 @@ TEST_F(OnlineDeviceFactsTest, CopiesIdentityCountsRoutesAndStreams)
     EXPECT_EQ(OnlineDeviceFacts::collect(store).size(), 2);
 }
 
+TEST_F(OnlineDeviceFactsTest, ARouteNamesAnAnnouncedStreamAsItsSenderStoresIt)
+{
+    // The network's SAP announcement names the stream "Main\r" (its line's CR stays in the registry).
+    ASSERT_EQ(storetest::announceStream("Main", "239.69.0.5", 2, 5004, 48000, "10.0.0.10"), 1);
+    const QVector<OnlineDeviceFacts> all = OnlineDeviceFacts::collect(store, {"RX", "TX"});
+    ASSERT_EQ(all.size(), 2);
+    ASSERT_EQ(all.at(0).mcastRoutes.size(), 1);
+    ASSERT_EQ(all.at(1).txStreams.size(), 1);
+    EXPECT_EQ(all.at(0).mcastRoutes.at(0).mcastName, QStringLiteral("Main"));
+    EXPECT_EQ(all.at(0).mcastRoutes.at(0).mcastName, all.at(1).txStreams.at(0).name);
+}
+
 } // namespace
