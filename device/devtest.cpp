@@ -394,11 +394,15 @@ void devtest::requestInformation()
 
 void devtest::on_pb_readcfg_clicked()
 {
+    if (!onNetwork())
+        return;
     send({{QStringLiteral("ops"), QStringLiteral("getCfg")}});
 }
 
 void devtest::on_pb_modifycfg_clicked()
 {
+    if (!onNetwork())
+        return;
     refreshDetail();
     if (FirmwareVersion::before(firmware(), kCfgEditFrom)) {
         emit signal_showTips(QStringLiteral("该设备不支持修改配置"));
@@ -442,6 +446,8 @@ void devtest::applyCfgEdit(const QString& code)
 
 void devtest::on_pb_ssh_clicked()
 {
+    if (!onNetwork())
+        return;
     refreshDetail();
     if (m_detail.ip == 0)
         return;
@@ -458,6 +464,8 @@ void devtest::on_pb_ssh_clicked()
 
 void devtest::on_pb_uartled_clicked()
 {
+    if (!onNetwork())
+        return;
     m_blinkOn = false;
     if (m_blinkTimer.isActive()) {
         m_blinkTimer.stop();
@@ -481,12 +489,16 @@ void devtest::slot_checkUartBlinking()
 
 void devtest::on_pb_cpufreq_clicked()
 {
+    if (!onNetwork())
+        return;
     useFactoryPort();
     send(ServiceRequests::cpuSetMessage(m_cpuCombo->currentIndex(), m_devId));
 }
 
 void devtest::on_pb_resetfactory_clicked()
 {
+    if (!onNetwork())
+        return;
     refreshDetail();
     if (ServiceRequests::anyLockSet(m_detail)) {
         emit signal_showTips(AppState::pick(QStringLiteral("设备已上锁，请先解锁"),
@@ -513,12 +525,16 @@ void devtest::on_pb_resetfactory_clicked()
 
 void devtest::on_pb_reboot_clicked()
 {
+    if (!onNetwork())
+        return;
     if (ask(QStringLiteral("确定重启设备？")))
         sendReboot();
 }
 
 void devtest::on_pb_memory_clicked()
 {
+    if (!onNetwork())
+        return;
     if (!m_memoryView) {
         auto* dialog = new QDialog(this);
         dialog->setObjectName(QStringLiteral("memoryDialog"));

@@ -91,6 +91,8 @@ private:
     /// Records the device's address in the reply-address map before a factory port is used.
     void useFactoryPort();
     QString firmware() const;
+    /// False on a design device's page, which has none of the panels that talk to a device.
+    bool onNetwork() const { return m_info != nullptr; }
 
     QString m_devId;
     OfflineDeviceBridge* m_offline = nullptr;
