@@ -102,6 +102,8 @@ PICTURES = [
     ("dsp_compress.png", "dsp_compress.png"),
     ("dsp_channel_page.png", "dsp_channel_volume.png"),
     ("dsp_aec.png", "dsp_aec.png"),
+    ("dsp_automix.png", "dsp_automix.png"),
+    ("dsp_ducker.png", "dsp_ducker.png"),
     ("dsp_fir.png", "dsp_fir.png"),
     ("dsp_channel_programs.png", "dsp_channel_programs.png"),
     ("dsp_default_preview.png", "dsp_default_preview.png"),
