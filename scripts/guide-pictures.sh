@@ -112,7 +112,7 @@ PICTURES = [
     # the service tools
     ("?test_page.png", "device_test_page.png"),
     ("?e2e_devtest.png", "device_test_page_en.png"),
-    ("?e2e_signal_tool.png", "signal_tool_en.png"),
+    ("?e2e_signal_tool.png", "signal_tool.png"),
 ]
 MAX_WIDTH = 1700
 MAX_BYTES = 200 * 1024
