@@ -143,6 +143,7 @@ TestSignalDialog::~TestSignalDialog()
     m_runner->cancel();
     if (m_worker) {
         m_worker->wait();
+        delete m_worker; // its deleteLater was bound to this window's lifetime
     }
 }
 

@@ -22,8 +22,9 @@ constexpr int kReturnOutput = 1;
 /// The processing position of the cancellation stage of an output chain.
 constexpr int kCancelNodeId = 1;
 constexpr int kCancelProcIndex = 0;
-/// Pages a level read may take before it is given up: a device that never advances cannot hold the tool.
-constexpr int kMaxLevelPages = 16;
+/// Pages a level read may take before it is given up (a page must advance, so one channel a page still fits): a
+/// device that never advances cannot hold the tool.
+constexpr int kMaxLevelPages = kMaxChannels;
 
 enum class Meter
 {

@@ -23,7 +23,7 @@ public:
     static constexpr uint32_t kSourceIp = 0x0A000001;
     static constexpr uint32_t kDutIp = 0x0A000002;
     static constexpr quint16 kPort = 9990;
-    static constexpr int kChannels = 16;
+    static constexpr int kChannels = 32;
     static constexpr double kGeneratorDb = -20.0;
 
     int analogReturnDelay = 143; ///< samples: return through the device's outputs and inputs
@@ -34,6 +34,7 @@ public:
     bool sourceHasStage = true;
     QHash<int, int> strayRoutes; ///< DUT rx -> source tx, made again after every clear (a stuck route)
     QStringList log;             ///< "ip ops" of every request
+    int pageSize = 8;            ///< levels per answer
 
     static TestDevice device(const QString& id, uint32_t ip)
     {
@@ -83,7 +84,7 @@ public:
         } else if (ops.startsWith("getAll")) {
             const int start = q.value("idStart").toString().toInt();
             QJsonArray arr;
-            for (int i = start; i < std::min(kChannels, start + 8); ++i)
+            for (int i = start; i < std::min(kChannels, start + pageSize); ++i)
                 arr.append(text1(level(isSource, ops, i)));
             a["idStart"] = QString::number(start);
             a["idNext"] = QString::number(start + arr.size());

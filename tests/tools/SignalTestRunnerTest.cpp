@@ -68,6 +68,15 @@ TEST_F(SignalTestRunnerTest, HealthyDevicePassesEveryChannelAndRoutesAreRemovedA
     }
 }
 
+TEST_F(SignalTestRunnerTest, ThirtyTwoChannelsOneLevelAPage)
+{
+    bench->pageSize = 1;
+    job.channels = 32;
+    const Run r = test();
+    EXPECT_TRUE(r.passed) << r.lines.join('\n').toStdString();
+    EXPECT_EQ(channelLines(r).size(), 32);
+}
+
 TEST_F(SignalTestRunnerTest, AFaultFailsExactlyItsChannel)
 {
     const struct
@@ -186,7 +195,12 @@ TEST_F(SignalTestRunnerTest, RefusalsBeforeAnythingIsSent)
         {"no source", [](SignalTestRunner::Job& j) { j.source = TestDevice(); }, "请选择信号源或待测设备"},
         {"same device", [](SignalTestRunner::Job& j) { j.dut = j.source; }, "请选择信号源或待测设备"},
         {"inactive", [](SignalTestRunner::Job& j) { j.dut.active = false; }, "设备未激活"},
-        {"class too large", [](SignalTestRunner::Job& j) { j.channels = 32; }, "待测设备通道数不足"},
+        {"class too large",
+         [](SignalTestRunner::Job& j) {
+             j.channels = 16;
+             j.dut.phyOutputs = 8;
+         },
+         "待测设备通道数不足"},
         {"network source 4 of 2",
          [](SignalTestRunner::Job& j) {
              j.networkSource = true;
