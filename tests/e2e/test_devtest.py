@@ -201,6 +201,15 @@ class DevTestPageTest(e2etest.E2ETestCase):
         self.wait_notice_any(("设置成功", "Set successfully"), since)
         self.assertEqual(self.requests("startSsh"), 1)
 
+        # The UDP tool: any text to a port of the device, the answer in its log.
+        self.set_text("udp_send_te", '{"ops":"getVersion"}')
+        self.click("udp_send_bt")
+        self.wait(lambda: "Recv=>" in (self.find("udp_log_te").get("text") or ""), REPLY_S, "an answer logged")
+        log = self.find("udp_log_te")["text"].split("\n")
+        self.assertTrue(log[0].startswith("Send(%s:9994)" % self.dev["ip"]), log)
+        self.assertIn('"ops":"getVersion"', log[1])
+        self.assertIn(FIRMWARE, log[1])
+
         # The CPU frequency through the factory port; the answer reaches the window through the reply-address map.
         self.app.ok({"cmd": "activate", "object": "cpufreq_cb", "index": 3})
         self.click("pb_cpufreq")
