@@ -4,6 +4,8 @@
 #   scripts/guide-pictures.sh          screenshot programs only (no network needed)
 #   scripts/guide-pictures.sh --e2e    also the end-to-end tests that take screenshots of the running application
 #                                      against the simulator (private network namespaces: root or user namespaces)
+#   scripts/guide-pictures.sh --check  builds nothing: both guides have the same chapters, every picture they show is
+#                                      there, every picture there is shown, none above 200 KB (a test runs this)
 # Pictures wider than 1700 pixels are scaled down by whole steps so the PDF stays light and the text sharp;
 # a picture still above 200 KB fails the run. Nothing beyond Python's standard library is used.
 set -euo pipefail
@@ -13,7 +15,36 @@ e2e=0
 while [ $# -gt 0 ]; do
     case "$1" in
         --e2e) e2e=1 ;;
-        -h|--help) sed -n 2,8p "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
+        --check)
+            exec python3 - guide <<'PY'
+import os, re, sys
+
+root = sys.argv[1]
+failed = []
+chapters, shown = {}, set()
+for lang in ("en", "cn"):
+    text = open(os.path.join(root, lang, "userguide.md"), encoding="utf-8").read()
+    text = re.sub(r"^```.*?^```", "", text, flags=re.S | re.M)
+    chapters[lang] = re.findall(r"^## (.+)$", text, re.M)
+    for picture in re.findall(r"!\[[^\]]*\]\(\.\./images/([^)]+)\)", text):
+        shown.add(picture)
+        if not os.path.isfile(os.path.join(root, "images", picture)):
+            failed.append("%s shows %s, which is not in guide/images" % (lang, picture))
+if len(chapters["en"]) != len(chapters["cn"]):
+    failed.append("chapters: %d in English, %d in Chinese" % (len(chapters["en"]), len(chapters["cn"])))
+for picture in sorted(os.listdir(os.path.join(root, "images"))):
+    size = os.path.getsize(os.path.join(root, "images", picture))
+    if picture not in shown:
+        failed.append("guide/images/%s is shown by neither guide" % picture)
+    if size > 200 * 1024:
+        failed.append("guide/images/%s has %d KB (at most 200)" % (picture, size // 1024))
+print("guide: %d chapters in each language, %d pictures" % (len(chapters["en"]), len(shown)))
+for line in failed:
+    print("  " + line)
+sys.exit(1 if failed else 0)
+PY
+            ;;
+        -h|--help) sed -n 2,10p "$0" | sed 's/^# \{0,1\}//'; exit 0 ;;
         *) echo "unknown argument: $1" >&2; exit 2 ;;
     esac
     shift
