@@ -475,7 +475,7 @@ void TestSignalDialog::handleRunnerLine(const QString& text, int kind)
 void TestSignalDialog::handleCalibrated(bool ok, int dots, int dots2)
 {
     if (!ok) {
-        m_status->setText(SignalVerdict::summaryHtml(false).replace(QStringLiteral("测试不通过"), tr("校准不通过")));
+        m_status->setText(SignalVerdict::resultHtml(tr("校准不通过"), false));
         return;
     }
     m_delayDots = dots;
@@ -485,7 +485,7 @@ void TestSignalDialog::handleCalibrated(bool ok, int dots, int dots2)
     if (!saved)
         record(tr("校准结果未能保存到UserConfig.ini"), SignalTestRunner::Fail);
     m_dotsLabel->setText(QStringLiteral("DelayDots=%1，DelayDots2=%2").arg(dots).arg(dots2));
-    m_status->setText(SignalVerdict::summaryHtml(true).replace(QStringLiteral("测试通过"), tr("校准通过")));
+    m_status->setText(SignalVerdict::resultHtml(tr("校准通过"), true));
 }
 
 void TestSignalDialog::handleTested(bool passed, const QString& devId)

@@ -1,5 +1,7 @@
 #include "SignalVerdict.h"
 
+#include <QCoreApplication>
+
 #include <cmath>
 #include <limits>
 
@@ -63,11 +65,17 @@ Result judge(const ChannelLevels& l, const Thresholds& t)
                             .arg(levelText(l.analogIn), levelText(l.cancelled))};
 }
 
-QString summaryHtml(bool passed)
+QString resultHtml(const QString& text, bool passed)
 {
     return QStringLiteral("<strong><font size=5 color=%2>%1</font></strong>")
-        .arg(passed ? QStringLiteral("测试通过") : QStringLiteral("测试不通过"),
-             passed ? QStringLiteral("green") : QStringLiteral("red"));
+        .arg(text.toHtmlEscaped(), passed ? QStringLiteral("green") : QStringLiteral("red"));
+}
+
+QString summaryHtml(bool passed)
+{
+    return resultHtml(passed ? QCoreApplication::translate("SignalVerdict", "测试通过")
+                             : QCoreApplication::translate("SignalVerdict", "测试不通过"),
+                      passed);
 }
 
 } // namespace SignalVerdict

@@ -52,7 +52,9 @@ struct Result
 /// The first failing point of the path in signal order, or the passing line.
 Result judge(const ChannelLevels& levels, const Thresholds& t);
 
-/// The large result line of a whole test, and its colour.
+/// The large result line of a whole test, in green or red; its words pass through the translator.
 QString summaryHtml(bool passed);
+/// The same line around any text.
+QString resultHtml(const QString& text, bool passed);
 
 } // namespace SignalVerdict

@@ -1203,6 +1203,37 @@
     </message>
 </context>
 <context>
+    <name>ModifyTypeTab</name>
+    <message>
+        <source>修改</source>
+        <translation>修改</translation>
+    </message>
+    <message>
+        <source>写入DSP默认配置</source>
+        <translation>写入DSP默认配置</translation>
+    </message>
+    <message>
+        <source>写入I2S配置</source>
+        <translation>写入I2S配置</translation>
+    </message>
+    <message>
+        <source>只能包含数字、字符、-、_，长度不能超过12</source>
+        <translation>只能包含数字、字符、-、_，长度不能超过12</translation>
+    </message>
+    <message>
+        <source>设备ID后缀：</source>
+        <translation>设备ID后缀：</translation>
+    </message>
+    <message>
+        <source>设备类型：</source>
+        <translation>设备类型：</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>设备：</translation>
+    </message>
+</context>
+<context>
     <name>MyThread</name>
     <message>
         <source>设备已加锁</source>
@@ -1344,6 +1375,208 @@
     <message>
         <source>Details</source>
         <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>SignalVerdict</name>
+    <message>
+        <source>测试通过</source>
+        <translation>测试通过</translation>
+    </message>
+    <message>
+        <source>测试不通过</source>
+        <translation>测试不通过</translation>
+    </message>
+</context>
+<context>
+    <name>TestSignalDialog</name>
+    <message>
+        <source>%1通道</source>
+        <translation>%1通道</translation>
+    </message>
+    <message>
+        <source>①刷新设备</source>
+        <translation>①刷新设备</translation>
+    </message>
+    <message>
+        <source>②开始测试</source>
+        <translation>②开始测试</translation>
+    </message>
+    <message>
+        <source>③完成测试并重启</source>
+        <translation>③完成测试并重启</translation>
+    </message>
+    <message>
+        <source>信号校准</source>
+        <translation>信号校准</translation>
+    </message>
+    <message>
+        <source>信号校准: 信号源 %1，待测设备 %2</source>
+        <translation>信号校准: 信号源 %1，待测设备 %2</translation>
+    </message>
+    <message>
+        <source>信号测试</source>
+        <translation>信号测试</translation>
+    </message>
+    <message>
+        <source>信号源设备：</source>
+        <translation>信号源设备：</translation>
+    </message>
+    <message>
+        <source>信号源通道：</source>
+        <translation>信号源通道：</translation>
+    </message>
+    <message>
+        <source>修改类型</source>
+        <translation>修改类型</translation>
+    </message>
+    <message>
+        <source>修改类型: %1 %2 =&gt; %3-%4</source>
+        <translation>修改类型: %1 %2 =&gt; %3-%4</translation>
+    </message>
+    <message>
+        <source>初检</source>
+        <translation>初检</translation>
+    </message>
+    <message>
+        <source>初检不需要点击步骤③</source>
+        <translation>初检不需要点击步骤③</translation>
+    </message>
+    <message>
+        <source>刷新中...</source>
+        <translation>刷新中...</translation>
+    </message>
+    <message>
+        <source>刷新失败: 没有可用的网卡</source>
+        <translation>刷新失败: 没有可用的网卡</translation>
+    </message>
+    <message>
+        <source>刷新完成: %1台设备</source>
+        <translation>刷新完成: %1台设备</translation>
+    </message>
+    <message>
+        <source>已检测数量:%1</source>
+        <translation>已检测数量:%1</translation>
+    </message>
+    <message>
+        <source>开始测试: %1 (%2通道)，信号源 %3 %4</source>
+        <translation>开始测试: %1 (%2通道)，信号源 %3 %4</translation>
+    </message>
+    <message>
+        <source>待测设备类型：</source>
+        <translation>待测设备类型：</translation>
+    </message>
+    <message>
+        <source>待测试设备：</source>
+        <translation>待测试设备：</translation>
+    </message>
+    <message>
+        <source>成功:%1，已检测数量:%2</source>
+        <translation>成功:%1，已检测数量:%2</translation>
+    </message>
+    <message>
+        <source>找不到修改工具tools/Quill.exe</source>
+        <translation>找不到修改工具tools/Quill.exe</translation>
+    </message>
+    <message>
+        <source>抵消合格阈值：</source>
+        <translation>抵消合格阈值：</translation>
+    </message>
+    <message>
+        <source>有无信号阈值：</source>
+        <translation>有无信号阈值：</translation>
+    </message>
+    <message>
+        <source>校准不通过</source>
+        <translation>校准不通过</translation>
+    </message>
+    <message>
+        <source>校准中...</source>
+        <translation>校准中...</translation>
+    </message>
+    <message>
+        <source>校准结果未能保存到UserConfig.ini</source>
+        <translation>校准结果未能保存到UserConfig.ini</translation>
+    </message>
+    <message>
+        <source>校准通过</source>
+        <translation>校准通过</translation>
+    </message>
+    <message>
+        <source>检测到没有刷新设备，请先刷新设备</source>
+        <translation>检测到没有刷新设备，请先刷新设备</translation>
+    </message>
+    <message>
+        <source>检测到测试没有通过，请重新测试</source>
+        <translation>检测到测试没有通过，请重新测试</translation>
+    </message>
+    <message>
+        <source>模拟输入%1</source>
+        <translation>模拟输入%1</translation>
+    </message>
+    <message>
+        <source>测试中...</source>
+        <translation>测试中...</translation>
+    </message>
+    <message>
+        <source>测试工具</source>
+        <translation>测试工具</translation>
+    </message>
+    <message>
+        <source>测试步骤：</source>
+        <translation>测试步骤：</translation>
+    </message>
+    <message>
+        <source>测试记录：</source>
+        <translation>测试记录：</translation>
+    </message>
+    <message>
+        <source>终检</source>
+        <translation>终检</translation>
+    </message>
+    <message>
+        <source>网络输入%1</source>
+        <translation>网络输入%1</translation>
+    </message>
+    <message>
+        <source>解锁</source>
+        <translation>解锁</translation>
+    </message>
+    <message>
+        <source>记录文件: %1</source>
+        <translation>记录文件: %1</translation>
+    </message>
+    <message>
+        <source>记录文件写入失败: %1</source>
+        <translation>记录文件写入失败: %1</translation>
+    </message>
+    <message>
+        <source>重启失败</source>
+        <translation>重启失败</translation>
+    </message>
+    <message>
+        <source>重启成功</source>
+        <translation>重启成功</translation>
+    </message>
+    <message>
+        <source>锁定/解锁</source>
+        <translation>锁定/解锁</translation>
+    </message>
+    <message>
+        <source>阈值未能保存到UserConfig.ini</source>
+        <translation>阈值未能保存到UserConfig.ini</translation>
+    </message>
+    <message>
+        <source>，%1个169.254.x.x地址应答未列出</source>
+        <translation>，%1个169.254.x.x地址应答未列出</translation>
+    </message>
+    <message>
+        <source>，%1个应答不在设备列表中</source>
+        <translation>，%1个应答不在设备列表中</translation>
+    </message>
+    <message>
+        <source>，%1个应答超出上限被丢弃</source>
+        <translation>，%1个应答超出上限被丢弃</translation>
     </message>
 </context>
 <context>

@@ -1203,6 +1203,37 @@
     </message>
 </context>
 <context>
+    <name>ModifyTypeTab</name>
+    <message>
+        <source>修改</source>
+        <translation>Modify</translation>
+    </message>
+    <message>
+        <source>写入DSP默认配置</source>
+        <translation>Write the DSP default configuration</translation>
+    </message>
+    <message>
+        <source>写入I2S配置</source>
+        <translation>Write the I2S configuration</translation>
+    </message>
+    <message>
+        <source>只能包含数字、字符、-、_，长度不能超过12</source>
+        <translation>Only digits, letters, - and _; at most 12 characters</translation>
+    </message>
+    <message>
+        <source>设备ID后缀：</source>
+        <translation>Device ID suffix:</translation>
+    </message>
+    <message>
+        <source>设备类型：</source>
+        <translation>Device type:</translation>
+    </message>
+    <message>
+        <source>设备：</source>
+        <translation>Device:</translation>
+    </message>
+</context>
+<context>
     <name>MyThread</name>
     <message>
         <source>设备已加锁</source>
@@ -1344,6 +1375,208 @@
     <message>
         <source>Details</source>
         <translation>Details</translation>
+    </message>
+</context>
+<context>
+    <name>SignalVerdict</name>
+    <message>
+        <source>测试通过</source>
+        <translation>Test passed</translation>
+    </message>
+    <message>
+        <source>测试不通过</source>
+        <translation>Test failed</translation>
+    </message>
+</context>
+<context>
+    <name>TestSignalDialog</name>
+    <message>
+        <source>%1通道</source>
+        <translation>%1 channels</translation>
+    </message>
+    <message>
+        <source>①刷新设备</source>
+        <translation>① Refresh devices</translation>
+    </message>
+    <message>
+        <source>②开始测试</source>
+        <translation>② Start test</translation>
+    </message>
+    <message>
+        <source>③完成测试并重启</source>
+        <translation>③ Finish and reboot</translation>
+    </message>
+    <message>
+        <source>信号校准</source>
+        <translation>Calibrate</translation>
+    </message>
+    <message>
+        <source>信号校准: 信号源 %1，待测设备 %2</source>
+        <translation>Calibration: source %1, device under test %2</translation>
+    </message>
+    <message>
+        <source>信号测试</source>
+        <translation>Signal test</translation>
+    </message>
+    <message>
+        <source>信号源设备：</source>
+        <translation>Source device:</translation>
+    </message>
+    <message>
+        <source>信号源通道：</source>
+        <translation>Source channel:</translation>
+    </message>
+    <message>
+        <source>修改类型</source>
+        <translation>Modify type</translation>
+    </message>
+    <message>
+        <source>修改类型: %1 %2 =&gt; %3-%4</source>
+        <translation>Modify type: %1 %2 =&gt; %3-%4</translation>
+    </message>
+    <message>
+        <source>初检</source>
+        <translation>First check</translation>
+    </message>
+    <message>
+        <source>初检不需要点击步骤③</source>
+        <translation>The first check does not need step ③</translation>
+    </message>
+    <message>
+        <source>刷新中...</source>
+        <translation>Refreshing...</translation>
+    </message>
+    <message>
+        <source>刷新失败: 没有可用的网卡</source>
+        <translation>Refresh failed: no usable network interface</translation>
+    </message>
+    <message>
+        <source>刷新完成: %1台设备</source>
+        <translation>Refreshed: %1 devices</translation>
+    </message>
+    <message>
+        <source>已检测数量:%1</source>
+        <translation>Devices tested: %1</translation>
+    </message>
+    <message>
+        <source>开始测试: %1 (%2通道)，信号源 %3 %4</source>
+        <translation>Test started: %1 (%2 channels), source %3 %4</translation>
+    </message>
+    <message>
+        <source>待测设备类型：</source>
+        <translation>Device class:</translation>
+    </message>
+    <message>
+        <source>待测试设备：</source>
+        <translation>Device under test:</translation>
+    </message>
+    <message>
+        <source>成功:%1，已检测数量:%2</source>
+        <translation>Passed: %1, devices tested: %2</translation>
+    </message>
+    <message>
+        <source>找不到修改工具tools/Quill.exe</source>
+        <translation>The tool tools/Quill.exe was not found</translation>
+    </message>
+    <message>
+        <source>抵消合格阈值：</source>
+        <translation>Cancellation threshold:</translation>
+    </message>
+    <message>
+        <source>有无信号阈值：</source>
+        <translation>Signal threshold:</translation>
+    </message>
+    <message>
+        <source>校准不通过</source>
+        <translation>Calibration failed</translation>
+    </message>
+    <message>
+        <source>校准中...</source>
+        <translation>Calibrating...</translation>
+    </message>
+    <message>
+        <source>校准结果未能保存到UserConfig.ini</source>
+        <translation>The calibration could not be saved to UserConfig.ini</translation>
+    </message>
+    <message>
+        <source>校准通过</source>
+        <translation>Calibration passed</translation>
+    </message>
+    <message>
+        <source>检测到没有刷新设备，请先刷新设备</source>
+        <translation>The devices were not refreshed: refresh them first</translation>
+    </message>
+    <message>
+        <source>检测到测试没有通过，请重新测试</source>
+        <translation>The last test did not pass: test again</translation>
+    </message>
+    <message>
+        <source>模拟输入%1</source>
+        <translation>Analog input %1</translation>
+    </message>
+    <message>
+        <source>测试中...</source>
+        <translation>Testing...</translation>
+    </message>
+    <message>
+        <source>测试工具</source>
+        <translation>Test tool</translation>
+    </message>
+    <message>
+        <source>测试步骤：</source>
+        <translation>Test step:</translation>
+    </message>
+    <message>
+        <source>测试记录：</source>
+        <translation>Record:</translation>
+    </message>
+    <message>
+        <source>终检</source>
+        <translation>Final check</translation>
+    </message>
+    <message>
+        <source>网络输入%1</source>
+        <translation>Network input %1</translation>
+    </message>
+    <message>
+        <source>解锁</source>
+        <translation>Unlock</translation>
+    </message>
+    <message>
+        <source>记录文件: %1</source>
+        <translation>Record file: %1</translation>
+    </message>
+    <message>
+        <source>记录文件写入失败: %1</source>
+        <translation>The record file could not be written: %1</translation>
+    </message>
+    <message>
+        <source>重启失败</source>
+        <translation>Reboot failed</translation>
+    </message>
+    <message>
+        <source>重启成功</source>
+        <translation>Rebooted</translation>
+    </message>
+    <message>
+        <source>锁定/解锁</source>
+        <translation>Lock/Unlock</translation>
+    </message>
+    <message>
+        <source>阈值未能保存到UserConfig.ini</source>
+        <translation>The threshold could not be saved to UserConfig.ini</translation>
+    </message>
+    <message>
+        <source>，%1个169.254.x.x地址应答未列出</source>
+        <translation>, %1 answers from 169.254.x.x not listed</translation>
+    </message>
+    <message>
+        <source>，%1个应答不在设备列表中</source>
+        <translation>, %1 answers not in the device list</translation>
+    </message>
+    <message>
+        <source>，%1个应答超出上限被丢弃</source>
+        <translation>, %1 answers over the limit dropped</translation>
     </message>
 </context>
 <context>

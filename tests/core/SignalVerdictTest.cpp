@@ -124,6 +124,7 @@ TEST(SignalVerdict, PassingLineAndSummary)
     EXPECT_EQ(res.message, QStringLiteral("通道12=>输入电平:-20.0dBFS，反相抵消后电平:-96.0dbFS, 测试通过."));
     EXPECT_EQ(summaryHtml(true), QStringLiteral("<strong><font size=5 color=green>测试通过</font></strong>"));
     EXPECT_TRUE(summaryHtml(false).contains(QStringLiteral("color=red")));
+    EXPECT_EQ(resultHtml("a<b", false), QStringLiteral("<strong><font size=5 color=red>a&lt;b</font></strong>"));
 }
 
 } // namespace
