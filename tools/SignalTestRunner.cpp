@@ -29,7 +29,9 @@ QString SignalTestRunner::refusal(const Job& job)
         return QStringLiteral("待测设备通道数不足");
     const int available = job.networkSource ? job.source.netInputs : job.source.phyInputs;
     if (job.sourceNumber < 1 || job.sourceNumber > SignalTestPlan::kSourceChannels || job.sourceNumber > available ||
-        job.source.netInputs < SignalTestPlan::kReturnOutput || job.source.phyOutputs < SignalTestPlan::kReturnOutput)
+        job.source.netInputs < SignalTestPlan::kReturnOutput || job.source.phyOutputs < SignalTestPlan::kReturnOutput ||
+        SignalTestPlan::sourceTxChannel(job.networkSource, job.sourceNumber, job.source.phyInputs) >=
+            job.source.netOutputs)
         return QStringLiteral("信号源通道不存在");
     return QString();
 }
@@ -63,10 +65,10 @@ bool SignalTestRunner::sendOk(const TestDevice& dev, quint16 port, const QString
     return false;
 }
 
-SignalTestRunner::Levels SignalTestRunner::read(const TestDevice& dev, Meter meter, int count)
+SignalTestRunner::Levels SignalTestRunner::read(const TestDevice& dev, Meter meter, int count, int first)
 {
     Levels out;
-    SignalTestPlan::LevelPages pages(count);
+    SignalTestPlan::LevelPages pages(count, first);
     for (int i = 0; i < SignalTestPlan::kMaxLevelPages && !pages.complete(); ++i) {
         QByteArray answer;
         if (!send(dev, dev.port, SignalTestPlan::levelRequest(dev.devId, meter, pages.nextStart()), &answer))
@@ -113,10 +115,10 @@ bool SignalTestRunner::findDelay(const Job& job, int returnTx, int* dots, double
                         QStringLiteral("ERR:setBorderProc")))
                 return false;
             settle(job.probeSettleMs);
-            const Levels l = read(job.source, Meter::PhyTx, r);
+            const Levels l = read(job.source, Meter::PhyTx, 1, r - 1);
             if (!l.ok)
                 return false;
-            *db = l.db.at(r - 1);
+            *db = l.db.at(0);
             return true;
         },
         SignalTestPlan::kMaxDelayNum);
@@ -154,8 +156,8 @@ void SignalTestRunner::calibrate(const Job& job)
     }
     settle(job.settleMs);
 
-    const Levels srcIn = read(job.source, job.networkSource ? Meter::NetRx : Meter::PhyRx, job.sourceNumber);
-    const Levels srcOut = read(job.source, Meter::NetTx, srcTx + 1);
+    const Levels srcIn = read(job.source, job.networkSource ? Meter::NetRx : Meter::PhyRx, 1, job.sourceNumber - 1);
+    const Levels srcOut = read(job.source, Meter::NetTx, 1, srcTx);
     if (!srcIn.ok || !srcOut.ok)
         return done(false, 0, 0);
     if (!isPresent(srcIn.db.last(), t))
@@ -228,7 +230,7 @@ void SignalTestRunner::test(const Job& job)
         return done(false);
     settle(job.settleMs);
 
-    const Levels src = read(job.source, Meter::NetTx, srcTx + 1);
+    const Levels src = read(job.source, Meter::NetTx, 1, srcTx);
     const Levels netIn = read(job.dut, Meter::NetRx, n);
     const Levels out = read(job.dut, Meter::PhyTx, n);
     const Levels in = read(job.dut, Meter::PhyRx, n);
@@ -244,18 +246,18 @@ void SignalTestRunner::test(const Job& job)
                     QStringLiteral("通道%1=>创建路由失败").arg(c + 1)))
             return done(false);
         settle(job.settleMs);
-        const Levels cancelled = read(job.source, Meter::PhyTx, r);
+        const Levels cancelled = read(job.source, Meter::PhyTx, 1, r - 1);
         if (!cancelled.ok)
             return done(false);
         ChannelLevels l;
         l.channel = c + 1;
         l.idleNetIn = idle.db.at(c);
-        l.sourceOut = src.db.at(srcTx);
+        l.sourceOut = src.db.at(0);
         l.netIn = netIn.db.at(c);
         l.analogOut = out.db.at(c);
         l.analogIn = in.db.at(c);
         l.netOut = netOut.db.at(c);
-        l.cancelled = cancelled.db.at(r - 1);
+        l.cancelled = cancelled.db.at(0);
         const Result verdict = judge(l, job.thresholds);
         allPassed = allPassed && verdict.passed;
         line(verdict.message, verdict.passed ? Pass : Fail);

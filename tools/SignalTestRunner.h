@@ -62,7 +62,8 @@ private:
 
     bool send(const TestDevice& dev, quint16 port, const QString& text, QByteArray* answer = nullptr);
     bool sendOk(const TestDevice& dev, quint16 port, const QString& text, const QString& what);
-    Levels read(const TestDevice& dev, SignalTestPlan::Meter meter, int count);
+    /// `count` levels from channel `first` (0-based) on.
+    Levels read(const TestDevice& dev, SignalTestPlan::Meter meter, int count, int first = 0);
     void settle(int ms);
     bool clearRoutes(const Job& job);
     bool findDelay(const Job& job, int returnTx, int* dots, double* level);

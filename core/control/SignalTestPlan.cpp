@@ -80,11 +80,14 @@ bool answerSucceeded(const QByteArray& answer)
     return ReplyFields::succeeded(replyObject(answer));
 }
 
-LevelPages::LevelPages(int wanted) : m_levels(std::clamp(wanted, 0, kMaxChannels)) {}
+LevelPages::LevelPages(int wanted, int first)
+    : m_levels(std::clamp(wanted, 0, kMaxChannels)), m_first(std::clamp(first, 0, kMaxChannelId))
+{
+}
 
 int LevelPages::nextStart() const
 {
-    return complete() ? -1 : m_filled;
+    return complete() ? -1 : m_first + m_filled;
 }
 
 bool LevelPages::take(const QByteArray& answer)
@@ -93,7 +96,7 @@ bool LevelPages::take(const QByteArray& answer)
     if (o.isEmpty() || ReplyFields::failed(o))
         return false;
     // A page for another start (a late answer) must not be taken for this one.
-    if (ReplyFields::number(o, "idStart", -1) != m_filled)
+    if (ReplyFields::number(o, "idStart", -1) != m_first + m_filled)
         return false;
     const QStringList values = ReplyFields::texts(o, "arr");
     int n = 0;

@@ -51,23 +51,27 @@ QString levelRequest(const QString& devId, Meter meter, int idStart);
 QString cancelStageRequest(const QString& devId, int output, int delayNum, int maxNum = kMaxDelayNum);
 QString rebootRequest(const QString& devId);
 
+/// Channel numbers a level read may start at (0-based); a device's tables hold no more.
+constexpr int kMaxChannelId = 4096;
+
 /// Levels of one meter gathered page by page.
 class LevelPages
 {
 public:
-    /// `wanted` channels from 0 (limited to kMaxChannels).
-    explicit LevelPages(int wanted);
+    /// `wanted` channels (limited to kMaxChannels) from channel `first` (0-based, limited to kMaxChannelId).
+    explicit LevelPages(int wanted, int first = 0);
 
     /// Where the next request starts; -1 when complete.
     int nextStart() const;
     /// Takes one answer. False when it is no level page (not JSON, failed, no progress): the read ends there.
     bool take(const QByteArray& answer);
     bool complete() const { return m_filled >= m_levels.size(); }
-    /// Level texts, empty for channels never read.
+    /// Level texts from `first` on, empty for channels never read.
     const QVector<QString>& texts() const { return m_levels; }
 
 private:
     QVector<QString> m_levels;
+    int m_first = 0;
     int m_filled = 0;
 };
 

@@ -107,6 +107,14 @@ TEST(SignalTestPlan, LevelPagesGatherAndStopOnNonsense)
         EXPECT_TRUE(!took || p.texts().at(0).isEmpty()) << "nothing usable taken";
         EXPECT_FALSE(p.complete());
     }
+    // A read from a later channel: the page must start there.
+    LevelPages late(1, 64);
+    EXPECT_EQ(late.nextStart(), 64);
+    EXPECT_FALSE(late.take(page(0, 8, {"-1"})));
+    EXPECT_TRUE(late.take(page(64, 65, {"-20.0"})));
+    EXPECT_TRUE(late.complete());
+    EXPECT_EQ(late.texts(), QVector<QString>({"-20.0"}));
+    EXPECT_EQ(LevelPages(1, 1 << 30).nextStart(), kMaxChannelId) << "a start is bounded too";
     // Asking for more than a class holds is capped.
     EXPECT_EQ(LevelPages(1000).texts().size(), kMaxChannels);
     EXPECT_EQ(LevelPages(-3).texts().size(), 0);

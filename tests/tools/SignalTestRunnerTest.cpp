@@ -77,6 +77,18 @@ TEST_F(SignalTestRunnerTest, ThirtyTwoChannelsOneLevelAPage)
     EXPECT_EQ(channelLines(r).size(), 32);
 }
 
+TEST_F(SignalTestRunnerTest, ASourceChannelFarUpIsReadWhereItIs)
+{
+    // A source with many physical inputs: its network input 1 is transmit channel 40, beyond what a class holds.
+    job.networkSource = true;
+    job.source.phyInputs = 40;
+    job.source.netOutputs = 64;
+    ASSERT_TRUE(SignalTestRunner::refusal(job).isEmpty());
+    const Run r = test(); // the bench has 32 channels: the read finds nothing there
+    EXPECT_FALSE(r.passed);
+    EXPECT_TRUE(r.lines.contains("ERR:getAllVolumeDbTx S")) << r.lines.join('\n').toStdString();
+}
+
 TEST_F(SignalTestRunnerTest, AFaultFailsExactlyItsChannel)
 {
     const struct
@@ -201,6 +213,12 @@ TEST_F(SignalTestRunnerTest, RefusalsBeforeAnythingIsSent)
              j.dut.phyOutputs = 8;
          },
          "待测设备通道数不足"},
+        {"network source beyond the transmit channels",
+         [](SignalTestRunner::Job& j) {
+             j.networkSource = true;
+             j.source.netOutputs = j.source.phyInputs; // none left for the network inputs
+         },
+         "信号源通道不存在"},
         {"network source 4 of 2",
          [](SignalTestRunner::Job& j) {
              j.networkSource = true;
