@@ -102,23 +102,30 @@ TestSignalDialog::TestSignalDialog(const QString& appDir, DevDetailStore& store,
         const TestProbeAnswer::List& answers = m_discovery.answers();
         m_devices.clear();
         m_answered.clear();
+        int unknown = 0;
         for (const TestProbeAnswer::Answer& a : answers.devices()) {
             const TestDevice d = TestDevice::resolve(a, m_store, m_models);
-            m_answered.append(d);
-            if (d.listed && std::none_of(m_devices.cbegin(), m_devices.cend(),
-                                         [&](const TestDevice& k) { return k.devId == d.devId; }))
+            if (!d.listed) {
+                ++unknown;
+                m_answered.append(d);
+            } else if (std::none_of(m_devices.cbegin(), m_devices.cend(),
+                                    [&](const TestDevice& k) { return k.devId == d.devId; })) {
                 m_devices.append(d);
+                m_answered.append(d);
+            }
         }
         fillDeviceCombos();
         m_refreshed = true;
         QString text = tr("刷新完成: %1台设备").arg(m_devices.size());
-        if (m_answered.size() > m_devices.size())
-            text += tr("，%1个应答不在设备列表中").arg(m_answered.size() - m_devices.size());
+        // A device may answer twice (its own address and its secondary unit's): listed once, not counted as unknown.
+        if (unknown > 0)
+            text += tr("，%1个应答不在设备列表中").arg(unknown);
         if (!answers.linkLocal().isEmpty())
             text += tr("，%1个169.254.x.x地址应答未列出").arg(answers.linkLocal().size());
         if (answers.dropped() > 0)
             text += tr("，%1个应答超出上限被丢弃").arg(answers.dropped());
         record(text);
+        m_status->clear();
         setBusy(false);
         emit signal_idle();
     });

@@ -99,7 +99,9 @@ protected:
         responder->answers = {"iAmMeridane!\nhostname=S\nip=10.0.0.1\n", "iAmMeridane!\nhostname=D\nip=10.0.0.2\n",
                               "iAmMeridane!\nhostname=OFF\nip=10.0.0.3\n",
                               "iAmMeridane!\nhostname=STRANGER\nip=10.0.0.9\nboard_model=X\n",
-                              "iAmMeridane!\nhostname=LL\nip=169.254.1.2\n"};
+                              "iAmMeridane!\nhostname=LL\nip=169.254.1.2\n",
+                              // D again, through a secondary address the list does not know: still one device
+                              "iAmMeridane!\nhostname=D\nip=10.0.0.42\n"};
         dialog = std::make_unique<TestSignalDialog>(dir.path(), store, ModelTable::instance());
         dialog->setRecordDirectory(dir.path() + "/records");
         dialog->setServiceLink(bench);
