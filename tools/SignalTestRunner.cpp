@@ -24,8 +24,9 @@ QString SignalTestRunner::refusal(const Job& job)
     if (!job.dut.active)
         return QStringLiteral("设备未激活");
     const int n = job.channels;
-    if (n < 1 || n > SignalTestPlan::kMaxChannels || job.dut.phyOutputs < n || job.dut.phyInputs < n ||
-        job.dut.netInputs < n || job.dut.netOutputs < n)
+    // An amplifier has no physical inputs: its transmit channels carry its network inputs back.
+    if (n < 1 || n > SignalTestPlan::kMaxChannels || job.dut.phyOutputs < n ||
+        (!job.dut.amplifier && job.dut.phyInputs < n) || job.dut.netInputs < n || job.dut.netOutputs < n)
         return QStringLiteral("待测设备通道数不足");
     const int available = job.networkSource ? job.source.netInputs : job.source.phyInputs;
     if (job.sourceNumber < 1 || job.sourceNumber > SignalTestPlan::kSourceChannels || job.sourceNumber > available ||
@@ -130,6 +131,32 @@ bool SignalTestRunner::findDelay(const Job& job, int returnTx, int* dots, double
     return true;
 }
 
+bool SignalTestRunner::checkAmpModules(const TestDevice& dut)
+{
+    QByteArray info;
+    if (send(dut, SignalTestPlan::kAmpModulePorts[0], SignalTestPlan::ampInfoRequest(dut.devId), &info)) {
+        const QJsonObject o = SignalTestPlan::replyObject(info);
+        line(QStringLiteral("功放: %1 %2")
+                 .arg(ReplyFields::text(o, "model").left(32), ReplyFields::text(o, "version").left(32)));
+    }
+    bool ok = true;
+    for (int m = 0; m < 2; ++m) {
+        QByteArray answer;
+        if (!send(dut, SignalTestPlan::kAmpModulePorts[m], SignalTestPlan::ampPowerGainRequest(dut.devId), &answer)) {
+            line(QStringLiteral("功放模块%1无应答").arg(m + 1), Fail);
+            ok = false;
+            continue;
+        }
+        bool powered = false;
+        const QString text = SignalTestPlan::ampModuleLine(m + 1, SignalTestPlan::replyObject(answer), &powered);
+        line(text, powered ? Info : Fail);
+        if (!powered)
+            line(QStringLiteral("功放模块%1未上电").arg(m + 1), Fail);
+        ok = ok && powered;
+    }
+    return ok;
+}
+
 void SignalTestRunner::calibrate(const Job& job)
 {
     m_cancel = false;
@@ -177,6 +204,8 @@ void SignalTestRunner::calibrate(const Job& job)
                   {Meter::PhyRx, "S2=>测试设备模拟输入1电平异常"},
                   {Meter::NetTx, "S2=>测试设备网络输出1电平异常"}};
     for (const auto& p : points) {
+        if (job.dut.amplifier && p.meter == Meter::PhyRx)
+            continue; // nothing cabled back to an amplifier
         const Levels l = read(job.dut, p.meter, 1);
         if (!l.ok)
             return done(false, 0, 0);
@@ -212,6 +241,8 @@ void SignalTestRunner::test(const Job& job)
         emit signal_tested(passed, job.dut.devId);
     };
 
+    if (job.dut.amplifier && !checkAmpModules(job.dut))
+        return done(false);
     // Without routes first: a network input that carries a level now is fed from somewhere it should not be.
     if (!clearRoutes(job))
         return done(false);
@@ -233,7 +264,7 @@ void SignalTestRunner::test(const Job& job)
     const Levels src = read(job.source, Meter::NetTx, 1, srcTx);
     const Levels netIn = read(job.dut, Meter::NetRx, n);
     const Levels out = read(job.dut, Meter::PhyTx, n);
-    const Levels in = read(job.dut, Meter::PhyRx, n);
+    const Levels in = job.dut.amplifier ? Levels{true, QVector<double>(n)} : read(job.dut, Meter::PhyRx, n);
     const Levels netOut = read(job.dut, Meter::NetTx, n);
     if (!src.ok || !netIn.ok || !out.ok || !in.ok || !netOut.ok)
         return done(false);
@@ -256,6 +287,7 @@ void SignalTestRunner::test(const Job& job)
         l.netIn = netIn.db.at(c);
         l.analogOut = out.db.at(c);
         l.analogIn = in.db.at(c);
+        l.hasAnalogIn = !job.dut.amplifier;
         l.netOut = netOut.db.at(c);
         l.cancelled = cancelled.db.at(0);
         const Result verdict = judge(l, job.thresholds);

@@ -67,6 +67,8 @@ private:
     void settle(int ms);
     bool clearRoutes(const Job& job);
     bool findDelay(const Job& job, int returnTx, int* dots, double* level);
+    /// An amplifier's two modules must answer and have power.
+    bool checkAmpModules(const TestDevice& dut);
     void line(const QString& text, LineKind kind = Info) { emit signal_line(text, kind); }
 
     std::shared_ptr<ServiceLink> m_link;

@@ -49,6 +49,7 @@ TestDevice TestDevice::resolve(const TestProbeAnswer::Answer& answer, const DevD
     d.netInputs = detail.rxChNames.size();
     d.netOutputs = detail.txChNames.size();
     d.active = detail.canWork;
+    d.amplifier = models.isAmplifier(detail.model);
     if (d.boardModel.isEmpty())
         d.boardModel = detail.model;
     if (d.firmware.isEmpty())

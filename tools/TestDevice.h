@@ -26,6 +26,7 @@ struct TestDevice
     int netInputs = 0;
     int netOutputs = 0;
     bool active = false;
+    bool amplifier = false; ///< no physical inputs; its amplifier modules answer on ports 12001 and 12002
 
     /// "name (devId) address" for the lists.
     QString label() const;

@@ -67,6 +67,29 @@ QString rebootRequest(const QString& devId)
     return ReplyFields::compact({{"ops", "reboot"}, {"devId", devId}});
 }
 
+QString ampInfoRequest(const QString& devId)
+{
+    return ReplyFields::compact({{"ops", "getInfo"}, {"devId", devId}});
+}
+
+QString ampPowerGainRequest(const QString& devId)
+{
+    return ReplyFields::compact({{"ops", "getPowerGainInfo"}, {"devId", devId}});
+}
+
+QString ampModuleLine(int module, const QJsonObject& answer, bool* powered)
+{
+    *powered = ReplyFields::text(answer, "powerOn") == QLatin1String("1");
+    // Untrusted: at most one entry per channel a class holds, each cut short.
+    QStringList gains;
+    for (const QString& g : ReplyFields::texts(answer, "powerGainArr").mid(0, kMaxChannels))
+        gains.append(g.left(8));
+    return QStringLiteral("功放模块%1: 通道数%2，上电%3，增益%4")
+        .arg(module)
+        .arg(ReplyFields::text(answer, "chNum").left(8), *powered ? QStringLiteral("是") : QStringLiteral("否"),
+             gains.join(QLatin1Char('/')));
+}
+
 QJsonObject replyObject(const QByteArray& answer)
 {
     QJsonDocument doc;

@@ -51,6 +51,13 @@ QString levelRequest(const QString& devId, Meter meter, int idStart);
 QString cancelStageRequest(const QString& devId, int output, int delayNum, int maxNum = kMaxDelayNum);
 QString rebootRequest(const QString& devId);
 
+/// The two amplifier modules of an amplifier and what they are asked before a test.
+constexpr quint16 kAmpModulePorts[] = {12001, 12002};
+QString ampInfoRequest(const QString& devId);
+QString ampPowerGainRequest(const QString& devId);
+/// One module's "getPowerGainInfo" answer as a record line; `powered` tells whether any channel has power.
+QString ampModuleLine(int module, const QJsonObject& answer, bool* powered);
+
 /// Channel numbers a level read may start at (0-based); a device's tables hold no more.
 constexpr int kMaxChannelId = 4096;
 

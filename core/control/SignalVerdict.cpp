@@ -54,7 +54,7 @@ Result judge(const ChannelLevels& l, const Thresholds& t)
         return fail(QStringLiteral("有路由时测试设备网络输入电平异常:"), l.netIn);
     if (!isInOutputWindow(l.analogOut))
         return fail(QStringLiteral("测试设备模拟输出电平异常:"), l.analogOut);
-    if (!isPresent(l.analogIn, t))
+    if (l.hasAnalogIn && !isPresent(l.analogIn, t))
         return fail(QStringLiteral("测试设备模拟输入电平异常:"), l.analogIn);
     if (!isPresent(l.netOut, t))
         return fail(QStringLiteral("测试设备网络输出电平异常:"), l.netOut);
@@ -62,7 +62,7 @@ Result judge(const ChannelLevels& l, const Thresholds& t)
         return fail(QStringLiteral("反相抵消后电平过高:"), l.cancelled);
     return Result{true, QStringLiteral("通道%1=>输入电平:%2dBFS，反相抵消后电平:%3dbFS, 测试通过.")
                             .arg(l.channel)
-                            .arg(levelText(l.analogIn), levelText(l.cancelled))};
+                            .arg(levelText(l.hasAnalogIn ? l.analogIn : l.analogOut), levelText(l.cancelled))};
 }
 
 QString resultHtml(const QString& text, bool passed)

@@ -34,13 +34,14 @@ bool isCancelled(double db, const Thresholds& t);
 struct ChannelLevels
 {
     int channel = 1;
-    double idleNetIn = 0; ///< the device's network input before any route was made: must be silent
-    double sourceOut = 0; ///< the source's transmit channel that feeds the device
-    double netIn = 0;     ///< the device's network input with the route
-    double analogOut = 0; ///< the device's physical output: the output window applies
-    double analogIn = 0;  ///< the device's physical input (the output cabled back)
-    double netOut = 0;    ///< the device's transmit channel carrying that input
-    double cancelled = 0; ///< the source's output after the return met the phase-inverted copy
+    double idleNetIn = 0;    ///< the device's network input before any route was made: must be silent
+    double sourceOut = 0;    ///< the source's transmit channel that feeds the device
+    double netIn = 0;        ///< the device's network input with the route
+    double analogOut = 0;    ///< the device's physical output: the output window applies
+    double analogIn = 0;     ///< the device's physical input (the output cabled back)
+    bool hasAnalogIn = true; ///< false for an amplifier: no physical inputs, nothing cabled back
+    double netOut = 0;       ///< the device's transmit channel carrying that input
+    double cancelled = 0;    ///< the source's output after the return met the phase-inverted copy
 };
 
 struct Result

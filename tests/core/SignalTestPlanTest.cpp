@@ -121,6 +121,25 @@ TEST(SignalTestPlan, LevelPagesGatherAndStopOnNonsense)
     EXPECT_TRUE(LevelPages(0).complete());
 }
 
+TEST(SignalTestPlan, AmplifierModuleLines)
+{
+    bool powered = false;
+    EXPECT_EQ(ampModuleLine(1, obj(R"({"chNum":"4","powerOn":"1","powerGainArr":["20","-inf","26","38"]})"), &powered),
+              QStringLiteral("功放模块1: 通道数4，上电是，增益20/-inf/26/38"));
+    EXPECT_TRUE(powered);
+    EXPECT_EQ(ampModuleLine(2, obj(R"({"chNum":"4","powerOn":"0"})"), &powered),
+              QStringLiteral("功放模块2: 通道数4，上电否，增益"));
+    EXPECT_FALSE(powered);
+    EXPECT_FALSE((ampModuleLine(1, QJsonObject(), &powered), powered)) << "no answer, no power";
+    // An absurd answer is cut to what a class holds.
+    QString many = R"({"powerOn":"1","chNum":")" + QString(100, '9') + R"(","powerGainArr":[)";
+    for (int i = 0; i < 1000; ++i)
+        many += (i ? ",\"" : "\"") + QString(50, 'g') + "\"";
+    const QString line = ampModuleLine(1, obj(many + "]}"), &powered);
+    EXPECT_EQ(line.count('/'), kMaxChannels - 1);
+    EXPECT_LT(line.size(), 400);
+}
+
 TEST(SignalTestPlan, AnswerSucceeded)
 {
     EXPECT_TRUE(answerSucceeded(R"({"ops":"reboot","result":"succ"})"));

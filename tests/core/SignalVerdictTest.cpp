@@ -111,6 +111,15 @@ TEST(SignalVerdict, FirstFailingPointOfThePathIsNamed)
         else
             EXPECT_TRUE(res.message.startsWith(QStringLiteral("通道3=>输入电平:"))) << res.message.toStdString();
     }
+    // An amplifier has no analog input to check: its output's level is the one shown.
+    ChannelLevels amp = healthy(2);
+    amp.hasAnalogIn = false;
+    amp.analogIn = -kInf;
+    amp.analogOut = -19.8;
+    const Result ampResult = judge(amp, t);
+    EXPECT_TRUE(ampResult.passed);
+    EXPECT_TRUE(ampResult.message.startsWith(QStringLiteral("通道2=>输入电平:-19.8dBFS")))
+        << ampResult.message.toStdString();
     // Two faults: the one nearer the source is reported.
     ChannelLevels two = healthy(1);
     two.netIn = -kInf;

@@ -47,8 +47,12 @@ class SignalToolTest(e2etest.E2ETestCase):
     def setUp(self):
         self.tmp = tempfile.mkdtemp(prefix="meridane-signal-")
         self.addCleanup(shutil.rmtree, self.tmp, True)
-        argv = [self.sim_path, "--print-config", "--devices", "2", "--first-ip", "10.77.0.11"]
+        # Five generated devices: the fourth is an amplifier; the first two are the source and a device under test.
+        argv = [self.sim_path, "--print-config", "--devices", "5", "--first-ip", "10.77.0.11"]
         config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
+        amp = config["devices"][3]
+        self.assertEqual(amp["model"], "MRA-4")
+        config["devices"] = config["devices"][:2]
         source, dut = config["devices"]
         config = rename(config, source["devId"], "MRP-SOURCE01")
         config = rename(config, dut["devId"], "MRP-DUT01")
@@ -58,10 +62,12 @@ class SignalToolTest(e2etest.E2ETestCase):
         dut2.update({"devId": "MRP-DUT02", "name": "SIM-03", "ip": "10.77.0.13", "routes": [], "mcastRx": [],
                      "myClkId": "00-1D-C1-FF-FE-4D-00-0D"})
         config["devices"].append(dut2)
+        amp.update({"devId": "MRP-AMP01", "ip": "10.77.0.14", "routes": [], "mcastRx": []})
+        config["devices"].append(amp)
         for i, dev in enumerate(config["devices"]):
             dev["secondaryIp"] = "10.77.0.%d" % (101 + i)
         self.devs = config["devices"]
-        self.source, self.dut, self.dut2 = (d["devId"] for d in self.devs)
+        self.source, self.dut, self.dut2, self.amp = (d["devId"] for d in self.devs)
         config_path = os.path.join(self.tmp, "devices.json")
         with open(config_path, "w", encoding="utf-8") as f:
             json.dump(config, f, ensure_ascii=False)
@@ -76,8 +82,8 @@ class SignalToolTest(e2etest.E2ETestCase):
         self.addCleanup(self.app.stop)
         self.records = os.path.join(self.tmp, "records")
         listed = lambda: {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]} >= set(
-            [self.source, self.dut, self.dut2])
-        self.wait(listed, LISTED_S, "the three devices listed")
+            [self.source, self.dut, self.dut2, self.amp])
+        self.wait(listed, LISTED_S, "the four devices listed")
 
     # --- helpers ---------------------------------------------------------------------------------------------
     def wait(self, probe, timeout, what):
@@ -131,7 +137,7 @@ class SignalToolTest(e2etest.E2ETestCase):
         # Its own discovery: every device answers the probe through its secondary unit.
         self.run_button("pb_refreshDev", "the refresh", REPLY_S)
         items = self.app.find("cb_testDev")["items"]
-        for dev_id in (self.source, self.dut, self.dut2):
+        for dev_id in (self.source, self.dut, self.dut2, self.amp):
             self.assertTrue(any("(%s)" % dev_id in t for t in items), "%s listed by the probe: %s" % (dev_id, items))
 
         self.choose("cb_sourceDev", self.source)
@@ -184,13 +190,23 @@ class SignalToolTest(e2etest.E2ETestCase):
                   "the finish refused")
         self.assertEqual(self.tool()["testedCount"], 1)
 
+        # An amplifier: its two modules answer with power on, then its channels pass without anything cabled back.
+        self.choose("cb_testDev", self.amp)
+        self.run_button("pb_startTest", "the test of the amplifier")
+        lines, verdict = self.channel_lines(self.record_box(), self.amp)
+        self.assertEqual(verdict, "测试通过", "\n".join(lines))
+        modules = [l for l in lines if l.startswith("功放模块")]
+        self.assertEqual(len(modules), 2, "\n".join(lines))
+        self.assertTrue(all("上电是" in l for l in modules), modules)
+        self.assertEqual(len([l for l in lines if l.endswith("测试通过.")]), CHANNELS, "\n".join(lines))
+
         # The day's record file holds both results, each line dated.
         kept = self.record_file()
         self.assertTrue(all(STAMP.match(l) for l in kept), "\n".join(kept))
         bodies = [STAMP.sub("", l) for l in kept]
-        self.assertEqual(sum(bodies.count(t) for t in PASSED), 1, "\n".join(kept))
+        self.assertEqual(sum(bodies.count(t) for t in PASSED), 2, "\n".join(kept))
         self.assertEqual(sum(bodies.count(t) for t in FAILED), 1, "\n".join(kept))
-        self.assertEqual(len([b for b in bodies if b.endswith("测试通过.")]), 2 * CHANNELS - 1)
+        self.assertEqual(len([b for b in bodies if b.endswith("测试通过.")]), 3 * CHANNELS - 1)
         self.assertIn("通道%d=>测试设备模拟输出电平异常:-infdBFS" % FAULTY, bodies)
         self.assertTrue(any(c % self.dut in bodies for c in COUNTED), "\n".join(kept))
 

@@ -35,6 +35,9 @@ public:
     QHash<int, int> strayRoutes; ///< DUT rx -> source tx, made again after every clear (a stuck route)
     QStringList log;             ///< "ip ops" of every request
     int pageSize = 8;            ///< levels per answer
+    bool dutAmplifier = false;   ///< the DUT has no physical inputs; its transmit channels carry its network inputs
+    bool ampModule2Silent = false;
+    bool ampPowerOff = false;
 
     static TestDevice device(const QString& id, uint32_t ip)
     {
@@ -60,7 +63,18 @@ public:
         if ((!isSource && dutSilent) || (ip != kSourceIp && ip != kDutIp))
             return {WaitedUdpRequest::Outcome::NoReturn, QStringLiteral("No Return With 2000ms")};
         QJsonObject a{{"ops", ops}, {"devId", isSource ? "S" : "D"}, {"result", "succ"}};
-        if (port != kPort) {
+        if (port == 12001 || port == 12002) {
+            if (isSource || !dutAmplifier || (port == 12002 && ampModule2Silent))
+                return {WaitedUdpRequest::Outcome::NoReturn, QStringLiteral("No Return With 2000ms")};
+            if (ops == "getInfo") {
+                a["model"] = "MRA-4";
+                a["version"] = "3.1.9";
+            } else {
+                a["chNum"] = "4";
+                a["powerOn"] = ampPowerOff ? "0" : "1";
+                a["powerGainArr"] = QJsonArray{"20", "20", "20", "20"};
+            }
+        } else if (port != kPort) {
             return {WaitedUdpRequest::Outcome::NoReturn, QStringLiteral("No Return With 2000ms")};
         } else if (ops == "setBorderProc") {
             if (!isSource || !sourceHasStage || q.value("portIndex").toString() != "0") {
@@ -113,7 +127,12 @@ private:
         const QString f = faults.value(c);
         return f == "silent" ? kSilent : f == "low" ? db - 6.0 : f == "low3" ? db - 3.0 : db;
     }
-    double dutNetTx(int tx) const { return tx < kChannels ? dutPhyTx(tx) : dutNetRx(tx - kChannels); }
+    double dutNetTx(int tx) const
+    {
+        if (dutAmplifier)
+            return dutNetRx(tx);
+        return tx < kChannels ? dutPhyTx(tx) : dutNetRx(tx - kChannels);
+    }
     double sourcePhyTx(int c) const
     {
         if (c != 0 || !m_sourceRoutes.contains(0))

@@ -1,6 +1,7 @@
 #include "SignalTestRunner.h"
 #include "SignalBench.h"
 
+#include <QRegularExpression>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
@@ -41,7 +42,10 @@ protected:
         r.passed = done.count() == 1 && done.at(0).at(0).toBool();
         return r;
     }
-    static QStringList channelLines(const Run& r) { return r.lines.filter(QStringLiteral("通道")); }
+    static QStringList channelLines(const Run& r)
+    {
+        return r.lines.filter(QRegularExpression(QStringLiteral("^通道\\d+=>")));
+    }
 
     std::shared_ptr<SignalBench> bench;
     SignalTestRunner runner;
@@ -87,6 +91,51 @@ TEST_F(SignalTestRunnerTest, ASourceChannelFarUpIsReadWhereItIs)
     const Run r = test(); // the bench has 32 channels: the read finds nothing there
     EXPECT_FALSE(r.passed);
     EXPECT_TRUE(r.lines.contains("ERR:getAllVolumeDbTx S")) << r.lines.join('\n').toStdString();
+}
+
+TEST_F(SignalTestRunnerTest, AnAmplifierIsTestedWithoutInputsAfterItsModules)
+{
+    bench->dutAmplifier = true;
+    job.dut.amplifier = true;
+    job.dut.phyInputs = 0;
+    job.channels = 4;
+    ASSERT_TRUE(SignalTestRunner::refusal(job).isEmpty());
+    Run r = test();
+    EXPECT_TRUE(r.passed) << r.lines.join('\n').toStdString();
+    EXPECT_TRUE(r.lines.contains("功放: MRA-4 3.1.9"));
+    EXPECT_TRUE(r.lines.contains("功放模块1: 通道数4，上电是，增益20/20/20/20"));
+    EXPECT_TRUE(r.lines.contains("功放模块2: 通道数4，上电是，增益20/20/20/20"));
+    EXPECT_EQ(channelLines(r).size(), 4);
+    EXPECT_TRUE(bench->log.filter("D getAllPhyVolumeDbRx").isEmpty()) << "nothing is cabled back to an amplifier";
+
+    // The output stage still counts: a silent amplifier channel fails there.
+    bench->faults.insert(1, "silent");
+    r = test();
+    EXPECT_FALSE(r.passed);
+    EXPECT_TRUE(channelLines(r).contains("通道2=>测试设备模拟输出电平异常:-infdBFS"));
+    bench->faults.clear();
+
+    const struct
+    {
+        const char* what;
+        bool silent, off;
+        const char* line;
+    } modules[] = {{"module without power", false, true, "功放模块1未上电"},
+                   {"second module silent", true, false, "功放模块2无应答"}};
+    for (const auto& m : modules) {
+        SCOPED_TRACE(m.what);
+        bench->ampModule2Silent = m.silent;
+        bench->ampPowerOff = m.off;
+        bench->log.clear();
+        r = test();
+        EXPECT_FALSE(r.passed);
+        EXPECT_TRUE(r.lines.contains(QString::fromUtf8(m.line))) << r.lines.join('\n').toStdString();
+        EXPECT_TRUE(channelLines(r).isEmpty()) << "no channel is tested";
+        EXPECT_TRUE(bench->log.filter("setUcastRx").isEmpty()) << "no route made";
+    }
+    // Not an amplifier: the missing inputs are refused.
+    job.dut.amplifier = false;
+    EXPECT_EQ(SignalTestRunner::refusal(job), QStringLiteral("待测设备通道数不足"));
 }
 
 TEST_F(SignalTestRunnerTest, AFaultFailsExactlyItsChannel)
