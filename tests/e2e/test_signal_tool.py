@@ -14,6 +14,7 @@ import re
 import shutil
 import subprocess
 import tempfile
+import time
 
 import e2etest
 import netns
@@ -31,6 +32,8 @@ TEST_STARTED = ("开始测试: %s ", "Test started: %s ")
 NOT_PASSED = ("检测到测试没有通过，请重新测试", "The last test did not pass: test again")
 COUNTED = ("成功:%s，已检测数量:1", "Passed: %s, devices tested: 1")
 CLASS = ("%d通道", "%d channels")
+REFRESHED = ("刷新完成", "Refreshed")
+REBOOTED = ("重启成功", "Rebooted", "重启失败", "Reboot failed")
 PASSED = ("测试通过", "Test passed")
 FAILED = ("测试不通过", "Test failed")
 
@@ -98,11 +101,18 @@ class SignalToolTest(e2etest.E2ETestCase):
     def record_box(self):
         return self.app.find("te_record").get("text", "")
 
-    def run_button(self, name, what, timeout=RUN_S):
-        """Clicks a button of the tool and waits until the tool is idle again."""
+    def record_lines(self, texts):
+        return sum(1 for l in self.record_box().splitlines() if any(l.startswith(t) for t in texts))
+
+    def run_button(self, name, what, ended, timeout=RUN_S):
+        """Clicks a button of the tool and waits until `ended` counts one more line of the record box (the click
+        runs after its answer, so an idle tool alone proves nothing) and the tool is idle; prints how long it took."""
+        before = self.record_lines(ended)
+        started = time.monotonic()
         self.app.ok({"cmd": "click", "object": name})
-        self.wait(lambda: not self.tool()["busy"], timeout, lambda: "%s finished (record:\n%s)" % (
-            what, self.record_box()))
+        self.wait(lambda: self.record_lines(ended) > before and not self.tool()["busy"], timeout,
+                  lambda: "%s finished (record:\n%s)" % (what, self.record_box()))
+        print("%s: %.2f s" % (what, time.monotonic() - started), flush=True)
 
     def choose(self, combo, dev_id):
         items = self.app.find(combo)["items"]
@@ -135,7 +145,7 @@ class SignalToolTest(e2etest.E2ETestCase):
         self.assertTrue(self.app.find("pb_checkSignal")["visible"], "mode 0 shows the calibration")
 
         # Its own discovery: every device answers the probe through its secondary unit.
-        self.run_button("pb_refreshDev", "the refresh", REPLY_S)
+        self.run_button("pb_refreshDev", "the refresh", REFRESHED, REPLY_S)
         items = self.app.find("cb_testDev")["items"]
         for dev_id in (self.source, self.dut, self.dut2, self.amp):
             self.assertTrue(any("(%s)" % dev_id in t for t in items), "%s listed by the probe: %s" % (dev_id, items))
@@ -147,7 +157,7 @@ class SignalToolTest(e2etest.E2ETestCase):
         index = next(i for i, t in enumerate(classes) if t in [c % CHANNELS for c in CLASS])
         self.app.ok({"cmd": "activate", "object": "cb_devClass", "index": index})
 
-        self.run_button("pb_checkSignal", "the calibration")
+        self.run_button("pb_checkSignal", "the calibration", ("DelayDots=", "设备校准不正常"))
         self.assertIn("校准通过", self.record_box())
         dots = re.findall(r"DelayDots=(\d+)，DelayDots2=(\d+)，校准通过", self.record_box())
         self.assertEqual(len(dots), 1, self.record_box())
@@ -157,7 +167,7 @@ class SignalToolTest(e2etest.E2ETestCase):
         self.assertIn("_testDots=%s" % dots[0][0], ini)
 
         # A healthy device passes on every channel.
-        self.run_button("pb_startTest", "the test of the healthy device")
+        self.run_button("pb_startTest", "the test of the healthy device", PASSED + FAILED)
         lines, verdict = self.channel_lines(self.record_box(), self.dut)
         self.assertEqual(verdict, "测试通过", "\n".join(lines))
         self.assertEqual(len(lines), CHANNELS, "\n".join(lines))
@@ -166,13 +176,13 @@ class SignalToolTest(e2etest.E2ETestCase):
         self.assertTrue(any(t in self.app.find("lb_status")["text"] for t in PASSED))
 
         # Finished: the device reboots and is counted.
-        self.run_button("pb_restart", "the finish", REPLY_S)
+        self.run_button("pb_restart", "the finish", REBOOTED, REPLY_S)
         self.assertEqual(self.tool()["testedCount"], 1, self.record_box())
         self.wait(lambda: self.sim.state(self.dut)["rebootCount"] >= 1, REPLY_S, "the device rebooted")
 
         # One faulty output fails exactly its channel.
         self.choose("cb_testDev", self.dut2)
-        self.run_button("pb_startTest", "the test of the faulty device")
+        self.run_button("pb_startTest", "the test of the faulty device", PASSED + FAILED)
         lines, verdict = self.channel_lines(self.record_box(), self.dut2)
         self.assertEqual(verdict, "测试不通过", "\n".join(lines))
         self.assertEqual(len(lines), CHANNELS, "\n".join(lines))
@@ -192,7 +202,7 @@ class SignalToolTest(e2etest.E2ETestCase):
 
         # An amplifier: its two modules answer with power on, then its channels pass without anything cabled back.
         self.choose("cb_testDev", self.amp)
-        self.run_button("pb_startTest", "the test of the amplifier")
+        self.run_button("pb_startTest", "the test of the amplifier", PASSED + FAILED)
         lines, verdict = self.channel_lines(self.record_box(), self.amp)
         self.assertEqual(verdict, "测试通过", "\n".join(lines))
         modules = [l for l in lines if l.startswith("功放模块")]
