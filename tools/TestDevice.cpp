@@ -12,9 +12,13 @@ QString TestDevice::ipText() const
 
 QString TestDevice::label() const
 {
-    if (!listed)
-        return QStringLiteral("%1 %2").arg(hostname, ipText());
-    return QStringLiteral("%1 (%2) %3").arg(name, devId, ipText());
+    // What the answer said of the board and its firmware tells the line which unit is on the bench.
+    QString tail = boardModel;
+    if (!firmware.isEmpty())
+        tail += (tail.isEmpty() ? QString() : QStringLiteral(" ")) + firmware;
+    const QString head = listed ? QStringLiteral("%1 (%2) %3").arg(name, devId, ipText())
+                                : QStringLiteral("%1 %2").arg(hostname, ipText());
+    return tail.isEmpty() ? head : head + QStringLiteral(" ") + tail;
 }
 
 TestDevice TestDevice::resolve(const TestProbeAnswer::Answer& answer, const DevDetailStore& store,

@@ -28,7 +28,7 @@ struct TestDevice
     bool active = false;
     bool amplifier = false; ///< no physical inputs; its amplifier modules answer on ports 12001 and 12002
 
-    /// "name (devId) address" for the lists.
+    /// "name (devId) address model firmware" for the lists (host name and address for an unknown device).
     QString label() const;
     QString ipText() const;
 
