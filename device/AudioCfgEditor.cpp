@@ -2,6 +2,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QGridLayout>
 #include <QLabel>
 #include <QSignalBlocker>
@@ -43,7 +44,7 @@ AudioCfgEditor::AudioCfgEditor(QWidget* parent) : QWidget(parent)
         control->setEnabled(false); // until the device's text is read
         const int row = i / 2;
         const int col = (i % 2) * 2;
-        grid->addWidget(new QLabel(QString::fromUtf8(k.label), this), row, col);
+        grid->addWidget(new QLabel(QCoreApplication::translate("AudioCfgText", k.label), this), row, col);
         grid->addWidget(control, row, col + 1);
         ++i;
     }

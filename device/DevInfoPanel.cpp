@@ -39,7 +39,7 @@ DevInfoPanel::DevInfoPanel(QWidget* parent) : QWidget(parent)
     form->addRow(AppState::pick(QStringLiteral("型号:"), QStringLiteral("Model:")), m_model);
     form->addRow(QStringLiteral("Temperature:"), m_temp);
     form->addRow(AppState::pick(QStringLiteral("运行时间:"), QStringLiteral("Elapsed Time:")), m_uptime);
-    form->addRow(QStringLiteral("Mac地址:"), m_mac);
+    form->addRow(tr("Mac地址:"), m_mac);
     form->addRow(QStringLiteral("CurCpuFreq:"), m_cpu);
 }
 

@@ -99,14 +99,14 @@ GpioPanel::GpioPanel(const QString& devId, QWidget* parent) : QWidget(parent), m
     auto* cmdRow = new QFormLayout;
     cmdRow->addRow(zh ? QStringLiteral("自定义命令") : QStringLiteral("Custom command"), m_customCmd);
 
-    auto* save = new StyledButton(QStringLiteral("保存"), StyledButton::Action, this);
+    auto* save = new StyledButton(tr("保存"), StyledButton::Action, this);
     save->setObjectName(QStringLiteral("pb_gpio_save"));
     m_test = new StyledButton(QString(), StyledButton::Action, this);
     m_test->setObjectName(QStringLiteral("pb_gpio_test"));
     setTestLevel(true);
-    auto* saveAs = new StyledButton(QStringLiteral("另存为..."), StyledButton::Action, this);
+    auto* saveAs = new StyledButton(tr("另存为..."), StyledButton::Action, this);
     saveAs->setObjectName(QStringLiteral("pb_gpio_saveas"));
-    auto* open = new StyledButton(QStringLiteral("打开..."), StyledButton::Action, this);
+    auto* open = new StyledButton(tr("打开..."), StyledButton::Action, this);
     open->setObjectName(QStringLiteral("pb_gpio_open"));
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(save);
@@ -215,8 +215,7 @@ void GpioPanel::on_pb_gpio_test_clicked()
 
 void GpioPanel::on_pb_gpio_saveas_clicked()
 {
-    const QString file =
-        FileDialogs::saveFileName(this, QStringLiteral("另存为..."), QString(), QStringLiteral("GPIO (*.json)"));
+    const QString file = FileDialogs::saveFileName(this, tr("另存为..."), QString(), QStringLiteral("GPIO (*.json)"));
     if (file.isEmpty())
         return;
     QVector<GpioInfo> ports = m_ports;
@@ -224,16 +223,15 @@ void GpioPanel::on_pb_gpio_saveas_clicked()
     QSaveFile out(file);
     const QByteArray bytes = GpioFile::write(ports);
     if (!out.open(QIODevice::WriteOnly) || out.write(bytes) != bytes.size() || !out.commit()) {
-        emit signal_showTips(QStringLiteral("保存失败: ") + out.errorString());
+        emit signal_showTips(tr("保存失败") + QStringLiteral(": ") + out.errorString());
         return;
     }
-    emit signal_showTips(QStringLiteral("保存成功"));
+    emit signal_showTips(tr("保存成功"));
 }
 
 void GpioPanel::on_pb_gpio_open_clicked()
 {
-    const QString file =
-        FileDialogs::openFileName(this, QStringLiteral("打开..."), QString(), QStringLiteral("GPIO (*.json)"));
+    const QString file = FileDialogs::openFileName(this, tr("打开..."), QString(), QStringLiteral("GPIO (*.json)"));
     if (file.isEmpty())
         return;
     QFile in(file);
@@ -267,7 +265,7 @@ bool GpioPanel::handleReply(const QJsonObject& reply)
         QString error;
         if (ReplyFields::failed(reply) || number == 0 ||
             !GpioInfo::fromJson(reply.value(QStringLiteral("gpioInfo")).toObject(), &g, &error)) {
-            emit signal_showTips(QStringLiteral("获取失败"));
+            emit signal_showTips(tr("获取失败"));
             return true;
         }
         m_ports[number - 1] = g;
@@ -276,14 +274,14 @@ bool GpioPanel::handleReply(const QJsonObject& reply)
         return true;
     }
     if (ops == QLatin1String("setGpioInfo")) {
-        emit signal_showTips(ReplyFields::succeeded(reply) ? QStringLiteral("保存成功") : QStringLiteral("保存失败"));
+        emit signal_showTips(ReplyFields::succeeded(reply) ? tr("保存成功") : tr("保存失败"));
         return true;
     }
     if (ops == QLatin1String("testGpio")) {
         if (ReplyFields::succeeded(reply))
             setTestLevel(!m_nextHigh);
         else
-            emit signal_showTips(QStringLiteral("设置失败"));
+            emit signal_showTips(tr("设置失败"));
         return true;
     }
     return false;

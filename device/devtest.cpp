@@ -18,6 +18,7 @@
 #include "UiScale.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 #include <QDialog>
 #include <QFormLayout>
 #include <QGridLayout>
@@ -54,7 +55,7 @@ QString done()
 
 QString failedText()
 {
-    return QStringLiteral("设置失败");
+    return QCoreApplication::translate("devtest", "设置失败");
 }
 
 /// A device's or the routine's answer as a tip: one line, bounded.
@@ -209,8 +210,8 @@ QWidget* devtest::buildServicePanel()
     auto* panel = new QWidget(this);
     const QList<QPair<const char*, QString>> buttons = {
         {"pb_ssh", AppState::pick(QStringLiteral("开启SSH"), QStringLiteral("Start SSH"))},
-        {"pb_uartled", QStringLiteral("开启串口LED闪烁")},
-        {"pb_memory", QStringLiteral("查看内存")},
+        {"pb_uartled", tr("开启串口LED闪烁")},
+        {"pb_memory", tr("查看内存")},
         {"pb_resetfactory", AppState::pick(QStringLiteral("恢复出厂设置"), QStringLiteral("Factory reset"))},
         {"pb_reboot", AppState::pick(QStringLiteral("重启设备"), QStringLiteral("Reboot"))}};
     auto* grid = new QGridLayout;
@@ -405,7 +406,7 @@ void devtest::on_pb_modifycfg_clicked()
         return;
     refreshDetail();
     if (FirmwareVersion::before(firmware(), kCfgEditFrom)) {
-        emit signal_showTips(QStringLiteral("该设备不支持修改配置"));
+        emit signal_showTips(tr("该设备不支持修改配置"));
         return;
     }
     if (!m_cfg->loaded()) {
@@ -470,12 +471,12 @@ void devtest::on_pb_uartled_clicked()
     if (m_blinkTimer.isActive()) {
         m_blinkTimer.stop();
         send({{QStringLiteral("ops"), QStringLiteral("sendUdpToUart")}, {QStringLiteral("cmd"), kLedOff}});
-        m_ledButton->setText(QStringLiteral("开启串口LED闪烁"));
+        m_ledButton->setText(tr("开启串口LED闪烁"));
         return;
     }
     m_blinkTimer.start();
     slot_checkUartBlinking();
-    m_ledButton->setText(QStringLiteral("停止串口LED闪烁"));
+    m_ledButton->setText(tr("停止串口LED闪烁"));
 }
 
 void devtest::slot_checkUartBlinking()
@@ -505,14 +506,14 @@ void devtest::on_pb_resetfactory_clicked()
                                             QStringLiteral("The device is locked, please unlock")));
         return;
     }
-    if (m_detail.ip == 0 || !ask(QStringLiteral("恢复出厂设置会删除全部用户配置，确认恢复？")))
+    if (m_detail.ip == 0 || !ask(tr("恢复出厂设置会删除全部用户配置，确认恢复？")))
         return;
     ServiceWorker::start(this, m_runner, ServiceRequests::resetRequests(firmware()), QHostAddress(m_detail.ip),
                          ServiceRequests::kFactoryPort, [this](const QVector<WaitedUdpRequest::Result>& results) {
                              QString failure;
                              for (const WaitedUdpRequest::Result& r : results) {
                                  if (r.answered() && ServiceRequests::resetSucceeded(r.text)) {
-                                     if (ask(QStringLiteral("恢复成功，需要重启设备，立即重启？")))
+                                     if (ask(tr("恢复成功，需要重启设备，立即重启？")))
                                          sendReboot();
                                      return;
                                  }
@@ -527,7 +528,7 @@ void devtest::on_pb_reboot_clicked()
 {
     if (!onNetwork())
         return;
-    if (ask(QStringLiteral("确定重启设备？")))
+    if (ask(tr("确定重启设备？")))
         sendReboot();
 }
 
@@ -538,7 +539,7 @@ void devtest::on_pb_memory_clicked()
     if (!m_memoryView) {
         auto* dialog = new QDialog(this);
         dialog->setObjectName(QStringLiteral("memoryDialog"));
-        dialog->setWindowTitle(QStringLiteral("查看内存"));
+        dialog->setWindowTitle(tr("查看内存"));
         dialog->setAttribute(Qt::WA_DeleteOnClose);
         dialog->resize(UiScale::px(560), UiScale::px(260));
         auto* view = new QPlainTextEdit(dialog);
@@ -585,7 +586,7 @@ void devtest::recvBackData(const QJsonObject& msg)
     } else if (ops == QLatin1String("getCfg")) {
         QString error;
         if (ReplyFields::failed(msg) || !m_cfg->load(text(msg, "cfg"), &error))
-            emit signal_showTips(QStringLiteral("获取失败"));
+            emit signal_showTips(tr("获取失败"));
     } else if (ops == QLatin1String("setCfg")) {
         if (!succ) {
             emit signal_showTips(failedText());

@@ -3,6 +3,8 @@
 #include "FactoryAccess.h"
 #include "FirmwareVersion.h"
 
+#include <QCoreApplication>
+
 namespace AudioCfgText {
 
 const QVector<Key>& editedKeys()
@@ -54,7 +56,7 @@ bool parse(const QString& text, Lines* out, QString* error)
 {
     *out = Lines();
     if (text.toUtf8().size() > kMaxTextBytes) {
-        *error = QStringLiteral("配置过长");
+        *error = QCoreApplication::translate("AudioCfgText", "配置过长");
         return false;
     }
     Lines read;
@@ -63,7 +65,7 @@ bool parse(const QString& text, Lines* out, QString* error)
         if (line.trimmed().isEmpty())
             continue;
         if (read.entries.size() == kMaxLines) {
-            *error = QStringLiteral("配置行数过多");
+            *error = QCoreApplication::translate("AudioCfgText", "配置行数过多");
             return false;
         }
         const int eq = line.indexOf(QLatin1Char('='));
@@ -85,7 +87,7 @@ QString check(const Lines& lines)
         const QString value = lines.value(QLatin1String(k.key));
         if (value.isNull())
             continue; // a key the device does not carry stays absent
-        const QString label = QString::fromUtf8(k.label);
+        const QString label = QCoreApplication::translate("AudioCfgText", k.label);
         switch (k.kind) {
         case Kind::Count: {
             bool ok = false;
@@ -110,9 +112,9 @@ QString check(const Lines& lines)
 QString editRefusal(const QString& firmware, const QString& code)
 {
     if (FirmwareVersion::before(firmware, QStringLiteral("3.0.0")))
-        return QStringLiteral("该设备不支持修改配置");
+        return QCoreApplication::translate("AudioCfgText", "该设备不支持修改配置");
     if (FactoryAccess::grantFor(code) != FactoryAccess::Grant::UserMode2)
-        return QStringLiteral("密码错误!");
+        return QCoreApplication::translate("AudioCfgText", "密码错误!");
     return QString();
 }
 

@@ -2,6 +2,7 @@
 
 #include "UntrustedJson.h"
 
+#include <QCoreApplication>
 #include <QJsonArray>
 #include <QJsonDocument>
 
@@ -77,7 +78,7 @@ QStringList GpioInfo::programNames()
 QString GpioInfo::customCmdRefusal(const QString& cmd)
 {
     // Characters as a person counts them: a character outside the basic plane is one, not two.
-    return cmd.toUcs4().size() > kMaxCustomCmd ? QStringLiteral("不能超过128字符") : QString();
+    return cmd.toUcs4().size() > kMaxCustomCmd ? QCoreApplication::translate("GpioInfo", "不能超过128字符") : QString();
 }
 
 QJsonObject GpioInfo::toJson() const

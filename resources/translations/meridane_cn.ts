@@ -891,10 +891,6 @@
         <source>取消</source>
         <translation>取消</translation>
     </message>
-    <message>
-        <source>测试工具暂不可用</source>
-        <translation>测试工具暂不可用</translation>
-    </message>
 </context>
 <context>
     <name>ManageLock</name>
@@ -1809,6 +1805,171 @@
     <message>
         <source>删除通道路由？</source>
         <translation>删除通道路由？</translation>
+    </message>
+</context>
+<context>
+    <name>devtest</name>
+    <message>
+        <source>开启串口LED闪烁</source>
+        <translation>开启串口LED闪烁</translation>
+    </message>
+    <message>
+        <source>停止串口LED闪烁</source>
+        <translation>停止串口LED闪烁</translation>
+    </message>
+    <message>
+        <source>查看内存</source>
+        <translation>查看内存</translation>
+    </message>
+    <message>
+        <source>该设备不支持修改配置</source>
+        <translation>该设备不支持修改配置</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置会删除全部用户配置，确认恢复？</source>
+        <translation>恢复出厂设置会删除全部用户配置，确认恢复？</translation>
+    </message>
+    <message>
+        <source>恢复成功，需要重启设备，立即重启？</source>
+        <translation>恢复成功，需要重启设备，立即重启？</translation>
+    </message>
+    <message>
+        <source>确定重启设备？</source>
+        <translation>确定重启设备？</translation>
+    </message>
+    <message>
+        <source>获取失败</source>
+        <translation>获取失败</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>提示</translation>
+    </message>
+</context>
+<context>
+    <name>GpioPanel</name>
+    <message>
+        <source>保存</source>
+        <translation>保存</translation>
+    </message>
+    <message>
+        <source>另存为...</source>
+        <translation>另存为...</translation>
+    </message>
+    <message>
+        <source>打开...</source>
+        <translation>打开...</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>保存失败</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>保存成功</translation>
+    </message>
+    <message>
+        <source>获取失败</source>
+        <translation>获取失败</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+</context>
+<context>
+    <name>DevInfoPanel</name>
+    <message>
+        <source>Mac地址:</source>
+        <translation>Mac地址:</translation>
+    </message>
+</context>
+<context>
+    <name>FactoryCodePrompt</name>
+    <message>
+        <source>确定</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>取消</translation>
+    </message>
+</context>
+<context>
+    <name>OfflineDscpPanel</name>
+    <message>
+        <source>设置失败</source>
+        <translation>设置失败</translation>
+    </message>
+</context>
+<context>
+    <name>AudioCfgText</name>
+    <message>
+        <source>模拟输入通道数</source>
+        <translation>模拟输入通道数</translation>
+    </message>
+    <message>
+        <source>模拟输出通道数</source>
+        <translation>模拟输出通道数</translation>
+    </message>
+    <message>
+        <source>网络输入通道数</source>
+        <translation>网络输入通道数</translation>
+    </message>
+    <message>
+        <source>网络输出通道数</source>
+        <translation>网络输出通道数</translation>
+    </message>
+    <message>
+        <source>采样率</source>
+        <translation>采样率</translation>
+    </message>
+    <message>
+        <source>音频格式</source>
+        <translation>音频格式</translation>
+    </message>
+    <message>
+        <source>音频格式类型</source>
+        <translation>音频格式类型</translation>
+    </message>
+    <message>
+        <source>主时钟频率</source>
+        <translation>主时钟频率</translation>
+    </message>
+    <message>
+        <source>左右时钟反向</source>
+        <translation>左右时钟反向</translation>
+    </message>
+    <message>
+        <source>位时钟反向</source>
+        <translation>位时钟反向</translation>
+    </message>
+    <message>
+        <source>该设备不支持修改配置</source>
+        <translation>该设备不支持修改配置</translation>
+    </message>
+    <message>
+        <source>密码错误!</source>
+        <translation>密码错误!</translation>
+    </message>
+    <message>
+        <source>配置过长</source>
+        <translation>配置过长</translation>
+    </message>
+    <message>
+        <source>配置行数过多</source>
+        <translation>配置行数过多</translation>
+    </message>
+</context>
+<context>
+    <name>GpioInfo</name>
+    <message>
+        <source>不能超过128字符</source>
+        <translation>不能超过128字符</translation>
     </message>
 </context>
 </TS>

@@ -891,10 +891,6 @@
         <source>取消</source>
         <translation>Cancel</translation>
     </message>
-    <message>
-        <source>测试工具暂不可用</source>
-        <translation>The test tool is not available yet</translation>
-    </message>
 </context>
 <context>
     <name>ManageLock</name>
@@ -1809,6 +1805,171 @@
     <message>
         <source>删除通道路由？</source>
         <translation>Delete the channel route?</translation>
+    </message>
+</context>
+<context>
+    <name>devtest</name>
+    <message>
+        <source>开启串口LED闪烁</source>
+        <translation>Start serial LED blinking</translation>
+    </message>
+    <message>
+        <source>停止串口LED闪烁</source>
+        <translation>Stop serial LED blinking</translation>
+    </message>
+    <message>
+        <source>查看内存</source>
+        <translation>View memory</translation>
+    </message>
+    <message>
+        <source>该设备不支持修改配置</source>
+        <translation>This device does not support changing its configuration</translation>
+    </message>
+    <message>
+        <source>恢复出厂设置会删除全部用户配置，确认恢复？</source>
+        <translation>A factory reset deletes every user setting. Reset the device?</translation>
+    </message>
+    <message>
+        <source>恢复成功，需要重启设备，立即重启？</source>
+        <translation>Reset done. The device needs a restart; restart now?</translation>
+    </message>
+    <message>
+        <source>确定重启设备？</source>
+        <translation>Restart the device?</translation>
+    </message>
+    <message>
+        <source>获取失败</source>
+        <translation>Read failed</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+    <message>
+        <source>提示</source>
+        <translation>Notice</translation>
+    </message>
+</context>
+<context>
+    <name>GpioPanel</name>
+    <message>
+        <source>保存</source>
+        <translation>Save</translation>
+    </message>
+    <message>
+        <source>另存为...</source>
+        <translation>Save as...</translation>
+    </message>
+    <message>
+        <source>打开...</source>
+        <translation>Open...</translation>
+    </message>
+    <message>
+        <source>保存失败</source>
+        <translation>Save failed</translation>
+    </message>
+    <message>
+        <source>保存成功</source>
+        <translation>Saved</translation>
+    </message>
+    <message>
+        <source>获取失败</source>
+        <translation>Read failed</translation>
+    </message>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+</context>
+<context>
+    <name>DevInfoPanel</name>
+    <message>
+        <source>Mac地址:</source>
+        <translation>MAC address:</translation>
+    </message>
+</context>
+<context>
+    <name>FactoryCodePrompt</name>
+    <message>
+        <source>确定</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>取消</source>
+        <translation>Cancel</translation>
+    </message>
+</context>
+<context>
+    <name>OfflineDscpPanel</name>
+    <message>
+        <source>设置失败</source>
+        <translation>Setting failed</translation>
+    </message>
+</context>
+<context>
+    <name>AudioCfgText</name>
+    <message>
+        <source>模拟输入通道数</source>
+        <translation>Analog inputs</translation>
+    </message>
+    <message>
+        <source>模拟输出通道数</source>
+        <translation>Analog outputs</translation>
+    </message>
+    <message>
+        <source>网络输入通道数</source>
+        <translation>Network inputs</translation>
+    </message>
+    <message>
+        <source>网络输出通道数</source>
+        <translation>Network outputs</translation>
+    </message>
+    <message>
+        <source>采样率</source>
+        <translation>Sample rate</translation>
+    </message>
+    <message>
+        <source>音频格式</source>
+        <translation>Audio format</translation>
+    </message>
+    <message>
+        <source>音频格式类型</source>
+        <translation>Audio format type</translation>
+    </message>
+    <message>
+        <source>主时钟频率</source>
+        <translation>Master clock</translation>
+    </message>
+    <message>
+        <source>左右时钟反向</source>
+        <translation>Invert LR clock</translation>
+    </message>
+    <message>
+        <source>位时钟反向</source>
+        <translation>Invert bit clock</translation>
+    </message>
+    <message>
+        <source>该设备不支持修改配置</source>
+        <translation>This device does not support changing its configuration</translation>
+    </message>
+    <message>
+        <source>密码错误!</source>
+        <translation>Wrong password!</translation>
+    </message>
+    <message>
+        <source>配置过长</source>
+        <translation>Configuration too long</translation>
+    </message>
+    <message>
+        <source>配置行数过多</source>
+        <translation>Too many configuration lines</translation>
+    </message>
+</context>
+<context>
+    <name>GpioInfo</name>
+    <message>
+        <source>不能超过128字符</source>
+        <translation>At most 128 characters</translation>
     </message>
 </context>
 </TS>

@@ -84,12 +84,6 @@ class DevTestPageTest(e2etest.E2ETestCase):
     def now_ms(self):
         return self.app.ok({"cmd": "notices"})["nowMs"]
 
-    def wait_notice(self, text, since_ms):
-        def seen():
-            return any(n["ms"] >= since_ms and text in n["text"] for n in self.app.ok({"cmd": "notices"})["notices"])
-
-        self.wait(seen, REPLY_S, lambda: "the notice %r (notices: %s)" % (text, self.app.ok({"cmd": "notices"})))
-
     def state(self, dev=None):
         return self.sim.state((dev or self.dev)["devId"])
 
@@ -137,7 +131,7 @@ class DevTestPageTest(e2etest.E2ETestCase):
             since = self.now_ms()
             self.click("pb_modifycfg")
             self.enter_code(code)
-            self.wait_notice("密码错误!", since)
+            self.wait_notice_any(("密码错误!", "Wrong password!"), since)
         self.assertEqual(self.requests("setCfg"), 0)
         self.assertEqual(self.state()["cfg"], before)
 
@@ -163,7 +157,7 @@ class DevTestPageTest(e2etest.E2ETestCase):
         since = self.now_ms()
         self.set_text("gpio_customCmd_le", "x" * 129)
         self.click("pb_gpio_save")
-        self.wait_notice("不能超过128字符", since)
+        self.wait_notice_any(("不能超过128字符", "At most 128 characters"), since)
         self.assertEqual(self.requests("setGpioInfo"), 0, "a 129-character command is not sent")
 
         since = self.now_ms()
@@ -171,7 +165,7 @@ class DevTestPageTest(e2etest.E2ETestCase):
         self.app.ok({"cmd": "activate", "object": "gpio_program_cb", "index": 5})
         self.set_text("gpio_customCmd_le", "recall 2")
         self.click("pb_gpio_save")
-        self.wait_notice("保存成功", since)
+        self.wait_notice_any(("保存成功", "Saved"), since)
         entry = self.state()["gpio"][3]
         self.assertEqual(entry.get("channelId"), "7")
         self.assertEqual(entry.get("programId"), "15")
@@ -228,7 +222,7 @@ class DevTestPageTest(e2etest.E2ETestCase):
         self.click("pb_resetfactory")
         self.wait(lambda: self.requests("resetFactory") == 1, REPLY_S, "the reset heard")
         self.wait(lambda: self.state()["gpio"][2].get("channelId") == "0", REPLY_S, "GPIO_2 back to its default")
-        self.wait(lambda: any(n["ms"] >= asked and "恢复成功" in n["text"] for n in
+        self.wait(lambda: any(n["ms"] >= asked and ("恢复成功" in n["text"] or "Reset done" in n["text"]) for n in
                               self.app.ok({"cmd": "notices"})["notices"]), 2 * REPLY_S, "the restart question")
         self.wait(lambda: self.requests("reboot") == 1, REPLY_S, "the restart asked for")
         self.assertEqual(self.requests("resetFacotry"), 0, "firmware 3.1.4 takes the current spelling only")
