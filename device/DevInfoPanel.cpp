@@ -41,6 +41,14 @@ DevInfoPanel::DevInfoPanel(QWidget* parent) : QWidget(parent)
     form->addRow(AppState::pick(QStringLiteral("运行时间:"), QStringLiteral("Elapsed Time:")), m_uptime);
     form->addRow(tr("Mac地址:"), m_mac);
     form->addRow(QStringLiteral("CurCpuFreq:"), m_cpu);
+    // Only amplifiers have the module; the row appears with its first answer.
+    m_module = value("module2_value");
+    m_module->setText(QString());
+    m_moduleLabel =
+        new QLabel(AppState::pick(QStringLiteral("功放模块2:"), QStringLiteral("Amplifier module 2:")), this);
+    form->addRow(m_moduleLabel, m_module);
+    m_moduleLabel->hide();
+    m_module->hide();
 }
 
 QLabel* DevInfoPanel::value(const char* name)
@@ -73,6 +81,13 @@ void DevInfoPanel::handleReply(const QJsonObject& reply)
             m_uptime->setText(ServiceRequests::uptimeText(text(reply, "uptime")));
         if (reply.contains(QStringLiteral("model")))
             m_model->setText(shown(text(reply, "model")));
+    } else if (ops == QLatin1String("getPowerGainInfo")) {
+        const QString module = ServiceRequests::moduleSummary(reply);
+        if (module.isEmpty())
+            return;
+        m_module->setText(module);
+        m_moduleLabel->show();
+        m_module->show();
     } else if (ops == QLatin1String("getOemData") && text(reply, "name").trimmed() == QLatin1String("cpuKHz")) {
         bool ok = false;
         const qlonglong khz = text(reply, "val").trimmed().toLongLong(&ok);
@@ -84,6 +99,11 @@ void DevInfoPanel::handleReply(const QJsonObject& reply)
 QString DevInfoPanel::versionText() const
 {
     return m_version->text();
+}
+
+QString DevInfoPanel::moduleText() const
+{
+    return m_module->text();
 }
 
 QString DevInfoPanel::uptimeText() const

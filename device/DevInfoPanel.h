@@ -15,13 +15,16 @@ public:
     /// Identity from the detail record (version, sub-version, OEM code, model, MAC).
     void setIdentity(const QString& firmware, const QString& build, const QString& oemCode, const QString& model,
                      const QString& mac);
-    /// Takes what a reply tells ("getVersion", "getDebugInfo", "getOemData" of "cpuKHz"); other replies are ignored.
+    /// Takes what a reply tells ("getVersion", "getDebugInfo", "getOemData" of "cpuKHz", the page's own
+    /// "getPowerGainInfo"); other replies are ignored.
     void handleReply(const QJsonObject& reply);
 
     QString versionText() const;
     QString uptimeText() const;
     QString temperatureText() const;
     QString cpuText() const;
+    /// The second amplifier module's figures; empty until its answer came.
+    QString moduleText() const;
 
 private:
     QLabel* value(const char* name);
@@ -32,4 +35,6 @@ private:
     QLabel* m_uptime = nullptr;
     QLabel* m_mac = nullptr;
     QLabel* m_cpu = nullptr;
+    QLabel* m_moduleLabel = nullptr;
+    QLabel* m_module = nullptr;
 };

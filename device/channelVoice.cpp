@@ -446,7 +446,9 @@ void channelVoice::recvBackData(QString msg)
     } else if (ops == QLatin1String("setPhyChNameTx")) {
         handleName(o, PhyOut);
     } else if (ops == QLatin1String("getInfo") || ops == QLatin1String("getPowerGainInfo")) {
-        handleAmplifier(o);
+        // The test page asks the second module under its own tag; those figures are not this page's module.
+        if (!o.contains(QStringLiteral("uiTag")))
+            handleAmplifier(o);
     } else if (ops == QLatin1String("setGain") || ops == QLatin1String("setPower")) {
         handleAmpSet(o);
     } else if (ops == QLatin1String("getVersion")) {

@@ -5,9 +5,11 @@
 #include "AudioCfgText.h"
 #include "DevDetailStore.h"
 #include "DevInfoPanel.h"
+#include "DeviceSender.h"
 #include "FactoryCodePrompt.h"
 #include "FirmwareVersion.h"
 #include "GpioPanel.h"
+#include "ModelTable.h"
 #include "OfflineDeviceBridge.h"
 #include "OfflineDscpPanel.h"
 #include "ReasonText.h"
@@ -388,7 +390,22 @@ void devtest::requestInformation()
     if (m_userMode >= 1) {
         useFactoryPort();
         send(ServiceRequests::cpuGetMessage(m_devId));
+        requestSecondModule();
     }
+}
+
+void devtest::requestSecondModule()
+{
+    DevDetailStore& store = DevDetailStore::instance();
+    const DevDetail_t d = store.getDevDetail(m_devId);
+    if (d.ip == 0 || !ModelTable::instance().isAmplifier(d.model))
+        return;
+    // A module with an address of its own answers from there; the store must know whose replies those are.
+    uint32_t moduleIp = store.moduleMap(1).value(m_devId).ip;
+    if (moduleIp == 0)
+        moduleIp = d.ip;
+    store.setReplyAddress(m_devId, moduleIp);
+    DeviceSender::send(ServiceRequests::moduleRequest(), moduleIp, ServiceRequests::kModulePort);
 }
 
 // ---- Configuration --------------------------------------------------------------------------------------------

@@ -69,6 +69,8 @@ public slots:
     void on_pb_memory_clicked();
     /// Asks the device for what the information panel shows (sent when the page is shown).
     void requestInformation();
+    /// An amplifier's second module, asked on its own port for the information panel.
+    void requestSecondModule();
 
 protected:
     void showEvent(QShowEvent* event) override;

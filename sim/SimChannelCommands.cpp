@@ -188,7 +188,7 @@ Replies getPowerGainInfo(const SimRequest& req)
     // Only an amplifier has the module that serves this port.
     if (!dev.config().isAmplifier())
         return {};
-    return {withAmplifier(dev.state(), SimReply::succ(req))};
+    return {SimReply::withTags(req, withAmplifier(dev.state(), SimReply::succ(req)))};
 }
 
 SimHandler amplifierOnly(SimHandler handler)

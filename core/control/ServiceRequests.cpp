@@ -4,6 +4,7 @@
 #include "UntrustedJson.h"
 
 #include <QHostAddress>
+#include <QJsonArray>
 #include <QJsonDocument>
 
 namespace ServiceRequests {
@@ -68,6 +69,46 @@ int cpuChoiceOf(const QString& val)
 {
     const int i = cpuChoices().indexOf(val.trimmed());
     return i > 0 ? i : 0;
+}
+
+QString moduleTag()
+{
+    return QStringLiteral("devtestUiTag");
+}
+
+QByteArray moduleRequest()
+{
+    return QJsonDocument(QJsonObject{{QStringLiteral("ops"), QStringLiteral("getPowerGainInfo")},
+                                     {QStringLiteral("uiTag"), moduleTag()}})
+        .toJson(QJsonDocument::Compact);
+}
+
+QString moduleSummary(const QJsonObject& reply)
+{
+    constexpr int kMaxModuleChannels = 64;
+    if (reply.value(QStringLiteral("ops")).toString() != QLatin1String("getPowerGainInfo") ||
+        reply.value(QStringLiteral("uiTag")).toString() != moduleTag() ||
+        reply.value(QStringLiteral("result")).toString() != QLatin1String("succ"))
+        return QString();
+    const QJsonArray power = reply.value(QStringLiteral("powerArr")).toArray();
+    const QJsonArray steps = reply.value(QStringLiteral("gainArr")).toArray();
+    if (power.isEmpty() || power.size() > kMaxModuleChannels || steps.size() > kMaxModuleChannels)
+        return QString();
+    int on = 0;
+    for (const QJsonValue& p : power)
+        on += p.toString() == QLatin1String("1") ? 1 : 0;
+    QStringList stepTexts;
+    for (const QJsonValue& step : steps) {
+        bool ok = false;
+        const double db = step.toString().toDouble(&ok);
+        if (!ok || db < -200 || db > 200)
+            return QString();
+        stepTexts.append(QString::number(db));
+    }
+    QString line = QStringLiteral("%1 ch, power %2/%1").arg(power.size()).arg(on);
+    if (!stepTexts.isEmpty())
+        line += QStringLiteral(", steps %1 dB").arg(stepTexts.join(QLatin1Char('/')));
+    return line;
 }
 
 QString uptimeText(const QString& uptime)

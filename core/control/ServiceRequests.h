@@ -39,6 +39,14 @@ QJsonObject cpuGetMessage(const QString& devId);
 /// The choice index of a stored "cpuKHz" value; 0 (Default) for "0", empty or unknown values.
 int cpuChoiceOf(const QString& val);
 
+/// The second amplifier module's figures, asked on kModulePort. The tag keeps the answer to the test page: the
+/// levels page reads the first module's answers of the same name.
+QByteArray moduleRequest();
+QString moduleTag();
+/// The figures of a module's answer as one line ("4 ch, power 2/4, steps 20/26/32/38 dB"); empty when the answer
+/// is not this page's or holds nothing readable. Counts are bounded: a module has at most 64 channels.
+QString moduleSummary(const QJsonObject& reply);
+
 /// "%1:%2:%3" hours, minutes, seconds of an "uptime" in seconds; "-" when it is no number of seconds.
 QString uptimeText(const QString& uptime);
 /// A temperature in millidegrees as "41.5 °C"; "-" when unreadable.

@@ -297,6 +297,31 @@ TEST(ServiceRequests, InformationFigures)
     EXPECT_EQ(ServiceRequests::temperatureText("1e300"), "-");
 }
 
+TEST(ServiceRequests, SecondModuleFiguresOnlyFromThePagesOwnAnswer)
+{
+    const QJsonObject request = QJsonDocument::fromJson(ServiceRequests::moduleRequest()).object();
+    EXPECT_EQ(request.value("ops").toString(), "getPowerGainInfo");
+    const QString tag = request.value("uiTag").toString();
+    ASSERT_FALSE(tag.isEmpty());
+    const auto answer = [&tag](QJsonArray power, QJsonArray steps) {
+        return QJsonObject{
+            {"ops", "getPowerGainInfo"}, {"result", "succ"}, {"uiTag", tag}, {"powerArr", power}, {"gainArr", steps}};
+    };
+    EXPECT_EQ(ServiceRequests::moduleSummary(answer({"1", "0", "1", "1"}, {"20", "26", "32", "38"})),
+              "4 ch, power 3/4, steps 20/26/32/38 dB");
+    QJsonObject untagged = answer({"1"}, {});
+    untagged.remove("uiTag");
+    QJsonObject failed = answer({"1"}, {});
+    failed.insert("result", "fail");
+    QJsonArray many;
+    for (int i = 0; i < 65; ++i)
+        many.append("1");
+    for (const QJsonObject& refused :
+         {untagged, failed, answer({}, {"20"}), answer(many, {}), answer({"1"}, {"loud"}), answer({"1"}, {"1e300"})})
+        EXPECT_TRUE(ServiceRequests::moduleSummary(refused).isEmpty())
+            << QJsonDocument(refused).toJson(QJsonDocument::Compact).constData();
+}
+
 TEST(ServiceRequests, UdpToolChecksItsFields)
 {
     const struct

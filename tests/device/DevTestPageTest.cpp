@@ -24,6 +24,8 @@
 #include <QDialog>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -227,6 +229,20 @@ TEST_F(DevTestPageTest, InformationPanelShowsTheReplies)
     reply({{"ops", "getDebugInfo"}, {"result", "succ"}, {"model", QString(5000, 'M') + "\nX"}, {"uptime", "-5"}});
     EXPECT_EQ(page->infoPanel()->uptimeText(), "-");
     EXPECT_LE(page->findChild<QLabel*>("model_value")->text().size(), 65);
+
+    // The second amplifier module's figures come only from the page's own tagged answer.
+    auto* module = page->findChild<QLabel*>("module2_value");
+    ASSERT_NE(module, nullptr);
+    reply({{"ops", "getPowerGainInfo"}, {"result", "succ"}, {"powerArr", QJsonArray{"1", "1"}}});
+    EXPECT_TRUE(page->infoPanel()->moduleText().isEmpty()) << "the levels page's answer";
+    const QString tag = QJsonDocument::fromJson(ServiceRequests::moduleRequest()).object().value("uiTag").toString();
+    reply({{"ops", "getPowerGainInfo"},
+           {"result", "succ"},
+           {"uiTag", tag},
+           {"powerArr", QJsonArray{"1", "0"}},
+           {"gainArr", QJsonArray{"20", "26"}}});
+    EXPECT_EQ(page->infoPanel()->moduleText(), "2 ch, power 1/2, steps 20/26 dB");
+    EXPECT_FALSE(module->isHidden());
 }
 
 TEST_F(DevTestPageTest, ConfigurationEditGates)
