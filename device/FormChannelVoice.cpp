@@ -12,6 +12,8 @@
 #include <QSignalBlocker>
 #include <QSlider>
 
+#include <algorithm>
+
 FormChannelVoice::FormChannelVoice(const Options& options, QWidget* parent)
     : QWidget(parent), m_options(options), m_level(LevelConversion::kSilentLevel)
 {
@@ -56,7 +58,8 @@ FormChannelVoice::FormChannelVoice(const Options& options, QWidget* parent)
         m_mute = new QPushButton(tr("静音"), this);
         m_mute->setObjectName(childName("mute"));
         m_mute->setCheckable(true);
-        m_mute->setFixedWidth(UiScale::px(56));
+        // Wide enough for the word in either language at any font size ("Mute" was cut to "ute").
+        m_mute->setFixedWidth(std::max(UiScale::px(56), m_mute->sizeHint().width()));
         connect(m_mute, &QPushButton::clicked, this, [this](bool checked) {
             m_muted = checked;
             emit muteEdited(m_options.index, checked);
