@@ -11,6 +11,7 @@
 #include "DeviceRequests.h"
 #include "LockRequests.h"
 #include "LogRedaction.h"
+#include "NameRules.h"
 
 #include <QJsonDocument>
 #include <QSocketNotifier>
@@ -22,6 +23,23 @@ namespace {
 bool isRouteRequest(const QString& ops)
 {
     return ops == QLatin1String("setUcastRx") || ops == QLatin1String("setMcastRx");
+}
+
+/// The windows refuse these names before anything is sent; a script through the same command layer is held to the
+/// same rules. Empty when the message names nothing or the name passes.
+QString nameRefusal(const QJsonObject& msg)
+{
+    static const QStringList naming = {QStringLiteral("setDevName"), QStringLiteral("setChName"),
+                                       QStringLiteral("setPhyChNameRx"), QStringLiteral("setPhyChNameTx")};
+    if (!naming.contains(msg.value(QStringLiteral("ops")).toString()) || !msg.contains(QStringLiteral("name")))
+        return QString();
+    const QString name = msg.value(QStringLiteral("name")).toString();
+    NameRules::Result r = NameRules::check(name, QString());
+    if (r.name.isEmpty())
+        r.verdict = NameRules::Empty; // "unchanged" only against a name the device already has
+    if (r.verdict == NameRules::Accepted || r.verdict == NameRules::Unchanged)
+        return QString();
+    return QStringLiteral("name \"%1\" refused: %2").arg(name, NameRules::tipFor(r.verdict));
 }
 
 } // namespace
@@ -86,6 +104,9 @@ int CtlSend::handle(const QString& message, QString* error)
     }
     if (!m_secrets.complete(&msg, error))
         return CtlExit::kUsage;
+    *error = nameRefusal(msg);
+    if (!error->isEmpty())
+        return CtlExit::kRefused;
     const QString devId = DeviceRequests::asText(msg.value(QStringLiteral("devId"))).toString();
     DevDetailStore& store = m_net.store();
     const bool needsDevice = ops != QLatin1String("setIp");

@@ -228,6 +228,15 @@ class CtlControlTest(e2etest.E2ETestCase):
         self.assertEqual(rc, 1, err)
         self.assertIn("locked", err)
 
+        # A name the windows refuse is refused before anything is sent.
+        heard = self.requests(src).get("setDevName", 0)
+        for name in ("Bad/name", "   ", "x" * 31):
+            with self.subTest(name=name):
+                rc, _, err = self.ctl("send", json.dumps({"ops": "setDevName", "devId": src["devId"], "name": name}))
+                self.assertEqual(rc, 1, err)
+                self.assertIn("refused", err)
+        self.assertEqual(self.requests(src).get("setDevName", 0), heard, "nothing sent")
+
     def test_silent_and_unknown_devices(self):
         dev = self.src
         start = time.monotonic()
