@@ -23,14 +23,15 @@ class E2ETestCase(unittest.TestCase):
     sim_path = None
     ctl_path = None
 
-    def start_app_network(self, prefix, devices, sim_args=()):
-        """For one test: a temporary folder (self.tmp), `devices` simulated devices from 10.77.0.11 in their
-        namespaces (self.net, self.sim) and the application beside them (self.app, its folder self.app_dir), all
-        closed after the test. Returns the simulated devices as the simulator describes them."""
+    def start_app_network(self, prefix, devices, sim_args=(), config=None):
+        """For one test: a temporary folder (self.tmp), simulated devices in their namespaces (self.net, self.sim)
+        and the application beside them (self.app, its folder self.app_dir), all closed after the test. The devices
+        are `devices` generated ones from 10.77.0.11, or the description `config` (a dict) when given, or what
+        `config` (a function) makes of the generated description. Returns the simulated devices."""
         self.tmp = tempfile.mkdtemp(prefix=prefix)
         self.addCleanup(shutil.rmtree, self.tmp, True)
-        argv = [self.sim_path, "--print-config", "--devices", str(devices), "--first-ip", "10.77.0.11"]
-        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
+        if not isinstance(config, dict):
+            config = (config or (lambda c: c))(self.generated_config(devices))
         config_path = os.path.join(self.tmp, "devices.json")
         with open(config_path, "w", encoding="utf-8") as f:
             json.dump(config, f, ensure_ascii=False)
@@ -44,6 +45,12 @@ class E2ETestCase(unittest.TestCase):
         self.app = ScriptedApp(self.net, self.app_path, self.app_dir)
         self.addCleanup(self.app.stop)
         return config["devices"]
+
+    @classmethod
+    def generated_config(cls, devices):
+        """The simulator's description of `devices` generated devices from 10.77.0.11."""
+        argv = [cls.sim_path, "--print-config", "--devices", str(devices), "--first-ip", "10.77.0.11"]
+        return json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
 
     @classmethod
     def start_network(cls, devices=12, config=None, sim_args=()):

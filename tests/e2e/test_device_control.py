@@ -7,16 +7,10 @@ Every test gets a fresh pair of namespaces, a fresh simulator and a fresh applic
 Usage: python3 test_device_control.py --sim PATH/meridane-sim --app PATH/meridane [--screenshots DIR] [unittest args]
 """
 
-import json
 import os
-import shutil
-import subprocess
-import tempfile
 import time
 
 import e2etest
-import netns
-from programs import ScriptedApp, Simulator
 
 DEVICES = 3
 PASSWORD = "Pw-4711"
@@ -50,9 +44,7 @@ class DeviceControlTest(e2etest.E2ETestCase):
 
     @classmethod
     def setUpClass(cls):
-        argv = [cls.sim_path, "--print-config", "--devices", str(DEVICES), "--first-ip", "10.77.0.11"]
-        printed = subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20)
-        config = json.loads(printed.stdout)
+        config = cls.generated_config(DEVICES)
         first = config["devices"][0]
         first["password"] = PASSWORD
         first["silentPhyRx"] = [SILENT_INPUT]
@@ -61,21 +53,8 @@ class DeviceControlTest(e2etest.E2ETestCase):
         cls.config = config
 
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="meridane-devctl-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        config_path = os.path.join(self.tmp, "devices.json")
-        with open(config_path, "w", encoding="utf-8") as f:
-            json.dump(self.config, f, ensure_ascii=False)
-        self.devs = self.config["devices"]
-        self.net = netns.SimNet(device_ips=[d["ip"] for d in self.devs])
-        self.addCleanup(self.net.close)
-        self.net.open()
-        self.sim = Simulator(self.net, self.sim_path, config=config_path, extra_args=["--reboot-ms", str(REBOOT_MS)])
-        self.addCleanup(self.sim.quit)
-        app_dir = os.path.join(self.tmp, "app")
-        os.mkdir(app_dir, 0o700)
-        self.app = ScriptedApp(self.net, self.app_path, app_dir)
-        self.addCleanup(self.app.stop)
+        self.devs = self.start_app_network("meridane-devctl-", len(self.config["devices"]),
+                                           ["--reboot-ms", str(REBOOT_MS)], self.config)
         self.wait_listed()
 
     # --- helpers ---------------------------------------------------------------------------------------------

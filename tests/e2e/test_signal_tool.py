@@ -11,14 +11,9 @@ import datetime
 import json
 import os
 import re
-import shutil
-import subprocess
-import tempfile
 import time
 
 import e2etest
-import netns
-from programs import ScriptedApp, Simulator
 
 LISTED_S = 15
 RUN_S = 90
@@ -43,46 +38,35 @@ def rename(config, old, new):
     return json.loads(json.dumps(config).replace('"%s"' % old, '"%s"' % new))
 
 
+def bench_config(config):
+    """Five generated devices: the fourth is an amplifier; the first two become the source and a device under test,
+    joined by a second device under test and the amplifier, all answering the probe through secondary units."""
+    amp = config["devices"][3]
+    assert amp["model"] == "MRA-4", amp["model"]
+    config["devices"] = config["devices"][:2]
+    source, dut = config["devices"]
+    config = rename(config, source["devId"], "MRP-SOURCE01")
+    config = rename(config, dut["devId"], "MRP-DUT01")
+    source, dut = config["devices"]
+    # A second device under test like the first, without the routes the generated one brings.
+    dut2 = json.loads(json.dumps(dut))
+    dut2.update({"devId": "MRP-DUT02", "name": "SIM-03", "ip": "10.77.0.13", "routes": [], "mcastRx": [],
+                 "myClkId": "00-1D-C1-FF-FE-4D-00-0D"})
+    config["devices"].append(dut2)
+    amp.update({"devId": "MRP-AMP01", "ip": "10.77.0.14", "routes": [], "mcastRx": []})
+    config["devices"].append(amp)
+    for i, dev in enumerate(config["devices"]):
+        dev["secondaryIp"] = "10.77.0.%d" % (101 + i)
+    return config
+
+
 class SignalToolTest(e2etest.E2ETestCase):
     app_path = None
     shots_dir = None
 
     def setUp(self):
-        self.tmp = tempfile.mkdtemp(prefix="meridane-signal-")
-        self.addCleanup(shutil.rmtree, self.tmp, True)
-        # Five generated devices: the fourth is an amplifier; the first two are the source and a device under test.
-        argv = [self.sim_path, "--print-config", "--devices", "5", "--first-ip", "10.77.0.11"]
-        config = json.loads(subprocess.run(argv, stdout=subprocess.PIPE, check=True, timeout=20).stdout)
-        amp = config["devices"][3]
-        self.assertEqual(amp["model"], "MRA-4")
-        config["devices"] = config["devices"][:2]
-        source, dut = config["devices"]
-        config = rename(config, source["devId"], "MRP-SOURCE01")
-        config = rename(config, dut["devId"], "MRP-DUT01")
-        source, dut = config["devices"]
-        # A second device under test like the first, without the routes the generated one brings.
-        dut2 = json.loads(json.dumps(dut))
-        dut2.update({"devId": "MRP-DUT02", "name": "SIM-03", "ip": "10.77.0.13", "routes": [], "mcastRx": [],
-                     "myClkId": "00-1D-C1-FF-FE-4D-00-0D"})
-        config["devices"].append(dut2)
-        amp.update({"devId": "MRP-AMP01", "ip": "10.77.0.14", "routes": [], "mcastRx": []})
-        config["devices"].append(amp)
-        for i, dev in enumerate(config["devices"]):
-            dev["secondaryIp"] = "10.77.0.%d" % (101 + i)
-        self.devs = config["devices"]
+        self.devs = self.start_app_network("meridane-signal-", 5, ["--reboot-ms", str(REBOOT_MS)], bench_config)
         self.source, self.dut, self.dut2, self.amp = (d["devId"] for d in self.devs)
-        config_path = os.path.join(self.tmp, "devices.json")
-        with open(config_path, "w", encoding="utf-8") as f:
-            json.dump(config, f, ensure_ascii=False)
-        self.net = netns.SimNet(device_ips=[d["ip"] for d in self.devs])
-        self.addCleanup(self.net.close)
-        self.net.open()
-        self.sim = Simulator(self.net, self.sim_path, config=config_path, extra_args=["--reboot-ms", str(REBOOT_MS)])
-        self.addCleanup(self.sim.quit)
-        app_dir = os.path.join(self.tmp, "app")
-        os.mkdir(app_dir, 0o700)
-        self.app = ScriptedApp(self.net, self.app_path, app_dir)
-        self.addCleanup(self.app.stop)
         self.records = os.path.join(self.tmp, "records")
         listed = lambda: {d["devId"] for d in self.app.ok({"cmd": "devices"})["devices"]} >= set(
             [self.source, self.dut, self.dut2, self.amp])
